@@ -1,0 +1,4 @@
+#pragma once
+#include "scene/scene.h"
+
+void drawLensFlares(Scene* scene);

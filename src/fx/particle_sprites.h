@@ -1,0 +1,4 @@
+#pragma once
+#include "scene/scene.h"
+
+void drawParticleSprites(Scene* scene, SceneCamera* camera);

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+
+// A small streaming MP3 player with the calls the music start-up relies on:
+// the stream is decoded while it plays, on the audio device's own thread.
+
+enum : uint32_t { audioPlayerVersion = 0x80000 };
+
+uint32_t audioGetVersion();
+// Opens the default output (device -1) at the given rate. 0 on failure (no device).
+int audioInit(int device, int frequency, int flags);
+// Opens an MP3 file (a real path) as the one stream. 0 when it cannot be opened
+// or does not decode as MP3; otherwise a non-zero handle.
+uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset,
+                               uint64_t length, int flags);
+int audioStart();
+// Starts the stream playing (flags passed through).
+int audioStreamPlay(uint32_t stream, int flush, int flags);
+// Bytes of decoded output played so far.
+uint64_t audioChannelGetPosition(uint32_t stream);
+// Stops and releases everything.
+int audioFree();
+
+// Checks that bytes in memory open and decode as an MP3 stream; returns the
+// number of decoded samples per channel of the first second (0: not MP3).
+long audioProbeBytes(const unsigned char* data, long size);
+
+// Total decoded length of an MP3 file in samples per channel (gapless), and its
+// rate; -1 when it cannot be decoded.
+long long audioDecodedLength(const char* path, long* rate, int* channels);

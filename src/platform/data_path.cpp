@@ -1,0 +1,66 @@
+#include "platform/data_path.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+char dataDir[PATH_MAX + 16] = "";
+bool dataDirSet = false;
+
+// The folder of the running executable, so the data is found wherever the
+// user starts the program from.
+void findDefaultDataDir() {
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) {
+        std::snprintf(dataDir, sizeof dataDir, "data");
+        return;
+    }
+    exe[n] = '\0';
+    char* slash = std::strrchr(exe, '/');
+    if (slash) *slash = '\0';
+    std::snprintf(dataDir, sizeof dataDir, "%s/data", exe);
+}
+}  // namespace
+
+void setDataDirectory(const char* dir) {
+    std::snprintf(dataDir, sizeof dataDir, "%s", dir);
+    size_t len = std::strlen(dataDir);
+    while (len > 1 && dataDir[len - 1] == '/') dataDir[--len] = '\0';
+    dataDirSet = true;
+}
+
+const char* dataDirectory() {
+    if (!dataDirSet) {
+        findDefaultDataDir();
+        dataDirSet = true;
+    }
+    return dataDir;
+}
+
+int resolveDataPath(const char* name, char* out, size_t outSize) {
+    if (!name || !out || outSize == 0) return 0;
+    char mapped[PATH_MAX];
+    size_t len = std::strlen(name);
+    if (len >= sizeof mapped) return 0;
+    for (size_t i = 0; i <= len; ++i) mapped[i] = name[i] == '\\' ? '/' : name[i];
+
+    int written;
+    if (std::strncmp(mapped, "data/", 5) == 0) {
+        written = std::snprintf(out, outSize, "%s/%s", dataDirectory(), mapped + 5);
+    } else if (mapped[0] == '/') {
+        written = std::snprintf(out, outSize, "%s", mapped);
+    } else {
+        // Other relative names live beside the data folder, like the data itself.
+        const char* dir = dataDirectory();
+        const char* slash = std::strrchr(dir, '/');
+        if (slash)
+            written = std::snprintf(out, outSize, "%.*s/%s", int(slash - dir), dir, mapped);
+        else
+            written = std::snprintf(out, outSize, "%s", mapped);
+    }
+    return written > 0 && size_t(written) < outSize ? 1 : 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstddef>
+
+// Data files are named literally, as "data\\flare.cfg". The separator is mapped
+// and the "data" prefix is replaced by the data directory, which is the folder
+// "data" beside the executable unless set otherwise.
+void setDataDirectory(const char* dir);
+const char* dataDirectory();
+
+// Writes the real path of a literal name into out. Returns 0 when it does not fit.
+int resolveDataPath(const char* name, char* out, size_t outSize);

@@ -1,0 +1,36 @@
+#pragma once
+
+// The demo's one window with its GL context.
+struct DemoWindow;
+
+// Opens the window titled ".quellTarn" with a double-buffered RGBA context
+// (16 colour bits at least, 16 depth bits). Fullscreen: switches the display to
+// the deepest width x height mode and hides the cursor; windowed: a drawable of
+// width x height. Null on failure (the GL set-up failures are reported here).
+DemoWindow* createDemoWindow(int width, int height, int fullscreen);
+
+// Viewport and projection for a drawable of that size (height 0 taken as 1).
+void setPerspective(int width, int height);
+void initGlState(int width, int height);
+
+// Drains the event queue: key state, size changes; a close request runs the
+// close handling and ends the process with exit code 0.
+void pumpMessages();
+
+// Presents the frame.
+void presentFrame(DemoWindow* window);
+void presentDemoWindow();  // the window made by createDemoWindow
+
+// The close handling: display mode restored, cursor shown, context released,
+// process ended with exit code 0. Does not return.
+[[noreturn]] void closeDemoWindow(DemoWindow* window);
+
+// Drawable size in pixels.
+void demoWindowSize(const DemoWindow* window, int* width, int* height);
+
+// Shows an error box when a display can show one; never blocks without one.
+void showErrorBox(const char* text);
+
+// Called by the close handling before the process ends (the audio player
+// registers its release here).
+void setCloseCallback(void (*fn)());

@@ -1,0 +1,21 @@
+#pragma once
+#include "scene/scene.h"
+
+// One entry of the texture table: a picture plus the material settings of the
+// objects drawn with it. Plain data; the GL work lives with the image code.
+enum : int {
+    textureFlagEnvMap = 2,
+    textureFlagTwoLayer = 8,
+};
+
+struct TextureSlot {
+    unsigned glTexture;
+    unsigned glTexture2;
+    float wireLevel;
+    float opacity;
+    int flags;
+    float texScale2;
+};
+
+// textureTableSize entries, allocated by loadAll, zero-filled.
+extern TextureSlot* TextureTable;

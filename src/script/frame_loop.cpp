@@ -1,0 +1,51 @@
+#include "script/frame_loop.h"
+
+#include <GL/gl.h>
+
+#include "math/demo_clock.h"
+#include "script/parts.h"
+#include "script/timeline.h"
+
+FrameLoopIo demoFrameIo = {};
+uint32_t musicStartMs = 0;
+
+int updateDemoClock(uint32_t now, uint32_t previous, uint32_t musicStart) {
+    // Differences as signed 32-bit values, so a timer wrap-around is harmless.
+    const int32_t frameMs = int32_t(now - previous);
+    const int32_t elapsed = int32_t(now - musicStart);
+    const int part = partIndexForElapsed(elapsed);
+    partMs = elapsed - partStartMs(part);
+    DemoClock.totalTime = float(double(elapsed) * 0.035);
+    DemoClock.partTime = float(double(partMs) * 0.035);
+    DemoClock.frameStep = float(double(frameMs) * 0.015);
+    return part;
+}
+
+long runDemo() {
+    const FrameLoopIo& io = demoFrameIo;
+    uint32_t previous = io.readTimer();
+    int previousPart = 0;
+    long frames = 0;
+    if (io.escapeHeld && io.escapeHeld()) return 0;
+    while (previousPart < partCount - 1) {
+        if (io.pumpMessages) io.pumpMessages();
+        if (io.queryMusicPosition) io.queryMusicPosition();
+        const uint32_t now = io.readTimer();
+        const int part = updateDemoClock(now, previous, musicStartMs);
+
+        float clear[4];
+        partClearColour(part, clear);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        glClearDepth(1.0);
+        glDepthFunc(GL_LEQUAL);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+        runPartBody(part);
+        if (io.presentFrame) io.presentFrame();
+        ++frames;
+        if (io.escapeHeld && io.escapeHeld()) break;
+        previousPart = part;
+        previous = now;
+    }
+    return frames;
+}

@@ -1,0 +1,46 @@
+#include "shell/demo_main.h"
+
+#include "fx/switches.h"
+#include "platform/keys.h"
+#include "platform/report_error.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "script/frame_loop.h"
+#include "script/setup.h"
+#include "shell/music.h"
+
+namespace {
+int escapeHeld() { return KeyState[vkEscape]; }
+}  // namespace
+
+int checkMultiTexture() { return 1; }
+
+int demoMain(int fullscreen) {
+    cullNearZ = -0.1f;
+    DemoWindow* window = createDemoWindow(640, 480, fullscreen);
+    if (!window) {
+        reportError("cannot init opengl-window");
+        return 1;
+    }
+    if (!checkMultiTexture()) {
+        reportError("no multi-texturing supported");
+        return 1;
+    }
+    if (!loadAll()) {
+        reportError("cannot load scenes or textures");
+        return 1;
+    }
+    // The player is released with the window when the user closes it mid-run.
+    setCloseCallback(stopMusic);
+    if (!startMusic("data\\5tfina.mp3")) {
+        reportError("cannot play audio");
+        return 1;
+    }
+    demoFrameIo = FrameLoopIo{readSystemTimer, pumpMessages, queryMusicPosition,
+                              presentDemoWindow, escapeHeld, nullptr};
+    runDemo();
+    freeAll();
+    stopMusic();
+    setCloseCallback(nullptr);
+    closeDemoWindow(window);
+}

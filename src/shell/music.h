@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+// The soundtrack. Its start is the zero of the demo clock.
+extern uint32_t musicStream;
+
+// 1 when the stream plays; 0 on any failure (wrong player version, no output
+// device, a missing or undecodable file). Sets musicStartMs.
+int startMusic(const char* path);
+void stopMusic();
+// Polled once per frame; the answer is not used.
+void queryMusicPosition();

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/data_path.h"
+#include "platform/report_error.h"
+#include "support/error_capture.h"
+
+namespace {
+std::string resolve(const char* name) {
+    char out[PATH_MAX];
+    EXPECT_EQ(resolveDataPath(name, out, sizeof out), 1) << name;
+    return out;
+}
+}  // namespace
+
+TEST(DataPath, LiteralNamesMapIntoTheDataFolder) {
+    setDataDirectory("/opt/quelltarn/data/");
+    EXPECT_STREQ(dataDirectory(), "/opt/quelltarn/data");
+    EXPECT_EQ(resolve("data\\flare.cfg"), "/opt/quelltarn/data/flare.cfg");
+    EXPECT_EQ(resolve("data/5tfina.mp3"), "/opt/quelltarn/data/5tfina.mp3");
+    EXPECT_EQ(resolve("other\\x.jpg"), "/opt/quelltarn/other/x.jpg");
+    EXPECT_EQ(resolve("/abs/file.dat"), "/abs/file.dat");
+}
+
+TEST(DataPath, TooLongNamesAreRefused) {
+    setDataDirectory("/d");
+    char small[8];
+    EXPECT_EQ(resolveDataPath("data\\a-long-name.jpg", small, sizeof small), 0);
+    std::string huge(PATH_MAX + 10, 'x');
+    char out[PATH_MAX];
+    EXPECT_EQ(resolveDataPath(huge.c_str(), out, sizeof out), 0);
+}
+
+TEST(ReportError, ReachesTheObserverOnce) {
+    ErrorCapture capture;
+    reportError("cannot play audio");
+    ASSERT_EQ(capture.texts.size(), 1u);
+    EXPECT_EQ(capture.texts[0], "cannot play audio");
+}

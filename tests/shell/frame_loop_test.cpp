@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "math/demo_clock.h"
+#include "platform/data_path.h"
+#include "platform/keys.h"
+#include "platform/window.h"
+#include "script/frame_loop.h"
+#include "script/setup.h"
+#include "support/process.h"
+
+namespace {
+// A scripted timer: the first reading is taken when the loop starts, each
+// frame then reads the next value.
+std::vector<uint32_t> readings;
+size_t nextReading = 0;
+uint32_t scriptedTimer() {
+    const uint32_t t = readings[nextReading < readings.size() ? nextReading : readings.size() - 1];
+    ++nextReading;
+    return t;
+}
+struct FrameRecord {
+    float totalTime, partTime, frameStep;
+};
+std::vector<FrameRecord> frames;
+void recordFrame() { frames.push_back({DemoClock.totalTime, DemoClock.partTime, DemoClock.frameStep}); }
+int escapeState() { return KeyState[vkEscape]; }
+
+DemoWindow* window() {
+    static DemoWindow* w = createDemoWindow(640, 480, 0);
+    return w;
+}
+
+const std::string dataDir = DEMO_BUILD_DIR "/data";
+
+// Loads the generated data once for this program (kept until it ends).
+bool loadedOnce() {
+    static int loaded = -1;
+    if (loaded < 0) {
+        loaded = 0;
+        if (window() && fileExists(dataDir + "/light.dat")) {
+            setDataDirectory(dataDir.c_str());
+            loaded = loadAll();
+        }
+    }
+    return loaded == 1;
+}
+}  // namespace
+
+TEST(FrameLoop, EscapeBeforeTheFirstFrameDrawsNothing) {
+    ASSERT_TRUE(window());
+    std::memset(KeyState, 0, sizeof KeyState);
+    KeyState[vkEscape] = 1;
+    readings = {1000};
+    nextReading = 0;
+    frames.clear();
+    musicStartMs = 1000;
+    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    EXPECT_EQ(runDemo(), 0);
+    EXPECT_TRUE(frames.empty());
+    KeyState[vkEscape] = 0;
+}
+
+TEST(FrameLoop, EscapeHeldDuringAFrameEndsAfterItIsPresented) {
+    if (!loadedOnce()) GTEST_SKIP() << "no generated data in " << dataDir;
+    std::memset(KeyState, 0, sizeof KeyState);
+    readings = {0, 40, 80, 120};
+    nextReading = 0;
+    frames.clear();
+    musicStartMs = 0;
+    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr,
+                              [] {
+                                  recordFrame();
+                                  if (frames.size() == 2) KeyState[vkEscape] = 1;
+                              },
+                              escapeState, nullptr};
+    EXPECT_EQ(runDemo(), 2);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_FLOAT_EQ(frames[0].frameStep, 40 * 0.015f);  // from the loop's start
+    KeyState[vkEscape] = 0;
+}
+
+// The whole timeline on the generated data, one frame every 700 ms: every part
+// runs, the last frame is the first past 228000 ms.
+TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
+    if (!loadedOnce()) GTEST_SKIP() << "no generated data in " << dataDir;
+    std::memset(KeyState, 0, sizeof KeyState);
+    readings.clear();
+    for (uint32_t t = 0; t <= 229000; t += 700) readings.push_back(5000 + t);
+    nextReading = 0;
+    frames.clear();
+    musicStartMs = 5000;
+    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    const long drawn = runDemo();
+    // Readings 700, 1400, ... 228200: the first above 228000 is the last frame.
+    EXPECT_EQ(drawn, 326);
+    ASSERT_EQ(frames.size(), 326u);
+    EXPECT_NEAR(frames.back().totalTime, 228200 * 0.035, 0.01);
+    EXPECT_NEAR(frames.back().partTime, 200 * 0.035, 0.01);
+}

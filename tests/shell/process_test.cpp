@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string generatedData = DEMO_BUILD_DIR "/data";
+
+// Headless: no window system, no sound card; no error box can be shown.
+std::vector<std::string> headlessEnv() {
+    return {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "DISPLAY=", "WAYLAND_DISPLAY="};
+}
+
+bool haveData() { return fileExists(generatedData + "/light.dat"); }
+
+// A copy of the windowed program in a folder of its own, with the generated
+// data linked in except the files named.
+std::string installCopy(const std::string& tag, const std::vector<std::string>& leaveOut,
+                        bool withData = true) {
+    const std::string dir = makeTempDir(tag);
+    EXPECT_TRUE(copyFile(DEMO_WINDOWED_EXE, dir + "/demo-windowed"));
+    if (withData) {
+        fs::create_directory(dir + "/data");
+        for (const auto& entry : fs::directory_iterator(generatedData)) {
+            const std::string name = entry.path().filename().string();
+            bool skip = false;
+            for (const std::string& l : leaveOut) skip = skip || l == name;
+            if (!skip) fs::create_symlink(entry.path(), dir + "/data/" + name);
+        }
+    }
+    return dir;
+}
+
+ProcessResult runDemoIn(const std::string& dir, std::vector<std::string> env, int timeout = 60) {
+    return runProcess(dir + "/demo-windowed", {}, env, timeout, "/");
+}
+}  // namespace
+
+TEST(StartUp, WithoutADataFolderReportsTheSceneFailure) {
+    const std::string dir = installCopy("nodata", {}, false);
+    const ProcessResult r = runDemoIn(dir, headlessEnv());
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("mesh-file not found"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot load scenes or textures"), std::string::npos) << r.err;
+    EXPECT_LT(r.err.find("mesh-file not found"), r.err.find("cannot load scenes or textures"));
+    removeTree(dir);
+}
+
+TEST(StartUp, WithoutADisplayReportsTheWindowFailure) {
+    for (const char* exe : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
+        std::vector<std::string> env = headlessEnv();
+        env[0] = "SDL_VIDEODRIVER=no-such-display";
+        const ProcessResult r = runProcess(exe, {}, env, 30);
+        EXPECT_FALSE(r.timedOut) << exe;
+        EXPECT_EQ(r.exitCode, 1) << exe << r.err;
+        EXPECT_NE(r.err.find("cannot init opengl-window"), std::string::npos) << r.err;
+    }
+}
+
+TEST(StartUp, SoundtrackFailuresReportCannotPlayAudio) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    struct Case {
+        const char* what;
+        bool removeTrack;
+        bool garbageTrack;
+        bool noDevice;
+    };
+    const Case cases[] = {{"missing soundtrack", true, false, false},
+                          {"soundtrack that is not MP3", true, true, false},
+                          {"no audio device", false, false, true}};
+    for (const Case& c : cases) {
+        const std::string dir = installCopy("audio", c.removeTrack ? std::vector<std::string>{"5tfina.mp3"}
+                                                                    : std::vector<std::string>{});
+        if (c.garbageTrack) {
+            std::ofstream(dir + "/data/5tfina.mp3") << "this is a text file, not a soundtrack\n";
+        }
+        std::vector<std::string> env = headlessEnv();
+        if (c.noDevice) env[1] = "SDL_AUDIODRIVER=no-such-device";
+        const ProcessResult r = runDemoIn(dir, env, 120);
+        EXPECT_FALSE(r.timedOut) << c.what;
+        EXPECT_EQ(r.exitCode, 1) << c.what << "\n" << r.err;
+        EXPECT_NE(r.err.find("cannot play audio"), std::string::npos) << c.what << "\n" << r.err;
+        removeTree(dir);
+    }
+}
+
+// The real program, headless, from the first frame to the normal end.
+TEST(EndToEnd, WholeTimelinePlaysToItsNormalEnd) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const ProcessResult r = runProcess(DEMO_WINDOWED_EXE, {}, headlessEnv(), 420);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.signal, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}

@@ -1,0 +1,93 @@
+#include "support/gl_test_context.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace testgl {
+namespace {
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+bool tried = false;
+}  // namespace
+
+bool ensureContext() {
+    if (tried) {
+        if (context) SDL_GL_MakeCurrent(window, context);
+        return context != nullptr;
+    }
+    tried = true;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    window = SDL_CreateWindow("test", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, context);
+    glViewport(0, 0, 640, 480);
+    return true;
+}
+
+void clearFrame(float r, float g, float b) {
+    glViewport(0, 0, 640, 480);
+    glDisable(GL_BLEND);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glColor4f(1, 1, 1, 1);
+    glClearColor(r, g, b, 0);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+Rgb readPixel(int x, int y) {
+    glFinish();
+    unsigned char p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgb{p[0], p[1], p[2]};
+}
+
+unsigned solidTexture(unsigned char r, unsigned char g, unsigned char b) {
+    unsigned char texels[4 * 4 * 3];
+    for (int i = 0; i < 16; ++i) {
+        texels[i * 3] = r;
+        texels[i * 3 + 1] = g;
+        texels[i * 3 + 2] = b;
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    return name;
+}
+
+}  // namespace testgl

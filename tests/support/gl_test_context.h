@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+// A hidden 640x480 window with a GL context for drawing tests (SDL's offscreen
+// driver when no display is set). Created once per test program.
+namespace testgl {
+
+// Makes the context current; false (and the test should skip) when none can be made.
+bool ensureContext();
+
+// Clear colour and depth to the given colour, depth 1, reset the common state.
+void clearFrame(float r, float g, float b);
+
+struct Rgb {
+    int r, g, b;
+};
+// glFinish, then read one pixel of the back buffer (origin bottom left).
+Rgb readPixel(int x, int y);
+
+// Uploads a small solid-colour texture and returns its name.
+unsigned solidTexture(unsigned char r, unsigned char g, unsigned char b);
+
+}  // namespace testgl
+
+#define REQUIRE_GL()                                                  \
+    do {                                                              \
+        if (!testgl::ensureContext()) GTEST_SKIP() << "no GL context"; \
+    } while (0)

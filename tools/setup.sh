@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs what the build needs (Debian packages), then configures and builds
+# everything into ./build. Run from anywhere; safe to run again.
+set -eu
+cd "$(dirname "$0")/.."
+
+packages="cmake g++ make pkg-config libsdl2-dev libmpg123-dev libjpeg62-turbo-dev
+libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev libbenchmark-dev
+libfreetype-dev libpng-dev libmp3lame-dev fonts-dejavu-core xvfb xauth ffmpeg"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "These packages are missing. Install them, then run this again:"
+        echo "  sudo apt-get update && sudo apt-get install -y$missing"
+        exit 1
+    fi
+    echo "Installing:$missing"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
