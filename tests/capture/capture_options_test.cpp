@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "capture_options.h"
+#include "headless_run.h"
+
+namespace {
+int parse(std::vector<std::string> args, CaptureOptions* o) {
+    std::vector<char*> argv;
+    static std::string name = "demo-capture";
+    argv.push_back(name.data());
+    for (std::string& a : args) argv.push_back(a.data());
+    return parseCaptureOptions(int(argv.size()), argv.data(), o);
+}
+}  // namespace
+
+TEST(FrameClock, FrameTimesFollowTheRationalRate) {
+    FrameRate r;
+    ASSERT_TRUE(parseFrameRate("60", &r));
+    EXPECT_EQ(frameTimeMs(r, 0), 0u);
+    EXPECT_EQ(frameTimeMs(r, 1), 17u);   // 16.67 rounds to 17
+    EXPECT_EQ(frameTimeMs(r, 3), 50u);
+    EXPECT_EQ(frameTimeMs(r, 13680), 228000u);
+    EXPECT_EQ(timelineFrameCount(r), 13680);
+    ASSERT_TRUE(parseFrameRate("60000/1001", &r));
+    EXPECT_EQ(frameTimeMs(r, 60), 1001u);
+    EXPECT_EQ(timelineFrameCount(r), 13667);  // ceil(228 x 59.94...)
+    EXPECT_FALSE(parseFrameRate("29.97", &r));
+    EXPECT_FALSE(parseFrameRate("0", &r));
+    EXPECT_FALSE(parseFrameRate("60/", &r));
+    EXPECT_FALSE(parseFrameRate("abc", &r));
+}
+
+TEST(CaptureOptions, DefaultsToAFullMp4At60) {
+    CaptureOptions o;
+    ASSERT_EQ(parse({}, &o), 0);
+    EXPECT_EQ(o.output, "demo.mp4");
+    EXPECT_FALSE(o.png);
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(o.firstFrame, 0);
+    EXPECT_EQ(o.endFrame, 13680);
+}
+
+TEST(CaptureOptions, RangesAndSingleFrames) {
+    CaptureOptions o;
+    ASSERT_EQ(parse({"--rate", "10", "--frames", "100-", "-o", "out"}, &o), 0);
+    EXPECT_TRUE(o.png);
+    EXPECT_EQ(o.firstFrame, 100);
+    EXPECT_EQ(o.endFrame, 2280);
+    CaptureOptions t;
+    ASSERT_EQ(parse({"--rate", "25", "--time", "10-20.5"}, &t), 0);
+    EXPECT_EQ(t.firstFrame, 250);
+    EXPECT_EQ(t.endFrame, 513);
+    EXPECT_FALSE(t.png);  // still the MP4, of the range
+    CaptureOptions a;
+    ASSERT_EQ(parse({"--at", "12.5,80,215.25"}, &a), 0);
+    EXPECT_TRUE(a.png);
+    EXPECT_EQ(a.output, "frames");
+    ASSERT_EQ(a.atTimes.size(), 3u);
+    EXPECT_DOUBLE_EQ(a.atTimes[2], 215.25);
+    EXPECT_EQ(a.atNames[0], "12.5");
+}
+
+TEST(CaptureOptions, ClearErrors) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus"},         {"--size", "640x400"}, {"--size", "20x15"},  // not 4:3; odd
+        {"--size", "axb"},   {"--rate", "29.97"},   {"--frames", "50-10"},
+        {"--time", "x-3"},   {"--at", "300"},       {"--frames", "1-2", "--time", "0-1"},
+        {"--png", "-o", "video.mp4"}, {"--rate"}};
+    for (const auto& args : bad) {
+        CaptureOptions o;
+        testing::internal::CaptureStderr();
+        const int rc = parse(args, &o);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(rc, 2) << args[0];
+        EXPECT_NE(err.find("demo-capture: "), std::string::npos) << args[0];
+    }
+    CaptureOptions o;
+    testing::internal::CaptureStderr();
+    parse({"--size", "20x15"}, &o);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("multiple of 2"), std::string::npos);
+    testing::internal::CaptureStderr();
+    parse({"--size", "640x400"}, &o);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("4:3"), std::string::npos);
+    testing::internal::CaptureStderr();
+    parse({"--frobnicate"}, &o);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("unknown option"), std::string::npos);
+}
+
+TEST(CaptureOptions, LargerSizesAreAllowed) {
+    CaptureOptions o;
+    ASSERT_EQ(parse({"--size", "1280x960"}, &o), 0);
+    EXPECT_EQ(o.width, 1280);
+    EXPECT_EQ(o.height, 960);
+}

@@ -1,0 +1,148 @@
+#include "capture_options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+bool parseSeconds(const std::string& text, double* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 240) return false;
+    *out = v;
+    return true;
+}
+
+bool parseCount(const std::string& text, long* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || v < 0) return false;
+    *out = v;
+    return true;
+}
+
+// "A-B", "A-" or "-B".
+bool splitRange(const std::string& text, std::string* a, std::string* b) {
+    const size_t dash = text.find('-');
+    if (dash == std::string::npos) return false;
+    *a = text.substr(0, dash);
+    *b = text.substr(dash + 1);
+    return !(a->empty() && b->empty());
+}
+
+int bad(const char* what, const std::string& value) {
+    std::fprintf(stderr, "demo-capture: %s: '%s'\n", what, value.c_str());
+    std::fprintf(stderr, "Try 'demo-capture --help'.\n");
+    return 2;
+}
+}  // namespace
+
+void printCaptureUsage() {
+    std::printf(
+        "usage: demo-capture [options]\n"
+        "Records the demo frame by frame, offscreen, at a fixed frame rate.\n\n"
+        "  -o, --output PATH  a .mp4 file (H.264 video with the soundtrack, through ffmpeg)\n"
+        "                     or a folder for numbered PNG frames (default demo.mp4)\n"
+        "  --png              write PNG frames (frame-000000.png ...) into the output folder\n"
+        "  --rate N[/D]       frames per second, a whole number or a fraction such as\n"
+        "                     60000/1001 (default 60)\n"
+        "  --size WxH         picture size, 4:3 and even (default 640x480)\n"
+        "  --frames A-B       only frames A up to B-1 (either end may be left out)\n"
+        "  --time S-E         only frames from S to E seconds of music\n"
+        "  --at T1,T2,...     single PNG frames at these music times in seconds\n"
+        "                     (the demo runs from the start so every effect has its history)\n"
+        "  --data DIR         the data folder (default: 'data' beside the program)\n"
+        "  --quiet            no progress line\n"
+        "  -h, --help         this text\n");
+}
+
+int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
+    bool outputGiven = false;
+    std::string framesText, timeText;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= argc) return false;
+            *out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "-h" || arg == "--help") {
+            printCaptureUsage();
+            return 3;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!value(&o->output)) return bad("missing value for", arg);
+            outputGiven = true;
+        } else if (arg == "--png") {
+            o->png = true;
+        } else if (arg == "--quiet") {
+            o->quiet = true;
+        } else if (arg == "--rate") {
+            if (!value(&v) || !parseFrameRate(v, &o->rate)) return bad("bad frame rate", v);
+        } else if (arg == "--size") {
+            int w = 0, h = 0;
+            char extra = 0;
+            if (!value(&v) || std::sscanf(v.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 ||
+                h <= 0 || w > 8192 || h > 8192)
+                return bad("bad size (use WxH)", v);
+            if (w * 3 != h * 4) return bad("size is not 4:3", v);
+            if (w % 2 || h % 2) return bad("size is not a multiple of 2", v);
+            o->width = w;
+            o->height = h;
+        } else if (arg == "--frames") {
+            if (!value(&framesText)) return bad("missing value for", arg);
+        } else if (arg == "--time") {
+            if (!value(&timeText)) return bad("missing value for", arg);
+        } else if (arg == "--at") {
+            if (!value(&v)) return bad("missing value for", arg);
+            size_t start = 0;
+            while (start <= v.size()) {
+                size_t comma = v.find(',', start);
+                if (comma == std::string::npos) comma = v.size();
+                const std::string item = v.substr(start, comma - start);
+                double t = 0;
+                if (!parseSeconds(item, &t) || t >= 228) return bad("bad time for --at", item);
+                o->atTimes.push_back(t);
+                o->atNames.push_back(item);
+                start = comma + 1;
+            }
+        } else if (arg == "--data") {
+            if (!value(&o->dataDir)) return bad("missing value for", arg);
+        } else {
+            return bad("unknown option", arg);
+        }
+    }
+    if (!framesText.empty() && !timeText.empty()) return bad("use --frames or --time, not both", timeText);
+    const long total = timelineFrameCount(o->rate);
+    if (!framesText.empty()) {
+        std::string a, b;
+        long first = 0, end = total;
+        if (!splitRange(framesText, &a, &b) || (!a.empty() && !parseCount(a, &first)) ||
+            (!b.empty() && !parseCount(b, &end)) || first >= end)
+            return bad("bad frame range", framesText);
+        o->firstFrame = first;
+        o->endFrame = end < total ? end : total;
+    }
+    if (!timeText.empty()) {
+        std::string a, b;
+        double s = 0, e = 228;
+        if (!splitRange(timeText, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
+            (!b.empty() && !parseSeconds(b, &e)) || s >= e)
+            return bad("bad time range", timeText);
+        o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
+        const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
+        o->endFrame = end < total ? end : total;
+    }
+    if (o->endFrame < 0) o->endFrame = total;
+    if (!o->atTimes.empty() || (!outputGiven && o->png)) {
+        if (!outputGiven) o->output = "frames";
+        o->png = true;
+    }
+    const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
+    if (!mp4) o->png = true;
+    if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
+    return 0;
+}

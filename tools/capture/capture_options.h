@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "headless_run.h"
+
+struct CaptureOptions {
+    std::string output = "demo.mp4";
+    bool png = false;           // numbered PNG frames into the output folder
+    FrameRate rate;             // 60 by default
+    int width = 640, height = 480;
+    long firstFrame = 0;        // inclusive
+    long endFrame = -1;         // exclusive; -1 = the end of the timeline
+    std::vector<double> atTimes;  // single frames, seconds
+    std::vector<std::string> atNames;
+    std::string dataDir;
+    bool quiet = false;
+};
+
+// Parses the command line. Returns 0 when the options are usable, 2 after
+// printing the problem (unknown option, bad value), 3 for --help (printed).
+int parseCaptureOptions(int argc, char** argv, CaptureOptions* options);
+void printCaptureUsage();

@@ -1,0 +1,187 @@
+// demo-capture: records the demo offscreen, frame-exactly, as an MP4 with its
+// soundtrack, as numbered PNG frames, or as single frames at chosen times.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "capture_options.h"
+#include "headless_run.h"
+#include "platform/data_path.h"
+#include "png_write.h"
+#include "video_pipe.h"
+
+namespace {
+
+struct Capture {
+    CaptureOptions options;
+    std::vector<long> atFrames;
+    std::vector<unsigned char> pixels;
+    VideoPipe* video = nullptr;
+    long lastWanted = 0;
+    long written = 0;
+    long toWrite = 0;
+    bool failed = false;
+    timespec started = {};
+    double lastProgress = -1;
+};
+
+double secondsSince(const timespec& t0) {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec - t0.tv_sec) + double(now.tv_nsec - t0.tv_nsec) * 1e-9;
+}
+
+void showProgress(Capture* c, long frame, bool last) {
+    if (c->options.quiet) return;
+    const double elapsed = secondsSince(c->started);
+    if (!last && elapsed - c->lastProgress < 0.25) return;
+    c->lastProgress = elapsed;
+    const long done = frame + 1;
+    const long total = c->lastWanted + 1;
+    const double fps = elapsed > 0 ? double(done) / elapsed : 0;
+    const double left = fps > 0 ? double(total - done) / fps : 0;
+    const int width = 30;
+    const int filled = int(double(width) * double(done) / double(total));
+    char bar[width + 1];
+    for (int i = 0; i < width; ++i) bar[i] = i < filled ? '#' : '.';
+    bar[width] = '\0';
+    std::fprintf(stderr, "\r[%s] frame %ld/%ld  %.1f fps  %d:%02d left  ", bar, done, total, fps,
+                 int(left) / 60, int(left) % 60);
+    if (last) std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+bool wanted(const Capture& c, long frame, std::string* pngName) {
+    if (!c.atFrames.empty()) {
+        for (size_t i = 0; i < c.atFrames.size(); ++i)
+            if (c.atFrames[i] == frame) {
+                *pngName = "at-" + c.options.atNames[i] + ".png";
+                return true;
+            }
+        return false;
+    }
+    if (frame < c.options.firstFrame || frame >= c.options.endFrame) return false;
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+    *pngName = name;
+    return true;
+}
+
+bool onFrame(long frame, void* user) {
+    Capture* c = static_cast<Capture*>(user);
+    std::string name;
+    if (wanted(*c, frame, &name)) {
+        const CaptureOptions& o = c->options;
+        readFrameRgb(o.width, o.height, c->pixels.data());
+        bool ok;
+        if (c->video) {
+            ok = writeVideoFrame(c->video, c->pixels.data(), c->pixels.size());
+            if (!ok) std::fprintf(stderr, "\ndemo-capture: ffmpeg stopped taking frames\n");
+        } else {
+            ok = writePng(o.output + "/" + name, o.width, o.height, c->pixels.data());
+        }
+        if (!ok) {
+            c->failed = true;
+            return false;
+        }
+        ++c->written;
+    }
+    showProgress(c, frame, frame >= c->lastWanted);
+    return frame < c->lastWanted;
+}
+
+bool prepareFolder(const std::string& dir) {
+    if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK) == 0;
+}
+
+bool outputWritable(const std::string& file) {
+    FILE* f = std::fopen(file.c_str(), "ab");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Capture c;
+    const int parsed = parseCaptureOptions(argc, argv, &c.options);
+    if (parsed == 3) return 0;
+    if (parsed != 0) return parsed;
+    const CaptureOptions& o = c.options;
+
+    for (double t : o.atTimes)
+        c.atFrames.push_back(long(std::llround(t * double(o.rate.num) / double(o.rate.den))));
+    if (!c.atFrames.empty()) {
+        for (long f : c.atFrames) c.lastWanted = f > c.lastWanted ? f : c.lastWanted;
+    } else {
+        c.lastWanted = o.endFrame - 1;
+    }
+    c.pixels.resize(size_t(o.width) * size_t(o.height) * 3);
+
+    if (o.png) {
+        if (!prepareFolder(o.output)) {
+            std::fprintf(stderr, "demo-capture: cannot write into the folder %s\n", o.output.c_str());
+            return 1;
+        }
+    } else {
+        const std::string ffmpeg = findFfmpeg();
+        if (ffmpeg.empty()) {
+            std::fprintf(stderr,
+                         "demo-capture: ffmpeg was not found on PATH (install the package "
+                         "ffmpeg, or use --png)\n");
+            return 1;
+        }
+        if (!outputWritable(o.output)) {
+            std::fprintf(stderr, "demo-capture: cannot write %s\n", o.output.c_str());
+            return 1;
+        }
+        if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
+        char track[PATH_MAX];
+        resolveDataPath("data\\5tfina.mp3", track, sizeof track);
+        if (access(track, R_OK) != 0) {
+            std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
+            return 1;
+        }
+        const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
+        const double duration =
+            double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
+        c.video = openVideoPipe(ffmpeg, o.output, o.width, o.height, o.rate.num, o.rate.den,
+                                track, start, duration);
+        if (!c.video) {
+            std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
+            return 1;
+        }
+    }
+
+    HeadlessRun run;
+    run.width = o.width;
+    run.height = o.height;
+    run.rate = o.rate;
+    run.dataDir = o.dataDir;
+    run.onFrame = onFrame;
+    run.user = &c;
+    clock_gettime(CLOCK_MONOTONIC, &c.started);
+    long drawn = 0;
+    const int rc = runHeadless(run, &drawn);
+    bool ok = rc == 0 && !c.failed;
+    if (c.video) {
+        const bool videoOk = closeVideoPipe(c.video);
+        if (!videoOk && ok) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
+        ok = ok && videoOk;
+    }
+    if (!ok) return 1;
+    if (!o.quiet)
+        std::fprintf(stderr, "demo-capture: %ld frame%s written to %s\n", c.written,
+                     c.written == 1 ? "" : "s", o.output.c_str());
+    return 0;
+}

@@ -1,0 +1,117 @@
+#include "headless_run.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "fx/switches.h"
+#include "platform/data_path.h"
+#include "platform/report_error.h"
+#include "platform/window.h"
+#include "script/frame_loop.h"
+#include "script/setup.h"
+
+namespace {
+const HeadlessRun* active = nullptr;
+long nextFrame = 0;     // the frame the next timer reading belongs to
+long currentFrame = -1;
+bool stopRequested = false;
+bool startReading = true;
+
+uint32_t fixedClock() {
+    // The loop reads the clock once before its first frame, then once per frame.
+    if (startReading) {
+        startReading = false;
+        return active->startMs;
+    }
+    currentFrame = nextFrame++;
+    return active->startMs + frameTimeMs(active->rate, currentFrame);
+}
+
+void afterFrame() {
+    if (active->onFrame && !active->onFrame(currentFrame, active->user)) stopRequested = true;
+    presentDemoWindow();
+}
+
+int stopHeld() { return stopRequested ? 1 : 0; }
+}  // namespace
+
+bool parseFrameRate(const std::string& text, FrameRate* rate) {
+    char* end = nullptr;
+    const long num = std::strtol(text.c_str(), &end, 10);
+    long den = 1;
+    if (end == text.c_str()) return false;
+    if (*end == '/') {
+        const char* d = end + 1;
+        den = std::strtol(d, &end, 10);
+        if (end == d) return false;
+    }
+    if (*end != '\0' || num <= 0 || den <= 0 || num > 100000 || den > 100000) return false;
+    rate->num = num;
+    rate->den = den;
+    return true;
+}
+
+uint32_t frameTimeMs(const FrameRate& rate, long frame) {
+    // n x den / num seconds, to the nearest millisecond, in integers.
+    const long long numerator = (long long)frame * rate.den * 1000;
+    return uint32_t((numerator * 2 + rate.num) / (2 * rate.num));
+}
+
+long timelineFrameCount(const FrameRate& rate) {
+    // Frames whose time is below 228 s: ceil(228 x num / den).
+    const long long n = 228LL * rate.num;
+    return long((n + rate.den - 1) / rate.den);
+}
+
+int runHeadless(const HeadlessRun& run, long* framesDrawn) {
+    // Always offscreen: this program never shows a window or a box.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!run.dataDir.empty()) setDataDirectory(run.dataDir.c_str());
+    cullNearZ = -0.1f;
+    DemoWindow* window = createDemoWindow(run.width, run.height, 0);
+    if (!window) {
+        reportError("cannot init opengl-window");
+        return 1;
+    }
+    int w = 0, h = 0;
+    demoWindowSize(window, &w, &h);
+    if (w != run.width || h != run.height) {
+        reportError("cannot init opengl-window");
+        return 1;
+    }
+    if (!loadAll()) {
+        reportError("cannot load scenes or textures");
+        return 1;
+    }
+    active = &run;
+    nextFrame = 0;
+    currentFrame = -1;
+    stopRequested = false;
+    startReading = true;
+    musicStartMs = 0;
+    demoFrameIo = FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr};
+    const long drawn = runDemo();
+    if (framesDrawn) *framesDrawn = drawn;
+    active = nullptr;
+    return 0;
+}
+
+void readFrameRgb(int width, int height, unsigned char* rgb) {
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    // GL rows start at the bottom; pictures start at the top.
+    const size_t row = size_t(width) * 3;
+    std::vector<unsigned char> tmp(row);
+    for (int y = 0; y < height / 2; ++y) {
+        unsigned char* a = rgb + size_t(y) * row;
+        unsigned char* b = rgb + size_t(height - 1 - y) * row;
+        std::memcpy(tmp.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, tmp.data(), row);
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Plays the demo's frame loop without a display on a fixed-step clock: frame n
+// is drawn at music time n x den / num seconds (rounded to the millisecond, the
+// clock's own unit). Used by the capture and benchmark programs.
+
+struct FrameRate {
+    long num = 60;
+    long den = 1;
+};
+
+// "60", "60000/1001", "29.97" is refused (use a fraction). False on bad text.
+bool parseFrameRate(const std::string& text, FrameRate* rate);
+
+// Music time of frame n, in milliseconds.
+uint32_t frameTimeMs(const FrameRate& rate, long frame);
+
+// Number of frames that cover the timeline (frame times below 228 s).
+long timelineFrameCount(const FrameRate& rate);
+
+struct HeadlessRun {
+    int width = 640;
+    int height = 480;
+    FrameRate rate;
+    std::string dataDir;  // empty: the folder beside the program
+    uint32_t startMs = 0;  // music time of frame 0 (benchmarks may start mid-way)
+    // Called after each frame is drawn (before the buffers swap); return false
+    // to stop after this frame.
+    bool (*onFrame)(long frame, void* user) = nullptr;
+    void* user = nullptr;
+};
+
+// Opens the offscreen window, loads everything and runs frames from 0 until
+// onFrame says stop or the timeline ends. Returns the process exit code the
+// caller should use: 0 fine, 1 a start-up failure (already reported).
+int runHeadless(const HeadlessRun& run, long* framesDrawn);
+
+// Reads the frame just drawn, top row first, RGB.
+void readFrameRgb(int width, int height, unsigned char* rgb);
