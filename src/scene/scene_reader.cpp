@@ -1,0 +1,406 @@
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/data_path.h"
+#include "platform/report_error.h"
+#include "scene/scene_file.h"
+
+// The file is a flat little-endian stream without padding. It is parsed field
+// by field from memory, so the in-memory records may be laid out as the
+// compiler likes, and every size is checked against the bytes left before
+// anything is allocated or copied.
+
+namespace {
+
+struct SceneReader {
+    const unsigned char* data;
+    long size;
+    long pos;
+    const char* name;
+    char where[64];  // the part of the file being read, for messages
+    bool failed;
+};
+
+void setPlace(SceneReader* r, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(r->where, sizeof r->where, format, args);
+    va_end(args);
+}
+
+void fail(SceneReader* r, const char* format, ...) {
+    if (r->failed) return;
+    r->failed = true;
+    char detail[160];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(detail, sizeof detail, format, args);
+    va_end(args);
+    char text[512];
+    std::snprintf(text, sizeof text, "%s: %s", r->name, detail);
+    reportError(text);
+}
+
+// True when `bytes` more bytes are there to read; reports the truncation otherwise.
+bool need(SceneReader* r, long long bytes) {
+    if (r->failed) return false;
+    if (bytes < 0 || bytes > r->size - r->pos) {
+        fail(r, "file ends inside %s", r->where);
+        return false;
+    }
+    return true;
+}
+
+void* allocate(SceneReader* r, long long count, size_t each) {
+    if (count <= 0) return nullptr;
+    void* p = std::calloc(size_t(count), each);
+    if (!p) fail(r, "out of memory reading %s", r->where);
+    return p;
+}
+
+// Callers have checked the bytes with need().
+unsigned takeU8(SceneReader* r) { return r->data[r->pos++]; }
+
+uint32_t takeU32(SceneReader* r) {
+    const unsigned char* p = r->data + r->pos;
+    r->pos += 4;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+int32_t takeI32(SceneReader* r) { return int32_t(takeU32(r)); }
+
+float takeF32(SceneReader* r) {
+    uint32_t bits = takeU32(r);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+Vec3 takeVec3(SceneReader* r) {
+    Vec3 v;
+    v.x = takeF32(r);
+    v.y = takeF32(r);
+    v.z = takeF32(r);
+    return v;
+}
+
+Quat takeQuat(SceneReader* r) {
+    Quat q;
+    q.w = takeF32(r);
+    q.x = takeF32(r);
+    q.y = takeF32(r);
+    q.z = takeF32(r);
+    return q;
+}
+
+// u8 count, then that many records of recordBytes each; returns the count or -1.
+int blockCount(SceneReader* r, long recordBytes) {
+    if (!need(r, 1)) return -1;
+    int n = int(takeU8(r));
+    if (!need(r, (long long)n * recordBytes)) return -1;
+    return n;
+}
+
+bool readPositionTrack(SceneReader* r, PositionTrack* track) {
+    int n = blockCount(r, 40);
+    if (n < 0) return false;
+    track->keys = static_cast<PositionKey*>(allocate(r, n, sizeof(PositionKey)));
+    if (r->failed) return false;
+    for (int i = 0; i < n; ++i) {
+        PositionKey* k = &track->keys[i];
+        k->inTangent = takeVec3(r);
+        k->time = takeI32(r);
+        k->value = takeVec3(r);
+        k->outTangent = takeVec3(r);
+    }
+    track->keyCount = n;
+    track->cursor = 0;
+    return true;
+}
+
+bool readRotationTrack(SceneReader* r, RotationTrack* track) {
+    int n = blockCount(r, 52);
+    if (n < 0) return false;
+    track->keys = static_cast<RotationKey*>(allocate(r, n, sizeof(RotationKey)));
+    if (r->failed) return false;
+    for (int i = 0; i < n; ++i) {
+        RotationKey* k = &track->keys[i];
+        k->inControl = takeQuat(r);
+        k->time = takeI32(r);
+        k->value = takeQuat(r);
+        k->outControl = takeQuat(r);
+    }
+    track->keyCount = n;
+    track->cursor = 0;
+    return true;
+}
+
+bool readScalarTrack(SceneReader* r, ScalarTrack* track) {
+    int n = blockCount(r, 16);
+    if (n < 0) return false;
+    track->keys = static_cast<ScalarKey*>(allocate(r, n, sizeof(ScalarKey)));
+    if (r->failed) return false;
+    for (int i = 0; i < n; ++i) {
+        ScalarKey* k = &track->keys[i];
+        k->inTangent = takeF32(r);
+        k->time = takeI32(r);
+        k->value = takeF32(r);
+        k->outTangent = takeF32(r);
+    }
+    track->keyCount = n;
+    track->cursor = 0;
+    return true;
+}
+
+bool readVisibilityTrack(SceneReader* r, VisibilityTrack* track) {
+    int n = blockCount(r, 4);
+    if (n < 0) return false;
+    track->times = static_cast<int32_t*>(allocate(r, n, sizeof(int32_t)));
+    if (r->failed) return false;
+    for (int i = 0; i < n; ++i) track->times[i] = takeI32(r);
+    track->keyCount = n;
+    track->cursor = 0;
+    track->hidden = 0;
+    return true;
+}
+
+// kind and parentIndex, the two bytes every record starts with.
+bool readNodeHeader(SceneReader* r, unsigned char* kind, int* parentIndex) {
+    if (!need(r, 2)) return false;
+    *kind = static_cast<unsigned char>(takeU8(r));
+    *parentIndex = int(takeU8(r));
+    return true;
+}
+
+bool readSceneCamera(SceneReader* r, SceneCamera* camera) {
+    setPlace(r, "the camera header");
+    if (!readNodeHeader(r, &camera->kind, &camera->parentIndex)) return false;
+    setPlace(r, "the camera position track");
+    if (!readPositionTrack(r, &camera->positionTrack)) return false;
+    setPlace(r, "the camera roll track");
+    if (!readScalarTrack(r, &camera->rollTrack)) return false;
+    setPlace(r, "the camera fov track");
+    if (!readScalarTrack(r, &camera->fovTrack)) return false;
+    setPlace(r, "the camera target track");
+    if (!readPositionTrack(r, &camera->targetTrack)) return false;
+    setPlace(r, "the camera visibility track");
+    return readVisibilityTrack(r, &camera->visibility);
+}
+
+bool readObjectFaces(SceneReader* r, SceneObject* object, int index) {
+    for (int f = 0; f < object->faceCount; ++f) {
+        for (int c = 0; c < 3; ++c) {
+            FaceCorner* corner = &object->faces[f].corners[c];
+            corner->vertexIndex = takeI32(r);
+            corner->uv[0] = takeF32(r);
+            corner->uv[1] = takeF32(r);
+            corner->colour[0] = corner->colour[1] = corner->colour[2] = 1.0f;
+            if (corner->vertexIndex < 0 || corner->vertexIndex >= object->vertexCount) {
+                fail(r, "object %d face %d uses vertex %d, but the object has %d vertices", index,
+                     f, corner->vertexIndex, object->vertexCount);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool readSceneObject(SceneReader* r, SceneObject* object, int index, int objectCount,
+                     int textureBase) {
+    setPlace(r, "object %d header", index);
+    if (!readNodeHeader(r, &object->kind, &object->parentIndex)) return false;
+    if (object->kind == 1 && object->parentIndex >= objectCount) {
+        fail(r, "object %d hangs below object %d, but the file has %d objects", index,
+             object->parentIndex, objectCount);
+        return false;
+    }
+    if (!need(r, 8)) return false;
+    takeU32(r);  // reserved word
+    int vertexCount = takeI32(r);
+    if (vertexCount < 0) {
+        fail(r, "object %d has a negative vertex count (%d)", index, vertexCount);
+        return false;
+    }
+    setPlace(r, "object %d vertices", index);
+    if (!need(r, 12LL * vertexCount)) return false;
+    object->baseVertices = static_cast<Vec3*>(allocate(r, vertexCount, sizeof(Vec3)));
+    object->viewVertices = static_cast<Vec3*>(allocate(r, vertexCount, sizeof(Vec3)));
+    object->normals = static_cast<Vec3*>(allocate(r, vertexCount, sizeof(Vec3)));
+    object->normalScale = static_cast<float*>(allocate(r, vertexCount, sizeof(float)));
+    if (r->failed) return false;
+    object->vertexCount = vertexCount;
+    for (int i = 0; i < vertexCount; ++i) object->baseVertices[i] = takeVec3(r);
+
+    setPlace(r, "object %d face count", index);
+    if (!need(r, 4)) return false;
+    int faceCount = takeI32(r);
+    if (faceCount < 0) {
+        fail(r, "object %d has a negative face count (%d)", index, faceCount);
+        return false;
+    }
+    setPlace(r, "object %d material", index);
+    if (!need(r, 1)) return false;
+    int material = int(takeU8(r));
+    object->textureIndex = material + textureBase;
+    if (object->textureIndex < 0 || object->textureIndex >= textureTableSize) {
+        fail(r, "object %d material %d with texture base %d is outside the texture table", index,
+             material, textureBase);
+        return false;
+    }
+    setPlace(r, "object %d faces", index);
+    if (!need(r, 36LL * faceCount)) return false;
+    object->faces = static_cast<Face*>(allocate(r, faceCount, sizeof(Face)));
+    if (r->failed) return false;
+    object->faceCount = faceCount;
+    if (!readObjectFaces(r, object, index)) return false;
+
+    setPlace(r, "object %d position track", index);
+    if (!readPositionTrack(r, &object->positionTrack)) return false;
+    setPlace(r, "object %d rotation track", index);
+    if (!readRotationTrack(r, &object->rotationTrack)) return false;
+    setPlace(r, "object %d scale track", index);
+    if (!readPositionTrack(r, &object->scaleTrack)) return false;
+    setPlace(r, "object %d visibility track", index);
+    return readVisibilityTrack(r, &object->visibility);
+}
+
+bool readSceneLight(SceneReader* r, SceneLight* light, int index) {
+    setPlace(r, "light %d header", index);
+    if (!readNodeHeader(r, &light->kind, &light->parentIndex)) return false;
+    if (!need(r, 3)) return false;
+    light->red = float(takeU8(r)) * 0.00390625f;
+    light->green = float(takeU8(r)) * 0.00390625f;
+    light->blue = float(takeU8(r)) * 0.00390625f;
+    light->worldPosition = Vec3{0.0f, 0.0f, 0.0f};
+    setPlace(r, "light %d position track", index);
+    if (!readPositionTrack(r, &light->positionTrack)) return false;
+    setPlace(r, "light %d visibility track", index);
+    return readVisibilityTrack(r, &light->visibility);
+}
+
+bool readSceneSpot(SceneReader* r, SceneSpot* spot, int index) {
+    setPlace(r, "spot %d header", index);
+    if (!readNodeHeader(r, &spot->kind, &spot->parentIndex)) return false;
+    if (!need(r, 3)) return false;
+    for (int i = 0; i < 3; ++i) spot->colour[i] = float(takeU8(r));
+    setPlace(r, "spot %d position track", index);
+    if (!readPositionTrack(r, &spot->positionTrack)) return false;
+    setPlace(r, "spot %d value track A", index);
+    if (!readScalarTrack(r, &spot->valueTrackA)) return false;
+    setPlace(r, "spot %d value track B", index);
+    if (!readScalarTrack(r, &spot->valueTrackB)) return false;
+    setPlace(r, "spot %d target track", index);
+    if (!readPositionTrack(r, &spot->targetTrack)) return false;
+    setPlace(r, "spot %d visibility track", index);
+    return readVisibilityTrack(r, &spot->visibility);
+}
+
+// u8 record count of a list section.
+int listCount(SceneReader* r, const char* what) {
+    setPlace(r, "the %s count", what);
+    if (!need(r, 1)) return -1;
+    return int(takeU8(r));
+}
+
+bool readSceneBody(SceneReader* r, Scene* scene, int textureBase) {
+    scene->camera = static_cast<SceneCamera*>(std::calloc(1, sizeof(SceneCamera)));
+    if (!scene->camera) {
+        fail(r, "out of memory reading the camera");
+        return false;
+    }
+    if (!readSceneCamera(r, scene->camera)) return false;
+
+    int n = listCount(r, "object");
+    if (n < 0) return false;
+    setPlace(r, "the object list");
+    scene->objects = static_cast<SceneObject*>(allocate(r, n, sizeof(SceneObject)));
+    if (r->failed) return false;
+    scene->objectCount = n;
+    for (int i = 0; i < n; ++i)
+        if (!readSceneObject(r, &scene->objects[i], i, n, textureBase)) return false;
+
+    n = listCount(r, "light");
+    if (n < 0) return false;
+    setPlace(r, "the light list");
+    scene->lights = static_cast<SceneLight*>(allocate(r, n, sizeof(SceneLight)));
+    if (r->failed) return false;
+    scene->lightCount = n;
+    for (int i = 0; i < n; ++i)
+        if (!readSceneLight(r, &scene->lights[i], i)) return false;
+
+    n = listCount(r, "spot");
+    if (n < 0) return false;
+    setPlace(r, "the spot list");
+    scene->spots = static_cast<SceneSpot*>(allocate(r, n, sizeof(SceneSpot)));
+    if (r->failed) return false;
+    scene->spotCount = n;
+    for (int i = 0; i < n; ++i)
+        if (!readSceneSpot(r, &scene->spots[i], i)) return false;
+    return true;
+}
+
+// What the scene set-ups rely on after a load, successful or not.
+void resetSceneCounts(Scene* scene) {
+    scene->camera = nullptr;
+    scene->objects = nullptr;
+    scene->lights = nullptr;
+    scene->spots = nullptr;
+    scene->objectCount = 0;
+    scene->lightCount = 0;
+    scene->spotCount = 0;
+    scene->particleSystemCount = 0;
+    scene->hookCount = 0;
+    scene->flareSetCount = 0;
+    scene->fogDensity = 0.0f;
+    for (float& c : scene->fogColour) c = 0.0f;
+}
+
+}  // namespace
+
+int loadSceneBytes(const unsigned char* data, long size, const char* name, Scene* scene,
+                   int textureBase) {
+    resetSceneCounts(scene);
+    SceneReader reader = {data, data ? size : 0, 0, name ? name : "scene", {0}, false};
+    if (!readSceneBody(&reader, scene, textureBase)) {
+        releaseSceneContents(scene);
+        resetSceneCounts(scene);
+        return 0;
+    }
+    // Trailing bytes after the last spot are ignored.
+    for (int i = 0; i < scene->objectCount; ++i) computeBaseNormals(&scene->objects[i]);
+    return 1;
+}
+
+int loadSceneFile(const char* path, Scene* scene, int textureBase) {
+    resetSceneCounts(scene);
+    char realPath[PATH_MAX];
+    FILE* file = nullptr;
+    if (resolveDataPath(path, realPath, sizeof realPath)) file = std::fopen(realPath, "rb");
+    if (!file) {
+        reportError("mesh-file not found");
+        return 0;
+    }
+    // The whole file is read first; parsing then works on memory only.
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    unsigned char* data = nullptr;
+    bool ok = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        data = static_cast<unsigned char*>(std::malloc(size_t(size > 0 ? size : 1)));
+        ok = data && long(std::fread(data, 1, size_t(size), file)) == size;
+    }
+    std::fclose(file);
+    if (!ok) {
+        std::free(data);
+        char text[512];
+        std::snprintf(text, sizeof text, "%s: the file cannot be read", path);
+        reportError(text);
+        return 0;
+    }
+    int result = loadSceneBytes(data, size, path, scene, textureBase);
+    std::free(data);
+    return result;
+}
