@@ -4,7 +4,7 @@
 // rows back to back.
 struct Image {
     int width;
-    int height;
+    int height;  // negative for a BMP stored top-down; pixels then hold |height| rows
     unsigned char* pixels;
 };
 

@@ -1,0 +1,69 @@
+#include "fx/lens_flares.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "fx/overlays.h"
+#include "math/demo_clock.h"
+
+namespace {
+
+void fadeFlareSet(FlareSet* set) {
+    const float step = DemoClock.frameStep * set->fadeRate * 10;
+    if (set->fadeDir == 0) set->intensity -= step;
+    if (set->fadeDir == 1) set->intensity += step;
+    if (set->intensity > 1) set->intensity = 1;
+    if (set->intensity < 0) set->intensity = 0;
+}
+
+void drawFlareSet(const FlareSet* set) {
+    // A light in the camera plane has no place on the screen.
+    if (!set->source || set->source->z == 0 || !set->lenses) return;
+
+    // Divided by z itself: a light ahead (z < 0) anchors the chain on the
+    // opposite side of the screen centre.
+    const float sx = set->source->x / set->source->z;
+    const float sy = set->source->y / set->source->z;
+    float h = 1 - std::sqrt(sx * sx + sy * sy) * set->falloff * 3;
+    if (h < 0) h = 0;
+    if (h > 1) h = 1;
+    const float w = set->intensity * h;
+
+    const float dx = -sx * set->spacing, dy = -sy * set->spacing;
+    float x = sx - set->preLight * dx, y = sy - set->preLight * dy;
+    for (int j = 0; j < set->lensCount; ++j) {
+        const FlareLens& lens = set->lenses[j];
+        const float s = lens.size;
+        glBindTexture(GL_TEXTURE_2D, lens.glTexture);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glDisable(GL_CULL_FACE);
+        glColor4f(lens.red * w, lens.green * w, lens.blue * w, 1);
+        glBegin(GL_QUADS);
+        glNormal3f(0, 0, 0);
+        glTexCoord2f(0, 0);
+        glVertex3f(x - s, y - s, -1);
+        glTexCoord2f(1, 0);
+        glVertex3f(x + s, y - s, -1);
+        glTexCoord2f(1, 1);
+        glVertex3f(x + s, y + s, -1);
+        glTexCoord2f(0, 1);
+        glVertex3f(x - s, y + s, -1);
+        glEnd();
+        x += dx;
+        y += dy;
+    }
+}
+
+}  // namespace
+
+void drawLensFlares(Scene* scene) {
+    setScreenProjection();
+    for (int i = 0; i < scene->flareSetCount; ++i) {
+        FlareSet* set = &scene->flareSets[i];
+        fadeFlareSet(set);
+        drawFlareSet(set);
+    }
+}

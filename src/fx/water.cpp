@@ -1,0 +1,102 @@
+#include "fx/water.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const int texelMask = waterTexels - 1;
+
+int lumaAt(const unsigned char* pixels, int texel) {
+    const unsigned char* p = pixels + 3 * (texel & texelMask);
+    // The height bytes are read as signed values.
+    return waterLuminance(int(static_cast<signed char>(p[0])), int(static_cast<signed char>(p[1])),
+                          int(static_cast<signed char>(p[2])));
+}
+
+// The phase as the starting table position: its integer part, negated, taken
+// modulo the table size (only the low bits are ever used).
+int phaseStart(float phase) {
+    double whole = std::trunc(double(phase));
+    if (!std::isfinite(whole)) whole = 0;
+    return -int(std::fmod(whole, double(waterTexels)));
+}
+
+bool canvasUsable(const Image* canvas) { return canvas && canvas->pixels && isWaterSized(canvas); }
+
+}  // namespace
+
+int isWaterSized(const Image* image) {
+    return image && image->width == waterSize &&
+           (image->height == waterSize || image->height == -waterSize);
+}
+
+int waterLuminance(int a, int b, int c) { return int((0.2 * c + 0.3 * a + 0.5 * b) * 0.3); }
+
+void buildWaterOffsetTable(const Image* height, uint16_t* waterOffsetTable) {
+    if (!waterOffsetTable) return;
+    // A picture of the wrong size cannot be read as a height field: no ripple.
+    if (!height || !height->pixels || !isWaterSized(height)) {
+        std::memset(waterOffsetTable, 0, sizeof(uint16_t) * waterTexels);
+        return;
+    }
+    for (int n = 0; n < waterTexels; ++n) {
+        const int here = lumaAt(height->pixels, n);
+        const int offset = (here - lumaAt(height->pixels, n + 1)) +
+                           waterSize * (here - lumaAt(height->pixels, n + waterSize));
+        waterOffsetTable[n] = uint16_t(offset);
+    }
+}
+
+void buildSurfaceTexelTable(const Image* colour, int32_t* surfaceTexelTable) {
+    if (!surfaceTexelTable) return;
+    if (!colour || !colour->pixels || !isWaterSized(colour)) {
+        std::memset(surfaceTexelTable, 0, sizeof(int32_t) * waterTexels);
+        return;
+    }
+    for (int n = 0; n < waterTexels; ++n) {
+        const unsigned char* p = colour->pixels + 3 * n;
+        surfaceTexelTable[n] = int32_t(p[0]) << 16 | int32_t(p[1]) << 8 | int32_t(p[2]);
+    }
+}
+
+// The per-frame loops: integer table lookups only.
+void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
+                          const uint16_t* waterOffsetTable, float phase) {
+    if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
+    int p = phaseStart(phase);
+    unsigned char* out = canvas->pixels;
+    for (int n = 0; n < waterTexels; ++n, out += 3) {
+        const int source = (waterOffsetTable[p & texelMask] + n +
+                            waterOffsetTable[2 * (n & (waterTexels / 2 - 1))]) &
+                           texelMask;
+        const int32_t value = surfaceTexelTable[source];
+        out[0] = (unsigned char)((value >> 16) & 255);
+        out[1] = (unsigned char)((value >> 8) & 255);
+        out[2] = (unsigned char)(value & 255);
+        --p;
+    }
+}
+
+// The moving term runs down the columns: texel (r, c) reads entry
+// start + 128 c + r.
+void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTable,
+                                    const uint16_t* waterOffsetTable, float phase) {
+    if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
+    int p = phaseStart(phase);
+    unsigned char* out = canvas->pixels;
+    int n = 0;
+    for (int r = 0; r < waterSize; ++r) {
+        for (int c = 0; c < waterSize; ++c, ++n, out += 3) {
+            const int source = (waterOffsetTable[p & texelMask] + n +
+                                waterOffsetTable[2 * (n & (waterTexels / 2 - 1))]) &
+                               texelMask;
+            const int32_t value = surfaceTexelTable[source];
+            out[0] = (unsigned char)((value >> 16) & 255);
+            out[1] = (unsigned char)((value >> 8) & 255);
+            out[2] = (unsigned char)(value & 255);
+            p = (p + waterSize) & texelMask;
+        }
+        p = (p + 1) & texelMask;
+    }
+}

@@ -1,0 +1,160 @@
+#include "image/bmp.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "image/bmp_pixels.h"
+#include "platform/data_path.h"
+#include "platform/report_error.h"
+
+namespace {
+
+const char* const unknownFormat = "Unknown DIB file format.";
+const char* const outOfMemory = "Out of memory.";
+const char* const conversionError = "Image file conversion error.";
+
+// Every read goes through these and is checked against the file's size.
+bool fits(size_t size, size_t at, size_t count) { return at <= size && count <= size - at; }
+
+uint16_t u16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t u32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+Image* fail(const char* message, Image** out) {
+    reportError(message);
+    if (out) *out = nullptr;
+    return nullptr;
+}
+
+}  // namespace
+
+Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char* name,
+                      Image** out) {
+    (void)name;  // the messages of this reader do not name the file
+    if (!data) return fail(unknownFormat, out);
+
+    // With the 14-byte file header the pixel data offset is given; a bare
+    // bitmap header has its pixels right after the palette.
+    const bool fileHeader = size >= 2 && u16(data) == 0x4D42;
+    const size_t headerAt = fileHeader ? 14 : 0;
+    if (!fits(size, headerAt, 4)) return fail(unknownFormat, out);
+    const unsigned char* header = data + headerAt;
+    const uint32_t headerSize = u32(header);
+    if ((headerSize != 12 && headerSize != 40) || !fits(size, headerAt, headerSize))
+        return fail(unknownFormat, out);
+    const bool core = headerSize == 12;
+
+    long long width, height;
+    int bitCount;
+    uint32_t compression = bmpRgb, imageSize = 0, coloursUsed = 0;
+    if (core) {
+        width = u16(header + 4);
+        height = u16(header + 6);
+        bitCount = u16(header + 10);
+    } else {
+        width = int32_t(u32(header + 4));
+        height = int32_t(u32(header + 8));
+        bitCount = u16(header + 14);
+        compression = u32(header + 16);
+        imageSize = u32(header + 20);
+        coloursUsed = u32(header + 32);
+    }
+
+    int paletteEntries;
+    if (!core && coloursUsed != 0)
+        paletteEntries = int(coloursUsed & 0xFFFFu);
+    else
+        paletteEntries = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
+
+    // The three channel masks of BI_BITFIELDS stand between header and palette.
+    const bool bitfields = !core && compression == bmpBitfields;
+    const size_t masksAt = headerAt + headerSize;
+    const size_t paletteAt = masksAt + (bitfields ? 12 : 0);
+    const size_t entryBytes = core ? 3 : 4;
+    const size_t pixelsAt =
+        fileHeader && fits(size, 10, 4) ? u32(data + 10) : paletteAt + entryBytes * paletteEntries;
+
+    const long long rows = height < 0 ? -height : height;
+    // Only as many colours as the bit count can address are looked up.
+    int usable = paletteEntries;
+    if (bitCount <= 8 && usable > (1 << bitCount)) usable = 1 << bitCount;
+    if (bitCount > 8 || bitCount < 1) usable = 0;
+    const bool depthOk =
+        (compression == bmpRgb &&
+         (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+          bitCount == 24 || bitCount == 32)) ||
+        (compression == bmpRle8 && bitCount == 8) || (compression == bmpRle4 && bitCount == 4) ||
+        (compression == bmpBitfields && (bitCount == 16 || bitCount == 32));
+    if (width <= 0 || rows == 0 || !depthOk || width * rows > INT_MAX / 3 ||
+        !fits(size, masksAt, bitfields ? 12 : 0) ||
+        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size)
+        return fail(conversionError, out);
+
+    BmpPaletteEntry palette[256];
+    for (int i = 0; i < usable; ++i) {
+        const unsigned char* e = data + paletteAt + entryBytes * size_t(i);
+        palette[i] = BmpPaletteEntry{e[2], e[1], e[0]};
+    }
+
+    BmpLayout layout{};
+    layout.width = int(width);
+    layout.rows = int(rows);
+    layout.bitCount = bitCount;
+    layout.compression = compression;
+    if (bitfields)
+        for (int i = 0; i < 3; ++i) layout.masks[i] = u32(data + masksAt + 4 * i);
+    layout.palette = palette;
+    layout.paletteSize = usable;
+
+    size_t pixelBytes = size - pixelsAt;
+    if ((compression == bmpRle8 || compression == bmpRle4) && imageSize != 0 &&
+        imageSize < pixelBytes)
+        pixelBytes = imageSize;
+
+    const size_t bufferSize = size_t(width) * size_t(rows) * 3;
+    unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bufferSize));
+    if (!pixels) return fail(outOfMemory, out);
+    if (!convertBmpPixels(&layout, data + pixelsAt, pixelBytes, pixels)) {
+        std::free(pixels);
+        return fail(conversionError, out);
+    }
+    Image* image = static_cast<Image*>(std::malloc(sizeof(Image)));
+    if (!image) {
+        std::free(pixels);
+        return fail(outOfMemory, out);
+    }
+    image->width = int(width);
+    image->height = int(height);  // keeps its sign: negative means top row first
+    image->pixels = pixels;
+    if (out) *out = image;
+    return image;
+}
+
+Image* loadBmpImage(const char* path, Image** out) {
+    char message[PATH_MAX + 64];
+    std::snprintf(message, sizeof message, "Failed to open DIB file %s.\n", path ? path : "");
+
+    char real[PATH_MAX];
+    if (!path || !resolveDataPath(path, real, sizeof real)) return fail(message, out);
+    int fd = open(real, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(message, out);
+    struct stat info;
+    void* view = MAP_FAILED;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        view = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (view == MAP_FAILED) return fail(message, out);
+
+    Image* image = decodeBmpBytes(static_cast<const unsigned char*>(view),
+                                  (unsigned long)info.st_size, path, out);
+    munmap(view, size_t(info.st_size));
+    return image;
+}

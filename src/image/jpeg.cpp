@@ -1,0 +1,131 @@
+#include "image/jpeg.h"
+
+#include <climits>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "platform/data_path.h"
+
+namespace {
+
+// libjpeg reports fatal errors through error_exit, which must not return: we
+// jump back to the decoder and fail instead of letting it end the process.
+struct JpegErrorTrap {
+    jpeg_error_mgr base;
+    jmp_buf escape;
+};
+
+void failDecode(j_common_ptr cinfo) {
+    JpegErrorTrap* trap = reinterpret_cast<JpegErrorTrap*>(cinfo->err);
+    longjmp(trap->escape, 1);
+}
+
+// Warnings are how libjpeg reports corrupt or truncated data (it fills the
+// rest with grey and carries on). A damaged picture must not load as a
+// half-grey texture, so every warning fails the decode, except the two that
+// only concern metadata.
+void onMessage(j_common_ptr cinfo, int level) {
+    if (level != -1) return;  // trace output: ignore
+    int code = cinfo->err->msg_code;
+    if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM) return;
+    failDecode(cinfo);
+}
+
+// Everything the jump may skip past lives here, not in locals.
+struct DecodeState {
+    jpeg_decompress_struct info;
+    JpegErrorTrap trap;
+    unsigned char* pixels;
+    int width;
+    int height;
+};
+
+int decodeInto(DecodeState* s, const unsigned char* data, unsigned long size) {
+    if (setjmp(s->trap.escape)) return 0;
+
+    jpeg_create_decompress(&s->info);
+    jpeg_mem_src(&s->info, data, size);
+    if (jpeg_read_header(&s->info, TRUE) != JPEG_HEADER_OK) return 0;
+    s->width = int(s->info.image_width);
+    s->height = int(s->info.image_height);
+
+    // One layout for every file: three bytes per pixel, blue-green-red, also
+    // for greyscale pictures.
+    s->info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&s->info);
+    if (s->info.output_components != 3) return 0;
+
+    size_t rowBytes = size_t(s->width) * 3;
+    size_t total = rowBytes * size_t(s->height);
+    if (total == 0) return 0;
+    s->pixels = static_cast<unsigned char*>(std::malloc(total));
+    if (!s->pixels) return 0;
+
+    while (s->info.output_scanline < s->info.output_height) {
+        JSAMPROW row = s->pixels + rowBytes * s->info.output_scanline;
+        if (jpeg_read_scanlines(&s->info, &row, 1) != 1) return 0;
+    }
+    jpeg_finish_decompress(&s->info);
+    return 1;
+}
+
+}  // namespace
+
+int decodeJpegBytes(const unsigned char* data, unsigned long size, int* width, int* height,
+                    unsigned char** pixels) {
+    DecodeState* s = static_cast<DecodeState*>(std::calloc(1, sizeof(DecodeState)));
+    int ok = 0;
+    if (s && data && size > 0) {
+        s->info.err = jpeg_std_error(&s->trap.base);
+        s->trap.base.error_exit = failDecode;
+        s->trap.base.emit_message = onMessage;
+        ok = decodeInto(s, data, size);
+        jpeg_destroy_decompress(&s->info);
+    }
+    if (!ok && s) {
+        std::free(s->pixels);
+        s->pixels = nullptr;
+    }
+    if (width) *width = s ? s->width : 0;
+    if (height) *height = s ? s->height : 0;
+    if (pixels) *pixels = s ? s->pixels : nullptr;
+    if (ok && !pixels) std::free(s->pixels);
+    std::free(s);
+    return ok;
+}
+
+int loadJpegImage(const char* path, int* width, int* height, unsigned char** pixels) {
+    if (width) *width = 0;
+    if (height) *height = 0;
+    if (pixels) *pixels = nullptr;
+
+    char real[PATH_MAX];
+    if (!path || !resolveDataPath(path, real, sizeof real)) return 0;
+    FILE* file = std::fopen(real, "rb");
+    if (!file) return 0;
+
+    // Only a plain file has a size to read (a folder opens fine here).
+    struct stat info;
+    unsigned char* bytes = nullptr;
+    size_t size = 0;
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        size = size_t(info.st_size);
+        bytes = static_cast<unsigned char*>(std::malloc(size));
+        if (bytes && std::fread(bytes, 1, size, file) != size) {
+            std::free(bytes);
+            bytes = nullptr;
+        }
+    }
+    std::fclose(file);
+    if (!bytes) return 0;
+
+    int ok = decodeJpegBytes(bytes, (unsigned long)size, width, height, pixels);
+    std::free(bytes);
+    return ok;
+}

@@ -1,0 +1,104 @@
+#include "image/texture_table.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "image/jpeg.h"
+
+unsigned char* jpegRowsToBottomUpRgb(const unsigned char* bgr, int width, int height) {
+    if (!bgr || width <= 0 || height <= 0) return nullptr;
+    const size_t rowBytes = size_t(width) * 3;
+    unsigned char* rgb = static_cast<unsigned char*>(std::malloc(rowBytes * size_t(height)));
+    if (!rgb) return nullptr;
+    for (int i = 0; i < height; ++i) {
+        const unsigned char* src = bgr + rowBytes * size_t(height - 1 - i);
+        unsigned char* dst = rgb + rowBytes * size_t(i);
+        for (int x = 0; x < width; ++x, src += 3, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+    }
+    return rgb;
+}
+
+// Rows of odd widths are packed without padding.
+static void specifyRgbTexture(int width, int height, const unsigned char* rows) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rows);
+}
+
+void loadPicture(const char* path, unsigned* glName) {
+    int width = 0, height = 0;
+    unsigned char* bgr = nullptr;
+    unsigned char* rgb = nullptr;
+    if (loadJpegImage(path, &width, &height, &bgr)) rgb = jpegRowsToBottomUpRgb(bgr, width, height);
+    std::free(bgr);
+    if (!rgb) {
+        // Not worth stopping the demo for: the entry keeps whatever name it had.
+        std::fprintf(stderr, "cannot load picture: %s\n", path ? path : "");
+        return;
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    *glName = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    specifyRgbTexture(width, height, rgb);
+    std::free(rgb);
+}
+
+void uploadImageToTexture(TextureSlot* slot, const Image* image) {
+    if (!slot || !image || !image->pixels) return;
+    glBindTexture(GL_TEXTURE_2D, slot->glTexture);
+    specifyRgbTexture(image->width, image->height < 0 ? -image->height : image->height,
+                      image->pixels);
+}
+
+void loadTextureSlot(TextureSlot* slot, const char* path, float opacity) {
+    loadPicture(path, &slot->glTexture);
+    slot->wireLevel = 0;
+    slot->opacity = opacity;
+    slot->flags = 0;
+}
+
+void loadEnvMapTextureSlot(TextureSlot* slot, const char* path, float opacity) {
+    loadPicture(path, &slot->glTexture);
+    slot->wireLevel = 0;
+    slot->opacity = opacity;
+    slot->flags = textureFlagEnvMap;
+}
+
+void loadTwoLayerTextureSlot(TextureSlot* slot, const char* path, const char* path2,
+                             float opacity, float texScale2) {
+    loadPicture(path, &slot->glTexture);
+    loadPicture(path2, &slot->glTexture2);
+    slot->opacity = opacity;
+    slot->flags = textureFlagTwoLayer;
+    slot->wireLevel = 0;
+    slot->texScale2 = texScale2;
+}
+
+// Blended entries add (source + destination) x opacity; the texture
+// environment is left as it is.
+void bindTextureSlot(const TextureSlot* slot) {
+    glBindTexture(GL_TEXTURE_2D, slot->glTexture);
+    if (slot->opacity != 0) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glDisable(GL_CULL_FACE);
+        glColor4f(1, 1, 1, slot->opacity);
+    } else {
+        glDisable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_CULL_FACE);
+        glColor4f(1, 1, 1, 1);
+    }
+}
+
+void bindGlTexture(unsigned glName) { glBindTexture(GL_TEXTURE_2D, glName); }
