@@ -1,0 +1,160 @@
+// The four mesh drawing modes. Geometry is already in camera space; each
+// triangle is kept or dropped on its corners' z alone and sent whole.
+#include "fx/mesh_draw.h"
+
+#include <GL/gl.h>
+
+#include "fx/switches.h"
+#include "image/texture_table.h"
+#include "scene/texture_slot.h"
+
+BatchVertex meshBatch[meshBatchCapacity];
+
+void flushMeshBatch(unsigned mode, int count, int withTexCoords, int withColours) {
+    if (count <= 0) return;
+    const GLsizei stride = sizeof(BatchVertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, &meshBatch[0].pos);
+    if (withTexCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, stride, meshBatch[0].uv);
+    }
+    if (withColours) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(3, GL_FLOAT, stride, meshBatch[0].rgb);
+    }
+    glDrawArrays(mode, 0, count);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (withTexCoords) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (withColours) glDisableClientState(GL_COLOR_ARRAY);
+    // The current values are undefined after an array draw; later drawing
+    // (the wireframe lines) relies on them, so set what glBegin/glEnd left.
+    const BatchVertex& last = meshBatch[count - 1];
+    if (withTexCoords) glTexCoord2fv(last.uv);
+    if (withColours) glColor3fv(last.rgb);
+}
+
+namespace {
+
+enum CornerLayer { layerBase, layerSecond };
+
+inline bool passesNear(const Vec3* v, const Face& f, float nearZ) {
+    return v[f.corners[0].vertexIndex].z < nearZ || v[f.corners[1].vertexIndex].z < nearZ ||
+           v[f.corners[2].vertexIndex].z < nearZ;
+}
+
+inline bool passesFar(const Vec3* v, const Face& f, float farZ) {
+    return v[f.corners[0].vertexIndex].z > farZ || v[f.corners[1].vertexIndex].z > farZ ||
+           v[f.corners[2].vertexIndex].z > farZ;
+}
+
+// One GL_TRIANGLES batch over the faces that pass the tests, corners in order.
+// redGate keeps only faces whose three corners have red above 0.
+void drawTriangles(const SceneObject* object, bool farTest, CornerLayer layer, bool colours,
+                   bool redGate) {
+    const float nearZ = cullNearZ;
+    const float farZ = cullFarZ;
+    const Vec3* view = object->viewVertices;
+    const Face* faces = object->faces;
+    int n = 0;
+    for (int i = 0; i < object->faceCount; ++i) {
+        const Face& face = faces[i];
+        if (!passesNear(view, face, nearZ)) continue;
+        if (farTest && !passesFar(view, face, farZ)) continue;
+        if (redGate && !(face.corners[0].colour[0] > 0.0f && face.corners[1].colour[0] > 0.0f &&
+                         face.corners[2].colour[0] > 0.0f))
+            continue;
+        if (n + 3 > meshBatchCapacity) {
+            flushMeshBatch(GL_TRIANGLES, n, 1, colours);
+            n = 0;
+        }
+        for (int c = 0; c < 3; ++c) {
+            const FaceCorner& corner = face.corners[c];
+            BatchVertex& out = meshBatch[n++];
+            const float* uv = layer == layerBase ? corner.uv : corner.uv2;
+            out.uv[0] = uv[0];
+            out.uv[1] = uv[1];
+            if (colours) {
+                out.rgb[0] = corner.colour[0];
+                out.rgb[1] = corner.colour[1];
+                out.rgb[2] = corner.colour[2];
+            }
+            out.pos = view[corner.vertexIndex];
+        }
+    }
+    flushMeshBatch(GL_TRIANGLES, n, 1, colours);
+}
+
+inline Vec3 midpoint(const Vec3& a, const Vec3& b) {
+    return Vec3{a.x + (b.x - a.x) * 0.5f, a.y + (b.y - a.y) * 0.5f, a.z + (b.z - a.z) * 0.5f};
+}
+
+}  // namespace
+
+void drawMeshTwoLayer(SceneObject* object) {
+    const TextureSlot* slot = &TextureTable[object->textureIndex];
+    bindTextureSlot(slot);
+    glColor4f(1, 1, 1, 1);
+    drawTriangles(object, true, layerBase, false, false);
+
+    glDepthFunc(GL_LEQUAL);
+    glBindTexture(GL_TEXTURE_2D, slot->glTexture2);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_CULL_FACE);
+    glColor4f(1, 1, 1, 1);
+    // The second layer is weighted by the baked colours: a corner with no red
+    // marks a face that keeps its base layer only.
+    drawTriangles(object, true, layerSecond, true, true);
+    glDepthFunc(GL_LESS);
+}
+
+void drawMeshLit(SceneObject* object) {
+    bindTextureSlot(&TextureTable[object->textureIndex]);
+    drawTriangles(object, true, layerBase, true, false);
+}
+
+void drawMeshTransparent(SceneObject* object) {
+    if (transparentNoFog) glDisable(GL_FOG);
+    bindTextureSlot(&TextureTable[object->textureIndex]);
+    glNormal3f(0, 0, 0);
+    // Every corner white with alpha 1: the picture is added at full strength.
+    glColor4f(1, 1, 1, 1);
+    drawTriangles(object, false, layerBase, false, false);
+}
+
+void drawMeshWireframe(SceneObject* object) {
+    const float level = TextureTable[object->textureIndex].wireLevel;
+    if (level == 0.0f) return;
+    bindTextureSlot(&TextureTable[99]);
+    glNormal3f(0, 0, 0);
+    glColor3f(level, level, level);
+    const float nearZ = cullNearZ;
+    const Vec3* view = object->viewVertices;
+    int n = 0;
+    for (int i = 0; i < object->faceCount; ++i) {
+        const Face& face = object->faces[i];
+        if (!passesNear(view, face, nearZ)) continue;
+        if (n + 8 > meshBatchCapacity) {
+            flushMeshBatch(GL_LINES, n, 0, 0);
+            n = 0;
+        }
+        const Vec3& a = view[face.corners[0].vertexIndex];
+        const Vec3& b = view[face.corners[1].vertexIndex];
+        const Vec3& c = view[face.corners[2].vertexIndex];
+        const Vec3 mab = midpoint(a, b);
+        const Vec3 mbc = midpoint(b, c);
+        const Vec3 mac = midpoint(a, c);
+        // Lines a-b and c-a, then m_ab-m_bc and m_ac-m_ab: edge b-c is left out.
+        meshBatch[n++].pos = a;
+        meshBatch[n++].pos = b;
+        meshBatch[n++].pos = c;
+        meshBatch[n++].pos = a;
+        meshBatch[n++].pos = mab;
+        meshBatch[n++].pos = mbc;
+        meshBatch[n++].pos = mac;
+        meshBatch[n++].pos = mab;
+    }
+    flushMeshBatch(GL_LINES, n, 0, 0);
+}

@@ -1,0 +1,132 @@
+// The five particle kinds. The initialisers draw their random values in a
+// fixed order so the whole demo sees the same sequence on every run.
+#include "fx/particles.h"
+
+#include "math/demo_clock.h"
+#include "math/random.h"
+
+namespace {
+
+const float twoPi = 6.2831855f;
+
+inline void setCommon(Particle* p) {
+    p->colour[0] = 1.0f;
+    p->colour[1] = 1.0f;
+    p->colour[2] = 1.0f;
+    p->typeTag = 13;
+}
+
+// Shared step of the path kinds: advance along the path, wrap past the limit,
+// then sit at the path point plus the particle's own offset.
+inline void stepAlongPath(Particle* p, const Vec3* path, float limit) {
+    p->pathPos += DemoClock.frameStep * p->pathSpeed;
+    if (p->pathPos > limit) p->pathPos = 0.0f;
+    followPath(path, &p->worldPos, p->pathPos);
+    p->worldPos.x += p->offset.x;
+    p->worldPos.y += p->offset.y;
+    p->worldPos.z += p->offset.z;
+}
+
+}  // namespace
+
+void initBurstParticle(Particle* p) {
+    p->velocity.x = randomBelow(1.0f) - 0.5f;
+    p->velocity.y = randomBelow(1.0f) - 0.5f;
+    p->velocity.z = randomBelow(1.0f) - 0.5f;
+    p->size = randomBelow(3.0f) + 3.0f;
+    p->shrinkRate = randomBelow(0.03f) + 0.03f;
+    p->pathPos = randomBelow(2500.0f);
+    p->pathSpeed = randomBelow(5.0f) + 1.0f;
+    p->offset.x = 2.0f * p->velocity.x;
+    p->offset.y = 2.0f * p->velocity.y;
+    p->offset.z = 2.0f * p->velocity.z;
+    p->worldPos = p->offset;
+    setCommon(p);
+}
+
+void updateBurstParticle(Particle* p, void* /*userData*/) {
+    const float s = DemoClock.frameStep;
+    // Drawn where it was before this step's move.
+    p->worldPos = p->offset;
+    p->offset.x += s * p->velocity.x;
+    p->offset.y += s * p->velocity.y;
+    p->offset.z += s * p->velocity.z;
+    p->size -= s * p->shrinkRate;
+    if (p->size < 0.0f) initBurstParticle(p);
+}
+
+void initLightBurstParticle(Particle* p) {
+    p->velocity.x = randomSigned(20.0f);
+    p->velocity.y = randomSigned(20.0f);
+    p->velocity.z = randomSigned(20.0f);
+    p->shrinkRate = randomBelow(4.0f) + 4.0f;
+    p->pathPos = randomBelow(2500.0f);
+    p->pathSpeed = randomBelow(5.0f) + 1.0f;
+    p->offset = Vec3{0.0f, 0.0f, 0.0f};
+    p->worldPos = Vec3{0.0f, 0.0f, 0.0f};
+    p->size = 500.0f;
+    setCommon(p);
+}
+
+void updateLightBurstParticle(Particle* p, void* userData) {
+    const float s = DemoClock.frameStep;
+    const Vec3* followed = static_cast<const Vec3*>(userData);
+    p->size -= s * p->shrinkRate;
+    if (p->size < 0.0f) initLightBurstParticle(p);
+    p->worldPos.x = p->offset.x + followed->x;
+    p->worldPos.y = p->offset.y + followed->y;
+    p->worldPos.z = p->offset.z + followed->z;
+    p->offset.x += s * p->velocity.x;
+    p->offset.y += s * p->velocity.y;
+    p->offset.z += s * p->velocity.z;
+}
+
+void initPathCloudParticle(Particle* p) {
+    p->offset.x = randomSigned(80.0f);
+    p->offset.y = randomSigned(80.0f);
+    p->offset.z = randomSigned(80.0f);
+    p->spare0 = randomBelow(twoPi);
+    p->spare1 = randomBelow(0.8f);
+    p->size = randomBelow(0.5f) + 2.0f;
+    p->shrinkRate = randomBelow(0.05f) + 0.001f;
+    p->pathPos = randomBelow(1500.0f);
+    p->pathSpeed = randomBelow(0.05f) + 0.01f;
+    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
+    setCommon(p);
+}
+
+void updatePathCloudParticle(Particle* p, void* userData) {
+    stepAlongPath(p, static_cast<const Vec3*>(userData), 600.0f);
+}
+
+void initPathSwarmParticle(Particle* p) {
+    p->offset.x = randomBelow(20.0f) - 10.0f;
+    p->offset.y = randomBelow(20.0f) - 10.0f;
+    p->offset.z = randomBelow(20.0f) - 10.0f;
+    p->spare0 = randomBelow(twoPi);
+    p->spare1 = randomBelow(0.8f);
+    p->size = randomBelow(1.0f) + 4.0f;
+    p->shrinkRate = randomBelow(0.05f) + 0.001f;
+    p->pathPos = randomBelow(2500.0f);
+    p->pathSpeed = randomBelow(2.0f) + 0.5f;
+    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
+    setCommon(p);
+}
+
+void updatePathSwarmParticle(Particle* p, void* userData) {
+    stepAlongPath(p, static_cast<const Vec3*>(userData), 2500.0f);
+}
+
+void initPathHeadParticle(Particle* p) {
+    p->shrinkRate = randomBelow(0.05f) + 0.001f;
+    p->pathPos = randomBelow(2500.0f);
+    p->pathSpeed = randomBelow(4.0f) + 2.0f;
+    p->offset = Vec3{0.0f, 0.0f, 0.0f};
+    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
+    p->size = 128.0f;
+    setCommon(p);
+}
+
+void updatePathHeadParticle(Particle* p, void* userData) {
+    stepAlongPath(p, static_cast<const Vec3*>(userData), 2500.0f);
+}

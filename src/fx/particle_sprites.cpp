@@ -1,0 +1,56 @@
+// Particles as camera-facing squares. Drawing also steps every particle once
+// more: with the evaluation's step that makes two per rendered frame.
+#include "fx/particle_sprites.h"
+
+#include <GL/gl.h>
+
+#include "fx/mesh_draw.h"
+#include "fx/switches.h"
+#include "image/texture_table.h"
+#include "scene/evaluate.h"
+
+namespace {
+
+inline void putCorner(BatchVertex* v, float u, float t, const float* rgb, float x, float y,
+                      float z) {
+    v->uv[0] = u;
+    v->uv[1] = t;
+    v->rgb[0] = rgb[0];
+    v->rgb[1] = rgb[1];
+    v->rgb[2] = rgb[2];
+    v->pos = Vec3{x, y, z};
+}
+
+}  // namespace
+
+void drawParticleSprites(Scene* scene, SceneCamera* camera) {
+    for (int i = 0; i < scene->particleSystemCount; ++i) {
+        ParticleSystem* system = &scene->particleSystems[i];
+        bindTextureSlot(system->texture);
+        glNormal3f(0, 0, 0);
+        const float nearZ = cullNearZ;
+        const float farZ = cullFarZ;
+        int n = 0;
+        // The count is read afresh: the choreography lowers it to switch heads off.
+        for (int k = 0; k < system->count; ++k) {
+            Particle* p = &system->particles[k];
+            system->update(p, system->userData);
+            Vec3 world;
+            toCameraSpace(&world, &p->viewPos, &p->worldPos, camera);
+            const float z = p->viewPos.z;
+            if (!(z < nearZ && z > farZ)) continue;
+            if (n + 4 > meshBatchCapacity) {
+                flushMeshBatch(GL_QUADS, n, 1, 1);
+                n = 0;
+            }
+            const float x = p->viewPos.x;
+            const float y = p->viewPos.y;
+            const float s = p->size;
+            putCorner(&meshBatch[n++], 0, 0, p->colour, x - s, y - s, z);
+            putCorner(&meshBatch[n++], 1, 0, p->colour, x + s, y - s, z);
+            putCorner(&meshBatch[n++], 1, 1, p->colour, x + s, y + s, z);
+            putCorner(&meshBatch[n++], 0, 1, p->colour, x - s, y + s, z);
+        }
+        flushMeshBatch(GL_QUADS, n, 1, 1);
+    }
+}

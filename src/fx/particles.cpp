@@ -1,0 +1,87 @@
+// Particle-system and scene-hook tables of a scene, and the sampled paths the
+// path-following kinds stream along.
+#include "fx/particles.h"
+
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include "platform/report_error.h"
+#include "scene/texture_slot.h"
+
+int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn init,
+                      ParticleUpdateFn update, int textureIndex) {
+    char text[160];
+    if (scene->particleSystemCount >= maxSceneTableEntries) {
+        std::snprintf(text, sizeof text,
+                      "particle system refused: the scene already holds %d systems",
+                      maxSceneTableEntries);
+        reportError(text);
+        return 0;
+    }
+    if (count < 0 || textureIndex < 0 || textureIndex >= textureTableSize) {
+        std::snprintf(text, sizeof text,
+                      "particle system refused: %d particles with texture slot %d", count,
+                      textureIndex);
+        reportError(text);
+        return 0;
+    }
+    Particle* particles = new (std::nothrow) Particle[count > 0 ? count : 1]();
+    if (!particles) {
+        reportError("particle system refused: out of memory");
+        return 0;
+    }
+    ParticleSystem* system = &scene->particleSystems[scene->particleSystemCount++];
+    system->particles = particles;
+    system->count = count;
+    system->init = init;
+    system->update = update;
+    system->userData = userData;
+    system->texture = &TextureTable[textureIndex];
+    // Start as if the system had already run: each particle gets its 100 steps
+    // before the next one is initialised, which fixes the random sequence.
+    for (int i = 0; i < count; ++i) {
+        init(&particles[i]);
+        for (int step = 0; step < 100; ++step) update(&particles[i], userData);
+    }
+    return 1;
+}
+
+void samplePath(Vec3** out, PositionTrack* track, int n) {
+    if (n < 0) n = 0;
+    Vec3* points = new Vec3[n + 1];
+    for (int i = 0; i < n; ++i) samplePositionTrack(track, &points[i], static_cast<float>(i));
+    // The last point repeats time 0 so the path closes on itself.
+    samplePositionTrack(track, &points[n], 0.0f);
+    *out = points;
+}
+
+void followPath(const Vec3* path, Vec3* out, float t) {
+    const float fi = std::floor(t);
+    const int i = static_cast<int>(fi);
+    const float f = t - fi;
+    const float g = 1.0f - f;
+    out->x = g * path[i].x + f * path[i + 1].x;
+    out->y = g * path[i].y + f * path[i + 1].y;
+    out->z = g * path[i].z + f * path[i + 1].z;
+}
+
+int addSceneHook(Scene* scene, void* target, void* userData, SceneHookFn function) {
+    if (scene->hookCount >= maxSceneTableEntries) {
+        char text[120];
+        std::snprintf(text, sizeof text, "scene hook refused: the scene already holds %d hooks",
+                      maxSceneTableEntries);
+        reportError(text);
+        return 0;
+    }
+    SceneHook* hook = &scene->hooks[scene->hookCount++];
+    hook->target = target;
+    hook->userData = userData;
+    hook->function = function;
+    return 1;
+}
+
+void runSceneHooks(Scene* scene) {
+    for (int i = 0; i < scene->hookCount; ++i)
+        scene->hooks[i].function(scene->hooks[i].target, scene->hooks[i].userData);
+}

@@ -1,0 +1,75 @@
+// One scene, one frame: evaluate, deform, then the passes in their fixed order.
+#include "fx/render_scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "fx/deformers.h"
+#include "fx/lens_flares.h"
+#include "fx/mesh_draw.h"
+#include "fx/overlays.h"
+#include "fx/particle_sprites.h"
+#include "fx/particles.h"
+#include "fx/switches.h"
+#include "scene/evaluate.h"
+#include "scene/texture_slot.h"
+
+void drawOpaqueObjects(Scene* scene) {
+    for (int i = 0; i < scene->objectCount; ++i) {
+        SceneObject* object = &scene->objects[i];
+        if (object->visibility.hidden) continue;
+        const TextureSlot& slot = TextureTable[object->textureIndex];
+        if (slot.opacity != 0.0f) continue;
+        if (slot.flags & textureFlagTwoLayer)
+            drawMeshTwoLayer(object);
+        else
+            drawMeshLit(object);
+    }
+}
+
+void drawTransparentObjects(Scene* scene) {
+    for (int i = 0; i < scene->objectCount; ++i) {
+        SceneObject* object = &scene->objects[i];
+        if (object->visibility.hidden) continue;
+        if (TextureTable[object->textureIndex].opacity != 0.0f) drawMeshTransparent(object);
+    }
+}
+
+void drawWireframeObjects(Scene* scene) {
+    for (int i = 0; i < scene->objectCount; ++i) {
+        SceneObject* object = &scene->objects[i];
+        if (!object->visibility.hidden) drawMeshWireframe(object);
+    }
+}
+
+void renderScene(Scene* scene, float time) {
+    evaluateScene(scene, time);
+    runSceneHooks(scene);
+    if (sceneWarpEnabled) warpScene(scene, time);
+
+    // The camera's vertical axis already carries the 4:3 stretch, hence aspect 1.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(scene->camera->fov * 114.59155902616465, 1.0, 1.0, 50000.0);
+
+    // The fog mode stays at GL's default (exponential).
+    if (scene->fogDensity != 0.0f) {
+        glEnable(GL_FOG);
+        glFogf(GL_FOG_DENSITY, scene->fogDensity);
+        glFogfv(GL_FOG_COLOR, scene->fogColour);
+    } else {
+        glDisable(GL_FOG);
+    }
+
+    if (sceneBrightness > 0.0f) drawOpaqueObjects(scene);
+    fadeScreen(sceneBrightness);
+    drawParticleSprites(scene, scene->camera);
+    // The flares leave their screen projection in force: the transparent and
+    // wireframe passes are drawn through it, not through the camera's.
+    drawLensFlares(scene);
+    drawTransparentObjects(scene);
+    drawWireframeObjects(scene);
+    glDisable(GL_FOG);
+}
