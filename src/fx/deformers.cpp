@@ -1,5 +1,6 @@
 // Per-frame mesh deformers. All but the mirror copy bend the camera-space
 // vertices of the current frame, so nothing accumulates between frames.
+#include "fx/frame_profile.h"
 #include "fx/deformers.h"
 
 #include <cmath>
@@ -98,6 +99,7 @@ void repelVerticesFromParticles(void* target, void* particleSystem) {
 }
 
 void mirrorRippleVertices(SceneObject* dst, const SceneObject* src, float time) {
+    CpuSpan span;
     const float a = time * 0.05f;
     // A smaller destination gets only the vertices it has room for.
     const int n = src->vertexCount < dst->vertexCount ? src->vertexCount : dst->vertexCount;

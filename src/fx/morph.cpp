@@ -1,5 +1,6 @@
 // Mesh frame morphing: a ten-frame cycle interpolated by time, optionally pulled
 // toward two other ten-frame sets, written into a target's object-space vertices.
+#include "fx/frame_profile.h"
 #include "fx/morph.h"
 
 #include <cmath>
@@ -133,10 +134,12 @@ int checkTarget(int targetPlace, int targetIndex) {
 }  // namespace
 
 void morphMeshFramesA(float frame, float weightA, float weightB) {
+    CpuSpan span;
     morphInto(objectAt(10, 1), frame, weightA, weightB);
 }
 
 void morphMeshFramesB(float frame, float weightA, float weightB) {
+    CpuSpan span;
     morphInto(objectAt(20, 0), frame, weightA, weightB);
 }
 

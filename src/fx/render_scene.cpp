@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include "fx/deformers.h"
+#include "fx/frame_profile.h"
 #include "fx/lens_flares.h"
 #include "fx/mesh_draw.h"
 #include "fx/overlays.h"
@@ -43,9 +44,12 @@ void drawWireframeObjects(Scene* scene) {
 }
 
 void renderScene(Scene* scene, float time) {
-    evaluateScene(scene, time);
-    runSceneHooks(scene);
-    if (sceneWarpEnabled) warpScene(scene, time);
+    {
+        CpuSpan span;
+        evaluateScene(scene, time);
+        runSceneHooks(scene);
+        if (sceneWarpEnabled) warpScene(scene, time);
+    }
 
     // The camera's vertical axis already carries the 4:3 stretch, hence aspect 1.
     glMatrixMode(GL_MODELVIEW);

@@ -1,0 +1,30 @@
+#!/bin/sh
+# Sets up and builds (tools/setup.sh), runs every test headless, then builds
+# again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
+# there too and records the whole demo at a low frame rate under them.
+set -eu
+cd "$(dirname "$0")/.."
+tools/setup.sh
+jobs=$(nproc)
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_GENERATE_DATA=OFF \
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
+cmake --build build-asan -j"$jobs"
+# The generated data is the same; the sanitized programs read the plain build's.
+rm -rf build-asan/data
+ln -s ../build/data build-asan/data
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The real-time end-to-end runs were made above; the rest runs again here.
+ctest --test-dir build-asan --output-on-failure -j"$jobs" -E 'EndToEnd|XvfbSmoke'
+
+echo "== The whole demo under the sanitizers, 2 frames a second"
+frames=$(mktemp -d)
+build-asan/demo-capture --rate 2 --png -o "$frames" --quiet
+count=$(ls "$frames" | wc -l)
+rm -rf "$frames"
+echo "captured $count frames"
+[ "$count" -eq 456 ]
+echo "all tests passed"
