@@ -38,6 +38,9 @@ long runDemo() {
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
         glClearDepth(1.0);
         glDepthFunc(GL_LEQUAL);
+        // The layers of the previous frame leave depth writes off, and a clear
+        // obeys the depth mask: without this the cell masks would stay forever.
+        glDepthMask(GL_TRUE);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
         runPartBody(part);

@@ -1,0 +1,157 @@
+// Parts 3 to 5: the neuronal scene, the darm scene replayed, the aterie shots.
+#include <cmath>
+
+#include "fx/grid_layer.h"
+#include "fx/overlays.h"
+#include "fx/render_scene.h"
+#include "fx/switches.h"
+#include "math/demo_clock.h"
+#include "script/part_helpers.h"
+#include "script/parts.h"
+#include "script/timeline.h"
+
+void runPart3() {
+    const float pt = DemoClock.partTime;
+    const float tt = DemoClock.totalTime;
+    sceneWarpEnabled = 1;
+    cullFarZ = -30000;
+    transparentNoFog = 0;
+    slot(25)->wireLevel = 0.5f;
+
+    // Loops every 250 scene units; exactly 250 still shows the loop's end.
+    float s3 = pt * 0.5f;
+    while (s3 > 250) s3 -= 250;
+    renderScene(scene(1), s3);
+
+    float A;
+    if (pt <= 100)
+        A = 1;
+    else if (pt <= 200)
+        A = float(1 - (pt - 100) * 0.01);
+    else if (pt <= 400)
+        A = 0;
+    else if (pt <= 500)
+        A = float((pt - 400) * 0.01);
+    else
+        A = 1;
+    drawGridOffsetMultiply(layer(31), 1, -A, 0, 0, tt * 0.5f);
+    drawGridOffset(layer(30), 1, -A, 0, 0, tt * 0.5f);
+
+    if (pt > 460) {
+        const float c = float(std::cos(pt * 0.005) * 0.25);
+        const float d = clampTo(float((pt - 460) * 0.005), 0, 1);
+        drawGridOffset(layer(32), d * 0.5f, 0, c, 0, tt * 0.2f);
+    }
+
+    float e;
+    if (pt < 100)
+        e = float(pt * 0.01);
+    else if (pt <= 400)
+        e = 1;
+    else
+        e = float(1 - (pt - 400) * 0.01);
+    e = clampTo(e, 0, 1);
+    drawGridScaled(layer(39), e * 0.6f, float(std::cos(pt * 0.1) * 0.1 + 1), 1, 1, tt);
+    drawGridScaled(layer(50), e * 0.3f, 1, float(std::sin(pt * 0.1) * 0.2 + 1), 1, tt);
+
+    if (pt < 100) fadeScreen(float(pt * 0.01));
+    if (pt > 800) fadeScreen(float(1 - (pt - 800) * 0.01));
+}
+
+void runPart4() {
+    const float pt = DemoClock.partTime;
+    const float tt = DemoClock.totalTime;
+    sceneWarpEnabled = 0;
+    cullFarZ = -1800;
+    sceneBrightness = 1;
+    slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
+    // The heads of part 2 stay hidden from here on.
+    scene(5)->particleSystems[1].count = 0;
+
+    renderScene(scene(5), pt * 2 + 700);
+
+    float m = 1.2f;
+    if (pt > 100) m = float(1.2 - (pt - 100) * 0.012048192771084338);
+    if (pt > 300) m = float((pt - 300) * 0.012048192771084338);
+    if (pt >= 400)
+        m = 1.2f;
+    else
+        m = clampTo(m, 0, 1.2f);
+    drawGridOffsetMultiply(layer(40), 1, m, 0, 0, tt * 0.5f);
+    drawGridOffset(layer(41), 1, m, 0, 0, tt * 0.5f);
+
+    // Tested against 100 but anchored at 200: the text jumps in from offset 5.
+    float n = 3;
+    if (pt > 100) n = float(3 - (pt - 200) * 0.02);
+    drawGridOffset(layer(42), 0.7f, n, 0, 0, tt * 0.5f);
+    drawGridOffset(layer(43), 0.3f, n * 1.5f, 0, 0, tt * 0.5f);
+
+    if (pt > 800) fadeScreen(clampTo(float(1 - (pt - 800) * 0.01), 0, 1));
+    if (pt < 50) flashScreen(float(1 - pt * 0.02));
+}
+
+// Part 5's closing layers over every shot that shows the scene.
+static void drawAterieTail(int shot, float pt, float c, float tt) {
+    const float wave = float(std::sin(pt * 0.005));
+    const float w = shot % 2 ? -wave : wave;
+    drawGridScaled(layer(51), 0.3f, 1, wave * 0.1f + 1, 1, tt * 0.5f);
+    drawGridOffset(layer(52), 0.3f, 0, w, 0, tt * 0.5f);
+    drawGridOffset(layer(52), 0.2f, 0.1f, w * 0.8f + 0.4f, 0, tt * 0.5f);
+    drawGridScaled(layer(53), 0.15f, wave * 0.2f + 1, 1, 1, tt * 0.5f);
+    drawGridScaled(layer(53), 0.05f, 1.5f, 1, 1, tt * 0.5f);
+    if (c < 50) fadeScreen(float(c * 0.02));
+    if (c > 110) fadeScreen(float(1 - (c - 110) * 0.2));
+}
+
+void runPart5() {
+    const float pt = DemoClock.partTime;
+    const float tt = DemoClock.totalTime;
+    sceneWarpEnabled = 0;
+    cullFarZ = -1800;
+    sceneBrightness = 1;
+
+    float c = 0;
+    const int s = selectCut(cutListB, 11, pt, &c);
+    switch (s) {
+        case 0:
+        case 1:
+            renderScene(scene(2), s == 0 ? c : 500 - c);
+            drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
+            drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
+            break;
+        case 2:
+            renderScene(scene(2), c + 250);
+            break;
+        case 3:
+            renderScene(scene(2), c + 1200);
+            drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
+            break;
+        case 4:
+            // A picture shot: no scene and no closing layers.
+            drawGridScaled(layer(35), 1, 1, 1, 1, tt * 0.5f);
+            if (c < 50) fadeScreen(float(c * 0.02));
+            if (c > 100) fadeScreen(float(1 - (c - 100) * 0.05));
+            return;
+        case 5:
+            renderScene(scene(2), float(350 - c * 0.5));
+            drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
+            break;
+        case 6:
+            renderScene(scene(2), float(1300 - c * 0.5));
+            drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
+            drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
+            break;
+        case 7:
+            renderScene(scene(2), c + 450);
+            drawGridScaled(layer(33), 0.2f, 1, 1, 1, tt * 0.5f);
+            break;
+        case 8:
+            drawGridScaled(layer(34), 1, 1, 1, 1, tt * 0.5f);
+            if (c < 50) fadeScreen(float(c * 0.02));
+            if (pt > 1200) fadeScreen(float(1 - (pt - 1200) * 0.01));
+            return;
+        default:
+            return;  // past the part's end
+    }
+    drawAterieTail(s, pt, c, tt);
+}

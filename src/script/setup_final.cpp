@@ -1,0 +1,35 @@
+// The last loads of the asset table: the plain colour slots and the water.
+#include <new>
+
+#include "fx/water.h"
+#include "image/bmp.h"
+#include "image/texture_table.h"
+#include "scene/texture_slot.h"
+#include "script/setup.h"
+#include "script/setup_tables.h"
+
+void finishAssetTable() {
+    // 98 feeds the screen masks, 99 the wireframe overlay.
+    static const SlotLoad slots[] = {
+        {97, "data\\white.jpg", 1, plainSlot},
+        {98, "data\\black.jpg", 1, plainSlot},
+        {99, "data\\blue.jpg", 1, plainSlot},
+    };
+    loadSlots(slots, rowCount(slots));
+
+    // Two independent copies of the surface: the canvas is overwritten by the
+    // generated water every frame, the other stays the colour source.
+    loadBmpImage("data\\surface.bmp", &waterCanvas);
+    loadBmpImage("data\\surface.bmp", &surfaceImage);
+    loadBmpImage("data\\water.bmp", &waterImage);
+
+    // A missing picture leaves its table null, and the water parts skip the water.
+    if (waterImage) {
+        waterOffsetTable = new (std::nothrow) uint16_t[waterTexels];
+        buildWaterOffsetTable(waterImage, waterOffsetTable);
+    }
+    if (surfaceImage) {
+        surfaceTexelTable = new (std::nothrow) int32_t[waterTexels];
+        buildSurfaceTexelTable(surfaceImage, surfaceTexelTable);
+    }
+}

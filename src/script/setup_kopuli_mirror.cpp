@@ -1,0 +1,48 @@
+// The kopuli scene (place 6) and the mirror scene (place 20).
+#include "fx/bake.h"
+#include "fx/deformers.h"
+#include "fx/morph.h"
+#include "fx/particles.h"
+#include "math/demo_clock.h"
+#include "script/setup.h"
+#include "script/setup_tables.h"
+
+int setupKopuliScene() {
+    static const char file[] = "data\\kopuli.dat";
+    if (!loadSetupScene(file, 6, 70, 0, 0)) return 0;
+    Scene* scene = &SceneBank[6];
+
+    static const SlotLoad slots[] = {
+        {70, "data\\envmap5.jpg", 0, envMapSlot},
+        {71, "data\\envmap4.jpg", 0, plainSlot},
+    };
+    loadSlots(slots, rowCount(slots));
+
+    SceneObject* target = requireObjectWithSlot(file, 6, 71);
+    if (!target) return 0;
+    addSceneHook(scene, target, &DemoClock.partTime, rippleTwoCentres);
+    return 1;
+}
+
+int setupMirrorScene() {
+    // Object 2 is the mirror image rebuilt every frame from object 0.
+    if (!loadSetupScene("data\\mirror.dat", 20, 80, 3, 0)) return 0;
+    Scene* scene = &SceneBank[20];
+    // The fish and mirror frames are all in place now: check that the morph
+    // targets and frame sets fit each other before anything draws them.
+    if (!checkMorphFrames()) return 0;
+
+    scene->fogDensity = 0.01f;
+    for (float& channel : scene->fogColour) channel = 0;
+
+    static const SlotLoad slots[] = {
+        {80, "data\\ballfish.jpg", 0, plainSlot},
+        {81, "data\\surface.jpg", 1, plainSlot},
+        {82, "data\\ballfish.jpg", 0, plainSlot},
+    };
+    loadSlots(slots, rowCount(slots));
+
+    scaleFaceColours(&scene->objects[2], 0.65f);
+    flipFaceWinding(&scene->objects[2]);
+    return 1;
+}

@@ -1,0 +1,91 @@
+// The neuronal scene (place 1) and the aterie scene (place 2).
+#include "fx/bake.h"
+#include "fx/deformers.h"
+#include "fx/particles.h"
+#include "image/flare_config.h"
+#include "math/demo_clock.h"
+#include "script/setup.h"
+#include "script/setup_tables.h"
+
+int setupNeuronalScene() {
+    static const char file[] = "data\\neuronal.dat";
+    // Lights 0 and 1 each carry a burst and a flare chain.
+    if (!loadSetupScene(file, 1, 25, 0, 2)) return 0;
+    Scene* scene = &SceneBank[1];
+
+    static const SlotLoad slots[] = {
+        {25, "data\\netz-map.jpg", 1, plainSlot},
+        {26, "data\\netz-back.jpg", 1, plainSlot},
+        {27, "data\\netz-flare.jpg", 1, plainSlot},
+        {28, "data\\helmchen.jpg", 1, plainSlot},
+        {29, "data\\helm-op.jpg", 1, plainSlot},
+        {30, "data\\text-greetings.jpg", 1, plainSlot},
+    };
+    loadSlots(slots, rowCount(slots));
+
+    for (int light = 0; light < 2; ++light)
+        addParticleSystem(scene, &scene->lights[light].worldPosition, 100,
+                          initLightBurstParticle, updateLightBurstParticle, 27);
+    for (int light = 0; light < 2; ++light)
+        loadFlareConfig(scene, "data\\flare.cfg", &scene->lights[light].viewPosition);
+
+    scene->fogDensity = 0.00005f;
+
+    static const LayerSpec layers[] = {
+        {30, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
+        {31, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
+        {32, 0, -1.2f, 1, 1.2f, 0, 0, 1, 1, 10, 10, 30, gridVertexWobble},
+    };
+    buildLayers(layers, rowCount(layers));
+    return 1;
+}
+
+int setupAterieScene() {
+    static const char file[] = "data\\aterie.dat";
+    // Object 0 wobbles; lights 7 and 8 trace the two particle clouds.
+    if (!loadSetupScene(file, 2, 31, 1, 9)) return 0;
+    Scene* scene = &SceneBank[2];
+
+    bakeSoftLighting(scene);
+
+    static const SlotLoad mapSlots[] = {
+        {31, "data\\aterie-map.jpg", 0, plainSlot},
+        {32, "data\\blut2.jpg", 1, plainSlot},
+    };
+    loadSlots(mapSlots, rowCount(mapSlots));
+
+    addSceneHook(scene, &scene->objects[0], &DemoClock.partTime, wobbleVertices);
+
+    static const SlotLoad pictureSlots[] = {
+        {33, "data\\embryo-f.jpg", 1, plainSlot},
+        {34, "data\\fishpic.jpg", 1, plainSlot},
+        {35, "data\\jesus.jpg", 1, plainSlot},
+        {36, "data\\embryo-o.jpg", 1, plainSlot},
+        {37, "data\\text-light.jpg", 1, plainSlot},
+        {38, "data\\text-flyout.jpg", 1, plainSlot},
+    };
+    loadSlots(pictureSlots, rowCount(pictureSlots));
+
+    static const LayerSpec layers[] = {
+        {33, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 33, gridVertexWobble},
+        {34, -1, -1, 1, 1, 0, 0, 1, 1, 20, 20, 34, gridVertexStill},
+        {35, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 35, gridVertexStill},
+        {36, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 36, gridVertexWobble},
+        {37, -1, -1, 0.8f, 0, 0, 0, 1, 1, 20, 20, 37, gridVertexStill},
+        {38, -1.6f, -1.5f, 1.4f, 0.3f, 0, 0, 1, 1, 20, 20, 37, gridVertexStill},
+        {39, -0.5f, 0.1f, 1, 1, 0, 0, 1, 1, 20, 20, 38, gridVertexStill},
+        {50, -1, -0.5f, 1.5f, 1.5f, 0, 0, 1, 1, 20, 20, 38, gridVertexStill},
+    };
+    buildLayers(layers, rowCount(layers));
+
+    scene->fogDensity = 0.001f;
+    for (float& channel : scene->fogColour) channel = 0;
+
+    samplePath(&ateriePath1, &scene->lights[7].positionTrack, 3000);
+    addParticleSystem(scene, ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
+                      32);
+    samplePath(&ateriePath2, &scene->lights[8].positionTrack, 3000);
+    addParticleSystem(scene, ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
+                      32);
+    return 1;
+}

@@ -1,0 +1,50 @@
+#include "script/setup_tables.h"
+
+#include <cstdio>
+
+#include "image/texture_table.h"
+#include "platform/report_error.h"
+#include "scene/scene_file.h"
+#include "scene/texture_slot.h"
+
+void loadSlots(const SlotLoad* rows, int count) {
+    for (int i = 0; i < count; ++i) {
+        const SlotLoad& row = rows[i];
+        TextureSlot* slot = &TextureTable[row.slot];
+        if (row.loader == envMapSlot)
+            loadEnvMapTextureSlot(slot, row.file, row.opacity);
+        else
+            loadTextureSlot(slot, row.file, row.opacity);
+    }
+}
+
+void buildLayers(const LayerSpec* rows, int count) {
+    for (int i = 0; i < count; ++i) {
+        const LayerSpec& row = rows[i];
+        buildGridLayer(&GridLayerTable[row.layer], row.x0, row.y0, row.x1, row.y1, -1.0f,
+                       row.u0, row.v0, row.u1, row.v1, row.columns, row.rows, row.slot,
+                       row.mover);
+    }
+}
+
+int loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
+                   int lightsNeeded) {
+    Scene* scene = &SceneBank[place];
+    if (!loadSceneFile(file, scene, textureBase)) return 0;
+    if (scene->objectCount >= objectsNeeded && scene->lightCount >= lightsNeeded) return 1;
+    char text[200];
+    std::snprintf(text, sizeof text, "%s: needs %d objects and %d lights, holds %d and %d",
+                  file, objectsNeeded, lightsNeeded, scene->objectCount, scene->lightCount);
+    reportError(text);
+    return 0;
+}
+
+SceneObject* requireObjectWithSlot(const char* file, int place, int slot) {
+    SceneObject* object = findSceneObject(&SceneBank[place], slot);
+    if (!object) {
+        char text[200];
+        std::snprintf(text, sizeof text, "%s: no object uses texture slot %d", file, slot);
+        reportError(text);
+    }
+    return object;
+}

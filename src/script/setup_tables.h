@@ -1,0 +1,41 @@
+#pragma once
+#include "fx/grid_layer.h"
+#include "scene/scene.h"
+
+// Table rows of the set-ups: pictures into texture slots and grid layers.
+
+enum SlotLoader : int { plainSlot, envMapSlot };
+
+struct SlotLoad {
+    int slot;
+    const char* file;
+    float opacity;
+    SlotLoader loader;
+};
+
+// Every layer of the demo sits at depth -1.
+struct LayerSpec {
+    int layer;
+    float x0, y0, x1, y1;
+    float u0, v0, u1, v1;
+    int columns, rows;
+    int slot;
+    GridVertexMover mover;
+};
+
+void loadSlots(const SlotLoad* rows, int count);
+void buildLayers(const LayerSpec* rows, int count);
+
+// Loads a scene file into its place; on success also checks that the file
+// holds the objects and lights the set-up wires up (a short file is reported
+// by name rather than read past). 1 when the scene can be used.
+int loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
+                   int lightsNeeded);
+
+// The hook target a set-up looks up by texture slot; reports a file without one.
+SceneObject* requireObjectWithSlot(const char* file, int place, int slot);
+
+template <typename T, int N>
+constexpr int rowCount(const T (&)[N]) {
+    return N;
+}

@@ -1,0 +1,156 @@
+#include <cmath>
+
+#include "body_fixture.h"
+#include "scene/scene.h"
+#include "scene/texture_slot.h"
+
+using Part3 = PartBody;
+using Part4 = PartBody;
+using Part5 = PartBody;
+
+TEST_F(Part3, SceneTimeLoopsEvery250Units) {
+    struct Row {
+        float pt, sceneTime;
+    };
+    for (Row row : {Row{100, 50}, Row{500, 250}, Row{500.2f, 0.1f}, Row{800, 150}}) {
+        runAt(3, row.pt);
+        EXPECT_NEAR(only("renderScene", 1).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
+    }
+    EXPECT_EQ(only("renderScene", 1).sceneWarpEnabled, 1);
+    EXPECT_EQ(only("renderScene", 1).cullFarZ, -30000);
+    EXPECT_EQ(TextureTable[25].wireLevel, 0.5f);
+}
+
+TEST_F(Part3, SlideAndBreathWeights) {
+    struct Row {
+        float pt, slide, breath;
+    };
+    for (Row row : {Row{50, 1, 0.5f}, Row{150, 0.5f, 1}, Row{300, 0, 1}, Row{450, 0.5f, 0.5f},
+                    Row{600, 1, 0}}) {
+        runAt(3, row.pt);
+        EXPECT_NEAR(only("drawGridOffsetMultiply", 31).args[xArg], -row.slide, 1e-5);
+        EXPECT_NEAR(only("drawGridOffset", 30).args[xArg], -row.slide, 1e-5);
+        EXPECT_NEAR(only("drawGridScaled", 39).args[brightnessArg], row.breath * 0.6f, 1e-5);
+        EXPECT_NEAR(only("drawGridScaled", 50).args[brightnessArg], row.breath * 0.3f, 1e-5);
+    }
+    // The multiplied mask goes first so the picture lands on it.
+    runAt(3, 150);
+    EXPECT_EQ(recorder::calls()[1].target, 31);
+    EXPECT_EQ(recorder::calls()[2].target, 30);
+}
+
+TEST_F(Part3, GreetingsAppearAfter460AndTheEndFades) {
+    runAt(3, 460);
+    EXPECT_TRUE(calls("drawGridOffset", 32).empty());
+    runAt(3, 560);
+    DrawCall greetings = only("drawGridOffset", 32);
+    EXPECT_NEAR(greetings.args[brightnessArg], 0.25f, 1e-5);
+    EXPECT_NEAR(greetings.args[yArg], std::cos(560 * 0.005) * 0.25, 1e-5);
+    EXPECT_NEAR(greetings.args[timeArg], tt() * 0.2f, 1e-3);
+    runAt(3, 895);
+    EXPECT_NEAR(only("fadeScreen").args[0], 0.05f, 1e-4);
+    runAt(3, 400);
+    EXPECT_TRUE(calls("fadeScreen").empty());
+}
+
+TEST_F(Part4, TextJumpsInFromFiveJustAfter100) {
+    struct Row {
+        float pt, n;
+    };
+    for (Row row : {Row{100, 3}, Row{100.01f, 5}, Row{200, 3}, Row{350, 0}, Row{500, -3}}) {
+        runAt(4, row.pt);
+        EXPECT_NEAR(only("drawGridOffset", 42).args[xArg], row.n, 1e-3) << "pt " << row.pt;
+        EXPECT_NEAR(only("drawGridOffset", 43).args[xArg], row.n * 1.5f, 1e-3)
+            << "pt " << row.pt;
+    }
+}
+
+TEST_F(Part4, BirdLayersSlideOutAndBack) {
+    struct Row {
+        float pt, m;
+    };
+    for (Row row : {Row{50, 1.2f}, Row{150, 1.2f - 50 / 83.0f}, Row{210, 0}, Row{250, 0},
+                    Row{350, 50 / 83.0f}, Row{399, 99 / 83.0f}, Row{400, 1.2f}}) {
+        runAt(4, row.pt);
+        EXPECT_NEAR(only("drawGridOffsetMultiply", 40).args[xArg], row.m, 1e-4)
+            << "pt " << row.pt;
+        EXPECT_NEAR(only("drawGridOffset", 41).args[xArg], row.m, 1e-4) << "pt " << row.pt;
+    }
+}
+
+TEST_F(Part4, ReplaysTheDarmSceneWithoutHeads) {
+    SceneBank[5].particleSystems[1].count = 5;
+    sceneWarpEnabled = 1;
+    runAt(4, 25);
+    EXPECT_EQ(SceneBank[5].particleSystems[1].count, 0);
+    DrawCall render = only("renderScene", 5);
+    EXPECT_FLOAT_EQ(render.args[0], 750);
+    EXPECT_EQ(render.sceneWarpEnabled, 0);
+    EXPECT_NEAR(TextureTable[40].wireLevel, std::sin(25 * 0.06283185307179587) * 0.3 + 0.6, 1e-5);
+    EXPECT_NEAR(only("flashScreen").args[0], 0.5f, 1e-5);
+    EXPECT_EQ(recorder::names().back(), "flashScreen");
+    runAt(4, 910);
+    EXPECT_EQ(only("fadeScreen").args[0], 0);  // clamped, not negative
+}
+
+TEST_F(Part5, ShotBoundaryAt460) {
+    runAt(5, 460);
+    EXPECT_NEAR(only("renderScene", 2).args[0], 1315, 1e-3);
+    EXPECT_EQ(calls("drawGridScaled", 51).size(), 1u);
+
+    runAt(5, 460.01f);
+    EXPECT_TRUE(calls("renderScene").empty());
+    EXPECT_TRUE(calls("drawGridScaled", 51).empty());
+    EXPECT_TRUE(calls("drawGridOffset").empty());
+    EXPECT_EQ(only("drawGridScaled", 35).args[brightnessArg], 1);
+    EXPECT_LT(only("fadeScreen").args[0], 0.001f);
+}
+
+TEST_F(Part5, SceneTimeOfEachShot) {
+    struct Row {
+        float pt, sceneTime;
+    };
+    for (Row row : {Row{100, 100}, Row{200, 415}, Row{300, 320}, Row{400, 1255},
+                    Row{600, 337.5f}, Row{700, 1295}, Row{900, 545}}) {
+        runAt(5, row.pt);
+        EXPECT_NEAR(only("renderScene", 2).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
+    }
+}
+
+TEST_F(Part5, OddShotsRunTheWaveTheOtherWay) {
+    struct Row {
+        float pt;
+        int shot;
+    };
+    for (Row row : {Row{100, 0}, Row{200, 1}, Row{300, 2}, Row{400, 3}, Row{600, 5},
+                    Row{700, 6}, Row{900, 7}}) {
+        runAt(5, row.pt);
+        const float wave = std::sin(row.pt * 0.005f) * (row.shot % 2 ? -1 : 1);
+        std::vector<DrawCall> text = calls("drawGridOffset", 52);
+        ASSERT_EQ(text.size(), 2u);
+        EXPECT_NEAR(text[0].args[yArg], wave, 1e-5) << "pt " << row.pt;
+        EXPECT_NEAR(text[1].args[yArg], wave * 0.8f + 0.4f, 1e-5) << "pt " << row.pt;
+        // The scaled layers breathe the same way in every shot.
+        EXPECT_NEAR(only("drawGridScaled", 51).args[yArg], std::sin(row.pt * 0.005f) * 0.1f + 1,
+                    1e-5);
+    }
+}
+
+TEST_F(Part5, ShotsFadeInAndOut) {
+    struct Row {
+        float pt;
+        std::vector<float> fades;
+    };
+    for (const Row& row : {Row{10, {0.2f}}, Row{60, {}}, Row{114, {0.2f}},
+                           Row{470, {0.2f}}, Row{575, {0.25f}}, Row{930, {0.2f}},
+                           Row{1250, {0.5f}}, Row{1300, {0}}}) {
+        runAt(5, row.pt);
+        std::vector<DrawCall> fades = calls("fadeScreen");
+        ASSERT_EQ(fades.size(), row.fades.size()) << "pt " << row.pt;
+        for (size_t i = 0; i < fades.size(); ++i)
+            EXPECT_NEAR(fades[i].args[0], row.fades[i], 1e-3) << "pt " << row.pt;
+    }
+    runAt(5, 1350);
+    EXPECT_LE(only("fadeScreen").args[0], 0);
+    EXPECT_EQ(only("drawGridScaled", 34).args[brightnessArg], 1);
+}
