@@ -1,3 +1,4 @@
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -99,4 +100,30 @@ TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     ASSERT_EQ(frames.size(), 326u);
     EXPECT_NEAR(frames.back().totalTime, 228200 * 0.035, 0.01);
     EXPECT_NEAR(frames.back().partTime, 200 * 0.035, 0.01);
+}
+
+// A frame starts from a cleared depth buffer even when the previous frame left
+// depth writes off (as every layer draw does).
+TEST(FrameLoop, EveryFrameStartsWithAClearedDepthBuffer) {
+    if (!loadedOnce()) GTEST_SKIP() << "no generated data in " << dataDir;
+    glDepthMask(GL_TRUE);
+    glClearDepth(0.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDepthMask(GL_FALSE);
+    std::memset(KeyState, 0, sizeof KeyState);
+    readings = {0, 20};
+    nextReading = 0;
+    frames.clear();
+    musicStartMs = 0;
+    static float depth = -1;
+    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr,
+                              [] {
+                                  glFinish();
+                                  glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+                                  KeyState[vkEscape] = 1;
+                              },
+                              escapeState, nullptr};
+    EXPECT_EQ(runDemo(), 1);
+    EXPECT_FLOAT_EQ(depth, 1.0f);
+    KeyState[vkEscape] = 0;
 }
