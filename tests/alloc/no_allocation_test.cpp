@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -53,4 +54,7 @@ TEST(NoAllocation, FramesAfterLoadingAllocateNothing) {
     ASSERT_EQ(runHeadless(run, &drawn), 0);
     EXPECT_EQ(w.counted, 800);
     EXPECT_EQ(w.allocations, 0) << "heap allocations while frames ran";
+    for (int i = 0; i < 8 && i < w.allocations; ++i)
+        std::fprintf(stderr, "allocation %d made at 0x%lx (addr2line -e <this test> -f -C)\n", i,
+                     countedAllocationCaller(i));
 }

@@ -51,12 +51,27 @@ bool drawInnenweltBackground(Canvas& c) {
     return true;
 }
 
+// The inner world is seen through the head: the mask is a window, white inside
+// the head and dark around it, so the light scene (zoomed in, at the middle of
+// the head) shows through until the head has shrunk to its place.
 bool drawInnenweltOpacity(Canvas& c) {
-    paintOpacity(c, innerWorldFigure(c.width, c.height, c.aspect).shape, 0.02f);
+    Mask window = innerWorldFigure(c.width, c.height, c.aspect).shape;
+    blurMask(window, 0.008f);
+    for (size_t k = 0; k < c.px.size(); ++k) {
+        const float v = clamp01(window.a[k]);
+        c.px[k] = rgb(v, v, v);
+    }
     return true;
 }
+// Added over the window: only the lit outline of the head.
 bool drawInnenweltVordergrund(Canvas& c) {
-    paintColour(c, innerWorldFigure(c.width, c.height, c.aspect));
+    const Mask shape = innerWorldFigure(c.width, c.height, c.aspect).shape;
+    Mask wide = shape;
+    blurMask(wide, 0.02f);
+    for (size_t k = 0; k < c.px.size(); ++k) {
+        const float rim = clamp01(std::fabs(wide.a[k] - shape.a[k]) * 2.5f);
+        c.px[k] = rgb(0.45f, 0.85f, 1.0f) * rim + rgb(0.6f, 0.3f, 1.0f) * (rim * rim * 0.5f);
+    }
     return true;
 }
 bool drawLogo(Canvas& c) {
