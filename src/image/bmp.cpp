@@ -119,6 +119,14 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
         imageSize < pixelBytes)
         pixelBytes = imageSize;
 
+    // Uncompressed data must be all there before the picture is allocated;
+    // run-length data can expand, so only the general size limit holds there.
+    const bool runLength = compression == bmpRle8 || compression == bmpRle4;
+    const size_t stride = (size_t(bitCount) * size_t(width) + 31) / 32 * 4;
+    if ((!runLength && pixelBytes < stride * size_t(rows)) ||
+        double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes))
+        return fail(conversionError, out);
+
     const size_t bufferSize = size_t(width) * size_t(rows) * 3;
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bufferSize));
     if (!pixels) return fail(outOfMemory, out);

@@ -8,5 +8,10 @@ struct Image {
     unsigned char* pixels;
 };
 
+// The largest picture the readers decode (bytes of RGB output): far above any
+// texture the demo uses, and low enough that a damaged header claiming
+// gigapixels is refused before anything is allocated.
+enum : long { maxDecodedImageBytes = 64L << 20 };
+
 // Frees an Image made by loadBmpImage (pixels and record). Null is fine.
 void releaseImage(Image* image);

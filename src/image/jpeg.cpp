@@ -1,4 +1,5 @@
 #include "image/jpeg.h"
+#include "image/image.h"
 
 #include <climits>
 #include <csetjmp>
@@ -54,6 +55,7 @@ int decodeInto(DecodeState* s, const unsigned char* data, unsigned long size) {
     if (jpeg_read_header(&s->info, TRUE) != JPEG_HEADER_OK) return 0;
     s->width = int(s->info.image_width);
     s->height = int(s->info.image_height);
+    if (double(s->width) * double(s->height) * 3.0 > double(maxDecodedImageBytes)) return 0;
 
     // One layout for every file: three bytes per pixel, blue-green-red, also
     // for greyscale pictures.
