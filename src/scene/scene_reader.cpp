@@ -6,6 +6,7 @@
 
 #include "platform/data_path.h"
 #include "platform/report_error.h"
+#include "scene/file_defect.h"
 #include "scene/scene_file.h"
 
 // The file is a flat little-endian stream without padding. It is parsed field
@@ -32,16 +33,10 @@ void setPlace(SceneReader* r, const char* format, ...) {
 }
 
 void fail(SceneReader* r, const char* format, ...) {
-    if (r->failed) return;
-    r->failed = true;
-    char detail[160];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(detail, sizeof detail, format, args);
+    reportFileDefect(r->name, &r->failed, format, args);
     va_end(args);
-    char text[512];
-    std::snprintf(text, sizeof text, "%s: %s", r->name, detail);
-    reportError(text);
 }
 
 // True when `bytes` more bytes are there to read; reports the truncation otherwise.

@@ -7,6 +7,7 @@
 
 #include "platform/data_path.h"
 #include "platform/report_error.h"
+#include "scene/file_defect.h"
 #include "scene/scene_file.h"
 
 // The writer mirrors the reader: little-endian, no padding, field by field.
@@ -22,16 +23,10 @@ struct SceneWriter {
 };
 
 void fail(SceneWriter* w, const char* format, ...) {
-    if (w->failed) return;
-    w->failed = true;
-    char detail[160];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(detail, sizeof detail, format, args);
+    reportFileDefect(w->name, &w->failed, format, args);
     va_end(args);
-    char text[512];
-    std::snprintf(text, sizeof text, "%s: %s", w->name, detail);
-    reportError(text);
 }
 
 void putU8(SceneWriter* w, unsigned value) {
