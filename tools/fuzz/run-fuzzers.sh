@@ -11,7 +11,7 @@ shift || true
 targets=${*:-scene bmp jpeg flare mp3}
 build=build-fuzz
 out=fuzz-out
-data=build/data
+data=${DATA:-build/data}
 
 CC=clang CXX=clang++ cmake -S . -B $build -DDEMO_FUZZ=ON -DDEMO_BUILD_TESTS=OFF \
     -DDEMO_GENERATE_DATA=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
