@@ -1,0 +1,148 @@
+#include "failure_support.h"
+
+#include <png.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace failtest {
+
+const std::string generatedData = DEMO_BUILD_DIR "/data";
+
+bool haveData() { return fileExists(generatedData + "/light.dat"); }
+
+std::vector<std::string> headlessEnv() {
+    return {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "DISPLAY=", "WAYLAND_DISPLAY="};
+}
+
+std::string installCopy(const std::string& tag, const std::vector<std::string>& leaveOut) {
+    const std::string dir = makeTempDir(tag);
+    if (dir.empty() || !copyFile(DEMO_WINDOWED_EXE, dir + "/demo-windowed")) return dir;
+    fs::create_directory(dir + "/data");
+    for (const auto& entry : fs::directory_iterator(generatedData)) {
+        const std::string name = entry.path().filename().string();
+        bool skip = false;
+        for (const std::string& l : leaveOut) skip = skip || l == name;
+        if (!skip) fs::create_symlink(entry.path(), dir + "/data/" + name);
+    }
+    return dir;
+}
+
+bool replaceDataFile(const std::string& dir, const std::string& name, const std::string& bytes) {
+    const std::string path = dir + "/data/" + name;
+    std::error_code ec;
+    fs::remove(path, ec);
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+bool replaceWithFolder(const std::string& dir, const std::string& name) {
+    const std::string path = dir + "/data/" + name;
+    std::error_code ec;
+    fs::remove(path, ec);
+    return fs::create_directory(path, ec);
+}
+
+std::string generatedBytes(const std::string& name) {
+    std::ifstream in(generatedData + "/" + name, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+ProcessResult runWindowed(const std::string& dir, const std::vector<std::string>& env,
+                          int timeoutSeconds) {
+    return runProcess(dir + "/demo-windowed", {}, env, timeoutSeconds, "/");
+}
+
+ProcessResult runCapture(const std::string& dir, const std::vector<std::string>& args,
+                         int timeoutSeconds) {
+    std::vector<std::string> all = {"--data", dir + "/data", "--png", "-o", dir + "/frames",
+                                    "--quiet"};
+    all.insert(all.end(), args.begin(), args.end());
+    return runProcess(DEMO_CAPTURE_EXE, all, headlessEnv(), timeoutSeconds, "/");
+}
+
+int countOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+size_t findLine(const std::string& text, const std::string& prefix, const std::string& part) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if (line.compare(0, prefix.size(), prefix) == 0 && line.find(part) != std::string::npos)
+            return start;
+        start = end + 1;
+    }
+    return std::string::npos;
+}
+
+namespace {
+void put16(std::string* s, unsigned v) {
+    s->push_back(char(v & 255));
+    s->push_back(char(v >> 8 & 255));
+}
+void put32(std::string* s, uint32_t v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+}  // namespace
+
+std::string makeBmp(int width, int height) {
+    const int rows = height < 0 ? -height : height;
+    const int stride = (width * 3 + 3) & ~3;
+    std::string s = "BM";
+    put32(&s, uint32_t(54 + stride * rows));
+    put32(&s, 0);
+    put32(&s, 54);
+    put32(&s, 40);
+    put32(&s, uint32_t(width));
+    put32(&s, uint32_t(height));
+    put16(&s, 1);
+    put16(&s, 24);
+    for (int i = 0; i < 6; ++i) put32(&s, 0);
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < width; ++x) {
+            s.push_back(char(x * 255 / (width > 1 ? width - 1 : 1)));
+            s.push_back(char(y * 255 / (rows > 1 ? rows - 1 : 1)));
+            s.push_back(char((x + y) & 255));
+        }
+        s.append(size_t(stride - width * 3), '\0');
+    }
+    return s;
+}
+
+bool readPng(const std::string& path, int* width, int* height, std::vector<unsigned char>* rgb) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    rgb->assign(PNG_IMAGE_SIZE(image), 0);
+    if (!png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    *width = int(image.width);
+    *height = int(image.height);
+    return true;
+}
+
+int distinctColours(const std::vector<unsigned char>& rgb, int limit) {
+    std::set<uint32_t> seen;
+    for (size_t i = 0; i + 2 < rgb.size() && int(seen.size()) < limit; i += 3)
+        seen.insert(uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+    return int(seen.size());
+}
+
+}  // namespace failtest

@@ -1,0 +1,46 @@
+#pragma once
+// Damaged copies of the generated data and the real programs run on them.
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+namespace failtest {
+
+extern const std::string generatedData;  // BUILD/data, written by mkdata
+
+bool haveData();
+
+// Headless: no window system, no sound card; no error box can be shown.
+std::vector<std::string> headlessEnv();
+
+// A fresh folder holding a copy of the windowed program and a data folder that
+// links every generated file except those left out. Removed by removeTree.
+std::string installCopy(const std::string& tag, const std::vector<std::string>& leaveOut = {});
+
+// Puts real bytes in place of a data file of an installed copy.
+bool replaceDataFile(const std::string& dir, const std::string& name, const std::string& bytes);
+// Puts an empty folder in place of a data file.
+bool replaceWithFolder(const std::string& dir, const std::string& name);
+std::string generatedBytes(const std::string& name);
+
+ProcessResult runWindowed(const std::string& dir, const std::vector<std::string>& env,
+                          int timeoutSeconds = 60);
+// demo-capture on the copy's data: PNG frames into DIR/frames, quiet, plus `args`.
+ProcessResult runCapture(const std::string& dir, const std::vector<std::string>& args,
+                         int timeoutSeconds = 120);
+
+int countOf(const std::string& text, const std::string& what);
+// Position of the first line that starts with `prefix` and contains `part`, or npos.
+size_t findLine(const std::string& text, const std::string& prefix, const std::string& part);
+
+// A 24-bit BMP with the file header, filled with a colour ramp. A negative
+// height stores the rows top-down.
+std::string makeBmp(int width, int height);
+
+// Reads a PNG written by demo-capture; false when it is not there or not readable.
+bool readPng(const std::string& path, int* width, int* height, std::vector<unsigned char>* rgb);
+// Number of distinct colours of an RGB picture, counted up to `limit`.
+int distinctColours(const std::vector<unsigned char>& rgb, int limit);
+
+}  // namespace failtest

@@ -1,0 +1,125 @@
+// The start-up steps run in a fixed order: window, assets, soundtrack. A
+// failing step ends the start-up with its message; the steps after it never run.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "failure_support.h"
+
+using namespace failtest;
+
+namespace {
+
+void expectExitOne(const ProcessResult& r, const std::string& what) {
+    EXPECT_FALSE(r.timedOut) << what;
+    EXPECT_EQ(r.signal, 0) << what << "\n" << r.err;
+    EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.err;
+}
+
+}  // namespace
+
+TEST(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    // "dummy" exists but offers no GL; the data folder lacks a scene too.
+    const std::string dir = installCopy("no-gl", {"light.dat"});
+    std::vector<std::string> env = headlessEnv();
+    env[0] = "SDL_VIDEODRIVER=dummy";
+    const ProcessResult r = runWindowed(dir, env);
+    expectExitOne(r, "dummy video driver");
+    EXPECT_EQ(countOf(r.err, "Error: cannot init opengl-window\n"), 1) << r.err;
+    EXPECT_EQ(r.err.find("mesh-file not found"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << r.err;
+    removeTree(dir);
+}
+
+TEST(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    // A scene failure ends the start-up before the audio device is asked for.
+    {
+        const std::string dir = installCopy("order-scene", {"kopuli.dat"});
+        std::vector<std::string> env = headlessEnv();
+        env[1] = "SDL_AUDIODRIVER=no-such-driver";
+        const ProcessResult r = runWindowed(dir, env);
+        expectExitOne(r, "kopuli.dat missing, no audio");
+        EXPECT_NE(r.err.find("cannot load scenes or textures"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("cannot play audio"), std::string::npos) << r.err;
+        removeTree(dir);
+    }
+    // The last loads (slots 97-99, the water bitmaps) come before the soundtrack.
+    {
+        const std::string dir = installCopy("order-last", {"blue.jpg", "water.bmp"});
+        std::vector<std::string> env = headlessEnv();
+        env[1] = "SDL_AUDIODRIVER=no-such-driver";
+        const ProcessResult r = runWindowed(dir, env);
+        expectExitOne(r, "last pictures missing, no audio");
+        const size_t picture = r.err.find("cannot load picture: data\\blue.jpg");
+        const size_t bitmap = r.err.find("Failed to open DIB file data\\water.bmp.");
+        const size_t audio = r.err.find("Error: cannot play audio\n");
+        ASSERT_NE(picture, std::string::npos) << r.err;
+        ASSERT_NE(bitmap, std::string::npos) << r.err;
+        ASSERT_NE(audio, std::string::npos) << r.err;
+        EXPECT_LT(picture, bitmap);
+        EXPECT_LT(bitmap, audio);
+        EXPECT_EQ(countOf(r.err, "Error: "), 2) << r.err;  // the bitmap and the audio
+        removeTree(dir);
+    }
+}
+
+TEST(DemoStartUpOrder, SoundtracksThatDoNotDecodeReportCannotPlayAudio) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string track = generatedBytes("5tfina.mp3");
+    ASSERT_GT(track.size(), 70000u);
+    struct Case {
+        const char* what;
+        bool folder;
+        std::string bytes;
+    };
+    const Case cases[] = {{"an empty soundtrack", false, ""},
+                          {"a folder in place of the soundtrack", true, ""},
+                          {"a picture named like the soundtrack", false, generatedBytes("felsen.jpg")},
+                          {"the first 200 bytes of the soundtrack", false, track.substr(0, 200)}};
+    for (const Case& c : cases) {
+        const std::string dir = installCopy("audio-bad", {"5tfina.mp3"});
+        if (c.folder) {
+            ASSERT_TRUE(replaceWithFolder(dir, "5tfina.mp3"));
+        } else {
+            ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", c.bytes));
+        }
+        const ProcessResult r = runWindowed(dir, headlessEnv());
+        expectExitOne(r, c.what);
+        EXPECT_EQ(countOf(r.err, "Error: cannot play audio\n"), 1) << c.what << "\n" << r.err;
+        EXPECT_EQ(countOf(r.err, "Error: "), 1) << c.what << "\n" << r.err;
+        removeTree(dir);
+    }
+}
+
+// The pictures follow the timer, not the music: a soundtrack that ends after a
+// few seconds still starts the demo, which is still running when stopped.
+TEST(DemoStartUpOrder, AShortSoundtrackStillStartsTheDemo) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("audio-short", {"5tfina.mp3"});
+    ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", generatedBytes("5tfina.mp3").substr(0, 65536)));
+    const ProcessResult r = runWindowed(dir, headlessEnv(), 4);
+    EXPECT_TRUE(r.timedOut) << "ended early with exit code " << r.exitCode << "\n" << r.err;
+    EXPECT_EQ(countOf(r.err, "Error: "), 0) << r.err;
+    removeTree(dir);
+}
+
+// A close request (SIGTERM arrives as one) while the frames run ends the demo
+// through the close handling, with exit code 0, within a few seconds.
+// Disabled: on the offscreen video driver the buffer swap does not flush, so
+// the GL driver queues frames without bound (about 2.4 GB) and the close
+// handling waits 20-50 s for them to drain. Enable once the frame is flushed
+// before the swap.
+TEST(DemoStartUpOrder, ACloseRequestEndsTheDemoPromptly) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("close");
+    const ProcessResult r = runProcess(
+        "/usr/bin/timeout", {"--preserve-status", "-s", "TERM", "3", dir + "/demo-windowed"},
+        headlessEnv(), 10, "/");
+    EXPECT_FALSE(r.timedOut) << "still running 7 s after the close request";
+    EXPECT_EQ(r.signal, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    removeTree(dir);
+}

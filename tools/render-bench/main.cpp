@@ -1,0 +1,235 @@
+// render-bench: milliseconds per renderScene of a scene the size of the
+// heaviest one in the demo, split into evaluation, hooks and drawing.
+//
+//   SDL_VIDEODRIVER=offscreen render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]
+//
+// Evaluation is evaluateScene alone and hooks runSceneHooks alone, each timed
+// on its own call; drawing is a whole renderScene up to glFinish minus those two.
+// The processor time of the whole renderScene (the GL driver's threads
+// included) is shown too, as it suffers less than wall time on a busy machine.
+// The frames are then run again with the particles taken out, and --dump writes
+// the last frame as a picture to look at.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "bench_scene.h"
+#include "fx/grid_layer.h"
+#include "fx/particles.h"
+#include "fx/render_scene.h"
+#include "fx/switches.h"
+#include "math/demo_clock.h"
+#include "platform/window.h"
+#include "scene/evaluate.h"
+#include "scene/texture_slot.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Processor time of the whole process (the GL driver's threads included), ms.
+double processCpuMs() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
+
+double msBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+struct Series {
+    std::vector<double> values;
+    double mean() const {
+        double sum = 0;
+        for (double v : values) sum += v;
+        return values.empty() ? 0 : sum / double(values.size());
+    }
+    double quantile(double q) const {
+        if (values.empty()) return 0;
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[size_t(q * double(sorted.size() - 1) + 0.5)];
+    }
+};
+
+void clearScreen(float r, float g, float b) {
+    glClearColor(r, g, b, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Share of the screen the tube covers, particles hidden (background blue).
+double tubeCoverage(Scene* scene) {
+    int counts[2];
+    for (int i = 0; i < 2; ++i) {
+        counts[i] = scene->particleSystems[i].count;
+        scene->particleSystems[i].count = 0;
+    }
+    clearScreen(0, 0, 1);
+    renderScene(scene, 0);
+    glFinish();
+    std::vector<unsigned char> rgb(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    long covered = 0;
+    for (size_t p = 0; p < rgb.size(); p += 3)
+        if (!(rgb[p] < 40 && rgb[p + 2] > 200)) ++covered;
+    for (int i = 0; i < 2; ++i) scene->particleSystems[i].count = counts[i];
+    return double(covered) / (640.0 * 480.0);
+}
+
+// Times `frames` frames after `warmup` untimed ones.
+void runFrames(Scene* scene, int warmup, int frames, Series* evaluation, Series* hooks,
+               Series* drawing, Series* total, Series* cpu) {
+    for (int f = 0; f < warmup + frames; ++f) {
+        // About 30 frames per second of scene time (35 units per second).
+        const float time = float(f) * 1.2f;
+        DemoClock.totalTime = DemoClock.partTime = time;
+        DemoClock.frameStep = 0.5f;
+        clearScreen(0, 0, 0);
+        glFinish();
+
+        const Clock::time_point t0 = Clock::now();
+        evaluateScene(scene, time);
+        const Clock::time_point t1 = Clock::now();
+        runSceneHooks(scene);
+        const Clock::time_point t2 = Clock::now();
+        const double c0 = processCpuMs();
+        renderScene(scene, time);
+        glFinish();
+        const Clock::time_point t3 = Clock::now();
+        const double c1 = processCpuMs();
+        presentDemoWindow();
+        if (f < warmup) continue;
+
+        const double e = msBetween(t0, t1), h = msBetween(t1, t2), r = msBetween(t2, t3);
+        evaluation->values.push_back(e);
+        hooks->values.push_back(h);
+        drawing->values.push_back(r - e - h);
+        total->values.push_back(r);
+        cpu->values.push_back(c1 - c0);
+    }
+}
+
+// The frame just drawn as a binary PPM, top row first.
+bool dumpFrame(const char* path) {
+    glFinish();
+    std::vector<unsigned char> rgb(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    std::fprintf(f, "P6\n640 480\n255\n");
+    for (int y = 479; y >= 0; --y) std::fwrite(&rgb[size_t(y) * 640 * 3], 1, 640 * 3, f);
+    return std::fclose(f) == 0;
+}
+
+bool parseCount(const char* text, int* out) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < 1 || v > 100000) return false;
+    *out = int(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = 120, warmup = 10;
+    const char* dumpPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &frames)) {
+            ++i;
+        } else if (!std::strcmp(argv[i], "--warmup") && hasValue &&
+                   parseCount(argv[i + 1], &warmup)) {
+            ++i;
+        } else if (!std::strcmp(argv[i], "--dump") && hasValue) {
+            dumpPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n");
+            return 2;
+        }
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    DemoWindow* window = createDemoWindow(640, 480, 0);
+    if (!window) {
+        std::fprintf(stderr, "render-bench: no GL context\n");
+        return 1;
+    }
+    TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
+    GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
+    SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
+    if (!TextureTable || !GridLayerTable || !SceneBank) {
+        std::fprintf(stderr, "render-bench: out of memory\n");
+        return 1;
+    }
+    resetSceneSwitches();
+    DemoClock = DemoClockRecord{0, 0, 1};
+
+    Scene* scene = buildBenchScene();
+    // The tube is seen from inside; keep the winding whose faces survive culling.
+    double coverage = tubeCoverage(scene);
+    if (coverage < 0.5) {
+        flipBenchTube(scene);
+        coverage = tubeCoverage(scene);
+    }
+
+    int triangles = 0, particles = 0;
+    for (int i = 0; i < scene->objectCount; ++i) triangles += scene->objects[i].faceCount;
+    for (int i = 0; i < scene->particleSystemCount; ++i) particles += scene->particleSystems[i].count;
+    std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    std::printf("scene: %d triangles, %d particles in %d systems, %d hook, fog %.4f; "
+                "tube covers %.0f%% of the 640x480 frame\n",
+                triangles, particles, scene->particleSystemCount, scene->hookCount,
+                scene->fogDensity, coverage * 100.0);
+
+    Series evaluation, hooks, drawing, total, cpu, bare;
+    runFrames(scene, warmup, frames, &evaluation, &hooks, &drawing, &total, &cpu);
+    // The same frames with the particle systems emptied: the mesh alone.
+    int counts[2];
+    for (int i = 0; i < 2; ++i) {
+        counts[i] = scene->particleSystems[i].count;
+        scene->particleSystems[i].count = 0;
+    }
+    Series unused[4];
+    runFrames(scene, warmup, frames, &unused[0], &unused[1], &bare, &unused[2], &unused[3]);
+    for (int i = 0; i < 2; ++i) scene->particleSystems[i].count = counts[i];
+    if (dumpPath) {
+        renderScene(scene, float(warmup + frames) * 1.2f);
+        if (!dumpFrame(dumpPath)) std::fprintf(stderr, "render-bench: cannot write %s\n", dumpPath);
+    }
+
+    std::printf("%d frames after %d warm-up frames, milliseconds per renderScene:\n", frames,
+                warmup);
+    std::printf("  %-28s %8s %8s %8s\n", "", "mean", "median", "p90");
+    const struct {
+        const char* name;
+        const Series* series;
+    } rows[] = {{"evaluation (evaluateScene)", &evaluation},
+                {"hooks (runSceneHooks)", &hooks},
+                {"drawing (rest, to glFinish)", &drawing},
+                {"renderScene total", &total},
+                {"processor time (all threads)", &cpu},
+                {"drawing without particles", &bare}};
+    for (const auto& row : rows)
+        std::printf("  %-28s %8.2f %8.2f %8.2f\n", row.name, row.series->mean(),
+                    row.series->quantile(0.5), row.series->quantile(0.9));
+    std::printf("  = %.1f scenes per second\n", total.mean() > 0 ? 1000.0 / total.mean() : 0.0);
+    const GLenum error = glGetError();
+    releaseBenchScene(scene);
+    if (error != GL_NO_ERROR) {
+        std::fprintf(stderr, "render-bench: GL error 0x%x\n", unsigned(error));
+        return 1;
+    }
+    return 0;
+}
