@@ -75,7 +75,8 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
         lens->red = float(red) / 255;
         lens->green = float(green) / 255;
         lens->blue = float(blue) / 255;
-        loadPicture(fileName, &lens->glTexture);
+        // A lens without a file name simply has no picture.
+        if (fileName[0]) loadPicture(fileName, &lens->glTexture);
     }
     std::fclose(file);
 }

@@ -16,6 +16,9 @@ struct DemoWindow {
     SDL_Window* window;
     SDL_GLContext context;
     int fullscreen;
+    // Without a display nothing paces the buffer swaps: the software renderer
+    // would queue frames without limit, so each frame is finished first.
+    bool finishBeforeSwap;
 };
 
 namespace {
@@ -137,6 +140,9 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     // motion); adaptive first, plain vsync otherwise.
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
+    const char* driver = SDL_GetCurrentVideoDriver();
+    w->finishBeforeSwap = driver && std::strcmp(driver, "offscreen") == 0;
+
     SDL_ShowWindow(w->window);
     SDL_RaiseWindow(w->window);
     SDL_GL_MakeCurrent(w->window, w->context);
@@ -150,9 +156,12 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
     SDL_GL_GetDrawableSize(window->window, width, height);
 }
 
-void presentFrame(DemoWindow* window) { SDL_GL_SwapWindow(window->window); }
+void presentFrame(DemoWindow* window) {
+    if (window->finishBeforeSwap) glFinish();
+    SDL_GL_SwapWindow(window->window);
+}
 
-void presentDemoWindow() { SDL_GL_SwapWindow(theWindow.window); }
+void presentDemoWindow() { presentFrame(&theWindow); }
 
 void closeDemoWindow(DemoWindow* window) {
     if (window && window->window) {
