@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -378,11 +380,14 @@ int loadSceneFile(const char* path, Scene* scene, int textureBase) {
         reportError("mesh-file not found");
         return 0;
     }
-    // The whole file is read first; parsing then works on memory only.
+    // The whole file is read first; parsing then works on memory only. A
+    // folder opens too on this platform, but it is no file to read.
+    struct stat info;
     long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LONG_MAX / 2)
+        size = long(info.st_size);
     unsigned char* data = nullptr;
-    bool ok = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    bool ok = size >= 0;
     if (ok) {
         data = static_cast<unsigned char*>(std::malloc(size_t(size > 0 ? size : 1)));
         ok = data && long(std::fread(data, 1, size_t(size), file)) == size;
