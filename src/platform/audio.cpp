@@ -11,7 +11,7 @@ namespace {
 struct Player {
     bool subsystemUp = false;
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec = {};
+    SDL_AudioSpec obtained = {};
     mpg123_handle* decoder = nullptr;
     SDL_AudioStream* convert = nullptr;  // file format -> device format
     bool ended = false;
@@ -81,7 +81,7 @@ int audioInit(int device, int frequency, int flags) {
     want.channels = 2;
     want.samples = 2048;
     want.callback = fillAudio;
-    player.device = SDL_OpenAudioDevice(nullptr, 0, &want, &player.spec, 0);
+    player.device = SDL_OpenAudioDevice(nullptr, 0, &want, &player.obtained, 0);
     if (!player.device) {
         std::fprintf(stderr, "audio: no output device: %s\n", SDL_GetError());
         return 0;
@@ -115,8 +115,8 @@ uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, 
     }
     mpg123_seek(mh, 0, SEEK_SET);
     SDL_AudioStream* convert = SDL_NewAudioStream(AUDIO_S16SYS, Uint8(channels), int(rate),
-                                                  player.spec.format, player.spec.channels,
-                                                  player.spec.freq);
+                                                  player.obtained.format, player.obtained.channels,
+                                                  player.obtained.freq);
     if (!convert) {
         mpg123_close(mh);
         mpg123_delete(mh);

@@ -75,23 +75,23 @@ int setupDarmScene() {
 
     // Their order fixes their indices: the choreography and the repel hook
     // address the five heads as system 1.
-    struct SwarmSpec {
+    struct SwarmRow {
         int count;
         ParticleInitFn init;
         ParticleUpdateFn update;
         int slot;
     };
-    static const SwarmSpec swarms[] = {
+    static const SwarmRow swarms[] = {
         {300, initPathSwarmParticle, updatePathSwarmParticle, 44},
         {5, initPathHeadParticle, updatePathHeadParticle, 43},
         {300, initPathSwarmParticle, updatePathSwarmParticle, 45},
         {300, initPathSwarmParticle, updatePathSwarmParticle, 46},
         {1500, initPathSwarmParticle, updatePathSwarmParticle, 42},
     };
-    for (const SwarmSpec& swarm : swarms)
+    for (const SwarmRow& swarm : swarms)
         addParticleSystem(scene, darmPath, swarm.count, swarm.init, swarm.update, swarm.slot);
 
-    static const LayerSpec layers[] = {
+    static const LayerRow layers[] = {
         {20, -0.3f, -1, 1.7f, 1, 0, 0, 1, 1, 2, 2, 47, gridVertexStill},
         {21, 0.35f, -1, 1.1f, 1, 0, 0, 1, 1, 2, 2, 48, gridVertexStill},
         {22, 0.35f, -1, 1.1f, 1, 0, 0, 1, 1, 2, 2, 49, gridVertexStill},

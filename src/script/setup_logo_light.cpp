@@ -16,7 +16,7 @@ int setupLogoAssets() {
         {6, "data\\logo-wearegetting.jpg", 1, plainSlot},
         {7, "data\\black.jpg", 1, plainSlot},
     };
-    static const LayerSpec layers[] = {
+    static const LayerRow layers[] = {
         {0, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 0, gridVertexWobble},
         {1, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 1, gridVertexWobble},
         {2, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 10, 10, 2, gridVertexWobble},
@@ -58,7 +58,7 @@ int setupLightScene() {
     addParticleSystem(scene, &scene->lights[0].worldPosition, 1500, initBurstParticle,
                       updateBurstParticle, 13);
 
-    static const LayerSpec layers[] = {
+    static const LayerRow layers[] = {
         {10, -1, -1, 1, 1, 0, 0, 1, 1, 2, 2, 19, gridVertexStill},
         {11, -1, -1, 1, 1, 0, 0, 1, 1, 2, 2, 20, gridVertexStill},
         {12, -1, -1, 1, 1, 0, 0, 1, 1, 2, 2, 21, gridVertexStill},

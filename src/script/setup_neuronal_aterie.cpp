@@ -31,7 +31,7 @@ int setupNeuronalScene() {
 
     scene->fogDensity = 0.00005f;
 
-    static const LayerSpec layers[] = {
+    static const LayerRow layers[] = {
         {30, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
         {31, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
         {32, 0, -1.2f, 1, 1.2f, 0, 0, 1, 1, 10, 10, 30, gridVertexWobble},
@@ -66,7 +66,7 @@ int setupAterieScene() {
     };
     loadSlots(pictureSlots, rowCount(pictureSlots));
 
-    static const LayerSpec layers[] = {
+    static const LayerRow layers[] = {
         {33, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 33, gridVertexWobble},
         {34, -1, -1, 1, 1, 0, 0, 1, 1, 20, 20, 34, gridVertexStill},
         {35, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 35, gridVertexStill},

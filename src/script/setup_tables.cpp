@@ -18,9 +18,9 @@ void loadSlots(const SlotLoad* rows, int count) {
     }
 }
 
-void buildLayers(const LayerSpec* rows, int count) {
+void buildLayers(const LayerRow* rows, int count) {
     for (int i = 0; i < count; ++i) {
-        const LayerSpec& row = rows[i];
+        const LayerRow& row = rows[i];
         buildGridLayer(&GridLayerTable[row.layer], row.x0, row.y0, row.x1, row.y1, -1.0f,
                        row.u0, row.v0, row.u1, row.v1, row.columns, row.rows, row.slot,
                        row.mover);

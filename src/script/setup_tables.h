@@ -14,7 +14,7 @@ struct SlotLoad {
 };
 
 // Every layer of the demo sits at depth -1.
-struct LayerSpec {
+struct LayerRow {
     int layer;
     float x0, y0, x1, y1;
     float u0, v0, u1, v1;
@@ -24,7 +24,7 @@ struct LayerSpec {
 };
 
 void loadSlots(const SlotLoad* rows, int count);
-void buildLayers(const LayerSpec* rows, int count);
+void buildLayers(const LayerRow* rows, int count);
 
 // Loads a scene file into its place; on success also checks that the file
 // holds the objects and lights the set-up wires up (a short file is reported

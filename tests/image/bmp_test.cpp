@@ -21,7 +21,7 @@ struct Rgb {
 
 // Writes bitmaps the way the usual tools do, so that each variant can be
 // described in a few lines.
-struct BmpSpec {
+struct BmpRecipe {
     bool fileHeader = true;
     uint32_t headerSize = 40;
     int32_t width = 1;
@@ -43,7 +43,7 @@ void put32(Bytes& b, uint32_t v) {
     put16(b, v >> 16);
 }
 
-Bytes build(const BmpSpec& s) {
+Bytes build(const BmpRecipe& s) {
     Bytes header;
     put32(header, s.headerSize);
     if (s.headerSize == 12) {
@@ -111,8 +111,8 @@ void decode(const Bytes& file, Decoded& d) {
     } while (0)
 
 // 24 bits, width 5: each stored row carries one byte of padding.
-BmpSpec width5() {
-    BmpSpec s;
+BmpRecipe width5() {
+    BmpRecipe s;
     s.width = 5;
     s.height = 2;
     for (int row = 0; row < 2; ++row) {
@@ -138,7 +138,7 @@ TEST(BmpReader, Width5At24BitsHasNoSkewBetweenRows) {
 
 TEST(BmpReader, BareHeaderLoadsLikeTheFullFile) {
     for (uint32_t headerSize : {40u, 12u}) {
-        BmpSpec s;
+        BmpRecipe s;
         s.headerSize = headerSize;
         s.width = 3;
         s.height = 2;
@@ -164,7 +164,7 @@ TEST(BmpReader, BareHeaderLoadsLikeTheFullFile) {
 }
 
 TEST(BmpReader, CoreHeaderWithPaletteGivesTheRightColours) {
-    BmpSpec s;
+    BmpRecipe s;
     s.headerSize = 12;
     s.width = 2;
     s.height = 1;
@@ -181,7 +181,7 @@ TEST(BmpReader, CoreHeaderWithPaletteGivesTheRightColours) {
 }
 
 TEST(BmpReader, OneAndFourBitPalettes) {
-    BmpSpec one;
+    BmpRecipe one;
     one.width = 10;
     one.bits = 1;
     one.palette = {Rgb{0, 0, 0}, Rgb{255, 255, 255}};
@@ -192,7 +192,7 @@ TEST(BmpReader, OneAndFourBitPalettes) {
     const int bits[10] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 0};
     for (int x = 0; x < 10; ++x) EXPECT_EQ(d1.at(x, 0).g, bits[x] ? 255 : 0) << x;
 
-    BmpSpec four;
+    BmpRecipe four;
     four.width = 3;
     four.bits = 4;
     for (int i = 0; i < 16; ++i) four.palette.push_back(Rgb{uint8_t(i * 16), 0, uint8_t(i)});
@@ -206,7 +206,7 @@ TEST(BmpReader, OneAndFourBitPalettes) {
 }
 
 TEST(BmpReader, IndexBeyondAShortPaletteIsBlack) {
-    BmpSpec s;
+    BmpRecipe s;
     s.width = 2;
     s.bits = 8;
     s.coloursUsed = 2;
@@ -222,7 +222,7 @@ TEST(BmpReader, IndexBeyondAShortPaletteIsBlack) {
 TEST(BmpReader, PaletteLongerThanTheBitCountAllowsIsCut) {
     // 300 colours announced for 8 bits: only 256 can be used, but the pixels
     // of a bare header still follow all 300.
-    BmpSpec s;
+    BmpRecipe s;
     s.fileHeader = false;
     s.width = 2;
     s.bits = 8;
@@ -237,7 +237,7 @@ TEST(BmpReader, PaletteLongerThanTheBitCountAllowsIsCut) {
 }
 
 TEST(BmpReader, SixteenAndThirtyTwoBits) {
-    BmpSpec rgb555;
+    BmpRecipe rgb555;
     rgb555.width = 2;
     rgb555.bits = 16;
     rgb555.pixels = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
@@ -247,7 +247,7 @@ TEST(BmpReader, SixteenAndThirtyTwoBits) {
     EXPECT_RGB(a.at(0, 0), 255, 0, 0);
     EXPECT_RGB(a.at(1, 0), 0, 0, 255);
 
-    BmpSpec rgb565 = rgb555;
+    BmpRecipe rgb565 = rgb555;
     rgb565.compression = 3;
     rgb565.masks = {0xF800, 0x07E0, 0x001F};
     rgb565.pixels = {0xE0, 0x07, 0x10, 0x84};  // pure green; (16, 32, 16) of (31, 63, 31)
@@ -257,7 +257,7 @@ TEST(BmpReader, SixteenAndThirtyTwoBits) {
     EXPECT_RGB(b.at(0, 0), 0, 255, 0);
     EXPECT_RGB(b.at(1, 0), 132, 130, 132);
 
-    BmpSpec bits32;
+    BmpRecipe bits32;
     bits32.width = 1;
     bits32.bits = 32;
     bits32.pixels = {30, 20, 10, 99};
@@ -274,7 +274,7 @@ std::vector<Rgb> greyRamp(int n) {
 }
 
 TEST(BmpReader, RunLengthEightBits) {
-    BmpSpec s;
+    BmpRecipe s;
     s.width = 6;
     s.height = 4;
     s.bits = 8;
@@ -300,7 +300,7 @@ TEST(BmpReader, RunLengthEightBits) {
 }
 
 TEST(BmpReader, RunLengthFourBits) {
-    BmpSpec s;
+    BmpRecipe s;
     s.width = 7;
     s.height = 2;
     s.bits = 4;
@@ -324,7 +324,7 @@ TEST(BmpReader, RunLengthFourBits) {
 }
 
 TEST(BmpReader, TopDownRowsComeInStoredOrder) {
-    BmpSpec s = width5();
+    BmpRecipe s = width5();
     s.height = -2;
     Decoded d;
     decode(build(s), d);
@@ -336,7 +336,7 @@ TEST(BmpReader, TopDownRowsComeInStoredOrder) {
 
 struct Rejected {
     const char* what;
-    BmpSpec spec;
+    BmpRecipe recipe;
     const char* message;
 };
 
@@ -344,29 +344,29 @@ TEST(BmpReader, RejectsBadFilesWithTheirMessage) {
     std::vector<Rejected> cases;
     for (uint32_t size : {108u, 124u, 64u, 0u}) {
         Rejected r{"header size", width5(), "Unknown DIB file format."};
-        r.spec.headerSize = size;
+        r.recipe.headerSize = size;
         cases.push_back(r);
     }
-    auto bad = [&](const char* what, void (*edit)(BmpSpec&)) {
+    auto bad = [&](const char* what, void (*edit)(BmpRecipe&)) {
         Rejected r{what, width5(), "Image file conversion error."};
-        edit(r.spec);
+        edit(r.recipe);
         cases.push_back(r);
     };
-    bad("width 0", [](BmpSpec& s) { s.width = 0; });
-    bad("height 0", [](BmpSpec& s) { s.height = 0; });
-    bad("negative width", [](BmpSpec& s) { s.width = -5; });
-    bad("buffer size overflows", [](BmpSpec& s) { s.width = 0x40000000; s.height = 0x40000000; });
-    bad("buffer size overflows int", [](BmpSpec& s) { s.width = 40000; s.height = -40000; });
-    bad("height INT_MIN", [](BmpSpec& s) { s.height = INT32_MIN; });
-    bad("pixels cut short", [](BmpSpec& s) { s.pixels.resize(20); });
-    bad("bit count 7", [](BmpSpec& s) { s.bits = 7; });
-    bad("RLE8 at 4 bits", [](BmpSpec& s) { s.bits = 4; s.compression = 1; });
-    bad("JPEG compression", [](BmpSpec& s) { s.compression = 4; });
+    bad("width 0", [](BmpRecipe& s) { s.width = 0; });
+    bad("height 0", [](BmpRecipe& s) { s.height = 0; });
+    bad("negative width", [](BmpRecipe& s) { s.width = -5; });
+    bad("buffer size overflows", [](BmpRecipe& s) { s.width = 0x40000000; s.height = 0x40000000; });
+    bad("buffer size overflows int", [](BmpRecipe& s) { s.width = 40000; s.height = -40000; });
+    bad("height INT_MIN", [](BmpRecipe& s) { s.height = INT32_MIN; });
+    bad("pixels cut short", [](BmpRecipe& s) { s.pixels.resize(20); });
+    bad("bit count 7", [](BmpRecipe& s) { s.bits = 7; });
+    bad("RLE8 at 4 bits", [](BmpRecipe& s) { s.bits = 4; s.compression = 1; });
+    bad("JPEG compression", [](BmpRecipe& s) { s.compression = 4; });
 
     for (const Rejected& c : cases) {
         ErrorCapture errors;
         Decoded d;
-        decode(build(c.spec), d);
+        decode(build(c.recipe), d);
         EXPECT_EQ(d.image, nullptr) << c.what;
         ASSERT_EQ(errors.texts.size(), 1u) << c.what;
         EXPECT_EQ(errors.texts[0], c.message) << c.what;
@@ -390,7 +390,7 @@ TEST(BmpReader, TruncatedHeadersAreRejected) {
 // build to see a stray read).
 TEST(BmpReader, SurvivesDamagedFiles) {
     std::vector<Bytes> seeds = {build(width5())};
-    BmpSpec rle;
+    BmpRecipe rle;
     rle.width = 6;
     rle.height = 4;
     rle.bits = 8;

@@ -71,7 +71,7 @@ TEST(GeneratedFlareFile, DesignIsAChainOfFiveToEightLensesEndingOnTheLight) {
     EXPECT_GE(flareChain.lensCount, 5);
     EXPECT_LE(flareChain.lensCount, 8);
     std::vector<std::string> made;
-    for (const PictureSpec& spec : allPictures()) made.push_back(std::string("data\\") + spec.file);
+    for (const PictureRecipe& recipe : allPictures()) made.push_back(std::string("data\\") + recipe.file);
     for (int k = 0; k < flareChain.lensCount; ++k) {
         const FlareLensDesign& lens = flareChain.lenses[k];
         SCOPED_TRACE(lens.file);

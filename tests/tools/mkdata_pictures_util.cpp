@@ -66,10 +66,10 @@ Picture loadPicture(const std::string& fileName) {
 }
 
 bool writeSomePictures(const std::string& dir, const std::vector<std::string>& names) {
-    for (const PictureSpec& spec : allPictures()) {
-        if (std::find(names.begin(), names.end(), spec.file) == names.end()) continue;
-        Canvas c = makeCanvas(spec.width, spec.height, spec.aspect);
-        if (!spec.draw(c) || !writeJpeg(dir + "/" + spec.file, c)) return false;
+    for (const PictureRecipe& recipe : allPictures()) {
+        if (std::find(names.begin(), names.end(), recipe.file) == names.end()) continue;
+        Canvas c = makeCanvas(recipe.width, recipe.height, recipe.aspect);
+        if (!recipe.draw(c) || !writeJpeg(dir + "/" + recipe.file, c)) return false;
     }
     return true;
 }

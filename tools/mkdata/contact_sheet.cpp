@@ -151,8 +151,8 @@ void drawLabel(Sheet& sheet, const std::string& text, int x0, int y0, int maxWid
 // within limits that keep every thumbnail readable.
 float shownAspect(const std::string& name, const Picture& pic) {
     float aspect = float(pic.width) / float(pic.height);
-    for (const PictureSpec& spec : allPictures())
-        if (name == spec.file) aspect = spec.aspect;
+    for (const PictureRecipe& recipe : allPictures())
+        if (name == recipe.file) aspect = recipe.aspect;
     return std::clamp(aspect, 0.25f, 4.0f);
 }
 

@@ -20,8 +20,8 @@ Rgb metal(Normal n, Rgb base) {
     float rx = 2 * n.z * n.x, ry = 2 * n.z * n.y, rz = 2 * n.z * n.z - 1;
     float sky = smoothstep(-0.1f, 0.7f, -ry);
     Rgb env = mix(rgb(0.08f, 0.05f, 0.03f), rgb(0.55f, 0.8f, 0.9f), sky);
-    float spec = std::pow(std::fmax(0.0f, rx * lx + ry * ly + rz * lz), 40.0f);
-    return base * (0.2f + 0.8f * diffuse) + env * base * 0.6f + rgb(1, 0.95f, 0.8f) * spec;
+    float specular = std::pow(std::fmax(0.0f, rx * lx + ry * ly + rz * lz), 40.0f);
+    return base * (0.2f + 0.8f * diffuse) + env * base * 0.6f + rgb(1, 0.95f, 0.8f) * specular;
 }
 
 Normal sphereNormal(float x, float y, float cx, float cy, float rx, float ry) {

@@ -6,8 +6,8 @@
 #include "jpeg_writer.h"
 #include "mkdata.h"
 
-std::vector<PictureSpec> allPictures() {
-    std::vector<PictureSpec> list;
+std::vector<PictureRecipe> allPictures() {
+    std::vector<PictureRecipe> list;
     addPlainPictures(list);
     addGlowPictures(list);
     addProbePictures(list);
@@ -19,13 +19,13 @@ std::vector<PictureSpec> allPictures() {
 }
 
 int writePictures(const char* dir) {
-    for (const PictureSpec& spec : allPictures()) {
-        Canvas canvas = makeCanvas(spec.width, spec.height, spec.aspect);
-        if (!spec.draw(canvas)) {
-            std::fprintf(stderr, "mkdata: cannot draw %s\n", spec.file);
+    for (const PictureRecipe& recipe : allPictures()) {
+        Canvas canvas = makeCanvas(recipe.width, recipe.height, recipe.aspect);
+        if (!recipe.draw(canvas)) {
+            std::fprintf(stderr, "mkdata: cannot draw %s\n", recipe.file);
             return 0;
         }
-        if (!writeJpeg(std::string(dir) + "/" + spec.file, canvas)) return 0;
+        if (!writeJpeg(std::string(dir) + "/" + recipe.file, canvas)) return 0;
     }
     return 1;
 }

@@ -7,7 +7,7 @@
 
 #include "canvas.h"
 
-struct PictureSpec {
+struct PictureRecipe {
     const char* file;  // name inside the data folder
     int width;
     int height;
@@ -16,16 +16,16 @@ struct PictureSpec {
 };
 
 // Each group adds its pictures to the list.
-void addPlainPictures(std::vector<PictureSpec>& list);    // black, white, blue, fader
-void addGlowPictures(std::vector<PictureSpec>& list);     // sprites, flares and lenses
-void addProbePictures(std::vector<PictureSpec>& list);    // environment maps
-void addSurfacePictures(std::vector<PictureSpec>& list);  // tiled mesh textures
-void addFigurePictures(std::vector<PictureSpec>& list);   // masked pairs: subject and mask
-void addBackdropPictures(std::vector<PictureSpec>& list); // full-screen pictures, the logo
-void addTextPictures(std::vector<PictureSpec>& list);     // text-*.jpg and the logo words
+void addPlainPictures(std::vector<PictureRecipe>& list);    // black, white, blue, fader
+void addGlowPictures(std::vector<PictureRecipe>& list);     // sprites, flares and lenses
+void addProbePictures(std::vector<PictureRecipe>& list);    // environment maps
+void addSurfacePictures(std::vector<PictureRecipe>& list);  // tiled mesh textures
+void addFigurePictures(std::vector<PictureRecipe>& list);   // masked pairs: subject and mask
+void addBackdropPictures(std::vector<PictureRecipe>& list); // full-screen pictures, the logo
+void addTextPictures(std::vector<PictureRecipe>& list);     // text-*.jpg and the logo words
 
 // All of them, in a fixed order.
-std::vector<PictureSpec> allPictures();
+std::vector<PictureRecipe> allPictures();
 
 // The water picture shared by the two water bitmaps and their JPEG stand-ins:
 // colours of a sunlit water surface, seamless over the unit square.

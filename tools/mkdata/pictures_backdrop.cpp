@@ -85,7 +85,7 @@ bool drawLogoOpacity(Canvas& c) {
 
 }  // namespace
 
-void addBackdropPictures(std::vector<PictureSpec>& list) {
+void addBackdropPictures(std::vector<PictureRecipe>& list) {
     list.push_back({"logo-background.jpg", 512, 512, screenAspect, drawLogoBackground});
     list.push_back({"logo-quelltarnlogo.jpg", 512, 256, logoAspect, drawLogo});
     list.push_back({"logo-opacity.jpg", 512, 256, logoAspect, drawLogoOpacity});

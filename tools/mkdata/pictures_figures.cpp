@@ -71,7 +71,7 @@ bool drawEmbryoO(Canvas& c) {
 
 }  // namespace
 
-void addFigurePictures(std::vector<PictureSpec>& list) {
+void addFigurePictures(std::vector<PictureRecipe>& list) {
     list.push_back({"helmchen.jpg", 512, 512, helmetAspect, drawHelmchen});
     list.push_back({"helm-op.jpg", 512, 512, helmetAspect, drawHelmOp});
     list.push_back({"monks.jpg", 256, 512, monksAspect, drawMonks});

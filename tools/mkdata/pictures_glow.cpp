@@ -196,7 +196,7 @@ bool drawLens4(Canvas& c) {
 
 }  // namespace
 
-void addGlowPictures(std::vector<PictureSpec>& list) {
+void addGlowPictures(std::vector<PictureRecipe>& list) {
     list.push_back({"atom1.jpg", 256, 256, 1.0f, drawAtom});
     list.push_back({"flare2.jpg", 256, 256, 1.0f, drawFlare2});
     list.push_back({"flare3.jpg", 256, 256, 1.0f, drawFlare3});

@@ -47,7 +47,7 @@ bool drawFader(Canvas& c) {
 
 }  // namespace
 
-void addPlainPictures(std::vector<PictureSpec>& list) {
+void addPlainPictures(std::vector<PictureRecipe>& list) {
     list.push_back({"black.jpg", 256, 256, 1.0f, drawBlack});
     list.push_back({"white.jpg", 256, 256, 1.0f, drawWhite});
     list.push_back({"blue.jpg", 256, 256, 1.0f, drawBlue});

@@ -139,7 +139,7 @@ bool drawEnvmap5(Canvas& c) {
 
 }  // namespace
 
-void addProbePictures(std::vector<PictureSpec>& list) {
+void addProbePictures(std::vector<PictureRecipe>& list) {
     list.push_back({"envmap.jpg", 512, 512, 1.0f, drawEnvmap});
     list.push_back({"envmap2.jpg", 512, 512, 1.0f, drawEnvmap2});
     list.push_back({"envmap4.jpg", 512, 512, 1.0f, drawEnvmap4});

@@ -264,7 +264,7 @@ float waterHeight(float u, float v) {
     return clamp01(h);
 }
 
-void addSurfacePictures(std::vector<PictureSpec>& list) {
+void addSurfacePictures(std::vector<PictureRecipe>& list) {
     list.push_back({"felsen.jpg", 512, 512, 1.0f, drawFelsen});
     list.push_back({"aterie-map.jpg", 512, 512, 1.0f, drawAterieMap});
     list.push_back({"netz-map.jpg", 512, 512, 1.0f, drawNetzMap});

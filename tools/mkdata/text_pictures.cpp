@@ -127,7 +127,7 @@ TEXT_PICTURE(drawWeAreGetting, {{{"we are getting deeper", 1, fontCondensed}}, 1
 
 }  // namespace
 
-void addTextPictures(std::vector<PictureSpec>& list) {
+void addTextPictures(std::vector<PictureRecipe>& list) {
     list.push_back({"text-greetings.jpg", 256, 512, 320.0f / 576.0f, drawGreetings});
     list.push_back({"text-light.jpg", 512, 256, 2.3f, drawLight});
     list.push_back({"text-flyout.jpg", 512, 256, 2.0f, drawFlyOut});
