@@ -7,11 +7,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "capture_options.h"
+#include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "platform/data_path.h"
 #include "png_write.h"
@@ -28,19 +28,13 @@ struct Capture {
     long written = 0;
     long toWrite = 0;
     bool failed = false;
-    timespec started = {};
+    double started = 0;  // seconds, monotonic
     double lastProgress = -1;
 };
 
-double secondsSince(const timespec& t0) {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec - t0.tv_sec) + double(now.tv_nsec - t0.tv_nsec) * 1e-9;
-}
-
 void showProgress(Capture* c, long frame, bool last) {
     if (c->options.quiet) return;
-    const double elapsed = secondsSince(c->started);
+    const double elapsed = profileClockSeconds() - c->started;
     if (!last && elapsed - c->lastProgress < 0.25) return;
     c->lastProgress = elapsed;
     const long done = frame + 1;
@@ -170,7 +164,7 @@ int main(int argc, char** argv) {
     run.dataDir = o.dataDir;
     run.onFrame = onFrame;
     run.user = &c;
-    clock_gettime(CLOCK_MONOTONIC, &c.started);
+    c.started = profileClockSeconds();
     long drawn = 0;
     const int rc = runHeadless(run, &drawn);
     bool ok = rc == 0 && !c.failed;
