@@ -1,6 +1,5 @@
 #include "image/bmp.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 
 #include "image/bmp_pixels.h"
+#include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/report_error.h"
 
@@ -38,7 +38,9 @@ Image* fail(const char* message, Image** out) {
 
 Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char* name,
                       Image** out) {
-    (void)name;  // the messages of this reader do not name the file
+    // The messages of this reader do not name the file; where the reason is
+    // not plain from them, a line naming it comes first.
+    const char* shown = name ? name : "";
     if (!data) return fail(unknownFormat, out);
 
     // With the 14-byte file header the pixel data offset is given; a bare
@@ -93,10 +95,21 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
           bitCount == 24 || bitCount == 32)) ||
         (compression == bmpRle8 && bitCount == 8) || (compression == bmpRle4 && bitCount == 4) ||
         (compression == bmpBitfields && (bitCount == 16 || bitCount == 32));
-    if (width <= 0 || rows == 0 || !depthOk || width * rows > INT_MAX / 3 ||
-        !fits(size, masksAt, bitfields ? 12 : 0) ||
-        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size)
+    if (width <= 0 || rows == 0 || !depthOk) {
+        std::fprintf(stderr, "%s: a %lldx%lld bitmap of %d bits (compression %u) cannot be read\n",
+                     shown, width, height, bitCount, unsigned(compression));
         return fail(conversionError, out);
+    }
+    if (width * rows > INT_MAX / 3) {
+        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
+                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
+        return fail(conversionError, out);
+    }
+    if (!fits(size, masksAt, bitfields ? 12 : 0) ||
+        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size) {
+        std::fprintf(stderr, "%s: the file ends before its pixel data\n", shown);
+        return fail(conversionError, out);
+    }
 
     BmpPaletteEntry palette[256];
     for (int i = 0; i < usable; ++i) {
@@ -123,9 +136,15 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
     // run-length data can expand, so only the general size limit holds there.
     const bool runLength = compression == bmpRle8 || compression == bmpRle4;
     const size_t stride = (size_t(bitCount) * size_t(width) + 31) / 32 * 4;
-    if ((!runLength && pixelBytes < stride * size_t(rows)) ||
-        double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes))
+    if (!runLength && pixelBytes < stride * size_t(rows)) {
+        std::fprintf(stderr, "%s: the pixel data ends early\n", shown);
         return fail(conversionError, out);
+    }
+    if (double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes)) {
+        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
+                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
+        return fail(conversionError, out);
+    }
 
     const size_t bufferSize = size_t(width) * size_t(rows) * 3;
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bufferSize));
@@ -151,15 +170,28 @@ Image* loadBmpImage(const char* path, Image** out) {
     std::snprintf(message, sizeof message, "Failed to open DIB file %s.\n", path ? path : "");
 
     char real[PATH_MAX];
-    if (!path || !resolveDataPath(path, real, sizeof real)) return fail(message, out);
-    int fd = open(real, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(message, out);
-    struct stat info;
+    if (!path || !resolveDataPath(path, real, sizeof real)) {
+        printDataFileProblem(path, nullptr, dataFileMissing);
+        return fail(message, out);
+    }
+    // Only a regular file is mapped: anything else is refused without waiting.
+    DataFileStatus status;
+    const char* kind = nullptr;
+    int fd = openRegularFile(real, &status, &kind);
+    if (fd < 0) {
+        printDataFileProblem(path, real, status, kind);
+        return fail(message, out);
+    }
+    struct stat info = {};
     void* view = MAP_FAILED;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    if (fstat(fd, &info) == 0 && info.st_size > 0)
         view = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     close(fd);
-    if (view == MAP_FAILED) return fail(message, out);
+    if (view == MAP_FAILED) {
+        std::fprintf(stderr, "%s: %s\n", path,
+                     info.st_size == 0 ? "the file is empty" : "the file cannot be mapped");
+        return fail(message, out);
+    }
 
     Image* image = decodeBmpBytes(static_cast<const unsigned char*>(view),
                                   (unsigned long)info.st_size, path, out);

@@ -6,29 +6,39 @@
 #include <cstdlib>
 #include <cstring>
 
-int readConfigLine(FILE* file, char* line) {
-    int n = 0;
-    int c = EOF;
-    while (n < configLineSize - 1 && (c = std::fgetc(file)) != EOF && c != '\n') line[n++] = char(c);
+int readConfigLine(ConfigText* file, char* line) {
+    const size_t left = file->pos < file->size ? file->size - file->pos : 0;
+    if (left == 0) {
+        line[0] = '\0';
+        return -1;
+    }
+    const char* at = file->data + file->pos;
+    const size_t limit = left < size_t(configLineSize - 1) ? left : size_t(configLineSize - 1);
+    const char* feed = static_cast<const char*>(std::memchr(at, '\n', limit));
+    const size_t n = feed ? size_t(feed - at) : limit;
+    std::memcpy(line, at, n);
     line[n] = '\0';
-    if (n == configLineSize - 1) {
+    file->pos += n;
+    if (feed) {
+        ++file->pos;  // the line feed is dropped
+    } else if (n == size_t(configLineSize - 1) && file->pos < file->size &&
+               file->data[file->pos] == '\n') {
         // A full buffer: the line feed of a line of exactly the longest
         // length still belongs to this line.
-        int next = std::fgetc(file);
-        if (next != '\n' && next != EOF) std::ungetc(next, file);
+        ++file->pos;
     }
-    return (n == 0 && c == EOF) ? -1 : n;
+    return int(n);
 }
 
-int seekConfigSection(FILE* file, const char* header) {
-    std::rewind(file);
+int seekConfigSection(ConfigText* file, const char* header) {
+    file->pos = 0;
     char line[configLineSize];
     while (readConfigLine(file, line) >= 0)
         if (std::strstr(line, header)) return 1;
     return 0;
 }
 
-void readConfigInt(FILE* file, const char* key, int* value) {
+void readConfigInt(ConfigText* file, const char* key, int* value) {
     char line[configLineSize];
     *value = 0;
     if (readConfigLine(file, line) < 0) return;
@@ -41,7 +51,7 @@ void readConfigInt(FILE* file, const char* key, int* value) {
     *value = int(v);
 }
 
-void readConfigString(FILE* file, const char* key, char* word) {
+void readConfigString(ConfigText* file, const char* key, char* word) {
     char line[configLineSize];
     word[0] = '\0';
     if (readConfigLine(file, line) < 0) return;

@@ -1,14 +1,11 @@
 #include "image/flare_config.h"
 
-#include <sys/stat.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include "image/config_reader.h"
 #include "image/texture_table.h"
-#include "platform/data_path.h"
+#include "platform/data_file.h"
 #include "platform/report_error.h"
 
 namespace {
@@ -21,17 +18,16 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
                      maxSceneTableEntries, path);
         return;
     }
-    char real[PATH_MAX];
-    FILE* file = resolveDataPath(path, real, sizeof real) ? std::fopen(real, "rb") : nullptr;
-    struct stat info;
-    if (file && (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode))) {
-        std::fclose(file);  // a folder opens, but holds no flare data
-        file = nullptr;
-    }
-    if (!file) {
+    // The file is read once: every section is searched from its start, so a
+    // large file read section by section would cost its size for each lens.
+    unsigned char* bytes = nullptr;
+    long long size = 0;
+    if (readDataFile(path, maxFlareFileBytes, &bytes, &size) != dataFileOk) {
         reportError("cannot load flaredata");
         return;
     }
+    ConfigText text = {reinterpret_cast<const char*>(bytes), size_t(size), 0};
+    ConfigText* file = &text;
 
     int lensCount, distance, preLight, angle, blend;
     seekConfigSection(file, "[Flare]");
@@ -78,5 +74,5 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
         // A lens without a file name simply has no picture.
         if (fileName[0]) loadPicture(fileName, &lens->glTexture);
     }
-    std::fclose(file);
+    std::free(bytes);
 }

@@ -6,12 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/stat.h>
-
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "platform/data_path.h"
+#include "platform/data_file.h"
 
 namespace {
 
@@ -20,10 +18,13 @@ namespace {
 struct JpegErrorTrap {
     jpeg_error_mgr base;
     jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
 };
 
 void failDecode(j_common_ptr cinfo) {
     JpegErrorTrap* trap = reinterpret_cast<JpegErrorTrap*>(cinfo->err);
+    // libjpeg's own words for what is wrong, kept for the caller's message.
+    cinfo->err->format_message(cinfo, trap->message);
     longjmp(trap->escape, 1);
 }
 
@@ -45,33 +46,62 @@ struct DecodeState {
     unsigned char* pixels;
     int width;
     int height;
+    char problem[JMSG_LENGTH_MAX + 64];  // why the decode failed, for messages
 };
 
+void setProblem(DecodeState* s, const char* text) {
+    std::snprintf(s->problem, sizeof s->problem, "%s", text);
+}
+
 int decodeInto(DecodeState* s, const unsigned char* data, unsigned long size) {
-    if (setjmp(s->trap.escape)) return 0;
+    if (setjmp(s->trap.escape)) {
+        std::snprintf(s->problem, sizeof s->problem, "not a JPEG picture, or a damaged one (%s)",
+                      s->trap.message);
+        return 0;
+    }
 
     jpeg_create_decompress(&s->info);
     jpeg_mem_src(&s->info, data, size);
-    if (jpeg_read_header(&s->info, TRUE) != JPEG_HEADER_OK) return 0;
+    if (jpeg_read_header(&s->info, TRUE) != JPEG_HEADER_OK) {
+        setProblem(s, "not a JPEG picture");
+        return 0;
+    }
     s->width = int(s->info.image_width);
     s->height = int(s->info.image_height);
-    if (double(s->width) * double(s->height) * 3.0 > double(maxDecodedImageBytes)) return 0;
+    if (double(s->width) * double(s->height) * 3.0 > double(maxDecodedImageBytes)) {
+        std::snprintf(s->problem, sizeof s->problem,
+                      "%dx%d pixels would take more than the %ld MB a picture may have",
+                      s->width, s->height, long(maxDecodedImageBytes) >> 20);
+        return 0;
+    }
 
     // One layout for every file: three bytes per pixel, blue-green-red, also
     // for greyscale pictures.
     s->info.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&s->info);
-    if (s->info.output_components != 3) return 0;
+    if (s->info.output_components != 3) {
+        setProblem(s, "a colour space that cannot be shown as RGB");
+        return 0;
+    }
 
     size_t rowBytes = size_t(s->width) * 3;
     size_t total = rowBytes * size_t(s->height);
-    if (total == 0) return 0;
+    if (total == 0) {
+        setProblem(s, "a picture without pixels");
+        return 0;
+    }
     s->pixels = static_cast<unsigned char*>(std::malloc(total));
-    if (!s->pixels) return 0;
+    if (!s->pixels) {
+        setProblem(s, "out of memory");
+        return 0;
+    }
 
     while (s->info.output_scanline < s->info.output_height) {
         JSAMPROW row = s->pixels + rowBytes * s->info.output_scanline;
-        if (jpeg_read_scanlines(&s->info, &row, 1) != 1) return 0;
+        if (jpeg_read_scanlines(&s->info, &row, 1) != 1) {
+            setProblem(s, "the picture data ends early");
+            return 0;
+        }
     }
     jpeg_finish_decompress(&s->info);
     return 1;
@@ -81,8 +111,15 @@ int decodeInto(DecodeState* s, const unsigned char* data, unsigned long size) {
 
 int decodeJpegBytes(const unsigned char* data, unsigned long size, int* width, int* height,
                     unsigned char** pixels) {
+    return decodeJpegBytesWhy(data, size, width, height, pixels, nullptr, 0);
+}
+
+int decodeJpegBytesWhy(const unsigned char* data, unsigned long size, int* width, int* height,
+                       unsigned char** pixels, char* problem, size_t problemSize) {
     DecodeState* s = static_cast<DecodeState*>(std::calloc(1, sizeof(DecodeState)));
     int ok = 0;
+    if (problem && problemSize) std::snprintf(problem, problemSize, "%s", s ? "" : "out of memory");
+    if (s && (!data || size == 0)) setProblem(s, "an empty file");
     if (s && data && size > 0) {
         s->info.err = jpeg_std_error(&s->trap.base);
         s->trap.base.error_exit = failDecode;
@@ -93,6 +130,7 @@ int decodeJpegBytes(const unsigned char* data, unsigned long size, int* width, i
     if (!ok && s) {
         std::free(s->pixels);
         s->pixels = nullptr;
+        if (problem && problemSize) std::snprintf(problem, problemSize, "%s", s->problem);
     }
     if (width) *width = s ? s->width : 0;
     if (height) *height = s ? s->height : 0;
@@ -106,28 +144,18 @@ int loadJpegImage(const char* path, int* width, int* height, unsigned char** pix
     if (width) *width = 0;
     if (height) *height = 0;
     if (pixels) *pixels = nullptr;
+    if (!path) return 0;
 
-    char real[PATH_MAX];
-    if (!path || !resolveDataPath(path, real, sizeof real)) return 0;
-    FILE* file = std::fopen(real, "rb");
-    if (!file) return 0;
-
-    // Only a plain file has a size to read (a folder opens fine here).
-    struct stat info;
+    // Only a regular file is read (a folder opens fine here, and a named pipe
+    // would wait forever), and no file larger than the biggest decoded picture.
     unsigned char* bytes = nullptr;
-    size_t size = 0;
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        size = size_t(info.st_size);
-        bytes = static_cast<unsigned char*>(std::malloc(size));
-        if (bytes && std::fread(bytes, 1, size, file) != size) {
-            std::free(bytes);
-            bytes = nullptr;
-        }
-    }
-    std::fclose(file);
-    if (!bytes) return 0;
+    long long size = 0;
+    if (readDataFile(path, maxDecodedImageBytes, &bytes, &size) != dataFileOk) return 0;
 
-    int ok = decodeJpegBytes(bytes, (unsigned long)size, width, height, pixels);
+    char problem[JMSG_LENGTH_MAX + 64];
+    int ok = decodeJpegBytesWhy(bytes, (unsigned long)size, width, height, pixels, problem,
+                                sizeof problem);
     std::free(bytes);
+    if (!ok) std::fprintf(stderr, "%s: %s\n", path, problem);
     return ok;
 }

@@ -32,23 +32,46 @@ static void specifyRgbTexture(int width, int height, const unsigned char* rows) 
     glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rows);
 }
 
+// The driver refuses textures wider or taller than its limit, and the
+// refusal alone would leave a white texture without a word: say why.
+static bool fitsTextureLimit(const char* path, int width, int height) {
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    if (limit <= 0 || (width <= limit && height <= limit)) return true;
+    std::fprintf(stderr, "%s: %dx%d pixels is more than the graphics driver takes (%dx%d at most)\n",
+                 path ? path : "", width, height, int(limit), int(limit));
+    return false;
+}
+
 void loadPicture(const char* path, unsigned* glName) {
     int width = 0, height = 0;
     unsigned char* bgr = nullptr;
     unsigned char* rgb = nullptr;
-    if (loadJpegImage(path, &width, &height, &bgr)) rgb = jpegRowsToBottomUpRgb(bgr, width, height);
+    if (loadJpegImage(path, &width, &height, &bgr) && fitsTextureLimit(path, width, height))
+        rgb = jpegRowsToBottomUpRgb(bgr, width, height);
     std::free(bgr);
     if (!rgb) {
         // Not worth stopping the demo for: the entry keeps whatever name it had.
         std::fprintf(stderr, "cannot load picture: %s\n", path ? path : "");
         return;
     }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
     GLuint name = 0;
     glGenTextures(1, &name);
-    *glName = name;
     glBindTexture(GL_TEXTURE_2D, name);
     specifyRgbTexture(width, height, rgb);
     std::free(rgb);
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        // Out of texture memory, most likely: no texture rather than a white one.
+        glDeleteTextures(1, &name);
+        std::fprintf(stderr, "%s: the graphics driver refused the %dx%d picture (GL error 0x%x)\n",
+                     path ? path : "", width, height, unsigned(error));
+        std::fprintf(stderr, "cannot load picture: %s\n", path ? path : "");
+        return;
+    }
+    *glName = name;
 }
 
 void uploadImageToTexture(TextureSlot* slot, const Image* image) {

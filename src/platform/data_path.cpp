@@ -1,5 +1,6 @@
 #include "platform/data_path.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -63,4 +64,33 @@ int resolveDataPath(const char* name, char* out, size_t outSize) {
             written = std::snprintf(out, outSize, "%s", mapped);
     }
     return written > 0 && size_t(written) < outSize ? 1 : 0;
+}
+
+void describeSearchedFolder(const char* realPath, char* out, size_t outSize) {
+    if (!out || outSize == 0) return;
+    char folder[PATH_MAX];
+    std::snprintf(folder, sizeof folder, "%s", realPath ? realPath : "");
+    char* slash = std::strrchr(folder, '/');
+    if (slash == folder)
+        slash[1] = '\0';
+    else if (slash)
+        *slash = '\0';
+    else
+        std::snprintf(folder, sizeof folder, ".");
+    // An absolute folder reads better in a message than a relative one.
+    char absolute[PATH_MAX + 2];
+    if (folder[0] != '/') {
+        char cwd[PATH_MAX] = "";
+        if (getcwd(cwd, sizeof cwd) && std::strcmp(folder, ".") == 0)
+            std::snprintf(absolute, sizeof absolute, "%s", cwd);
+        else if (cwd[0] == '/')
+            std::snprintf(absolute, sizeof absolute, "%s/%s", cwd, folder);
+        else
+            std::snprintf(absolute, sizeof absolute, "%s", folder);
+    } else {
+        std::snprintf(absolute, sizeof absolute, "%s", folder);
+    }
+    struct stat info;
+    const bool exists = stat(absolute, &info) == 0 && S_ISDIR(info.st_mode);
+    std::snprintf(out, outSize, "in %s%s", absolute, exists ? "" : ", which does not exist");
 }

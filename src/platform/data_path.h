@@ -9,3 +9,8 @@ const char* dataDirectory();
 
 // Writes the real path of a literal name into out. Returns 0 when it does not fit.
 int resolveDataPath(const char* name, char* out, size_t outSize);
+
+// For messages about a missing data file: "in FOLDER" (the folder the
+// resolved path lies in) or, when that folder is not there at all, "in
+// FOLDER, which does not exist".
+void describeSearchedFolder(const char* realPath, char* out, size_t outSize);

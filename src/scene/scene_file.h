@@ -1,9 +1,15 @@
 #pragma once
 #include "scene/scene.h"
 
+// The largest scene file read: far above any scene of the demo, low enough
+// that a huge file is refused instead of being read whole into memory.
+enum : long long { maxSceneFileBytes = 64LL << 20 };
+
 // Reads one scene file (a literal data name such as "data\\light.dat") into scene.
-// 1 on success. A missing file reports "mesh-file not found"; a malformed one
-// reports the file and the defect. On failure the scene's counts are all 0 and
+// 1 on success. A file that cannot be opened reports "mesh-file not found",
+// after a line on stderr naming the file, the folder searched and the reason;
+// anything but a regular file, a file over maxSceneFileBytes and a malformed
+// file are reported with the file's name and the defect. On failure the scene's counts are all 0 and
 // nothing read is kept.
 int loadSceneFile(const char* path, Scene* scene, int textureBase);
 

@@ -1,11 +1,10 @@
-#include <sys/stat.h>
-
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/report_error.h"
 #include "scene/file_defect.h"
@@ -374,33 +373,30 @@ int loadSceneBytes(const unsigned char* data, long size, const char* name, Scene
 int loadSceneFile(const char* path, Scene* scene, int textureBase) {
     resetSceneCounts(scene);
     char realPath[PATH_MAX];
-    FILE* file = nullptr;
-    if (resolveDataPath(path, realPath, sizeof realPath)) file = std::fopen(realPath, "rb");
-    if (!file) {
+    const bool resolved = path && resolveDataPath(path, realPath, sizeof realPath);
+    // The whole file is read first; parsing then works on memory only. Only
+    // a regular file is read, and only up to a size no real scene comes near.
+    unsigned char* data = nullptr;
+    long long size = 0;
+    const char* kind = nullptr;
+    const DataFileStatus status =
+        resolved ? readRegularFile(realPath, maxSceneFileBytes, &data, &size, &kind)
+                 : dataFileMissing;
+    if (status == dataFileMissing || status == dataFileDenied) {
+        // The file cannot be opened: which one, where it was looked for, and
+        // why, then the loader's own message.
+        printDataFileProblem(path, resolved ? realPath : nullptr, status);
         reportError("mesh-file not found");
         return 0;
     }
-    // The whole file is read first; parsing then works on memory only. A
-    // folder opens too on this platform, but it is no file to read.
-    struct stat info;
-    long size = -1;
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LONG_MAX / 2)
-        size = long(info.st_size);
-    unsigned char* data = nullptr;
-    bool ok = size >= 0;
-    if (ok) {
-        data = static_cast<unsigned char*>(std::malloc(size_t(size > 0 ? size : 1)));
-        ok = data && long(std::fread(data, 1, size_t(size), file)) == size;
-    }
-    std::fclose(file);
-    if (!ok) {
-        std::free(data);
-        char text[512];
-        std::snprintf(text, sizeof text, "%s: the file cannot be read", path);
+    if (status != dataFileOk) {
+        char text[2 * PATH_MAX + 160];
+        describeDataFileProblem(text, sizeof text, path, realPath, status, kind, size,
+                                maxSceneFileBytes);
         reportError(text);
         return 0;
     }
-    int result = loadSceneBytes(data, size, path, scene, textureBase);
+    int result = loadSceneBytes(data, long(size), path, scene, textureBase);
     std::free(data);
     return result;
 }

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/audio.h"
+#include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/timer.h"
 #include "script/frame_loop.h"
@@ -14,6 +15,13 @@ int startMusic(const char* path) {
     if (!audioInit(-1, 44100, 0)) return 0;
     char real[PATH_MAX];
     if (!resolveDataPath(path, real, sizeof real)) return 0;
+    // The player opens the file by name: a named pipe there would wait forever.
+    const char* kind = nullptr;
+    const DataFileStatus status = checkRegularFile(real, &kind);
+    if (status != dataFileOk) {
+        printDataFileProblem(path, real, status, kind);
+        return 0;
+    }
     musicStream = audioStreamCreateFile(0, real, 0, 0, 0);
     if (!musicStream) return 0;
     audioStart();

@@ -177,11 +177,11 @@ TEST(FlareConfig, OverlongLinesAreReadInPieces) {
 }
 
 TEST(ConfigReader, LinesKeepTheCarriageReturn) {
-    imagetest::DataDir dir;
     std::string longest(254, 'a');
-    dir.write("lines.txt", "one\r\n" + longest + "\r\n" + "x\n" + std::string(300, 'b') + "\r\nend");
-    FILE* f = std::fopen((dir.path + "/lines.txt").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
+    const std::string bytes =
+        "one\r\n" + longest + "\r\n" + "x\n" + std::string(300, 'b') + "\r\nend";
+    ConfigText text = {bytes.data(), bytes.size(), 0};
+    ConfigText* f = &text;
     char line[configLineSize];
     EXPECT_EQ(readConfigLine(f, line), 4);
     EXPECT_STREQ(line, "one\r");
@@ -199,15 +199,13 @@ TEST(ConfigReader, LinesKeepTheCarriageReturn) {
     EXPECT_EQ(seekConfigSection(f, "[Nothing]"), 0);
     readConfigInt(f, "size: ", &value);
     EXPECT_EQ(value, 0);
-    std::fclose(f);
 }
 
 TEST(ConfigReader, ValuesAfterTheKey) {
-    imagetest::DataDir dir;
-    dir.write("values.txt", crlf({"size:    -12 rest", "size: ", "junk size: 7", "Filename: a.jpg b",
-                                  "Filename: \tdata\\x.jpg", "Filename: ", "no key"}));
-    FILE* f = std::fopen((dir.path + "/values.txt").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
+    const std::string bytes = crlf({"size:    -12 rest", "size: ", "junk size: 7", "Filename: a.jpg b",
+                                    "Filename: \tdata\\x.jpg", "Filename: ", "no key"});
+    ConfigText text = {bytes.data(), bytes.size(), 0};
+    ConfigText* f = &text;
     int v = 1;
     readConfigInt(f, "size: ", &v);
     EXPECT_EQ(v, -12);
@@ -224,7 +222,6 @@ TEST(ConfigReader, ValuesAfterTheKey) {
     EXPECT_STREQ(word, "");
     readConfigString(f, "Filename: ", word);
     EXPECT_STREQ(word, "");
-    std::fclose(f);
 }
 
 }  // namespace

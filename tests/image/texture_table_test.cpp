@@ -141,7 +141,9 @@ TEST(TextureTable, MissingPictureLeavesTheNameAndSaysSo) {
     loadPicture("data\\nothere.jpg", &name);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(name, 77u);
-    EXPECT_EQ(err, "cannot load picture: data\\nothere.jpg\n");
+    // The reason first, naming the folder searched, then the loader's line.
+    EXPECT_EQ(err, "data\\nothere.jpg: no such file in " + dir.path +
+                       "\ncannot load picture: data\\nothere.jpg\n");
 }
 
 TEST(TextureTable, LoadersSetTheMaterial) {

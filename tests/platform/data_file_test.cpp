@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/data_file.h"
+#include "platform/data_path.h"
+
+namespace {
+
+struct Folder {
+    Folder() {
+        char pattern[] = "/tmp/data-file-test-XXXXXX";
+        if (mkdtemp(pattern)) path = pattern;
+        mkdir((path + "/data").c_str(), 0755);
+        setDataDirectory((path + "/data").c_str());
+    }
+    ~Folder() {
+        const std::string cmd = "chmod -R u+rwx '" + path + "'; rm -rf '" + path + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+    }
+    std::string file(const std::string& name, const std::string& bytes) const {
+        const std::string p = path + "/data/" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    std::string path;
+};
+
+std::string readLine(const char* name, long long limit, DataFileStatus* status) {
+    unsigned char* data = nullptr;
+    long long size = 0;
+    testing::internal::CaptureStderr();
+    *status = readDataFile(name, limit, &data, &size);
+    std::free(data);
+    return testing::internal::GetCapturedStderr();
+}
+
+}  // namespace
+
+TEST(DataFile, ReadsRegularFilesWholeAndEmptyOnesToo) {
+    Folder f;
+    f.file("a.bin", std::string("ab\0cd", 5));
+    f.file("empty.bin", "");
+    unsigned char* data = nullptr;
+    long long size = 0;
+    ASSERT_EQ(readDataFile("data\\a.bin", 100, &data, &size), dataFileOk);
+    EXPECT_EQ(size, 5);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 5), std::string("ab\0cd", 5));
+    std::free(data);
+    ASSERT_EQ(readDataFile("data\\empty.bin", 100, &data, &size), dataFileOk);
+    EXPECT_NE(data, nullptr);
+    EXPECT_EQ(size, 0);
+    std::free(data);
+}
+
+TEST(DataFile, AnythingButARegularFileIsRefusedAtOnceByWhatItIs) {
+    Folder f;
+    // A named pipe without a writer: a plain open would wait here forever.
+    ASSERT_EQ(mkfifo((f.path + "/data/pipe.dat").c_str(), 0644), 0);
+    mkdir((f.path + "/data/folder.dat").c_str(), 0755);
+    symlink("/dev/null", (f.path + "/data/device.dat").c_str());
+    const struct {
+        const char* name;
+        const char* kind;
+    } cases[] = {{"data\\pipe.dat", "a named pipe"},
+                 {"data\\folder.dat", "a folder"},
+                 {"data\\device.dat", "a device"}};
+    for (const auto& c : cases) {
+        DataFileStatus status;
+        const std::string err = readLine(c.name, 1000, &status);
+        EXPECT_EQ(status, dataFileNotRegular) << c.name;
+        EXPECT_EQ(err.rfind(std::string(c.name) + ": not a regular file (", 0), 0u) << err;
+        EXPECT_NE(err.find(std::string(" is ") + c.kind + ")\n"), std::string::npos) << err;
+        const char* kind = nullptr;
+        char real[4096];
+        ASSERT_TRUE(resolveDataPath(c.name, real, sizeof real));
+        EXPECT_EQ(checkRegularFile(real, &kind), dataFileNotRegular);
+        EXPECT_STREQ(kind, c.kind);
+    }
+}
+
+TEST(DataFile, AMissingFileNamesTheFolderSearched) {
+    Folder f;
+    DataFileStatus status;
+    std::string err = readLine("data\\gone.dat", 1000, &status);
+    EXPECT_EQ(status, dataFileMissing);
+    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.path + "/data\n");
+    // Without the data folder itself, the message says so.
+    setDataDirectory((f.path + "/no-such-folder").c_str());
+    err = readLine("data\\gone.dat", 1000, &status);
+    EXPECT_EQ(status, dataFileMissing);
+    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.path +
+                       "/no-such-folder, which does not exist\n");
+}
+
+TEST(DataFile, TooLargeFilesAreRefusedWithBothSizes) {
+    Folder f;
+    f.file("big.dat", std::string(3 << 20, 'x'));
+    DataFileStatus status;
+    const std::string err = readLine("data\\big.dat", 1 << 20, &status);
+    EXPECT_EQ(status, dataFileTooLarge);
+    EXPECT_EQ(err, "data\\big.dat: the file is too large (3 MB, at most 1 MB are read)\n");
+    char text[64];
+    formatByteCount(text, sizeof text, 300);
+    EXPECT_STREQ(text, "300 bytes");
+    formatByteCount(text, sizeof text, (5LL << 20) + 1);
+    EXPECT_STREQ(text, "5.0 MB");
+}
+
+TEST(DataFile, AnUnreadableFileSaysPermissionDenied) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    Folder f;
+    const std::string path = f.file("locked.dat", "x");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    DataFileStatus status;
+    const std::string err = readLine("data\\locked.dat", 1000, &status);
+    EXPECT_EQ(status, dataFileDenied);
+    EXPECT_EQ(err, "data\\locked.dat: permission denied (" + path + ")\n");
+}

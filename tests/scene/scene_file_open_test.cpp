@@ -1,0 +1,106 @@
+// How a scene file that cannot be read is reported: which file, where it was
+// looked for and why, and never a wait on something that is no file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/data_path.h"
+#include "scene/scene_file.h"
+#include "support/error_capture.h"
+
+namespace {
+
+class SceneFileOpening : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/scene-open-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        mkdir((dir + "/data").c_str(), 0700);
+        setDataDirectory((dir + "/data").c_str());
+        scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
+    }
+    void TearDown() override {
+        std::free(scene);
+        const std::string cmd = "chmod -R u+rwx '" + dir + "'; rm -rf '" + dir + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+    }
+    // Loads and returns what went to stderr; the error reports land in errors.
+    std::string load(const char* name) {
+        testing::internal::CaptureStderr();
+        result = loadSceneFile(name, scene, 10);
+        return testing::internal::GetCapturedStderr();
+    }
+    std::string dir;
+    Scene* scene = nullptr;
+    ErrorCapture errors;
+    int result = -1;
+};
+
+}  // namespace
+
+TEST_F(SceneFileOpening, AMissingFileIsNamedWithTheFolderBeforeTheLoadersMessage) {
+    const std::string err = load("data\\light.dat");
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0], "mesh-file not found");
+    EXPECT_EQ(err.rfind("data\\light.dat: no such file in " + dir + "/data\n", 0), 0u) << err;
+    EXPECT_LT(err.find("no such file"), err.find("mesh-file not found")) << err;
+
+    // Started without its data folder: the folder searched is named as missing.
+    setDataDirectory((dir + "/nowhere/data").c_str());
+    errors.texts.clear();
+    const std::string err2 = load("data\\light.dat");
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(err2.find("data\\light.dat: no such file in " + dir +
+                        "/nowhere/data, which does not exist\n"),
+              std::string::npos)
+        << err2;
+    EXPECT_EQ(errors.texts, std::vector<std::string>{"mesh-file not found"});
+}
+
+TEST_F(SceneFileOpening, AnUnreadableFileSaysPermissionDenied) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const std::string path = dir + "/data/light.dat";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::string err = load("data\\light.dat");
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(err.find("data\\light.dat: permission denied (" + path + ")\n"), std::string::npos)
+        << err;
+    EXPECT_EQ(errors.texts, std::vector<std::string>{"mesh-file not found"});
+}
+
+TEST_F(SceneFileOpening, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(mkfifo((dir + "/data/light.dat").c_str(), 0644), 0);
+    load("data\\light.dat");
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0].rfind("data\\light.dat: not a regular file", 0), 0u)
+        << errors.texts[0];
+    EXPECT_NE(errors.texts[0].find("a named pipe"), std::string::npos) << errors.texts[0];
+    EXPECT_EQ(scene->objectCount, 0);
+}
+
+TEST_F(SceneFileOpening, AHugeFileIsRefusedBeforeItIsRead) {
+    // A sparse file of 2 GB: no disk space, but reading it whole would take
+    // 2 GB of memory.
+    const std::string path = dir + "/data/light.dat";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 2LL << 30), 0);
+    close(fd);
+    load("data\\light.dat");
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0],
+              "data\\light.dat: the file is too large (2048 MB, at most 64 MB are read)");
+    EXPECT_EQ(scene->camera, nullptr);
+}
