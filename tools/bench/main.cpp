@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_size.h"
 #include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "script/timeline.h"
@@ -56,7 +57,8 @@ int usage(const char* problem) {
     std::fprintf(problem ? stderr : stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
                  "  --parts A-B  only parts A to B of 0..8 (default all), each from its start\n"
-                 "  --rate N/D   clock steps per second of music (default 60)\n");
+                 "  --rate N/D   clock steps per second of music (default 60)\n"
+                 "  --size WxH   picture size, 4:3 and even (default 640x480)\n");
     return problem ? 2 : 0;
 }
 
@@ -84,9 +86,9 @@ int main(int argc, char** argv) {
             if (!parseFrameRate(v, &b.rate)) return usage("bad rate");
             ++i;
         } else if (arg == "--size" && v) {
-            if (std::sscanf(v, "%dx%d", &run.width, &run.height) != 2 || run.width <= 0 ||
-                run.height <= 0)
-                return usage("bad size");
+            // The capture's rule: the demo's 4:3 frame, even sizes.
+            const char* problem = nullptr;
+            if (!parseFrameSize(v, &run.width, &run.height, &problem)) return usage(problem);
             ++i;
         } else if (arg == "--data" && v) {
             run.dataDir = v;
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
     long drawn = 0;
     const double t0 = profileClockSeconds();
     const int rc = runHeadless(run, &drawn);
+    if (rc > 128) std::fprintf(stderr, "demo-bench: stopped by signal %d\n", rc - 128);
     if (rc != 0) return rc;
     const double total = profileClockSeconds() - t0;
 

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "capture_range.h"
+#include "frame_size.h"
+
 namespace {
 bool parseSeconds(const std::string& text, double* out) {
     if (text.empty()) return false;
@@ -83,15 +86,9 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
         } else if (arg == "--rate") {
             if (!value(&v) || !parseFrameRate(v, &o->rate)) return bad("bad frame rate", v);
         } else if (arg == "--size") {
-            int w = 0, h = 0;
-            char extra = 0;
-            if (!value(&v) || std::sscanf(v.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 ||
-                h <= 0 || w > 8192 || h > 8192)
-                return bad("bad size (use WxH)", v);
-            if (w * 3 != h * 4) return bad("size is not 4:3", v);
-            if (w % 2 || h % 2) return bad("size is not a multiple of 2", v);
-            o->width = w;
-            o->height = h;
+            const char* problem = "missing value for";
+            if (!value(&v) || !parseFrameSize(v, &o->width, &o->height, &problem))
+                return bad(problem, v);
         } else if (arg == "--frames") {
             if (!value(&framesText)) return bad("missing value for", arg);
         } else if (arg == "--time") {
@@ -137,6 +134,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
         o->endFrame = end < total ? end : total;
     }
     if (o->endFrame < 0) o->endFrame = total;
+    if (const int refused = checkCaptureSelection(*o, framesText, timeText)) return refused;
     if (!o->atTimes.empty() || (!outputGiven && o->png)) {
         if (!outputGiven) o->output = "frames";
         o->png = true;

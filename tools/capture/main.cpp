@@ -11,10 +11,15 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "capture_range.h"
+#include "frame_folder.h"
 #include "fx/frame_profile.h"
 #include "headless_run.h"
+#include "output_file.h"
+#include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "png_write.h"
+#include "stop_signal.h"
 #include "video_pipe.h"
 
 namespace {
@@ -24,6 +29,7 @@ struct Capture {
     std::vector<long> atFrames;
     std::vector<unsigned char> pixels;
     VideoPipe* video = nullptr;
+    std::string videoTemporary;  // the MP4 until it is complete
     long lastWanted = 0;
     long written = 0;
     long toWrite = 0;
@@ -97,16 +103,22 @@ bool prepareFolder(const std::string& dir) {
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK) == 0;
 }
 
-bool outputWritable(const std::string& file) {
-    FILE* f = std::fopen(file.c_str(), "ab");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
+// Refuses a folder holding frames of another size (see frame_folder.h).
+bool framesFit(const CaptureOptions& o) {
+    std::string other;
+    int w = 0, h = 0;
+    if (folderFramesMatch(o.output, o.width, o.height, &other, &w, &h)) return true;
+    std::fprintf(stderr,
+                 "demo-capture: %s already holds frames of another size (%s is %dx%d, these "
+                 "would be %dx%d); choose an empty folder or remove them\n",
+                 o.output.c_str(), other.c_str(), w, h, o.width, o.height);
+    return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    installStopSignals();
     Capture c;
     const int parsed = parseCaptureOptions(argc, argv, &c.options);
     if (parsed == 3) return 0;
@@ -114,7 +126,7 @@ int main(int argc, char** argv) {
     const CaptureOptions& o = c.options;
 
     for (double t : o.atTimes)
-        c.atFrames.push_back(long(std::llround(t * double(o.rate.num) / double(o.rate.den))));
+        c.atFrames.push_back(atFrameIndex(o.rate, t));
     if (!c.atFrames.empty()) {
         for (long f : c.atFrames) c.lastWanted = f > c.lastWanted ? f : c.lastWanted;
     } else {
@@ -127,6 +139,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "demo-capture: cannot write into the folder %s\n", o.output.c_str());
             return 1;
         }
+        if (!framesFit(o)) return 1;
     } else {
         const std::string ffmpeg = findFfmpeg();
         if (ffmpeg.empty()) {
@@ -135,24 +148,30 @@ int main(int argc, char** argv) {
                          "ffmpeg, or use --png)\n");
             return 1;
         }
-        if (!outputWritable(o.output)) {
-            std::fprintf(stderr, "demo-capture: cannot write %s\n", o.output.c_str());
-            return 1;
-        }
         if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
         char track[PATH_MAX];
         resolveDataPath("data\\5tfina.mp3", track, sizeof track);
-        if (access(track, R_OK) != 0) {
+        // ffmpeg would wait forever on a named pipe: only a regular file will do.
+        const char* kind = nullptr;
+        const DataFileStatus trackStatus = checkRegularFile(track, &kind);
+        if (trackStatus != dataFileOk) {
+            printDataFileProblem("data\\5tfina.mp3", track, trackStatus, kind);
             std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
+            return 1;
+        }
+        c.videoTemporary = createTemporaryBeside(o.output);
+        if (c.videoTemporary.empty()) {
+            std::fprintf(stderr, "demo-capture: cannot write %s\n", o.output.c_str());
             return 1;
         }
         const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
         const double duration =
             double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
-        c.video = openVideoPipe(ffmpeg, o.output, o.width, o.height, o.rate.num, o.rate.den,
-                                track, start, duration);
+        c.video = openVideoPipe(ffmpeg, ffmpegFileArgument(c.videoTemporary), o.width, o.height,
+                                o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration);
         if (!c.video) {
             std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
+            discardTemporary(c.videoTemporary);
             return 1;
         }
     }
@@ -168,10 +187,19 @@ int main(int argc, char** argv) {
     long drawn = 0;
     const int rc = runHeadless(run, &drawn);
     bool ok = rc == 0 && !c.failed;
-    if (c.video) {
+    if (c.video && !ok) {
+        abortVideoPipe(c.video);
+    } else if (c.video) {
         const bool videoOk = closeVideoPipe(c.video);
-        if (!videoOk && ok) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
-        ok = ok && videoOk;
+        if (!videoOk) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
+        ok = videoOk && commitTemporary(c.videoTemporary, o.output);
+    }
+    if (!ok) discardTemporary(c.videoTemporary);
+    if (rc > 128) {
+        std::fprintf(stderr, "\ndemo-capture: stopped by signal %d after %ld frame%s%s\n",
+                     rc - 128, c.written, c.written == 1 ? "" : "s",
+                     o.png ? "" : "; no video written");
+        return rc;
     }
     if (!ok) return 1;
     if (!o.quiet)

@@ -4,8 +4,12 @@
 
 #include <cstdio>
 
+#include "output_file.h"
+
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgb) {
-    FILE* f = std::fopen(path.c_str(), "wb");
+    // Written beside, renamed when whole: a frame is there complete or not at all.
+    const std::string temporary = temporaryNameBeside(path);
+    FILE* f = std::fopen(temporary.c_str(), "wb");
     if (!f) {
         std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
         return false;
@@ -15,6 +19,7 @@ bool writePng(const std::string& path, int width, int height, const unsigned cha
     if (!png || !info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
+        discardTemporary(temporary);
         std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
         return false;
     }
@@ -29,7 +34,10 @@ bool writePng(const std::string& path, int width, int height, const unsigned cha
         png_write_row(png, const_cast<png_bytep>(rgb + size_t(y) * size_t(width) * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    const bool ok = std::fclose(f) == 0;
-    if (!ok) std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
-    return ok;
+    if (std::fclose(f) != 0) {
+        discardTemporary(temporary);
+        std::fprintf(stderr, "demo-capture: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return commitTemporary(temporary, path);
 }

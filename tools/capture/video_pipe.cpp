@@ -55,6 +55,9 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, i
     const pid_t pid = fork();
     if (pid < 0) return nullptr;
     if (pid == 0) {
+        // A process group of its own: Ctrl-C reaches the capture, which ends
+        // ffmpeg itself, instead of ffmpeg finishing a file of its own accord.
+        setpgid(0, 0);
         dup2(fds[0], 0);
         close(fds[0]);
         close(fds[1]);
@@ -85,4 +88,13 @@ bool closeVideoPipe(VideoPipe* p) {
     waitpid(p->pid, &status, 0);
     delete p;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void abortVideoPipe(VideoPipe* p) {
+    kill(p->pid, SIGKILL);
+    close(p->fd);
+    int status = 0;
+    while (waitpid(p->pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    delete p;
 }

@@ -16,3 +16,6 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, i
 bool writeVideoFrame(VideoPipe* pipe, const unsigned char* rgb, size_t bytes);
 // Waits for ffmpeg; true when it succeeded.
 bool closeVideoPipe(VideoPipe* pipe);
+// Ends ffmpeg at once, for a capture that failed or was stopped; whatever it
+// wrote is unfinished.
+void abortVideoPipe(VideoPipe* pipe);

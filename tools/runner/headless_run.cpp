@@ -12,6 +12,7 @@
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
+#include "stop_signal.h"
 
 namespace {
 const HeadlessRun* active = nullptr;
@@ -35,7 +36,7 @@ void afterFrame() {
     presentDemoWindow();
 }
 
-int stopHeld() { return stopRequested ? 1 : 0; }
+int stopHeld() { return stopRequested || stopSignalReceived() ? 1 : 0; }
 }  // namespace
 
 bool parseFrameRate(const std::string& text, FrameRate* rate) {
@@ -69,6 +70,7 @@ long timelineFrameCount(const FrameRate& rate) {
 int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     // Always offscreen: this program never shows a window or a box.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    installStopSignals();
     if (!run.dataDir.empty()) setDataDirectory(run.dataDir.c_str());
     cullNearZ = -0.1f;
     DemoWindow* window = createDemoWindow(run.width, run.height, 0);
@@ -86,6 +88,8 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
         reportError("cannot load scenes or textures");
         return 1;
     }
+    // A stop asked for while loading: no frame at all.
+    if (stopSignalReceived()) return stopSignalExitCode();
     active = &run;
     nextFrame = 0;
     currentFrame = -1;
@@ -96,7 +100,7 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     const long drawn = runDemo();
     if (framesDrawn) *framesDrawn = drawn;
     active = nullptr;
-    return 0;
+    return stopSignalExitCode();
 }
 
 void readFrameRgb(int width, int height, unsigned char* rgb) {

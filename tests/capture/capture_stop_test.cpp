@@ -1,0 +1,279 @@
+// The capture and benchmark programs as processes: stopped by signals, failing
+// part-way, and given awkward names. Nothing half-written may be left under
+// the name asked for.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/process.h"
+
+namespace {
+
+const std::string dataDir = DEMO_BUILD_DIR "/data";
+bool haveData() { return fileExists(dataDir + "/light.dat"); }
+const std::vector<std::string> headless = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
+                                           "DISPLAY="};
+
+// A program running in the background, its stderr in a file.
+struct Child {
+    pid_t pid = -1;
+    std::string dir;  // holds its stderr
+    int status = 0;
+};
+
+Child start(const std::string& program, const std::vector<std::string>& args) {
+    Child c;
+    c.dir = makeTempDir("child");
+    c.pid = fork();
+    if (c.pid == 0) {
+        const int err = open((c.dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        dup2(in, 0);
+        dup2(err, 1);
+        dup2(err, 2);
+        for (const std::string& e : headless) putenv(strdup(e.c_str()));
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return c;
+}
+
+// Waits up to `seconds`; false (and the child killed) when it did not end.
+bool finish(Child* c, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+        if (waitpid(c->pid, &c->status, WNOHANG) == c->pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(c->pid, SIGKILL);
+    waitpid(c->pid, &c->status, 0);
+    return false;
+}
+
+std::string errorsOf(const Child& c) {
+    std::ifstream in(c.dir + "/err");
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Waits until `path` exists (the program is past its start-up).
+bool waitForFile(const std::string& path, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+        if (fileExists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+std::vector<std::string> entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    return names;
+}
+
+bool wholePng(const std::string& path, int* width, int* height) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+    *width = int(image.width);
+    *height = int(image.height);
+    return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+}
+
+// A data folder linking every generated file but those left out.
+std::string dataWithout(const std::string& tag, const std::vector<std::string>& leaveOut) {
+    const std::string dir = makeTempDir(tag);
+    for (const auto& e : std::filesystem::directory_iterator(dataDir)) {
+        const std::string name = e.path().filename().string();
+        bool skip = false;
+        for (const std::string& l : leaveOut) skip = skip || l == name;
+        if (!skip) std::filesystem::create_symlink(e.path(), dir + "/" + name);
+    }
+    return dir;
+}
+
+bool haveFfmpeg() { return fileExists("/usr/bin/ffmpeg") && fileExists("/usr/bin/ffprobe"); }
+
+}  // namespace
+
+TEST(Capture, SigtermStopsAPngCaptureAndLeavesOnlyWholeFrames) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    const std::string out = makeTempDir("cap-term");
+    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "--png", "-o", out});
+    ASSERT_TRUE(waitForFile(out + "/frame-000002.png", 120)) << errorsOf(c);
+    kill(c.pid, SIGTERM);
+    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGTERM";
+    ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
+    EXPECT_EQ(WEXITSTATUS(c.status), 143) << errorsOf(c);
+    // Far from the 6840 frames of the timeline, and every one of them whole.
+    const std::vector<std::string> names = entries(out);
+    EXPECT_GE(names.size(), 3u);
+    EXPECT_LT(names.size(), 6840u);
+    for (const std::string& n : names) {
+        EXPECT_EQ(n.rfind("frame-", 0), 0u) << "a stray file: " << n;
+        int w = 0, h = 0;
+        EXPECT_TRUE(wholePng(out + "/" + n, &w, &h)) << n;
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 480);
+    }
+    removeTree(out);
+    removeTree(c.dir);
+}
+
+TEST(Capture, SigintStopsAVideoCaptureAndLeavesNoVideo) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const std::string out = makeTempDir("cap-int");
+    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
+    // The video is written under a temporary name from the start.
+    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
+    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    kill(c.pid, SIGINT);
+    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGINT";
+    ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
+    EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
+    EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
+    removeTree(out);
+    removeTree(c.dir);
+}
+
+TEST(Bench, SigintStopsTheBenchmark) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    Child c = start(DEMO_BENCH_EXE, {"--data", dataDir, "--rate", "30"});
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    kill(c.pid, SIGINT);
+    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGINT";
+    ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
+    EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
+    removeTree(c.dir);
+}
+
+TEST(Capture, FailedVideoCapturesLeaveNothingUnderTheFinalName) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const struct {
+        const char* what;
+        const char* missing;
+        const char* message;
+    } cases[] = {{"no soundtrack", "5tfina.mp3", "cannot read the soundtrack"},
+                 {"a scene missing", "light.dat", "mesh-file not found"}};
+    for (const auto& c : cases) {
+        const std::string data = dataWithout("cap-fail-data", {c.missing});
+        const std::string out = makeTempDir("cap-fail");
+        // A fresh name, and one that holds an earlier video.
+        for (bool existing : {false, true}) {
+            const std::string target = out + (existing ? "/old.mp4" : "/new.mp4");
+            if (existing) std::ofstream(target) << "earlier video";
+            const ProcessResult r = runProcess(
+                DEMO_CAPTURE_EXE, {"--data", data, "--quiet", "--rate", "5", "--time", "0-1", "-o", target},
+                headless, 120);
+            EXPECT_EQ(r.exitCode, 1) << c.what << "\n" << r.err;
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << "\n" << r.err;
+            if (existing) {
+                std::ifstream in(target);
+                std::string text;
+                std::getline(in, text);
+                EXPECT_EQ(text, "earlier video") << c.what;
+            } else {
+                EXPECT_FALSE(fileExists(target)) << c.what;
+            }
+        }
+        EXPECT_EQ(entries(out), std::vector<std::string>{"old.mp4"}) << c.what;
+        removeTree(out);
+        removeTree(data);
+    }
+}
+
+TEST(Capture, OutputNamesReachFfmpegAsPlainFiles) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const std::string dir = makeTempDir("cap-names");
+    // ffmpeg would take the first for its file: protocol, the second for an option.
+    for (const std::string name : {"file:y.mp4", "-x.mp4"}) {
+        const ProcessResult r = runProcess(
+            DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", name},
+            headless, 120, dir);
+        ASSERT_EQ(r.exitCode, 0) << name << "\n" << r.err;
+        const ProcessResult probe = runProcess(
+            "/usr/bin/ffprobe",
+            {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1", "./" + name}, {},
+            60, dir);
+        ASSERT_EQ(probe.exitCode, 0) << name << "\n" << probe.err;
+        const size_t d = probe.out.find("duration=");
+        ASSERT_NE(d, std::string::npos) << probe.out;
+        EXPECT_NEAR(std::stod(probe.out.substr(d + 9)), 1.0, 0.1) << name;
+    }
+    std::vector<std::string> names = entries(dir);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"-x.mp4", "file:y.mp4"}));
+    removeTree(dir);
+}
+
+TEST(Capture, SelectionsWithoutFramesAreRefusedBeforeAnythingIsLoaded) {
+    // No data folder at all: a refusal must come before the loading would fail.
+    const std::vector<std::vector<std::string>> refused = {
+        {"--rate", "1", "--frames", "300-400", "--png", "-o", "/tmp"},
+        {"--time", "229-235", "-o", "/tmp/never.mp4"},
+        {"--at", "10", "--frames", "0-3"},
+    };
+    for (const auto& args : refused) {
+        std::vector<std::string> all = {"--data", "/no-such-data"};
+        all.insert(all.end(), args.begin(), args.end());
+        const ProcessResult r = runProcess(DEMO_CAPTURE_EXE, all, headless, 30);
+        EXPECT_EQ(r.exitCode, 2) << args[1] << "\n" << r.err;
+        EXPECT_EQ(r.err.find("mesh-file"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fileExists("/tmp/never.mp4"));
+    const ProcessResult b = runProcess(DEMO_BENCH_EXE, {"--size", "641x480"}, headless, 30);
+    EXPECT_EQ(b.exitCode, 2);
+    EXPECT_NE(b.err.find("4:3"), std::string::npos) << b.err;
+}
+
+TEST(Capture, AFolderHoldingFramesOfAnotherSizeIsRefused) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    const std::string out = makeTempDir("cap-mixed");
+    const std::vector<std::string> base = {"--data", dataDir, "--quiet", "--rate", "10", "--frames",
+                                           "0-1", "--png", "-o", out};
+    ProcessResult r = runProcess(DEMO_CAPTURE_EXE, base, headless, 120);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> larger = base;
+    larger.insert(larger.end(), {"--size", "800x600"});
+    r = runProcess(DEMO_CAPTURE_EXE, larger, headless, 120);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("already holds frames of another size (frame-000000.png is 640x480"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(entries(out), std::vector<std::string>{"frame-000000.png"});
+    int w = 0, h = 0;
+    EXPECT_TRUE(wholePng(out + "/frame-000000.png", &w, &h));
+    EXPECT_EQ(w, 640);
+    // The same size again is fine (a resumed capture).
+    r = runProcess(DEMO_CAPTURE_EXE, base, headless, 120);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    removeTree(out);
+}

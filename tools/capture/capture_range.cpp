@@ -1,0 +1,56 @@
+#include "capture_range.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "headless_run.h"
+
+namespace {
+
+std::string rateText(const FrameRate& rate) {
+    char text[48];
+    if (rate.den == 1)
+        std::snprintf(text, sizeof text, "%ld fps", rate.num);
+    else
+        std::snprintf(text, sizeof text, "%ld/%ld fps", rate.num, rate.den);
+    return text;
+}
+
+int refuse(const std::string& problem, const FrameRate& rate) {
+    const long total = timelineFrameCount(rate);
+    std::fprintf(stderr, "demo-capture: %s: the timeline has %ld frame%s at %s (0 to %ld, 228 s)\n",
+                 problem.c_str(), total, total == 1 ? "" : "s", rateText(rate).c_str(), total - 1);
+    std::fprintf(stderr, "Try 'demo-capture --help'.\n");
+    return 2;
+}
+
+}  // namespace
+
+long atFrameIndex(const FrameRate& rate, double seconds) {
+    return long(std::llround(seconds * double(rate.num) / double(rate.den)));
+}
+
+int checkCaptureSelection(const CaptureOptions& o, const std::string& framesText,
+                          const std::string& timeText) {
+    if (!o.atTimes.empty() && (!framesText.empty() || !timeText.empty())) {
+        std::fprintf(stderr,
+                     "demo-capture: --at takes single frames; it cannot be combined with %s\n",
+                     framesText.empty() ? "--time" : "--frames");
+        std::fprintf(stderr, "Try 'demo-capture --help'.\n");
+        return 2;
+    }
+    const long total = timelineFrameCount(o.rate);
+    for (size_t i = 0; i < o.atTimes.size(); ++i) {
+        const long frame = atFrameIndex(o.rate, o.atTimes[i]);
+        if (frame >= total)
+            return refuse("--at " + o.atNames[i] + " falls on frame " + std::to_string(frame) +
+                              ", after the last one",
+                          o.rate);
+    }
+    if (o.atTimes.empty() && o.firstFrame >= o.endFrame) {
+        const std::string range =
+            framesText.empty() ? "--time " + timeText : "--frames " + framesText;
+        return refuse(range + " selects no frame", o.rate);
+    }
+    return 0;
+}
