@@ -128,6 +128,9 @@ TEST(CaptureOutput, CommitReplacesTheTargetOnlyWhenDone) {
     EXPECT_EQ(text, "new");
     // Nowhere to write: no temporary name can be made.
     EXPECT_EQ(createTemporaryBeside(dir + "/no-such-folder/clip.mp4"), "");
+    // Nor where the target is a folder: the rename at the end would fail.
+    mkdir((dir + "/taken.mp4").c_str(), 0755);
+    EXPECT_EQ(createTemporaryBeside(dir + "/taken.mp4"), "");
     removeTree(dir);
 }
 

@@ -1,6 +1,7 @@
 #include "output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +21,9 @@ std::string temporaryNameBeside(const std::string& path) {
 }
 
 std::string createTemporaryBeside(const std::string& path) {
+    // A folder of that name would only refuse the rename at the very end.
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return "";
     const std::string temporary = temporaryNameBeside(path);
     // A leftover of an earlier run with the same process id is replaced.
     unlink(temporary.c_str());

@@ -11,7 +11,7 @@
 std::string temporaryNameBeside(const std::string& path);
 
 // Creates that temporary file, empty (which proves the folder writable).
-// Returns its name, or empty when it cannot be created.
+// Returns its name, or empty when it cannot be created or path is a folder.
 std::string createTemporaryBeside(const std::string& path);
 
 // Renames the finished temporary file to its final name. False after a
