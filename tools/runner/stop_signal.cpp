@@ -29,5 +29,3 @@ void installStopSignals() {
 int stopSignalReceived() { return int(received); }
 
 int stopSignalExitCode() { return received ? 128 + int(received) : 0; }
-
-void clearStopSignal() { received = 0; }

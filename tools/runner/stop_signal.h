@@ -14,6 +14,3 @@ int stopSignalReceived();
 // The exit code for a run stopped by that signal: 128 + its number (130 for
 // SIGINT, 143 for SIGTERM).
 int stopSignalExitCode();
-
-// For tests: forget a recorded signal.
-void clearStopSignal();
