@@ -67,3 +67,15 @@ bool enterFullscreen(DemoWindow* w, int width, int height) {
     }
     return true;
 }
+
+void resumeFullscreen(DemoWindow* w) {
+    if (!w->window || !w->modeSwitched) return;
+    SDL_DisplayMode want, now;
+    if (SDL_GetWindowDisplayMode(w->window, &want) != 0 || SDL_GetCurrentDisplayMode(0, &now) != 0)
+        return;
+    if (now.w == want.w && now.h == want.h) return;
+    // Back from another program, and nothing restored our mode (a window
+    // manager does, by restoring the minimised window): switch again.
+    SDL_SetWindowFullscreen(w->window, 0);
+    SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN);
+}

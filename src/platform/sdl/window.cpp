@@ -213,6 +213,8 @@ void pumpMessages() {
                     int dw = e.window.data1, dh = e.window.data2;
                     if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
                     setPerspective(dw, dh);
+                } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    resumeFullscreen(&theWindow);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                     closeDemoWindow(&theWindow);
                 }

@@ -17,3 +17,7 @@ struct DemoWindow {
 // display really switches, otherwise fullscreen at the desktop size (the
 // picture then keeps its shape in the middle). False when neither works.
 bool enterFullscreen(DemoWindow* w, int width, int height);
+
+// Focus is back after another program had it: the demo's mode again, where
+// the desktop still shows its own.
+void resumeFullscreen(DemoWindow* w);
