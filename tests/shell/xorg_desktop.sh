@@ -7,11 +7,13 @@
 # 1280x1024 after Escape, a close request, SIGTERM, SIGINT, and each start-up
 # failure after the switch; focus taken by another program gives the desktop
 # its mode back while the demo keeps running. Windowed: resized to 1000x500,
-# the picture is the centred 4:3 rectangle with black bars.
+# the picture is the centred 4:3 rectangle with black bars. Then, on an Xvfb
+# server that offers only its 1280x1024 screen, the fullscreen build plays at
+# that size, its picture 1280x960 in the middle.
 set -u
 data=$(cd "$1" 2>/dev/null && pwd) demo=$2 windowed=$3 helper=$4
 [ -n "$data" ] && [ -f "$data/light.dat" ] || { echo "no generated data in $data"; exit 77; }
-for tool in Xorg xrandr xdotool xwininfo; do
+for tool in Xorg Xvfb xrandr xdotool xwininfo; do
     command -v $tool >/dev/null || { echo "$tool is missing (tools/setup.sh installs it)"; exit 1; }
 done
 [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] ||
@@ -19,8 +21,10 @@ done
 
 tmp=$(mktemp -d)
 xpid=""
+vpid=""
 cleanup() {
     [ -n "$xpid" ] && kill "$xpid" 2>/dev/null && wait "$xpid" 2>/dev/null
+    [ -n "$vpid" ] && kill "$vpid" 2>/dev/null && wait "$vpid" 2>/dev/null
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -132,6 +136,15 @@ expect_end() {
     echo "$what: exit code $rc, desktop back at $(mode)"
 }
 
+# Retries the picture check: the first seconds of the demo are dark.
+check_picture() {
+    for attempt in 1 2 3; do
+        "$helper" check-picture .quellTarn && return 0
+        sleep 2
+    done
+    return 1
+}
+
 mkdir "$tmp/app" "$tmp/nodata"
 cp "$demo" "$tmp/app/demo"
 cp "$demo" "$tmp/nodata/demo"
@@ -196,15 +209,32 @@ w=$(wait_window .quellTarn)
 xdotool windowmove "$w" 0 0
 xdotool windowsize "$w" 1000 500
 sleep 8
-ok=1
-for attempt in 1 2 3; do
-    if "$helper" check-picture .quellTarn; then ok=0; break; fi
-    sleep 2
-done
-[ $ok -eq 0 ] || fail "resize: the picture is not a centred 4:3 rectangle with black bars"
+check_picture || fail "resize: the picture is not a centred 4:3 rectangle with black bars"
 press_escape "$w"
 finish
 [ "$rc" = 0 ] || fail "resize: exit code $rc; $(tail -3 "$tmp/out")"
+
+kill "$xpid"
+wait "$xpid" 2>/dev/null
+xpid=""
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display2" >"$tmp/xvfb.out" 2>&1 &
+vpid=$!
+i=0
+while [ ! -s "$tmp/display2" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+if [ -s "$tmp/display2" ]; then
+    DISPLAY=:$(cat "$tmp/display2")
+    echo "Xvfb, 1280x1024 only, on $DISPLAY"
+    start "$tmp/app/demo" dummy
+    w=$(wait_window .quellTarn)
+    sleep 8
+    check_picture || fail "no 640x480 mode: not fullscreen with a centred 4:3 picture"
+    grep -q "fullscreen at the desktop size" "$tmp/out" || fail "no 640x480 mode: $(cat "$tmp/out")"
+    press_escape "$w"
+    finish
+    [ "$rc" = 0 ] || fail "no 640x480 mode: exit code $rc; $(tail -3 "$tmp/out")"
+else
+    fail "Xvfb did not start: $(tail -3 "$tmp/xvfb.out")"
+fi
 
 [ $failures -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "all desktop checks passed"

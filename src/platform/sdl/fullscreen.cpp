@@ -61,10 +61,18 @@ bool switchMode(DemoWindow* w, int width, int height) {
 
 bool enterFullscreen(DemoWindow* w, int width, int height) {
     if (switchMode(w, width, height)) return true;
-    if (SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
         std::fprintf(stderr, "video: cannot go fullscreen: %s\n", SDL_GetError());
         return false;
     }
+    // The borderless window over the whole screen first, so that it covers it
+    // also where no window manager acts on the fullscreen request.
+    SDL_SetWindowPosition(w->window, 0, 0);
+    SDL_SetWindowSize(w->window, desktop.w, desktop.h);
+    if (SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+        std::fprintf(stderr, "video: fullscreen request refused (%s); a window over the screen\n",
+                     SDL_GetError());
     return true;
 }
 
