@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/display_modes.h"
 #include "platform/keys.h"
 #include "platform/report_error.h"
 #include "platform/sdl/window_state.h"
@@ -103,8 +102,9 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     // Without a display SDL falls back to drivers that show nothing: a viewer
     // would hear four minutes of music and see no window.
     if (!driverRequested() && isHeadlessDriver(SDL_GetCurrentVideoDriver())) {
-        std::fprintf(stderr, "video: no display to open a window on (DISPLAY and WAYLAND_DISPLAY "
-                             "are not set)\n");
+        std::fprintf(stderr, "video: no display to open a window on (SDL found only its %s driver; "
+                             "is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                     SDL_GetCurrentVideoDriver());
         SDL_Quit();
         return nullptr;
     }
