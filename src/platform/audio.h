@@ -18,6 +18,21 @@ int audioStart();
 int audioStreamPlay(uint32_t stream, int flush, int flags);
 // Bytes of decoded output played so far.
 uint64_t audioChannelGetPosition(uint32_t stream);
+// The system timer reading, in microseconds, at which the stream's first
+// sample was heard, from the device's recent buffer hand-overs and what it
+// holds in front of them. 0 while the device has taken nothing yet or is
+// stalled.
+int audioAudibleStartUs(uint32_t stream, int64_t* startUs);
+// What the device holds in front of a buffer it takes, in microseconds.
+int audioOutputLatencyUs();
+// The device's sample rate (0 without a device).
+int audioOutputRate();
+// Called on the audio thread at every buffer the device takes: the system
+// timer in microseconds and the stream frames taken before it. For
+// measurements; null to stop.
+typedef void (*AudioHandOverFn)(uint64_t timeUs, uint64_t framesBefore);
+void audioSetHandOverObserver(AudioHandOverFn fn);
+
 // Stops and releases everything.
 int audioFree();
 

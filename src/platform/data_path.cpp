@@ -24,6 +24,14 @@ void findDefaultDataDir() {
     char* slash = std::strrchr(exe, '/');
     if (slash) *slash = '\0';
     std::snprintf(dataDir, sizeof dataDir, "%s/data", exe);
+    // Installed, the programs are in PREFIX/bin and the data in
+    // PREFIX/share/quelltarn/data.
+    struct stat st;
+    if (stat(dataDir, &st) == 0 && S_ISDIR(st.st_mode)) return;
+    char installed[sizeof dataDir];
+    const int len = std::snprintf(installed, sizeof installed, "%s/../share/quelltarn/data", exe);
+    if (len > 0 && size_t(len) < sizeof installed && stat(installed, &st) == 0 && S_ISDIR(st.st_mode))
+        std::memcpy(dataDir, installed, size_t(len) + 1);
 }
 }  // namespace
 

@@ -5,11 +5,15 @@ struct DemoWindow;
 
 // Opens the window titled ".quellTarn" with a double-buffered RGBA context
 // (16 colour bits at least, 16 depth bits). Fullscreen: switches the display to
-// the deepest width x height mode and hides the cursor; windowed: a drawable of
-// width x height. Null on failure (the GL set-up failures are reported here).
+// the deepest width x height mode (fullscreen at the desktop size where the
+// display cannot switch) and hides the cursor; windowed: a resizable window
+// with a drawable of width x height. Without a display (only the offscreen or
+// dummy driver, not asked for by SDL_VIDEODRIVER) it fails. Null on failure
+// (the GL set-up failures are reported here); nothing is left open then.
 DemoWindow* createDemoWindow(int width, int height, int fullscreen);
 
-// Viewport and projection for a drawable of that size (height 0 taken as 1).
+// Viewport and projection for a drawable of that size (height 0 taken as 1):
+// the picture is the largest centred 4:3 rectangle, black bars around it.
 void setPerspective(int width, int height);
 void initGlState(int width, int height);
 
@@ -20,6 +24,10 @@ void pumpMessages();
 // Presents the frame.
 void presentFrame(DemoWindow* window);
 void presentDemoWindow();  // the window made by createDemoWindow
+
+// Gives the display back (desktop mode, cursor) and closes the window; the
+// start-up failures after the window was made leave through this.
+void releaseDemoWindow(DemoWindow* window);
 
 // The close handling: display mode restored, cursor shown, context released,
 // process ended with exit code 0. Does not return.

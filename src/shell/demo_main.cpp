@@ -22,17 +22,24 @@ int demoMain(int fullscreen) {
         reportError("cannot init opengl-window");
         return 1;
     }
+    // A failure from here on gives the desktop its display mode back first,
+    // so the message is read on the desktop and the mode does not outlive us.
     if (!checkMultiTexture()) {
+        releaseDemoWindow(window);
         reportError("no multi-texturing supported");
         return 1;
     }
     if (!loadAll()) {
+        releaseDemoWindow(window);
         reportError("cannot load scenes or textures");
         return 1;
     }
     // The player is released with the window when the user closes it mid-run.
     setCloseCallback(stopMusic);
     if (!startMusic("data\\5tfina.mp3")) {
+        setCloseCallback(nullptr);
+        stopMusic();
+        releaseDemoWindow(window);
         reportError("cannot play audio");
         return 1;
     }

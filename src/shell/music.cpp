@@ -7,8 +7,20 @@
 #include "platform/data_path.h"
 #include "platform/timer.h"
 #include "script/frame_loop.h"
+#include "shell/clock_follow.h"
 
 uint32_t musicStream = 0;
+
+namespace {
+ClockFollower follower = {};
+
+uint32_t msOfUs(int64_t us) { return uint32_t(uint64_t(us + 500) / 1000u); }
+
+// The device takes its first buffer within one buffer time of being started;
+// a device that takes nothing for this long is stalled, and the clock runs
+// from the estimate.
+constexpr uint64_t firstHandOverWaitUs = 250000;
+}  // namespace
 
 int startMusic(const char* path) {
     if (audioGetVersion() != 0x80000) return 0;
@@ -25,8 +37,18 @@ int startMusic(const char* path) {
     musicStream = audioStreamCreateFile(0, real, 0, 0, 0);
     if (!musicStream) return 0;
     audioStart();
+    const uint64_t playUs = readSystemTimerUs();
     audioStreamPlay(musicStream, 0, 4);
-    musicStartMs = readSystemTimer();
+    // The zero is the moment the first sample is heard: when the device has
+    // taken it and played out what it holds in front of it.
+    int64_t startUs = int64_t(playUs) + audioOutputLatencyUs();
+    while (!audioAudibleStartUs(musicStream, &startUs) &&
+           readSystemTimerUs() - playUs < firstHandOverWaitUs)
+        sleepMicroseconds(1000);
+    musicStartMs = msOfUs(startUs);
+    follower = ClockFollower{};
+    // The first frame shows music time 0, not a moment before the music.
+    while (int32_t(readSystemTimer() - musicStartMs) < 0) sleepMicroseconds(1000);
     return 1;
 }
 
@@ -35,4 +57,12 @@ void stopMusic() {
     musicStream = 0;
 }
 
-void queryMusicPosition() { (void)audioChannelGetPosition(musicStream); }
+void queryMusicPosition() {
+    (void)audioChannelGetPosition(musicStream);
+    if (!musicStream) return;
+    int64_t startUs = 0;
+    const uint32_t now = readSystemTimer();
+    // A stalled device says nothing, and the pictures run on with the timer.
+    const uint32_t target = audioAudibleStartUs(musicStream, &startUs) ? msOfUs(startUs) : musicStartMs;
+    musicStartMs = followMusicStart(&follower, musicStartMs, target, now);
+}

@@ -63,6 +63,21 @@ TEST(StartUp, WithoutADisplayReportsTheWindowFailure) {
     }
 }
 
+TEST(StartUp, WithNoDisplayAtAllBothBuildsRefuseToPlayUnseen) {
+    // As over ssh: no X or Wayland display and no driver asked for. SDL would
+    // fall back to a driver that shows nothing; the programs must say so.
+    for (const char* exe : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
+        const std::vector<std::string> env = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY",
+                                              "SDL_AUDIODRIVER=dummy"};
+        const ProcessResult r = runProcess(exe, {}, env, 20);
+        EXPECT_FALSE(r.timedOut) << exe;
+        EXPECT_EQ(r.exitCode, 1) << exe << "\n" << r.err;
+        EXPECT_NE(r.err.find("cannot init opengl-window"), std::string::npos) << exe << r.err;
+        // Refused before anything was loaded.
+        EXPECT_EQ(r.err.find("mesh-file"), std::string::npos) << r.err;
+    }
+}
+
 TEST(StartUp, SoundtrackFailuresReportCannotPlayAudio) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     struct Case {

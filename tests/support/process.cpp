@@ -38,7 +38,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        for (const std::string& e : env) putenv(strdup(e.c_str()));
+        for (const std::string& e : env) {
+            if (e.find('=') == std::string::npos)
+                unsetenv(e.c_str());
+            else
+                putenv(strdup(e.c_str()));
+        }
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));

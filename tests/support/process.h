@@ -3,7 +3,8 @@
 #include <vector>
 
 // Runs a program as a child process with extra environment entries
-// ("NAME=value"), stdout and stderr captured, killed after timeoutSeconds.
+// ("NAME=value"; a bare "NAME" removes it), stdout and stderr captured, killed
+// after timeoutSeconds.
 struct ProcessResult {
     int exitCode = -1;    // -1 when killed by a signal or the timeout
     int signal = 0;       // the signal that ended it, if any

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/audio_clock.h"
+#include "platform/timer.h"
+
 namespace {
 
 struct Player {
@@ -16,6 +19,13 @@ struct Player {
     SDL_AudioStream* convert = nullptr;  // file format -> device format
     bool ended = false;
     uint64_t position = 0;
+    // The device's own clock: when it took its recent buffers and how many
+    // frames (music, then silence after its end) it had taken before each.
+    AudioClockHistory clock = {};
+    uint64_t framesHanded = 0;
+    int frameBytes = 4;
+    int latencyFrames = 0;
+    AudioHandOverFn observer = nullptr;
 };
 
 Player player;
@@ -42,8 +52,21 @@ mpg123_handle* newDecoder() {
     return mh;
 }
 
+// What a driver holds in front of the buffer it asks for. The file and
+// null drivers write or drop each buffer as it is handed over; the sound
+// card and sound server drivers play it after the one they hold (SDL does not
+// report the server's own latency beyond that).
+int queuedFrames(const char* driver, int bufferFrames) {
+    if (driver && (std::strcmp(driver, "disk") == 0 || std::strcmp(driver, "dummy") == 0)) return 0;
+    return bufferFrames;
+}
+
 // Runs on the audio device's thread: decode just enough for this buffer.
 void fillAudio(void*, Uint8* out, int len) {
+    const uint64_t nowUs = readSystemTimerUs();
+    recordHandOver(&player.clock, nowUs, player.framesHanded);
+    if (player.observer) player.observer(nowUs, player.framesHanded);
+    player.framesHanded += uint64_t(len / player.frameBytes);
     unsigned char chunk[8192];
     while (!player.ended && SDL_AudioStreamAvailable(player.convert) < len) {
         size_t done = 0;
@@ -86,6 +109,9 @@ int audioInit(int device, int frequency, int flags) {
         std::fprintf(stderr, "audio: no output device: %s\n", SDL_GetError());
         return 0;
     }
+    player.frameBytes = int(SDL_AUDIO_BITSIZE(player.obtained.format) / 8) * player.obtained.channels;
+    if (player.frameBytes <= 0) player.frameBytes = 4;
+    player.latencyFrames = queuedFrames(SDL_GetCurrentAudioDriver(), player.obtained.samples);
     return 1;
 }
 
@@ -127,6 +153,8 @@ uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, 
     player.convert = convert;
     player.ended = false;
     player.position = 0;
+    player.clock = AudioClockHistory{};
+    player.framesHanded = 0;
     SDL_UnlockAudioDevice(player.device);
     return 1;
 }
@@ -147,6 +175,32 @@ uint64_t audioChannelGetPosition(uint32_t stream) {
     const uint64_t p = player.position;
     SDL_UnlockAudioDevice(player.device);
     return p;
+}
+
+int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
+    if (!player.device || stream == 0 || !startUs) return 0;
+    const uint64_t nowUs = readSystemTimerUs();
+    SDL_LockAudioDevice(player.device);
+    // Four buffers without a hand-over: the device is stalled.
+    const uint64_t staleUs = uint64_t(player.obtained.samples) * 4000000u /
+                             uint64_t(player.obtained.freq > 0 ? player.obtained.freq : 44100);
+    const bool known = audibleStartUs(player.clock, player.obtained.freq, player.latencyFrames, nowUs,
+                                      staleUs, startUs);
+    SDL_UnlockAudioDevice(player.device);
+    return known ? 1 : 0;
+}
+
+int audioOutputLatencyUs() {
+    if (!player.device || player.obtained.freq <= 0) return 0;
+    return int(int64_t(player.latencyFrames) * 1000000 / player.obtained.freq);
+}
+
+int audioOutputRate() { return player.device ? player.obtained.freq : 0; }
+
+void audioSetHandOverObserver(AudioHandOverFn fn) {
+    if (player.device) SDL_LockAudioDevice(player.device);
+    player.observer = fn;
+    if (player.device) SDL_UnlockAudioDevice(player.device);
 }
 
 int audioFree() {

@@ -8,26 +8,31 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/display_modes.h"
 #include "platform/keys.h"
 #include "platform/report_error.h"
-
-struct DemoWindow {
-    SDL_Window* window;
-    SDL_GLContext context;
-    int fullscreen;
-    // Without a display nothing paces the buffer swaps: the software renderer
-    // would queue frames without limit, so each frame is finished first.
-    bool finishBeforeSwap;
-};
+#include "platform/sdl/window_state.h"
+#include "platform/viewport_fit.h"
 
 namespace {
 DemoWindow theWindow = {};
 void (*closeCallback)() = nullptr;
+// The drawable and the 4:3 picture inside it, as set by the last size change.
+int drawableWidth = 640, drawableHeight = 480;
+ViewportRect picture = {0, 0, 640, 480};
+
+bool isHeadlessDriver(const char* driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Tests and the offscreen tools ask for their driver by name.
+bool driverRequested() {
+    const char* v = std::getenv("SDL_VIDEODRIVER");
+    return v && *v;
+}
 
 bool displayAvailable() {
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver) return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+    if (driver) return !isHeadlessDriver(driver);
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (wayland && *wayland);
@@ -64,10 +69,13 @@ void showErrorBox(const char* text) {
 
 void setPerspective(int width, int height) {
     if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
+    drawableWidth = width;
+    drawableHeight = height;
+    picture = fitPictureViewport(width, height);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, double(width) / double(height), 0.1, 10000.0);
+    gluPerspective(45.0, double(picture.width) / double(picture.height), 0.1, 10000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -84,8 +92,20 @@ void initGlState(int width, int height) {
 
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     setErrorBox(showErrorBox);
+    // Alt-Tab away from the fullscreen demo gives the desktop its own mode
+    // back; coming back switches again. The music and clock keep running.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    // Without a display SDL falls back to drivers that show nothing: a viewer
+    // would hear four minutes of music and see no window.
+    if (!driverRequested() && isHeadlessDriver(SDL_GetCurrentVideoDriver())) {
+        std::fprintf(stderr, "video: no display to open a window on (SDL found only its %s driver; "
+                             "is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                     SDL_GetCurrentVideoDriver());
+        SDL_Quit();
         return nullptr;
     }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
@@ -95,9 +115,10 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
     DemoWindow* w = &theWindow;
+    *w = DemoWindow{};
     w->fullscreen = fullscreen == 1;
-    Uint32 flags = SDL_WINDOW_OPENGL;
-    if (w->fullscreen) flags |= SDL_WINDOW_BORDERLESS;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+    flags |= w->fullscreen ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
     w->window = SDL_CreateWindow(".quellTarn", w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
                                  w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED, width, height,
                                  flags);
@@ -105,37 +126,14 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         // No visual with the requested buffers (or no window at all).
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
         failGlSetup("Can't Find A Suitable PixelFormat.");
+        releaseDemoWindow(w);
         return nullptr;
     }
-    if (!makeContext(w, width, height)) return nullptr;
-
-    if (w->fullscreen) {
-        static DisplayMode modes[maxDisplayModes];
-        int count = SDL_GetNumDisplayModes(0);
-        if (count < 1) return nullptr;
-        if (count > maxDisplayModes) count = maxDisplayModes;
-        int kept = 0;
-        for (int i = 0; i < count; ++i) {
-            SDL_DisplayMode m;
-            if (SDL_GetDisplayMode(0, i, &m) != 0) break;
-            modes[i] = DisplayMode{m.w, m.h, int(SDL_BITSPERPIXEL(m.format)), m.refresh_rate};
-            kept = i + 1;
-        }
-        const int best = findBestDisplayMode(modes, kept, width, height);
-        if (best < 0) {
-            std::fprintf(stderr, "video: the display offers no %dx%d mode\n", width, height);
-            return nullptr;
-        }
-        SDL_DisplayMode chosen;
-        if (SDL_GetDisplayMode(0, best, &chosen) != 0) return nullptr;
-        if (SDL_SetWindowDisplayMode(w->window, &chosen) != 0 ||
-            SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN) != 0) {
-            std::fprintf(stderr, "video: cannot switch to %dx%d: %s\n", width, height,
-                         SDL_GetError());
-            return nullptr;
-        }
-        SDL_ShowCursor(SDL_DISABLE);
+    if (!makeContext(w, width, height) || (w->fullscreen && !enterFullscreen(w, width, height))) {
+        releaseDemoWindow(w);
+        return nullptr;
     }
+    if (w->fullscreen) SDL_ShowCursor(SDL_DISABLE);
     // Present in step with the display where the driver allows it (smooth
     // motion); adaptive first, plain vsync otherwise.
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
@@ -157,20 +155,45 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
 }
 
 void presentFrame(DemoWindow* window) {
+    // Black bars beside a picture that does not fill the drawable; the frame's
+    // own clear coloured the whole drawable.
+    ViewportRect bars[2];
+    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
+    if (n > 0) {
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 0);
+        glEnable(GL_SCISSOR_TEST);
+        for (int i = 0; i < n; ++i) {
+            glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
     if (window->finishBeforeSwap) glFinish();
     SDL_GL_SwapWindow(window->window);
 }
 
 void presentDemoWindow() { presentFrame(&theWindow); }
 
-void closeDemoWindow(DemoWindow* window) {
+void releaseDemoWindow(DemoWindow* window) {
     if (window && window->window) {
+        // Leaving fullscreen gives the desktop its mode back.
         if (window->fullscreen) SDL_SetWindowFullscreen(window->window, 0);
         SDL_ShowCursor(SDL_ENABLE);
         SDL_GL_MakeCurrent(window->window, nullptr);
         if (window->context) SDL_GL_DeleteContext(window->context);
         SDL_DestroyWindow(window->window);
+        window->window = nullptr;
+        window->context = nullptr;
+        window->modeSwitched = false;
     }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void closeDemoWindow(DemoWindow* window) {
+    releaseDemoWindow(window);
     if (closeCallback) closeCallback();
     SDL_Quit();
     std::exit(0);
@@ -190,6 +213,8 @@ void pumpMessages() {
                     int dw = e.window.data1, dh = e.window.data2;
                     if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
                     setPerspective(dw, dh);
+                } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    resumeFullscreen(&theWindow);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                     closeDemoWindow(&theWindow);
                 }

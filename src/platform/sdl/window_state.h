@@ -1,0 +1,23 @@
+#pragma once
+#include <SDL2/SDL.h>
+
+// The SDL side of the demo window, shared by the files of this backend.
+struct DemoWindow {
+    SDL_Window* window;
+    SDL_GLContext context;
+    int fullscreen;
+    // The display mode was changed and must be given back on the way out.
+    bool modeSwitched;
+    // Without a display nothing paces the buffer swaps: the software renderer
+    // would queue frames without limit, so each frame is finished first.
+    bool finishBeforeSwap;
+};
+
+// Takes the display for the window: the deepest width x height mode where the
+// display really switches, otherwise fullscreen at the desktop size (the
+// picture then keeps its shape in the middle). False when neither works.
+bool enterFullscreen(DemoWindow* w, int width, int height);
+
+// Focus is back after another program had it: the demo's mode again, where
+// the desktop still shows its own.
+void resumeFullscreen(DemoWindow* w);

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "shell/clock_follow.h"
+
+namespace {
+// Frames every frameMs from `from`; the zero follows `target`. Returns the
+// zero after `frames` frames and checks that drawn music time never falls.
+uint32_t play(ClockFollower* f, uint32_t zero, uint32_t target, uint32_t from, int frames,
+              uint32_t frameMs, int32_t* lastElapsed) {
+    uint32_t now = from;
+    for (int i = 0; i < frames; ++i, now += frameMs) {
+        zero = followMusicStart(f, zero, target, now);
+        const int32_t elapsed = int32_t(now - zero);
+        EXPECT_GE(elapsed, *lastElapsed) << "frame " << i;
+        *lastElapsed = elapsed;
+    }
+    return zero;
+}
+}  // namespace
+
+TEST(ClockFollow, SmallDifferencesAreLeftAlone) {
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    EXPECT_EQ(play(&f, 1000, 1001, 1000, 100, 16, &last), 1000u);
+    EXPECT_EQ(play(&f, 1000, 999, 3000, 100, 16, &last), 1000u);
+}
+
+TEST(ClockFollow, CatchesUpOneMillisecondPerStepWithoutGoingBack) {
+    // The device says the music began 30 ms later than the clock thinks:
+    // the pictures lead. At 60 frames a second a step every second frame.
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    uint32_t zero = play(&f, 5000, 5030, 5000, 10, 16, &last);
+    EXPECT_GT(zero, 5000u);
+    EXPECT_LE(zero, 5005u);  // never faster than 1 ms per 20 ms
+    zero = play(&f, zero, 5030, 5160, 200, 16, &last);
+    EXPECT_GE(zero, 5028u);
+    EXPECT_LE(zero, 5030u);
+}
+
+TEST(ClockFollow, MovesEarlierWhenThePicturesLag) {
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    const uint32_t zero = play(&f, 5000, 4980, 5000, 200, 16, &last);
+    EXPECT_LE(zero, 4982u);
+    EXPECT_GE(zero, 4980u);
+}
+
+TEST(ClockFollow, NeverStepsBackWithinOneMillisecond) {
+    // Frames faster than the timer's resolution: many readings of the same
+    // millisecond. A later zero then would draw an earlier music time.
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    const uint32_t zero = play(&f, 100, 200, 1000, 500, 0, &last);
+    EXPECT_EQ(zero, 100u);
+}
+
+TEST(ClockFollow, SurvivesTheTimerWrapAround) {
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    const uint32_t zero = play(&f, 0xFFFFFF00u, 0xFFFFFF10u, 0xFFFFFF80u, 100, 16, &last);
+    EXPECT_EQ(zero, 0xFFFFFF10u - 1);  // within the dead band of 2 ms
+}
