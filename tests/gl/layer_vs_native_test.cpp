@@ -1,0 +1,82 @@
+// Each drawing case, drawn by the driver's own GL 1.1 and through the layer
+// over ES 2 on the same software renderer, must give nearly the same picture.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "draw_cases.h"
+#include "gl/gl_layer.h"
+
+using namespace layertest;
+
+namespace {
+
+const std::vector<Picture>& nativeResults() {
+    static std::vector<Picture> pictures;
+    static bool done = false;
+    if (!done) {
+        done = true;
+        std::vector<DrawCase> draws;
+        for (const NamedCase& c : drawCases()) draws.push_back(c.draw);
+        pictures = nativePictures(draws, caseSize, caseSize);
+    }
+    return pictures;
+}
+
+Picture layerPicture(size_t index) {
+    Gl11 gl;
+    fillLayerGl11(&gl);
+    drawCases()[index].draw(gl);
+    return readPicture(gl, caseSize, caseSize);
+}
+
+// Where a case goes wrong, the two pictures are kept for a look.
+void keepPictures(const char* name, const Picture& native, const Picture& layer) {
+    const char* dir = std::getenv("GL_LAYER_TEST_PICTURES");
+    if (!dir) return;
+    writePpm(std::string(dir) + "/" + name + "-native.ppm", native);
+    writePpm(std::string(dir) + "/" + name + "-layer.ppm", layer);
+}
+
+class LayerVsNative : public ::testing::TestWithParam<size_t> {
+protected:
+    void SetUp() override {
+        // The native pictures first: the child process must start before
+        // this process has any context of its own.
+        if (nativeResults().empty()) GTEST_SKIP() << "no native GL context";
+        if (!openLayerContext(caseSize, caseSize)) GTEST_SKIP() << "no OpenGL ES 2 context";
+    }
+};
+
+TEST_P(LayerVsNative, MatchesTheDriversFixedFunctionPicture) {
+    const size_t i = GetParam();
+    const Picture layer = layerPicture(i);
+    const Picture& native = nativeResults()[i];
+    const double db = psnr(native, layer);
+    const double share = differingShare(native, layer, 3);
+    std::printf("%-18s PSNR %5.1f dB, max difference %3d, %.2f%% pixels off by more than 3\n",
+                drawCases()[i].name, db, maxDifference(native, layer), share * 100);
+    if (db < 40 || share > 0.01) keepPictures(drawCases()[i].name, native, layer);
+    EXPECT_GE(db, 40.0) << drawCases()[i].name;
+    EXPECT_LE(share, 0.01) << drawCases()[i].name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LayerVsNative, ::testing::Range(size_t(0), drawCases().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) {
+                             return std::string(drawCases()[info.param].name);
+                         });
+
+// The comparison must be able to fail: a quad cut along the other diagonal
+// shades a trapezoid differently, and the test would see it.
+TEST(LayerVsNativeSensitivity, TheOtherQuadDiagonalIsSeen) {
+    if (nativeResults().empty()) GTEST_SKIP() << "no native GL context";
+    if (!openLayerContext(caseSize, caseSize)) GTEST_SKIP() << "no OpenGL ES 2 context";
+    glLayerSetQuadSplit(quadSplitBD);
+    const Picture wrong = layerPicture(0);
+    glLayerSetQuadSplit(quadSplitAC);
+    const Picture right = layerPicture(0);
+    EXPECT_LT(psnr(nativeResults()[0], wrong), psnr(nativeResults()[0], right) - 3);
+}
+
+}  // namespace
