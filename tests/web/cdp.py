@@ -202,8 +202,9 @@ class Browser:
         """Polls a page expression until it is truthy; returns its value, or
         None after the timeout."""
         deadline = time.time() + timeout
+        guarded = "(() => { try { return (%s); } catch (e) { return null; } })()" % expression
         while time.time() < deadline:
-            value = self.evaluate(expression)
+            value = self.evaluate(guarded)
             if value:
                 return value
             time.sleep(step)
