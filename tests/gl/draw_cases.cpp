@@ -319,6 +319,49 @@ void incompleteTexture(const Gl11& gl) {
     gl.Disable(GL_TEXTURE_2D);
 }
 
+// The fog modes and environments the demo leaves alone, for other programs.
+void otherFogModes(const Gl11& gl) {
+    begin(gl);
+    gl.Enable(GL_FOG);
+    const float fog[4] = {0.8f, 0.7f, 0.2f, 1};
+    gl.Fogfv(GL_FOG_COLOR, fog);
+    gl.Fogf(GL_FOG_MODE, GL_EXP2);
+    gl.Fogf(GL_FOG_DENSITY, 0.02f);
+    gl.Color3f(0.1f, 0.3f, 0.9f);
+    gl.Begin(GL_QUADS);
+    gl.Vertex3f(-40, -5, -2);
+    gl.Vertex3f(0, -5, -2);
+    gl.Vertex3f(0, -5, -200);
+    gl.Vertex3f(-40, -5, -200);
+    gl.End();
+    gl.Fogf(GL_FOG_MODE, GL_LINEAR);
+    gl.Fogf(GL_FOG_START, 5);
+    gl.Fogf(GL_FOG_END, 120);
+    gl.Begin(GL_QUADS);
+    gl.Vertex3f(0, -5, -2);
+    gl.Vertex3f(40, -5, -2);
+    gl.Vertex3f(40, -5, -200);
+    gl.Vertex3f(0, -5, -200);
+    gl.End();
+    gl.Fogf(GL_FOG_MODE, GL_EXP);
+    gl.Disable(GL_FOG);
+}
+
+void replaceAndDecal(const Gl11& gl) {
+    begin(gl);
+    gl.Enable(GL_TEXTURE_2D);
+    checkerTexture(gl, 8, 8);
+    gl.Color4f(0.2f, 0.9f, 0.2f, 0.5f);
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    quad(gl, -0.9f, -0.9f, 0, 0.9f, -1);  // RGB picture: alpha from the colour
+    gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    quad(gl, 0, -0.9f, 0.9f, 0.9f, -1);
+    gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Disable(GL_BLEND);
+}
+
 }  // namespace
 
 const std::vector<NamedCase>& drawCases() {
@@ -328,7 +371,8 @@ const std::vector<NamedCase>& drawCases() {
         {"blendedLines", blendedLines},         {"pushPopMatrix", pushPopMatrix},
         {"pushPopAttrib", pushPopAttrib},       {"clientArrays", clientArrays},
         {"depthAndCulling", depthAndCulling},   {"fadeAndFlash", fadeAndFlash},
-        {"incompleteTexture", incompleteTexture},
+        {"incompleteTexture", incompleteTexture}, {"otherFogModes", otherFogModes},
+        {"replaceAndDecal", replaceAndDecal},
     };
     return cases;
 }
