@@ -9,8 +9,14 @@ using namespace gllayer;
 
 namespace {
 
+// Grown only, never shrunk: sized by the largest draw seen.
 std::vector<Vertex> gathered;
 std::vector<Vertex> converted;
+int gatheredCount = 0;
+
+void makeRoom(std::vector<Vertex>* v, size_t n) {
+    if (v->size() < n) v->resize(n);
+}
 
 ClientArray* arrayFor(GLenum array) {
     switch (array) {
@@ -85,10 +91,51 @@ Vertex gather(int e) {
     return v;
 }
 
+// Floats, the layout the demo's batches use, are copied without the
+// per-component conversion.
+bool allFloat() {
+    const ClientArray& t = layer.texCoordArray;
+    const ClientArray& c = layer.colourArray;
+    return layer.vertexArray.type == GL_FLOAT && layer.vertexArray.size == 3 &&
+           (!t.enabled || !t.pointer || (t.type == GL_FLOAT && t.size == 2)) &&
+           (!c.enabled || !c.pointer || (c.type == GL_FLOAT && c.size >= 3));
+}
+
+inline const float* floatsAt(const ClientArray& a, int e) {
+    const size_t stride = a.stride ? size_t(a.stride) : size_t(a.size) * sizeof(float);
+    return reinterpret_cast<const float*>(static_cast<const char*>(a.pointer) + stride * size_t(e));
+}
+
+void gatherFloats(int first, int count) {
+    const FixedState& s = layer.s;
+    const ClientArray& t = layer.texCoordArray;
+    const ClientArray& c = layer.colourArray;
+    const bool tex = t.enabled && t.pointer, col = c.enabled && c.pointer;
+    for (int i = 0; i < count; ++i) {
+        Vertex& v = gathered[size_t(i)];
+        const float* p = floatsAt(layer.vertexArray, first + i);
+        v.position[0] = p[0];
+        v.position[1] = p[1];
+        v.position[2] = p[2];
+        const float* uv = tex ? floatsAt(t, first + i) : s.texCoord;
+        v.texCoord[0] = uv[0];
+        v.texCoord[1] = uv[1];
+        if (col) {
+            const float* rgb = floatsAt(c, first + i);
+            v.colour[0] = rgb[0];
+            v.colour[1] = rgb[1];
+            v.colour[2] = rgb[2];
+            v.colour[3] = c.size == 4 ? rgb[3] : 1;
+        } else {
+            for (int k = 0; k < 4; ++k) v.colour[k] = s.colour[k];
+        }
+    }
+}
+
 void drawGathered(GLenum mode) {
-    const int count = int(gathered.size());
+    const int count = gatheredCount;
     if (needsConversion(mode)) {
-        converted.resize(size_t(count) * 3 / 2 + 3);
+        makeRoom(&converted, size_t(count) * 3 / 2 + 3);
         const int n = convertPrimitive(&mode, gathered.data(), count, converted.data(),
                                        layer.quadSplit == quadSplitBD);
         drawVertices(mode, converted.data(), n);
@@ -127,8 +174,12 @@ void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer) {
 void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     if (count < 0 || first < 0) return setError(GL_INVALID_VALUE);
     if (!layer.vertexArray.enabled || !layer.vertexArray.pointer || count == 0) return;
-    gathered.resize(size_t(count));
-    for (GLsizei i = 0; i < count; ++i) gathered[size_t(i)] = gather(first + i);
+    makeRoom(&gathered, size_t(count));
+    gatheredCount = count;
+    if (allFloat())
+        gatherFloats(first, count);
+    else
+        for (GLsizei i = 0; i < count; ++i) gathered[size_t(i)] = gather(first + i);
     drawGathered(mode);
 }
 
@@ -137,7 +188,8 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
     if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT)
         return setError(GL_INVALID_ENUM);
     if (!layer.vertexArray.enabled || !layer.vertexArray.pointer || count == 0) return;
-    gathered.resize(size_t(count));
+    makeRoom(&gathered, size_t(count));
+    gatheredCount = count;
     for (GLsizei i = 0; i < count; ++i) {
         int e;
         if (type == GL_UNSIGNED_BYTE) e = static_cast<const GLubyte*>(indices)[i];

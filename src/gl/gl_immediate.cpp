@@ -48,7 +48,8 @@ void glEnd() {
     inside = false;
     const int count = int(batch.size());
     if (needsConversion(batchMode)) {
-        converted.resize(size_t(count) * 3 / 2 + 3);
+        const size_t room = size_t(count) * 3 / 2 + 3;
+        if (converted.size() < room) converted.resize(room);  // grown only
         GLenum mode = batchMode;
         const int n = convertPrimitive(&mode, batch.data(), count, converted.data(),
                                        layer.quadSplit == quadSplitBD);
