@@ -5,7 +5,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 packages="cmake g++ make pkg-config libsdl2-dev libmpg123-dev libjpeg62-turbo-dev
-libgl-dev libglu1-mesa-dev libgl1 libegl1 libegl-mesa0 libgl1-mesa-dri libgtest-dev libbenchmark-dev
+libgl-dev libglu1-mesa-dev libgl1 libegl1 libegl-mesa0 libgl1-mesa-dri libgles2 libgtest-dev libbenchmark-dev
 libfreetype-dev libpng-dev libmp3lame-dev fonts-dejavu-core xvfb xauth ffmpeg libstb-dev"
 
 missing=""
