@@ -8,6 +8,9 @@ tools/setup.sh
 jobs=$(nproc)
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== Browser build and its tests in headless Chromium"
+tests/web/run.sh
+
 echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_GENERATE_DATA=OFF \
     -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null

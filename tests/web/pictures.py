@@ -72,3 +72,46 @@ def psnr(a, b):
     if total == 0:
         return math.inf
     return 10 * math.log10(255.0 * 255.0 * len(pa) / total)
+
+
+def write_png(path, width, height, rgb):
+    """Writes RGB bytes (top row first) as an 8-bit PNG."""
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    stride = width * 3
+    raw = b"".join(b"\x00" + rgb[y * stride:(y + 1) * stride] for y in range(height))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        f.write(chunk(b"IEND", b""))
+
+
+def half_size(picture):
+    """The picture at half its width and height, each pixel the mean of four."""
+    width, height, rgb = picture
+    w, h = width // 2, height // 2
+    out = bytearray(w * h * 3)
+    stride = width * 3
+    for y in range(h):
+        top = 2 * y * stride
+        bottom = top + stride
+        for x in range(w):
+            i = 6 * x
+            for c in range(3):
+                out[(y * w + x) * 3 + c] = (rgb[top + i + c] + rgb[top + i + 3 + c] +
+                                            rgb[bottom + i + c] + rgb[bottom + i + 3 + c] + 2) >> 2
+    return w, h, bytes(out)
+
+
+def side_by_side(left, right, gap=4):
+    """Two pictures of the same height next to each other, a black gap between."""
+    (wl, h, pl), (wr, hr, pr) = left, right
+    if h != hr:
+        raise ValueError("pictures of different heights")
+    width = wl + gap + wr
+    rows = []
+    for y in range(h):
+        rows.append(pl[y * wl * 3:(y + 1) * wl * 3] + bytes(gap * 3) + pr[y * wr * 3:(y + 1) * wr * 3])
+    return width, h, b"".join(rows)
