@@ -362,6 +362,30 @@ void replaceAndDecal(const Gl11& gl) {
     gl.Disable(GL_BLEND);
 }
 
+// Colours outside 0..1 (a brightness above 1, a negative level) are clamped
+// per vertex before they are interpolated, textured, fogged and blended.
+void colourClamping(const Gl11& gl) {
+    begin(gl);
+    gl.Begin(GL_QUADS);
+    gl.Color4f(2, 0.5f, -1, 1);
+    gl.Vertex3f(-0.9f, -0.9f, -1);
+    gl.Color4f(-0.5f, 1.5f, 0.5f, 1);
+    gl.Vertex3f(0, -0.9f, -1);
+    gl.Color4f(0.5f, 0.5f, 3, 1);
+    gl.Vertex3f(0, 0, -1);
+    gl.Color4f(1, 1, 1, 1);
+    gl.Vertex3f(-0.9f, 0, -1);
+    gl.End();
+    gl.Enable(GL_TEXTURE_2D);
+    checkerTexture(gl, 8, 8);
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+    gl.Color4f(1.8f, 1.8f, 1.8f, 1.5f);
+    quad(gl, 0, 0, 0.9f, 0.9f, -1);
+    gl.Disable(GL_BLEND);
+    gl.Disable(GL_TEXTURE_2D);
+}
+
 }  // namespace
 
 const std::vector<NamedCase>& drawCases() {
@@ -372,7 +396,7 @@ const std::vector<NamedCase>& drawCases() {
         {"pushPopAttrib", pushPopAttrib},       {"clientArrays", clientArrays},
         {"depthAndCulling", depthAndCulling},   {"fadeAndFlash", fadeAndFlash},
         {"incompleteTexture", incompleteTexture}, {"otherFogModes", otherFogModes},
-        {"replaceAndDecal", replaceAndDecal},
+        {"replaceAndDecal", replaceAndDecal},   {"colourClamping", colourClamping},
     };
     return cases;
 }

@@ -24,11 +24,33 @@ const std::vector<Picture>& nativeResults() {
     return pictures;
 }
 
-Picture layerPicture(size_t index) {
+Picture layerPicture(size_t index, void (*spoil)(Gl11*) = nullptr) {
     Gl11 gl;
     fillLayerGl11(&gl);
+    if (spoil) spoil(&gl);
     drawCases()[index].draw(gl);
     return readPicture(gl, caseSize, caseSize);
+}
+
+size_t caseIndex(const char* name) {
+    for (size_t i = 0; i < drawCases().size(); ++i)
+        if (std::string(drawCases()[i].name) == name) return i;
+    return 0;
+}
+
+// Faults a broken layer could have, made on purpose through the table.
+void withoutFog(Gl11* gl) {
+    gl->Enable = [](GLenum cap) {
+        if (cap != GL_FOG) glEnable(cap);
+    };
+}
+
+void blendingOver(Gl11* gl) {
+    gl->BlendFunc = [](GLenum, GLenum) { glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); };
+}
+
+void modulateOnly(Gl11* gl) {
+    gl->TexEnvf = [](GLenum, GLenum, GLfloat) {};
 }
 
 // With GL_LAYER_TEST_PICTURES set to a folder, both pictures of every case
@@ -84,6 +106,24 @@ TEST(LayerVsNativeSensitivity, TheOtherQuadDiagonalIsSeen) {
     glLayerSetQuadSplit(quadSplitAC);
     const Picture right = layerPicture(0);
     EXPECT_LT(psnr(nativeResults()[0], wrong), psnr(nativeResults()[0], right) - 3);
+}
+
+TEST(LayerVsNativeSensitivity, MissingFogWrongBlendAndIgnoredEnvironmentFail) {
+    if (nativeResults().empty()) GTEST_SKIP() << "no native GL context";
+    if (!openLayerContext(caseSize, caseSize)) GTEST_SKIP() << "no OpenGL ES 2 context";
+    struct Fault {
+        const char* caseName;
+        void (*spoil)(Gl11*);
+    };
+    const Fault faults[] = {{"fogQuads", withoutFog},
+                            {"fadeAndFlash", blendingOver},
+                            {"texturedBlendEnv", modulateOnly}};
+    for (const Fault& f : faults) {
+        const size_t i = caseIndex(f.caseName);
+        const double db = psnr(nativeResults()[i], layerPicture(i, f.spoil));
+        std::printf("%-18s spoilt on purpose: PSNR %5.1f dB\n", f.caseName, db);
+        EXPECT_LT(db, 30.0) << f.caseName;
+    }
 }
 
 }  // namespace
