@@ -216,8 +216,11 @@
       showError('the program stopped: ' + what);
     },
   };
+  // Whatever stops the page before or outside the program (a missing file of
+  // the page, a failed download) is shown too, not only logged.
   window.addEventListener('error', (e) => {
     if (e.target && e.target.tagName === 'SCRIPT') showError('cannot load ' + e.target.src);
+    else if (e.message) showError(e.message);
   }, true);
   if (!window.WebAssembly) showError('this browser cannot run WebAssembly');
 })();
