@@ -89,6 +89,19 @@ def test_plays_and_ends_on_escape(build_web, desktop, out):
             check(stats["m"] - first > 2000,
                   "music clock advanced only %.0f ms in 3 s" % (stats["m"] - first))
             check(stats["f"] >= 10, "only %d frames presented" % stats["f"])
+            # Fullscreen keeps the picture 4:3 and whole (black bars).
+            r = json.loads(b.evaluate(
+                'JSON.stringify(document.getElementById("fullscreen").getBoundingClientRect())'))
+            b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
+            check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
+                  == "stage", "the button did not make the picture fullscreen")
+            box = json.loads(b.wait_for(
+                'document.getElementById("canvas").getBoundingClientRect().width > 640 &&'
+                ' JSON.stringify(document.getElementById("canvas").getBoundingClientRect())', 10)
+                or "{}")
+            check(box and abs(box["width"] * 3 - box["height"] * 4) <= 4 and
+                  box["width"] <= 800 and box["height"] <= 700,
+                  "fullscreen picture is %r" % box)
             # Escape held across a frame ends the demo (after that frame).
             b.call("Input.dispatchKeyEvent", type="keyDown", windowsVirtualKeyCode=27,
                    key="Escape", code="Escape")
