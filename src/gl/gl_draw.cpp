@@ -36,6 +36,11 @@ ProgramKey currentKey() {
         const TextureInfo* t = textureInfo(s.boundTexture, false);
         key.textureAlpha = t && (t->format == GL_RGBA || t->format == GL_LUMINANCE_ALPHA ||
                                  t->format == GL_ALPHA);
+        if (t && npot(*t)) {
+            key.repeatS = t->wrapS == GL_REPEAT;
+            key.repeatT = t->wrapT == GL_REPEAT;
+            key.repeatFiltered = t->magFilter == GL_LINEAR;
+        }
     }
     key.fog = s.fog ? fogKind(s.fogMode) : fogNone;
     return key;
@@ -69,6 +74,13 @@ void sendUniforms(Program* p, const ProgramKey& key) {
         es.uniform4fv(p->fogParams, 1, params);
         stats.uniformUploads += 2;
         p->fogSerial = layer.fogSerial;
+    }
+    if (key.textured && key.repeatFiltered && (key.repeatS || key.repeatT)) {
+        // rare (no picture of the demo needs it): sent with every draw
+        const TextureInfo* t = textureInfo(layer.s.boundTexture, false);
+        const float size[4] = {float(t->width), float(t->height), 0, 0};
+        es.uniform4fv(p->textureSize, 1, size);
+        ++stats.uniformUploads;
     }
     if (key.textured && p->envSerial != layer.envSerial) {
         es.uniform4fv(p->envColour, 1, layer.s.envColour);

@@ -51,6 +51,10 @@ const char* fragmentBody =
     "uniform vec4 u_envColour;\n"
     "varying vec2 v_texCoord;\n"
     "#endif\n"
+    "#ifdef REPEAT_FILTERED\n"
+    "uniform vec4 u_textureSize;\n"
+    "vec4 texel(vec2 i) { return texture2D(u_texture, (i + 0.5) / u_textureSize.xy); }\n"
+    "#endif\n"
     "#ifdef FOG\n"
     "uniform vec4 u_fogColour;\n"
     "uniform vec4 u_fogParams;\n"  // density, end, 1 / (end - start)
@@ -59,7 +63,35 @@ const char* fragmentBody =
     "void main() {\n"
     "    vec4 c = v_colour;\n"
     "#ifdef TEXTURED\n"
-    "    vec4 t = texture2D(u_texture, v_texCoord);\n"
+    "#ifdef REPEAT_FILTERED\n"
+    // the four texels around the point, wrapped or clamped per axis
+    "    vec2 size = u_textureSize.xy;\n"
+    "    vec2 p = v_texCoord * size - 0.5;\n"
+    "    vec2 w = fract(p);\n"
+    "    vec2 i0 = floor(p);\n"
+    "    vec2 i1 = i0 + 1.0;\n"
+    "#ifdef REPEAT_S\n"
+    "    i0.x = mod(i0.x, size.x); i1.x = mod(i1.x, size.x);\n"
+    "#else\n"
+    "    i0.x = clamp(i0.x, 0.0, size.x - 1.0); i1.x = clamp(i1.x, 0.0, size.x - 1.0);\n"
+    "#endif\n"
+    "#ifdef REPEAT_T\n"
+    "    i0.y = mod(i0.y, size.y); i1.y = mod(i1.y, size.y);\n"
+    "#else\n"
+    "    i0.y = clamp(i0.y, 0.0, size.y - 1.0); i1.y = clamp(i1.y, 0.0, size.y - 1.0);\n"
+    "#endif\n"
+    "    vec4 t = mix(mix(texel(i0), texel(vec2(i1.x, i0.y)), w.x),\n"
+    "                 mix(texel(vec2(i0.x, i1.y)), texel(i1), w.x), w.y);\n"
+    "#else\n"
+    "    vec2 uv = v_texCoord;\n"
+    "#ifdef REPEAT_S\n"
+    "    uv.s = fract(uv.s);\n"
+    "#endif\n"
+    "#ifdef REPEAT_T\n"
+    "    uv.t = fract(uv.t);\n"
+    "#endif\n"
+    "    vec4 t = texture2D(u_texture, uv);\n"
+    "#endif\n"
     "#if ENV == 0\n"
     "    c = c * t;\n"
     "#elif ENV == 1\n"
@@ -105,17 +137,26 @@ GLuint compile(const GlesFunctions& es, unsigned type, const char* source) {
 int programIndex(const ProgramKey& key) {
     const int env = key.textured ? int(key.env) : 0;
     const int alpha = key.textured && key.textureAlpha ? 1 : 0;
-    return ((int(key.textured) * 4 + env) * 2 + alpha) * 4 + int(key.fog);
+    const int repeat = key.textured && (key.repeatS || key.repeatT)
+                           ? int(key.repeatS) + 2 * int(key.repeatT) + 4 * int(key.repeatFiltered)
+                           : 0;
+    return (((int(key.textured) * 4 + env) * 2 + alpha) * 4 + int(key.fog)) * 8 + repeat;
 }
 
 void shaderSources(const ProgramKey& key, char* vertex, int vertexSize, char* fragment,
                    int fragmentSize) {
-    char defines[160];
+    char defines[240];
     int n = std::snprintf(defines, sizeof defines, "#version 100\n");
     if (key.textured)
         n += std::snprintf(defines + n, sizeof defines - n,
                            "#define TEXTURED 1\n#define ENV %d\n#define TEXTURE_ALPHA %s\n",
                            int(key.env), key.textureAlpha ? "true" : "false");
+    if (key.textured && key.repeatS)
+        n += std::snprintf(defines + n, sizeof defines - n, "#define REPEAT_S 1\n");
+    if (key.textured && key.repeatT)
+        n += std::snprintf(defines + n, sizeof defines - n, "#define REPEAT_T 1\n");
+    if (key.textured && (key.repeatS || key.repeatT) && key.repeatFiltered)
+        n += std::snprintf(defines + n, sizeof defines - n, "#define REPEAT_FILTERED 1\n");
     if (key.fog != fogNone)
         std::snprintf(defines + n, sizeof defines - n, "#define FOG %d\n", int(key.fog));
     std::snprintf(vertex, vertexSize, "%s%s", defines, vertexBody);
@@ -161,6 +202,7 @@ Program* programFor(const ProgramKey& key) {
     p.envColour = es.getUniformLocation(id, "u_envColour");
     p.fogColour = es.getUniformLocation(id, "u_fogColour");
     p.fogParams = es.getUniformLocation(id, "u_fogParams");
+    p.textureSize = es.getUniformLocation(id, "u_textureSize");
     // serial 0 never matches a live state, so the first draw sends everything
     p.matrixSerial = p.fogSerial = p.envSerial = 0;
     ++layer.stats.programsBuilt;

@@ -13,6 +13,8 @@ struct ProgramKey {
     EnvKind env;          // only when textured
     bool textureAlpha;    // the bound texture has an alpha channel
     FogKind fog;
+    bool repeatS, repeatT;  // repeat in the shader (a texture WebGL 1 cannot repeat)
+    bool repeatFiltered;    // ... and filter linearly across its seam
 };
 
 // Attribute slots, the same in every program.
@@ -20,13 +22,13 @@ enum { attribPosition = 0, attribColour = 1, attribTexCoord = 2 };
 
 struct Program {
     GLuint id;
-    GLint mvp, eyeZ, textureMatrix, sampler, envColour, fogColour, fogParams;
+    GLint mvp, eyeZ, textureMatrix, sampler, envColour, fogColour, fogParams, textureSize;
     // serials of the state last sent to this program
     unsigned matrixSerial, fogSerial, envSerial;
 };
 
 int programIndex(const ProgramKey& key);
-const int programCount = 2 * 4 * 2 * 4;
+const int programCount = 2 * 4 * 2 * 4 * 8;
 
 // The program for the key, compiled and linked on first use; null when the
 // driver refuses it (reported once on stderr).

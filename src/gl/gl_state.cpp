@@ -33,7 +33,7 @@ Mat4 multiply(const Mat4& a, const Mat4& b) {
 TextureInfo* textureInfo(GLuint name, bool create) {
     if (name >= textures.size()) {
         if (!create) return nullptr;
-        textures.resize(size_t(name) + 64, TextureInfo{0, 0, GL_RGB, GL_NEAREST_MIPMAP_LINEAR, false});
+        textures.resize(size_t(name) + 64, freshTexture());
     }
     return &textures[name];
 }

@@ -22,9 +22,21 @@ struct MatrixStack {
 struct TextureInfo {
     int width, height;  // level 0, 0 while undefined
     GLenum format;      // GL_RGB, GL_RGBA, GL_LUMINANCE ...
-    GLint minFilter;
-    bool mipmapped;     // levels above 0 were given
+    GLint minFilter, magFilter;
+    GLint wrapS, wrapT;  // as asked for; see npot
+    bool mipmapped;      // levels above 0 were given
 };
+
+inline TextureInfo freshTexture() {
+    return TextureInfo{0, 0, GL_RGB, GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT,
+                       false};
+}
+
+// WebGL 1 cannot repeat a texture whose sides are not powers of two; such a
+// texture is clamped by the driver and repeated by the shader instead, which
+// also does the linear filtering across the seam.
+inline bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+inline bool npot(const TextureInfo& t) { return !powerOfTwo(t.width) || !powerOfTwo(t.height); }
 
 // State saved and restored by glPushAttrib / glPopAttrib, plus the rest.
 struct FixedState {

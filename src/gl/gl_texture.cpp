@@ -24,19 +24,29 @@ GLint esWrap(GLint mode) {
     return mode == GL_CLAMP ? GLint(gles::CLAMP_TO_EDGE) : mode;
 }
 
+// What the driver is told: the asked-for wrap, or clamping for a texture
+// that WebGL 1 could not repeat (the shader repeats it).
+void sendWrap(const TextureInfo& t) {
+    const bool clamp = t.width > 0 && npot(t);
+    layer.es->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S,
+                            clamp ? GLint(gles::CLAMP_TO_EDGE) : esWrap(t.wrapS));
+    layer.es->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T,
+                            clamp ? GLint(gles::CLAMP_TO_EDGE) : esWrap(t.wrapT));
+}
+
 }  // namespace
 
 void glGenTextures(GLsizei n, GLuint* names) {
     if (n < 0) return setError(GL_INVALID_VALUE);
     layer.es->genTextures(n, names);
-    for (GLsizei i = 0; i < n; ++i) *textureInfo(names[i], true) = TextureInfo{0, 0, GL_RGB, GL_NEAREST_MIPMAP_LINEAR, false};
+    for (GLsizei i = 0; i < n; ++i) *textureInfo(names[i], true) = freshTexture();
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* names) {
     if (n < 0) return setError(GL_INVALID_VALUE);
     for (GLsizei i = 0; i < n; ++i) {
         if (TextureInfo* t = textureInfo(names[i], false))
-            *t = TextureInfo{0, 0, GL_RGB, GL_NEAREST_MIPMAP_LINEAR, false};
+            *t = freshTexture();
         if (names[i] == layer.s.boundTexture) layer.s.boundTexture = 0;
     }
     layer.es->deleteTextures(n, names);
@@ -57,9 +67,11 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
     TextureInfo* t = textureInfo(layer.s.boundTexture, true);
     const GLenum base = baseFormat(internal, format);
     if (level == 0) {
+        const bool wasNpot = t->width > 0 && npot(*t);
         t->width = width;
         t->height = height;
         t->format = base;
+        if (wasNpot != npot(*t)) sendWrap(*t);
     } else {
         t->mipmapped = true;
     }
@@ -75,10 +87,15 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    if (pname == GL_TEXTURE_MIN_FILTER) textureInfo(layer.s.boundTexture, true)->minFilter = param;
-    if (pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) param = esWrap(param);
-    if (pname == GL_TEXTURE_MIN_FILTER || pname == GL_TEXTURE_MAG_FILTER ||
-        pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T)
+    TextureInfo* t = textureInfo(layer.s.boundTexture, true);
+    if (pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) {
+        (pname == GL_TEXTURE_WRAP_S ? t->wrapS : t->wrapT) = param;
+        sendWrap(*t);
+        return;
+    }
+    if (pname == GL_TEXTURE_MIN_FILTER) t->minFilter = param;
+    if (pname == GL_TEXTURE_MAG_FILTER) t->magFilter = param;
+    if (pname == GL_TEXTURE_MIN_FILTER || pname == GL_TEXTURE_MAG_FILTER)
         layer.es->texParameteri(GL_TEXTURE_2D, pname, param);
 }
 
