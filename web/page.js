@@ -18,6 +18,7 @@
   // presented frames and their music times.
   const stats = {
     state: 'loading', exitCode: null, frames: 0, clickMs: null, firstFrameMs: null,
+    musicDecodeMs: null, musicStartMs: null,
     musicMs: [], errors: [], still: null, stillsDone: false,
   };
   window.demoStats = stats;
@@ -25,6 +26,7 @@
   const audio = { ctx: null, buffer: null, source: null, startTime: 0, lastAudible: 0 };
   const keys = [];
   let resumeStill = null;
+  let clicked = null;  // answers the program's request for sound
 
   function showError(text) {
     const p = document.createElement('p');
@@ -72,6 +74,11 @@
       stats.exitCode = code;
       stats.state = 'ended';
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      if (code !== 0 && !stillTimes) {
+        statusLine.textContent = 'The demo could not start.';
+        document.getElementById('loading').hidden = false;
+        startButton.hidden = true;
+      }
       if (code === 0 && !stillTimes) {
         statusLine.textContent = 'The end. Reload the page to watch again.';
         overlay.classList.remove('gone');
@@ -94,14 +101,26 @@
       if (audio.ctx && audio.ctx.state === 'running') return audibleSeconds() * 1000;
       return performance.now();
     },
+    // Sound before a gesture is refused by browsers, decoding is not: the
+    // music is decoded right after the loading, and the page waits for the
+    // click on "click to start" only when the program starts to play it.
     audioInit() {
-      if (!audio.ctx) return false;
-      if (audio.ctx.state === 'suspended') audio.ctx.resume();
-      return audio.ctx.state !== 'closed';
+      return !!(window.OfflineAudioContext && (window.AudioContext || window.webkitAudioContext));
+    },
+    waitForClick() {
+      stats.state = 'ready';
+      document.getElementById('loading').hidden = true;
+      startButton.hidden = false;
+      startButton.focus();
+      return new Promise((resolve) => { clicked = resolve; });
     },
     async audioDecode(bytes) {
       try {
-        audio.buffer = await audio.ctx.decodeAudioData(bytes);
+        const started = performance.now();
+        statusLine.textContent = 'decoding the music';
+        const decoder = new OfflineAudioContext(2, 44100, 44100);
+        audio.buffer = await decoder.decodeAudioData(bytes);
+        stats.musicDecodeMs = performance.now() - started;
         return true;
       } catch (e) {
         console.warn('audio: ' + e);
@@ -109,6 +128,7 @@
       }
     },
     async audioPlay() {
+      if (!audio.ctx && !(await page.waitForClick())) return false;
       const ctx = audio.ctx;
       if (ctx.state !== 'running') await Promise.race([ctx.resume(), sleep(3000)]);
       if (ctx.state !== 'running') return false;
@@ -125,12 +145,13 @@
         if (performance.now() > giveUp) return false;
         await sleep(1);
       }
+      if (stats.clickMs !== null) stats.musicStartMs = performance.now() - stats.clickMs;
       return true;
     },
     audioPlayedSeconds() {
       return audio.source ? Math.max(0, audibleSeconds() - audio.startTime) : 0;
     },
-    audioRate() { return audio.ctx ? audio.ctx.sampleRate : 44100; },
+    audioRate() { return audio.buffer ? audio.buffer.sampleRate : 44100; },
     audioFree() {
       if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
       if (audio.ctx && audio.ctx.state !== 'closed') audio.ctx.close();
@@ -150,27 +171,31 @@
   window.demoResume = () => { const r = resumeStill; resumeStill = null; stats.still = null; if (r) r(); };
 
   function run(args) {
-    stats.state = 'running';
-    overlay.classList.add('gone');
-    canvas.focus();
+    stats.state = 'starting';
+    statusLine.textContent = 'preparing the pictures';
     Module.callMain(args);
   }
 
   function start() {
-    if (stats.state !== 'ready') return;
+    if (stats.state !== 'ready' || !clicked) return;
     stats.clickMs = performance.now();
+    stats.state = 'running';
+    overlay.classList.add('gone');
+    canvas.focus();
     const Context = window.AudioContext || window.webkitAudioContext;
     try {
       if (Context) audio.ctx = new Context();
     } catch (e) {
       console.warn('audio: ' + e);
     }
-    run([]);
+    const answer = clicked;
+    clicked = null;
+    answer(!!audio.ctx);
   }
 
   function onKey(down) {
     return (e) => {
-      if (stats.state !== 'running') return;
+      if (stats.state === 'loading' || stats.state === 'ended') return;
       keys.push([e.keyCode | 0, down ? 1 : 0, e.altKey ? 1 : 0]);
       if (e.keyCode === 27) e.preventDefault();
     };
@@ -204,12 +229,13 @@
       }
     },
     onRuntimeInitialized() {
-      stats.state = 'ready';
       fill.style.width = '100%';
-      if (stillTimes !== null) { run(['--at', stillTimes]); return; }
-      document.getElementById('loading').hidden = true;
-      startButton.hidden = false;
-      startButton.focus();
+      if (stillTimes !== null) {
+        overlay.classList.add('gone');
+        run(['--at', stillTimes]);
+        return;
+      }
+      run([]);
     },
     onAbort(what) {
       stats.state = 'ended';

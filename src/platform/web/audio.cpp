@@ -7,9 +7,10 @@
 #include <sys/stat.h>
 
 // The player of the browser build: the page's audio context decodes the MP3
-// (the browser's own decoder) and plays it. The page made the context on the
-// user's click, since browsers keep sound off until a gesture.
+// (the browser's own decoder) and plays it. Its output is made on the user's
+// click, since browsers keep sound off until a gesture: playing waits for it.
 
+// 0 when the browser has no Web Audio.
 EM_JS(int, webAudioInit, (int frequency), {
     return Module.page.audioInit(frequency) ? 1 : 0;
 });
@@ -20,7 +21,8 @@ EM_ASYNC_JS(int, webAudioDecode, (const unsigned char* data, int size), {
     return (await Module.page.audioDecode(bytes.buffer)) ? 1 : 0;
 });
 
-// Starts the stream and returns once its first sample is audible.
+// Starts the stream and returns once its first sample is audible. The output
+// opens on the user's click on "click to start", which this waits for.
 EM_ASYNC_JS(int, webAudioPlay, (), {
     return (await Module.page.audioPlay()) ? 1 : 0;
 });
