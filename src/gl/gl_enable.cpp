@@ -23,6 +23,7 @@ bool* capFlag(GLenum cap) {
         case GL_DEPTH_TEST: return &s.depthTest;
         case GL_CULL_FACE: return &s.cullFace;
         case GL_ALPHA_TEST: return &s.alphaTest;
+        case GL_SCISSOR_TEST: return &s.scissorTest;
         default: return nullptr;
     }
 }
@@ -161,6 +162,20 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     layer.es->viewport(x, y, width, height);
 }
 
+void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
+    GLint* b = layer.s.scissorBox;
+    b[0] = x;
+    b[1] = y;
+    b[2] = width;
+    b[3] = height;
+    layer.es->scissor(x, y, width, height);
+}
+
+void glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
+    layer.es->colorMask(r, g, b, a);
+}
+
 void glFinish() { layer.es->finish(); }
 void glFlush() { layer.es->flush(); }
 
@@ -204,6 +219,7 @@ void glPopAttrib() {
         s.depthTest = o.depthTest;
         s.cullFace = o.cullFace;
         s.alphaTest = o.alphaTest;
+        s.scissorTest = o.scissorTest;
     }
     if (m & GL_FOG_BIT) {
         s.fog = o.fog;
@@ -243,6 +259,10 @@ void glPopAttrib() {
     }
     if (m & GL_VIEWPORT_BIT)
         for (int i = 0; i < 4; ++i) s.viewport[i] = o.viewport[i];
+    if (m & GL_SCISSOR_BIT) {
+        s.scissorTest = o.scissorTest;
+        for (int i = 0; i < 4; ++i) s.scissorBox[i] = o.scissorBox[i];
+    }
     applyDirectState();
     if (s.boundTexture != boundBefore) layer.es->bindTexture(GL_TEXTURE_2D, s.boundTexture);
     ++layer.fogSerial;

@@ -54,10 +54,13 @@ bool stateValues(GLenum pname, float* out, int* count) {
         case GL_VIEWPORT:
             return put({float(s.viewport[0]), float(s.viewport[1]), float(s.viewport[2]),
                         float(s.viewport[3])});
+        case GL_SCISSOR_BOX:
+            return put({float(s.scissorBox[0]), float(s.scissorBox[1]), float(s.scissorBox[2]),
+                        float(s.scissorBox[3])});
         case GL_UNPACK_ALIGNMENT: return put({float(layer.unpackAlignment)});
         case GL_PACK_ALIGNMENT: return put({float(layer.packAlignment)});
         case GL_TEXTURE_2D: case GL_FOG: case GL_LIGHTING: case GL_BLEND: case GL_DEPTH_TEST:
-        case GL_CULL_FACE: case GL_ALPHA_TEST:
+        case GL_CULL_FACE: case GL_ALPHA_TEST: case GL_SCISSOR_TEST:
             return put({glIsEnabled(pname) ? 1.0f : 0.0f});
         default: return false;
     }

@@ -80,6 +80,9 @@ void applyDirectState() {
     s.blend ? es.enable(GL_BLEND) : es.disable(GL_BLEND);
     s.depthTest ? es.enable(GL_DEPTH_TEST) : es.disable(GL_DEPTH_TEST);
     s.cullFace ? es.enable(GL_CULL_FACE) : es.disable(GL_CULL_FACE);
+    s.scissorTest ? es.enable(GL_SCISSOR_TEST) : es.disable(GL_SCISSOR_TEST);
+    if (s.scissorBox[2] > 0 || s.scissorBox[3] > 0)
+        es.scissor(s.scissorBox[0], s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]);
     es.blendFunc(s.blendSrc, s.blendDst);
     es.depthFunc(s.depthFunc);
     es.depthMask(s.depthMask ? 1 : 0);

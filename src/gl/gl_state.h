@@ -41,7 +41,7 @@ inline bool npot(const TextureInfo& t) { return !powerOfTwo(t.width) || !powerOf
 // State saved and restored by glPushAttrib / glPopAttrib, plus the rest.
 struct FixedState {
     // enables
-    bool texture2D, fog, lighting, blend, depthTest, cullFace, alphaTest;
+    bool texture2D, fog, lighting, blend, depthTest, cullFace, alphaTest, scissorTest;
     // current vertex values
     float colour[4], texCoord[2], normal[3];
     // texture
@@ -60,6 +60,7 @@ struct FixedState {
     GLenum cullMode, frontFace;
     GLenum shadeModel;
     GLint viewport[4];
+    GLint scissorBox[4];
 };
 
 struct AttribFrame {

@@ -26,6 +26,7 @@ int glLayerInitWebGl() {
     PUT(clear, glClear);
     PUT(clearColor, glClearColor);
     PUT(clearDepthf, glClearDepthf);
+    PUT(colorMask, glColorMask);
     PUT(compileShader, glCompileShader);
     PUT(createProgram, glCreateProgram);
     PUT(createShader, glCreateShader);
@@ -54,6 +55,7 @@ int glLayerInitWebGl() {
     PUT(linkProgram, glLinkProgram);
     PUT(pixelStorei, glPixelStorei);
     PUT(readPixels, glReadPixels);
+    PUT(scissor, glScissor);
     PUT(shaderSource, glShaderSource);
     PUT(texImage2D, glTexImage2D);
     PUT(texSubImage2D, glTexSubImage2D);

@@ -34,6 +34,8 @@ struct GlesFunctions {
     void(GLES_APIENTRY* clear)(unsigned mask);
     void(GLES_APIENTRY* clearColor)(float r, float g, float b, float a);
     void(GLES_APIENTRY* clearDepthf)(float d);
+    void(GLES_APIENTRY* colorMask)(unsigned char r, unsigned char g, unsigned char b,
+                                   unsigned char a);
     void(GLES_APIENTRY* compileShader)(unsigned shader);
     unsigned(GLES_APIENTRY* createProgram)();
     unsigned(GLES_APIENTRY* createShader)(unsigned type);
@@ -63,6 +65,7 @@ struct GlesFunctions {
     void(GLES_APIENTRY* pixelStorei)(unsigned pname, int param);
     void(GLES_APIENTRY* readPixels)(int x, int y, int width, int height, unsigned format,
                                     unsigned type, void* pixels);
+    void(GLES_APIENTRY* scissor)(int x, int y, int width, int height);
     void(GLES_APIENTRY* shaderSource)(unsigned shader, int count, const char* const* string,
                                       const int* length);
     void(GLES_APIENTRY* texImage2D)(unsigned target, int level, int internalformat, int width,

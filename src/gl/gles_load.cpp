@@ -26,6 +26,7 @@ bool loadGlesFunctions(GlesProcLoader load, GlesFunctions* t) {
     FETCH(clear, "glClear");
     FETCH(clearColor, "glClearColor");
     FETCH(clearDepthf, "glClearDepthf");
+    FETCH(colorMask, "glColorMask");
     FETCH(compileShader, "glCompileShader");
     FETCH(createProgram, "glCreateProgram");
     FETCH(createShader, "glCreateShader");
@@ -54,6 +55,7 @@ bool loadGlesFunctions(GlesProcLoader load, GlesFunctions* t) {
     FETCH(linkProgram, "glLinkProgram");
     FETCH(pixelStorei, "glPixelStorei");
     FETCH(readPixels, "glReadPixels");
+    FETCH(scissor, "glScissor");
     FETCH(shaderSource, "glShaderSource");
     FETCH(texImage2D, "glTexImage2D");
     FETCH(texSubImage2D, "glTexSubImage2D");

@@ -386,6 +386,24 @@ void colourClamping(const Gl11& gl) {
     gl.Disable(GL_TEXTURE_2D);
 }
 
+// The scissor box limits drawing and clearing; popping the scissor group
+// brings back the box and the switch.
+void scissorBox(const Gl11& gl) {
+    begin(gl);
+    gl.Enable(GL_SCISSOR_TEST);
+    gl.Scissor(10, 20, 60, 50);
+    gl.PushAttrib(GL_SCISSOR_BIT);
+    gl.Scissor(40, 40, 80, 80);
+    gl.ClearColor(0.1f, 0.5f, 0.3f, 0);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    gl.PopAttrib();
+    gl.Color3f(0.9f, 0.8f, 0.1f);
+    quad(gl, -1, -1, 1, 1, -1);
+    gl.Disable(GL_SCISSOR_TEST);
+    gl.Color3f(0.2f, 0.2f, 0.9f);
+    quad(gl, 0.5f, 0.5f, 0.9f, 0.9f, -1);
+}
+
 }  // namespace
 
 const std::vector<NamedCase>& drawCases() {
@@ -397,6 +415,7 @@ const std::vector<NamedCase>& drawCases() {
         {"depthAndCulling", depthAndCulling},   {"fadeAndFlash", fadeAndFlash},
         {"incompleteTexture", incompleteTexture}, {"otherFogModes", otherFogModes},
         {"replaceAndDecal", replaceAndDecal},   {"colourClamping", colourClamping},
+        {"scissorBox", scissorBox},
     };
     return cases;
 }

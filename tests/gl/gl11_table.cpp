@@ -31,7 +31,7 @@ bool fillNativeGl11(Gl11* gl) {
     F(Begin); F(End); F(Vertex3f); F(TexCoord2f); F(Color3f); F(Color4f); F(Normal3f);
     F(Enable); F(Disable); F(BlendFunc); F(DepthFunc); F(DepthMask); F(Fogf); F(Fogfv);
     F(TexEnvf); F(TexEnvfv); F(GenTextures); F(BindTexture); F(TexImage2D); F(TexParameteri);
-    F(PixelStorei); F(Clear); F(ClearColor); F(ClearDepth); F(Viewport); F(Finish);
+    F(PixelStorei); F(Clear); F(ClearColor); F(ClearDepth); F(Viewport); F(Scissor); F(Finish);
     F(ReadPixels); F(MatrixMode); F(LoadIdentity); F(PushMatrix); F(PopMatrix); F(Translatef);
     F(Rotatef); F(Scalef); F(Frustum); F(PushAttrib); F(PopAttrib); F(VertexPointer);
     F(ColorPointer); F(TexCoordPointer); F(EnableClientState); F(DisableClientState);
@@ -48,7 +48,7 @@ void fillLayerGl11(Gl11* gl) {
     L(Begin); L(End); L(Vertex3f); L(TexCoord2f); L(Color3f); L(Color4f); L(Normal3f);
     L(Enable); L(Disable); L(BlendFunc); L(DepthFunc); L(DepthMask); L(Fogf); L(Fogfv);
     L(TexEnvf); L(TexEnvfv); L(GenTextures); L(BindTexture); L(TexImage2D); L(TexParameteri);
-    L(PixelStorei); L(Clear); L(ClearColor); L(ClearDepth); L(Viewport); L(Finish);
+    L(PixelStorei); L(Clear); L(ClearColor); L(ClearDepth); L(Viewport); L(Scissor); L(Finish);
     L(ReadPixels); L(MatrixMode); L(LoadIdentity); L(PushMatrix); L(PopMatrix); L(Translatef);
     L(Rotatef); L(Scalef); L(Frustum); L(PushAttrib); L(PopAttrib); L(VertexPointer);
     L(ColorPointer); L(TexCoordPointer); L(EnableClientState); L(DisableClientState);

@@ -31,6 +31,7 @@ struct Gl11 {
     void (*ClearColor)(GLclampf, GLclampf, GLclampf, GLclampf);
     void (*ClearDepth)(GLclampd);
     void (*Viewport)(GLint, GLint, GLsizei, GLsizei);
+    void (*Scissor)(GLint, GLint, GLsizei, GLsizei);
     void (*Finish)();
     void (*ReadPixels)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*);
     void (*MatrixMode)(GLenum);

@@ -3,10 +3,13 @@
 // desktop build's (demo-capture --at, run first as a child process).
 //
 //   test_gl_frames [--at T1,T2,...] [--rate N] [--min-psnr DB] [--keep DIR]
-//                  [--native DIR]
+//                  [--native DIR] [--draw-all yes]
 //
 // --native takes the desktop frames (at-T.png) from an earlier
 // demo-capture --rate N --at ... run instead of capturing them anew.
+// The frames between the moments are drawn into a one-pixel scissor box
+// (their state advances as usual, only the rasterizing nobody sees is
+// skipped); --draw-all yes draws them whole, for timing.
 // Prints one line per moment (PSNR against the desktop frame, layer draw
 // calls per frame, frames per second through the layer) and exits 1 when a
 // moment falls below the threshold.
@@ -22,6 +25,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <GL/gl.h>
 
 #include "fx/switches.h"
 #include "gl/gl_layer.h"
@@ -54,6 +59,7 @@ struct Run {
     long drawsBefore = 0;
     std::chrono::steady_clock::time_point started;
     std::string nativeDir;
+    bool drawAll = false;
 };
 
 Run run;
@@ -91,6 +97,12 @@ double psnrOf(const std::vector<unsigned char>& a, const std::vector<unsigned ch
     return 10 * std::log10(255.0 * 255.0 / (sum / double(a.size())));
 }
 
+bool isMoment(long frame) {
+    for (const Moment& m : run.moments)
+        if (m.frame == frame) return true;
+    return false;
+}
+
 uint32_t fixedClock() {
     if (run.startReading) {
         run.startReading = false;
@@ -118,15 +130,26 @@ void afterFrame() {
             std::fprintf(stderr, "test_gl_frames: cannot read %s\n", path.c_str());
         if (!run.keep.empty()) writePng(run.keep + "/layer-" + m.name + ".png", run.pixels.data(), 640, 480);
     }
+    if (run.drawAll || isMoment(run.currentFrame + 1)) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 1, 1);
+    }
 }
 
 int stopHeld() { return run.currentFrame >= run.lastFrame ? 1 : 0; }
 
-// The desktop frames, drawn by the driver's GL 1.1 in a process of their own.
+// The desktop frames, drawn by the driver's GL 1.1 in a process of their own:
+// by the browser tests' reference-stills program where it is built (the
+// capture program's frames, without rasterizing the frames in between), by
+// demo-capture otherwise.
 bool captureNative(const std::string& dir, const std::string& times) {
     const std::string rate = std::to_string(run.rate.num) + "/" + std::to_string(run.rate.den);
     std::vector<std::string> args = {DEMO_CAPTURE_EXE, "--rate", rate, "--at", times,
                                      "-o", dir, "--quiet", "--data", DEMO_DATA_DIR};
+    if (run.rate.num == 30 && run.rate.den == 1 && access(DEMO_REFERENCE_STILLS_EXE, X_OK) == 0)
+        args = {DEMO_REFERENCE_STILLS_EXE, "--at", times, "-o", dir};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -149,6 +172,7 @@ int main(int argc, char** argv) {
         else if (a == "--min-psnr") minPsnr = std::atof(argv[i + 1]);
         else if (a == "--keep") run.keep = argv[i + 1];
         else if (a == "--native") run.nativeDir = argv[i + 1];
+        else if (a == "--draw-all") run.drawAll = std::string(argv[i + 1]) == "yes";
         else {
             std::fprintf(stderr, "test_gl_frames: unknown option %s\n", a.c_str());
             return 2;
@@ -204,9 +228,10 @@ int main(int argc, char** argv) {
                     m.frame, m.psnr, m.drawsPerFrame, ok ? "" : "  BELOW THRESHOLD");
     }
     const GlLayerStats* s = glLayerStats();
-    std::printf("%ld frames through the layer in %.1f s (%.1f fps); per frame %.0f draws, "
+    std::printf("%ld frames through the layer%s in %.1f s (%.1f fps); per frame %.0f draws, "
                 "%.0f vertices, %.1f program switches, %.1f uniform uploads; %ld programs\n",
-                frames, seconds, double(frames) / seconds, double(s->draws) / double(frames),
+                frames, run.drawAll ? "" : " (unseen ones scissored)", seconds,
+                double(frames) / seconds, double(s->draws) / double(frames),
                 double(s->vertices) / double(frames), double(s->programSwitches) / double(frames),
                 double(s->uniformUploads) / double(frames), s->programsBuilt);
     if (temporary) {
