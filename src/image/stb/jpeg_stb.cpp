@@ -42,6 +42,51 @@ bool endsWithEndOfImage(const unsigned char* data, unsigned long size) {
            data[size - 1] == 0xD9;
 }
 
+// The stb_image of Debian 12 (2.27) trusts the symbol counts of a Huffman
+// table and writes past its arrays when they add up to more than 256. Every
+// DHT segment, also those between the scans of a progressive file, is
+// checked here first; the walk skips the entropy-coded data of each scan.
+bool huffmanTablesSound(const unsigned char* data, unsigned long size) {
+    unsigned long p = 2;  // after SOI
+    while (p + 2 <= size) {
+        if (data[p] != 0xFF) return false;
+        const unsigned char marker = data[p + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++p;
+            continue;
+        }
+        if (marker == 0xD9) return p + 2 == size;  // EOI, the end of the file
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+            p += 2;
+            continue;
+        }
+        if (p + 4 > size) return false;
+        const unsigned long length = (unsigned long)(data[p + 2] << 8 | data[p + 3]);
+        if (length < 2 || p + 2 + length > size) return false;
+        const unsigned long end = p + 2 + length;
+        if (marker == 0xC4) {
+            unsigned long q = p + 4;
+            while (q < end) {
+                if (q + 17 > end) return false;
+                unsigned long symbols = 0;
+                for (int i = 1; i <= 16; ++i) symbols += data[q + i];
+                if (symbols > 256 || q + 17 + symbols > end) return false;
+                q += 17 + symbols;
+            }
+        }
+        p = end;
+        if (marker == 0xDA) {
+            // Entropy-coded data up to the next marker that is not a stuffed
+            // zero or a restart.
+            while (p + 1 < size &&
+                   !(data[p] == 0xFF && data[p + 1] != 0x00 &&
+                     !(data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7)))
+                ++p;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int decodeJpegBytes(const unsigned char* data, unsigned long size, int* width, int* height,
@@ -51,12 +96,13 @@ int decodeJpegBytes(const unsigned char* data, unsigned long size, int* width, i
     if (pixels) *pixels = nullptr;
     if (!data || size == 0 || size > (unsigned long)INT_MAX) return 0;
 
+    // Checked before stb_image reads anything, its header reader included.
+    if (!endsWithEndOfImage(data, size) || !huffmanTablesSound(data, size)) return 0;
     int w = 0, h = 0, components = 0;
     if (!stbi_info_from_memory(data, int(size), &w, &h, &components)) return 0;
     if (width) *width = w;
     if (height) *height = h;
     if (w <= 0 || h <= 0 || double(w) * double(h) * 3.0 > double(maxDecodedImageBytes)) return 0;
-    if (!endsWithEndOfImage(data, size)) return 0;
 
     unsigned char* rgb = stbi_load_from_memory(data, int(size), &w, &h, &components, 3);
     if (!rgb) return 0;
