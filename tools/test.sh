@@ -1,5 +1,6 @@
 #!/bin/sh
-# Sets up and builds (tools/setup.sh), runs every test headless, then builds
+# Sets up and builds (tools/setup.sh), runs every test headless, builds the
+# browser version and tests it in headless Chromium (tests/web/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 set -eu
