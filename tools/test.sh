@@ -1,5 +1,6 @@
 #!/bin/sh
-# Sets up and builds (tools/setup.sh), runs every test headless, then builds
+# Sets up and builds (tools/setup.sh), runs every test headless, builds the
+# browser version and tests it in headless Chromium (tests/web/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 set -eu
@@ -7,6 +8,9 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 jobs=$(nproc)
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Browser build and its tests in headless Chromium"
+tests/web/run.sh
 
 echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_GENERATE_DATA=OFF \

@@ -1,0 +1,97 @@
+// glBegin / glEnd: vertices gather in one batch and go to the driver in one
+// draw at glEnd.
+#include <vector>
+
+#include "gl/gl_draw.h"
+#include "gl/gl_state.h"
+
+using namespace gllayer;
+
+namespace {
+
+bool inside = false;
+GLenum batchMode = GL_TRIANGLES;
+std::vector<Vertex> batch;
+std::vector<Vertex> converted;
+
+bool validMode(GLenum mode) {
+    return mode == GL_POINTS || mode == GL_LINES || mode == GL_LINE_STRIP ||
+           mode == GL_LINE_LOOP || mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP ||
+           mode == GL_TRIANGLE_FAN || mode == GL_QUADS || mode == GL_QUAD_STRIP ||
+           mode == GL_POLYGON;
+}
+
+inline void emit(float x, float y, float z) {
+    const FixedState& s = layer.s;
+    batch.push_back(Vertex{{x, y, z},
+                           {s.texCoord[0], s.texCoord[1]},
+                           {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}});
+}
+
+}  // namespace
+
+void glBegin(GLenum mode) {
+    if (inside) return setError(GL_INVALID_OPERATION);
+    if (!validMode(mode)) return setError(GL_INVALID_ENUM);
+    if (batch.capacity() == 0) {
+        // room for the largest batches the demo sends, taken once
+        batch.reserve(1 << 15);
+        converted.reserve(3 << 14);
+    }
+    inside = true;
+    batchMode = mode;
+    batch.clear();
+}
+
+void glEnd() {
+    if (!inside) return setError(GL_INVALID_OPERATION);
+    inside = false;
+    const int count = int(batch.size());
+    if (needsConversion(batchMode)) {
+        const size_t room = size_t(count) * 3 / 2 + 3;
+        if (converted.size() < room) converted.resize(room);  // grown only
+        GLenum mode = batchMode;
+        const int n = convertPrimitive(&mode, batch.data(), count, converted.data(),
+                                       layer.quadSplit == quadSplitBD);
+        drawVertices(mode, converted.data(), n);
+    } else {
+        drawVertices(batchMode, batch.data(), count);
+    }
+}
+
+void glVertex2f(GLfloat x, GLfloat y) { emit(x, y, 0); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { emit(x, y, z); }
+void glVertex3fv(const GLfloat* v) { emit(v[0], v[1], v[2]); }
+void glVertex2i(GLint x, GLint y) { emit(GLfloat(x), GLfloat(y), 0); }
+
+void glTexCoord2f(GLfloat s, GLfloat t) {
+    layer.s.texCoord[0] = s;
+    layer.s.texCoord[1] = t;
+}
+void glTexCoord2fv(const GLfloat* v) { glTexCoord2f(v[0], v[1]); }
+
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    float* c = layer.s.colour;
+    c[0] = r;
+    c[1] = g;
+    c[2] = b;
+    c[3] = a;
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1); }
+void glColor3fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], 1); }
+void glColor4fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], v[3]); }
+void glColor3ub(GLubyte r, GLubyte g, GLubyte b) {
+    glColor4f(r / 255.0f, g / 255.0f, b / 255.0f, 1);
+}
+void glColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) {
+    glColor4f(r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f);
+}
+
+// Normals are kept but never used: nothing is lit.
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    float* n = layer.s.normal;
+    n[0] = x;
+    n[1] = y;
+    n[2] = z;
+}
+void glNormal3fv(const GLfloat* v) { glNormal3f(v[0], v[1], v[2]); }

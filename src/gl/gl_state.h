@@ -1,0 +1,122 @@
+#pragma once
+// The fixed-function state the layer keeps on behalf of the ES 2 context.
+#include <GL/gl.h>
+
+#include "gl/gl_layer.h"
+
+namespace gllayer {
+
+struct Mat4 {
+    float m[16];  // column by column, as GL stores it
+};
+
+const int matrixStackDepth = 32;
+const int attribStackDepth = 16;
+
+struct MatrixStack {
+    Mat4 stack[matrixStackDepth];
+    int top;
+};
+
+// Enough of a texture object to know how to sample it.
+struct TextureInfo {
+    int width, height;  // level 0, 0 while undefined
+    GLenum format;      // GL_RGB, GL_RGBA, GL_LUMINANCE ...
+    GLint minFilter, magFilter;
+    GLint wrapS, wrapT;  // as asked for; see npot
+    bool mipmapped;      // levels above 0 were given
+};
+
+inline TextureInfo freshTexture() {
+    return TextureInfo{0, 0, GL_RGB, GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT,
+                       false};
+}
+
+// WebGL 1 cannot repeat a texture whose sides are not powers of two; such a
+// texture is clamped by the driver and repeated by the shader instead, which
+// also does the linear filtering across the seam.
+inline bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+inline bool npot(const TextureInfo& t) { return !powerOfTwo(t.width) || !powerOfTwo(t.height); }
+
+// State saved and restored by glPushAttrib / glPopAttrib, plus the rest.
+struct FixedState {
+    // enables
+    bool texture2D, fog, lighting, blend, depthTest, cullFace, alphaTest, scissorTest;
+    // current vertex values
+    float colour[4], texCoord[2], normal[3];
+    // texture
+    GLuint boundTexture;
+    GLenum envMode;
+    float envColour[4];
+    // fog (the mode starts as GL_EXP, as in GL)
+    GLenum fogMode;
+    float fogDensity, fogStart, fogEnd, fogColour[4];
+    // colour buffer, depth, polygon
+    GLenum blendSrc, blendDst;
+    float clearColour[4];
+    float clearDepth;
+    GLenum depthFunc;
+    bool depthMask;
+    GLenum cullMode, frontFace;
+    GLenum shadeModel;
+    GLint viewport[4];
+    GLint scissorBox[4];
+};
+
+struct AttribFrame {
+    GLbitfield mask;
+    FixedState saved;
+};
+
+struct ClientArray {
+    bool enabled;
+    GLint size;
+    GLenum type;
+    GLsizei stride;
+    const void* pointer;
+};
+
+struct Layer {
+    const GlesFunctions* es;
+    FixedState s;
+    MatrixStack modelview, projection, texture;
+    GLenum matrixMode;
+    AttribFrame attribs[attribStackDepth];
+    int attribTop;
+    ClientArray vertexArray, colourArray, texCoordArray, normalArray;
+    GLint unpackAlignment, packAlignment;
+    GLenum error;
+    // bumped on every change the shaders read, so uniforms go up only when stale
+    unsigned matrixSerial, fogSerial, envSerial;
+    GlQuadSplit quadSplit;
+    GlLayerStats stats;
+};
+
+extern Layer layer;
+
+inline MatrixStack& currentStack() {
+    if (layer.matrixMode == GL_PROJECTION) return layer.projection;
+    if (layer.matrixMode == GL_TEXTURE) return layer.texture;
+    return layer.modelview;
+}
+
+inline void setError(GLenum e) {
+    if (layer.error == GL_NO_ERROR) layer.error = e;
+}
+
+// Texture objects, by GL name.
+TextureInfo* textureInfo(GLuint name, bool create);
+// True when the bound texture can be sampled (GL 1.1 turns texturing off
+// for an incomplete texture; ES 2 would sample black instead).
+bool boundTextureComplete();
+
+// Sends the state that maps one to one onto ES 2 (blend, depth, culling,
+// viewport, clear values) to the driver, after init and glPopAttrib.
+void applyDirectState();
+
+void resetState();
+
+Mat4 identity();
+Mat4 multiply(const Mat4& a, const Mat4& b);
+
+}  // namespace gllayer

@@ -1,0 +1,121 @@
+#include "platform/audio.h"
+
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+// The player of the browser build: the page's audio context decodes the MP3
+// (the browser's own decoder) and plays it. Its output is made on the user's
+// click, since browsers keep sound off until a gesture: playing waits for it.
+
+// 0 when the browser has no Web Audio.
+EM_JS(int, webAudioInit, (int frequency), {
+    return Module.page.audioInit(frequency) ? 1 : 0;
+});
+
+// Decodes the whole file; 1 when it is playable audio.
+EM_ASYNC_JS(int, webAudioDecode, (const unsigned char* data, int size), {
+    const bytes = HEAPU8.slice(data, data + size);
+    return (await Module.page.audioDecode(bytes.buffer)) ? 1 : 0;
+});
+
+// Starts the stream and returns once its first sample is audible. The output
+// opens on the user's click on "click to start", which this waits for.
+EM_ASYNC_JS(int, webAudioPlay, (), {
+    return (await Module.page.audioPlay()) ? 1 : 0;
+});
+
+EM_JS(double, webAudioPlayedSeconds, (), {
+    return Module.page.audioPlayedSeconds();
+});
+
+EM_JS(int, webAudioRate, (), {
+    return Module.page.audioRate();
+});
+
+EM_JS(void, webAudioFree, (), {
+    Module.page.audioFree();
+});
+
+namespace {
+bool deviceOpen = false;
+bool streamLoaded = false;
+
+// The whole file, or null for anything that is not a readable plain file.
+unsigned char* readWholeFile(const char* path, long* size) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return nullptr;
+    struct stat st;
+    unsigned char* bytes = nullptr;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        st.st_size < (1L << 30)) {
+        bytes = static_cast<unsigned char*>(std::malloc(size_t(st.st_size)));
+        if (bytes && std::fread(bytes, 1, size_t(st.st_size), f) != size_t(st.st_size)) {
+            std::free(bytes);
+            bytes = nullptr;
+        }
+        *size = long(st.st_size);
+    }
+    std::fclose(f);
+    return bytes;
+}
+}  // namespace
+
+uint32_t audioGetVersion() { return audioPlayerVersion; }
+
+int audioInit(int device, int frequency, int flags) {
+    (void)device;
+    (void)flags;
+    if (!deviceOpen) deviceOpen = webAudioInit(frequency) != 0;
+    if (!deviceOpen) std::fprintf(stderr, "audio: the page has no audio output\n");
+    return deviceOpen ? 1 : 0;
+}
+
+uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, uint64_t length,
+                               int flags) {
+    (void)inMemory;
+    (void)offset;
+    (void)length;
+    (void)flags;
+    if (!deviceOpen || streamLoaded) return 0;
+    long size = 0;
+    unsigned char* bytes = readWholeFile(path, &size);
+    if (!bytes) {
+        std::fprintf(stderr, "audio: cannot open %s\n", path);
+        return 0;
+    }
+    const int ok = webAudioDecode(bytes, int(size));
+    std::free(bytes);
+    if (!ok) {
+        std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);
+        return 0;
+    }
+    streamLoaded = true;
+    return 1;
+}
+
+int audioStart() { return deviceOpen ? 1 : 0; }
+
+int audioStreamPlay(uint32_t stream, int flush, int flags) {
+    (void)flush;
+    (void)flags;
+    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
+    return webAudioPlay();
+}
+
+uint64_t audioChannelGetPosition(uint32_t stream) {
+    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
+    // Bytes of 16-bit stereo output, as the desktop player counts them.
+    const double seconds = webAudioPlayedSeconds();
+    if (seconds <= 0) return 0;
+    return uint64_t(seconds * double(webAudioRate())) * 4u;
+}
+
+int audioFree() {
+    webAudioFree();
+    deviceOpen = false;
+    streamLoaded = false;
+    return 1;
+}

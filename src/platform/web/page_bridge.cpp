@@ -1,0 +1,56 @@
+#include "platform/web/page_bridge.h"
+
+#include <emscripten.h>
+
+#include "platform/web/web_keys.h"
+
+// The page script (web/page.js) puts its side of these calls on Module.page
+// before the program starts; every call here is a thin hand-over to it.
+
+EM_ASYNC_JS(void, pageWaitAnimationFrameJs, (), {
+    await Module.page.nextAnimationFrame();
+});
+
+EM_ASYNC_JS(void, pageYieldJs, (), {
+    await Module.page.yieldNow();
+});
+
+EM_ASYNC_JS(void, pageHaltJs, (), {
+    await new Promise(() => {});
+});
+
+EM_JS(void, pageShowErrorJs, (const char* text), {
+    Module.page.showError(UTF8ToString(text));
+});
+
+EM_JS(void, pageDemoEndedJs, (int code), {
+    Module.page.demoEnded(code);
+});
+
+EM_JS(int, pageTakeKeysJs, (int* out, int max), {
+    return Module.page.takeKeys(out >> 2, max);
+});
+
+EM_JS(double, pageClockMsJs, (), {
+    return Module.page.clockMs();
+});
+
+void pageWaitAnimationFrame() { pageWaitAnimationFrameJs(); }
+void pageYield() { pageYieldJs(); }
+void pageShowError(const char* text) { pageShowErrorJs(text); }
+void pageHalt() {
+    for (;;) pageHaltJs();
+}
+void pageDemoEnded(int code) { pageDemoEndedJs(code); }
+double pageClockMs() { return pageClockMsJs(); }
+
+void pageDrainKeys() {
+    // Triples of keyCode, down, Alt held, oldest first.
+    int events[3 * 64];
+    for (;;) {
+        const int n = pageTakeKeysJs(events, 64);
+        for (int i = 0; i < n; ++i)
+            applyDomKeyEvent(events[3 * i], events[3 * i + 1], events[3 * i + 2]);
+        if (n < 64) break;
+    }
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+// How presenting a frame paces the program in the browser.
+enum class PresentPacing {
+    animationFrame,  // each frame waits for the browser's next animation frame
+    free,            // no waiting (frames on a fixed-step clock); a yield now and then
+};
+void setPresentPacing(PresentPacing pacing);

@@ -1,0 +1,276 @@
+#!/usr/bin/env python3
+"""Tests of the browser build in headless Chromium (swiftshader WebGL), served
+from 127.0.0.1:
+
+  web_tests.py BUILD_WEB DESKTOP_BUILD [--stills-out DIR]
+
+- the page loads without a console error, starts on a click, and plays: the
+  music clock advances and frames are presented; Escape ends it;
+- stills of index.html?at=... match the desktop build's frames at the same
+  moments on the same 30 fps clock (PSNR per moment, above a threshold);
+- a missing scene file shows "mesh-file not found" and "cannot load scenes
+  or textures" on the page, and a missing soundtrack "cannot play audio".
+Prints one line per test and "N passed, N failed" at the end."""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import cdp  # noqa: E402
+import pictures  # noqa: E402
+
+# Moments of the stills, seconds of music: at least one in each of the nine
+# parts that draw (the tenth, from 228 s, is the one black closing frame).
+STILL_TIMES = ["6.5", "12", "25", "45", "62", "95", "120", "150", "165", "185", "208", "222"]
+PART_STARTS_MS = [0, 13200, 54300, 82200, 107800, 134000, 173000, 200700, 217300, 228000]
+
+# Lowest PSNR accepted for a still. Measured: 34.9 dB (120 s) to 57.8 dB
+# (150 s); the browser's frames differ from the desktop's by rounding in
+# texture filtering, fog and blending (swiftshader against llvmpipe). A missing
+# layer, a wrong blend or missing fog costs far more (docs/web.md).
+MIN_PSNR_DB = 30.0
+
+PACKAGE_FILES = ["index.html", "page.js", "page.css", "demo.js", "demo.wasm"]
+
+
+def part_of(seconds):
+    ms = seconds * 1000
+    part = 0
+    while part + 1 < len(PART_STARTS_MS) and ms > PART_STARTS_MS[part + 1]:
+        part += 1
+    return part
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, text):
+    if not condition:
+        raise Failure(text)
+
+
+def start_button_centre(browser):
+    r = json.loads(browser.evaluate(
+        'JSON.stringify(document.getElementById("start").getBoundingClientRect())'))
+    return r["x"] + r["width"] / 2, r["y"] + r["height"] / 2
+
+
+def page_messages(browser):
+    return browser.evaluate('document.getElementById("messages").innerText') or ""
+
+
+def test_plays_and_ends_on_escape(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    try:
+        with cdp.Browser(width=800, height=700) as b:
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 60),
+                  "the page did not finish loading (state %r)" % b.evaluate(
+                      "window.demoStats && demoStats.state"))
+            check(b.evaluate('!document.getElementById("start").hidden'),
+                  "no click-to-start button")
+            check(b.evaluate('demoStats.frames') == 0, "frames before the click")
+            x, y = start_button_centre(b)
+            b.click(x, y)
+            check(b.wait_for('demoStats.musicMs.length >= 2', 30),
+                  "no frame presented after the click; page says: %r" % page_messages(b))
+            first = b.evaluate('demoStats.musicMs[demoStats.musicMs.length - 1]')
+            time.sleep(3)
+            stats = json.loads(b.evaluate(
+                'JSON.stringify({f: demoStats.frames, m: demoStats.musicMs.slice(-1)[0],'
+                ' first: demoStats.firstFrameMs})'))
+            check(stats["m"] - first > 2000,
+                  "music clock advanced only %.0f ms in 3 s" % (stats["m"] - first))
+            check(stats["f"] >= 10, "only %d frames presented" % stats["f"])
+            # Fullscreen keeps the picture 4:3 and whole (black bars).
+            r = json.loads(b.evaluate(
+                'JSON.stringify(document.getElementById("fullscreen").getBoundingClientRect())'))
+            b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
+            check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
+                  == "stage", "the button did not make the picture fullscreen")
+            box = json.loads(b.wait_for(
+                'document.getElementById("canvas").getBoundingClientRect().width > 640 &&'
+                ' JSON.stringify(document.getElementById("canvas").getBoundingClientRect())', 10)
+                or "{}")
+            check(box and abs(box["width"] * 3 - box["height"] * 4) <= 4 and
+                  box["width"] <= 800 and box["height"] <= 700,
+                  "fullscreen picture is %r" % box)
+            # Escape held across a frame ends the demo (after that frame).
+            b.call("Input.dispatchKeyEvent", type="keyDown", windowsVirtualKeyCode=27,
+                   key="Escape", code="Escape")
+            ended = b.wait_for('demoStats.state == "ended"', 10)
+            b.call("Input.dispatchKeyEvent", type="keyUp", windowsVirtualKeyCode=27,
+                   key="Escape", code="Escape")
+            check(ended, "Escape did not end the demo")
+            check(b.evaluate('demoStats.exitCode') == 0, "exit code %r after Escape" %
+                  b.evaluate('demoStats.exitCode'))
+            check(not b.errors, "console errors: %r" % b.errors)
+            return "%d frames, first frame %.0f ms after the click" % (stats["f"], stats["first"])
+    finally:
+        server.close()
+
+
+def test_stills_match_the_desktop(build_web, desktop, out):
+    desktop_dir = os.path.join(out, "desktop")
+    web_dir = os.path.join(out, "web")
+    os.makedirs(web_dir, exist_ok=True)
+    os.makedirs(desktop_dir, exist_ok=True)
+    # demo-capture --rate 30 --at draws the same frames (a ctest checks it),
+    # taking minutes longer.
+    capture = subprocess.Popen(
+        [os.path.join(desktop, "tests", "web-reference-stills"), "--at", ",".join(STILL_TIMES),
+         "-o", desktop_dir], env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
+                              LIBGL_ALWAYS_SOFTWARE="1"),
+        stdin=subprocess.DEVNULL)
+    server = cdp.Server(build_web)
+    try:
+        with cdp.Browser() as b:
+            b.open(server.url("index.html?at=" + ",".join(STILL_TIMES)))
+            for t in STILL_TIMES:
+                got = b.wait_for('demoStats.still && demoStats.still.seconds == %s && "ok"' % t,
+                                 240)
+                check(got, "the page did not stop at %s s (state %r, messages %r)" % (
+                    t, b.evaluate("demoStats.state"), page_messages(b)))
+                b.screenshot(os.path.join(web_dir, "at-%s.png" % t),
+                             clip={"x": 0, "y": 0, "width": 640, "height": 480})
+                b.evaluate("demoResume()")
+            check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
+            check(not b.errors, "console errors: %r" % b.errors)
+    finally:
+        server.close()
+    try:
+        code = capture.wait(timeout=420)
+    except subprocess.TimeoutExpired:
+        capture.kill()
+        raise Failure("the desktop stills took too long")
+    check(code == 0, "the desktop stills failed with %d" % code)
+    lines = []
+    worst = None
+    for t in STILL_TIMES:
+        name = "at-%s.png" % t
+        value = pictures.psnr(pictures.read_png(os.path.join(desktop_dir, name)),
+                              pictures.read_png(os.path.join(web_dir, name)))
+        lines.append("  %6s s  part %d  PSNR %s" % (t, part_of(float(t)),
+                                                    "inf" if value == float("inf")
+                                                    else "%.2f dB" % value))
+        worst = value if worst is None else min(worst, value)
+    print("\n".join(lines))
+    check(worst >= MIN_PSNR_DB, "a still is below %.1f dB" % MIN_PSNR_DB)
+    return "worst %.2f dB" % worst
+
+
+def package_without(build_web, data_dir, missing, folder):
+    """A copy of the page whose data package lacks one file."""
+    data = os.path.join(folder, "data")
+    shutil.copytree(data_dir, data)
+    os.remove(os.path.join(data, missing))
+    site = os.path.join(folder, "site")
+    os.makedirs(site)
+    for name in PACKAGE_FILES:
+        os.symlink(os.path.join(os.path.abspath(build_web), name), os.path.join(site, name))
+    subprocess.run([shutil.which("file_packager") or "/usr/share/emscripten/tools/file_packager",
+                    "demo.data", "--preload", data + "@/data", "--js-output=demo-data.js"],
+                   cwd=site, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=120)
+    return site
+
+
+def first_scene_file(data_dir):
+    scenes = sorted(n for n in os.listdir(data_dir) if n.endswith(".dat"))
+    check(scenes, "no scene files in %s" % data_dir)
+    return scenes[0]
+
+
+def test_missing_scene_file_is_shown(build_web, desktop, out):
+    data_dir = os.path.join(desktop, "data")
+    folder = tempfile.mkdtemp(prefix="quelltarn-web-")
+    try:
+        site = package_without(build_web, data_dir, first_scene_file(data_dir), folder)
+        server = cdp.Server(site)
+        try:
+            with cdp.Browser() as b:
+                b.open(server.url("index.html?at=1"))
+                check(b.wait_for('demoStats.state == "ended"', 60), "the page did not stop")
+                shown = page_messages(b)
+                check("mesh-file not found" in shown and
+                      "cannot load scenes or textures" in shown,
+                      "page messages: %r" % shown)
+                check(shown.index("mesh-file not found") <
+                      shown.index("cannot load scenes or textures"), "messages out of order")
+                check(b.evaluate("demoStats.exitCode") == 1, "exit code %r" %
+                      b.evaluate("demoStats.exitCode"))
+                check(any("cannot load scenes or textures" in e for e in b.errors),
+                      "the failure is not in the console")
+                check(b.evaluate("demoStats.frames") == 0, "frames drawn after a failure")
+        finally:
+            server.close()
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def test_missing_soundtrack_is_shown(build_web, desktop, out):
+    data_dir = os.path.join(desktop, "data")
+    folder = tempfile.mkdtemp(prefix="quelltarn-web-")
+    try:
+        site = package_without(build_web, data_dir, "5tfina.mp3", folder)
+        server = cdp.Server(site)
+        try:
+            with cdp.Browser(width=800, height=700) as b:
+                # The music is opened before "click to start" is offered.
+                b.open(server.url())
+                check(b.wait_for('window.demoStats && demoStats.state == "ended"', 60),
+                      "the page did not stop")
+                check(b.evaluate('document.getElementById("start").hidden'),
+                      "click to start offered without music")
+                shown = page_messages(b)
+                check("cannot play audio" in shown, "page messages: %r" % shown)
+                check(b.evaluate("demoStats.exitCode") == 1, "exit code")
+        finally:
+            server.close()
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+TESTS = [test_plays_and_ends_on_escape, test_missing_scene_file_is_shown,
+         test_missing_soundtrack_is_shown, test_stills_match_the_desktop]
+
+
+def main():
+    args = sys.argv[1:]
+    if len(args) not in (2, 4) or (len(args) == 4 and args[2] != "--stills-out"):
+        print(__doc__, file=sys.stderr)
+        return 2
+    build_web, desktop = args[0], args[1]
+    out = args[3] if len(args) == 4 else tempfile.mkdtemp(prefix="quelltarn-stills-")
+    os.makedirs(out, exist_ok=True)
+    only = os.environ.get("WEB_TESTS")
+    passed = failed = 0
+    for test in TESTS:
+        if only and only not in test.__name__:
+            continue
+        started = time.time()
+        try:
+            note = test(build_web, desktop, out)
+            passed += 1
+            print("PASS %s (%.0f s)%s" % (test.__name__, time.time() - started,
+                                         ": " + note if note else ""), flush=True)
+        except Exception as e:  # a failure of one test must not stop the others
+            failed += 1
+            detail = str(e) if isinstance(e, Failure) else traceback.format_exc()
+            print("FAIL %s (%.0f s): %s" % (test.__name__, time.time() - started, detail),
+                  flush=True)
+    if len(args) == 2:
+        shutil.rmtree(out, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

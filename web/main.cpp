@@ -1,0 +1,95 @@
+// The browser build's entry. The page starts it after the user's click with
+// no arguments (the demo as on the desktop, windowed in the page), or with
+// "--at T1,T2,..." for stills: no sound, the capture program's fixed-step
+// clock at 30 frames a second from 0, stopping on the frame of each time.
+#include <GL/gl.h>
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "headless_run.h"
+#include "platform/report_error.h"
+#include "platform/web/page_bridge.h"
+#include "platform/web/web_present.h"
+#include "shell/demo_main.h"
+#include "still_times.h"
+
+namespace {
+
+struct Stills {
+    std::vector<double> seconds;
+    std::vector<long> frames;
+    long last = 0;
+};
+
+EM_ASYNC_JS(void, pageShowStill, (double seconds, long frame, int isLast), {
+    await Module.page.showStill(seconds, frame, isLast != 0);
+});
+
+extern "C" void emscripten_glScissor(int x, int y, int width, int height);
+
+bool isStill(const Stills& s, long frame) {
+    for (long f : s.frames)
+        if (f == frame) return true;
+    return false;
+}
+
+// Frames before a still are drawn for their history (particles, flares) but
+// nobody sees them: a one-pixel scissor box spares the rasterizer, which is
+// nearly all of the time a frame takes. Nothing reads pixels back, so the
+// stills come out the same.
+void scissorFrame(const Stills& s, long frame) {
+    if (isStill(s, frame)) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        emscripten_glScissor(0, 0, 1, 1);
+    }
+}
+
+bool onStillFrame(long frame, void* user) {
+    Stills* s = static_cast<Stills*>(user);
+    for (size_t i = 0; i < s->frames.size(); ++i) {
+        if (s->frames[i] != frame) continue;
+        // The frame is drawn: the page shows it (and, before the last one,
+        // waits until it is told to go on).
+        pageShowStill(s->seconds[i], frame, frame == s->last);
+        break;
+    }
+    scissorFrame(*s, frame + 1);
+    return frame < s->last;
+}
+
+int runStills(const char* list) {
+    Stills s;
+    if (!parseStillTimes(list, &s.seconds)) {
+        reportError("bad still times (seconds from 0 to 228, separated by commas)");
+        return 2;
+    }
+    s.frames = stillFrames(s.seconds, 30);
+    for (long f : s.frames) s.last = f > s.last ? f : s.last;
+    setPresentPacing(PresentPacing::free);
+    HeadlessRun run;
+    run.rate.num = 30;
+    run.rate.den = 1;
+    run.onFrame = onStillFrame;
+    run.user = &s;
+    return runHeadless(run, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int code;
+    if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
+        code = runStills(argv[2]);
+    } else {
+        // Returns only after a start-up failure; the normal end leaves through
+        // the window's close handling.
+        code = demoMain(0);
+    }
+    pageDemoEnded(code);
+    return code;
+}
