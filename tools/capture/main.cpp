@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "frame_writer.h"
 #include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "platform/data_path.h"
 #include "png_write.h"
+#include "raster_skip.h"
 #include "video_pipe.h"
 
 namespace {
@@ -22,8 +24,8 @@ namespace {
 struct Capture {
     CaptureOptions options;
     std::vector<long> atFrames;
-    std::vector<unsigned char> pixels;
     VideoPipe* video = nullptr;
+    FrameWriter* writer = nullptr;
     long lastWanted = 0;
     long written = 0;
     long toWrite = 0;
@@ -73,21 +75,17 @@ bool onFrame(long frame, void* user) {
     std::string name;
     if (wanted(*c, frame, &name)) {
         const CaptureOptions& o = c->options;
-        readFrameRgb(o.width, o.height, c->pixels.data());
-        bool ok;
-        if (c->video) {
-            ok = writeVideoFrame(c->video, c->pixels.data(), c->pixels.size());
-            if (!ok) std::fprintf(stderr, "\ndemo-capture: ffmpeg stopped taking frames\n");
-        } else {
-            ok = writePng(o.output + "/" + name, o.width, o.height, c->pixels.data());
-        }
-        if (!ok) {
+        unsigned char* pixels = takeFrameBuffer(c->writer);
+        readFrameRgb(o.width, o.height, pixels);
+        if (!submitFrame(c->writer, pixels, c->video ? "" : o.output + "/" + name)) {
             c->failed = true;
             return false;
         }
         ++c->written;
     }
     showProgress(c, frame, frame >= c->lastWanted);
+    std::string next;
+    rasterizeFrames(wanted(*c, frame + 1, &next));
     return frame < c->lastWanted;
 }
 
@@ -120,7 +118,6 @@ int main(int argc, char** argv) {
     } else {
         c.lastWanted = o.endFrame - 1;
     }
-    c.pixels.resize(size_t(o.width) * size_t(o.height) * 3);
 
     if (o.png) {
         if (!prepareFolder(o.output)) {
@@ -150,7 +147,7 @@ int main(int argc, char** argv) {
         const double duration =
             double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
         c.video = openVideoPipe(ffmpeg, o.output, o.width, o.height, o.rate.num, o.rate.den,
-                                track, start, duration);
+                                track, start, duration, o.preset);
         if (!c.video) {
             std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
             return 1;
@@ -164,10 +161,13 @@ int main(int argc, char** argv) {
     run.dataDir = o.dataDir;
     run.onFrame = onFrame;
     run.user = &c;
+    run.warmUp = o.warmUp;
     c.started = profileClockSeconds();
+    c.writer = startFrameWriter(c.video, o.width, o.height, 4);
     long drawn = 0;
     const int rc = runHeadless(run, &drawn);
-    bool ok = rc == 0 && !c.failed;
+    const bool written = finishFrameWriter(c.writer);
+    bool ok = rc == 0 && !c.failed && written;
     if (c.video) {
         const bool videoOk = closeVideoPipe(c.video);
         if (!videoOk && ok) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
