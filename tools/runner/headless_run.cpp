@@ -12,6 +12,7 @@
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
+#include "script/warm_up.h"
 
 namespace {
 const HeadlessRun* active = nullptr;
@@ -82,7 +83,7 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
         reportError("cannot init opengl-window");
         return 1;
     }
-    if (!loadAll()) {
+    if (!(run.warmUp ? loadAllWarmedUp() : loadAll())) {
         reportError("cannot load scenes or textures");
         return 1;
     }
