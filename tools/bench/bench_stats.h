@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// Frame times of one part under one configuration.
+struct PartStats {
+    std::vector<double> frameMs;  // wall time, end of the previous frame to glFinish
+    double cpuMs = 0;             // process processor time (all threads) over those frames
+    double outsideGlMs = 0;       // the demo's own work outside GL
+    double worstMs = 0;
+    uint32_t worstAtMs = 0;       // music time of the worst frame
+};
+
+void addFrame(PartStats* s, double frameMs, double cpuMs, double outsideGlMs, uint32_t musicMs);
+
+double percentile(std::vector<double> v, double q);
+
+// Derived figures of a part. limitMs is the processor time per frame divided
+// by the cores: no schedule of the same work can take less wall time.
+struct PartSummary {
+    size_t frames = 0;
+    double medianMs = 0, p95Ms = 0, meanMs = 0, fps = 0;
+    double worstMs = 0, worstAtS = 0, worstOverMedian = 0;
+    double cpuPerFrameMs = 0, limitMs = 0, overLimit = 0, outsideGlPercent = 0;
+};
+PartSummary summarise(const PartStats& s, int cores);
+
+void printTableHeader(FILE* out);
+void printTableRow(FILE* out, int part, const PartSummary& s);
+void printJsonRow(FILE* out, int part, const PartSummary& s, const char* config, bool first);
