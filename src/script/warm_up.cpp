@@ -8,6 +8,7 @@
 #include "fx/switches.h"
 #include "math/demo_clock.h"
 #include "math/random.h"
+#include "platform/report_error.h"
 #include "scene/texture_slot.h"
 #include "script/frame_loop.h"
 #include "script/parts.h"
@@ -123,8 +124,12 @@ void deleteLoadedTextures() {
 
 int loadAllWarmedUp() {
     const LoopGlobals before = saveLoopGlobals();
-    if (!loadAll()) return 0;
-    drawWarmUpFrames();
+    // A silent rehearsal: whatever is missing or damaged is reported once, by
+    // the real load below, which fails the same way.
+    muteReports(true);
+    const int loaded = loadAll();
+    muteReports(false);
+    if (loaded) drawWarmUpFrames();
     deleteLoadedTextures();
     freeAll();
     restoreLoopGlobals(before);
