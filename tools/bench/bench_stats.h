@@ -10,6 +10,7 @@ struct PartStats {
     double outsideGlMs = 0;       // the demo's own work outside GL
     double worstMs = 0;
     uint32_t worstAtMs = 0;       // music time of the worst frame
+    double firstMs = -1;          // the part's first timed frame (where compiles show)
 };
 
 void addFrame(PartStats* s, double frameMs, double cpuMs, double outsideGlMs, uint32_t musicMs);
@@ -21,7 +22,7 @@ double percentile(std::vector<double> v, double q);
 struct PartSummary {
     size_t frames = 0;
     double medianMs = 0, p95Ms = 0, meanMs = 0, fps = 0;
-    double worstMs = 0, worstAtS = 0, worstOverMedian = 0;
+    double worstMs = 0, worstAtS = 0, worstOverMedian = 0, firstMs = 0;
     double cpuPerFrameMs = 0, limitMs = 0, overLimit = 0, outsideGlPercent = 0;
 };
 PartSummary summarise(const PartStats& s, int cores);

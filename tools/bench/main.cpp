@@ -104,7 +104,7 @@ int usage(const char* problem) {
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
                  "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
-                 "median, fps, process processor ms per frame (all threads), the limit (that /\n"
+                 "median, the part's first frame ms, fps, process processor ms per frame (all threads), the limit (that /\n"
                  "cores), mean frame time / limit, and the share of the demo's own work outside GL.\n");
     return problem ? 2 : 0;
 }
