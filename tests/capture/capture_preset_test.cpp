@@ -28,7 +28,7 @@ std::string slurp(const std::string& path) {
 }
 }  // namespace
 
-TEST(CapturePreset, NamedPresetsOnlyAndVeryfastByDefault) {
+TEST(CaptureOptions, PresetsAreNamedOnesAndVeryfastByDefault) {
     CaptureOptions plain;
     EXPECT_EQ(parseArgs({}, &plain), 0);
     EXPECT_EQ(plain.preset, "veryfast");
@@ -49,7 +49,7 @@ TEST(CapturePreset, NamedPresetsOnlyAndVeryfastByDefault) {
     testing::internal::GetCapturedStderr();
 }
 
-TEST(CapturePreset, TheEncoderRunsWithThePresetAskedFor) {
+TEST(Capture, TheEncoderRunsWithThePresetAskedFor) {
     if (!fileExists(dataDir + "/light.dat")) GTEST_SKIP() << "no generated data";
     if (!fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no ffmpeg";
     const std::string dir = makeTempDir("cap-preset");

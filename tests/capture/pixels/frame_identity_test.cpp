@@ -4,7 +4,7 @@
 //
 // That file was written by the renderer before any speed work. Regenerate it
 // only when a picture is meant to change, and say why in the commit:
-//   FRAME_HASHES_WRITE=1 build/tests/test_frame_identity --gtest_filter=FrameIdentity.AtTimes*
+//   FRAME_HASHES_WRITE=1 build/tests/test_frame_identity --gtest_filter=Capture.FramesAtFixedTimes*
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -98,7 +98,7 @@ void expectReferenceFrames(const std::string& dir) {
 }
 }  // namespace
 
-TEST(FrameIdentity, AtTimesInEveryPartMatchTheReference) {
+TEST(Capture, FramesAtFixedTimesInEveryPartMatchTheReference) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     const std::string dir = makeTempDir("frame-identity");
     const ProcessResult r = capture({"--rate", rate, "--at", allTimes(), "-o", dir});
@@ -133,7 +133,7 @@ TEST(FrameIdentity, AtTimesInEveryPartMatchTheReference) {
 
 // The demo draws frames of every part into a 1x1 viewport while loading, then
 // loads afresh; nothing of it may show in the frames that follow.
-TEST(FrameIdentity, WarmUpDuringLoadingChangesNoFrame) {
+TEST(Capture, WarmUpDuringLoadingChangesNoFrame) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     const std::string dir = makeTempDir("frame-identity-warm");
     const ProcessResult r = capture({"--rate", rate, "--warm-up", "--at", allTimes(), "-o", dir});
@@ -152,7 +152,7 @@ TEST(FrameIdentity, WarmUpDuringLoadingChangesNoFrame) {
 
 // Frames before a range are played but not rasterized: the range must still
 // equal the same frames of a capture from the start, also across a part change.
-TEST(FrameIdentity, RangeEqualsTheSameFramesOfAFullCapture) {
+TEST(Capture, RangeEqualsTheSameFramesOfAFullCapture) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     const std::string full = makeTempDir("range-full"), part = makeTempDir("range-part");
     const std::string timed = makeTempDir("range-time");
