@@ -15,20 +15,25 @@
 #include "script/setup.h"
 #include "script/timeline.h"
 
-// A few times spread over each part: its cuts, layers and flashes use
-// different GL states, and each new state costs a compile.
-const int warmUpTimesMs[] = {
-    100,    3000,   6500,   10000,  12900,                   // part 0
-    13300,  20000,  28000,  36000,  44000,  52000,           // part 1
-    54400,  60000,  66000,  72000,  78000,  82000,           // part 2
-    82300,  88000,  94000,  100000, 106000,                  // part 3
-    107900, 114000, 120000, 126000, 133000,                  // part 4
-    134100, 142000, 150000, 158000, 166000, 172000,          // part 5
-    173100, 180000, 187000, 194000, 200500,                  // part 6
-    200800, 205000, 210000, 214000, 217000,                  // part 7
-    217400, 220000, 223000, 226000, 227900,                  // part 8
-};
-const int warmUpTimeCount = int(sizeof warmUpTimesMs / sizeof warmUpTimesMs[0]);
+// The first frame of every part, and then one frame a second: cuts, layers,
+// flashes and objects that come and go use different GL states, and each new
+// state costs a compile. Frames at a 1x1 viewport cost little more than
+// sending them.
+enum : int { warmUpStepMs = 1000 };
+
+namespace {
+
+int countWarmUpTimes() { return (partCount - 1) + 228000 / warmUpStepMs; }
+
+// The i-th warm-up time: the part starts first, then the seconds.
+int warmUpTime(int i) {
+    if (i < partCount - 1) return partStartMs(i) + 100;
+    return (i - (partCount - 1)) * warmUpStepMs + warmUpStepMs / 2;
+}
+
+}  // namespace
+
+const int warmUpTimeCount = countWarmUpTimes();
 
 namespace {
 
@@ -88,7 +93,7 @@ void drawWarmUpFrames() {
     musicStartMs = 0;
     demoFrameIo = FrameLoopIo{warmUpTimer, nullptr, nullptr, warmUpPresent, warmUpStop, nullptr};
     for (int i = 0; i < warmUpTimeCount; ++i) {
-        warmUpNow = uint32_t(warmUpTimesMs[i]);
+        warmUpNow = uint32_t(warmUpTime(i));
         warmUpReadings = 0;
         warmUpFramesDone = 0;
         runDemo();

@@ -11,6 +11,5 @@
 // 1 on success.
 int loadAllWarmedUp();
 
-// The music times (ms) the warm-up draws, in order, and their number.
+// How many frames the warm-up draws.
 extern const int warmUpTimeCount;
-extern const int warmUpTimesMs[];

@@ -47,6 +47,9 @@ TEST(Bench, CompareAlternatesTwoConfigurationsAndFindsTheWorstFrame) {
         EXPECT_LE(at, 228.0) << j;
         EXPECT_GE(field(j, "worst_ms", n), field(j, "median_ms", n)) << j;
         EXPECT_GT(field(j, "first_ms", n), 0) << j;
+        EXPECT_GT(field(j, "worst_cpu_ms", n), 0) << j;
+        EXPECT_GE(field(j, "worst_cpu_x_median", n), 1) << j;
+        EXPECT_GT(field(j, "worst_cpu_at_s", n), 217.3) << j;
         EXPECT_LE(field(j, "first_ms", n), field(j, "worst_ms", n)) << j;
         EXPECT_GT(field(j, "cpu_ms_per_frame", n), 0) << j;
         EXPECT_GT(field(j, "over_limit", n), 0) << j;
@@ -60,7 +63,8 @@ TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
         {"--data", dataDir, "--parts", "7-7", "--rate", "5", "--compare", "one,flush", "--no-warm-up"},
         {}, 300);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    for (const char* column : {"worst ms", "at s", "first ms", "cpu ms", "limit ms", "x limit"})
+    for (const char* column : {"worst ms", "at s", "first ms", "cpu ms", "limit ms", "x limit",
+                               "cpu max"})
         EXPECT_NE(r.out.find(column), std::string::npos) << column << "\n" << r.out;
     EXPECT_NE(r.out.find("tunings switched off"), std::string::npos) << r.out;
     const ProcessResult bad =

@@ -11,6 +11,12 @@ struct PartStats {
     double worstMs = 0;
     uint32_t worstAtMs = 0;       // music time of the worst frame
     double firstMs = -1;          // the part's first timed frame (where compiles show)
+    // The frame that took the most processor time: a compile shows here too,
+    // while a frame that only waited for other programs on the machine does not.
+    double worstCpuMs = 0;
+    uint32_t worstCpuAtMs = 0;
+    double medianCpuMs = 0;       // filled by summarise
+    std::vector<double> frameCpuMs;
 };
 
 void addFrame(PartStats* s, double frameMs, double cpuMs, double outsideGlMs, uint32_t musicMs);
@@ -23,6 +29,7 @@ struct PartSummary {
     size_t frames = 0;
     double medianMs = 0, p95Ms = 0, meanMs = 0, fps = 0;
     double worstMs = 0, worstAtS = 0, worstOverMedian = 0, firstMs = 0;
+    double worstCpuMs = 0, worstCpuAtS = 0, worstCpuOverMedian = 0;
     double cpuPerFrameMs = 0, limitMs = 0, overLimit = 0, outsideGlPercent = 0;
 };
 PartSummary summarise(const PartStats& s, int cores);

@@ -104,8 +104,10 @@ int usage(const char* problem) {
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
                  "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
-                 "median, the part's first frame ms, fps, process processor ms per frame (all threads), the limit (that /\n"
-                 "cores), mean frame time / limit, and the share of the demo's own work outside GL.\n");
+                 "median, the part's first frame ms, fps, process processor ms per frame (all\n"
+                 "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
+                 "demo's own work outside GL, and the frame with the most processor time, where\n"
+                 "it falls and how many medians of processor time it took.\n");
     return problem ? 2 : 0;
 }
 
