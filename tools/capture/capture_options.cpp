@@ -65,7 +65,7 @@ void printCaptureUsage() {
         "  --data DIR         the data folder (default: 'data' beside the program)\n"
         "  --preset NAME      x264 speed preset of the video, ultrafast ... veryslow\n"
         "                     (default veryfast; ultrafast encodes about 3x faster\n"
-        "                     into a file about twice the size, at the same quality)\n"
+        "                     into a file about twice the size, same CRF 16)\n"
         "  --warm-up          load as the demo does, drawing warm-up frames first\n"
         "                     (the same frames; for checking that they are)\n"
         "  --quiet            no progress line\n"
