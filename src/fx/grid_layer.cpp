@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "fx/overlays.h"
+#include "fx/render_tuning.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 
@@ -65,7 +66,7 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
         glBlendFunc(GL_ZERO, GL_SRC_COLOR);
         glColor4f(brightness, brightness, brightness, brightness);
     } else {
-        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        blendAdditiveAlphaOne();  // RGB picture, colour alpha 1
         glColor4f(brightness, brightness, brightness, 1);
     }
     glDepthMask(GL_FALSE);
@@ -87,6 +88,7 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
     }
     glEnd();
     glDisable(GL_BLEND);
+    if (!multiply) blendAdditiveRestore();
     if (multiply) glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 

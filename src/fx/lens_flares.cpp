@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fx/overlays.h"
+#include "fx/render_tuning.h"
 #include "math/demo_clock.h"
 
 namespace {
@@ -37,7 +38,7 @@ void drawFlareSet(const FlareSet* set) {
         const float s = lens.size;
         glBindTexture(GL_TEXTURE_2D, lens.glTexture);
         glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        blendAdditiveAlphaOne();  // the colour below has alpha 1
         glDepthMask(GL_FALSE);
         glDisable(GL_CULL_FACE);
         glColor4f(lens.red * w, lens.green * w, lens.blue * w, 1);
@@ -55,6 +56,7 @@ void drawFlareSet(const FlareSet* set) {
         x += dx;
         y += dy;
     }
+    if (set->lensCount > 0) blendAdditiveRestore();
 }
 
 }  // namespace

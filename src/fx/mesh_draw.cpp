@@ -4,14 +4,36 @@
 
 #include <GL/gl.h>
 
+#include "fx/render_tuning.h"
 #include "fx/switches.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 
 BatchVertex meshBatch[meshBatchCapacity];
 
+namespace {
+// Batches this large are worth handing to the rasterizer at once.
+const int largeBatch = 3072;
+
+void sendImmediate(unsigned mode, int count, int withTexCoords, int withColours) {
+    glBegin(mode);
+    for (int i = 0; i < count; ++i) {
+        const BatchVertex& v = meshBatch[i];
+        if (withTexCoords) glTexCoord2fv(v.uv);
+        if (withColours) glColor3fv(v.rgb);
+        glVertex3fv(&v.pos.x);
+    }
+    glEnd();
+}
+}  // namespace
+
 void flushMeshBatch(unsigned mode, int count, int withTexCoords, int withColours) {
     if (count <= 0) return;
+    if (!renderTuning.meshArrays) {
+        sendImmediate(mode, count, withTexCoords, withColours);
+        if (count >= largeBatch) flushEarly();
+        return;
+    }
     const GLsizei stride = sizeof(BatchVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, &meshBatch[0].pos);
@@ -32,6 +54,7 @@ void flushMeshBatch(unsigned mode, int count, int withTexCoords, int withColours
     const BatchVertex& last = meshBatch[count - 1];
     if (withTexCoords) glTexCoord2fv(last.uv);
     if (withColours) glColor3fv(last.rgb);
+    if (count >= largeBatch) flushEarly();
 }
 
 namespace {
@@ -100,13 +123,15 @@ void drawMeshTwoLayer(SceneObject* object) {
     glDepthFunc(GL_LEQUAL);
     glBindTexture(GL_TEXTURE_2D, slot->glTexture2);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
     glDepthMask(GL_FALSE);
     glDisable(GL_CULL_FACE);
     glColor4f(1, 1, 1, 1);
     // The second layer is weighted by the baked colours: a corner with no red
-    // marks a face that keeps its base layer only.
+    // marks a face that keeps its base layer only. Its colours have alpha 1
+    // and its picture none, so the blend is a plain sum.
+    blendAdditiveAlphaOne();
     drawTriangles(object, true, layerSecond, true, true);
+    blendAdditiveRestore();
     glDepthFunc(GL_LESS);
 }
 
@@ -121,7 +146,9 @@ void drawMeshTransparent(SceneObject* object) {
     glNormal3f(0, 0, 0);
     // Every corner white with alpha 1: the picture is added at full strength.
     glColor4f(1, 1, 1, 1);
+    blendAdditiveAlphaOne();
     drawTriangles(object, false, layerBase, false, false);
+    blendAdditiveRestore();
 }
 
 void drawMeshWireframe(SceneObject* object) {
@@ -130,6 +157,7 @@ void drawMeshWireframe(SceneObject* object) {
     bindTextureSlot(&TextureTable[99]);
     glNormal3f(0, 0, 0);
     glColor3f(level, level, level);
+    blendAdditiveAlphaOne();  // grey lines, alpha 1
     const float nearZ = cullNearZ;
     const Vec3* view = object->viewVertices;
     int n = 0;
@@ -157,4 +185,5 @@ void drawMeshWireframe(SceneObject* object) {
         meshBatch[n++].pos = mab;
     }
     flushMeshBatch(GL_LINES, n, 0, 0);
+    blendAdditiveRestore();
 }

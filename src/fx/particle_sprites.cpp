@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "fx/mesh_draw.h"
+#include "fx/render_tuning.h"
 #include "fx/switches.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
@@ -27,6 +28,8 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
     for (int i = 0; i < scene->particleSystemCount; ++i) {
         ParticleSystem* system = &scene->particleSystems[i];
         bindTextureSlot(system->texture);
+        // Corner colours are RGB (alpha 1) and pictures have no alpha.
+        if (system->texture->opacity != 0) blendAdditiveAlphaOne();
         glNormal3f(0, 0, 0);
         const float nearZ = cullNearZ;
         const float farZ = cullFarZ;
@@ -53,4 +56,5 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
         }
         flushMeshBatch(GL_QUADS, n, 1, 1);
     }
+    if (scene->particleSystemCount > 0) blendAdditiveRestore();
 }

@@ -11,6 +11,7 @@
 #include "fx/overlays.h"
 #include "fx/particle_sprites.h"
 #include "fx/particles.h"
+#include "fx/render_tuning.h"
 #include "fx/switches.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
@@ -70,10 +71,15 @@ void renderScene(Scene* scene, float time) {
     if (sceneBrightness > 0.0f) drawOpaqueObjects(scene);
     fadeScreen(sceneBrightness);
     drawParticleSprites(scene, scene->camera);
+    // Each flush lets a deferred rasterizer fill the pass just sent while the
+    // next one is being sent.
+    flushEarly();
     // The flares leave their screen projection in force: the transparent and
     // wireframe passes are drawn through it, not through the camera's.
     drawLensFlares(scene);
+    flushEarly();
     drawTransparentObjects(scene);
+    flushEarly();
     drawWireframeObjects(scene);
     glDisable(GL_FOG);
 }

@@ -12,3 +12,8 @@ void setErrorBox(ErrorBoxFn fn);
 // Tests observe reports through this: called with every text, after stderr.
 typedef void (*ErrorObserverFn)(const char* text);
 void setErrorObserver(ErrorObserverFn fn);
+
+// While muted, reports are neither printed, shown nor observed, and anything
+// else written to standard error goes nowhere. For a rehearsal whose failures
+// the real run that follows reports in full. Calls must pair up.
+void muteReports(bool muted);

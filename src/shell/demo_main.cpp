@@ -7,6 +7,7 @@
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
+#include "script/warm_up.h"
 #include "shell/music.h"
 
 namespace {
@@ -29,7 +30,7 @@ int demoMain(int fullscreen) {
         reportError("no multi-texturing supported");
         return 1;
     }
-    if (!loadAll()) {
+    if (!loadAllWarmedUp()) {
         releaseDemoWindow(window);
         reportError("cannot load scenes or textures");
         return 1;

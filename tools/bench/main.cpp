@@ -1,7 +1,11 @@
 // demo-bench: plays the timeline (or some of its parts) offscreen as fast as
-// it can on a fixed-step clock and prints, per part, frame counts, frame times
-// and how much of the time the processor spent outside GL.
+// it can on a fixed-step clock and prints, per part, frame counts, frame times,
+// the worst frame and where it falls, and the processor time per frame. With
+// --compare it alternates two renderer configurations frame by frame, so both
+// see the same load on a busy machine.
 #include <GL/gl.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,56 +13,103 @@
 #include <string>
 #include <vector>
 
+#include "bench_stats.h"
 #include "frame_size.h"
 #include "fx/frame_profile.h"
+#include "fx/render_tuning.h"
 #include "headless_run.h"
 #include "script/timeline.h"
 
 namespace {
 
-struct PartStats {
-    std::vector<double> frameMs;
-    double cpuMs = 0;
-};
-
 struct Bench {
     FrameRate rate;
     int firstPart = 0, lastPart = 8;
     uint32_t startMs = 0, endMs = 228000;
-    PartStats parts[partCount + 1];
+    int cores = 1;
+    // Compare mode: odd frames run with renderTuning = other.
+    bool compare = false;
+    RenderTuning other = {1, 1, 1};
+    PartStats parts[2][partCount + 1];  // [0] the demo's own configuration, [1] the other
     double lastStamp = -1;
+    double lastCpu = 0;
 };
+
+double processCpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+int configOfFrame(const Bench& b, long frame) { return b.compare && (frame & 1) ? 1 : 0; }
+
+void setConfig(const Bench& b, int config) {
+    if (config == 0)
+        resetRenderTuning();
+    else
+        renderTuning = b.other;
+}
 
 bool onFrame(long frame, void* user) {
     Bench* b = static_cast<Bench*>(user);
     glFinish();
     const double t = profileClockSeconds();
+    const double cpu = processCpuSeconds();
     const uint32_t ms = b->startMs + frameTimeMs(b->rate, frame);
     const int part = partIndexForElapsed(int32_t(ms));
     // The first frame's time includes nothing before it: leave it out.
-    if (b->lastStamp >= 0 && part <= partCount) {
-        b->parts[part].frameMs.push_back((t - b->lastStamp) * 1000.0);
-        b->parts[part].cpuMs += frameCpuSeconds * 1000.0;
-    }
+    if (b->lastStamp >= 0 && part <= partCount)
+        addFrame(&b->parts[configOfFrame(*b, frame)][part], (t - b->lastStamp) * 1000.0,
+                 (cpu - b->lastCpu) * 1000.0, frameCpuSeconds * 1000.0, ms);
     frameCpuSeconds = 0;
-    b->lastStamp = t;
+    setConfig(*b, configOfFrame(*b, frame + 1));
+    b->lastStamp = profileClockSeconds();
+    b->lastCpu = processCpuSeconds();
     return ms < b->endMs;
 }
 
-double percentile(std::vector<double> v, double q) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const size_t i = size_t(q * double(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
+// "all" or a comma list of arrays, one, flush: the tunings the other
+// configuration switches off.
+bool parseCompare(const std::string& text, RenderTuning* other) {
+    *other = RenderTuning{1, 1, 1};
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        const std::string item = text.substr(start, comma - start);
+        if (item == "all")
+            *other = RenderTuning{0, 0, 0};
+        else if (item == "arrays")
+            other->meshArrays = 0;
+        else if (item == "one")
+            other->additiveOne = 0;
+        else if (item == "flush")
+            other->earlyFlush = 0;
+        else
+            return false;
+        start = comma + 1;
+    }
+    return true;
 }
 
 int usage(const char* problem) {
     if (problem) std::fprintf(stderr, "demo-bench: %s\n", problem);
     std::fprintf(problem ? stderr : stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
-                 "  --parts A-B  only parts A to B of 0..8 (default all), each from its start\n"
-                 "  --rate N/D   clock steps per second of music (default 60)\n"
-                 "  --size WxH   picture size, 4:3 and even (default 640x480)\n");
+                 "                  [--compare WHAT] [--no-warm-up] [--cores N]\n"
+                 "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
+                 "  --rate N/D      clock steps per second of music (default 60)\n"
+                 "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
+                 "  --compare WHAT  every other frame with renderer tunings off: all, or a comma\n"
+                 "                  list of arrays (vertex arrays), one (GL_ONE additive blend),\n"
+                 "                  flush (early flushes); both halves are reported\n"
+                 "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
+                 "  --cores N       cores for the limit column (default: those online)\n"
+                 "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
+                 "median, the part's first frame ms, fps, process processor ms per frame (all\n"
+                 "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
+                 "demo's own work outside GL, and the frame with the most processor time, where\n"
+                 "it falls and how many medians of processor time it took.\n");
     return problem ? 2 : 0;
 }
 
@@ -67,7 +118,9 @@ int usage(const char* problem) {
 int main(int argc, char** argv) {
     Bench b;
     HeadlessRun run;
+    run.warmUp = true;
     bool json = false;
+    b.cores = int(sysconf(_SC_NPROCESSORS_ONLN));
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -90,6 +143,15 @@ int main(int argc, char** argv) {
             const char* problem = nullptr;
             if (!parseFrameSize(v, &run.width, &run.height, &problem)) return usage(problem);
             ++i;
+        } else if (arg == "--compare" && v) {
+            if (!parseCompare(v, &b.other)) return usage("bad --compare (all, arrays, one, flush)");
+            b.compare = true;
+            ++i;
+        } else if (arg == "--no-warm-up") {
+            run.warmUp = false;
+        } else if (arg == "--cores" && v) {
+            if (std::sscanf(v, "%d", &b.cores) != 1 || b.cores < 1) return usage("bad --cores");
+            ++i;
         } else if (arg == "--data" && v) {
             run.dataDir = v;
             ++i;
@@ -110,28 +172,38 @@ int main(int argc, char** argv) {
     if (rc != 0) return rc;
     const double total = profileClockSeconds() - t0;
 
-    if (json) std::printf("{\n  \"rate\": \"%ld/%ld\",\n  \"width\": %d,\n  \"height\": %d,\n  \"parts\": [\n",
-                          b.rate.num, b.rate.den, run.width, run.height);
-    else
-        std::printf("%4s %7s %10s %10s %8s %8s\n", "part", "frames", "median ms", "p95 ms", "fps",
-                    "cpu %");
+    const int configs = b.compare ? 2 : 1;
+    const char* const names[2] = {"tuned", "other"};
+    if (json)
+        std::printf("{\n  \"rate\": \"%ld/%ld\",\n  \"width\": %d,\n  \"height\": %d,\n"
+                    "  \"cores\": %d,\n  \"warm_up\": %s,\n  \"parts\": [\n",
+                    b.rate.num, b.rate.den, run.width, run.height, b.cores,
+                    run.warmUp ? "true" : "false");
     bool first = true;
-    for (int p = b.firstPart; p <= b.lastPart; ++p) {
-        const PartStats& s = b.parts[p];
-        double sum = 0;
-        for (double ms : s.frameMs) sum += ms;
-        const double fps = sum > 0 ? double(s.frameMs.size()) * 1000.0 / sum : 0;
-        const double cpu = sum > 0 ? 100.0 * s.cpuMs / sum : 0;
-        if (json) {
-            std::printf("%s    {\"part\": %d, \"frames\": %zu, \"median_ms\": %.3f, \"p95_ms\": %.3f, "
-                        "\"fps\": %.2f, \"cpu_outside_gl_percent\": %.1f}",
-                        first ? "" : ",\n", p, s.frameMs.size(), percentile(s.frameMs, 0.5),
-                        percentile(s.frameMs, 0.95), fps, cpu);
-        } else {
-            std::printf("%4d %7zu %10.2f %10.2f %8.1f %8.1f\n", p, s.frameMs.size(),
-                        percentile(s.frameMs, 0.5), percentile(s.frameMs, 0.95), fps, cpu);
+    for (int c = 0; c < configs; ++c) {
+        if (!json) {
+            if (b.compare)
+                std::printf("%s frames (%s):\n", c == 0 ? "even" : "odd",
+                            c == 0 ? "the demo's renderer" : "tunings switched off");
+            printTableHeader(stdout);
         }
-        first = false;
+        for (int p = b.firstPart; p <= b.lastPart; ++p) {
+            const PartSummary s = summarise(b.parts[c][p], b.cores);
+            if (json)
+                printJsonRow(stdout, p, s, names[c], first);
+            else
+                printTableRow(stdout, p, s);
+            first = false;
+        }
+    }
+    if (b.compare && !json) {
+        std::printf("median and mean frame time, demo's renderer / tunings off:\n");
+        for (int p = b.firstPart; p <= b.lastPart; ++p) {
+            const PartSummary a = summarise(b.parts[0][p], b.cores);
+            const PartSummary o = summarise(b.parts[1][p], b.cores);
+            std::printf("%4d %6.3f %6.3f\n", p, o.medianMs > 0 ? a.medianMs / o.medianMs : 0,
+                        o.meanMs > 0 ? a.meanMs / o.meanMs : 0);
+        }
     }
     if (json)
         std::printf("\n  ],\n  \"frames\": %ld,\n  \"seconds\": %.2f\n}\n", drawn, total);

@@ -15,6 +15,8 @@ struct CaptureOptions {
     std::vector<std::string> atNames;
     std::string dataDir;
     bool quiet = false;
+    std::string preset = "veryfast";  // x264 speed preset of the video
+    bool warmUp = false;              // load with the demo's warm-up frames
 };
 
 // Parses the command line. Returns 0 when the options are usable, 2 after

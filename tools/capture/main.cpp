@@ -13,12 +13,14 @@
 #include "capture_options.h"
 #include "capture_range.h"
 #include "frame_folder.h"
+#include "frame_writer.h"
 #include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "output_file.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "png_write.h"
+#include "raster_skip.h"
 #include "stop_signal.h"
 #include "video_pipe.h"
 
@@ -27,9 +29,9 @@ namespace {
 struct Capture {
     CaptureOptions options;
     std::vector<long> atFrames;
-    std::vector<unsigned char> pixels;
     VideoPipe* video = nullptr;
     std::string videoTemporary;  // the MP4 until it is complete
+    FrameWriter* writer = nullptr;
     long lastWanted = 0;
     long written = 0;
     long toWrite = 0;
@@ -79,21 +81,17 @@ bool onFrame(long frame, void* user) {
     std::string name;
     if (wanted(*c, frame, &name)) {
         const CaptureOptions& o = c->options;
-        readFrameRgb(o.width, o.height, c->pixels.data());
-        bool ok;
-        if (c->video) {
-            ok = writeVideoFrame(c->video, c->pixels.data(), c->pixels.size());
-            if (!ok) std::fprintf(stderr, "\ndemo-capture: ffmpeg stopped taking frames\n");
-        } else {
-            ok = writePng(o.output + "/" + name, o.width, o.height, c->pixels.data());
-        }
-        if (!ok) {
+        unsigned char* pixels = takeFrameBuffer(c->writer);
+        readFrameRgb(o.width, o.height, pixels);
+        if (!submitFrame(c->writer, pixels, c->video ? "" : o.output + "/" + name)) {
             c->failed = true;
             return false;
         }
         ++c->written;
     }
     showProgress(c, frame, frame >= c->lastWanted);
+    std::string next;
+    rasterizeFrames(wanted(*c, frame + 1, &next));
     return frame < c->lastWanted;
 }
 
@@ -132,7 +130,6 @@ int main(int argc, char** argv) {
     } else {
         c.lastWanted = o.endFrame - 1;
     }
-    c.pixels.resize(size_t(o.width) * size_t(o.height) * 3);
 
     if (o.png) {
         if (!prepareFolder(o.output)) {
@@ -168,7 +165,8 @@ int main(int argc, char** argv) {
         const double duration =
             double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
         c.video = openVideoPipe(ffmpeg, ffmpegFileArgument(c.videoTemporary), o.width, o.height,
-                                o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration);
+                                o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration,
+                                o.preset);
         if (!c.video) {
             std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
             discardTemporary(c.videoTemporary);
@@ -183,10 +181,15 @@ int main(int argc, char** argv) {
     run.dataDir = o.dataDir;
     run.onFrame = onFrame;
     run.user = &c;
+    run.warmUp = o.warmUp;
     c.started = profileClockSeconds();
+    c.writer = startFrameWriter(c.video, o.width, o.height, 4);
     long drawn = 0;
     const int rc = runHeadless(run, &drawn);
-    bool ok = rc == 0 && !c.failed;
+    // Frames already queued are written out (whole PNG frames) before a failed
+    // or stopped video is thrown away.
+    const bool written = finishFrameWriter(c.writer);
+    bool ok = rc == 0 && !c.failed && written;
     if (c.video && !ok) {
         abortVideoPipe(c.video);
     } else if (c.video) {

@@ -1,5 +1,6 @@
 #include "video_pipe.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,9 +33,12 @@ std::string findFfmpeg() {
 
 VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, int width,
                          int height, long rateNum, long rateDen, const std::string& soundtrack,
-                         double audioOffset, double duration) {
+                         double audioOffset, double duration, const std::string& preset) {
     int fds[2];
     if (pipe(fds) != 0) return nullptr;
+    // A frame or more in flight (64 kB by default), so that neither side waits
+    // for the other at every few rows. The kernel may give less; that only costs speed.
+    fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
     char size[32], rate[48], offset[32], length[32];
     std::snprintf(size, sizeof size, "%dx%d", width, height);
     std::snprintf(rate, sizeof rate, "%ld/%ld", rateNum, rateDen);
@@ -48,7 +52,7 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, i
         args.insert(args.end(), {"-ss", offset, "-i", soundtrack, "-map", "0:v", "-map", "1:a",
                                  "-c:a", "aac", "-b:a", "192k"});
     }
-    args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "16",
+    args.insert(args.end(), {"-c:v", "libx264", "-preset", preset, "-crf", "16",
                              "-pix_fmt", "yuv420p", "-t", length, "-movflags", "+faststart",
                              output});
     signal(SIGPIPE, SIG_IGN);

@@ -9,10 +9,12 @@ struct VideoPipe;
 std::string findFfmpeg();
 
 // audioOffset and duration in seconds: the soundtrack from audioOffset, cut to
-// the video's duration. Null (with a message) when ffmpeg cannot be started.
+// the video's duration; preset is x264's speed preset. Null (with a message)
+// when ffmpeg cannot be started.
 VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, int width,
                          int height, long rateNum, long rateDen, const std::string& soundtrack,
-                         double audioOffset, double duration);
+                         double audioOffset, double duration,
+                         const std::string& preset = "veryfast");
 bool writeVideoFrame(VideoPipe* pipe, const unsigned char* rgb, size_t bytes);
 // Waits for ffmpeg; true when it succeeded.
 bool closeVideoPipe(VideoPipe* pipe);

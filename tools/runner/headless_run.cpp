@@ -13,6 +13,7 @@
 #include "script/frame_loop.h"
 #include "script/setup.h"
 #include "stop_signal.h"
+#include "script/warm_up.h"
 
 namespace {
 const HeadlessRun* active = nullptr;
@@ -84,7 +85,7 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
         reportError("cannot init opengl-window");
         return 1;
     }
-    if (!loadAll()) {
+    if (!(run.warmUp ? loadAllWarmedUp() : loadAll())) {
         reportError("cannot load scenes or textures");
         return 1;
     }

@@ -26,6 +26,7 @@ struct HeadlessRun {
     FrameRate rate;
     std::string dataDir;  // empty: the folder beside the program
     uint32_t startMs = 0;  // music time of frame 0 (benchmarks may start mid-way)
+    bool warmUp = false;   // load as the demo does, with the warm-up frames
     // Called after each frame is drawn (before the buffers swap); return false
     // to stop after this frame.
     bool (*onFrame)(long frame, void* user) = nullptr;

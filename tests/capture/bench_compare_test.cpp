@@ -1,0 +1,74 @@
+// demo-bench: the worst frame and where it falls, processor time per frame,
+// and the alternating comparison of two renderer configurations.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/process.h"
+
+namespace {
+const std::string dataDir = DEMO_BUILD_DIR "/data";
+bool haveData() { return fileExists(dataDir + "/light.dat"); }
+
+// The number after "key": in the n-th object that has it.
+double field(const std::string& json, const std::string& key, int n) {
+    size_t at = 0;
+    for (int i = 0; i <= n; ++i) {
+        at = json.find("\"" + key + "\": ", at);
+        if (at == std::string::npos) return -1;
+        at += key.size() + 4;
+    }
+    double v = -1;
+    if (json[at] == '"') ++at;
+    std::sscanf(json.c_str() + at, "%lf", &v);
+    return v;
+}
+}  // namespace
+
+TEST(Bench, CompareAlternatesTwoConfigurationsAndFindsTheWorstFrame) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    const ProcessResult r = runProcess(
+        DEMO_BENCH_EXE,
+        {"--data", dataDir, "--parts", "8-8", "--rate", "10", "--compare", "all", "--json"}, {},
+        300);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string& j = r.out;
+    EXPECT_NE(j.find("\"config\": \"tuned\""), std::string::npos) << j;
+    EXPECT_NE(j.find("\"config\": \"other\""), std::string::npos) << j;
+    // Part 8 runs from 217.3 s to 228 s: 107 frames at 10 a second, shared
+    // out by turns (the first frame is not timed).
+    const double a = field(j, "frames", 0), b = field(j, "frames", 1);
+    EXPECT_NEAR(a, b, 1) << j;
+    EXPECT_GE(a + b, 100) << j;
+    for (int n = 0; n < 2; ++n) {
+        const double at = field(j, "worst_at_s", n);
+        EXPECT_GT(at, 217.3) << j;
+        EXPECT_LE(at, 228.0) << j;
+        EXPECT_GE(field(j, "worst_ms", n), field(j, "median_ms", n)) << j;
+        EXPECT_GT(field(j, "first_ms", n), 0) << j;
+        EXPECT_GT(field(j, "worst_cpu_ms", n), 0) << j;
+        EXPECT_GE(field(j, "worst_cpu_x_median", n), 1) << j;
+        EXPECT_GT(field(j, "worst_cpu_at_s", n), 217.3) << j;
+        EXPECT_LE(field(j, "first_ms", n), field(j, "worst_ms", n)) << j;
+        EXPECT_GT(field(j, "cpu_ms_per_frame", n), 0) << j;
+        EXPECT_GT(field(j, "over_limit", n), 0) << j;
+    }
+}
+
+TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    const ProcessResult r = runProcess(
+        DEMO_BENCH_EXE,
+        {"--data", dataDir, "--parts", "7-7", "--rate", "5", "--compare", "one,flush", "--no-warm-up"},
+        {}, 300);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* column : {"worst ms", "at s", "first ms", "cpu ms", "limit ms", "x limit",
+                               "cpu max"})
+        EXPECT_NE(r.out.find(column), std::string::npos) << column << "\n" << r.out;
+    EXPECT_NE(r.out.find("tunings switched off"), std::string::npos) << r.out;
+    const ProcessResult bad =
+        runProcess(DEMO_BENCH_EXE, {"--data", dataDir, "--compare", "everything"}, {}, 60);
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("--compare"), std::string::npos) << bad.err;
+}
