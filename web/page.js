@@ -151,6 +151,7 @@
     audioPlayedSeconds() {
       return audio.source ? Math.max(0, audibleSeconds() - audio.startTime) : 0;
     },
+    audioStartSeconds() { return audio.source ? audio.startTime : -1; },
     audioRate() { return audio.buffer ? audio.buffer.sampleRate : 44100; },
     audioFree() {
       if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }

@@ -31,6 +31,12 @@ EM_JS(double, webAudioPlayedSeconds, (), {
     return Module.page.audioPlayedSeconds();
 });
 
+// The page's clock, in seconds, at which the first sample was heard; -1
+// while nothing plays.
+EM_JS(double, webAudioStartSeconds, (), {
+    return Module.page.audioStartSeconds();
+});
+
 EM_JS(int, webAudioRate, (), {
     return Module.page.audioRate();
 });
@@ -112,6 +118,25 @@ uint64_t audioChannelGetPosition(uint32_t stream) {
     if (seconds <= 0) return 0;
     return uint64_t(seconds * double(webAudioRate())) * 4u;
 }
+
+int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
+    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
+    // The page's clock is the audible position of its audio context, so the
+    // moment the first sample was heard is fixed on it once it has played.
+    const double seconds = webAudioStartSeconds();
+    if (seconds < 0) return 0;
+    *startUs = int64_t(seconds * 1e6);
+    return 1;
+}
+
+// What the output holds in front of the speakers is already taken off the
+// page's clock.
+int audioOutputLatencyUs() { return 0; }
+
+int audioOutputRate() { return deviceOpen ? webAudioRate() : 0; }
+
+// The browser hands over no buffers the program could watch.
+void audioSetHandOverObserver(AudioHandOverFn fn) { (void)fn; }
 
 int audioFree() {
     webAudioFree();

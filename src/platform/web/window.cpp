@@ -120,6 +120,9 @@ void presentFrame(DemoWindow*) {
 
 void presentDemoWindow() { presentFrame(&theWindow); }
 
+// The canvas stays as it is: the page shows the message that follows.
+void releaseDemoWindow(DemoWindow* window) { (void)window; }
+
 void closeDemoWindow(DemoWindow* window) {
     if (window && window->context > 0) emscripten_webgl_destroy_context(window->context);
     if (closeCallback) closeCallback();
