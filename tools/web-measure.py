@@ -7,7 +7,7 @@ plays the whole demo in real time after a click (228 s) and prints the frame
 rate per part, the time from the click to the first frame and the download
 size; then, from STILLS_DIR/desktop and STILLS_DIR/web (what
 tests/web/web_tests.py --stills-out writes), makes the side-by-side pictures
-OUT_DIR/part-N.png and prints their PSNR."""
+OUT_DIR/compare-N.png and prints their PSNR."""
 
 import json
 import os
@@ -71,7 +71,7 @@ def main():
         if part not in done_parts:
             done_parts.add(part)
             both = pictures.side_by_side(pictures.half_size(desktop), pictures.half_size(web))
-            path = os.path.join(out, "part-%d.png" % part)
+            path = os.path.join(out, "compare-%d.png" % part)
             pictures.write_png(path, *both)
             # Small for the docs: 256 colours where ImageMagick is there.
             if shutil.which("convert"):
