@@ -9,22 +9,7 @@ libgl-dev libglu1-mesa-dev libgl1 libegl1 libegl-mesa0 libgl1-mesa-dri libgles2 
 libfreetype-dev libpng-dev libmp3lame-dev fonts-dejavu-core xvfb xauth ffmpeg libstb-dev
 libx11-dev xserver-xorg-core xserver-xorg-video-dummy xdotool x11-xserver-utils x11-utils dpkg-dev"
 
-missing=""
-for p in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "These packages are missing. Install them, then run this again:"
-        echo "  sudo apt-get update && sudo apt-get install -y$missing"
-        exit 1
-    fi
-    echo "Installing:$missing"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
-fi
+tools/need-packages.sh $packages
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"

@@ -17,22 +17,7 @@ case "${1:-}" in
 esac
 
 packages="emscripten node-acorn libstb-dev python3 cmake make"
-missing=""
-for p in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "These packages are missing. Install them, then run this again:"
-        echo "  sudo apt-get update && sudo apt-get install -y$missing"
-        exit 1
-    fi
-    echo "Installing:$missing"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
-fi
+tools/need-packages.sh $packages
 
 # Debian's emcc finds its JavaScript parser (node-acorn) only through NODE_PATH.
 NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}

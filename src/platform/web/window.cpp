@@ -46,16 +46,6 @@ void setPerspective(int width, int height) {
     glLoadIdentity();
 }
 
-void initGlState(int width, int height) {
-    glEnable(GL_TEXTURE_2D);
-    glClearColor(0.2f, 0.2f, 0.2f, 0.0f);
-    glClearDepth(1.0);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    setPerspective(width, height);
-}
-
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     (void)fullscreen;  // the page offers fullscreen itself
     setErrorBox(showErrorBox);
