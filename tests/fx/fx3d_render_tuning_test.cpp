@@ -22,14 +22,7 @@ enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 9
 unsigned patternTexture(int seed) {
     unsigned char texels[16 * 16 * 3];
     for (int i = 0; i < 16 * 16 * 3; ++i) texels[i] = (unsigned char)((i * 37 + seed * 91) & 255);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, 16, 16, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    return name;
+    return testgl::rgbTexture(texels, 16, 16, GL_LINEAR);
 }
 
 class RenderTuningTest : public fx3d::TablesTest {

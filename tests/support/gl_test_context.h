@@ -19,6 +19,9 @@ Rgb readPixel(int x, int y);
 
 // Uploads a small solid-colour texture and returns its name.
 unsigned solidTexture(unsigned char r, unsigned char g, unsigned char b);
+// A bound texture of packed RGB texels (rows of width x 3 bytes), with this
+// filter for both directions; returns its name.
+unsigned rgbTexture(const unsigned char* texels, int width, int height, int filter);
 
 }  // namespace testgl
 
