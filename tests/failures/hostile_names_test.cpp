@@ -72,3 +72,34 @@ TEST(DemoHostileNames, ADataFolderThatIsNoFolderIsSaidToBeNone) {
     }
     removeTree(dir);
 }
+
+// The recording takes the soundtrack the player takes and refuses what it
+// refuses, in the player's words.
+TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    if (!fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no ffmpeg";
+    std::string wav = "RIFF";
+    wav += std::string("\x24\x10\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x44\xac\x00\x00"
+                       "\x88\x58\x01\x00\x02\x00\x10\x00data\x00\x10\x00\x00", 40);
+    wav += std::string(4096, '\0');
+    std::string zeroed = generatedBytes("5tfina.mp3");
+    zeroed.replace(0, 100000, std::string(100000, '\0'));
+    for (const auto& [what, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"a WAV file", wav}, {"zeroed start", zeroed}}) {
+        const std::string dir = installCopy("music-refused");
+        ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", bytes));
+        const std::string line = "audio: " + dir + "/data/5tfina.mp3 does not decode as MP3\n";
+        const ProcessResult player = runWindowed(dir, headlessEnv(), 60);
+        const ProcessResult capture = runProcess(
+            DEMO_CAPTURE_EXE,
+            {"--data", dir + "/data", "--quiet", "--rate", "5", "--time", "0-1", "-o", dir + "/v.mp4"},
+            headlessEnv(), 60, "/");
+        EXPECT_EQ(player.exitCode, 1) << what << "\n" << player.err;
+        EXPECT_EQ(capture.exitCode, 1) << what << "\n" << capture.err;
+        const bool playerRefused = player.err.find(line) != std::string::npos;
+        EXPECT_TRUE(playerRefused) << what << "\n" << player.err;
+        EXPECT_NE(capture.err.find(line), std::string::npos) << what << "\n" << capture.err;
+        EXPECT_FALSE(fileExists(dir + "/v.mp4")) << what;
+        removeTree(dir);
+    }
+}

@@ -17,6 +17,7 @@
 #include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "output_file.h"
+#include "platform/audio.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/standard_output.h"
@@ -156,6 +157,12 @@ int main(int argc, char** argv) {
         if (trackStatus != dataFileOk) {
             printDataFileProblem("data\\5tfina.mp3", track, trackStatus, kind);
             std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
+            return 1;
+        }
+        // The soundtrack the player would refuse is refused here too, and
+        // with its words: ffmpeg would take a WAV or an Ogg file all the same.
+        if (!audioCheckStreamFile(track)) {
+            std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
             return 1;
         }
         std::string reason;
