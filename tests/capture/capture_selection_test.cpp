@@ -81,8 +81,10 @@ TEST(CaptureSelection, BenchAndCaptureShareTheSizeRule) {
     EXPECT_FALSE(parseFrameSize("20x15", &w, &h, &problem));
     EXPECT_STREQ(problem, "size is not a multiple of 2");
     EXPECT_FALSE(parseFrameSize("640x480x", &w, &h, &problem));
-    EXPECT_FALSE(parseFrameSize("16384x12288", &w, &h, &problem));
+    EXPECT_FALSE(parseFrameSize("640x480x", &w, &h, &problem));
     EXPECT_STREQ(problem, "bad size (use WxH)");
+    EXPECT_FALSE(parseFrameSize("16384x12288", &w, &h, &problem));
+    EXPECT_STREQ(problem, "size is too large (8192x6144 at most)");
     EXPECT_EQ(w, 800);  // untouched by refusals
 }
 
