@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -102,4 +103,18 @@ TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
         EXPECT_FALSE(fileExists(dir + "/v.mp4")) << what;
         removeTree(dir);
     }
+}
+
+TEST(DemoHostileNames, ASymbolicLinkLoopIsCalledOne) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("link-loop", {"light.dat"});
+    ASSERT_EQ(symlink("light.dat", (dir + "/data/light.dat").c_str()), 0);
+    const ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("data\\light.dat: its symbolic links lead round in a loop (" + dir +
+                         "/data/light.dat)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("cannot be read"), std::string::npos) << r.err;
+    removeTree(dir);
 }
