@@ -2,10 +2,17 @@
 // are not folders: refused with a line naming the file and the real reason.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -116,5 +123,45 @@ TEST(DemoHostileNames, ASymbolicLinkLoopIsCalledOne) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find("cannot be read"), std::string::npos) << r.err;
+    removeTree(dir);
+}
+
+// A script can tell an interrupted run from a finished one.
+TEST(DemoHostileNames, ThePlayerStoppedBySignalExitsWithItsCode) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("player-signal");
+    for (const int sig : {SIGTERM, SIGINT}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+            for (const std::string& e : headlessEnv()) {
+                const size_t eq = e.find('=');
+                if (eq == std::string::npos) unsetenv(e.c_str());
+                else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+            }
+            const std::string program = dir + "/demo-windowed";
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        kill(pid, sig);
+        int status = 0;
+        bool ended = false;
+        for (int i = 0; i < 1200 && !ended; ++i) {
+            ended = waitpid(pid, &status, WNOHANG) == pid;
+            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        ASSERT_TRUE(ended) << "still running 120 s after signal " << sig;
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+    }
     removeTree(dir);
 }
