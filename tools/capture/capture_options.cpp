@@ -7,6 +7,7 @@
 
 #include "capture_range.h"
 #include "frame_size.h"
+#include "script/timeline.h"
 
 namespace {
 bool parseSeconds(const std::string& text, double* out) {
@@ -116,7 +117,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
                 if (comma == std::string::npos) comma = v.size();
                 const std::string item = v.substr(start, comma - start);
                 double t = 0;
-                if (!parseSeconds(item, &t) || t >= 228) return bad("bad time for --at", item);
+                if (!parseSeconds(item, &t) || t >= timelineEndSeconds) return bad("bad time for --at", item);
                 o->atTimes.push_back(t);
                 o->atNames.push_back(item);
                 start = comma + 1;
@@ -143,7 +144,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
     }
     if (!timeText.empty()) {
         std::string a, b;
-        double s = 0, e = 228;
+        double s = 0, e = timelineEndSeconds;
         if (!splitRange(timeText, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
             (!b.empty() && !parseSeconds(b, &e)) || s >= e)
             return bad("bad time range", timeText);
