@@ -47,7 +47,7 @@ void glDeleteTextures(GLsizei n, const GLuint* names) {
     for (GLsizei i = 0; i < n; ++i) {
         if (TextureInfo* t = textureInfo(names[i], false))
             *t = freshTexture();
-        if (names[i] == layer.s.boundTexture) layer.s.boundTexture = 0;
+        if (names[i] == layer.s.texture.bound) layer.s.texture.bound = 0;
     }
     layer.es->deleteTextures(n, names);
 }
@@ -55,8 +55,8 @@ void glDeleteTextures(GLsizei n, const GLuint* names) {
 void glBindTexture(GLenum target, GLuint name) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     textureInfo(name, true);
-    if (layer.s.boundTexture == name) return;
-    layer.s.boundTexture = name;
+    if (layer.s.texture.bound == name) return;
+    layer.s.texture.bound = name;
     layer.es->bindTexture(GL_TEXTURE_2D, name);
 }
 
@@ -64,7 +64,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
                   GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     if (border != 0 || width < 0 || height < 0 || level < 0) return setError(GL_INVALID_VALUE);
-    TextureInfo* t = textureInfo(layer.s.boundTexture, true);
+    TextureInfo* t = textureInfo(layer.s.texture.bound, true);
     const GLenum base = baseFormat(internal, format);
     if (level == 0) {
         const bool wasNpot = t->width > 0 && npot(*t);
@@ -87,7 +87,7 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    TextureInfo* t = textureInfo(layer.s.boundTexture, true);
+    TextureInfo* t = textureInfo(layer.s.texture.bound, true);
     if (pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) {
         (pname == GL_TEXTURE_WRAP_S ? t->wrapS : t->wrapT) = param;
         sendWrap(*t);

@@ -3,6 +3,15 @@
 
 // A small streaming MP3 player with the calls the music start-up relies on:
 // the stream is decoded while it plays, on the audio device's own thread.
+//
+// The calls keep the shape the demo's start-up was written against, and the
+// start-up relies on it: it checks the version answer (audioPlayerVersion),
+// opens device -1 at 44100 Hz, creates the stream from a file with in-memory
+// 0, offset 0, length 0 and flags 0, plays it with flush 0 and flags 4, and
+// polls the position once a frame without reading the answer. Arguments that
+// only say what the start-up always says (device, flags, in-memory, offset,
+// length, flush) are taken and not used by either backend; a backend may
+// answer the position cheaply where reading it would cost something.
 
 enum : uint32_t { audioPlayerVersion = 0x80000 };
 

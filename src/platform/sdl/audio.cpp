@@ -120,9 +120,7 @@ int audioCheckStreamFile(const char* path) {
 
 uint32_t audioGetVersion() { return audioPlayerVersion; }
 
-int audioInit(int device, int frequency, int flags) {
-    (void)device;
-    (void)flags;
+int audioInit(int /*device*/, int frequency, int /*flags*/) {
     if (!player.subsystemUp) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             std::fprintf(stderr, "audio: %s\n", SDL_GetError());
@@ -148,12 +146,8 @@ int audioInit(int device, int frequency, int flags) {
     return 1;
 }
 
-uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, uint64_t length,
-                               int flags) {
-    (void)inMemory;
-    (void)offset;
-    (void)length;
-    (void)flags;
+uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
+                               uint64_t /*length*/, int /*flags*/) {
     if (!player.device || player.decoder) return 0;
     long rate = 0;
     int channels = 0;
@@ -180,9 +174,7 @@ uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, 
 
 int audioStart() { return player.device ? 1 : 0; }
 
-int audioStreamPlay(uint32_t stream, int flush, int flags) {
-    (void)flush;
-    (void)flags;
+int audioStreamPlay(uint32_t stream, int /*flush*/, int /*flags*/) {
     if (!player.device || stream == 0 || !player.decoder) return 0;
     SDL_PauseAudioDevice(player.device, 0);
     return 1;

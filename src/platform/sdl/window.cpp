@@ -22,6 +22,12 @@ void (*closeCallback)() = nullptr;
 int drawableWidth = 640, drawableHeight = 480;
 ViewportRect picture = {0, 0, 640, 480};
 
+void fitDrawable(int width, int height) {
+    drawableWidth = width;
+    drawableHeight = height > 0 ? height : 1;
+    picture = setPerspective(width, height);
+}
+
 bool isHeadlessDriver(const char* driver) {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
@@ -67,19 +73,6 @@ void showErrorBox(const char* text) {
     SDL_ShowCursor(SDL_ENABLE);
     if (!displayAvailable()) return;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr);
-}
-
-void setPerspective(int width, int height) {
-    if (height == 0) height = 1;
-    drawableWidth = width;
-    drawableHeight = height;
-    picture = fitPictureViewport(width, height);
-    glViewport(picture.x, picture.y, picture.width, picture.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(picture.width) / double(picture.height), 0.1, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 namespace {
@@ -166,7 +159,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     SDL_GL_MakeCurrent(w->window, w->context);
     int dw = width, dh = height;
     SDL_GL_GetDrawableSize(w->window, &dw, &dh);
-    setPerspective(dw, dh);
+    fitDrawable(dw, dh);
     return w;
 }
 
@@ -237,7 +230,7 @@ void pumpMessages() {
                 if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                     int dw = e.window.data1, dh = e.window.data2;
                     if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
-                    setPerspective(dw, dh);
+                    fitDrawable(dw, dh);
                 } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                     resumeFullscreen(&theWindow);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {

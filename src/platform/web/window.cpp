@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -35,16 +34,6 @@ void setPresentPacing(PresentPacing p) { pacing = p; }
 void setCloseCallback(void (*fn)()) { closeCallback = fn; }
 
 void showErrorBox(const char* text) { pageShowError(text); }
-
-void setPerspective(int width, int height) {
-    if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(width) / double(height), 0.1, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
 
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     (void)fullscreen;  // the page offers fullscreen itself
