@@ -20,13 +20,25 @@
     state: 'loading', exitCode: null, frames: 0, clickMs: null, firstFrameMs: null,
     musicDecodeMs: null, musicStartMs: null,
     musicMs: [], errors: [], still: null, stillsDone: false,
+    clock: null, clockReason: null, sound: null, notices: [],
   };
   window.demoStats = stats;
 
-  const audio = { ctx: null, buffer: null, source: null, startTime: 0, lastAudible: 0 };
+  // The music plays in segments: from the audio context (audible position
+  // minus the context time its first sample was scheduled for, plus the
+  // music second it started at), or, while the browser gives no sound, on the
+  // page's own clock. Either way the position never goes backwards.
+  const audio = {
+    ctx: null, buffer: null, source: null, clock: null,
+    segment: null,  // { kind: 'audio', ctxStart, offset } | { kind: 'silent', atMs, offset }
+    baseMs: 0,      // the page clock's value at music time 0
+    lastPosition: 0,
+    started: false,
+  };
   const keys = [];
   let resumeStill = null;
   let clicked = null;  // answers the program's request for sound
+  const shownNotices = new Map();
 
   function showError(text) {
     const p = document.createElement('p');
@@ -36,19 +48,143 @@
     console.error(text);
   }
 
+  // A non-fatal line for the viewer, under a key so it can be taken back.
+  function showNotice(key, text) {
+    hideNotice(key);
+    const p = document.createElement('p');
+    p.className = 'notice';
+    p.textContent = text;
+    messages.appendChild(p);
+    shownNotices.set(key, p);
+    stats.notices.push(text);
+    console.warn(text);
+  }
+  function hideNotice(key) {
+    const p = shownNotices.get(key);
+    if (p) p.remove();
+    shownNotices.delete(key);
+  }
+
   // The context time that is reaching the speakers now, in seconds.
   function audibleSeconds() {
-    const ctx = audio.ctx;
-    let t = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
-    if (ctx.getOutputTimestamp) {
-      const ts = ctx.getOutputTimestamp();
-      if (ts.performanceTime > 0)
-        t = ts.contextTime + (performance.now() - ts.performanceTime) / 1000;
-    }
-    // Never backwards, whatever the two clocks do between their updates.
-    if (t < audio.lastAudible) t = audio.lastAudible;
-    audio.lastAudible = t;
+    if (!audio.clock) audio.clock = DemoAudioClock.createAudioClock();
+    const t = audio.clock.read(DemoAudioClock.readContext(audio.ctx));
+    const state = audio.clock.state();
+    stats.clock = state.source;
+    stats.clockReason = state.reason;
     return t;
+  }
+
+  // Seconds of music heard so far.
+  function musicPosition() {
+    const seg = audio.segment;
+    if (!seg) return 0;
+    let t;
+    if (seg.kind === 'audio') t = Math.max(0, audibleSeconds() - seg.ctxStart) + seg.offset;
+    else t = (performance.now() - seg.atMs) / 1000 + seg.offset;
+    if (t < audio.lastPosition) t = audio.lastPosition;
+    audio.lastPosition = t;
+    return t;
+  }
+
+  const soundText = {
+    none: 'There is no sound: the browser did not start the audio output (no sound device, ' +
+          'or sound is blocked for this page). The demo plays on without it; tap or click ' +
+          'the picture to try again.',
+    suspended: 'The sound was paused by the browser, and the picture waits for it: tap or ' +
+               'click the picture to go on.',
+    interrupted: 'The sound was interrupted (a call, or the screen was locked), and the ' +
+                 'picture waits for it: tap or click the picture to go on.',
+  };
+  function setSound(state) {
+    if (stats.sound === state) return;
+    stats.sound = state;
+    hideNotice('sound');
+    if (soundText[state]) showNotice('sound', soundText[state]);
+  }
+
+  // Makes the context inside a click or tap handler, as the strictest
+  // engines want: created, resumed and started with a silent buffer there.
+  function openAudioInGesture() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    try {
+      if (!audio.ctx || audio.ctx.state === 'closed') {
+        if (!Context) return;
+        audio.ctx = new Context();
+        audio.ctx.addEventListener('statechange', onAudioState);
+      }
+      const ctx = audio.ctx;
+      if (ctx.state !== 'running') ctx.resume().catch((e) => console.warn('audio: ' + e));
+      const silent = ctx.createBufferSource();
+      silent.buffer = ctx.createBuffer(1, 1, ctx.sampleRate);
+      silent.connect(ctx.destination);
+      silent.start(0);
+    } catch (e) {
+      console.warn('audio: ' + e);
+    }
+  }
+
+  function waitForRunning(ms) {
+    const ctx = audio.ctx;
+    if (!ctx) return Promise.resolve(false);
+    if (ctx.state === 'running') return Promise.resolve(true);
+    return new Promise((resolve) => {
+      const done = () => { clearInterval(poll); resolve(ctx.state === 'running'); };
+      const poll = setInterval(() => { if (ctx.state === 'running') done(); }, 20);
+      setTimeout(done, ms);
+    });
+  }
+
+  // Starts the music at a music second, a little ahead so it starts on its
+  // exact sample; the position follows the context from then on.
+  function startSource(offset) {
+    const ctx = audio.ctx;
+    if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
+    const source = ctx.createBufferSource();
+    source.buffer = audio.buffer;
+    source.connect(ctx.destination);
+    const at = ctx.currentTime + 0.05;
+    source.start(at, Math.min(offset, audio.buffer.duration));
+    audio.source = source;
+    return at;
+  }
+
+  // After a tap: sound back at the music's place, or on without it.
+  async function retrySound() {
+    if (!audio.started) return;
+    const ok = await waitForRunning(2000);
+    if (!ok) {
+      if (audio.segment && audio.segment.kind === 'audio') {
+        audio.segment = { kind: 'silent', atMs: performance.now(), offset: musicPosition() };
+      }
+      setSound('none');
+      return;
+    }
+    if (audio.segment.kind === 'silent') {
+      const offset = musicPosition() + 0.05;
+      const at = startSource(offset);
+      audio.segment = { kind: 'audio', ctxStart: at, offset };
+    }
+    setSound('playing');
+  }
+
+  function onAudioState() {
+    const ctx = audio.ctx;
+    if (!audio.started || !ctx) return;
+    if (ctx.state === 'running') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('playing');
+    } else if (ctx.state === 'interrupted') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('interrupted');
+    } else if (ctx.state === 'suspended') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('suspended');
+    }
+  }
+
+  // Any tap or click on the picture while the sound is missing tries again.
+  function onPictureTap() {
+    if (!audio.started || stats.sound === 'playing' || stats.state !== 'running') return;
+    openAudioInGesture();
+    retrySound();
   }
 
   function sleep(ms) { return new Promise((resolve) => setTimeout(resolve, ms)); }
@@ -62,7 +198,7 @@
         stats.frames += 1;
         if (stats.firstFrameMs === null && stats.clickMs !== null)
           stats.firstFrameMs = performance.now() - stats.clickMs;
-        if (audio.source) stats.musicMs.push((audibleSeconds() - audio.startTime) * 1000);
+        if (audio.started) stats.musicMs.push(musicPosition() * 1000);
         resolve();
       }));
     },
@@ -97,8 +233,9 @@
       }
       return n;
     },
+    // The page's clock before the music, the music's position after it.
     clockMs() {
-      if (audio.ctx && audio.ctx.state === 'running') return audibleSeconds() * 1000;
+      if (audio.started) return audio.baseMs + musicPosition() * 1000;
       return performance.now();
     },
     // Sound before a gesture is refused by browsers, decoding is not: the
@@ -127,37 +264,42 @@
         return false;
       }
     },
+    // Returns once the first sample is heard, or, where the browser gives
+    // no sound, at once: the demo then plays on the page's clock.
     async audioPlay() {
-      if (!audio.ctx && !(await page.waitForClick())) return false;
-      const ctx = audio.ctx;
-      if (ctx.state !== 'running') await Promise.race([ctx.resume(), sleep(3000)]);
-      if (ctx.state !== 'running') return false;
-      const source = ctx.createBufferSource();
-      source.buffer = audio.buffer;
-      source.connect(ctx.destination);
-      // Scheduled a little ahead so it starts on its exact sample; the demo
-      // clock's zero is taken once that sample is heard.
-      audio.startTime = ctx.currentTime + 0.05;
-      source.start(audio.startTime);
-      audio.source = source;
-      const giveUp = performance.now() + 3000;
-      while (audibleSeconds() < audio.startTime) {
-        if (performance.now() > giveUp) return false;
-        await sleep(1);
+      if (stats.clickMs === null) await page.waitForClick();
+      const running = await waitForRunning(2000);
+      audio.baseMs = performance.now();
+      if (running) {
+        const at = startSource(0);
+        const giveUp = performance.now() + 3000;
+        audio.segment = { kind: 'audio', ctxStart: at, offset: 0 };
+        while (audibleSeconds() < at && performance.now() < giveUp) await sleep(1);
+        if (audibleSeconds() >= at) {
+          audio.baseMs = performance.now();
+          audio.started = true;
+          setSound('playing');
+        }
+      }
+      if (!audio.started) {
+        audio.segment = { kind: 'silent', atMs: performance.now(), offset: 0 };
+        audio.lastPosition = 0;
+        audio.baseMs = performance.now();
+        audio.started = true;
+        setSound('none');
       }
       if (stats.clickMs !== null) stats.musicStartMs = performance.now() - stats.clickMs;
       return true;
     },
-    audioPlayedSeconds() {
-      return audio.source ? Math.max(0, audibleSeconds() - audio.startTime) : 0;
-    },
-    audioStartSeconds() { return audio.source ? audio.startTime : -1; },
+    audioPlayedSeconds() { return audio.started ? musicPosition() : 0; },
+    audioStartSeconds() { return audio.started ? audio.baseMs / 1000 : -1; },
     audioRate() { return audio.buffer ? audio.buffer.sampleRate : 44100; },
     audioFree() {
       if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
       if (audio.ctx && audio.ctx.state !== 'closed') audio.ctx.close();
       audio.source = null;
       audio.ctx = null;
+      audio.started = false;
     },
     async showStill(seconds, frame, isLast) {
       // Two animation frames: the drawn frame is on the canvas after them.
@@ -183,15 +325,10 @@
     stats.state = 'running';
     overlay.classList.add('gone');
     canvas.focus();
-    const Context = window.AudioContext || window.webkitAudioContext;
-    try {
-      if (Context) audio.ctx = new Context();
-    } catch (e) {
-      console.warn('audio: ' + e);
-    }
+    openAudioInGesture();
     const answer = clicked;
     clicked = null;
-    answer(!!audio.ctx);
+    answer(true);
   }
 
   function onKey(down) {
@@ -211,6 +348,7 @@
   document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
   canvas.addEventListener('dblclick', toggleFullscreen);
   startButton.addEventListener('click', start);
+  stage.addEventListener('click', onPictureTap);
 
   if (stillTimes !== null) document.body.classList.add('still');
 
