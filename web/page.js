@@ -21,6 +21,7 @@
     musicDecodeMs: null, musicStartMs: null,
     musicMs: [], errors: [], still: null, stillsDone: false,
     clock: null, clockReason: null, sound: null, notices: [],
+    canvasPixels: [640, 480], pixelBudget: null, contextLosses: 0, contextRestores: 0,
   };
   window.demoStats = stats;
 
@@ -206,10 +207,17 @@
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
+    // The program made its WebGL context on the canvas.
+    contextMade(gl) {
+      window.demoGL = gl;
+      pixelBudget = isSoftwareRenderer(gl) ? softwareBudget : gpuBudget;
+      stats.pixelBudget = pixelBudget;
+      fitCanvas();
+    },
     demoEnded(code) {
       stats.exitCode = code;
       stats.state = 'ended';
-      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      if (fullscreenElement()) toggleFullscreen();
       if (code !== 0 && !stillTimes) {
         statusLine.textContent = 'The demo could not start.';
         document.getElementById('loading').hidden = false;
@@ -341,12 +349,86 @@
   window.addEventListener('keydown', onKey(true));
   window.addEventListener('keyup', onKey(false));
 
-  function toggleFullscreen() {
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else if (stage.requestFullscreen) stage.requestFullscreen().catch((e) => console.warn(e));
+  // Element fullscreen, where the browser has it (iPhone Safari has none).
+  const requestFs = stage.requestFullscreen || stage.webkitRequestFullscreen;
+  const fullscreenOffered = !!requestFs &&
+    (document.fullscreenEnabled || document.webkitFullscreenEnabled) !== false;
+  function fullscreenElement() {
+    return document.fullscreenElement || document.webkitFullscreenElement || null;
   }
-  document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
-  canvas.addEventListener('dblclick', toggleFullscreen);
+  function toggleFullscreen() {
+    if (!fullscreenOffered) return;
+    if (fullscreenElement()) {
+      const exit = document.exitFullscreen || document.webkitExitFullscreen;
+      const r = exit.call(document);
+      if (r && r.catch) r.catch(() => {});
+    } else {
+      const r = requestFs.call(stage);
+      if (r && r.catch) r.catch((e) => console.warn(e));
+    }
+  }
+  const fullscreenButton = document.getElementById('fullscreen');
+  if (fullscreenOffered) {
+    fullscreenButton.addEventListener('click', toggleFullscreen);
+    canvas.addEventListener('dblclick', toggleFullscreen);
+    // A double tap does the same on touch screens.
+    let lastTap = 0;
+    canvas.addEventListener('touchend', (e) => {
+      const now = performance.now();
+      if (now - lastTap < 350 && stats.state === 'running') {
+        e.preventDefault();
+        toggleFullscreen();
+        lastTap = 0;
+      } else {
+        lastTap = now;
+      }
+    });
+  } else {
+    fullscreenButton.hidden = true;
+    document.getElementById('hint').textContent = 'Escape ends the demo.';
+  }
+
+  // The canvas is drawn at the pixels it is shown with (its CSS size times
+  // the device pixel ratio), up to the pixel budget; the program follows
+  // the canvas size. Stills stay 640x480.
+  const softwareBudget = 1280 * 960;
+  const gpuBudget = 2880 * 2160;
+  let pixelBudget = softwareBudget;
+  stats.pixelBudget = pixelBudget;
+  function fitCanvas() {
+    if (stillTimes !== null || !window.demoGL) return;
+    const box = canvas.getBoundingClientRect();
+    const ratio = window.devicePixelRatio || 1;
+    let w = Math.max(1, Math.round(box.width * ratio));
+    let h = Math.max(1, Math.round(box.height * ratio));
+    if (w * h > pixelBudget) {
+      const k = Math.sqrt(pixelBudget / (w * h));
+      w = Math.max(1, Math.floor(w * k));
+      h = Math.max(1, Math.floor(h * k));
+    }
+    // The CSS box is 4:3; rounding should not make the picture lose a row.
+    if (Math.abs(w * 3 - h * 4) <= 4) h = Math.round((w * 3) / 4);
+    if (canvas.width !== w || canvas.height !== h) {
+      canvas.width = w;
+      canvas.height = h;
+    }
+    stats.canvasPixels = [canvas.width, canvas.height];
+  }
+  if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe(canvas);
+  for (const name of ['resize', 'orientationchange'])
+    window.addEventListener(name, fitCanvas);
+  for (const name of ['fullscreenchange', 'webkitfullscreenchange'])
+    document.addEventListener(name, fitCanvas);
+
+  function isSoftwareRenderer(gl) {
+    let name = '';
+    try {
+      const info = gl.getExtension('WEBGL_debug_renderer_info');
+      name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER) || '');
+    } catch (e) { /* unknown: taken as software */ }
+    return name === '' || /swiftshader|llvmpipe|softpipe|software|basic render/i.test(name);
+  }
+
   startButton.addEventListener('click', start);
   stage.addEventListener('click', onPictureTap);
 

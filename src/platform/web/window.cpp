@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/report_error.h"
+#include "platform/viewport_fit.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 
@@ -15,8 +16,10 @@
 #include "gl/gl_layer.h"
 #endif
 
-// The window is the page's canvas "#canvas" with a WebGL 1 context. Its
-// drawable stays 640 x 480; the page scales it (fullscreen too) keeping 4:3.
+// The window is the page's canvas "#canvas" with a WebGL 1 context. It starts
+// at 640 x 480; while the demo plays the page sizes the canvas to the pixels
+// it is shown with, and the drawable follows (the 4:3 picture fitted inside,
+// black bars around it where the shapes differ).
 struct DemoWindow {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
     int width;
@@ -28,6 +31,24 @@ DemoWindow theWindow = {};
 void (*closeCallback)() = nullptr;
 PresentPacing pacing = PresentPacing::animationFrame;
 long presentsSinceYield = 0;
+// The drawable and the 4:3 picture inside it, as set by the last size change.
+int drawableWidth = 640, drawableHeight = 480;
+ViewportRect picture = {0, 0, 640, 480};
+
+// Hands the page the context the program draws with.
+EM_JS(void, pageContextMadeJs, (int handle), {
+    Module.page.contextMade(GL.getContext(handle).GLctx);
+});
+
+// Follows the canvas size the page chose.
+void followCanvasSize() {
+    int w = 0, h = 0;
+    if (emscripten_get_canvas_element_size("#canvas", &w, &h) != EMSCRIPTEN_RESULT_SUCCESS) return;
+    if (w < 1 || h < 1 || (w == theWindow.width && h == theWindow.height)) return;
+    theWindow.width = w;
+    theWindow.height = h;
+    setPerspective(w, h);
+}
 }  // namespace
 
 void setPresentPacing(PresentPacing p) { pacing = p; }
@@ -38,10 +59,13 @@ void showErrorBox(const char* text) { pageShowError(text); }
 
 void setPerspective(int width, int height) {
     if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
+    drawableWidth = width;
+    drawableHeight = height;
+    picture = fitPictureViewport(width, height);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, double(width) / double(height), 0.1, 10000.0);
+    gluPerspective(45.0, double(picture.width) / double(picture.height), 0.1, 10000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -87,6 +111,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     }
 #endif
     initGlState(width, height);
+    pageContextMadeJs(int(w->context));
     return w;
 }
 
@@ -96,6 +121,22 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
 }
 
 void presentFrame(DemoWindow*) {
+    // Black bars beside a picture that does not fill the drawable; the frame's
+    // own clear coloured the whole drawable.
+    ViewportRect bars[2];
+    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
+    if (n > 0) {
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 0);
+        glEnable(GL_SCISSOR_TEST);
+        for (int i = 0; i < n; ++i) {
+            glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
     // The browser shows what was drawn when control goes back to it.
     if (pacing == PresentPacing::animationFrame) {
         pageWaitAnimationFrame();
@@ -122,4 +163,7 @@ void closeDemoWindow(DemoWindow* window) {
     pageHalt();
 }
 
-void pumpMessages() { pageDrainKeys(); }
+void pumpMessages() {
+    pageDrainKeys();
+    followCanvasSize();
+}
