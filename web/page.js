@@ -207,6 +207,11 @@
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
+    noWebGl() {
+      showError('This browser gives the page no WebGL, which the demo draws with. Turn on ' +
+                'hardware acceleration (graphics acceleration) in the browser\'s settings, ' +
+                'or try another browser.');
+    },
     // The program made its WebGL context on the canvas.
     contextMade(gl) {
       window.demoGL = gl;
@@ -337,6 +342,33 @@
     const answer = clicked;
     clicked = null;
     answer(true);
+    watchMotion();
+  }
+
+  // After the click the picture and the music clock must move; a few
+  // seconds without either get a message (taken back once they move).
+  function watchMotion() {
+    let lastMusic = null;
+    let lastFrames = 0;
+    let stillSince = performance.now();
+    const timer = setInterval(() => {
+      if (stats.state !== 'running') { clearInterval(timer); hideNotice('motion'); return; }
+      const music = stats.musicMs.length ? stats.musicMs[stats.musicMs.length - 1] : null;
+      const moved = stats.frames > lastFrames && music !== null && music !== lastMusic;
+      lastFrames = stats.frames;
+      lastMusic = music;
+      const waitingForSound = stats.sound === 'suspended' || stats.sound === 'interrupted' ||
+                              document.hidden;
+      if (moved || waitingForSound) {
+        stillSince = performance.now();
+        hideNotice('motion');
+      } else if (performance.now() - stillSince > 5000 && !shownNotices.has('motion')) {
+        showNotice('motion', 'The demo is not moving: ' +
+                   (stats.frames === 0 ? 'no picture has been drawn'
+                                       : 'the music clock has stopped') +
+                   ' since the click. Try reloading the page, or another browser.');
+      }
+    }, 500);
   }
 
   function onKey(down) {
@@ -459,6 +491,11 @@
       run([]);
     },
     onAbort(what) {
+      // demo.wasm that did not arrive (or arrived damaged) ends here too.
+      if (stats.state === 'loading' && !stats.exitCode) {
+        downloadFailed('the program did not load (' + what + ')');
+        return;
+      }
       stats.state = 'ended';
       showError('the program stopped: ' + what);
     },
@@ -466,8 +503,117 @@
   // Whatever stops the page before or outside the program (a missing file of
   // the page, a failed download) is shown too, not only logged.
   window.addEventListener('error', (e) => {
-    if (e.target && e.target.tagName === 'SCRIPT') showError('cannot load ' + e.target.src);
+    if (dataFailure) return;  // already told, as a download failure
+    if (e.target && e.target.tagName === 'SCRIPT') downloadFailed('cannot load ' + e.target.src);
     else if (e.message) showError(e.message);
   }, true);
-  if (!window.WebAssembly) showError('this browser cannot run WebAssembly');
+
+  // The downloads: the data package first (with the loading bar), checked
+  // before the program sees it; then its index and the program. A failure
+  // says so and offers to try again.
+  const retryButton = document.getElementById('retry');
+  let dataPackage = null;
+  let dataFailure = false;
+
+  function downloadFailed(why) {
+    if (stats.state === 'failed') return;
+    stats.state = 'failed';
+    showError('The download of the demo failed: ' + why + '. Check the connection and try again.');
+    statusLine.textContent = 'download failed';
+    document.getElementById('loading').hidden = false;
+    retryButton.hidden = false;
+  }
+
+  async function fetchData() {
+    let response;
+    try {
+      response = await fetch('demo.data', { cache: 'no-cache' });
+    } catch (e) {
+      throw new Error('the connection failed (' + e.message + ')');
+    }
+    if (!response.ok) throw new Error('the server answered ' + response.status + ' for demo.data');
+    const type = response.headers.get('content-type') || '';
+    if (/text\/html/i.test(type)) throw new Error('the server sent a web page instead of the data');
+    const total = Number(response.headers.get('content-length')) || 0;
+    const parts = [];
+    let loaded = 0;
+    try {
+      const reader = response.body.getReader();
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        parts.push(value);
+        loaded += value.length;
+        Module.setStatus('Downloading data... (' + loaded + '/' + (total || loaded) + ')');
+      }
+    } catch (e) {
+      throw new Error('the connection dropped after ' + (loaded / 1e6).toFixed(1) + ' MB');
+    }
+    if (total && loaded !== total)
+      throw new Error('it stopped after ' + loaded + ' of ' + total + ' bytes');
+    const bytes = new Uint8Array(loaded);
+    let at = 0;
+    for (const p of parts) { bytes.set(p, at); at += p.length; }
+    return bytes.buffer;
+  }
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const s = document.createElement('script');
+      s.src = src;
+      s.onload = resolve;
+      s.onerror = () => reject(new Error('cannot load ' + src));
+      document.body.appendChild(s);
+    });
+  }
+
+  // The package index asks for the package with its size: a package of
+  // another size is a truncated file or something else entirely.
+  Module.getPreloadedPackage = (name, size) => {
+    if (!dataPackage) return null;
+    if (dataPackage.byteLength !== size) {
+      const head = new TextDecoder().decode(new Uint8Array(dataPackage, 0, Math.min(64, dataPackage.byteLength)));
+      dataFailure = true;
+      downloadFailed(/<(!doctype|html)/i.test(head) ? 'the server sent a web page instead of the data'
+        : 'demo.data has ' + dataPackage.byteLength + ' bytes, not ' + size);
+      dataPackage = null;
+      throw new Error('the data package is damaged');
+    }
+    const p = dataPackage;
+    dataPackage = null;
+    return p;
+  };
+
+  let programLoaded = false;
+  async function download() {
+    stats.state = 'loading';
+    retryButton.hidden = true;
+    statusLine.textContent = 'loading';
+    dataFailure = false;
+    try {
+      dataPackage = await fetchData();
+      await loadScript('demo-data.js');
+    } catch (e) {
+      if (!dataFailure) downloadFailed(e.message);
+      return;
+    }
+    if (dataFailure) return;
+    if (!programLoaded) {
+      programLoaded = true;
+      loadScript('demo.js').catch((e) => downloadFailed(e.message));
+    }
+  }
+  retryButton.addEventListener('click', () => {
+    for (const p of Array.from(messages.children)) if (!p.classList.contains('notice')) p.remove();
+    // The program itself is fetched again with the page.
+    if (programLoaded) location.reload();
+    else download();
+  });
+
+  if (!window.WebAssembly) {
+    stats.state = 'failed';
+    showError('this browser cannot run WebAssembly');
+  } else {
+    download();
+  }
 })();

@@ -40,6 +40,11 @@ EM_JS(void, pageContextMadeJs, (int handle), {
     Module.page.contextMade(GL.getContext(handle).GLctx);
 });
 
+// Says, in the viewer's words, what is missing when there is no WebGL.
+EM_JS(void, pageNoWebGlJs, (), {
+    Module.page.noWebGl();
+});
+
 // Follows the canvas size the page chose.
 void followCanvasSize() {
     int w = 0, h = 0;
@@ -96,6 +101,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     w->context = emscripten_webgl_create_context("#canvas", &attrs);
     if (w->context <= 0) {
         std::fprintf(stderr, "video: the browser offers no WebGL context\n");
+        pageNoWebGlJs();
         reportError("Can't Create A GL Rendering Context.");
         return nullptr;
     }
