@@ -40,6 +40,8 @@
   let resumeStill = null;
   let clicked = null;  // answers the program's request for sound
   const shownNotices = new Map();
+  let contextRestorePending = false;
+  let contextLostTimer = null;
 
   function showError(text) {
     const p = document.createElement('p');
@@ -212,9 +214,32 @@
                 'hardware acceleration (graphics acceleration) in the browser\'s settings, ' +
                 'or try another browser.');
     },
+    takeContextRestore() {
+      const r = contextRestorePending;
+      contextRestorePending = false;
+      return r;
+    },
     // The program made its WebGL context on the canvas.
     contextMade(gl) {
       window.demoGL = gl;
+      // A lost context is asked back (preventDefault); the program rebuilds
+      // its textures and programs when it returns, the music goes on.
+      canvas.addEventListener('webglcontextlost', (e) => {
+        e.preventDefault();
+        stats.contextLosses += 1;
+        clearTimeout(contextLostTimer);
+        contextLostTimer = setTimeout(() => {
+          showNotice('context', 'The picture was lost: the browser took the graphics away ' +
+                     '(a GPU reset, a driver update, or too many tabs) and has not given them ' +
+                     'back. The music goes on; reload the page to see the picture again.');
+        }, 5000);
+      });
+      canvas.addEventListener('webglcontextrestored', () => {
+        stats.contextRestores += 1;
+        clearTimeout(contextLostTimer);
+        hideNotice('context');
+        contextRestorePending = true;
+      });
       pixelBudget = isSoftwareRenderer(gl) ? softwareBudget : gpuBudget;
       stats.pixelBudget = pixelBudget;
       fitCanvas();

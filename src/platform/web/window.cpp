@@ -14,6 +14,7 @@
 
 #ifdef DEMO_GL_LAYER
 #include "gl/gl_layer.h"
+#include "gl/gl_restore.h"
 #endif
 
 // The window is the page's canvas "#canvas" with a WebGL 1 context. It starts
@@ -44,6 +45,28 @@ EM_JS(void, pageContextMadeJs, (int handle), {
 EM_JS(void, pageNoWebGlJs, (), {
     Module.page.noWebGl();
 });
+
+// 1 once after the page saw the context come back: the texture names are
+// given WebGL objects again (empty), so the layer can fill them under the
+// names the program holds.
+EM_JS(int, pageTakeContextRestoreJs, (), {
+    if (!Module.page.takeContextRestore()) return 0;
+    for (var i = 0; i < GL.textures.length; ++i) {
+        if (!GL.textures[i]) continue;
+        var t = GLctx.createTexture();
+        t.name = i;
+        GL.textures[i] = t;
+    }
+    return 1;
+});
+
+void restoreContextIfBack() {
+    if (!pageTakeContextRestoreJs()) return;
+#ifdef DEMO_GL_LAYER
+    glLayerRestore();
+#endif
+    setPerspective(theWindow.width, theWindow.height);
+}
 
 // Follows the canvas size the page chose.
 void followCanvasSize() {
@@ -115,6 +138,9 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         reportError("Can't activate GLRC.");
         return nullptr;
     }
+    // A lost context (GPU reset, too many tabs) comes back empty: the
+    // layer keeps the pictures to give them back.
+    glLayerKeepPictures(1);
 #endif
     initGlState(width, height);
     pageContextMadeJs(int(w->context));
@@ -171,5 +197,6 @@ void closeDemoWindow(DemoWindow* window) {
 
 void pumpMessages() {
     pageDrainKeys();
+    restoreContextIfBack();
     followCanvasSize();
 }
