@@ -21,7 +21,7 @@
     musicDecodeMs: null, musicStartMs: null,
     musicMs: [], errors: [], still: null, stillsDone: false,
     clock: null, clockReason: null, sound: null, notices: [],
-    canvasPixels: [640, 480], pixelBudget: null, contextLosses: 0, contextRestores: 0,
+    canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
   };
   window.demoStats = stats;
 
@@ -209,6 +209,17 @@
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
+    // Asked before the program makes its context: a throwaway context tells
+    // what draws the WebGL here.
+    wantsAntialias() {
+      if (stillTimes !== null) return false;
+      let gl = null;
+      try {
+        gl = document.createElement('canvas').getContext('webgl', { antialias: false });
+      } catch (e) { /* none */ }
+      stats.antialias = !!gl && !isSoftwareRenderer(gl);
+      return stats.antialias;
+    },
     noWebGl() {
       showError('This browser gives the page no WebGL, which the demo draws with. Turn on ' +
                 'hardware acceleration (graphics acceleration) in the browser\'s settings, ' +

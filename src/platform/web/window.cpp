@@ -41,6 +41,12 @@ EM_JS(void, pageContextMadeJs, (int handle), {
     Module.page.contextMade(GL.getContext(handle).GLctx);
 });
 
+// 1 where the page wants multisampled edges: a real GPU, not software WebGL,
+// and not the stills (their frames are compared with the desktop's).
+EM_JS(int, pageWantsAntialiasJs, (), {
+    return Module.page.wantsAntialias() ? 1 : 0;
+});
+
 // Says, in the viewer's words, what is missing when there is no WebGL.
 EM_JS(void, pageNoWebGlJs, (), {
     Module.page.noWebGl();
@@ -111,12 +117,13 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     }
     EmscriptenWebGLContextAttributes attrs;
     emscripten_webgl_init_context_attributes(&attrs);
-    // Colour and depth like the desktop window; no multisampling, so edges
-    // come out as the desktop draws them.
+    // Colour and depth like the desktop window. Software WebGL and the stills
+    // draw without multisampling, so edges come out as the desktop draws
+    // them; a GPU smooths them at little cost.
     attrs.alpha = EM_FALSE;
     attrs.depth = EM_TRUE;
     attrs.stencil = EM_FALSE;
-    attrs.antialias = EM_FALSE;
+    attrs.antialias = pageWantsAntialiasJs() ? EM_TRUE : EM_FALSE;
     attrs.premultipliedAlpha = EM_FALSE;
     attrs.preserveDrawingBuffer = EM_FALSE;
     attrs.majorVersion = 1;
