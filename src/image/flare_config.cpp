@@ -6,6 +6,7 @@
 #include "image/config_reader.h"
 #include "image/texture_table.h"
 #include "platform/data_file.h"
+#include "platform/data_path.h"
 #include "platform/report_error.h"
 
 namespace {
@@ -71,8 +72,17 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
         lens->red = float(red) / 255;
         lens->green = float(green) / 255;
         lens->blue = float(blue) / 255;
-        // A lens without a file name simply has no picture.
-        if (fileName[0]) loadPicture(fileName, &lens->glTexture);
+        // A lens without a file name simply has no picture, and so has one
+        // whose name leads out of the data folder: the file must not make
+        // the program read elsewhere.
+        if (fileName[0] && !dataNameStaysInside(fileName)) {
+            std::fprintf(stderr,
+                         "%s: lens %d: the picture %s lies outside the data folder; the lens "
+                         "has no picture\n",
+                         path, k, fileName);
+        } else if (fileName[0]) {
+            loadPicture(fileName, &lens->glTexture);
+        }
     }
     std::free(bytes);
 }

@@ -162,7 +162,7 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
                              long long limit) {
     if (!out || outSize == 0) return;
     const char* shown = name && *name ? name : "(no name)";
-    char where[PATH_MAX + 64];
+    char where[2 * PATH_MAX + 128];
     char a[32], b[32];
     switch (status) {
         case dataFileOk:
@@ -171,7 +171,7 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
         case dataFileMissing:
             if (realPath) {
                 describeSearchedFolder(realPath, where, sizeof where);
-                std::snprintf(out, outSize, "%s: no such file %s", shown, where);
+                std::snprintf(out, outSize, "%s: %s", shown, where);
             } else {
                 std::snprintf(out, outSize, "%s: the name is too long for a path", shown);
             }
@@ -199,7 +199,7 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
 
 void printDataFileProblem(const char* name, const char* realPath, DataFileStatus status,
                           const char* kind, long long size, long long limit) {
-    char text[2 * PATH_MAX + 160];
+    char text[3 * PATH_MAX + 256];
     describeDataFileProblem(text, sizeof text, name, realPath, status, kind, size, limit);
     std::fprintf(stderr, "%s\n", text);
     std::fflush(stderr);

@@ -10,6 +10,8 @@
 namespace {
 char dataDir[PATH_MAX + 16] = "";
 bool dataDirSet = false;
+// The installed data folder, when it was searched too and is not there either.
+char installedDir[PATH_MAX + 32] = "";
 
 // The folder of the running executable, so the data is found wherever the
 // user starts the program from.
@@ -30,13 +32,24 @@ void findDefaultDataDir() {
     if (stat(dataDir, &st) == 0 && S_ISDIR(st.st_mode)) return;
     char installed[sizeof dataDir];
     const int len = std::snprintf(installed, sizeof installed, "%s/../share/quelltarn/data", exe);
-    if (len > 0 && size_t(len) < sizeof installed && stat(installed, &st) == 0 && S_ISDIR(st.st_mode))
+    if (len > 0 && size_t(len) < sizeof installed && stat(installed, &st) == 0 && S_ISDIR(st.st_mode)) {
         std::memcpy(dataDir, installed, size_t(len) + 1);
+        return;
+    }
+    // Neither is there: messages name both, with PREFIX spelt out.
+    char* parent = std::strrchr(exe, '/');
+    if (parent && parent != exe) {
+        *parent = '\0';
+        std::snprintf(installedDir, sizeof installedDir, "%s/share/quelltarn/data", exe);
+    } else {
+        std::snprintf(installedDir, sizeof installedDir, "/share/quelltarn/data");
+    }
 }
 }  // namespace
 
 void setDataDirectory(const char* dir) {
     std::snprintf(dataDir, sizeof dataDir, "%s", dir);
+    installedDir[0] = '\0';
     size_t len = std::strlen(dataDir);
     while (len > 1 && dataDir[len - 1] == '/') dataDir[--len] = '\0';
     dataDirSet = true;
@@ -74,6 +87,29 @@ int resolveDataPath(const char* name, char* out, size_t outSize) {
     return written > 0 && size_t(written) < outSize ? 1 : 0;
 }
 
+bool dataNameStaysInside(const char* name) {
+    if (!name) return false;
+    const size_t len = std::strlen(name);
+    if (len < 6 || (std::strncmp(name, "data\\", 5) != 0 && std::strncmp(name, "data/", 5) != 0))
+        return false;
+    // Walk the parts after "data": each ".." takes one back, and none may
+    // take the name above the folder, not even on the way to a file in it.
+    int depth = 0;
+    size_t i = 5;
+    while (i < len) {
+        size_t end = i;
+        while (end < len && name[end] != '\\' && name[end] != '/') ++end;
+        const size_t part = end - i;
+        if (part == 2 && name[i] == '.' && name[i + 1] == '.') {
+            if (--depth < 0) return false;
+        } else if (part > 0 && !(part == 1 && name[i] == '.')) {
+            ++depth;
+        }
+        i = end + 1;
+    }
+    return depth > 0;
+}
+
 void describeSearchedFolder(const char* realPath, char* out, size_t outSize) {
     if (!out || outSize == 0) return;
     char folder[PATH_MAX];
@@ -99,6 +135,33 @@ void describeSearchedFolder(const char* realPath, char* out, size_t outSize) {
         std::snprintf(absolute, sizeof absolute, "%s", folder);
     }
     struct stat info;
-    const bool exists = stat(absolute, &info) == 0 && S_ISDIR(info.st_mode);
-    std::snprintf(out, outSize, "in %s%s", absolute, exists ? "" : ", which does not exist");
+    if (stat(absolute, &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::snprintf(out, outSize, "no such file in %s", absolute);
+        return;
+    }
+    // A file, a pipe or a device where a folder should be (the folder itself
+    // or one above it) is no missing folder.
+    char above[PATH_MAX + 2];
+    std::snprintf(above, sizeof above, "%s", absolute);
+    for (;;) {
+        if (stat(above, &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                std::snprintf(out, outSize, "%s is not a folder", above);
+                return;
+            }
+            break;
+        }
+        char* up = std::strrchr(above, '/');
+        if (!up || up == above) break;
+        *up = '\0';
+    }
+    const bool defaultFolder = installedDir[0] && realPath && std::strcmp(realPath, dataDir) > 0 &&
+                               std::strncmp(realPath, dataDir, std::strlen(dataDir)) == 0;
+    if (defaultFolder)
+        std::snprintf(out, outSize,
+                      "no such file in %s, which does not exist, nor does the installed data "
+                      "folder %s",
+                      absolute, installedDir);
+    else
+        std::snprintf(out, outSize, "no such file in %s, which does not exist", absolute);
 }

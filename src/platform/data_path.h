@@ -10,7 +10,15 @@ const char* dataDirectory();
 // Writes the real path of a literal name into out. Returns 0 when it does not fit.
 int resolveDataPath(const char* name, char* out, size_t outSize);
 
-// For messages about a missing data file: "in FOLDER" (the folder the
-// resolved path lies in) or, when that folder is not there at all, "in
-// FOLDER, which does not exist".
+// True when a literal name that a data file gives (a lens picture of the
+// flare file) names a file inside the data folder: it starts with "data\\"
+// and no ".." part of it climbs above the folder. Absolute names and names
+// beside the data folder are not inside.
+bool dataNameStaysInside(const char* name);
+
+// Why a resolved path names no file, for messages: "no such file in FOLDER"
+// (the folder the path lies in), "no such file in FOLDER, which does not
+// exist" (naming the installed data folder too when that was searched as
+// well), or "FOLDER is not a folder" when a file or a device stands where
+// the folder, or one above it, should be.
 void describeSearchedFolder(const char* realPath, char* out, size_t outSize);

@@ -72,3 +72,27 @@ TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("--compare"), std::string::npos) << bad.err;
 }
+
+// Results that cannot be written are a failure, not a run that went well.
+TEST(Bench, AFullStandardOutputFailsTheRun) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const std::string bench = DEMO_BENCH_EXE;
+    const std::string capture = DEMO_CAPTURE_EXE;
+    const struct {
+        std::string command;
+        std::string message;
+    } cases[] = {
+        {"exec '" + bench + "' --data '" + dataDir + "' --parts 8-8 --rate 2 --json >/dev/full",
+         "demo-bench: cannot write to standard output (No space left on device)\n"},
+        {"exec '" + bench + "' --help >/dev/full",
+         "demo-bench: cannot write to standard output (No space left on device)\n"},
+        {"exec '" + capture + "' --help >/dev/full",
+         "demo-capture: cannot write to standard output (No space left on device)\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = runProcess("/bin/sh", {"-c", c.command}, {}, 300);
+        EXPECT_EQ(r.exitCode, 1) << c.command << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.command << "\n" << r.err;
+    }
+}

@@ -104,8 +104,11 @@ TEST(DemoHostileFiles, AMissingSceneFileNamesItselfAndTheFolderSearched) {
     std::filesystem::remove_all(dir + "/data");
     r = runWindowed(dir, headlessEnv(), 60);
     EXPECT_EQ(r.exitCode, 1) << r.err;
+    // Beside it, and where an installed copy keeps it (PREFIX/share/...).
     EXPECT_NE(r.err.find("data\\light.dat: no such file in " + dir +
-                         "/data, which does not exist\nError: mesh-file not found\n"),
+                         "/data, which does not exist, nor does the installed data folder " +
+                         dir.substr(0, dir.rfind('/')) +
+                         "/share/quelltarn/data\nError: mesh-file not found\n"),
               std::string::npos)
         << r.err;
     removeTree(dir);

@@ -24,6 +24,17 @@ TEST(DataPath, LiteralNamesMapIntoTheDataFolder) {
     EXPECT_EQ(resolve("/abs/file.dat"), "/abs/file.dat");
 }
 
+TEST(DataPath, NamesThatLeaveTheDataFolderAreNotInside) {
+    for (const char* inside : {"data\\lens1.jpg", "data/lens1.jpg", "data\\sub\\..\\lens1.jpg",
+                               "data\\.\\lens1.jpg", "data\\a\\b\\..\\c.jpg"})
+        EXPECT_TRUE(dataNameStaysInside(inside)) << inside;
+    for (const char* outside :
+         {"/etc/shadow", "\\etc\\shadow", "data\\..\\..\\outside\\secret-lens.jpg",
+          "data/../data/lens1.jpg", "data\\a\\..\\..\\x.jpg", "lens1.jpg", "data\\", "data",
+          "data\\sub\\..", "database\\x.jpg", "C:\\data\\x.jpg", ""})
+        EXPECT_FALSE(dataNameStaysInside(outside)) << outside;
+}
+
 TEST(DataPath, TooLongNamesAreRefused) {
     setDataDirectory("/d");
     char small[8];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/standard_output.h"
 #include "bench_stats.h"
 #include "frame_size.h"
 #include "fx/frame_profile.h"
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
         if (arg == "--json") {
             json = true;
         } else if (arg == "-h" || arg == "--help") {
-            return usage(nullptr);
+            return finishStandardOutput("demo-bench", usage(nullptr));
         } else if (arg == "--parts" && v) {
             int a = 0, c = 0;
             if (std::sscanf(v, "%d-%d", &a, &c) != 2 || a < 0 || c > 8 || a > c)
@@ -209,5 +210,5 @@ int main(int argc, char** argv) {
         std::printf("\n  ],\n  \"frames\": %ld,\n  \"seconds\": %.2f\n}\n", drawn, total);
     else
         std::printf("%ld frames in %.1f s\n", drawn, total);
-    return 0;
+    return finishStandardOutput("demo-bench", 0);
 }

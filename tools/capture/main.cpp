@@ -19,6 +19,7 @@
 #include "output_file.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
+#include "platform/standard_output.h"
 #include "png_write.h"
 #include "raster_skip.h"
 #include "stop_signal.h"
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     installStopSignals();
     Capture c;
     const int parsed = parseCaptureOptions(argc, argv, &c.options);
-    if (parsed == 3) return 0;
+    if (parsed == 3) return finishStandardOutput("demo-capture", 0);
     if (parsed != 0) return parsed;
     const CaptureOptions& o = c.options;
 

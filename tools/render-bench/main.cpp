@@ -19,6 +19,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/standard_output.h"
 #include "bench_scene.h"
 #include "fx/grid_layer.h"
 #include "fx/particles.h"
@@ -231,5 +232,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "render-bench: GL error 0x%x\n", unsigned(error));
         return 1;
     }
-    return 0;
+    return finishStandardOutput("render-bench", 0);
 }
