@@ -35,9 +35,47 @@ def find_chromium():
     raise RuntimeError("chromium was not found (package chromium)")
 
 
+# Put in front of the page for the drivers that do not stream the console
+# (Firefox, WebKit): the page's console errors and uncaught errors, kept in
+# window.__pageErrors.
+CONSOLE_KEEPER = """<script>
+(function () {
+  window.__pageErrors = []; window.__pageConsole = [];
+  for (const kind of ['log', 'info', 'warn', 'error']) {
+    const original = console[kind].bind(console);
+    console[kind] = function () {
+      const text = Array.from(arguments).map(String).join(' ');
+      window.__pageConsole.push([kind, text]);
+      if (kind === 'error') window.__pageErrors.push(text);
+      original.apply(null, arguments);
+    };
+  }
+  window.addEventListener('error', (e) => window.__pageErrors.push(String(e.message || e.type)));
+  window.addEventListener('unhandledrejection', (e) => window.__pageErrors.push(String(e.reason)));
+})();
+</script>
+"""
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                           **{".wasm": "application/wasm", ".js": "text/javascript"})
+
+    def do_GET(self):
+        path = self.path.split("?", 1)[0]
+        if path in ("/", "/index.html"):
+            with open(os.path.join(self.directory, "index.html"), "rb") as f:
+                page = f.read()
+            marker = b'<script src="page.js">'
+            body = page.replace(marker, CONSOLE_KEEPER.encode() + marker, 1)
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Cache-Control", "no-store")
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        super().do_GET()
 
     def log_message(self, *args):
         pass
@@ -128,7 +166,7 @@ class Browser:
     """One headless Chromium with one page; console errors and exceptions of
     the page are collected in self.errors, console lines in self.console."""
 
-    def __init__(self, width=640, height=480, timeout=60):
+    def __init__(self, width=640, height=480, timeout=60, density=1):
         self.profile = tempfile.mkdtemp(prefix="quelltarn-chromium-")
         self.timeout = timeout
         args = [find_chromium()] + CHROMIUM_FLAGS + [
@@ -158,8 +196,7 @@ class Browser:
         self.call("Runtime.enable")
         self.call("Log.enable")
         self.call("Page.enable")
-        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                  deviceScaleFactor=1, mobile=False)
+        self.set_viewport(width, height, density)
 
     def _drain_stderr(self):
         for _ in self.process.stderr:
@@ -217,6 +254,22 @@ class Browser:
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
                       clickCount=1)
+
+    engine = "chromium"
+    can_set_density = True
+
+    def key_down(self, key, code=27):
+        self.call("Input.dispatchKeyEvent", type="keyDown", windowsVirtualKeyCode=code,
+                  key=key, code=key)
+
+    def key_up(self, key, code=27):
+        self.call("Input.dispatchKeyEvent", type="keyUp", windowsVirtualKeyCode=code,
+                  key=key, code=key)
+
+    def set_viewport(self, width, height, density=1):
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=density, mobile=density > 1)
+        return [width, height, density]
 
     def key(self, code, key):
         for kind in ("keyDown", "keyUp"):
