@@ -57,17 +57,63 @@ CONSOLE_KEEPER = """<script>
 """
 
 
+# Faults a test asks for with a path /m/FAULT/...: scripts put in front of the
+# page, or a broken download of the data package.
+FAULT_SCRIPTS = {
+    "no-webgl": """
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (kind) {
+    if (kind === 'webgl' || kind === 'experimental-webgl') return null;
+    return getContext.apply(this, arguments);
+  };""",
+    "ts-offset": """
+  wrapTimestamp((ts) => ({ contextTime: ts.contextTime, performanceTime: ts.performanceTime + 2100 }));""",
+    "ts-rate": """
+  let base = null;
+  wrapTimestamp((ts) => {
+    if (base === null && ts.performanceTime > 0) base = ts.performanceTime;
+    return base === null ? ts : { contextTime: ts.contextTime,
+                                  performanceTime: base + 2 * (ts.performanceTime - base) };
+  });""",
+    "ts-frozen": """
+  let first = null;
+  wrapTimestamp((ts) => {
+    if (first === null && ts.performanceTime > 0) first = ts;
+    return first || ts;
+  });""",
+}
+FAULT_PRELUDE = """
+  function wrapTimestamp(change) {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    const original = Context && Context.prototype.getOutputTimestamp;
+    if (!original) return;
+    Context.prototype.getOutputTimestamp = function () { return change(original.call(this)); };
+  }"""
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                           **{".wasm": "application/wasm", ".js": "text/javascript"})
 
     def do_GET(self):
         path = self.path.split("?", 1)[0]
+        fault = ""
+        m = re.match(r"/m/([a-z0-9-]+)(/.*)", path)
+        if m:
+            fault, path = m.group(1), m.group(2)
+            self.path = path
+        if path.endswith("/demo.data") and fault.startswith("data-"):
+            self.broken_download(fault, os.path.join(self.directory, "demo.data"))
+            return
         if path in ("/", "/index.html"):
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
                 page = f.read()
             marker = b'<script src="page.js">'
-            body = page.replace(marker, CONSOLE_KEEPER.encode() + marker, 1)
+            hooks = CONSOLE_KEEPER
+            if fault in FAULT_SCRIPTS:
+                hooks += "<script>\n(function () {%s%s\n})();\n</script>\n" % (
+                    FAULT_PRELUDE, FAULT_SCRIPTS[fault])
+            body = page.replace(marker, hooks.encode() + marker, 1)
             self.send_response(200)
             self.send_header("Content-Type", "text/html; charset=utf-8")
             self.send_header("Content-Length", str(len(body)))
@@ -76,6 +122,34 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             self.wfile.write(body)
             return
         super().do_GET()
+
+    def broken_download(self, fault, path):
+        if fault == "data-404":
+            self.send_error(404)
+            return
+        if fault == "data-html":
+            body = b"<!doctype html><html><body><h1>Welcome</h1></body></html>"
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        # data-truncated: the full length announced, half of it sent, then
+        # the connection dropped.
+        size = os.path.getsize(path)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        with open(path, "rb") as f:
+            self.wfile.write(f.read(size // 2))
+        self.wfile.flush()
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
 
     def log_message(self, *args):
         pass
@@ -91,8 +165,8 @@ class Server:
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
-    def url(self, path="index.html"):
-        return "http://127.0.0.1:%d/%s" % (self.port, path)
+    def url(self, path="index.html", fault=None):
+        return "http://127.0.0.1:%d/%s%s" % (self.port, "m/%s/" % fault if fault else "", path)
 
     def close(self):
         self.httpd.shutdown()

@@ -327,8 +327,104 @@ def test_density_two_draws_sharp(build_web, desktop, out):
         server.close()
 
 
+def test_lying_audio_clock_falls_back(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    notes = []
+    try:
+        with Browser(width=800, height=700) as b:
+            for fault in ("ts-offset", "ts-rate", "ts-frozen"):
+                b.open(server.url(fault=fault))
+                check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                      "%s: the page did not load" % fault)
+                x, y = start_button_centre(b)
+                clicked = time.time()
+                b.click(x, y)
+                clock = b.wait_for('demoStats.clock == "currentTime" && demoStats.musicMs.length'
+                                   ' >= 2 && demoStats.clockReason', 10)
+                check(clock, "%s: clock %r, %r frames with music time after 10 s" % (
+                    fault, b.evaluate("demoStats.clock"), b.evaluate("demoStats.musicMs.length")))
+                notes.append("%s: %s in %.1f s" % (fault, clock, time.time() - clicked))
+        return "; ".join(notes)
+    finally:
+        server.close()
+
+
+def test_no_webgl_is_explained(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700) as b:
+            b.open(server.url(fault="no-webgl"))
+            shown = b.wait_for('(() => { const t = document.getElementById("messages").innerText'
+                               '.toLowerCase(); return t.includes("webgl") && '
+                               't.includes("hardware acceleration") && t; })()', 40)
+            check(shown, "page messages: %r" % page_messages(b))
+            check("cannot init opengl-window" in shown, "page messages: %r" % shown)
+            return None
+    finally:
+        server.close()
+
+
+def test_failed_download_offers_retry(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    notes = []
+    try:
+        with Browser(width=800, height=700) as b:
+            for fault in ("data-404", "data-truncated", "data-html"):
+                started = time.time()
+                b.open(server.url(fault=fault))
+                shown = b.wait_for(
+                    'demoStats.state == "failed" && !document.getElementById("retry").hidden &&'
+                    ' document.getElementById("messages").innerText.toLowerCase()'
+                    '.includes("download")', 10)
+                check(shown, "%s: state %r, page messages %r" % (
+                    fault, b.evaluate("window.demoStats && demoStats.state"), page_messages(b)))
+                notes.append("%s %.1f s" % (fault, time.time() - started))
+        return "; ".join(notes)
+    finally:
+        server.close()
+
+
+def test_context_loss_and_restore(build_web, desktop, out):
+    """The context is lost and restored while the page waits at one still;
+    the next still is drawn with programs and textures made again."""
+    before, after = "45", "95"
+    desktop_dir = os.path.join(out, "restore-desktop")
+    os.makedirs(desktop_dir, exist_ok=True)
+    subprocess.run([os.path.join(desktop, "tests", "web-reference-stills"), "--at", after,
+                    "-o", desktop_dir], check=True, timeout=420, stdin=subprocess.DEVNULL,
+                   env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
+                            LIBGL_ALWAYS_SOFTWARE="1"))
+    server = cdp.Server(build_web)
+    try:
+        with Browser() as b:
+            b.open(server.url("index.html?at=%s,%s" % (before, after)))
+            check(b.wait_for('demoStats.still && demoStats.still.seconds == %s' % before, 240),
+                  "the page did not stop at %s s" % before)
+            check(b.evaluate('(() => { const e = window.demoGL && '
+                             'demoGL.getExtension("WEBGL_lose_context"); window.__lose = e;'
+                             ' if (e) e.loseContext(); return !!e; })()'),
+                  "no window.demoGL with WEBGL_lose_context")
+            check(b.wait_for('demoStats.contextLosses >= 1', 10), "the loss was not counted")
+            b.evaluate('(() => { window.__lose.restoreContext(); return true; })()')
+            check(b.wait_for('demoStats.contextRestores >= 1', 10), "the restore was not counted")
+            b.evaluate("demoResume()")
+            check(b.wait_for('demoStats.still && demoStats.still.seconds == %s' % after, 240),
+                  "the page did not stop at %s s after the restore" % after)
+            name = "at-%s.png" % after
+            b.screenshot(os.path.join(out, "restored-" + name),
+                         clip={"x": 0, "y": 0, "width": 640, "height": 480})
+        value = pictures.psnr(pictures.read_png(os.path.join(desktop_dir, name)),
+                              pictures.read_png(os.path.join(out, "restored-" + name)))
+        check(value >= MIN_PSNR_DB, "after the restore %.2f dB" % value)
+        return "%.2f dB after the restore" % value
+    finally:
+        server.close()
+
+
 TESTS = [test_plays_and_ends_on_escape, test_music_clock_keeps_real_time,
-         test_phone_shows_the_whole_picture, test_density_two_draws_sharp, test_missing_scene_file_is_shown,
+         test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
+         test_lying_audio_clock_falls_back, test_no_webgl_is_explained,
+         test_failed_download_offers_retry, test_context_loss_and_restore, test_missing_scene_file_is_shown,
          test_missing_soundtrack_is_shown, test_stills_match_the_desktop]
 
 
