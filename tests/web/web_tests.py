@@ -289,8 +289,9 @@ def test_phone_shows_the_whole_picture(build_web, desktop, out):
     notes = []
     try:
         for width, height in ((390, 844), (844, 390)):
-            with Browser(width=width, height=height, density=3 if Browser.can_set_density else 1) as b:
-                got = b.set_viewport(width, height, 3) if Browser.can_set_density else b.viewport()
+            # WebKit's density is its process's: each browser here is started with it.
+            with Browser(width=width, height=height, density=3) as b:
+                got = b.viewport()
                 b.open(server.url())
                 check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
                       "the page did not load at %dx%d" % (width, height))
@@ -309,8 +310,6 @@ def test_phone_shows_the_whole_picture(build_web, desktop, out):
 
 
 def test_density_two_draws_sharp(build_web, desktop, out):
-    if not Browser.can_set_density:
-        raise Failure("this engine's density is set per browser process only")
     server = cdp.Server(build_web)
     try:
         with Browser(width=800, height=700, density=2) as b:
