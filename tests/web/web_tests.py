@@ -44,7 +44,7 @@ PART_STARTS_MS = [0, 13200, 54300, 82200, 107800, 134000, 173000, 200700, 217300
 # layer, a wrong blend or missing fog costs far more (docs/web.md).
 MIN_PSNR_DB = 30.0
 
-PACKAGE_FILES = ["index.html", "page.js", "page.css", "demo.js", "demo.wasm"]
+PACKAGE_FILES = ["index.html", "audio_clock.js", "page.js", "page.css", "demo.js", "demo.wasm"]
 
 
 def part_of(seconds):

@@ -7,13 +7,14 @@
 
 #include "capture_range.h"
 #include "frame_size.h"
+#include "script/timeline.h"
 
 namespace {
 bool parseSeconds(const std::string& text, double* out) {
     if (text.empty()) return false;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 240) return false;
+    if (*end != '\0' || !std::isfinite(v) || v < 0) return false;
     *out = v;
     return true;
 }
@@ -70,6 +71,10 @@ void printCaptureUsage() {
         "                     (default veryfast; ultrafast encodes about 3x faster\n"
         "                     into a file about twice the size, same CRF 16)\n"
         "  --warm-up          load as the demo does, drawing warm-up frames first\n"
+        "  --msaa N           draw with N samples per pixel (2, 4, 8, 16; fewer where the GL\n"
+        "                     offers fewer, said on stderr)\n"
+        "  --supersample K    draw K x K times larger (2 to 4), filter down to the size\n"
+        "  --filter linear|plain  how --supersample averages: light (default) or values\n"
         "                     (the same frames; for checking that they are)\n"
         "  --quiet            no progress line\n"
         "  -h, --help         this text\n");
@@ -116,7 +121,15 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
                 if (comma == std::string::npos) comma = v.size();
                 const std::string item = v.substr(start, comma - start);
                 double t = 0;
-                if (!parseSeconds(item, &t) || t >= 228) return bad("bad time for --at", item);
+                if (!parseSeconds(item, &t))
+                    return bad("bad time for --at (use seconds, such as 12.5)", item);
+                if (t >= timelineEndSeconds) {
+                    char why[96];
+                    std::snprintf(why, sizeof why,
+                                  "bad time for --at (the timeline ends at %g s, so %g is the last time)",
+                                  timelineEndSeconds, timelineEndSeconds - 0.01);
+                    return bad(why, item);
+                }
                 o->atTimes.push_back(t);
                 o->atNames.push_back(item);
                 start = comma + 1;
@@ -124,6 +137,17 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
         } else if (arg == "--preset") {
             if (!value(&v) || !knownPreset(v)) return bad("unknown x264 preset", v);
             o->preset = v;
+        } else if (arg == "--msaa") {
+            if (!value(&v) || !(v == "2" || v == "4" || v == "8" || v == "16"))
+                return bad("--msaa takes 2, 4, 8 or 16", v);
+            o->msaa = std::atoi(v.c_str());
+        } else if (arg == "--supersample") {
+            if (!value(&v) || !(v == "1" || v == "2" || v == "3" || v == "4"))
+                return bad("--supersample takes 1 to 4", v);
+            o->supersample = std::atoi(v.c_str());
+        } else if (arg == "--filter") {
+            if (!value(&v) || !(v == "linear" || v == "plain")) return bad("--filter takes linear or plain", v);
+            o->linearFilter = v == "linear";
         } else if (arg == "--data") {
             if (!value(&o->dataDir)) return bad("missing value for", arg);
         } else {
@@ -143,10 +167,14 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
     }
     if (!timeText.empty()) {
         std::string a, b;
-        double s = 0, e = 228;
+        double s = 0, e = timelineEndSeconds;
         if (!splitRange(timeText, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
-            (!b.empty() && !parseSeconds(b, &e)) || s >= e)
-            return bad("bad time range", timeText);
+            (!b.empty() && !parseSeconds(b, &e)))
+            return bad("bad time range (use START-END in seconds, such as 10-20.5)", timeText);
+        // An end past the timeline is clipped to it, whatever its value (a
+        // start past it is refused below, with the timeline's length).
+        if (e > timelineEndSeconds && s < timelineEndSeconds) e = timelineEndSeconds;
+        if (s >= e) return bad("bad time range (it ends before it starts)", timeText);
         o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
         const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
         o->endFrame = end < total ? end : total;

@@ -15,8 +15,10 @@
 #include "frame_folder.h"
 #include "frame_writer.h"
 #include "fx/frame_profile.h"
+#include "downsample.h"
 #include "headless_run.h"
 #include "output_file.h"
+#include "platform/audio.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/standard_output.h"
@@ -39,6 +41,7 @@ struct Capture {
     bool failed = false;
     double started = 0;  // seconds, monotonic
     double lastProgress = -1;
+    std::vector<unsigned char> large;  // the frame as drawn with --supersample
 };
 
 void showProgress(Capture* c, long frame, bool last) {
@@ -83,7 +86,13 @@ bool onFrame(long frame, void* user) {
     if (wanted(*c, frame, &name)) {
         const CaptureOptions& o = c->options;
         unsigned char* pixels = takeFrameBuffer(c->writer);
-        readFrameRgb(o.width, o.height, pixels);
+        if (o.supersample > 1) {
+            readFrameRgb(o.width * o.supersample, o.height * o.supersample, c->large.data());
+            downsampleRgb(c->large.data(), o.width, o.height, o.supersample, o.linearFilter,
+                          pixels);
+        } else {
+            readFrameRgb(o.width, o.height, pixels);
+        }
         if (!submitFrame(c->writer, pixels, c->video ? "" : o.output + "/" + name)) {
             c->failed = true;
             return false;
@@ -138,6 +147,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (!framesFit(o)) return 1;
+        removeStaleTemporaries(o.output);
     } else {
         const std::string ffmpeg = findFfmpeg();
         if (ffmpeg.empty()) {
@@ -157,11 +167,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
             return 1;
         }
-        c.videoTemporary = createTemporaryBeside(o.output);
-        if (c.videoTemporary.empty()) {
-            std::fprintf(stderr, "demo-capture: cannot write %s\n", o.output.c_str());
+        // The soundtrack the player would refuse is refused here too, and
+        // with its words: ffmpeg would take a WAV or an Ogg file all the same.
+        if (!audioCheckStreamFile(track)) {
+            std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
             return 1;
         }
+        std::string reason;
+        c.videoTemporary = createTemporaryBeside(o.output, &reason);
+        if (c.videoTemporary.empty()) {
+            std::fprintf(stderr, "demo-capture: cannot write %s (%s)\n", o.output.c_str(),
+                         reason.c_str());
+            return 1;
+        }
+        // A second Ctrl-C ends the process at once: it takes this file along.
+        setStopCleanupFile(c.videoTemporary.c_str());
         const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
         const double duration =
             double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
@@ -176,8 +196,11 @@ int main(int argc, char** argv) {
     }
 
     HeadlessRun run;
-    run.width = o.width;
-    run.height = o.height;
+    run.width = o.width * o.supersample;
+    run.height = o.height * o.supersample;
+    run.msaaSamples = o.msaa;
+    if (o.supersample > 1)
+        c.large.resize(size_t(run.width) * size_t(run.height) * 3);
     run.rate = o.rate;
     run.dataDir = o.dataDir;
     run.onFrame = onFrame;
@@ -197,6 +220,7 @@ int main(int argc, char** argv) {
         const bool videoOk = closeVideoPipe(c.video);
         if (!videoOk) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
         ok = videoOk && commitTemporary(c.videoTemporary, o.output);
+        setStopCleanupFile(nullptr);
     }
     if (!ok) discardTemporary(c.videoTemporary);
     if (rc > 128) {

@@ -4,6 +4,8 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include "platform/report_error.h"
 #include "platform/sdl/window_state.h"
 #include "platform/viewport_fit.h"
+#include "platform/window_options.h"
 
 namespace {
 DemoWindow theWindow = {};
@@ -19,6 +22,12 @@ void (*closeCallback)() = nullptr;
 // The drawable and the 4:3 picture inside it, as set by the last size change.
 int drawableWidth = 640, drawableHeight = 480;
 ViewportRect picture = {0, 0, 640, 480};
+
+void fitDrawable(int width, int height) {
+    drawableWidth = width;
+    drawableHeight = height > 0 ? height : 1;
+    picture = setPerspective(width, height);
+}
 
 bool isHeadlessDriver(const char* driver) {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -40,6 +49,40 @@ bool displayAvailable() {
 
 void failGlSetup(const char* text) {
     reportError(text);
+}
+
+SDL_Window* openWindow(Uint32 flags, bool fullscreen, int width, int height) {
+    const int at = fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+    return SDL_CreateWindow(".quellTarn", at, at, width, height, flags);
+}
+
+// With --msaa the asked-for count first, then the lower ones; the plain
+// visual when the GL offers none of them.
+SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, int height) {
+    int counts[4];
+    const int n = msaaFallbacks(windowOptions.msaaSamples, counts);
+    for (int i = 0; i < n; ++i) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, counts[i]);
+        if (SDL_Window* window = openWindow(flags, fullscreen, width, height)) return window;
+    }
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+    return openWindow(flags, fullscreen, width, height);
+}
+
+// What the context really has, beside what was asked for.
+void reportSamples(int asked) {
+    GLint buffers = 0, samples = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    if (buffers < 1) samples = 0;
+    if (samples >= asked) return;
+    if (samples > 1)
+        std::fprintf(stderr, "video: %d samples per pixel are not offered; drawing with %d\n", asked,
+                     int(samples));
+    else
+        std::fprintf(stderr, "video: multisampling is not offered; drawing with one sample per pixel\n");
 }
 
 bool makeContext(DemoWindow* w, int width, int height) {
@@ -67,24 +110,39 @@ void showErrorBox(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr);
 }
 
-void setPerspective(int width, int height) {
-    if (height == 0) height = 1;
-    drawableWidth = width;
-    drawableHeight = height;
-    picture = fitPictureViewport(width, height);
-    glViewport(picture.x, picture.y, picture.width, picture.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(picture.width) / double(picture.height), 0.1, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+namespace {
+// Ctrl-C or SIGTERM while the demo plays: recorded here, acted on by the
+// next pumpMessages, so the run ends through the close handling but with
+// the signal's exit code (130, 143), not that of a finished run.
+volatile sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int sig) { stopSignal = sig; }
+
+// Only where nobody installed handlers of their own (the offscreen tools
+// do) and SDL was not told to leave them alone.
+void installStopSignals() {
+    if (std::getenv("SDL_NO_SIGNAL_HANDLERS")) return;
+    struct sigaction old = {};
+    if (sigaction(SIGINT, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
+    if (sigaction(SIGTERM, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // A second signal ends the process at once, should the loop be stuck.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
+
+}  // namespace
 
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     setErrorBox(showErrorBox);
     // Alt-Tab away from the fullscreen demo gives the desktop its own mode
     // back; coming back switches again. The music and clock keep running.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+    installStopSignals();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
         return nullptr;
@@ -109,9 +167,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     w->fullscreen = fullscreen == 1;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= w->fullscreen ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
-    w->window = SDL_CreateWindow(".quellTarn", w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
-                                 w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED, width, height,
-                                 flags);
+    w->window = createMultisampledWindow(flags, w->fullscreen, width, height);
     if (!w->window) {
         // No visual with the requested buffers (or no window at all).
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
@@ -119,7 +175,12 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (!makeContext(w, width, height) || (w->fullscreen && !enterFullscreen(w, width, height))) {
+    if (!makeContext(w, width, height)) {
+        releaseDemoWindow(w);
+        return nullptr;
+    }
+    if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
+    if ( (w->fullscreen && !enterFullscreen(w, width, height))) {
         releaseDemoWindow(w);
         return nullptr;
     }
@@ -136,7 +197,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     SDL_GL_MakeCurrent(w->window, w->context);
     int dw = width, dh = height;
     SDL_GL_GetDrawableSize(w->window, &dw, &dh);
-    setPerspective(dw, dh);
+    fitDrawable(dw, dh);
     return w;
 }
 
@@ -182,14 +243,19 @@ void releaseDemoWindow(DemoWindow* window) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void closeDemoWindow(DemoWindow* window) {
+namespace {
+void closeWithCode(DemoWindow* window, int code) {
     releaseDemoWindow(window);
     if (closeCallback) closeCallback();
     SDL_Quit();
-    std::exit(0);
+    std::exit(code);
 }
+}  // namespace
+
+void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
 
 void pumpMessages() {
+    if (stopSignal) closeWithCode(&theWindow, 128 + int(stopSignal));
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -202,7 +268,7 @@ void pumpMessages() {
                 if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                     int dw = e.window.data1, dh = e.window.data2;
                     if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
-                    setPerspective(dw, dh);
+                    fitDrawable(dw, dh);
                 } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                     resumeFullscreen(&theWindow);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
