@@ -47,6 +47,21 @@ MIN_PSNR_DB = 30.0
 PACKAGE_FILES = ["index.html", "audio_clock.js", "page.js", "page.css", "demo.js", "demo.wasm"]
 
 
+def read_timeline(desktop):
+    """The part starts and the end from the desktop build's own timeline
+    (demo-bench --print-timeline); the list above where it is not built."""
+    global PART_STARTS_MS
+    bench = os.path.join(desktop, "demo-bench")
+    if not os.access(bench, os.X_OK):
+        return
+    try:
+        timeline = json.loads(subprocess.run([bench, "--print-timeline"], capture_output=True,
+                                             text=True, timeout=60, check=True).stdout)
+        PART_STARTS_MS = [int(t) for t in timeline["partStartsMs"]] + [int(timeline["endMs"])]
+    except (OSError, ValueError, KeyError, subprocess.SubprocessError) as e:
+        print("demo-bench --print-timeline: %s; the part starts are the built-in ones" % e)
+
+
 def part_of(seconds):
     ms = seconds * 1000
     part = 0
@@ -445,6 +460,7 @@ def main():
     build_web, desktop = args[0], args[1]
     out = args[3] if len(args) == 4 else tempfile.mkdtemp(prefix="quelltarn-stills-")
     os.makedirs(out, exist_ok=True)
+    read_timeline(desktop)
     only = os.environ.get("WEB_TESTS")
     engines = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
     passed = failed = 0
