@@ -89,6 +89,7 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     build_web, stills, out = args
+    web_tests.read_timeline(os.path.join(here, "..", "build"))
     os.makedirs(out, exist_ok=True)
     size = sum(os.path.getsize(os.path.join(build_web, n)) for n in DOWNLOAD)
     print("download: %.1f MB (%d bytes)" % (size / 1e6, size))
@@ -130,7 +131,7 @@ def main():
                   stats["clock"], stats["memory"]))
     starts = web_tests.PART_STARTS_MS
     print("| part | frames | fps |")
-    for part in range(9):
+    for part in range(len(starts) - 1):
         inside = [m for m in music if starts[part] < m <= starts[part + 1]]
         seconds = (starts[part + 1] - starts[part]) / 1000.0
         print("| %d | %d | %.1f |" % (part, len(inside), len(inside) / seconds))

@@ -62,8 +62,10 @@ class PageDriver:
                                    {"type": "pointerUp", "button": 0}]}])
 
     def key_down(self, key):
+        # Held until key_up: releasing the actions would let the key go.
         self.perform([{"type": "key", "id": "keyboard",
-                       "actions": [{"type": "keyDown", "value": KEY_VALUES.get(key, key)}]}])
+                       "actions": [{"type": "keyDown", "value": KEY_VALUES.get(key, key)}]}],
+                     release=False)
 
     def key_up(self, key):
         self.perform([{"type": "key", "id": "keyboard",

@@ -146,9 +146,10 @@ class Browser(driver_base.PageDriver):
         self.errors_before = self.errors
         self.call("WebDriver:Navigate", url=url)
 
-    def perform(self, actions):
+    def perform(self, actions, release=True):
         self.call("WebDriver:PerformActions", actions=actions)
-        self.call("WebDriver:ReleaseActions")
+        if release:
+            self.call("WebDriver:ReleaseActions")
 
     def png(self):
         return base64.b64decode(self.call("WebDriver:TakeScreenshot", full=False, hash=False)["value"])

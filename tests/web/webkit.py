@@ -93,9 +93,10 @@ class Browser(driver_base.PageDriver):
             pass
         self.call("POST", "/url", {"url": url})
 
-    def perform(self, actions):
+    def perform(self, actions, release=True):
         self.call("POST", "/actions", {"actions": actions})
-        self.call("DELETE", "/actions")
+        if release:
+            self.call("DELETE", "/actions")
 
     def png(self):
         return base64.b64decode(self.call("GET", "/screenshot"))
