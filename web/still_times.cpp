@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "script/timeline.h"
+
 bool parseStillTimes(const char* text, std::vector<double>* seconds) {
     std::vector<double> out;
     if (!text || !*text) return false;
@@ -10,7 +12,7 @@ bool parseStillTimes(const char* text, std::vector<double>* seconds) {
     for (;;) {
         char* end = nullptr;
         const double t = std::strtod(p, &end);
-        if (end == p || !std::isfinite(t) || t < 0 || t > 228) return false;
+        if (end == p || !std::isfinite(t) || t < 0 || t > timelineEndSeconds) return false;
         out.push_back(t);
         if (*end == '\0') break;
         if (*end != ',') return false;

@@ -11,8 +11,6 @@ namespace {
 
 // Grown only, never shrunk: sized by the largest draw seen.
 std::vector<Vertex> gathered;
-std::vector<Vertex> converted;
-int gatheredCount = 0;
 
 void makeRoom(std::vector<Vertex>* v, size_t n) {
     if (v->size() < n) v->resize(n);
@@ -38,7 +36,8 @@ int typeSize(GLenum type) {
     }
 }
 
-// Component i of element e; colours of integer types are normalised.
+// Component i of element e, for every type typeSize accepts; colours of
+// integer types are normalised.
 float component(const ClientArray& a, int e, int i, bool normalise) {
     const int stride = a.stride ? a.stride : a.size * typeSize(a.type);
     const char* p = static_cast<const char*>(a.pointer) + size_t(e) * size_t(stride);
@@ -53,11 +52,23 @@ float component(const ClientArray& a, int e, int i, bool normalise) {
             const GLshort v = reinterpret_cast<const GLshort*>(p)[i];
             return normalise ? float(v) / 32767.0f : float(v);
         }
+        case GL_UNSIGNED_INT: {
+            const GLuint v = reinterpret_cast<const GLuint*>(p)[i];
+            return normalise ? float(double(v) / 4294967295.0) : float(v);
+        }
+        case GL_UNSIGNED_SHORT: {
+            const GLushort v = reinterpret_cast<const GLushort*>(p)[i];
+            return normalise ? float(v) / 65535.0f : float(v);
+        }
+        case GL_BYTE: {
+            const GLbyte v = reinterpret_cast<const GLbyte*>(p)[i];
+            return normalise ? (2.0f * float(v) + 1) / 255.0f : float(v);
+        }
         case GL_UNSIGNED_BYTE: {
             const GLubyte v = reinterpret_cast<const GLubyte*>(p)[i];
             return normalise ? float(v) / 255.0f : float(v);
         }
-        default: return 0;
+        default: return 0;  // setPointer lets no other type in
     }
 }
 
@@ -72,10 +83,7 @@ void setPointer(ClientArray* a, GLint size, GLenum type, GLsizei stride, const G
 }
 
 Vertex gather(int e) {
-    const FixedState& s = layer.s;
-    Vertex v = {{0, 0, 0},
-                {s.texCoord[0], s.texCoord[1]},
-                {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}};
+    Vertex v = currentVertex(0, 0, 0);
     const ClientArray& pos = layer.vertexArray;
     for (int i = 0; i < pos.size && i < 3; ++i) v.position[i] = component(pos, e, i, false);
     const ClientArray& tex = layer.texCoordArray;
@@ -117,7 +125,7 @@ void gatherFloats(int first, int count) {
         v.position[0] = p[0];
         v.position[1] = p[1];
         v.position[2] = p[2];
-        const float* uv = tex ? floatsAt(t, first + i) : s.texCoord;
+        const float* uv = tex ? floatsAt(t, first + i) : s.current.texCoord;
         v.texCoord[0] = uv[0];
         v.texCoord[1] = uv[1];
         if (col) {
@@ -127,20 +135,8 @@ void gatherFloats(int first, int count) {
             v.colour[2] = rgb[2];
             v.colour[3] = c.size == 4 ? rgb[3] : 1;
         } else {
-            for (int k = 0; k < 4; ++k) v.colour[k] = s.colour[k];
+            for (int k = 0; k < 4; ++k) v.colour[k] = s.current.colour[k];
         }
-    }
-}
-
-void drawGathered(GLenum mode) {
-    const int count = gatheredCount;
-    if (needsConversion(mode)) {
-        makeRoom(&converted, size_t(count) * 3 / 2 + 3);
-        const int n = convertPrimitive(&mode, gathered.data(), count, converted.data(),
-                                       layer.quadSplit == quadSplitBD);
-        drawVertices(mode, converted.data(), n);
-    } else {
-        drawVertices(mode, gathered.data(), count);
     }
 }
 
@@ -175,12 +171,11 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     if (count < 0 || first < 0) return setError(GL_INVALID_VALUE);
     if (!layer.vertexArray.enabled || !layer.vertexArray.pointer || count == 0) return;
     makeRoom(&gathered, size_t(count));
-    gatheredCount = count;
     if (allFloat())
         gatherFloats(first, count);
     else
         for (GLsizei i = 0; i < count; ++i) gathered[size_t(i)] = gather(first + i);
-    drawGathered(mode);
+    drawPrimitive(mode, gathered.data(), count);
 }
 
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
@@ -189,7 +184,6 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
         return setError(GL_INVALID_ENUM);
     if (!layer.vertexArray.enabled || !layer.vertexArray.pointer || count == 0) return;
     makeRoom(&gathered, size_t(count));
-    gatheredCount = count;
     for (GLsizei i = 0; i < count; ++i) {
         int e;
         if (type == GL_UNSIGNED_BYTE) e = static_cast<const GLubyte*>(indices)[i];
@@ -197,5 +191,5 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
         else e = int(static_cast<const GLuint*>(indices)[i]);
         gathered[size_t(i)] = gather(e);
     }
-    drawGathered(mode);
+    drawPrimitive(mode, gathered.data(), count);
 }

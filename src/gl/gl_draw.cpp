@@ -1,6 +1,7 @@
 #include "gl/gl_draw.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "gl/gl_programs.h"
 #include "gl/gl_state.h"
@@ -11,6 +12,7 @@ namespace {
 
 GLuint streamBuffer = 0;
 const Program* current = nullptr;
+std::vector<Vertex> converted;
 
 FogKind fogKind(GLenum mode) {
     if (mode == GL_EXP2) return fogExp2;
@@ -30,10 +32,10 @@ EnvKind envKind(GLenum mode) {
 ProgramKey currentKey() {
     const FixedState& s = layer.s;
     ProgramKey key = {};
-    key.textured = s.texture2D && boundTextureComplete();
+    key.textured = s.texture.enabled && boundTextureComplete();
     if (key.textured) {
-        key.env = envKind(s.envMode);
-        const TextureInfo* t = textureInfo(s.boundTexture, false);
+        key.env = envKind(s.texture.envMode);
+        const TextureInfo* t = textureInfo(s.texture.bound, false);
         key.textureAlpha = t && (t->format == GL_RGBA || t->format == GL_LUMINANCE_ALPHA ||
                                  t->format == GL_ALPHA);
         if (t && npot(*t)) {
@@ -42,7 +44,7 @@ ProgramKey currentKey() {
             key.repeatFiltered = t->magFilter == GL_LINEAR;
         }
     }
-    key.fog = s.fog ? fogKind(s.fogMode) : fogNone;
+    key.fog = s.fog.enabled ? fogKind(s.fog.mode) : fogNone;
     return key;
 }
 
@@ -68,22 +70,22 @@ void sendUniforms(Program* p, const ProgramKey& key) {
     }
     if (key.fog != fogNone && p->fogSerial != layer.fogSerial) {
         const FixedState& s = layer.s;
-        const float range = s.fogEnd - s.fogStart;
-        const float params[4] = {s.fogDensity, s.fogEnd, range != 0 ? 1 / range : 0, 0};
-        es.uniform4fv(p->fogColour, 1, s.fogColour);
+        const float range = s.fog.end - s.fog.start;
+        const float params[4] = {s.fog.density, s.fog.end, range != 0 ? 1 / range : 0, 0};
+        es.uniform4fv(p->fogColour, 1, s.fog.colour);
         es.uniform4fv(p->fogParams, 1, params);
         stats.uniformUploads += 2;
         p->fogSerial = layer.fogSerial;
     }
     if (key.textured && key.repeatFiltered && (key.repeatS || key.repeatT)) {
         // rare (no picture of the demo needs it): sent with every draw
-        const TextureInfo* t = textureInfo(layer.s.boundTexture, false);
+        const TextureInfo* t = textureInfo(layer.s.texture.bound, false);
         const float size[4] = {float(t->width), float(t->height), 0, 0};
         es.uniform4fv(p->textureSize, 1, size);
         ++stats.uniformUploads;
     }
     if (key.textured && p->envSerial != layer.envSerial) {
-        es.uniform4fv(p->envColour, 1, layer.s.envColour);
+        es.uniform4fv(p->envColour, 1, layer.s.texture.envColour);
         ++stats.uniformUploads;
         p->envSerial = layer.envSerial;
     }
@@ -127,6 +129,22 @@ void drawVertices(GLenum mode, const Vertex* vertices, int count) {
     layer.stats.vertices += count;
 }
 
+Vertex currentVertex(float x, float y, float z) {
+    const CurrentGroup& c = layer.s.current;
+    return Vertex{{x, y, z},
+                  {c.texCoord[0], c.texCoord[1]},
+                  {c.colour[0], c.colour[1], c.colour[2], c.colour[3]}};
+}
+
+void drawPrimitive(GLenum mode, const Vertex* vertices, int count) {
+    if (!needsConversion(mode)) return drawVertices(mode, vertices, count);
+    const size_t room = size_t(count) * 3 / 2 + 3;
+    if (converted.size() < room) converted.resize(room);
+    const int n = convertPrimitive(&mode, vertices, count, converted.data(),
+                                   layer.quadSplit == quadSplitBD);
+    drawVertices(mode, converted.data(), n);
+}
+
 bool needsConversion(GLenum mode) {
     return mode == GL_QUADS || mode == GL_QUAD_STRIP || mode == GL_POLYGON;
 }
@@ -159,12 +177,10 @@ int convertPrimitive(GLenum* mode, const Vertex* in, int count, Vertex* out, boo
     return n;
 }
 
-}  // namespace gllayer
-
-using namespace gllayer;
-
 void resetDrawingResources() {
     streamBuffer = 0;
     current = nullptr;
     forgetPrograms();
 }
+
+}  // namespace gllayer

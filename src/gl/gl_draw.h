@@ -11,6 +11,13 @@ struct Vertex {
     float colour[4];
 };
 
+// A vertex at (x, y, z) with the current colour and texture coordinates.
+Vertex currentVertex(float x, float y, float z);
+
+// Draws a GL 1.1 primitive: glEnd and the array draws both end here. Quads,
+// quad strips and polygons are converted first (into a buffer that only grows).
+void drawPrimitive(GLenum mode, const Vertex* vertices, int count);
+
 // mode is an ES 2 primitive (quads and polygons already turned into triangles).
 void drawVertices(GLenum mode, const Vertex* vertices, int count);
 
@@ -21,5 +28,9 @@ int convertPrimitive(GLenum* mode, const Vertex* in, int count, Vertex* out, boo
 
 // True when the primitive needs converting.
 bool needsConversion(GLenum mode);
+
+// Forgets the stream buffer and the compiled programs (a new context has
+// none of them); called by the layer's init.
+void resetDrawingResources();
 
 }  // namespace gllayer

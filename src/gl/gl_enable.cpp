@@ -4,7 +4,28 @@
 
 using namespace gllayer;
 
+namespace gllayer {
+
+bool* capFlag(FixedState& s, GLenum cap) {
+    switch (cap) {
+        case GL_TEXTURE_2D: return &s.texture.enabled;
+        case GL_FOG: return &s.fog.enabled;
+        case GL_LIGHTING: return &s.lighting.enabled;
+        case GL_BLEND: return &s.colourBuffer.blend;
+        case GL_DEPTH_TEST: return &s.depth.test;
+        case GL_CULL_FACE: return &s.polygon.cullFace;
+        case GL_ALPHA_TEST: return &s.colourBuffer.alphaTest;
+        case GL_SCISSOR_TEST: return &s.scissor.test;
+        default: return nullptr;
+    }
+}
+
+}  // namespace gllayer
+
 namespace {
+
+const GLenum keptCaps[] = {GL_TEXTURE_2D, GL_FOG,        GL_LIGHTING,   GL_BLEND,
+                           GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST, GL_SCISSOR_TEST};
 
 // Caps that ES 2 has: they go straight to the driver as well.
 bool esCap(GLenum cap) {
@@ -13,23 +34,8 @@ bool esCap(GLenum cap) {
            cap == GL_STENCIL_TEST;
 }
 
-bool* capFlag(GLenum cap) {
-    FixedState& s = layer.s;
-    switch (cap) {
-        case GL_TEXTURE_2D: return &s.texture2D;
-        case GL_FOG: return &s.fog;
-        case GL_LIGHTING: return &s.lighting;
-        case GL_BLEND: return &s.blend;
-        case GL_DEPTH_TEST: return &s.depthTest;
-        case GL_CULL_FACE: return &s.cullFace;
-        case GL_ALPHA_TEST: return &s.alphaTest;
-        case GL_SCISSOR_TEST: return &s.scissorTest;
-        default: return nullptr;
-    }
-}
-
 void setCap(GLenum cap, bool on) {
-    bool* flag = capFlag(cap);
+    bool* flag = capFlag(layer.s, cap);
     if (flag) {
         if (*flag == on) return;
         *flag = on;
@@ -47,56 +53,56 @@ void glEnable(GLenum cap) { setCap(cap, true); }
 void glDisable(GLenum cap) { setCap(cap, false); }
 
 GLboolean glIsEnabled(GLenum cap) {
-    const bool* flag = capFlag(cap);
+    const bool* flag = capFlag(layer.s, cap);
     return flag && *flag ? GL_TRUE : GL_FALSE;
 }
 
 void glBlendFunc(GLenum sfactor, GLenum dfactor) {
     FixedState& s = layer.s;
-    if (s.blendSrc == sfactor && s.blendDst == dfactor) return;
-    s.blendSrc = sfactor;
-    s.blendDst = dfactor;
+    if (s.colourBuffer.blendSrc == sfactor && s.colourBuffer.blendDst == dfactor) return;
+    s.colourBuffer.blendSrc = sfactor;
+    s.colourBuffer.blendDst = dfactor;
     layer.es->blendFunc(sfactor, dfactor);
 }
 
 void glDepthFunc(GLenum func) {
-    if (layer.s.depthFunc == func) return;
-    layer.s.depthFunc = func;
+    if (layer.s.depth.func == func) return;
+    layer.s.depth.func = func;
     layer.es->depthFunc(func);
 }
 
 void glDepthMask(GLboolean flag) {
     const bool on = flag != GL_FALSE;
-    if (layer.s.depthMask == on) return;
-    layer.s.depthMask = on;
+    if (layer.s.depth.mask == on) return;
+    layer.s.depth.mask = on;
     layer.es->depthMask(on ? 1 : 0);
 }
 
 void glCullFace(GLenum mode) {
-    layer.s.cullMode = mode;
+    layer.s.polygon.cullMode = mode;
     layer.es->cullFace(mode);
 }
 
 void glFrontFace(GLenum mode) {
-    layer.s.frontFace = mode;
+    layer.s.polygon.frontFace = mode;
     layer.es->frontFace(mode);
 }
 
 // Kept for glGet; every vertex colour is interpolated.
-void glShadeModel(GLenum mode) { layer.s.shadeModel = mode; }
+void glShadeModel(GLenum mode) { layer.s.lighting.shadeModel = mode; }
 
 void glHint(GLenum, GLenum) {}
 
 void glFogf(GLenum pname, GLfloat param) {
     FixedState& s = layer.s;
     switch (pname) {
-        case GL_FOG_MODE: s.fogMode = GLenum(param); break;
+        case GL_FOG_MODE: s.fog.mode = GLenum(param); break;
         case GL_FOG_DENSITY:
             if (param < 0) return setError(GL_INVALID_VALUE);
-            s.fogDensity = param;
+            s.fog.density = param;
             break;
-        case GL_FOG_START: s.fogStart = param; break;
-        case GL_FOG_END: s.fogEnd = param; break;
+        case GL_FOG_START: s.fog.start = param; break;
+        case GL_FOG_END: s.fog.end = param; break;
         default: return;
     }
     ++layer.fogSerial;
@@ -106,7 +112,7 @@ void glFogi(GLenum pname, GLint param) { glFogf(pname, GLfloat(param)); }
 
 void glFogfv(GLenum pname, const GLfloat* params) {
     if (pname == GL_FOG_COLOR) {
-        for (int i = 0; i < 4; ++i) layer.s.fogColour[i] = clamp01(params[i]);
+        for (int i = 0; i < 4; ++i) layer.s.fog.colour[i] = clamp01(params[i]);
         ++layer.fogSerial;
     } else {
         glFogf(pname, params[0]);
@@ -118,7 +124,7 @@ void glTexEnvf(GLenum target, GLenum pname, GLfloat param) {
     const GLenum mode = GLenum(param);
     if (mode != GL_MODULATE && mode != GL_BLEND && mode != GL_REPLACE && mode != GL_DECAL)
         return setError(GL_INVALID_ENUM);
-    layer.s.envMode = mode;
+    layer.s.texture.envMode = mode;
 }
 
 void glTexEnvi(GLenum target, GLenum pname, GLint param) {
@@ -128,7 +134,7 @@ void glTexEnvi(GLenum target, GLenum pname, GLint param) {
 void glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) {
     if (target != GL_TEXTURE_ENV) return;
     if (pname == GL_TEXTURE_ENV_COLOR) {
-        for (int i = 0; i < 4; ++i) layer.s.envColour[i] = clamp01(params[i]);
+        for (int i = 0; i < 4; ++i) layer.s.texture.envColour[i] = clamp01(params[i]);
         ++layer.envSerial;
     } else {
         glTexEnvf(target, pname, params[0]);
@@ -136,7 +142,7 @@ void glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) {
 }
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-    float* c = layer.s.clearColour;
+    float* c = layer.s.colourBuffer.clearColour;
     c[0] = clamp01(r);
     c[1] = clamp01(g);
     c[2] = clamp01(b);
@@ -145,8 +151,8 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
 }
 
 void glClearDepth(GLclampd depth) {
-    layer.s.clearDepth = clamp01(float(depth));
-    layer.es->clearDepthf(layer.s.clearDepth);
+    layer.s.depth.clear = clamp01(float(depth));
+    layer.es->clearDepthf(layer.s.depth.clear);
 }
 
 void glClear(GLbitfield mask) {
@@ -154,7 +160,7 @@ void glClear(GLbitfield mask) {
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-    GLint* v = layer.s.viewport;
+    GLint* v = layer.s.viewport.box;
     v[0] = x;
     v[1] = y;
     v[2] = width;
@@ -164,7 +170,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
 
 void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
-    GLint* b = layer.s.scissorBox;
+    GLint* b = layer.s.scissor.box;
     b[0] = x;
     b[1] = y;
     b[2] = width;
@@ -173,7 +179,12 @@ void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
 }
 
 void glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
-    layer.es->colorMask(r, g, b, a);
+    bool* m = layer.s.colourBuffer.colourMask;
+    m[0] = r != GL_FALSE;
+    m[1] = g != GL_FALSE;
+    m[2] = b != GL_FALSE;
+    m[3] = a != GL_FALSE;
+    layer.es->colorMask(m[0], m[1], m[2], m[3]);
 }
 
 void glFinish() { layer.es->finish(); }
@@ -203,68 +214,23 @@ void glPopAttrib() {
     const AttribFrame& f = layer.attribs[--layer.attribTop];
     const FixedState& o = f.saved;
     FixedState& s = layer.s;
-    const GLuint boundBefore = s.boundTexture;
+    const GLuint boundBefore = s.texture.bound;
     const GLbitfield m = f.mask;
-    if (m & GL_CURRENT_BIT) {
-        for (int i = 0; i < 4; ++i) s.colour[i] = o.colour[i];
-        s.texCoord[0] = o.texCoord[0];
-        s.texCoord[1] = o.texCoord[1];
-        for (int i = 0; i < 3; ++i) s.normal[i] = o.normal[i];
-    }
+    if (m & GL_CURRENT_BIT) s.current = o.current;
+    if (m & GL_FOG_BIT) s.fog = o.fog;
+    if (m & GL_LIGHTING_BIT) s.lighting = o.lighting;
+    if (m & GL_TEXTURE_BIT) s.texture = o.texture;
+    if (m & GL_DEPTH_BUFFER_BIT) s.depth = o.depth;
+    if (m & GL_COLOR_BUFFER_BIT) s.colourBuffer = o.colourBuffer;
+    if (m & GL_POLYGON_BIT) s.polygon = o.polygon;
+    if (m & GL_VIEWPORT_BIT) s.viewport = o.viewport;
+    if (m & GL_SCISSOR_BIT) s.scissor = o.scissor;
     if (m & GL_ENABLE_BIT) {
-        s.texture2D = o.texture2D;
-        s.fog = o.fog;
-        s.lighting = o.lighting;
-        s.blend = o.blend;
-        s.depthTest = o.depthTest;
-        s.cullFace = o.cullFace;
-        s.alphaTest = o.alphaTest;
-        s.scissorTest = o.scissorTest;
-    }
-    if (m & GL_FOG_BIT) {
-        s.fog = o.fog;
-        s.fogMode = o.fogMode;
-        s.fogDensity = o.fogDensity;
-        s.fogStart = o.fogStart;
-        s.fogEnd = o.fogEnd;
-        for (int i = 0; i < 4; ++i) s.fogColour[i] = o.fogColour[i];
-    }
-    if (m & GL_LIGHTING_BIT) {
-        s.lighting = o.lighting;
-        s.shadeModel = o.shadeModel;
-    }
-    if (m & GL_TEXTURE_BIT) {
-        s.texture2D = o.texture2D;
-        s.boundTexture = o.boundTexture;
-        s.envMode = o.envMode;
-        for (int i = 0; i < 4; ++i) s.envColour[i] = o.envColour[i];
-    }
-    if (m & GL_DEPTH_BUFFER_BIT) {
-        s.depthTest = o.depthTest;
-        s.depthFunc = o.depthFunc;
-        s.clearDepth = o.clearDepth;
-        s.depthMask = o.depthMask;
-    }
-    if (m & GL_COLOR_BUFFER_BIT) {
-        s.blend = o.blend;
-        s.blendSrc = o.blendSrc;
-        s.blendDst = o.blendDst;
-        s.alphaTest = o.alphaTest;
-        for (int i = 0; i < 4; ++i) s.clearColour[i] = o.clearColour[i];
-    }
-    if (m & GL_POLYGON_BIT) {
-        s.cullFace = o.cullFace;
-        s.cullMode = o.cullMode;
-        s.frontFace = o.frontFace;
-    }
-    if (m & GL_VIEWPORT_BIT)
-        for (int i = 0; i < 4; ++i) s.viewport[i] = o.viewport[i];
-    if (m & GL_SCISSOR_BIT) {
-        s.scissorTest = o.scissorTest;
-        for (int i = 0; i < 4; ++i) s.scissorBox[i] = o.scissorBox[i];
+        FixedState saved = o;
+        for (GLenum cap : keptCaps) *capFlag(s, cap) = *capFlag(saved, cap);
     }
     applyDirectState();
-    if (s.boundTexture != boundBefore) layer.es->bindTexture(GL_TEXTURE_2D, s.boundTexture);
+    if (s.texture.bound != boundBefore) layer.es->bindTexture(GL_TEXTURE_2D, s.texture.bound);
     ++layer.fogSerial;
     ++layer.envSerial;
 }

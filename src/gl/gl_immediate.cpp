@@ -12,7 +12,6 @@ namespace {
 bool inside = false;
 GLenum batchMode = GL_TRIANGLES;
 std::vector<Vertex> batch;
-std::vector<Vertex> converted;
 
 bool validMode(GLenum mode) {
     return mode == GL_POINTS || mode == GL_LINES || mode == GL_LINE_STRIP ||
@@ -21,12 +20,7 @@ bool validMode(GLenum mode) {
            mode == GL_POLYGON;
 }
 
-inline void emit(float x, float y, float z) {
-    const FixedState& s = layer.s;
-    batch.push_back(Vertex{{x, y, z},
-                           {s.texCoord[0], s.texCoord[1]},
-                           {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}});
-}
+inline void emit(float x, float y, float z) { batch.push_back(currentVertex(x, y, z)); }
 
 }  // namespace
 
@@ -36,7 +30,6 @@ void glBegin(GLenum mode) {
     if (batch.capacity() == 0) {
         // room for the largest batches the demo sends, taken once
         batch.reserve(1 << 15);
-        converted.reserve(3 << 14);
     }
     inside = true;
     batchMode = mode;
@@ -46,17 +39,7 @@ void glBegin(GLenum mode) {
 void glEnd() {
     if (!inside) return setError(GL_INVALID_OPERATION);
     inside = false;
-    const int count = int(batch.size());
-    if (needsConversion(batchMode)) {
-        const size_t room = size_t(count) * 3 / 2 + 3;
-        if (converted.size() < room) converted.resize(room);  // grown only
-        GLenum mode = batchMode;
-        const int n = convertPrimitive(&mode, batch.data(), count, converted.data(),
-                                       layer.quadSplit == quadSplitBD);
-        drawVertices(mode, converted.data(), n);
-    } else {
-        drawVertices(batchMode, batch.data(), count);
-    }
+    drawPrimitive(batchMode, batch.data(), int(batch.size()));
 }
 
 void glVertex2f(GLfloat x, GLfloat y) { emit(x, y, 0); }
@@ -65,13 +48,13 @@ void glVertex3fv(const GLfloat* v) { emit(v[0], v[1], v[2]); }
 void glVertex2i(GLint x, GLint y) { emit(GLfloat(x), GLfloat(y), 0); }
 
 void glTexCoord2f(GLfloat s, GLfloat t) {
-    layer.s.texCoord[0] = s;
-    layer.s.texCoord[1] = t;
+    layer.s.current.texCoord[0] = s;
+    layer.s.current.texCoord[1] = t;
 }
 void glTexCoord2fv(const GLfloat* v) { glTexCoord2f(v[0], v[1]); }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-    float* c = layer.s.colour;
+    float* c = layer.s.current.colour;
     c[0] = r;
     c[1] = g;
     c[2] = b;
@@ -89,7 +72,7 @@ void glColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) {
 
 // Normals are kept but never used: nothing is lit.
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-    float* n = layer.s.normal;
+    float* n = layer.s.current.normal;
     n[0] = x;
     n[1] = y;
     n[2] = z;

@@ -17,6 +17,9 @@ bool stateValues(GLenum pname, float* out, int* count) {
         *count = i;
         return true;
     };
+    auto put4 = [&](const auto* v) {
+        return put({float(v[0]), float(v[1]), float(v[2]), float(v[3])});
+    };
     auto putMatrix = [&](const MatrixStack& st) {
         std::memcpy(out, st.stack[st.top].m, sizeof(float) * 16);
         *count = 16;
@@ -31,32 +34,29 @@ bool stateValues(GLenum pname, float* out, int* count) {
         case GL_TEXTURE_STACK_DEPTH: return put({float(layer.texture.top + 1)});
         case GL_ATTRIB_STACK_DEPTH: return put({float(layer.attribTop)});
         case GL_MATRIX_MODE: return put({float(layer.matrixMode)});
-        case GL_CURRENT_COLOR: return put({s.colour[0], s.colour[1], s.colour[2], s.colour[3]});
-        case GL_CURRENT_TEXTURE_COORDS: return put({s.texCoord[0], s.texCoord[1], 0, 1});
-        case GL_CURRENT_NORMAL: return put({s.normal[0], s.normal[1], s.normal[2]});
-        case GL_TEXTURE_BINDING_2D: return put({float(s.boundTexture)});
-        case GL_FOG_MODE: return put({float(s.fogMode)});
-        case GL_FOG_DENSITY: return put({s.fogDensity});
-        case GL_FOG_START: return put({s.fogStart});
-        case GL_FOG_END: return put({s.fogEnd});
-        case GL_FOG_COLOR:
-            return put({s.fogColour[0], s.fogColour[1], s.fogColour[2], s.fogColour[3]});
-        case GL_BLEND_SRC: return put({float(s.blendSrc)});
-        case GL_BLEND_DST: return put({float(s.blendDst)});
-        case GL_DEPTH_FUNC: return put({float(s.depthFunc)});
-        case GL_DEPTH_WRITEMASK: return put({s.depthMask ? 1.0f : 0.0f});
-        case GL_DEPTH_CLEAR_VALUE: return put({s.clearDepth});
-        case GL_COLOR_CLEAR_VALUE:
-            return put({s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]});
-        case GL_CULL_FACE_MODE: return put({float(s.cullMode)});
-        case GL_FRONT_FACE: return put({float(s.frontFace)});
-        case GL_SHADE_MODEL: return put({float(s.shadeModel)});
-        case GL_VIEWPORT:
-            return put({float(s.viewport[0]), float(s.viewport[1]), float(s.viewport[2]),
-                        float(s.viewport[3])});
-        case GL_SCISSOR_BOX:
-            return put({float(s.scissorBox[0]), float(s.scissorBox[1]), float(s.scissorBox[2]),
-                        float(s.scissorBox[3])});
+        case GL_CURRENT_COLOR: return put4(s.current.colour);
+        case GL_CURRENT_TEXTURE_COORDS:
+            return put({s.current.texCoord[0], s.current.texCoord[1], 0, 1});
+        case GL_CURRENT_NORMAL:
+            return put({s.current.normal[0], s.current.normal[1], s.current.normal[2]});
+        case GL_TEXTURE_BINDING_2D: return put({float(s.texture.bound)});
+        case GL_FOG_MODE: return put({float(s.fog.mode)});
+        case GL_FOG_DENSITY: return put({s.fog.density});
+        case GL_FOG_START: return put({s.fog.start});
+        case GL_FOG_END: return put({s.fog.end});
+        case GL_FOG_COLOR: return put4(s.fog.colour);
+        case GL_BLEND_SRC: return put({float(s.colourBuffer.blendSrc)});
+        case GL_BLEND_DST: return put({float(s.colourBuffer.blendDst)});
+        case GL_DEPTH_FUNC: return put({float(s.depth.func)});
+        case GL_DEPTH_WRITEMASK: return put({s.depth.mask ? 1.0f : 0.0f});
+        case GL_COLOR_WRITEMASK: return put4(s.colourBuffer.colourMask);
+        case GL_DEPTH_CLEAR_VALUE: return put({s.depth.clear});
+        case GL_COLOR_CLEAR_VALUE: return put4(s.colourBuffer.clearColour);
+        case GL_CULL_FACE_MODE: return put({float(s.polygon.cullMode)});
+        case GL_FRONT_FACE: return put({float(s.polygon.frontFace)});
+        case GL_SHADE_MODEL: return put({float(s.lighting.shadeModel)});
+        case GL_VIEWPORT: return put4(s.viewport.box);
+        case GL_SCISSOR_BOX: return put4(s.scissor.box);
         case GL_UNPACK_ALIGNMENT: return put({float(layer.unpackAlignment)});
         case GL_PACK_ALIGNMENT: return put({float(layer.packAlignment)});
         case GL_TEXTURE_2D: case GL_FOG: case GL_LIGHTING: case GL_BLEND: case GL_DEPTH_TEST:
@@ -94,15 +94,15 @@ void glGetBooleanv(GLenum pname, GLboolean* params) {
 
 void glGetTexEnvfv(GLenum target, GLenum pname, GLfloat* params) {
     if (target != GL_TEXTURE_ENV) return setError(GL_INVALID_ENUM);
-    if (pname == GL_TEXTURE_ENV_MODE) params[0] = GLfloat(layer.s.envMode);
+    if (pname == GL_TEXTURE_ENV_MODE) params[0] = GLfloat(layer.s.texture.envMode);
     else if (pname == GL_TEXTURE_ENV_COLOR)
-        for (int i = 0; i < 4; ++i) params[i] = layer.s.envColour[i];
+        for (int i = 0; i < 4; ++i) params[i] = layer.s.texture.envColour[i];
     else setError(GL_INVALID_ENUM);
 }
 
 void glGetTexEnviv(GLenum target, GLenum pname, GLint* params) {
     if (target != GL_TEXTURE_ENV || pname != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
-    params[0] = GLint(layer.s.envMode);
+    params[0] = GLint(layer.s.texture.envMode);
 }
 
 // ES 2 always reads RGBA bytes; other layouts are made from them.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "gl/gl_draw.h"
+
 namespace gllayer {
 
 Layer layer = {};
@@ -39,7 +41,7 @@ TextureInfo* textureInfo(GLuint name, bool create) {
 }
 
 bool boundTextureComplete() {
-    const TextureInfo* t = textureInfo(layer.s.boundTexture, false);
+    const TextureInfo* t = textureInfo(layer.s.texture.bound, false);
     if (!t || t->width <= 0 || t->height <= 0) return false;
     const bool wantsMipmaps = t->minFilter != GL_NEAREST && t->minFilter != GL_LINEAR;
     return !wantsMipmaps || t->mipmapped;
@@ -48,20 +50,21 @@ bool boundTextureComplete() {
 void resetState() {
     FixedState& s = layer.s;
     s = FixedState{};
-    s.colour[0] = s.colour[1] = s.colour[2] = s.colour[3] = 1;
-    s.normal[2] = 1;
-    s.envMode = GL_MODULATE;
-    s.fogMode = GL_EXP;
-    s.fogDensity = 1;
-    s.fogEnd = 1;
-    s.blendSrc = GL_ONE;
-    s.blendDst = GL_ZERO;
-    s.clearDepth = 1;
-    s.depthFunc = GL_LESS;
-    s.depthMask = true;
-    s.cullMode = GL_BACK;
-    s.frontFace = GL_CCW;
-    s.shadeModel = GL_SMOOTH;
+    s.current.colour[0] = s.current.colour[1] = s.current.colour[2] = s.current.colour[3] = 1;
+    s.current.normal[2] = 1;
+    s.texture.envMode = GL_MODULATE;
+    s.fog.mode = GL_EXP;
+    s.fog.density = 1;
+    s.fog.end = 1;
+    s.colourBuffer.blendSrc = GL_ONE;
+    s.colourBuffer.blendDst = GL_ZERO;
+    s.depth.clear = 1;
+    s.depth.func = GL_LESS;
+    s.depth.mask = true;
+    for (bool& on : s.colourBuffer.colourMask) on = true;
+    s.polygon.cullMode = GL_BACK;
+    s.polygon.frontFace = GL_CCW;
+    s.lighting.shadeModel = GL_SMOOTH;
     layer.modelview.top = layer.projection.top = layer.texture.top = 0;
     layer.modelview.stack[0] = layer.projection.stack[0] = layer.texture.stack[0] = identity();
     layer.matrixMode = GL_MODELVIEW;
@@ -77,28 +80,28 @@ void resetState() {
 void applyDirectState() {
     const GlesFunctions& es = *layer.es;
     const FixedState& s = layer.s;
-    s.blend ? es.enable(GL_BLEND) : es.disable(GL_BLEND);
-    s.depthTest ? es.enable(GL_DEPTH_TEST) : es.disable(GL_DEPTH_TEST);
-    s.cullFace ? es.enable(GL_CULL_FACE) : es.disable(GL_CULL_FACE);
-    s.scissorTest ? es.enable(GL_SCISSOR_TEST) : es.disable(GL_SCISSOR_TEST);
-    if (s.scissorBox[2] > 0 || s.scissorBox[3] > 0)
-        es.scissor(s.scissorBox[0], s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]);
-    es.blendFunc(s.blendSrc, s.blendDst);
-    es.depthFunc(s.depthFunc);
-    es.depthMask(s.depthMask ? 1 : 0);
-    es.cullFace(s.cullMode);
-    es.frontFace(s.frontFace);
-    es.clearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
-    es.clearDepthf(s.clearDepth);
-    if (s.viewport[2] > 0 && s.viewport[3] > 0)
-        es.viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    s.colourBuffer.blend ? es.enable(GL_BLEND) : es.disable(GL_BLEND);
+    s.depth.test ? es.enable(GL_DEPTH_TEST) : es.disable(GL_DEPTH_TEST);
+    s.polygon.cullFace ? es.enable(GL_CULL_FACE) : es.disable(GL_CULL_FACE);
+    s.scissor.test ? es.enable(GL_SCISSOR_TEST) : es.disable(GL_SCISSOR_TEST);
+    if (s.scissor.box[2] > 0 || s.scissor.box[3] > 0)
+        es.scissor(s.scissor.box[0], s.scissor.box[1], s.scissor.box[2], s.scissor.box[3]);
+    es.blendFunc(s.colourBuffer.blendSrc, s.colourBuffer.blendDst);
+    es.depthFunc(s.depth.func);
+    es.depthMask(s.depth.mask ? 1 : 0);
+    es.cullFace(s.polygon.cullMode);
+    es.frontFace(s.polygon.frontFace);
+    const ColourBufferGroup& c = s.colourBuffer;
+    es.colorMask(c.colourMask[0], c.colourMask[1], c.colourMask[2], c.colourMask[3]);
+    es.clearColor(c.clearColour[0], c.clearColour[1], c.clearColour[2], c.clearColour[3]);
+    es.clearDepthf(s.depth.clear);
+    if (s.viewport.box[2] > 0 && s.viewport.box[3] > 0)
+        es.viewport(s.viewport.box[0], s.viewport.box[1], s.viewport.box[2], s.viewport.box[3]);
 }
 
 }  // namespace gllayer
 
 using namespace gllayer;
-
-void resetDrawingResources();  // gl_draw.cpp
 
 int glLayerInitWith(const GlesFunctions* functions) {
     if (!functions) return 0;
@@ -108,8 +111,9 @@ int glLayerInitWith(const GlesFunctions* functions) {
     layer.stats = GlLayerStats{};
     textures.clear();
     resetDrawingResources();
-    // What the ES 2 context starts with already equals the GL 1.1 defaults,
-    // except that nothing is known of the viewport: ask for it once.
+    // The context may come from an earlier user (a test, a restored page):
+    // send every direct setting, so the driver and the record agree. The
+    // viewport stays the driver's until the first glViewport.
     applyDirectState();
     return 1;
 }

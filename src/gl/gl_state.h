@@ -38,29 +38,62 @@ inline TextureInfo freshTexture() {
 inline bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 inline bool npot(const TextureInfo& t) { return !powerOfTwo(t.width) || !powerOfTwo(t.height); }
 
-// State saved and restored by glPushAttrib / glPopAttrib, plus the rest.
-struct FixedState {
-    // enables
-    bool texture2D, fog, lighting, blend, depthTest, cullFace, alphaTest, scissorTest;
-    // current vertex values
+// The state glPushAttrib saves, one record per attribute group, so that a
+// pop is a copy per group. Every switch lives in the group GL files it under
+// besides GL_ENABLE_BIT (blending under the colour buffer, fog under fog ...);
+// GL_ENABLE_BIT reaches them through their capability names.
+struct CurrentGroup {  // GL_CURRENT_BIT: the current vertex values
     float colour[4], texCoord[2], normal[3];
-    // texture
-    GLuint boundTexture;
+};
+struct FogGroup {  // GL_FOG_BIT (the mode starts as GL_EXP, as in GL)
+    bool enabled;
+    GLenum mode;
+    float density, start, end, colour[4];
+};
+struct LightingGroup {  // GL_LIGHTING_BIT
+    bool enabled;
+    GLenum shadeModel;
+};
+struct TextureGroup {  // GL_TEXTURE_BIT
+    bool enabled;  // GL_TEXTURE_2D
+    GLuint bound;
     GLenum envMode;
     float envColour[4];
-    // fog (the mode starts as GL_EXP, as in GL)
-    GLenum fogMode;
-    float fogDensity, fogStart, fogEnd, fogColour[4];
-    // colour buffer, depth, polygon
+};
+struct DepthGroup {  // GL_DEPTH_BUFFER_BIT
+    bool test;
+    GLenum func;
+    float clear;
+    bool mask;
+};
+struct ColourBufferGroup {  // GL_COLOR_BUFFER_BIT
+    bool blend, alphaTest;
     GLenum blendSrc, blendDst;
     float clearColour[4];
-    float clearDepth;
-    GLenum depthFunc;
-    bool depthMask;
+    bool colourMask[4];
+};
+struct PolygonGroup {  // GL_POLYGON_BIT
+    bool cullFace;
     GLenum cullMode, frontFace;
-    GLenum shadeModel;
-    GLint viewport[4];
-    GLint scissorBox[4];
+};
+struct ViewportGroup {  // GL_VIEWPORT_BIT
+    GLint box[4];
+};
+struct ScissorGroup {  // GL_SCISSOR_BIT
+    bool test;
+    GLint box[4];
+};
+
+struct FixedState {
+    CurrentGroup current;
+    FogGroup fog;
+    LightingGroup lighting;
+    TextureGroup texture;
+    DepthGroup depth;
+    ColourBufferGroup colourBuffer;
+    PolygonGroup polygon;
+    ViewportGroup viewport;
+    ScissorGroup scissor;
 };
 
 struct AttribFrame {
@@ -111,8 +144,13 @@ TextureInfo* textureInfo(GLuint name, bool create);
 bool boundTextureComplete();
 
 // Sends the state that maps one to one onto ES 2 (blend, depth, culling,
-// viewport, clear values) to the driver, after init and glPopAttrib.
+// viewport, scissor, colour mask, clear values) to the driver, after init and
+// glPopAttrib.
 void applyDirectState();
+
+// The switch glEnable / glIsEnabled keep for a capability; null for those the
+// layer does not keep.
+bool* capFlag(FixedState& s, GLenum cap);
 
 void resetState();
 

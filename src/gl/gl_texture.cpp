@@ -1,5 +1,6 @@
 // Texture objects. The driver keeps the pictures; the layer remembers enough
 // of each to know whether GL 1.1 would sample it at all.
+#include "gl/gl_restore.h"
 #include "gl/gl_state.h"
 
 using namespace gllayer;
@@ -47,7 +48,8 @@ void glDeleteTextures(GLsizei n, const GLuint* names) {
     for (GLsizei i = 0; i < n; ++i) {
         if (TextureInfo* t = textureInfo(names[i], false))
             *t = freshTexture();
-        if (names[i] == layer.s.boundTexture) layer.s.boundTexture = 0;
+        if (names[i] == layer.s.texture.bound) layer.s.texture.bound = 0;
+        forgetTexture(names[i]);
     }
     layer.es->deleteTextures(n, names);
 }
@@ -55,8 +57,8 @@ void glDeleteTextures(GLsizei n, const GLuint* names) {
 void glBindTexture(GLenum target, GLuint name) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     textureInfo(name, true);
-    if (layer.s.boundTexture == name) return;
-    layer.s.boundTexture = name;
+    if (layer.s.texture.bound == name) return;
+    layer.s.texture.bound = name;
     layer.es->bindTexture(GL_TEXTURE_2D, name);
 }
 
@@ -64,7 +66,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
                   GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     if (border != 0 || width < 0 || height < 0 || level < 0) return setError(GL_INVALID_VALUE);
-    TextureInfo* t = textureInfo(layer.s.boundTexture, true);
+    TextureInfo* t = textureInfo(layer.s.texture.bound, true);
     const GLenum base = baseFormat(internal, format);
     if (level == 0) {
         const bool wasNpot = t->width > 0 && npot(*t);
@@ -77,17 +79,19 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
     }
     layer.es->texImage2D(GL_TEXTURE_2D, level, GLint(base), width, height, 0, format, type,
                          pixels);
+    keepTexImage(layer.s.boundTexture, level, GLint(base), width, height, format, type, pixels);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     layer.es->texSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, format, type, pixels);
+    keepTexSubImage(layer.s.boundTexture, level, x, y, width, height, format, type, pixels);
 }
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    TextureInfo* t = textureInfo(layer.s.boundTexture, true);
+    TextureInfo* t = textureInfo(layer.s.texture.bound, true);
     if (pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) {
         (pname == GL_TEXTURE_WRAP_S ? t->wrapS : t->wrapT) = param;
         sendWrap(*t);

@@ -23,70 +23,74 @@ enum : unsigned {
 
 #define GLES_APIENTRY
 
+// Every driver function the layer calls, once: X(return type, field of
+// GlesFunctions, GLES2 name, parameter list). The table below, the desktop
+// loader and the browser binding all expand it, so adding a call is one line.
+#define GLES_FUNCTIONS(X) \
+    X(void, attachShader, glAttachShader, (unsigned program, unsigned shader)) \
+    X(void, bindAttribLocation, glBindAttribLocation, \
+      (unsigned program, unsigned index, const char* name)) \
+    X(void, bindBuffer, glBindBuffer, (unsigned target, unsigned buffer)) \
+    X(void, bindTexture, glBindTexture, (unsigned target, unsigned texture)) \
+    X(void, blendFunc, glBlendFunc, (unsigned sfactor, unsigned dfactor)) \
+    X(void, bufferData, glBufferData, \
+      (unsigned target, ptrdiff_t size, const void* data, unsigned usage)) \
+    X(void, clear, glClear, (unsigned mask)) \
+    X(void, clearColor, glClearColor, (float r, float g, float b, float a)) \
+    X(void, clearDepthf, glClearDepthf, (float d)) \
+    X(void, colorMask, glColorMask, \
+      (unsigned char r, unsigned char g, unsigned char b, unsigned char a)) \
+    X(void, compileShader, glCompileShader, (unsigned shader)) \
+    X(unsigned, createProgram, glCreateProgram, ()) \
+    X(unsigned, createShader, glCreateShader, (unsigned type)) \
+    X(void, cullFace, glCullFace, (unsigned mode)) \
+    X(void, deleteShader, glDeleteShader, (unsigned shader)) \
+    X(void, deleteTextures, glDeleteTextures, (int n, const unsigned* textures)) \
+    X(void, depthFunc, glDepthFunc, (unsigned func)) \
+    X(void, depthMask, glDepthMask, (unsigned char flag)) \
+    X(void, disable, glDisable, (unsigned cap)) \
+    X(void, drawArrays, glDrawArrays, (unsigned mode, int first, int count)) \
+    X(void, enable, glEnable, (unsigned cap)) \
+    X(void, enableVertexAttribArray, glEnableVertexAttribArray, (unsigned index)) \
+    X(void, finish, glFinish, ()) \
+    X(void, flush, glFlush, ()) \
+    X(void, frontFace, glFrontFace, (unsigned mode)) \
+    X(void, genBuffers, glGenBuffers, (int n, unsigned* buffers)) \
+    X(void, genTextures, glGenTextures, (int n, unsigned* textures)) \
+    X(unsigned, getError, glGetError, ()) \
+    X(void, getProgramInfoLog, glGetProgramInfoLog, \
+      (unsigned program, int size, int* length, char* log)) \
+    X(void, getProgramiv, glGetProgramiv, (unsigned program, unsigned pname, int* params)) \
+    X(void, getShaderInfoLog, glGetShaderInfoLog, \
+      (unsigned shader, int size, int* length, char* log)) \
+    X(void, getShaderiv, glGetShaderiv, (unsigned shader, unsigned pname, int* params)) \
+    X(const unsigned char*, getString, glGetString, (unsigned name)) \
+    X(int, getUniformLocation, glGetUniformLocation, (unsigned program, const char* name)) \
+    X(void, linkProgram, glLinkProgram, (unsigned program)) \
+    X(void, pixelStorei, glPixelStorei, (unsigned pname, int param)) \
+    X(void, readPixels, glReadPixels, \
+      (int x, int y, int width, int height, unsigned format, unsigned type, void* pixels)) \
+    X(void, scissor, glScissor, (int x, int y, int width, int height)) \
+    X(void, shaderSource, glShaderSource, \
+      (unsigned shader, int count, const char* const* string, const int* length)) \
+    X(void, texImage2D, glTexImage2D, \
+      (unsigned target, int level, int internalformat, int width, int height, int border, unsigned format, unsigned type, const void* pixels)) \
+    X(void, texSubImage2D, glTexSubImage2D, \
+      (unsigned target, int level, int x, int y, int width, int height, unsigned format, unsigned type, const void* pixels)) \
+    X(void, texParameteri, glTexParameteri, (unsigned target, unsigned pname, int param)) \
+    X(void, uniform1i, glUniform1i, (int location, int v0)) \
+    X(void, uniform4fv, glUniform4fv, (int location, int count, const float* value)) \
+    X(void, uniformMatrix4fv, glUniformMatrix4fv, \
+      (int location, int count, unsigned char transpose, const float* value)) \
+    X(void, useProgram, glUseProgram, (unsigned program)) \
+    X(void, vertexAttribPointer, glVertexAttribPointer, \
+      (unsigned index, int size, unsigned type, unsigned char normalized, int stride, const void* pointer)) \
+    X(void, viewport, glViewport, (int x, int y, int width, int height))
+
 struct GlesFunctions {
-    void(GLES_APIENTRY* attachShader)(unsigned program, unsigned shader);
-    void(GLES_APIENTRY* bindAttribLocation)(unsigned program, unsigned index, const char* name);
-    void(GLES_APIENTRY* bindBuffer)(unsigned target, unsigned buffer);
-    void(GLES_APIENTRY* bindTexture)(unsigned target, unsigned texture);
-    void(GLES_APIENTRY* blendFunc)(unsigned sfactor, unsigned dfactor);
-    void(GLES_APIENTRY* bufferData)(unsigned target, ptrdiff_t size, const void* data,
-                                    unsigned usage);
-    void(GLES_APIENTRY* clear)(unsigned mask);
-    void(GLES_APIENTRY* clearColor)(float r, float g, float b, float a);
-    void(GLES_APIENTRY* clearDepthf)(float d);
-    void(GLES_APIENTRY* colorMask)(unsigned char r, unsigned char g, unsigned char b,
-                                   unsigned char a);
-    void(GLES_APIENTRY* compileShader)(unsigned shader);
-    unsigned(GLES_APIENTRY* createProgram)();
-    unsigned(GLES_APIENTRY* createShader)(unsigned type);
-    void(GLES_APIENTRY* cullFace)(unsigned mode);
-    void(GLES_APIENTRY* deleteShader)(unsigned shader);
-    void(GLES_APIENTRY* deleteTextures)(int n, const unsigned* textures);
-    void(GLES_APIENTRY* depthFunc)(unsigned func);
-    void(GLES_APIENTRY* depthMask)(unsigned char flag);
-    void(GLES_APIENTRY* disable)(unsigned cap);
-    void(GLES_APIENTRY* disableVertexAttribArray)(unsigned index);
-    void(GLES_APIENTRY* drawArrays)(unsigned mode, int first, int count);
-    void(GLES_APIENTRY* enable)(unsigned cap);
-    void(GLES_APIENTRY* enableVertexAttribArray)(unsigned index);
-    void(GLES_APIENTRY* finish)();
-    void(GLES_APIENTRY* flush)();
-    void(GLES_APIENTRY* frontFace)(unsigned mode);
-    void(GLES_APIENTRY* genBuffers)(int n, unsigned* buffers);
-    void(GLES_APIENTRY* genTextures)(int n, unsigned* textures);
-    unsigned(GLES_APIENTRY* getError)();
-    void(GLES_APIENTRY* getProgramInfoLog)(unsigned program, int size, int* length, char* log);
-    void(GLES_APIENTRY* getProgramiv)(unsigned program, unsigned pname, int* params);
-    void(GLES_APIENTRY* getShaderInfoLog)(unsigned shader, int size, int* length, char* log);
-    void(GLES_APIENTRY* getShaderiv)(unsigned shader, unsigned pname, int* params);
-    const unsigned char*(GLES_APIENTRY* getString)(unsigned name);
-    int(GLES_APIENTRY* getUniformLocation)(unsigned program, const char* name);
-    void(GLES_APIENTRY* linkProgram)(unsigned program);
-    void(GLES_APIENTRY* pixelStorei)(unsigned pname, int param);
-    void(GLES_APIENTRY* readPixels)(int x, int y, int width, int height, unsigned format,
-                                    unsigned type, void* pixels);
-    void(GLES_APIENTRY* scissor)(int x, int y, int width, int height);
-    void(GLES_APIENTRY* shaderSource)(unsigned shader, int count, const char* const* string,
-                                      const int* length);
-    void(GLES_APIENTRY* texImage2D)(unsigned target, int level, int internalformat, int width,
-                                    int height, int border, unsigned format, unsigned type,
-                                    const void* pixels);
-    void(GLES_APIENTRY* texSubImage2D)(unsigned target, int level, int x, int y, int width,
-                                       int height, unsigned format, unsigned type,
-                                       const void* pixels);
-    void(GLES_APIENTRY* texParameteri)(unsigned target, unsigned pname, int param);
-    void(GLES_APIENTRY* uniform1f)(int location, float v0);
-    void(GLES_APIENTRY* uniform1i)(int location, int v0);
-    void(GLES_APIENTRY* uniform4fv)(int location, int count, const float* value);
-    void(GLES_APIENTRY* uniformMatrix4fv)(int location, int count, unsigned char transpose,
-                                          const float* value);
-    void(GLES_APIENTRY* useProgram)(unsigned program);
-    void(GLES_APIENTRY* vertexAttrib2f)(unsigned index, float x, float y);
-    void(GLES_APIENTRY* vertexAttrib4f)(unsigned index, float x, float y, float z, float w);
-    void(GLES_APIENTRY* vertexAttribPointer)(unsigned index, int size, unsigned type,
-                                             unsigned char normalized, int stride,
-                                             const void* pointer);
-    void(GLES_APIENTRY* viewport)(int x, int y, int width, int height);
+#define GLES_FIELD(ret, field, name, params) ret(GLES_APIENTRY* field) params;
+    GLES_FUNCTIONS(GLES_FIELD)
+#undef GLES_FIELD
 };
 
 // Looks a function up by its GLES2 name ("glDrawArrays"); null when missing.

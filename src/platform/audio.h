@@ -3,6 +3,15 @@
 
 // A small streaming MP3 player with the calls the music start-up relies on:
 // the stream is decoded while it plays, on the audio device's own thread.
+//
+// The calls keep the shape the demo's start-up was written against, and the
+// start-up relies on it: it checks the version answer (audioPlayerVersion),
+// opens device -1 at 44100 Hz, creates the stream from a file with in-memory
+// 0, offset 0, length 0 and flags 0, plays it with flush 0 and flags 4, and
+// polls the position once a frame without reading the answer. Arguments that
+// only say what the start-up always says (device, flags, in-memory, offset,
+// length, flush) are taken and not used by either backend; a backend may
+// answer the position cheaply where reading it would cost something.
 
 enum : uint32_t { audioPlayerVersion = 0x80000 };
 
@@ -13,6 +22,9 @@ int audioInit(int device, int frequency, int flags);
 // or does not decode as MP3; otherwise a non-zero handle.
 uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset,
                                uint64_t length, int flags);
+// Whether a file (a real path) would open as the stream, without a device:
+// the same test and the same message as audioStreamCreateFile. 1 or 0.
+int audioCheckStreamFile(const char* path);
 int audioStart();
 // Starts the stream playing (flags passed through).
 int audioStreamPlay(uint32_t stream, int flush, int flags);

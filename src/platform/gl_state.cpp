@@ -1,9 +1,20 @@
 #include "platform/window.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
-// The GL state the demo starts from, the same on every backend; the
-// projection is the backend's (it knows the drawable).
+ViewportRect setPerspective(int width, int height) {
+    const ViewportRect picture = fitPictureViewport(width, height > 0 ? height : 1);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, double(picture.width) / double(picture.height), 0.1, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return picture;
+}
+
+// The GL state the demo starts from, the same on every backend.
 void initGlState(int width, int height) {
     glEnable(GL_TEXTURE_2D);
     glClearColor(0.2f, 0.2f, 0.2f, 0.0f);

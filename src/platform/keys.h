@@ -5,9 +5,13 @@ extern int KeyState[256];
 
 enum : int { vkEscape = 27, vkF10 = 121, vkMenu = 18 };
 
+// One key event by virtual-key code, the same on every backend. Keys pressed
+// with Alt held, Alt itself and F10 reach a Windows program as system keys and
+// are not recorded; auto-repeat sets 1 again; codes outside 0..255 are ignored.
+void applyVirtualKey(int vk, int down, int altHeld);
+
+// The desktop backend's key codes.
 // Virtual-key code of an SDL key code, or -1 for keys without one.
 int virtualKeyFromSdl(int sdlKey);
-
-// One key event. Keys pressed with Alt held, Alt itself and F10 reach a
-// Windows program as system keys and are not recorded; auto-repeat sets 1 again.
+// applyVirtualKey for an SDL key code.
 void applyKeyEvent(int sdlKey, int down, int altHeld);

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/viewport_fit.h"
 
 // The demo's one window with its GL context.
 struct DemoWindow;
@@ -14,7 +15,9 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen);
 
 // Viewport and projection for a drawable of that size (height 0 taken as 1):
 // the picture is the largest centred 4:3 rectangle, black bars around it.
-void setPerspective(int width, int height);
+// Returns that rectangle. The same on every backend.
+ViewportRect setPerspective(int width, int height);
+// The demo's start GL state, then setPerspective.
 void initGlState(int width, int height);
 
 // Drains the event queue: key state, size changes; a close request runs the

@@ -7,7 +7,7 @@
 struct FrameLoopIo {
     uint32_t (*readTimer)();        // milliseconds, wrapping at 2^32
     void (*pumpMessages)();         // window messages, key state
-    void (*queryMusicPosition)();   // polled once per frame, answer unused
+    void (*queryMusicPosition)();   // once per frame; may move musicStartMs to the music
     void (*presentFrame)();         // ends the frame
     int (*escapeHeld)();            // non-zero while Escape is down
     void* user;                     // free for the caller

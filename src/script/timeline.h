@@ -6,8 +6,17 @@
 enum : int { partCount = 10, lastPlayedPart = 8 };
 
 // Part i plays while the elapsed milliseconds are above Timeline[i] and at most
-// Timeline[i + 1] (part 0 from the start).
-extern const int32_t Timeline[partCount + 1];
+// Timeline[i + 1] (part 0 from the start). The one definition of the part
+// boundaries: the soundtrack generator, the warm-up, the capture, bench and
+// runner tools all read it (demo-bench --print-timeline prints it).
+inline constexpr int32_t Timeline[partCount + 1] = {0,      13200,  54300,  82200,
+                                                    107800, 134000, 173000, 200700,
+                                                    217300, 228000, 240000};
+
+// The end of the last part that draws: the demo's last frame is the first one
+// past it.
+inline constexpr int32_t timelineEndMs = Timeline[lastPlayedPart + 1];
+inline constexpr double timelineEndSeconds = timelineEndMs / 1000.0;
 
 extern const float cutListA[11];
 extern const float cutListB[11];

@@ -23,7 +23,7 @@ enum : int { warmUpStepMs = 1000 };
 
 namespace {
 
-int countWarmUpTimes() { return (partCount - 1) + 228000 / warmUpStepMs; }
+int countWarmUpTimes() { return (partCount - 1) + timelineEndMs / warmUpStepMs; }
 
 // The i-th warm-up time: the part starts first, then the seconds.
 int warmUpTime(int i) {

@@ -73,6 +73,19 @@ TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
     EXPECT_NE(bad.err.find("--compare"), std::string::npos) << bad.err;
 }
 
+// Scripts (the browser test) take the part boundaries from here, without data
+// or a GL context.
+TEST(Bench, PrintsTheTimelineItRuns) {
+    const ProcessResult r = runProcess(DEMO_BENCH_EXE, {"--print-timeline", "--data", "/nonexistent"},
+                                       {}, 60);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"partStartsMs\": [0, 13200, 54300, 82200, 107800, 134000, 173000, "
+                         "200700, 217300]"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(field(r.out, "endMs", 0), 228000) << r.out;
+}
+
 // Results that cannot be written are a failure, not a run that went well.
 TEST(Bench, AFullStandardOutputFailsTheRun) {
     if (!haveData()) GTEST_SKIP() << "no generated data";

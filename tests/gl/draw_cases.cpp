@@ -404,6 +404,51 @@ void scissorBox(const Gl11& gl) {
     quad(gl, 0.5f, 0.5f, 0.9f, 0.9f, -1);
 }
 
+// Colour arrays of every integer type GL takes for colours, normalised.
+void integerColourArrays(const Gl11& gl) {
+    begin(gl);
+    const float strip[4][3] = {{-0.9f, -0.9f, -1}, {0.9f, -0.9f, -1}, {-0.9f, -0.3f, -1},
+                               {0.9f, -0.3f, -1}};
+    auto band = [&gl, &strip](float dy, GLenum type, const void* colours) {
+        float at[4][3];
+        for (int i = 0; i < 4; ++i) {
+            at[i][0] = strip[i][0];
+            at[i][1] = strip[i][1] + dy;
+            at[i][2] = strip[i][2];
+        }
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.EnableClientState(GL_COLOR_ARRAY);
+        gl.VertexPointer(3, GL_FLOAT, 0, at);
+        gl.ColorPointer(4, type, 0, colours);
+        gl.DrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        gl.DisableClientState(GL_COLOR_ARRAY);
+        gl.DisableClientState(GL_VERTEX_ARRAY);
+    };
+    const GLushort shorts[16] = {65535, 0, 16384, 65535, 0, 65535, 32768, 65535,
+                                 49152, 49152, 0, 65535, 8192, 0, 65535, 65535};
+    const GLuint ints[16] = {0xffffffffu, 0x80000000u, 0, 0xffffffffu, 0, 0x40000000u,
+                             0xffffffffu, 0xffffffffu, 0xc0000000u, 0, 0xffffffffu, 0xffffffffu,
+                             0x20000000u, 0xffffffffu, 0x60000000u, 0xffffffffu};
+    const GLbyte bytes[16] = {127, 0, 64, 127, 0, 127, 32, 127, 96, 96, 0, 127, 16, 0, 127, 127};
+    band(0, GL_UNSIGNED_SHORT, shorts);
+    band(0.6f, GL_UNSIGNED_INT, ints);
+    band(1.2f, GL_BYTE, bytes);
+}
+
+// The colour mask belongs to the colour-buffer group: a pop brings it back.
+void colourMaskPop(const Gl11& gl) {
+    begin(gl);
+    gl.ColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE);
+    gl.PushAttrib(GL_COLOR_BUFFER_BIT);
+    gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    gl.Color3f(0.1f, 0.8f, 0.1f);
+    quad(gl, -0.9f, -0.9f, 0, 0.9f, -1);
+    gl.PopAttrib();
+    gl.Color3f(0.9f, 0.9f, 0.6f);  // green stays as cleared
+    quad(gl, 0, -0.9f, 0.9f, 0.9f, -1);
+    gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
 }  // namespace
 
 const std::vector<NamedCase>& drawCases() {
@@ -415,7 +460,8 @@ const std::vector<NamedCase>& drawCases() {
         {"depthAndCulling", depthAndCulling},   {"fadeAndFlash", fadeAndFlash},
         {"incompleteTexture", incompleteTexture}, {"otherFogModes", otherFogModes},
         {"replaceAndDecal", replaceAndDecal},   {"colourClamping", colourClamping},
-        {"scissorBox", scissorBox},
+        {"scissorBox", scissorBox},             {"integerColourArrays", integerColourArrays},
+        {"colourMaskPop", colourMaskPop},
     };
     return cases;
 }

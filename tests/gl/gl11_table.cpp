@@ -35,7 +35,7 @@ bool fillNativeGl11(Gl11* gl) {
     F(ReadPixels); F(MatrixMode); F(LoadIdentity); F(PushMatrix); F(PopMatrix); F(Translatef);
     F(Rotatef); F(Scalef); F(Frustum); F(PushAttrib); F(PopAttrib); F(VertexPointer);
     F(ColorPointer); F(TexCoordPointer); F(EnableClientState); F(DisableClientState);
-    F(DrawArrays);
+    F(DrawArrays); F(ColorMask);
 #undef F
     t.Perspective = nativePerspective;
     *gl = t;
@@ -52,7 +52,7 @@ void fillLayerGl11(Gl11* gl) {
     L(ReadPixels); L(MatrixMode); L(LoadIdentity); L(PushMatrix); L(PopMatrix); L(Translatef);
     L(Rotatef); L(Scalef); L(Frustum); L(PushAttrib); L(PopAttrib); L(VertexPointer);
     L(ColorPointer); L(TexCoordPointer); L(EnableClientState); L(DisableClientState);
-    L(DrawArrays);
+    L(DrawArrays); L(ColorMask);
 #undef L
     t.Perspective = &::gluPerspective;
 }

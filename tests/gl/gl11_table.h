@@ -32,6 +32,7 @@ struct Gl11 {
     void (*ClearDepth)(GLclampd);
     void (*Viewport)(GLint, GLint, GLsizei, GLsizei);
     void (*Scissor)(GLint, GLint, GLsizei, GLsizei);
+    void (*ColorMask)(GLboolean, GLboolean, GLboolean, GLboolean);
     void (*Finish)();
     void (*ReadPixels)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*);
     void (*MatrixMode)(GLenum);

@@ -144,6 +144,41 @@ TEST_F(LayerState, PopAttribRestoresOnlyTheGroupsPushed) {
     glDisable(GL_TEXTURE_2D);
 }
 
+// Every switch belongs to the enable group and to its own one: popping either
+// brings it back; the colour mask goes with the colour buffer.
+TEST_F(LayerState, SwitchesComeBackWithEitherGroupAndTheMaskWithTheColourBuffer) {
+    const GLenum caps[] = {GL_TEXTURE_2D, GL_FOG,        GL_LIGHTING,   GL_BLEND,
+                           GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST, GL_SCISSOR_TEST};
+    const GLbitfield groups[] = {GL_TEXTURE_BIT,      GL_FOG_BIT,     GL_LIGHTING_BIT,
+                                 GL_COLOR_BUFFER_BIT, GL_DEPTH_BUFFER_BIT, GL_POLYGON_BIT,
+                                 GL_COLOR_BUFFER_BIT, GL_SCISSOR_BIT};
+    for (int i = 0; i < 8; ++i) {
+        for (GLbitfield group : {GLbitfield(GL_ENABLE_BIT), groups[i]}) {
+            glEnable(caps[i]);
+            glPushAttrib(group);
+            glDisable(caps[i]);
+            glPopAttrib();
+            EXPECT_TRUE(glIsEnabled(caps[i])) << std::hex << caps[i] << " group " << group;
+            glDisable(caps[i]);
+        }
+    }
+    glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE);
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPopAttrib();
+    GLboolean mask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_EQ(mask[0], GL_TRUE);
+    EXPECT_EQ(mask[1], GL_FALSE);
+    EXPECT_EQ(mask[3], GL_FALSE);
+    glPushAttrib(GL_ENABLE_BIT);  // not the colour buffer: the mask stays as set
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPopAttrib();
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_EQ(mask[1], GL_TRUE);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(LayerState, MatrixStacksAreSeparateAndBounded) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

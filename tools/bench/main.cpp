@@ -26,7 +26,7 @@ namespace {
 struct Bench {
     FrameRate rate;
     int firstPart = 0, lastPart = 8;
-    uint32_t startMs = 0, endMs = 228000;
+    uint32_t startMs = 0, endMs = uint32_t(timelineEndMs);
     int cores = 1;
     // Compare mode: odd frames run with renderTuning = other.
     bool compare = false;
@@ -105,7 +105,7 @@ int usage(const char* problem) {
     std::fprintf(problem ? stderr : stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
                  "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
-                 "                  [--msaa N]\n"
+                 "                  [--msaa N] [--print-timeline]\n"
                  "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
                  "  --rate N/D      clock steps per second of music (default 60)\n"
                  "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
@@ -115,6 +115,7 @@ int usage(const char* problem) {
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
                  "  --msaa N        draw with N samples per pixel\n"
+                 "  --print-timeline  print the part boundaries and the end as JSON and stop\n"
                  "  --frames FILE   one line per timed frame: frame, music ms, part, config\n"
                  "                  (0 the demo's, 1 the other), wall ms, processor ms\n"
                  "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
@@ -123,6 +124,17 @@ int usage(const char* problem) {
                  "demo's own work outside GL, and the frame with the most processor time, where\n"
                  "it falls and how many medians of processor time it took.\n");
     return problem ? 2 : 0;
+}
+
+// The timeline for scripts (the browser test reads it): every boundary in ms,
+// the start of each part that draws, and the end of the last one.
+int printTimeline() {
+    std::printf("{\"boundariesMs\": [");
+    for (int i = 0; i <= partCount; ++i) std::printf("%s%d", i ? ", " : "", int(Timeline[i]));
+    std::printf("], \"partStartsMs\": [");
+    for (int i = 0; i <= lastPlayedPart; ++i) std::printf("%s%d", i ? ", " : "", int(Timeline[i]));
+    std::printf("], \"endMs\": %d}\n", int(timelineEndMs));
+    return 0;
 }
 
 }  // namespace
@@ -140,6 +152,8 @@ int main(int argc, char** argv) {
             json = true;
         } else if (arg == "-h" || arg == "--help") {
             return finishStandardOutput("demo-bench", usage(nullptr));
+        } else if (arg == "--print-timeline") {
+            return finishStandardOutput("demo-bench", printTimeline());
         } else if (arg == "--parts" && v) {
             int a = 0, c = 0;
             if (std::sscanf(v, "%d-%d", &a, &c) != 2 || a < 0 || c > 8 || a > c)

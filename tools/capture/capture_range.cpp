@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "headless_run.h"
+#include "script/timeline.h"
 
 namespace {
 
@@ -18,8 +19,9 @@ std::string rateText(const FrameRate& rate) {
 
 int refuse(const std::string& problem, const FrameRate& rate) {
     const long total = timelineFrameCount(rate);
-    std::fprintf(stderr, "demo-capture: %s: the timeline has %ld frame%s at %s (0 to %ld, 228 s)\n",
-                 problem.c_str(), total, total == 1 ? "" : "s", rateText(rate).c_str(), total - 1);
+    std::fprintf(stderr, "demo-capture: %s: the timeline has %ld frame%s at %s (0 to %ld, %g s)\n",
+                 problem.c_str(), total, total == 1 ? "" : "s", rateText(rate).c_str(), total - 1,
+                 timelineEndSeconds);
     std::fprintf(stderr, "Try 'demo-capture --help'.\n");
     return 2;
 }

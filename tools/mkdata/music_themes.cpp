@@ -2,11 +2,15 @@
 
 #include "music.h"
 #include "music_score.h"
+#include "script/timeline.h"
 
 namespace music {
 
-const int kPartBoundaryMs[kPartCount + 1] = {0,      13200,  54300,  82200,  107800,
-                                             134000, 173000, 200700, 217300, 228000};
+// The demo's own part boundaries, up to the end of the last part that draws.
+const int kPartBoundaryMs[kPartCount + 1] = {Timeline[0], Timeline[1], Timeline[2], Timeline[3],
+                                             Timeline[4], Timeline[5], Timeline[6], Timeline[7],
+                                             Timeline[8], Timeline[9]};
+static_assert(kPartCount == lastPlayedPart + 1, "one theme section per part that draws");
 
 long beatFrame(int beat) { return kBeatOriginFrame + (long)beat * kBeatFrames; }
 

@@ -10,6 +10,7 @@
 #include "platform/data_path.h"
 #include "platform/report_error.h"
 #include "platform/window.h"
+#include "script/timeline.h"
 #include "platform/window_options.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
@@ -64,9 +65,10 @@ uint32_t frameTimeMs(const FrameRate& rate, long frame) {
 }
 
 long timelineFrameCount(const FrameRate& rate) {
-    // Frames whose time is below 228 s: ceil(228 x num / den).
-    const long long n = 228LL * rate.num;
-    return long((n + rate.den - 1) / rate.den);
+    // Frames whose time is below the end: ceil(end x num / den), in ms.
+    const long long n = (long long)timelineEndMs * rate.num;
+    const long long d = 1000LL * rate.den;
+    return long((n + d - 1) / d);
 }
 
 int runHeadless(const HeadlessRun& run, long* framesDrawn) {

@@ -21,6 +21,7 @@
 #include "platform/data_path.h"
 #include "platform/timer.h"
 #include "script/frame_loop.h"
+#include "script/timeline.h"
 #include "shell/music.h"
 #include "sync_report.h"
 
@@ -43,7 +44,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 228;
+    double seconds = timelineEndSeconds;
     bool uncompensated = false, check = false;
     const char* logPath = nullptr;
     for (int i = 1; i < argc; ++i) {

@@ -2,8 +2,6 @@
 
 #include <SDL2/SDL_keycode.h>
 
-int KeyState[256] = {};
-
 int virtualKeyFromSdl(int key) {
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
     if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
@@ -43,8 +41,5 @@ int virtualKeyFromSdl(int key) {
 }
 
 void applyKeyEvent(int sdlKey, int down, int altHeld) {
-    const int vk = virtualKeyFromSdl(sdlKey);
-    if (vk < 0 || vk > 255) return;
-    if (altHeld || vk == vkMenu || vk == vkF10) return;
-    KeyState[vk] = down ? 1 : 0;
+    applyVirtualKey(virtualKeyFromSdl(sdlKey), down, altHeld);
 }

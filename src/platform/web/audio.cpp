@@ -4,7 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
+
+#include "platform/data_file.h"
 
 // The player of the browser build: the page's audio context decodes the MP3
 // (the browser's own decoder) and plays it. Its output is made on the user's
@@ -27,10 +28,6 @@ EM_ASYNC_JS(int, webAudioPlay, (), {
     return (await Module.page.audioPlay()) ? 1 : 0;
 });
 
-EM_JS(double, webAudioPlayedSeconds, (), {
-    return Module.page.audioPlayedSeconds();
-});
-
 // The page's clock, in seconds, at which the first sample was heard; -1
 // while nothing plays.
 EM_JS(double, webAudioStartSeconds, (), {
@@ -49,46 +46,24 @@ namespace {
 bool deviceOpen = false;
 bool streamLoaded = false;
 
-// The whole file, or null for anything that is not a readable plain file.
-unsigned char* readWholeFile(const char* path, long* size) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return nullptr;
-    struct stat st;
-    unsigned char* bytes = nullptr;
-    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        st.st_size < (1L << 30)) {
-        bytes = static_cast<unsigned char*>(std::malloc(size_t(st.st_size)));
-        if (bytes && std::fread(bytes, 1, size_t(st.st_size), f) != size_t(st.st_size)) {
-            std::free(bytes);
-            bytes = nullptr;
-        }
-        *size = long(st.st_size);
-    }
-    std::fclose(f);
-    return bytes;
-}
 }  // namespace
 
 uint32_t audioGetVersion() { return audioPlayerVersion; }
 
-int audioInit(int device, int frequency, int flags) {
-    (void)device;
-    (void)flags;
+int audioInit(int /*device*/, int frequency, int /*flags*/) {
     if (!deviceOpen) deviceOpen = webAudioInit(frequency) != 0;
     if (!deviceOpen) std::fprintf(stderr, "audio: the page has no audio output\n");
     return deviceOpen ? 1 : 0;
 }
 
-uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, uint64_t length,
-                               int flags) {
-    (void)inMemory;
-    (void)offset;
-    (void)length;
-    (void)flags;
+uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
+                               uint64_t /*length*/, int /*flags*/) {
     if (!deviceOpen || streamLoaded) return 0;
-    long size = 0;
-    unsigned char* bytes = readWholeFile(path, &size);
-    if (!bytes) {
+    unsigned char* bytes = nullptr;
+    long long size = 0;
+    // The page decodes it in one piece; a soundtrack is a few megabytes.
+    if (readRegularFile(path, 1LL << 30, &bytes, &size) != dataFileOk || size <= 0) {
+        std::free(bytes);
         std::fprintf(stderr, "audio: cannot open %s\n", path);
         return 0;
     }
@@ -104,20 +79,13 @@ uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset, 
 
 int audioStart() { return deviceOpen ? 1 : 0; }
 
-int audioStreamPlay(uint32_t stream, int flush, int flags) {
-    (void)flush;
-    (void)flags;
+int audioStreamPlay(uint32_t stream, int /*flush*/, int /*flags*/) {
     if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
     return webAudioPlay();
 }
 
-uint64_t audioChannelGetPosition(uint32_t stream) {
-    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
-    // Bytes of 16-bit stereo output, as the desktop player counts them.
-    const double seconds = webAudioPlayedSeconds();
-    if (seconds <= 0) return 0;
-    return uint64_t(seconds * double(webAudioRate())) * 4u;
-}
+// Nobody reads the answer (see audio.h): the page is not asked.
+uint64_t audioChannelGetPosition(uint32_t /*stream*/) { return 0; }
 
 int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
     if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
@@ -136,7 +104,7 @@ int audioOutputLatencyUs() { return 0; }
 int audioOutputRate() { return deviceOpen ? webAudioRate() : 0; }
 
 // The browser hands over no buffers the program could watch.
-void audioSetHandOverObserver(AudioHandOverFn fn) { (void)fn; }
+void audioSetHandOverObserver(AudioHandOverFn /*fn*/) {}
 
 int audioFree() {
     webAudioFree();

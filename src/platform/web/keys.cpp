@@ -1,8 +1,6 @@
 #include "platform/keys.h"
 #include "platform/web/web_keys.h"
 
-int KeyState[256] = {};
-
 int virtualKeyFromDom(int keyCode) {
     // 0 is "unknown" in the DOM, 255 is no key on Windows either.
     if (keyCode <= 0 || keyCode >= 255) return -1;
@@ -10,8 +8,5 @@ int virtualKeyFromDom(int keyCode) {
 }
 
 void applyDomKeyEvent(int keyCode, int down, int altHeld) {
-    const int vk = virtualKeyFromDom(keyCode);
-    if (vk < 0) return;
-    if (altHeld || vk == vkMenu || vk == vkF10) return;
-    KeyState[vk] = down ? 1 : 0;
+    applyVirtualKey(virtualKeyFromDom(keyCode), down, altHeld);
 }

@@ -6,6 +6,5 @@
 // Virtual-key code of a DOM keyCode, or -1 for codes outside the table.
 int virtualKeyFromDom(int keyCode);
 
-// One key event, with the same rules as on the desktop: keys pressed with Alt
-// held, Alt itself and F10 are system keys and are not recorded.
+// applyVirtualKey (platform/keys.h) for a DOM keyCode.
 void applyDomKeyEvent(int keyCode, int down, int altHeld);
