@@ -7,11 +7,10 @@
 #include <map>
 #include <vector>
 
+#include "gl/gl_draw.h"
 #include "gl/gl_programs.h"
 #include "gl/gl_restore.h"
 #include "gl/gl_state.h"
-
-void resetDrawingResources();  // gl_draw.cpp
 
 namespace gllayer {
 namespace {

@@ -79,14 +79,14 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
     }
     layer.es->texImage2D(GL_TEXTURE_2D, level, GLint(base), width, height, 0, format, type,
                          pixels);
-    keepTexImage(layer.s.boundTexture, level, GLint(base), width, height, format, type, pixels);
+    keepTexImage(layer.s.texture.bound, level, GLint(base), width, height, format, type, pixels);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     layer.es->texSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, format, type, pixels);
-    keepTexSubImage(layer.s.boundTexture, level, x, y, width, height, format, type, pixels);
+    keepTexSubImage(layer.s.texture.bound, level, x, y, width, height, format, type, pixels);
 }
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
