@@ -105,7 +105,7 @@ int usage(const char* problem) {
     std::fprintf(problem ? stderr : stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
                  "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
-                 "                  [--print-timeline]\n"
+                 "                  [--msaa N] [--print-timeline]\n"
                  "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
                  "  --rate N/D      clock steps per second of music (default 60)\n"
                  "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
@@ -114,6 +114,7 @@ int usage(const char* problem) {
                  "                  flush (early flushes); both halves are reported\n"
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
+                 "  --msaa N        draw with N samples per pixel\n"
                  "  --print-timeline  print the part boundaries and the end as JSON and stop\n"
                  "  --frames FILE   one line per timed frame: frame, music ms, part, config\n"
                  "                  (0 the demo's, 1 the other), wall ms, processor ms\n"
@@ -176,6 +177,12 @@ int main(int argc, char** argv) {
             run.warmUp = false;
         } else if (arg == "--cores" && v) {
             if (std::sscanf(v, "%d", &b.cores) != 1 || b.cores < 1) return usage("bad --cores");
+            ++i;
+        } else if (arg == "--msaa" && v) {
+            if (std::sscanf(v, "%d", &run.msaaSamples) != 1 ||
+                (run.msaaSamples != 2 && run.msaaSamples != 4 && run.msaaSamples != 8 &&
+                 run.msaaSamples != 16))
+                return usage("bad --msaa (2, 4, 8, 16)");
             ++i;
         } else if (arg == "--frames" && v) {
             b.frameLog = std::fopen(v, "w");
