@@ -101,8 +101,16 @@ int checkTarget(int targetPlace, int targetIndex) {
     char text[256];
     const SceneObject* target = objectAt(targetPlace, targetIndex);
     if (!target) {
-        std::snprintf(text, sizeof text, "morph target missing: place %d has no object %d",
-                      targetPlace, targetIndex);
+        // The scene file whose object is morphed, so the message says which
+        // file lacks it.
+        const char* file = targetPlace == 10 ? "data\\fisch2.dat"
+                           : targetPlace == 20 ? "data\\mirror.dat"
+                                               : "the scene";
+        const int held = SceneBank ? SceneBank[targetPlace].objectCount : 0;
+        std::snprintf(text, sizeof text,
+                      "%s: morph target missing: place %d has no object %d (the file holds %d "
+                      "object%s)",
+                      file, targetPlace, targetIndex, held, held == 1 ? "" : "s");
         reportError(text);
         return 0;
     }

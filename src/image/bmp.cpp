@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "image/bmp_pixels.h"
 #include "platform/data_file.h"
@@ -34,24 +35,73 @@ Image* fail(const char* message, Image** out) {
     return nullptr;
 }
 
+// "NAME: reason" on stderr, then the reader's own message.
+Image* refuse(const char* name, const char* reason, const char* message, Image** out) {
+    std::fprintf(stderr, "%s: %s\n", name, reason);
+    return fail(message, out);
+}
+
+// Says what the file is, where it is not a bitmap this reader takes.
+void describeUnknownHeader(const unsigned char* data, size_t size, bool fileHeader,
+                           uint32_t headerSize, const char* name) {
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const char* what = nullptr;
+    if (size >= 8 && std::memcmp(data, png, 8) == 0)
+        what = "a PNG picture, not a bitmap";
+    else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        what = "a JPEG picture, not a bitmap";
+    else if (size >= 6 && std::memcmp(data, "GIF8", 4) == 0)
+        what = "a GIF picture, not a bitmap";
+    if (what) {
+        std::fprintf(stderr, "%s: %s\n", name, what);
+    } else if (fileHeader && (headerSize == 64 || headerSize == 16)) {
+        std::fprintf(stderr, "%s: an OS/2 2.x bitmap (header of %u bytes), which is not read\n", name,
+                     unsigned(headerSize));
+    } else if (fileHeader) {
+        std::fprintf(stderr,
+                     "%s: a bitmap header of %u bytes (only 12, 40, 108 and 124 are read)\n",
+                     name, unsigned(headerSize));
+    } else {
+        std::fprintf(stderr,
+                     "%s: not a bitmap (no \"BM\" at its start, and no bitmap header of a "
+                     "known size)\n",
+                     name);
+    }
+}
+
 }  // namespace
 
 Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char* name,
                       Image** out) {
-    // The messages of this reader do not name the file; where the reason is
-    // not plain from them, a line naming it comes first.
+    // The messages of this reader do not name the file: a line naming it and
+    // the reason comes first.
     const char* shown = name ? name : "";
-    if (!data) return fail(unknownFormat, out);
+    if (!data || size == 0) return refuse(shown, "the file is empty", unknownFormat, out);
 
     // With the 14-byte file header the pixel data offset is given; a bare
     // bitmap header has its pixels right after the palette.
     const bool fileHeader = size >= 2 && u16(data) == 0x4D42;
     const size_t headerAt = fileHeader ? 14 : 0;
-    if (!fits(size, headerAt, 4)) return fail(unknownFormat, out);
+    if (!fits(size, headerAt, 4)) {
+        std::fprintf(stderr, "%s: the file ends after %lu bytes, before its bitmap header\n", shown,
+                     size);
+        return fail(unknownFormat, out);
+    }
     const unsigned char* header = data + headerAt;
     const uint32_t headerSize = u32(header);
-    if ((headerSize != 12 && headerSize != 40) || !fits(size, headerAt, headerSize))
+    // 108 and 124 bytes are the version 4 and 5 headers: their first 40
+    // bytes are the common header, and what follows (colour space, gamma,
+    // profile) does not change the pixels' colours here.
+    const bool known = headerSize == 12 || headerSize == 40 || headerSize == 108 || headerSize == 124;
+    if (!known) {
+        describeUnknownHeader(data, size, fileHeader, headerSize, shown);
         return fail(unknownFormat, out);
+    }
+    if (!fits(size, headerAt, headerSize)) {
+        std::fprintf(stderr, "%s: the file ends inside its %u-byte bitmap header\n", shown,
+                     unsigned(headerSize));
+        return fail(unknownFormat, out);
+    }
     const bool core = headerSize == 12;
 
     long long width, height;
@@ -76,10 +126,11 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
     else
         paletteEntries = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
 
-    // The three channel masks of BI_BITFIELDS stand between header and palette.
+    // The three channel masks of BI_BITFIELDS stand between a 40-byte header
+    // and the palette; the later headers hold them in their own bytes 40 to 51.
     const bool bitfields = !core && compression == bmpBitfields;
-    const size_t masksAt = headerAt + headerSize;
-    const size_t paletteAt = masksAt + (bitfields ? 12 : 0);
+    const size_t masksAt = headerSize == 40 ? headerAt + headerSize : headerAt + 40;
+    const size_t paletteAt = headerAt + headerSize + (bitfields && headerSize == 40 ? 12 : 0);
     const size_t entryBytes = core ? 3 : 4;
     const size_t pixelsAt =
         fileHeader && fits(size, 10, 4) ? u32(data + 10) : paletteAt + entryBytes * paletteEntries;
@@ -148,15 +199,15 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
 
     const size_t bufferSize = size_t(width) * size_t(rows) * 3;
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bufferSize));
-    if (!pixels) return fail(outOfMemory, out);
+    if (!pixels) return refuse(shown, "no memory for the picture", outOfMemory, out);
     if (!convertBmpPixels(&layout, data + pixelsAt, pixelBytes, pixels)) {
         std::free(pixels);
-        return fail(conversionError, out);
+        return refuse(shown, "the pixel data does not hold the whole picture", conversionError, out);
     }
     Image* image = static_cast<Image*>(std::malloc(sizeof(Image)));
     if (!image) {
         std::free(pixels);
-        return fail(outOfMemory, out);
+        return refuse(shown, "no memory for the picture", outOfMemory, out);
     }
     image->width = int(width);
     image->height = int(height);  // keeps its sign: negative means top row first

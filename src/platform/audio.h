@@ -22,6 +22,9 @@ int audioInit(int device, int frequency, int flags);
 // or does not decode as MP3; otherwise a non-zero handle.
 uint32_t audioStreamCreateFile(int inMemory, const char* path, uint64_t offset,
                                uint64_t length, int flags);
+// Whether a file (a real path) would open as the stream, without a device:
+// the same test and the same message as audioStreamCreateFile. 1 or 0.
+int audioCheckStreamFile(const char* path);
 int audioStart();
 // Starts the stream playing (flags passed through).
 int audioStreamPlay(uint32_t stream, int flush, int flags);

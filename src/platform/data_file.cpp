@@ -24,6 +24,7 @@ const char* kindOf(mode_t mode) {
 DataFileStatus statusOfErrno(int error) {
     if (error == ENOENT || error == ENOTDIR) return dataFileMissing;
     if (error == EACCES || error == EPERM) return dataFileDenied;
+    if (error == ELOOP) return dataFileLinkLoop;
     return dataFileUnreadable;
 }
 
@@ -189,6 +190,10 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
             formatByteCount(b, sizeof b, limit);
             std::snprintf(out, outSize, "%s: the file is too large (%s, at most %s are read)",
                           shown, a, b);
+            break;
+        case dataFileLinkLoop:
+            std::snprintf(out, outSize, "%s: its symbolic links lead round in a loop (%s)", shown,
+                          realPath ? realPath : shown);
             break;
         case dataFileUnreadable:
             std::snprintf(out, outSize, "%s: the file cannot be read (%s)", shown,

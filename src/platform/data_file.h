@@ -14,6 +14,7 @@ enum DataFileStatus {
     dataFileNotRegular,     // a folder, named pipe, device or socket
     dataFileTooLarge,       // more bytes than the reader accepts
     dataFileUnreadable,     // any other error while opening or reading
+    dataFileLinkLoop,       // symbolic links that lead round in a circle
 };
 
 // Opens a real path read-only. Returns the descriptor, or -1 with *status

@@ -373,15 +373,17 @@ int loadSceneFile(const char* path, Scene* scene, int textureBase) {
     const DataFileStatus status =
         resolved ? readRegularFile(realPath, maxSceneFileBytes, &data, &size, &kind)
                  : dataFileMissing;
-    if (status == dataFileMissing || status == dataFileDenied) {
-        // The file cannot be opened: which one, where it was looked for, and
-        // why, then the loader's own message.
+    if (status == dataFileMissing) {
+        // The file is not there: which one and where it was looked for, then
+        // the loader's own message. A file that is there but refused (no
+        // permission, a link loop) is no missing file: its reason is the
+        // message.
         printDataFileProblem(path, resolved ? realPath : nullptr, status);
         reportError("mesh-file not found");
         return 0;
     }
     if (status != dataFileOk) {
-        char text[2 * PATH_MAX + 160];
+        char text[3 * PATH_MAX + 256];
         describeDataFileProblem(text, sizeof text, path, realPath, status, kind, size,
                                 maxSceneFileBytes);
         reportError(text);

@@ -5,6 +5,7 @@
 
 #include "capture_options.h"
 #include "headless_run.h"
+#include "support/process.h"
 
 namespace {
 int parse(std::vector<std::string> args, CaptureOptions* o) {
@@ -95,4 +96,36 @@ TEST(CaptureOptions, LargerSizesAreAllowed) {
     ASSERT_EQ(parse({"--size", "1280x960"}, &o), 0);
     EXPECT_EQ(o.width, 1280);
     EXPECT_EQ(o.height, 960);
+}
+
+// Each refusal of the programs' options gives its real reason.
+TEST(CaptureOptions, RefusedOptionsSayWhy) {
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {DEMO_CAPTURE_EXE, {"--size", "16384x12288"},
+         "demo-capture: size is too large (8192x6144 at most): '16384x12288'\n"},
+        {DEMO_BENCH_EXE, {"--size", "16384x12288"}, "demo-bench: size is too large (8192x6144 at most)"},
+        {DEMO_CAPTURE_EXE, {"--time", "228-241"},
+         "selects no frame"},
+        {DEMO_CAPTURE_EXE, {"--time", "20-10"},
+         "demo-capture: bad time range (it ends before it starts): '20-10'\n"},
+        {DEMO_CAPTURE_EXE, {"--time", "x-3"},
+         "demo-capture: bad time range (use START-END in seconds, such as 10-20.5): 'x-3'\n"},
+        {DEMO_CAPTURE_EXE, {"--at", "228"},
+         "demo-capture: bad time for --at (the timeline ends at 228 s, so 227.99 is the last "
+         "time): '228'\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = runProcess(c.program, c.args, {}, 60);
+        EXPECT_EQ(r.exitCode, 2) << c.message << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    // An end past the timeline is clipped, however far past it is.
+    CaptureOptions o;
+    EXPECT_EQ(parse({"--rate", "1", "--time", "227-241"}, &o), 0);
+    EXPECT_EQ(o.firstFrame, 227);
+    EXPECT_EQ(o.endFrame, 228);
 }

@@ -81,8 +81,10 @@ TEST(CaptureSelection, BenchAndCaptureShareTheSizeRule) {
     EXPECT_FALSE(parseFrameSize("20x15", &w, &h, &problem));
     EXPECT_STREQ(problem, "size is not a multiple of 2");
     EXPECT_FALSE(parseFrameSize("640x480x", &w, &h, &problem));
-    EXPECT_FALSE(parseFrameSize("16384x12288", &w, &h, &problem));
+    EXPECT_FALSE(parseFrameSize("640x480x", &w, &h, &problem));
     EXPECT_STREQ(problem, "bad size (use WxH)");
+    EXPECT_FALSE(parseFrameSize("16384x12288", &w, &h, &problem));
+    EXPECT_STREQ(problem, "size is too large (8192x6144 at most)");
     EXPECT_EQ(w, 800);  // untouched by refusals
 }
 
@@ -92,6 +94,11 @@ TEST(CaptureOutput, TemporaryNamesStayBesideTheTargetAndKeepTheExtension) {
     EXPECT_EQ(temporaryNameBeside("clip.mp4"), ".clip.part-" + pid + ".mp4");
     EXPECT_EQ(temporaryNameBeside("/a.b/frame-000001.png"), "/a.b/.frame-000001.part-" + pid + ".png");
     EXPECT_EQ(temporaryNameBeside("dir/noext"), "dir/.noext.part-" + pid);
+    // Within the file system's limit for a name, by a shorter stem.
+    const std::string longName = std::string(250, 'n') + ".mp4";
+    const std::string shortened = temporaryNameBeside("dir/" + longName);
+    EXPECT_EQ(shortened.size() - 4, size_t(NAME_MAX));
+    EXPECT_EQ(shortened.substr(shortened.size() - pid.size() - 10), ".part-" + pid + ".mp4");
 }
 
 TEST(CaptureOutput, FfmpegGetsPlainFilesNeverProtocolsOrOptions) {
@@ -127,7 +134,9 @@ TEST(CaptureOutput, CommitReplacesTheTargetOnlyWhenDone) {
     replaced >> text;
     EXPECT_EQ(text, "new");
     // Nowhere to write: no temporary name can be made.
-    EXPECT_EQ(createTemporaryBeside(dir + "/no-such-folder/clip.mp4"), "");
+    std::string reason;
+    EXPECT_EQ(createTemporaryBeside(dir + "/no-such-folder/clip.mp4", &reason), "");
+    EXPECT_EQ(reason, "the folder " + dir + "/no-such-folder does not exist");
     // Nor where the target is a folder: the rename at the end would fail.
     mkdir((dir + "/taken.mp4").c_str(), 0755);
     EXPECT_EQ(createTemporaryBeside(dir + "/taken.mp4"), "");

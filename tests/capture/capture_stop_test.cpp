@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -160,6 +161,88 @@ TEST(Capture, SigintStopsAVideoCaptureAndLeavesNoVideo) {
     EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
     removeTree(out);
     removeTree(c.dir);
+}
+
+TEST(Capture, ASecondSigintEndsAtOnceAndTakesTheUnfinishedVideo) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const std::string out = makeTempDir("cap-int2");
+    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
+    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
+    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    kill(c.pid, SIGINT);
+    kill(c.pid, SIGINT);
+    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after two SIGINTs";
+    // The first asks to stop after the frame; the second does not wait.
+    if (WIFSIGNALED(c.status)) EXPECT_EQ(WTERMSIG(c.status), SIGINT);
+    else EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
+    EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
+    removeTree(out);
+    removeTree(c.dir);
+}
+
+TEST(Capture, TheNextCaptureRemovesWhatAKilledOneLeftBehind) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const std::string out = makeTempDir("cap-kill");
+    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
+    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
+    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    kill(c.pid, SIGKILL);
+    finish(&c, 20);
+    ASSERT_TRUE(fileExists(temporary));
+    // A file of a process that still runs (this one) stays, and so do files
+    // that only look alike.
+    const std::string alive = out + "/.other.part-" + std::to_string(long(getpid())) + ".mp4";
+    const std::string alike = out + "/.notes.part-x.mp4";
+    std::ofstream(alive) << "x";
+    std::ofstream(alike) << "x";
+    const ProcessResult r = runProcess(
+        DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", out + "/next.mp4"},
+        headless, 120);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fileExists(temporary));
+    EXPECT_TRUE(fileExists(alive));
+    EXPECT_TRUE(fileExists(alike));
+    EXPECT_TRUE(fileExists(out + "/next.mp4"));
+    removeTree(out);
+    removeTree(c.dir);
+}
+
+TEST(Capture, OutputsThatCannotBeWrittenSayWhy) {
+    if (!haveData()) GTEST_SKIP() << "no generated data";
+    if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    const std::string dir = makeTempDir("cap-why");
+    mkdir((dir + "/v.mp4").c_str(), 0755);
+    std::ofstream(dir + "/plain") << "x";
+    const struct {
+        std::string target;
+        std::string message;
+    } cases[] = {
+        {dir + "/missing/v.mp4", "cannot write " + dir + "/missing/v.mp4 (the folder " + dir +
+                                     "/missing does not exist)\n"},
+        {dir + "/v.mp4", "cannot write " + dir + "/v.mp4 (there is a folder of that name)\n"},
+        {dir + "/plain/v.mp4", "cannot write " + dir + "/plain/v.mp4 (" + dir + "/plain is not a folder)\n"},
+        {dir + "/" + std::string(252, 'n') + "x.mp4",
+         "cannot write " + dir + "/" + std::string(252, 'n') +
+             "x.mp4 (the name is longer than the 255 characters a file name may have)\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = runProcess(
+            DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", c.target},
+            headless, 120);
+        EXPECT_EQ(r.exitCode, 1) << c.target << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    // A legal name of 254 characters is written: its temporary name gives way.
+    const std::string longest = dir + "/" + std::string(250, 'n') + ".mp4";
+    const ProcessResult r = runProcess(
+        DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", longest},
+        headless, 120);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fileExists(longest));
+    removeTree(dir);
 }
 
 TEST(Bench, SigintStopsTheBenchmark) {

@@ -2,9 +2,17 @@
 // are not folders: refused with a line naming the file and the real reason.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -69,6 +77,91 @@ TEST(DemoHostileNames, ADataFolderThatIsNoFolderIsSaidToBeNone) {
         EXPECT_NE(r.err.find("data\\light.dat: " + data + " is not a folder\n"), std::string::npos)
             << data << "\n" << r.err;
         EXPECT_EQ(r.err.find("which does not exist"), std::string::npos) << data << "\n" << r.err;
+    }
+    removeTree(dir);
+}
+
+// The recording takes the soundtrack the player takes and refuses what it
+// refuses, in the player's words.
+TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    if (!fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no ffmpeg";
+    std::string wav = "RIFF";
+    wav += std::string("\x24\x10\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x44\xac\x00\x00"
+                       "\x88\x58\x01\x00\x02\x00\x10\x00data\x00\x10\x00\x00", 40);
+    wav += std::string(4096, '\0');
+    std::string zeroed = generatedBytes("5tfina.mp3");
+    zeroed.replace(0, 100000, std::string(100000, '\0'));
+    for (const auto& [what, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"a WAV file", wav}, {"zeroed start", zeroed}}) {
+        const std::string dir = installCopy("music-refused");
+        ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", bytes));
+        const std::string line = "audio: " + dir + "/data/5tfina.mp3 does not decode as MP3\n";
+        const ProcessResult player = runWindowed(dir, headlessEnv(), 60);
+        const ProcessResult capture = runProcess(
+            DEMO_CAPTURE_EXE,
+            {"--data", dir + "/data", "--quiet", "--rate", "5", "--time", "0-1", "-o", dir + "/v.mp4"},
+            headlessEnv(), 60, "/");
+        EXPECT_EQ(player.exitCode, 1) << what << "\n" << player.err;
+        EXPECT_EQ(capture.exitCode, 1) << what << "\n" << capture.err;
+        const bool playerRefused = player.err.find(line) != std::string::npos;
+        EXPECT_TRUE(playerRefused) << what << "\n" << player.err;
+        EXPECT_NE(capture.err.find(line), std::string::npos) << what << "\n" << capture.err;
+        EXPECT_FALSE(fileExists(dir + "/v.mp4")) << what;
+        removeTree(dir);
+    }
+}
+
+TEST(DemoHostileNames, ASymbolicLinkLoopIsCalledOne) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("link-loop", {"light.dat"});
+    ASSERT_EQ(symlink("light.dat", (dir + "/data/light.dat").c_str()), 0);
+    const ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("data\\light.dat: its symbolic links lead round in a loop (" + dir +
+                         "/data/light.dat)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("cannot be read"), std::string::npos) << r.err;
+    removeTree(dir);
+}
+
+// A script can tell an interrupted run from a finished one.
+TEST(DemoHostileNames, ThePlayerStoppedBySignalExitsWithItsCode) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    const std::string dir = installCopy("player-signal");
+    for (const int sig : {SIGTERM, SIGINT}) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+            for (const std::string& e : headlessEnv()) {
+                const size_t eq = e.find('=');
+                if (eq == std::string::npos) unsetenv(e.c_str());
+                else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+            }
+            const std::string program = dir + "/demo-windowed";
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        kill(pid, sig);
+        int status = 0;
+        bool ended = false;
+        for (int i = 0; i < 1200 && !ended; ++i) {
+            ended = waitpid(pid, &status, WNOHANG) == pid;
+            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        ASSERT_TRUE(ended) << "still running 120 s after signal " << sig;
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
     }
     removeTree(dir);
 }

@@ -15,6 +15,18 @@ namespace {
 // Part 6 (the fish under water, slot 63) and part 7 (the mirror, slot 81).
 const std::vector<std::string> waterFrames = {"--rate", "1/5", "--at", "175,205"};
 
+// The same bitmap behind a version 5 header (124 bytes, the rest zero).
+std::string withV5Header(std::string bmp) {
+    bmp.insert(54, std::string(124 - 40, '\0'));
+    auto put = [&](size_t at, uint32_t v) {
+        for (int k = 0; k < 4; ++k) bmp[at + k] = char((v >> (8 * k)) & 255);
+    };
+    put(2, uint32_t(bmp.size()));
+    put(10, 14 + 124);
+    put(14, 124);
+    return bmp;
+}
+
 std::string dibMissing(const std::string& file) {
     return "Failed to open DIB file data\\" + file + ".\n";
 }
@@ -36,7 +48,22 @@ TEST(DemoWaterBitmaps, MissingOrDamagedBitmapsLeaveTheJpegPictures) {
         {"surface.bmp missing", {"surface.bmp"}, nullptr, "", {{dibMissing("surface.bmp"), 2}}},
         {"water.bmp missing", {"water.bmp"}, nullptr, "", {{dibMissing("water.bmp"), 1}}},
         {"water.bmp not a bitmap", {}, "water.bmp", "this is not a bitmap, just some text",
-         {{"Error: Unknown DIB file format.", 1}}},
+         {{"data\\water.bmp: not a bitmap (no \"BM\" at its start, and no bitmap header of a "
+           "known size)\nError: Unknown DIB file format.\n", 1}}},
+        {"water.bmp a renamed PNG", {}, "water.bmp", std::string("\x89PNG\r\n\x1a\n", 8) + "rest",
+         {{"data\\water.bmp: a PNG picture, not a bitmap\nError: Unknown DIB file format.\n", 1}}},
+        {"water.bmp just \"BM\"", {}, "water.bmp", "BM",
+         {{"data\\water.bmp: the file ends after 2 bytes, before its bitmap header\nError: "
+           "Unknown DIB file format.\n", 1}}},
+        {"water.bmp OS/2 2.x", {}, "water.bmp", [] {
+             std::string b = makeBmp(8, 8);
+             b[14] = 64;
+             return b;
+         }(),
+         {{"data\\water.bmp: an OS/2 2.x bitmap (header of 64 bytes), which is not read\n", 1},
+          {"Error: Unknown DIB file format.\n", 1}}},
+        {"surface.bmp with a version 5 header", {}, "surface.bmp", withV5Header(makeBmp(128, 128)),
+         {}},
         {"water.bmp cut to half", {}, "water.bmp", water.substr(0, water.size() / 2),
          {{"Error: ", 1}}},
         // Readable bitmaps that do not fit the 128 x 128 tables.

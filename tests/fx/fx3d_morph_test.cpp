@@ -111,7 +111,9 @@ TEST_F(MorphTest, MissingFramesOrTargetAreReported) {
     SceneBank[14].objectCount = 10;
     SceneBank[20].objectCount = 0;
     EXPECT_EQ(checkMorphFrames(), 0);
-    EXPECT_TRUE(errors.contains("place 20"));
+    EXPECT_TRUE(errors.contains("data\\mirror.dat: morph target missing: place 20 has no object 0 "
+                                "(the file holds 0 objects)"))
+        << errors.texts.back();
     morphMeshFramesB(1.0f, 0, 0);  // no target: nothing happens
     SceneBank[20].objectCount = 1;
 }

@@ -64,7 +64,13 @@ Bytes build(const BmpRecipe& s) {
         put32(header, 0);
         header.resize(s.headerSize, 0);
     }
-    for (uint32_t m : s.masks) put32(header, m);
+    // The later headers keep the masks in their own bytes 40 to 51.
+    if (s.headerSize >= 108) {
+        for (size_t i = 0; i < s.masks.size(); ++i)
+            for (int k = 0; k < 4; ++k) header[40 + 4 * i + k] = uint8_t(s.masks[i] >> (8 * k));
+    } else {
+        for (uint32_t m : s.masks) put32(header, m);
+    }
     for (const Rgb& c : s.palette) {
         header.push_back(c.b);
         header.push_back(c.g);
@@ -342,7 +348,7 @@ struct Rejected {
 
 TEST(BmpReader, RejectsBadFilesWithTheirMessage) {
     std::vector<Rejected> cases;
-    for (uint32_t size : {108u, 124u, 64u, 0u}) {
+    for (uint32_t size : {64u, 16u, 52u, 0u}) {
         Rejected r{"header size", width5(), "Unknown DIB file format."};
         r.recipe.headerSize = size;
         cases.push_back(r);
@@ -371,6 +377,52 @@ TEST(BmpReader, RejectsBadFilesWithTheirMessage) {
         ASSERT_EQ(errors.texts.size(), 1u) << c.what;
         EXPECT_EQ(errors.texts[0], c.message) << c.what;
     }
+}
+
+// What today's editors write: the same pixels behind a version 4 or 5 header,
+// with and without the file header, palette and bit-field pictures alike.
+TEST(BmpReader, VersionFourAndFiveHeadersReadLikeTheCommonOne) {
+    BmpRecipe palette;
+    palette.width = 3;
+    palette.height = 2;
+    palette.bits = 8;
+    palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+    palette.coloursUsed = 3;
+    palette.pixels = {0, 1, 2, 0, 2, 1, 0, 0};
+    BmpRecipe fields;
+    fields.width = 2;
+    fields.height = 1;
+    fields.bits = 16;
+    fields.compression = 3;
+    fields.masks = {0xF800, 0x07E0, 0x001F};
+    fields.pixels = {0x00, 0xF8, 0x1F, 0x00};  // pure red, pure blue
+    for (BmpRecipe base : {width5(), palette, fields}) {
+        for (bool fileHeader : {true, false}) {
+            base.fileHeader = fileHeader;
+            Decoded expected;
+            decode(build(base), expected);
+            ASSERT_NE(expected.image, nullptr);
+            for (uint32_t size : {108u, 124u}) {
+                BmpRecipe later = base;
+                later.headerSize = size;
+                ErrorCapture errors;
+                Decoded d;
+                decode(build(later), d);
+                ASSERT_NE(d.image, nullptr) << size << " bits " << base.bits;
+                EXPECT_TRUE(errors.texts.empty()) << size;
+                ASSERT_EQ(d.image->width, expected.image->width);
+                ASSERT_EQ(d.image->height, expected.image->height);
+                const size_t bytes = size_t(d.image->width) * size_t(d.image->height) * 3;
+                EXPECT_EQ(std::memcmp(d.image->pixels, expected.image->pixels, bytes), 0)
+                    << size << " bits " << base.bits << " file header " << fileHeader;
+            }
+        }
+    }
+    Decoded red;
+    decode(build(fields), red);
+    ASSERT_NE(red.image, nullptr);
+    EXPECT_RGB(red.at(0, 0), 255, 0, 0);
+    EXPECT_RGB(red.at(1, 0), 0, 0, 255);
 }
 
 TEST(BmpReader, TruncatedHeadersAreRejected) {

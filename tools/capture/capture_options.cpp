@@ -14,7 +14,7 @@ bool parseSeconds(const std::string& text, double* out) {
     if (text.empty()) return false;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v) || v < 0 || v > 240) return false;
+    if (*end != '\0' || !std::isfinite(v) || v < 0) return false;
     *out = v;
     return true;
 }
@@ -117,7 +117,12 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
                 if (comma == std::string::npos) comma = v.size();
                 const std::string item = v.substr(start, comma - start);
                 double t = 0;
-                if (!parseSeconds(item, &t) || t >= timelineEndSeconds) return bad("bad time for --at", item);
+                if (!parseSeconds(item, &t))
+                    return bad("bad time for --at (use seconds, such as 12.5)", item);
+                if (t >= timelineEndSeconds)
+                    return bad("bad time for --at (the timeline ends at 228 s, so 227.99 is the "
+                               "last time)",
+                               item);
                 o->atTimes.push_back(t);
                 o->atNames.push_back(item);
                 start = comma + 1;
@@ -146,8 +151,12 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
         std::string a, b;
         double s = 0, e = timelineEndSeconds;
         if (!splitRange(timeText, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
-            (!b.empty() && !parseSeconds(b, &e)) || s >= e)
-            return bad("bad time range", timeText);
+            (!b.empty() && !parseSeconds(b, &e)))
+            return bad("bad time range (use START-END in seconds, such as 10-20.5)", timeText);
+        // An end past the timeline is clipped to it, whatever its value (a
+        // start past it is refused below, with the timeline's length).
+        if (e > timelineEndSeconds && s < timelineEndSeconds) e = timelineEndSeconds;
+        if (s >= e) return bad("bad time range (it ends before it starts)", timeText);
         o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
         const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
         o->endFrame = end < total ? end : total;

@@ -17,6 +17,7 @@
 #include "fx/frame_profile.h"
 #include "headless_run.h"
 #include "output_file.h"
+#include "platform/audio.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/standard_output.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (!framesFit(o)) return 1;
+        removeStaleTemporaries(o.output);
     } else {
         const std::string ffmpeg = findFfmpeg();
         if (ffmpeg.empty()) {
@@ -157,11 +159,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
             return 1;
         }
-        c.videoTemporary = createTemporaryBeside(o.output);
-        if (c.videoTemporary.empty()) {
-            std::fprintf(stderr, "demo-capture: cannot write %s\n", o.output.c_str());
+        // The soundtrack the player would refuse is refused here too, and
+        // with its words: ffmpeg would take a WAV or an Ogg file all the same.
+        if (!audioCheckStreamFile(track)) {
+            std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
             return 1;
         }
+        std::string reason;
+        c.videoTemporary = createTemporaryBeside(o.output, &reason);
+        if (c.videoTemporary.empty()) {
+            std::fprintf(stderr, "demo-capture: cannot write %s (%s)\n", o.output.c_str(),
+                         reason.c_str());
+            return 1;
+        }
+        // A second Ctrl-C ends the process at once: it takes this file along.
+        setStopCleanupFile(c.videoTemporary.c_str());
         const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
         const double duration =
             double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
@@ -197,6 +209,7 @@ int main(int argc, char** argv) {
         const bool videoOk = closeVideoPipe(c.video);
         if (!videoOk) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
         ok = videoOk && commitTemporary(c.videoTemporary, o.output);
+        setStopCleanupFile(nullptr);
     }
     if (!ok) discardTemporary(c.videoTemporary);
     if (rc > 128) {

@@ -7,12 +7,21 @@
 // before stays as it was.
 
 // ".STEM.part-PID.EXT" in the same folder (the extension is kept, so ffmpeg
-// still picks its format by it).
+// still picks its format by it). The stem is shortened where the whole would
+// pass the file system's limit for a name.
 std::string temporaryNameBeside(const std::string& path);
 
 // Creates that temporary file, empty (which proves the folder writable).
-// Returns its name, or empty when it cannot be created or path is a folder.
-std::string createTemporaryBeside(const std::string& path);
+// Returns its name, or empty when it cannot be created or path is a folder,
+// with *reason (when not null) saying why, e.g. "the folder X does not exist".
+// Temporary files of captures that no longer run are removed from the folder
+// first.
+std::string createTemporaryBeside(const std::string& path, std::string* reason = nullptr);
+
+// Removes the temporary files (".NAME.part-PID...") of processes that no
+// longer exist from a folder ("" for the working folder): what a capture
+// killed outright leaves behind.
+void removeStaleTemporaries(const std::string& folder);
 
 // Renames the finished temporary file to its final name. False after a
 // message naming the file.

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,12 +57,17 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, i
                              "-pix_fmt", "yuv420p", "-t", length, "-movflags", "+faststart",
                              output});
     signal(SIGPIPE, SIG_IGN);
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) return nullptr;
     if (pid == 0) {
         // A process group of its own: Ctrl-C reaches the capture, which ends
         // ffmpeg itself, instead of ffmpeg finishing a file of its own accord.
         setpgid(0, 0);
+        // Nor may it outlive a capture that was killed outright: it would
+        // finish (and, for +faststart, write anew) a file nobody removes.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
         dup2(fds[0], 0);
         close(fds[0]);
         close(fds[1]);

@@ -5,9 +5,12 @@
 bool parseFrameSize(const std::string& text, int* width, int* height, const char** problem) {
     int w = 0, h = 0;
     char extra = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0 ||
-        w > 8192 || h > 8192) {
+    if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0) {
         *problem = "bad size (use WxH)";
+        return false;
+    }
+    if (w > 8192 || h > 8192) {
+        *problem = "size is too large (8192x6144 at most)";
         return false;
     }
     if (w * 3 != h * 4) {

@@ -1,17 +1,28 @@
 #include "stop_signal.h"
 
 #include <signal.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
 namespace {
 volatile sig_atomic_t received = 0;
+// Written before the handlers can need it, read only inside them.
+char cleanupFile[4096] = "";
 
 void onStopSignal(int sig) {
-    // SA_RESETHAND has put the default action back: a second signal ends the
-    // process even if the frame loop is stuck.
-    received = sig;
+    if (!received) {
+        received = sig;
+        return;
+    }
+    // A second signal ends the process at once, even if the frame loop is
+    // stuck, and by the signal's default action; the unfinished file goes
+    // with it (unlink is safe in a handler).
+    if (cleanupFile[0]) unlink(cleanupFile);
+    signal(sig, SIG_DFL);
+    raise(sig);
 }
 }  // namespace
 
@@ -22,10 +33,20 @@ void installStopSignals() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = SA_RESTART;
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 
 int stopSignalReceived() { return int(received); }
 
 int stopSignalExitCode() { return received ? 128 + int(received) : 0; }
+
+void setStopCleanupFile(const char* path) {
+    // Blocked while it changes, so a handler never sees half a name.
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+    sigprocmask(SIG_BLOCK, &stops, &old);
+    std::snprintf(cleanupFile, sizeof cleanupFile, "%s", path ? path : "");
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}

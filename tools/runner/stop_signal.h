@@ -14,3 +14,7 @@ int stopSignalReceived();
 // The exit code for a run stopped by that signal: 128 + its number (130 for
 // SIGINT, 143 for SIGTERM).
 int stopSignalExitCode();
+
+// The file a second signal removes before it ends the process (a temporary
+// file still being written); null or "" for none.
+void setStopCleanupFile(const char* path);

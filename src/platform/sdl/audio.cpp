@@ -85,6 +85,39 @@ void fillAudio(void*, Uint8* out, int len) {
 
 }  // namespace
 
+// Opens a file as the stream is played: null, after a line saying why, when
+// it cannot be opened or its first frame does not decode as MP3.
+static mpg123_handle* openCheckedStream(const char* path, long* rate, int* channels) {
+    mpg123_handle* mh = newDecoder();
+    if (!mh) return nullptr;
+    int encoding = 0;
+    if (mpg123_open(mh, path) != MPG123_OK) {
+        std::fprintf(stderr, "audio: cannot open %s\n", path);
+        mpg123_delete(mh);
+        return nullptr;
+    }
+    // A stream counts only when a first frame decodes.
+    if (mpg123_getformat(mh, rate, channels, &encoding) != MPG123_OK ||
+        mpg123_decode_frame(mh, nullptr, nullptr, nullptr) == MPG123_ERR) {
+        std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);
+        mpg123_close(mh);
+        mpg123_delete(mh);
+        return nullptr;
+    }
+    mpg123_seek(mh, 0, SEEK_SET);
+    return mh;
+}
+
+int audioCheckStreamFile(const char* path) {
+    long rate = 0;
+    int channels = 0;
+    mpg123_handle* mh = openCheckedStream(path, &rate, &channels);
+    if (!mh) return 0;
+    mpg123_close(mh);
+    mpg123_delete(mh);
+    return 1;
+}
+
 uint32_t audioGetVersion() { return audioPlayerVersion; }
 
 int audioInit(int /*device*/, int frequency, int /*flags*/) {
@@ -116,24 +149,10 @@ int audioInit(int /*device*/, int frequency, int /*flags*/) {
 uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
                                uint64_t /*length*/, int /*flags*/) {
     if (!player.device || player.decoder) return 0;
-    mpg123_handle* mh = newDecoder();
-    if (!mh) return 0;
     long rate = 0;
-    int channels = 0, encoding = 0;
-    if (mpg123_open(mh, path) != MPG123_OK) {
-        std::fprintf(stderr, "audio: cannot open %s\n", path);
-        mpg123_delete(mh);
-        return 0;
-    }
-    // A stream counts only when a first frame decodes.
-    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK ||
-        mpg123_decode_frame(mh, nullptr, nullptr, nullptr) == MPG123_ERR) {
-        std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);
-        mpg123_close(mh);
-        mpg123_delete(mh);
-        return 0;
-    }
-    mpg123_seek(mh, 0, SEEK_SET);
+    int channels = 0;
+    mpg123_handle* mh = openCheckedStream(path, &rate, &channels);
+    if (!mh) return 0;
     SDL_AudioStream* convert = SDL_NewAudioStream(AUDIO_S16SYS, Uint8(channels), int(rate),
                                                   player.obtained.format, player.obtained.channels,
                                                   player.obtained.freq);

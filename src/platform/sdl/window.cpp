@@ -4,6 +4,8 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,11 +75,39 @@ void showErrorBox(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr);
 }
 
+namespace {
+// Ctrl-C or SIGTERM while the demo plays: recorded here, acted on by the
+// next pumpMessages, so the run ends through the close handling but with
+// the signal's exit code (130, 143), not that of a finished run.
+volatile sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int sig) { stopSignal = sig; }
+
+// Only where nobody installed handlers of their own (the offscreen tools
+// do) and SDL was not told to leave them alone.
+void installStopSignals() {
+    if (std::getenv("SDL_NO_SIGNAL_HANDLERS")) return;
+    struct sigaction old = {};
+    if (sigaction(SIGINT, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
+    if (sigaction(SIGTERM, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // A second signal ends the process at once, should the loop be stuck.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     setErrorBox(showErrorBox);
     // Alt-Tab away from the fullscreen demo gives the desktop its own mode
     // back; coming back switches again. The music and clock keep running.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+    installStopSignals();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
         return nullptr;
@@ -175,14 +205,19 @@ void releaseDemoWindow(DemoWindow* window) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void closeDemoWindow(DemoWindow* window) {
+namespace {
+void closeWithCode(DemoWindow* window, int code) {
     releaseDemoWindow(window);
     if (closeCallback) closeCallback();
     SDL_Quit();
-    std::exit(0);
+    std::exit(code);
 }
+}  // namespace
+
+void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
 
 void pumpMessages() {
+    if (stopSignal) closeWithCode(&theWindow, 128 + int(stopSignal));
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
