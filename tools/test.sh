@@ -1,6 +1,6 @@
 #!/bin/sh
 # Sets up and builds (tools/setup.sh), runs every test headless, builds the
-# browser version and tests it in headless Chromium (tests/web/run.sh), then builds
+# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 set -eu
@@ -9,7 +9,7 @@ tools/setup.sh
 jobs=$(nproc)
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-echo "== Browser build and its tests in headless Chromium"
+echo "== Browser build and its page tests in Chromium, Firefox and WebKit"
 tests/web/run.sh
 
 echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Figures of the browser build for docs/web.md, in headless Chromium:
+"""Figures of the browser build for docs/web.md, in one engine (chromium,
+the default, firefox or webkit):
 
-  tools/web-measure.py BUILD_WEB STILLS_DIR OUT_DIR
+  tools/web-measure.py [--engine NAME] BUILD_WEB STILLS_DIR OUT_DIR
 
 plays the whole demo in real time after a click (228 s) and prints the frame
-rate per part, the time from the click to the first frame and the download
-size; then, from STILLS_DIR/desktop and STILLS_DIR/web (what
+rate per part, the time from the click to the first frame, the music clock
+against the wall clock over the play, the memory of the browser's processes
+at the end and the download size; then, from STILLS_DIR/desktop and STILLS_DIR/web (what
 tests/web/web_tests.py --stills-out writes), makes the side-by-side pictures
 OUT_DIR/compare-N.png and prints their PSNR."""
 
@@ -26,31 +28,67 @@ DOWNLOAD = ["index.html", "page.js", "page.css", "demo.js", "demo.wasm", "demo-d
             "demo.data"]
 
 
-def play(build_web):
+def tree_rss_mb(pid):
+    """Resident memory of a process and all its descendants, in MB."""
+    children = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open("/proc/%s/stat" % entry) as f:
+                    parent = int(f.read().rsplit(")", 1)[1].split()[1])
+                children.setdefault(parent, []).append(int(entry))
+            except (OSError, ValueError, IndexError):
+                pass
+    total, todo = 0, [pid]
+    while todo:
+        p = todo.pop()
+        todo += children.get(p, [])
+        try:
+            with open("/proc/%d/status" % p) as f:
+                total += sum(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        except OSError:
+            pass
+    return total / 1024.0
+
+
+def play(build_web, engine):
     server = cdp.Server(build_web)
     try:
-        with cdp.Browser(width=800, height=700, timeout=60) as b:
+        with web_tests.ENGINES[engine](width=800, height=700, timeout=90) as b:
             b.open(server.url())
-            if not b.wait_for('window.demoStats && demoStats.state == "ready"', 60):
+            if not b.wait_for('window.demoStats && demoStats.state == "ready"', 90):
                 raise RuntimeError("the page did not load")
             x, y = web_tests.start_button_centre(b)
             b.click(x, y)
-            if not b.wait_for('demoStats.state == "ended"', 260, step=1):
-                raise RuntimeError("the demo did not end by itself")
+            if not b.wait_for('demoStats.musicMs.length >= 1', 30):
+                raise RuntimeError("no frame after the click")
+            wall0 = json.loads(b.evaluate("JSON.stringify([performance.now(),"
+                                          " demoStats.musicMs.slice(-1)[0]])"))
+            memory = 0.0
+            while not b.wait_for('demoStats.state == "ended"', 5, step=1):
+                memory = max(memory, tree_rss_mb(b.process.pid))
+                if b.evaluate("performance.now()") - wall0[0] > 260000:
+                    raise RuntimeError("the demo did not end by itself")
             stats = json.loads(b.evaluate(
                 "JSON.stringify({m: demoStats.musicMs, first: demoStats.firstFrameMs,"
                 " decode: demoStats.musicDecodeMs, music: demoStats.musicStartMs,"
-                " code: demoStats.exitCode})"))
+                " code: demoStats.exitCode, clock: demoStats.clock, wall: performance.now()})"))
+            stats["wall0"] = wall0
+            stats["memory"] = memory
             return stats, b.errors
     finally:
         server.close()
 
 
 def main():
-    if len(sys.argv) != 4:
+    args = sys.argv[1:]
+    engine = "chromium"
+    if args[:1] == ["--engine"] and len(args) > 1:
+        engine, args = args[1], args[2:]
+    if len(args) != 3 or engine not in web_tests.ENGINES:
         print(__doc__, file=sys.stderr)
         return 2
-    build_web, stills, out = sys.argv[1:]
+    build_web, stills, out = args
     os.makedirs(out, exist_ok=True)
     size = sum(os.path.getsize(os.path.join(build_web, n)) for n in DOWNLOAD)
     print("download: %.1f MB (%d bytes)" % (size / 1e6, size))
@@ -79,12 +117,17 @@ def main():
                                 "PNG8:" + path], check=True, timeout=60)
 
     started = time.time()
-    stats, errors = play(build_web)
+    stats, errors = play(build_web, engine)
     print("played in %.0f s, exit code %s, console errors %r" % (time.time() - started,
                                                                  stats["code"], errors))
     print("click to first frame: %.0f ms (MP3 decoded in %.0f ms, music audible %.0f ms "
           "after the click)" % (stats["first"], stats["decode"], stats["music"]))
     music = stats["m"]
+    if music:
+        print("%s: music clock %.0f ms against %.0f ms of wall clock from the first frame "
+              "to the end (clock %s); browser memory at most %.0f MB" % (
+                  engine, music[-1] - stats["wall0"][1], stats["wall"] - stats["wall0"][0],
+                  stats["clock"], stats["memory"]))
     starts = web_tests.PART_STARTS_MS
     print("| part | frames | fps |")
     for part in range(9):

@@ -20,13 +20,28 @@
     state: 'loading', exitCode: null, frames: 0, clickMs: null, firstFrameMs: null,
     musicDecodeMs: null, musicStartMs: null,
     musicMs: [], errors: [], still: null, stillsDone: false,
+    clock: null, clockReason: null, sound: null, notices: [],
+    canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
   };
   window.demoStats = stats;
 
-  const audio = { ctx: null, buffer: null, source: null, startTime: 0, lastAudible: 0 };
+  // The music plays in segments: from the audio context (audible position
+  // minus the context time its first sample was scheduled for, plus the
+  // music second it started at), or, while the browser gives no sound, on the
+  // page's own clock. Either way the position never goes backwards.
+  const audio = {
+    ctx: null, buffer: null, source: null, clock: null,
+    segment: null,  // { kind: 'audio', ctxStart, offset } | { kind: 'silent', atMs, offset }
+    baseMs: 0,      // the page clock's value at music time 0
+    lastPosition: 0,
+    started: false,
+  };
   const keys = [];
   let resumeStill = null;
   let clicked = null;  // answers the program's request for sound
+  const shownNotices = new Map();
+  let contextRestorePending = false;
+  let contextLostTimer = null;
 
   function showError(text) {
     const p = document.createElement('p');
@@ -36,19 +51,143 @@
     console.error(text);
   }
 
+  // A non-fatal line for the viewer, under a key so it can be taken back.
+  function showNotice(key, text) {
+    hideNotice(key);
+    const p = document.createElement('p');
+    p.className = 'notice';
+    p.textContent = text;
+    messages.appendChild(p);
+    shownNotices.set(key, p);
+    stats.notices.push(text);
+    console.warn(text);
+  }
+  function hideNotice(key) {
+    const p = shownNotices.get(key);
+    if (p) p.remove();
+    shownNotices.delete(key);
+  }
+
   // The context time that is reaching the speakers now, in seconds.
   function audibleSeconds() {
-    const ctx = audio.ctx;
-    let t = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
-    if (ctx.getOutputTimestamp) {
-      const ts = ctx.getOutputTimestamp();
-      if (ts.performanceTime > 0)
-        t = ts.contextTime + (performance.now() - ts.performanceTime) / 1000;
-    }
-    // Never backwards, whatever the two clocks do between their updates.
-    if (t < audio.lastAudible) t = audio.lastAudible;
-    audio.lastAudible = t;
+    if (!audio.clock) audio.clock = DemoAudioClock.createAudioClock();
+    const t = audio.clock.read(DemoAudioClock.readContext(audio.ctx));
+    const state = audio.clock.state();
+    stats.clock = state.source;
+    stats.clockReason = state.reason;
     return t;
+  }
+
+  // Seconds of music heard so far.
+  function musicPosition() {
+    const seg = audio.segment;
+    if (!seg) return 0;
+    let t;
+    if (seg.kind === 'audio') t = Math.max(0, audibleSeconds() - seg.ctxStart) + seg.offset;
+    else t = (performance.now() - seg.atMs) / 1000 + seg.offset;
+    if (t < audio.lastPosition) t = audio.lastPosition;
+    audio.lastPosition = t;
+    return t;
+  }
+
+  const soundText = {
+    none: 'There is no sound: the browser did not start the audio output (no sound device, ' +
+          'or sound is blocked for this page). The demo plays on without it; tap or click ' +
+          'the picture to try again.',
+    suspended: 'The sound was paused by the browser, and the picture waits for it: tap or ' +
+               'click the picture to go on.',
+    interrupted: 'The sound was interrupted (a call, or the screen was locked), and the ' +
+                 'picture waits for it: tap or click the picture to go on.',
+  };
+  function setSound(state) {
+    if (stats.sound === state) return;
+    stats.sound = state;
+    hideNotice('sound');
+    if (soundText[state]) showNotice('sound', soundText[state]);
+  }
+
+  // Makes the context inside a click or tap handler, as the strictest
+  // engines want: created, resumed and started with a silent buffer there.
+  function openAudioInGesture() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    try {
+      if (!audio.ctx || audio.ctx.state === 'closed') {
+        if (!Context) return;
+        audio.ctx = new Context();
+        audio.ctx.addEventListener('statechange', onAudioState);
+      }
+      const ctx = audio.ctx;
+      if (ctx.state !== 'running') ctx.resume().catch((e) => console.warn('audio: ' + e));
+      const silent = ctx.createBufferSource();
+      silent.buffer = ctx.createBuffer(1, 1, ctx.sampleRate);
+      silent.connect(ctx.destination);
+      silent.start(0);
+    } catch (e) {
+      console.warn('audio: ' + e);
+    }
+  }
+
+  function waitForRunning(ms) {
+    const ctx = audio.ctx;
+    if (!ctx) return Promise.resolve(false);
+    if (ctx.state === 'running') return Promise.resolve(true);
+    return new Promise((resolve) => {
+      const done = () => { clearInterval(poll); resolve(ctx.state === 'running'); };
+      const poll = setInterval(() => { if (ctx.state === 'running') done(); }, 20);
+      setTimeout(done, ms);
+    });
+  }
+
+  // Starts the music at a music second, a little ahead so it starts on its
+  // exact sample; the position follows the context from then on.
+  function startSource(offset) {
+    const ctx = audio.ctx;
+    if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
+    const source = ctx.createBufferSource();
+    source.buffer = audio.buffer;
+    source.connect(ctx.destination);
+    const at = ctx.currentTime + 0.05;
+    source.start(at, Math.min(offset, audio.buffer.duration));
+    audio.source = source;
+    return at;
+  }
+
+  // After a tap: sound back at the music's place, or on without it.
+  async function retrySound() {
+    if (!audio.started) return;
+    const ok = await waitForRunning(2000);
+    if (!ok) {
+      if (audio.segment && audio.segment.kind === 'audio') {
+        audio.segment = { kind: 'silent', atMs: performance.now(), offset: musicPosition() };
+      }
+      setSound('none');
+      return;
+    }
+    if (audio.segment.kind === 'silent') {
+      const offset = musicPosition() + 0.05;
+      const at = startSource(offset);
+      audio.segment = { kind: 'audio', ctxStart: at, offset };
+    }
+    setSound('playing');
+  }
+
+  function onAudioState() {
+    const ctx = audio.ctx;
+    if (!audio.started || !ctx) return;
+    if (ctx.state === 'running') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('playing');
+    } else if (ctx.state === 'interrupted') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('interrupted');
+    } else if (ctx.state === 'suspended') {
+      if (audio.segment && audio.segment.kind === 'audio') setSound('suspended');
+    }
+  }
+
+  // Any tap or click on the picture while the sound is missing tries again.
+  function onPictureTap() {
+    if (!audio.started || stats.sound === 'playing' || stats.state !== 'running') return;
+    openAudioInGesture();
+    retrySound();
   }
 
   function sleep(ms) { return new Promise((resolve) => setTimeout(resolve, ms)); }
@@ -62,7 +201,7 @@
         stats.frames += 1;
         if (stats.firstFrameMs === null && stats.clickMs !== null)
           stats.firstFrameMs = performance.now() - stats.clickMs;
-        if (audio.source) stats.musicMs.push((audibleSeconds() - audio.startTime) * 1000);
+        if (audio.started) stats.musicMs.push(musicPosition() * 1000);
         resolve();
       }));
     },
@@ -70,10 +209,56 @@
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
+    // Asked before the program makes its context: a throwaway context tells
+    // what draws the WebGL here.
+    wantsAntialias() {
+      if (stillTimes !== null) return false;
+      let gl = null;
+      try {
+        gl = document.createElement('canvas').getContext('webgl', { antialias: false });
+      } catch (e) { /* none */ }
+      stats.antialias = !!gl && !isSoftwareRenderer(gl);
+      return stats.antialias;
+    },
+    noWebGl() {
+      showError('This browser gives the page no WebGL, which the demo draws with. Turn on ' +
+                'hardware acceleration (graphics acceleration) in the browser\'s settings, ' +
+                'or try another browser.');
+    },
+    takeContextRestore() {
+      const r = contextRestorePending;
+      contextRestorePending = false;
+      return r;
+    },
+    // The program made its WebGL context on the canvas.
+    contextMade(gl) {
+      window.demoGL = gl;
+      // A lost context is asked back (preventDefault); the program rebuilds
+      // its textures and programs when it returns, the music goes on.
+      canvas.addEventListener('webglcontextlost', (e) => {
+        e.preventDefault();
+        stats.contextLosses += 1;
+        clearTimeout(contextLostTimer);
+        contextLostTimer = setTimeout(() => {
+          showNotice('context', 'The picture was lost: the browser took the graphics away ' +
+                     '(a GPU reset, a driver update, or too many tabs) and has not given them ' +
+                     'back. The music goes on; reload the page to see the picture again.');
+        }, 5000);
+      });
+      canvas.addEventListener('webglcontextrestored', () => {
+        stats.contextRestores += 1;
+        clearTimeout(contextLostTimer);
+        hideNotice('context');
+        contextRestorePending = true;
+      });
+      pixelBudget = isSoftwareRenderer(gl) ? softwareBudget : gpuBudget;
+      stats.pixelBudget = pixelBudget;
+      fitCanvas();
+    },
     demoEnded(code) {
       stats.exitCode = code;
       stats.state = 'ended';
-      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      if (fullscreenElement()) toggleFullscreen();
       if (code !== 0 && !stillTimes) {
         statusLine.textContent = 'The demo could not start.';
         document.getElementById('loading').hidden = false;
@@ -97,8 +282,9 @@
       }
       return n;
     },
+    // The page's clock before the music, the music's position after it.
     clockMs() {
-      if (audio.ctx && audio.ctx.state === 'running') return audibleSeconds() * 1000;
+      if (audio.started) return audio.baseMs + musicPosition() * 1000;
       return performance.now();
     },
     // Sound before a gesture is refused by browsers, decoding is not: the
@@ -127,37 +313,42 @@
         return false;
       }
     },
+    // Returns once the first sample is heard, or, where the browser gives
+    // no sound, at once: the demo then plays on the page's clock.
     async audioPlay() {
-      if (!audio.ctx && !(await page.waitForClick())) return false;
-      const ctx = audio.ctx;
-      if (ctx.state !== 'running') await Promise.race([ctx.resume(), sleep(3000)]);
-      if (ctx.state !== 'running') return false;
-      const source = ctx.createBufferSource();
-      source.buffer = audio.buffer;
-      source.connect(ctx.destination);
-      // Scheduled a little ahead so it starts on its exact sample; the demo
-      // clock's zero is taken once that sample is heard.
-      audio.startTime = ctx.currentTime + 0.05;
-      source.start(audio.startTime);
-      audio.source = source;
-      const giveUp = performance.now() + 3000;
-      while (audibleSeconds() < audio.startTime) {
-        if (performance.now() > giveUp) return false;
-        await sleep(1);
+      if (stats.clickMs === null) await page.waitForClick();
+      const running = await waitForRunning(2000);
+      audio.baseMs = performance.now();
+      if (running) {
+        const at = startSource(0);
+        const giveUp = performance.now() + 3000;
+        audio.segment = { kind: 'audio', ctxStart: at, offset: 0 };
+        while (audibleSeconds() < at && performance.now() < giveUp) await sleep(1);
+        if (audibleSeconds() >= at) {
+          audio.baseMs = performance.now();
+          audio.started = true;
+          setSound('playing');
+        }
+      }
+      if (!audio.started) {
+        audio.segment = { kind: 'silent', atMs: performance.now(), offset: 0 };
+        audio.lastPosition = 0;
+        audio.baseMs = performance.now();
+        audio.started = true;
+        setSound('none');
       }
       if (stats.clickMs !== null) stats.musicStartMs = performance.now() - stats.clickMs;
       return true;
     },
-    audioPlayedSeconds() {
-      return audio.source ? Math.max(0, audibleSeconds() - audio.startTime) : 0;
-    },
-    audioStartSeconds() { return audio.source ? audio.startTime : -1; },
+    audioPlayedSeconds() { return audio.started ? musicPosition() : 0; },
+    audioStartSeconds() { return audio.started ? audio.baseMs / 1000 : -1; },
     audioRate() { return audio.buffer ? audio.buffer.sampleRate : 44100; },
     audioFree() {
       if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
       if (audio.ctx && audio.ctx.state !== 'closed') audio.ctx.close();
       audio.source = null;
       audio.ctx = null;
+      audio.started = false;
     },
     async showStill(seconds, frame, isLast) {
       // Two animation frames: the drawn frame is on the canvas after them.
@@ -183,15 +374,37 @@
     stats.state = 'running';
     overlay.classList.add('gone');
     canvas.focus();
-    const Context = window.AudioContext || window.webkitAudioContext;
-    try {
-      if (Context) audio.ctx = new Context();
-    } catch (e) {
-      console.warn('audio: ' + e);
-    }
+    openAudioInGesture();
     const answer = clicked;
     clicked = null;
-    answer(!!audio.ctx);
+    answer(true);
+    watchMotion();
+  }
+
+  // After the click the picture and the music clock must move; a few
+  // seconds without either get a message (taken back once they move).
+  function watchMotion() {
+    let lastMusic = null;
+    let lastFrames = 0;
+    let stillSince = performance.now();
+    const timer = setInterval(() => {
+      if (stats.state !== 'running') { clearInterval(timer); hideNotice('motion'); return; }
+      const music = stats.musicMs.length ? stats.musicMs[stats.musicMs.length - 1] : null;
+      const moved = stats.frames > lastFrames && music !== null && music !== lastMusic;
+      lastFrames = stats.frames;
+      lastMusic = music;
+      const waitingForSound = stats.sound === 'suspended' || stats.sound === 'interrupted' ||
+                              document.hidden;
+      if (moved || waitingForSound) {
+        stillSince = performance.now();
+        hideNotice('motion');
+      } else if (performance.now() - stillSince > 5000 && !shownNotices.has('motion')) {
+        showNotice('motion', 'The demo is not moving: ' +
+                   (stats.frames === 0 ? 'no picture has been drawn'
+                                       : 'the music clock has stopped') +
+                   ' since the click. Try reloading the page, or another browser.');
+      }
+    }, 500);
   }
 
   function onKey(down) {
@@ -204,13 +417,88 @@
   window.addEventListener('keydown', onKey(true));
   window.addEventListener('keyup', onKey(false));
 
-  function toggleFullscreen() {
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else if (stage.requestFullscreen) stage.requestFullscreen().catch((e) => console.warn(e));
+  // Element fullscreen, where the browser has it (iPhone Safari has none).
+  const requestFs = stage.requestFullscreen || stage.webkitRequestFullscreen;
+  const fullscreenOffered = !!requestFs &&
+    (document.fullscreenEnabled || document.webkitFullscreenEnabled) !== false;
+  function fullscreenElement() {
+    return document.fullscreenElement || document.webkitFullscreenElement || null;
   }
-  document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
-  canvas.addEventListener('dblclick', toggleFullscreen);
+  function toggleFullscreen() {
+    if (!fullscreenOffered) return;
+    if (fullscreenElement()) {
+      const exit = document.exitFullscreen || document.webkitExitFullscreen;
+      const r = exit.call(document);
+      if (r && r.catch) r.catch(() => {});
+    } else {
+      const r = requestFs.call(stage);
+      if (r && r.catch) r.catch((e) => console.warn(e));
+    }
+  }
+  const fullscreenButton = document.getElementById('fullscreen');
+  if (fullscreenOffered) {
+    fullscreenButton.addEventListener('click', toggleFullscreen);
+    canvas.addEventListener('dblclick', toggleFullscreen);
+    // A double tap does the same on touch screens.
+    let lastTap = 0;
+    canvas.addEventListener('touchend', (e) => {
+      const now = performance.now();
+      if (now - lastTap < 350 && stats.state === 'running') {
+        e.preventDefault();
+        toggleFullscreen();
+        lastTap = 0;
+      } else {
+        lastTap = now;
+      }
+    });
+  } else {
+    fullscreenButton.hidden = true;
+    document.getElementById('hint').textContent = 'Escape ends the demo.';
+  }
+
+  // The canvas is drawn at the pixels it is shown with (its CSS size times
+  // the device pixel ratio), up to the pixel budget; the program follows
+  // the canvas size. Stills stay 640x480.
+  const softwareBudget = 1280 * 960;
+  const gpuBudget = 2880 * 2160;
+  let pixelBudget = softwareBudget;
+  stats.pixelBudget = pixelBudget;
+  function fitCanvas() {
+    if (stillTimes !== null || !window.demoGL) return;
+    const box = canvas.getBoundingClientRect();
+    const ratio = window.devicePixelRatio || 1;
+    let w = Math.max(1, Math.round(box.width * ratio));
+    let h = Math.max(1, Math.round(box.height * ratio));
+    if (w * h > pixelBudget) {
+      const k = Math.sqrt(pixelBudget / (w * h));
+      w = Math.max(1, Math.floor(w * k));
+      h = Math.max(1, Math.floor(h * k));
+    }
+    // The CSS box is 4:3; rounding should not make the picture lose a row.
+    if (Math.abs(w * 3 - h * 4) <= 4) h = Math.round((w * 3) / 4);
+    if (canvas.width !== w || canvas.height !== h) {
+      canvas.width = w;
+      canvas.height = h;
+    }
+    stats.canvasPixels = [canvas.width, canvas.height];
+  }
+  if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe(canvas);
+  for (const name of ['resize', 'orientationchange'])
+    window.addEventListener(name, fitCanvas);
+  for (const name of ['fullscreenchange', 'webkitfullscreenchange'])
+    document.addEventListener(name, fitCanvas);
+
+  function isSoftwareRenderer(gl) {
+    let name = '';
+    try {
+      const info = gl.getExtension('WEBGL_debug_renderer_info');
+      name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER) || '');
+    } catch (e) { /* unknown: taken as software */ }
+    return name === '' || /swiftshader|llvmpipe|softpipe|software|basic render/i.test(name);
+  }
+
   startButton.addEventListener('click', start);
+  stage.addEventListener('click', onPictureTap);
 
   if (stillTimes !== null) document.body.classList.add('still');
 
@@ -239,6 +527,11 @@
       run([]);
     },
     onAbort(what) {
+      // demo.wasm that did not arrive (or arrived damaged) ends here too.
+      if (stats.state === 'loading' && !stats.exitCode) {
+        downloadFailed('the program did not load (' + what + ')');
+        return;
+      }
       stats.state = 'ended';
       showError('the program stopped: ' + what);
     },
@@ -246,8 +539,117 @@
   // Whatever stops the page before or outside the program (a missing file of
   // the page, a failed download) is shown too, not only logged.
   window.addEventListener('error', (e) => {
-    if (e.target && e.target.tagName === 'SCRIPT') showError('cannot load ' + e.target.src);
+    if (dataFailure) return;  // already told, as a download failure
+    if (e.target && e.target.tagName === 'SCRIPT') downloadFailed('cannot load ' + e.target.src);
     else if (e.message) showError(e.message);
   }, true);
-  if (!window.WebAssembly) showError('this browser cannot run WebAssembly');
+
+  // The downloads: the data package first (with the loading bar), checked
+  // before the program sees it; then its index and the program. A failure
+  // says so and offers to try again.
+  const retryButton = document.getElementById('retry');
+  let dataPackage = null;
+  let dataFailure = false;
+
+  function downloadFailed(why) {
+    if (stats.state === 'failed') return;
+    stats.state = 'failed';
+    showError('The download of the demo failed: ' + why + '. Check the connection and try again.');
+    statusLine.textContent = 'download failed';
+    document.getElementById('loading').hidden = false;
+    retryButton.hidden = false;
+  }
+
+  async function fetchData() {
+    let response;
+    try {
+      response = await fetch('demo.data', { cache: 'no-cache' });
+    } catch (e) {
+      throw new Error('the connection failed (' + e.message + ')');
+    }
+    if (!response.ok) throw new Error('the server answered ' + response.status + ' for demo.data');
+    const type = response.headers.get('content-type') || '';
+    if (/text\/html/i.test(type)) throw new Error('the server sent a web page instead of the data');
+    const total = Number(response.headers.get('content-length')) || 0;
+    const parts = [];
+    let loaded = 0;
+    try {
+      const reader = response.body.getReader();
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        parts.push(value);
+        loaded += value.length;
+        Module.setStatus('Downloading data... (' + loaded + '/' + (total || loaded) + ')');
+      }
+    } catch (e) {
+      throw new Error('the connection dropped after ' + (loaded / 1e6).toFixed(1) + ' MB');
+    }
+    if (total && loaded !== total)
+      throw new Error('it stopped after ' + loaded + ' of ' + total + ' bytes');
+    const bytes = new Uint8Array(loaded);
+    let at = 0;
+    for (const p of parts) { bytes.set(p, at); at += p.length; }
+    return bytes.buffer;
+  }
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const s = document.createElement('script');
+      s.src = src;
+      s.onload = resolve;
+      s.onerror = () => reject(new Error('cannot load ' + src));
+      document.body.appendChild(s);
+    });
+  }
+
+  // The package index asks for the package with its size: a package of
+  // another size is a truncated file or something else entirely.
+  Module.getPreloadedPackage = (name, size) => {
+    if (!dataPackage) return null;
+    if (dataPackage.byteLength !== size) {
+      const head = new TextDecoder().decode(new Uint8Array(dataPackage, 0, Math.min(64, dataPackage.byteLength)));
+      dataFailure = true;
+      downloadFailed(/<(!doctype|html)/i.test(head) ? 'the server sent a web page instead of the data'
+        : 'demo.data has ' + dataPackage.byteLength + ' bytes, not ' + size);
+      dataPackage = null;
+      throw new Error('the data package is damaged');
+    }
+    const p = dataPackage;
+    dataPackage = null;
+    return p;
+  };
+
+  let programLoaded = false;
+  async function download() {
+    stats.state = 'loading';
+    retryButton.hidden = true;
+    statusLine.textContent = 'loading';
+    dataFailure = false;
+    try {
+      dataPackage = await fetchData();
+      await loadScript('demo-data.js');
+    } catch (e) {
+      if (!dataFailure) downloadFailed(e.message);
+      return;
+    }
+    if (dataFailure) return;
+    if (!programLoaded) {
+      programLoaded = true;
+      loadScript('demo.js').catch((e) => downloadFailed(e.message));
+    }
+  }
+  retryButton.addEventListener('click', () => {
+    for (const p of Array.from(messages.children)) if (!p.classList.contains('notice')) p.remove();
+    // The program itself is fetched again with the page.
+    if (programLoaded) location.reload();
+    else download();
+  });
+
+  if (!window.WebAssembly) {
+    stats.state = 'failed';
+    showError('this browser cannot run WebAssembly');
+  } else {
+    download();
+  }
 })();

@@ -1,5 +1,6 @@
 // Texture objects. The driver keeps the pictures; the layer remembers enough
 // of each to know whether GL 1.1 would sample it at all.
+#include "gl/gl_restore.h"
 #include "gl/gl_state.h"
 
 using namespace gllayer;
@@ -48,6 +49,7 @@ void glDeleteTextures(GLsizei n, const GLuint* names) {
         if (TextureInfo* t = textureInfo(names[i], false))
             *t = freshTexture();
         if (names[i] == layer.s.texture.bound) layer.s.texture.bound = 0;
+        forgetTexture(names[i]);
     }
     layer.es->deleteTextures(n, names);
 }
@@ -77,12 +79,14 @@ void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLs
     }
     layer.es->texImage2D(GL_TEXTURE_2D, level, GLint(base), width, height, 0, format, type,
                          pixels);
+    keepTexImage(layer.s.texture.bound, level, GLint(base), width, height, format, type, pixels);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     layer.es->texSubImage2D(GL_TEXTURE_2D, level, x, y, width, height, format, type, pixels);
+    keepTexSubImage(layer.s.texture.bound, level, x, y, width, height, format, type, pixels);
 }
 
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {

@@ -9,6 +9,7 @@
 #include "script/setup.h"
 #include "script/warm_up.h"
 #include "shell/music.h"
+#include "shell/shell_options.h"
 
 namespace {
 int escapeHeld() { return KeyState[vkEscape]; }
@@ -16,7 +17,15 @@ int escapeHeld() { return KeyState[vkEscape]; }
 
 int checkMultiTexture() { return 1; }
 
-int demoMain(int fullscreen) {
+int demoMain(int fullscreen, int argc, char** argv) {
+    if (argv) {
+        bool help = false;
+        if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help)) return 2;
+        if (help) {
+            printShellUsage(fullscreen, false);
+            return 0;
+        }
+    }
     cullNearZ = -0.1f;
     DemoWindow* window = createDemoWindow(640, 480, fullscreen);
     if (!window) {

@@ -3,7 +3,8 @@
 // The whole program: window, assets, music, frame loop, shutdown.
 // Returns 1 after a start-up failure; the normal end leaves through the
 // window's close handling (exit code 0) and does not return.
-int demoMain(int fullscreen);
+// The options (shell_options.h) are read first; a bad one ends with exit code 2.
+int demoMain(int fullscreen, int argc = 0, char** argv = nullptr);
 
 // The graphics capability check; every GL we run on has what the demo uses.
 int checkMultiTexture();

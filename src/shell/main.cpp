@@ -4,4 +4,4 @@
 #define DEMO_FULLSCREEN 1
 #endif
 
-int main() { return demoMain(DEMO_FULLSCREEN); }
+int main(int argc, char** argv) { return demoMain(DEMO_FULLSCREEN, argc, argv); }

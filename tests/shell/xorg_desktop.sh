@@ -9,7 +9,8 @@
 # its mode back while the demo keeps running. Windowed: resized to 1000x500,
 # the picture is the centred 4:3 rectangle with black bars. Then, on an Xvfb
 # server that offers only its 1280x1024 screen, the fullscreen build plays at
-# that size, its picture 1280x960 in the middle.
+# that size, its picture 1280x960 in the middle. demo --desktop-size on the
+# Xorg server: no mode switch, the screen's size, the picture centred.
 set -u
 data=$(cd "$1" 2>/dev/null && pwd) demo=$2 windowed=$3 helper=$4
 [ -n "$data" ] && [ -f "$data/light.dat" ] || { echo "no generated data in $data"; exit 77; }
@@ -202,6 +203,25 @@ finish
 expect_end "no audio (cannot play audio)" 1
 grep -q "cannot play audio" "$tmp/out" || fail "no audio: $(cat "$tmp/out")"
 cat "$tmp/boxes"
+
+# --desktop-size (with multisampling, as the menu's "sharp" action): the
+# display keeps its 1280x1024 before, during and after; the window and its
+# drawable are the screen; the picture the centred 1280x960 rectangle.
+printf '#!/bin/sh\nexec "%s/demo" --desktop-size --msaa 4\n' "$tmp/app" >"$tmp/app/demo-sharp"
+chmod +x "$tmp/app/demo-sharp"
+[ "$(mode)" = 1280x1024 ] || fail "desktop size: the display is at $(mode) before the start"
+start "$tmp/app/demo-sharp" dummy
+w=$(wait_window .quellTarn)
+sleep 8
+[ "$(mode)" = 1280x1024 ] || fail "desktop size: the display switched to $(mode)"
+size=$(xwininfo -id "$w" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = 1280x1024 ] || fail "desktop size: the window is $size, not the screen's 1280x1024"
+check_picture || fail "desktop size: the picture is not the centred 4:3 rectangle"
+grep -q "switch\|does not switch" "$tmp/out" && fail "desktop size: $(cat "$tmp/out")"
+press_escape "$w"
+finish
+expect_end "desktop size" 0
+echo "desktop size: window $size, display at $(mode) throughout"
 
 # The windowed build, resized to 1000x500.
 start "$windowed" dummy

@@ -35,9 +35,121 @@ def find_chromium():
     raise RuntimeError("chromium was not found (package chromium)")
 
 
+# Put in front of the page for the drivers that do not stream the console
+# (Firefox, WebKit): the page's console errors and uncaught errors, kept in
+# window.__pageErrors.
+CONSOLE_KEEPER = """<script>
+(function () {
+  window.__pageErrors = []; window.__pageConsole = [];
+  for (const kind of ['log', 'info', 'warn', 'error']) {
+    const original = console[kind].bind(console);
+    console[kind] = function () {
+      const text = Array.from(arguments).map(String).join(' ');
+      window.__pageConsole.push([kind, text]);
+      if (kind === 'error') window.__pageErrors.push(text);
+      original.apply(null, arguments);
+    };
+  }
+  window.addEventListener('error', (e) => window.__pageErrors.push(String(e.message || e.type)));
+  window.addEventListener('unhandledrejection', (e) => window.__pageErrors.push(String(e.reason)));
+})();
+</script>
+"""
+
+
+# Faults a test asks for with a path /m/FAULT/...: scripts put in front of the
+# page, or a broken download of the data package.
+FAULT_SCRIPTS = {
+    "no-webgl": """
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (kind) {
+    if (kind === 'webgl' || kind === 'experimental-webgl') return null;
+    return getContext.apply(this, arguments);
+  };""",
+    "ts-offset": """
+  wrapTimestamp((ts) => ({ contextTime: ts.contextTime, performanceTime: ts.performanceTime + 2100 }));""",
+    "ts-rate": """
+  let base = null;
+  wrapTimestamp((ts) => {
+    if (base === null && ts.performanceTime > 0) base = ts.performanceTime;
+    return base === null ? ts : { contextTime: ts.contextTime,
+                                  performanceTime: base + 2 * (ts.performanceTime - base) };
+  });""",
+    "ts-frozen": """
+  let first = null;
+  wrapTimestamp((ts) => {
+    if (first === null && ts.performanceTime > 0) first = ts;
+    return first || ts;
+  });""",
+}
+FAULT_PRELUDE = """
+  function wrapTimestamp(change) {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    const original = Context && Context.prototype.getOutputTimestamp;
+    if (!original) return;
+    Context.prototype.getOutputTimestamp = function () { return change(original.call(this)); };
+  }"""
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                           **{".wasm": "application/wasm", ".js": "text/javascript"})
+
+    def do_GET(self):
+        path = self.path.split("?", 1)[0]
+        fault = ""
+        m = re.match(r"/m/([a-z0-9-]+)(/.*)", path)
+        if m:
+            fault, path = m.group(1), m.group(2)
+            self.path = path
+        if path.endswith("/demo.data") and fault.startswith("data-"):
+            self.broken_download(fault, os.path.join(self.directory, "demo.data"))
+            return
+        if path in ("/", "/index.html"):
+            with open(os.path.join(self.directory, "index.html"), "rb") as f:
+                page = f.read()
+            marker = b'<script src="page.js">'
+            hooks = CONSOLE_KEEPER
+            if fault in FAULT_SCRIPTS:
+                hooks += "<script>\n(function () {%s%s\n})();\n</script>\n" % (
+                    FAULT_PRELUDE, FAULT_SCRIPTS[fault])
+            body = page.replace(marker, hooks.encode() + marker, 1)
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Cache-Control", "no-store")
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        super().do_GET()
+
+    def broken_download(self, fault, path):
+        if fault == "data-404":
+            self.send_error(404)
+            return
+        if fault == "data-html":
+            body = b"<!doctype html><html><body><h1>Welcome</h1></body></html>"
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        # data-truncated: the full length announced, half of it sent, then
+        # the connection dropped.
+        size = os.path.getsize(path)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        with open(path, "rb") as f:
+            self.wfile.write(f.read(size // 2))
+        self.wfile.flush()
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
 
     def log_message(self, *args):
         pass
@@ -53,8 +165,8 @@ class Server:
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
-    def url(self, path="index.html"):
-        return "http://127.0.0.1:%d/%s" % (self.port, path)
+    def url(self, path="index.html", fault=None):
+        return "http://127.0.0.1:%d/%s%s" % (self.port, "m/%s/" % fault if fault else "", path)
 
     def close(self):
         self.httpd.shutdown()
@@ -128,7 +240,7 @@ class Browser:
     """One headless Chromium with one page; console errors and exceptions of
     the page are collected in self.errors, console lines in self.console."""
 
-    def __init__(self, width=640, height=480, timeout=60):
+    def __init__(self, width=640, height=480, timeout=60, density=1):
         self.profile = tempfile.mkdtemp(prefix="quelltarn-chromium-")
         self.timeout = timeout
         args = [find_chromium()] + CHROMIUM_FLAGS + [
@@ -158,8 +270,7 @@ class Browser:
         self.call("Runtime.enable")
         self.call("Log.enable")
         self.call("Page.enable")
-        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                  deviceScaleFactor=1, mobile=False)
+        self.set_viewport(width, height, density)
 
     def _drain_stderr(self):
         for _ in self.process.stderr:
@@ -217,6 +328,22 @@ class Browser:
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
                       clickCount=1)
+
+    engine = "chromium"
+    can_set_density = True
+
+    def key_down(self, key, code=27):
+        self.call("Input.dispatchKeyEvent", type="keyDown", windowsVirtualKeyCode=code,
+                  key=key, code=key)
+
+    def key_up(self, key, code=27):
+        self.call("Input.dispatchKeyEvent", type="keyUp", windowsVirtualKeyCode=code,
+                  key=key, code=key)
+
+    def set_viewport(self, width, height, density=1):
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=density, mobile=density > 1)
+        return [width, height, density]
 
     def key(self, code, key):
         for kind in ("keyDown", "keyUp"):

@@ -1,10 +1,12 @@
 #!/bin/sh
 # The browser stage of the tests: builds build-web (tools/web.sh) and runs the
-# headless Chromium tests against it and the desktop build in ./build.
+# page tests against it and the desktop build in ./build, in each engine:
+# headless Chromium, Firefox ESR and WebKitGTK (both under one Xvfb).
+# WEB_ENGINES=chromium,firefox picks engines, WEB_TESTS=NAME tests.
 set -eu
 cd "$(dirname "$0")/../.."
 
-tools/need-packages.sh chromium
+tools/need-packages.sh chromium firefox-esr webkit2gtk-driver xvfb xauth
 
 tools/web.sh
-timeout 480 python3 tests/web/web_tests.py build-web build
+timeout 1500 python3 tests/web/web_tests.py build-web build

@@ -23,7 +23,15 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cdp  # noqa: E402
+import marionette  # noqa: E402
 import pictures  # noqa: E402
+import webkit  # noqa: E402
+
+# The engines the tests run in; WEB_ENGINES (comma-separated) picks some.
+ENGINES = {"chromium": cdp.Browser, "firefox": marionette.Browser, "webkit": webkit.Browser}
+# The slower engines take a subset of the stills: one per part that draws.
+SUBSET_STILLS = ["12", "45", "95", "150", "208"]
+Browser = cdp.Browser
 
 # Moments of the stills, seconds of music: at least one in each of the nine
 # parts that draw (the tenth, from 228 s, is the one black closing frame).
@@ -36,7 +44,7 @@ PART_STARTS_MS = [0, 13200, 54300, 82200, 107800, 134000, 173000, 200700, 217300
 # layer, a wrong blend or missing fog costs far more (docs/web.md).
 MIN_PSNR_DB = 30.0
 
-PACKAGE_FILES = ["index.html", "page.js", "page.css", "demo.js", "demo.wasm"]
+PACKAGE_FILES = ["index.html", "audio_clock.js", "page.js", "page.css", "demo.js", "demo.wasm"]
 
 
 def part_of(seconds):
@@ -69,7 +77,7 @@ def page_messages(browser):
 def test_plays_and_ends_on_escape(build_web, desktop, out):
     server = cdp.Server(build_web)
     try:
-        with cdp.Browser(width=800, height=700) as b:
+        with Browser(width=800, height=700) as b:
             b.open(server.url())
             check(b.wait_for('window.demoStats && demoStats.state == "ready"', 60),
                   "the page did not finish loading (state %r)" % b.evaluate(
@@ -103,11 +111,9 @@ def test_plays_and_ends_on_escape(build_web, desktop, out):
                   box["width"] <= 800 and box["height"] <= 700,
                   "fullscreen picture is %r" % box)
             # Escape held across a frame ends the demo (after that frame).
-            b.call("Input.dispatchKeyEvent", type="keyDown", windowsVirtualKeyCode=27,
-                   key="Escape", code="Escape")
+            b.key_down("Escape")
             ended = b.wait_for('demoStats.state == "ended"', 10)
-            b.call("Input.dispatchKeyEvent", type="keyUp", windowsVirtualKeyCode=27,
-                   key="Escape", code="Escape")
+            b.key_up("Escape")
             check(ended, "Escape did not end the demo")
             check(b.evaluate('demoStats.exitCode') == 0, "exit code %r after Escape" %
                   b.evaluate('demoStats.exitCode'))
@@ -124,16 +130,17 @@ def test_stills_match_the_desktop(build_web, desktop, out):
     os.makedirs(desktop_dir, exist_ok=True)
     # demo-capture --rate 30 --at draws the same frames (a ctest checks it),
     # taking minutes longer.
+    times = STILL_TIMES if Browser is cdp.Browser else SUBSET_STILLS
     capture = subprocess.Popen(
-        [os.path.join(desktop, "tests", "web-reference-stills"), "--at", ",".join(STILL_TIMES),
+        [os.path.join(desktop, "tests", "web-reference-stills"), "--at", ",".join(times),
          "-o", desktop_dir], env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
                               LIBGL_ALWAYS_SOFTWARE="1"),
         stdin=subprocess.DEVNULL)
     server = cdp.Server(build_web)
     try:
-        with cdp.Browser() as b:
-            b.open(server.url("index.html?at=" + ",".join(STILL_TIMES)))
-            for t in STILL_TIMES:
+        with Browser() as b:
+            b.open(server.url("index.html?at=" + ",".join(times)))
+            for t in times:
                 got = b.wait_for('demoStats.still && demoStats.still.seconds == %s && "ok"' % t,
                                  240)
                 check(got, "the page did not stop at %s s (state %r, messages %r)" % (
@@ -153,7 +160,7 @@ def test_stills_match_the_desktop(build_web, desktop, out):
     check(code == 0, "the desktop stills failed with %d" % code)
     lines = []
     worst = None
-    for t in STILL_TIMES:
+    for t in times:
         name = "at-%s.png" % t
         value = pictures.psnr(pictures.read_png(os.path.join(desktop_dir, name)),
                               pictures.read_png(os.path.join(web_dir, name)))
@@ -195,7 +202,7 @@ def test_missing_scene_file_is_shown(build_web, desktop, out):
         site = package_without(build_web, data_dir, first_scene_file(data_dir), folder)
         server = cdp.Server(site)
         try:
-            with cdp.Browser() as b:
+            with Browser() as b:
                 b.open(server.url("index.html?at=1"))
                 check(b.wait_for('demoStats.state == "ended"', 60), "the page did not stop")
                 shown = page_messages(b)
@@ -222,7 +229,7 @@ def test_missing_soundtrack_is_shown(build_web, desktop, out):
         site = package_without(build_web, data_dir, "5tfina.mp3", folder)
         server = cdp.Server(site)
         try:
-            with cdp.Browser(width=800, height=700) as b:
+            with Browser(width=800, height=700) as b:
                 # The music is opened before "click to start" is offered.
                 b.open(server.url())
                 check(b.wait_for('window.demoStats && demoStats.state == "ended"', 60),
@@ -238,7 +245,185 @@ def test_missing_soundtrack_is_shown(build_web, desktop, out):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-TESTS = [test_plays_and_ends_on_escape, test_missing_scene_file_is_shown,
+def start_play(b):
+    b.open(b.server.url())
+    check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+          "the page did not finish loading (state %r)" % b.evaluate(
+              "window.demoStats && demoStats.state"))
+    x, y = start_button_centre(b)
+    b.click(x, y)
+    check(b.wait_for('demoStats.musicMs.length >= 2', 30),
+          "no frame presented after the click; page says: %r" % page_messages(b))
+
+
+def test_music_clock_keeps_real_time(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            start_play(b)
+            read = ('JSON.stringify([performance.now(),'
+                    ' demoStats.musicMs[demoStats.musicMs.length - 1], demoStats.clock])')
+            wall0, music0, _ = json.loads(b.evaluate(read))
+            time.sleep(10)
+            wall1, music1, clock = json.loads(b.evaluate(read))
+            wall, music = wall1 - wall0, music1 - music0
+            # A frame's music time is read up to a frame before the call.
+            check(abs(music - wall) <= 0.02 * wall + 100,
+                  "music clock advanced %.0f ms in %.0f ms of wall clock" % (music, wall))
+            check(not b.errors, "console errors: %r" % b.errors)
+            return "%.0f ms of music in %.0f ms (clock %s)" % (music, wall, clock)
+    finally:
+        server.close()
+
+
+def layout_box(b):
+    return json.loads(b.evaluate(
+        'JSON.stringify({c: document.getElementById("canvas").getBoundingClientRect(),'
+        ' w: innerWidth, h: innerHeight, sw: document.documentElement.scrollWidth,'
+        ' px: [document.getElementById("canvas").width, document.getElementById("canvas").height]})'))
+
+
+def test_phone_shows_the_whole_picture(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    notes = []
+    try:
+        for width, height in ((390, 844), (844, 390)):
+            # WebKit's density is its process's: each browser here is started with it.
+            with Browser(width=width, height=height, density=3) as b:
+                got = b.viewport()
+                b.open(server.url())
+                check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                      "the page did not load at %dx%d" % (width, height))
+                box = layout_box(b)
+                c = box["c"]
+                check(c["x"] >= -0.5 and c["y"] >= -0.5 and c["x"] + c["width"] <= box["w"] + 0.5
+                      and c["y"] + c["height"] <= box["h"] + 0.5,
+                      "picture %r is not inside the %dx%d viewport" % (c, box["w"], box["h"]))
+                check(abs(c["width"] * 3 - c["height"] * 4) <= 4, "picture is not 4:3: %r" % c)
+                check(box["sw"] <= box["w"], "the page scrolls sideways (%d > %d)" %
+                      (box["sw"], box["w"]))
+                notes.append("%dx%d at %r: %.0fx%.0f" % (width, height, got, c["width"], c["height"]))
+        return "; ".join(notes)
+    finally:
+        server.close()
+
+
+def test_density_two_draws_sharp(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700, density=2) as b:
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load")
+            box = b.wait_for('demoStats.canvasPixels && JSON.stringify(demoStats.canvasPixels)', 10)
+            pixels = json.loads(box) if box else layout_box(b)["px"]
+            css = layout_box(b)["c"]
+            check(pixels[0] >= 2 * css["width"] - 1 and pixels[0] >= 1280 and pixels[1] >= 960,
+                  "canvas holds %r pixels for a %.0fx%.0f box" % (pixels, css["width"], css["height"]))
+            return "%r pixels" % pixels
+    finally:
+        server.close()
+
+
+def test_lying_audio_clock_falls_back(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    notes = []
+    try:
+        with Browser(width=800, height=700) as b:
+            for fault in ("ts-offset", "ts-rate", "ts-frozen"):
+                b.open(server.url(fault=fault))
+                check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                      "%s: the page did not load" % fault)
+                x, y = start_button_centre(b)
+                clicked = time.time()
+                b.click(x, y)
+                clock = b.wait_for('demoStats.clock == "currentTime" && demoStats.musicMs.length'
+                                   ' >= 2 && demoStats.clockReason', 10)
+                check(clock, "%s: clock %r, %r frames with music time after 10 s" % (
+                    fault, b.evaluate("demoStats.clock"), b.evaluate("demoStats.musicMs.length")))
+                notes.append("%s: %s in %.1f s" % (fault, clock, time.time() - clicked))
+        return "; ".join(notes)
+    finally:
+        server.close()
+
+
+def test_no_webgl_is_explained(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700) as b:
+            b.open(server.url(fault="no-webgl"))
+            shown = b.wait_for('(() => { const t = document.getElementById("messages").innerText'
+                               '.toLowerCase(); return t.includes("webgl") && '
+                               't.includes("hardware acceleration") && t; })()', 40)
+            check(shown, "page messages: %r" % page_messages(b))
+            check("cannot init opengl-window" in shown, "page messages: %r" % shown)
+            return None
+    finally:
+        server.close()
+
+
+def test_failed_download_offers_retry(build_web, desktop, out):
+    server = cdp.Server(build_web)
+    notes = []
+    try:
+        with Browser(width=800, height=700) as b:
+            for fault in ("data-404", "data-truncated", "data-html"):
+                started = time.time()
+                b.open(server.url(fault=fault))
+                shown = b.wait_for(
+                    'demoStats.state == "failed" && !document.getElementById("retry").hidden &&'
+                    ' document.getElementById("messages").innerText.toLowerCase()'
+                    '.includes("download")', 10)
+                check(shown, "%s: state %r, page messages %r" % (
+                    fault, b.evaluate("window.demoStats && demoStats.state"), page_messages(b)))
+                notes.append("%s %.1f s" % (fault, time.time() - started))
+        return "; ".join(notes)
+    finally:
+        server.close()
+
+
+def test_context_loss_and_restore(build_web, desktop, out):
+    """The context is lost and restored while the page waits at one still;
+    the next still is drawn with programs and textures made again."""
+    before, after = "45", "95"
+    desktop_dir = os.path.join(out, "restore-desktop")
+    os.makedirs(desktop_dir, exist_ok=True)
+    subprocess.run([os.path.join(desktop, "tests", "web-reference-stills"), "--at", after,
+                    "-o", desktop_dir], check=True, timeout=420, stdin=subprocess.DEVNULL,
+                   env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
+                            LIBGL_ALWAYS_SOFTWARE="1"))
+    server = cdp.Server(build_web)
+    try:
+        with Browser() as b:
+            b.open(server.url("index.html?at=%s,%s" % (before, after)))
+            check(b.wait_for('demoStats.still && demoStats.still.seconds == %s' % before, 240),
+                  "the page did not stop at %s s" % before)
+            check(b.evaluate('(() => { const e = window.demoGL && '
+                             'demoGL.getExtension("WEBGL_lose_context"); window.__lose = e;'
+                             ' if (e) e.loseContext(); return !!e; })()'),
+                  "no window.demoGL with WEBGL_lose_context")
+            check(b.wait_for('demoStats.contextLosses >= 1', 10), "the loss was not counted")
+            b.evaluate('(() => { window.__lose.restoreContext(); return true; })()')
+            check(b.wait_for('demoStats.contextRestores >= 1', 10), "the restore was not counted")
+            b.evaluate("demoResume()")
+            check(b.wait_for('demoStats.still && demoStats.still.seconds == %s' % after, 240),
+                  "the page did not stop at %s s after the restore" % after)
+            name = "at-%s.png" % after
+            b.screenshot(os.path.join(out, "restored-" + name),
+                         clip={"x": 0, "y": 0, "width": 640, "height": 480})
+        value = pictures.psnr(pictures.read_png(os.path.join(desktop_dir, name)),
+                              pictures.read_png(os.path.join(out, "restored-" + name)))
+        check(value >= MIN_PSNR_DB, "after the restore %.2f dB" % value)
+        return "%.2f dB after the restore" % value
+    finally:
+        server.close()
+
+
+TESTS = [test_plays_and_ends_on_escape, test_music_clock_keeps_real_time,
+         test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
+         test_lying_audio_clock_falls_back, test_no_webgl_is_explained,
+         test_failed_download_offers_retry, test_context_loss_and_restore, test_missing_scene_file_is_shown,
          test_missing_soundtrack_is_shown, test_stills_match_the_desktop]
 
 
@@ -251,21 +436,27 @@ def main():
     out = args[3] if len(args) == 4 else tempfile.mkdtemp(prefix="quelltarn-stills-")
     os.makedirs(out, exist_ok=True)
     only = os.environ.get("WEB_TESTS")
+    engines = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
     passed = failed = 0
-    for test in TESTS:
-        if only and only not in test.__name__:
-            continue
-        started = time.time()
-        try:
-            note = test(build_web, desktop, out)
-            passed += 1
-            print("PASS %s (%.0f s)%s" % (test.__name__, time.time() - started,
-                                         ": " + note if note else ""), flush=True)
-        except Exception as e:  # a failure of one test must not stop the others
-            failed += 1
-            detail = str(e) if isinstance(e, Failure) else traceback.format_exc()
-            print("FAIL %s (%.0f s): %s" % (test.__name__, time.time() - started, detail),
-                  flush=True)
+    global Browser
+    for engine in engines:
+        Browser = ENGINES[engine]
+        engine_out = os.path.join(out, engine)
+        os.makedirs(engine_out, exist_ok=True)
+        for test in TESTS:
+            if only and only not in test.__name__:
+                continue
+            started = time.time()
+            try:
+                note = test(build_web, desktop, engine_out)
+                passed += 1
+                print("PASS %s %s (%.0f s)%s" % (engine, test.__name__, time.time() - started,
+                                                 ": " + note if note else ""), flush=True)
+            except Exception as e:  # a failure of one test must not stop the others
+                failed += 1
+                detail = str(e) if isinstance(e, Failure) else traceback.format_exc()
+                print("FAIL %s %s (%.0f s): %s" % (engine, test.__name__,
+                                                   time.time() - started, detail), flush=True)
     if len(args) == 2:
         shutil.rmtree(out, ignore_errors=True)
     print("%d passed, %d failed" % (passed, failed))

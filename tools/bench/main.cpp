@@ -34,6 +34,8 @@ struct Bench {
     PartStats parts[2][partCount + 1];  // [0] the demo's own configuration, [1] the other
     double lastStamp = -1;
     double lastCpu = 0;
+    // --frames FILE: one line per timed frame, for comparing runs frame by frame.
+    FILE* frameLog = nullptr;
 };
 
 double processCpuSeconds() {
@@ -59,9 +61,14 @@ bool onFrame(long frame, void* user) {
     const uint32_t ms = b->startMs + frameTimeMs(b->rate, frame);
     const int part = partIndexForElapsed(int32_t(ms));
     // The first frame's time includes nothing before it: leave it out.
-    if (b->lastStamp >= 0 && part <= partCount)
-        addFrame(&b->parts[configOfFrame(*b, frame)][part], (t - b->lastStamp) * 1000.0,
-                 (cpu - b->lastCpu) * 1000.0, frameCpuSeconds * 1000.0, ms);
+    if (b->lastStamp >= 0 && part <= partCount) {
+        const double wallMs = (t - b->lastStamp) * 1000.0, cpuMs = (cpu - b->lastCpu) * 1000.0;
+        addFrame(&b->parts[configOfFrame(*b, frame)][part], wallMs, cpuMs,
+                 frameCpuSeconds * 1000.0, ms);
+        if (b->frameLog)
+            std::fprintf(b->frameLog, "%ld %u %d %d %.3f %.3f\n", frame, unsigned(ms), part,
+                         configOfFrame(*b, frame), wallMs, cpuMs);
+    }
     frameCpuSeconds = 0;
     setConfig(*b, configOfFrame(*b, frame + 1));
     b->lastStamp = profileClockSeconds();
@@ -97,7 +104,8 @@ int usage(const char* problem) {
     if (problem) std::fprintf(stderr, "demo-bench: %s\n", problem);
     std::fprintf(problem ? stderr : stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
-                 "                  [--compare WHAT] [--no-warm-up] [--cores N] [--print-timeline]\n"
+                 "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
+                 "                  [--print-timeline]\n"
                  "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
                  "  --rate N/D      clock steps per second of music (default 60)\n"
                  "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
@@ -107,6 +115,8 @@ int usage(const char* problem) {
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
                  "  --print-timeline  print the part boundaries and the end as JSON and stop\n"
+                 "  --frames FILE   one line per timed frame: frame, music ms, part, config\n"
+                 "                  (0 the demo's, 1 the other), wall ms, processor ms\n"
                  "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
                  "median, the part's first frame ms, fps, process processor ms per frame (all\n"
                  "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
@@ -167,6 +177,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--cores" && v) {
             if (std::sscanf(v, "%d", &b.cores) != 1 || b.cores < 1) return usage("bad --cores");
             ++i;
+        } else if (arg == "--frames" && v) {
+            b.frameLog = std::fopen(v, "w");
+            if (!b.frameLog) return usage(("cannot write " + std::string(v)).c_str());
+            ++i;
         } else if (arg == "--data" && v) {
             run.dataDir = v;
             ++i;
@@ -184,6 +198,10 @@ int main(int argc, char** argv) {
     const double t0 = profileClockSeconds();
     const int rc = runHeadless(run, &drawn);
     if (rc > 128) std::fprintf(stderr, "demo-bench: stopped by signal %d\n", rc - 128);
+    if (b.frameLog && std::fclose(b.frameLog) != 0) {
+        std::fprintf(stderr, "demo-bench: cannot write the frame list\n");
+        return 1;
+    }
     if (rc != 0) return rc;
     const double total = profileClockSeconds() - t0;
 

@@ -71,6 +71,10 @@ void printCaptureUsage() {
         "                     (default veryfast; ultrafast encodes about 3x faster\n"
         "                     into a file about twice the size, same CRF 16)\n"
         "  --warm-up          load as the demo does, drawing warm-up frames first\n"
+        "  --msaa N           draw with N samples per pixel (2, 4, 8, 16; fewer where the GL\n"
+        "                     offers fewer, said on stderr)\n"
+        "  --supersample K    draw K x K times larger (2 to 4), filter down to the size\n"
+        "  --filter linear|plain  how --supersample averages: light (default) or values\n"
         "                     (the same frames; for checking that they are)\n"
         "  --quiet            no progress line\n"
         "  -h, --help         this text\n");
@@ -119,10 +123,13 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
                 double t = 0;
                 if (!parseSeconds(item, &t))
                     return bad("bad time for --at (use seconds, such as 12.5)", item);
-                if (t >= timelineEndSeconds)
-                    return bad("bad time for --at (the timeline ends at 228 s, so 227.99 is the "
-                               "last time)",
-                               item);
+                if (t >= timelineEndSeconds) {
+                    char why[96];
+                    std::snprintf(why, sizeof why,
+                                  "bad time for --at (the timeline ends at %g s, so %g is the last time)",
+                                  timelineEndSeconds, timelineEndSeconds - 0.01);
+                    return bad(why, item);
+                }
                 o->atTimes.push_back(t);
                 o->atNames.push_back(item);
                 start = comma + 1;
@@ -130,6 +137,17 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
         } else if (arg == "--preset") {
             if (!value(&v) || !knownPreset(v)) return bad("unknown x264 preset", v);
             o->preset = v;
+        } else if (arg == "--msaa") {
+            if (!value(&v) || !(v == "2" || v == "4" || v == "8" || v == "16"))
+                return bad("--msaa takes 2, 4, 8 or 16", v);
+            o->msaa = std::atoi(v.c_str());
+        } else if (arg == "--supersample") {
+            if (!value(&v) || !(v == "1" || v == "2" || v == "3" || v == "4"))
+                return bad("--supersample takes 1 to 4", v);
+            o->supersample = std::atoi(v.c_str());
+        } else if (arg == "--filter") {
+            if (!value(&v) || !(v == "linear" || v == "plain")) return bad("--filter takes linear or plain", v);
+            o->linearFilter = v == "linear";
         } else if (arg == "--data") {
             if (!value(&o->dataDir)) return bad("missing value for", arg);
         } else {

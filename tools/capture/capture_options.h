@@ -17,6 +17,9 @@ struct CaptureOptions {
     bool quiet = false;
     std::string preset = "veryfast";  // x264 speed preset of the video
     bool warmUp = false;              // load with the demo's warm-up frames
+    int msaa = 0;                     // samples per pixel asked of the GL (0: one)
+    int supersample = 1;              // drawn k x k times larger, then filtered down
+    bool linearFilter = true;         // the filter averages light, not stored values
 };
 
 // Parses the command line. Returns 0 when the options are usable, 2 after

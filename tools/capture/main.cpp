@@ -15,6 +15,7 @@
 #include "frame_folder.h"
 #include "frame_writer.h"
 #include "fx/frame_profile.h"
+#include "downsample.h"
 #include "headless_run.h"
 #include "output_file.h"
 #include "platform/audio.h"
@@ -40,6 +41,7 @@ struct Capture {
     bool failed = false;
     double started = 0;  // seconds, monotonic
     double lastProgress = -1;
+    std::vector<unsigned char> large;  // the frame as drawn with --supersample
 };
 
 void showProgress(Capture* c, long frame, bool last) {
@@ -84,7 +86,13 @@ bool onFrame(long frame, void* user) {
     if (wanted(*c, frame, &name)) {
         const CaptureOptions& o = c->options;
         unsigned char* pixels = takeFrameBuffer(c->writer);
-        readFrameRgb(o.width, o.height, pixels);
+        if (o.supersample > 1) {
+            readFrameRgb(o.width * o.supersample, o.height * o.supersample, c->large.data());
+            downsampleRgb(c->large.data(), o.width, o.height, o.supersample, o.linearFilter,
+                          pixels);
+        } else {
+            readFrameRgb(o.width, o.height, pixels);
+        }
         if (!submitFrame(c->writer, pixels, c->video ? "" : o.output + "/" + name)) {
             c->failed = true;
             return false;
@@ -188,8 +196,11 @@ int main(int argc, char** argv) {
     }
 
     HeadlessRun run;
-    run.width = o.width;
-    run.height = o.height;
+    run.width = o.width * o.supersample;
+    run.height = o.height * o.supersample;
+    run.msaaSamples = o.msaa;
+    if (o.supersample > 1)
+        c.large.resize(size_t(run.width) * size_t(run.height) * 3);
     run.rate = o.rate;
     run.dataDir = o.dataDir;
     run.onFrame = onFrame;

@@ -11,6 +11,7 @@
 #include "platform/report_error.h"
 #include "platform/window.h"
 #include "script/timeline.h"
+#include "platform/window_options.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
 #include "stop_signal.h"
@@ -76,6 +77,7 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     installStopSignals();
     if (!run.dataDir.empty()) setDataDirectory(run.dataDir.c_str());
     cullNearZ = -0.1f;
+    windowOptions.msaaSamples = run.msaaSamples;
     DemoWindow* window = createDemoWindow(run.width, run.height, 0);
     if (!window) {
         reportError("cannot init opengl-window");

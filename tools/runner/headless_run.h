@@ -27,6 +27,7 @@ struct HeadlessRun {
     std::string dataDir;  // empty: the folder beside the program
     uint32_t startMs = 0;  // music time of frame 0 (benchmarks may start mid-way)
     bool warmUp = false;   // load as the demo does, with the warm-up frames
+    int msaaSamples = 0;   // multisampled drawable asked for (0: one sample per pixel)
     // Called after each frame is drawn (before the buffers swap); return false
     // to stop after this frame.
     bool (*onFrame)(long frame, void* user) = nullptr;

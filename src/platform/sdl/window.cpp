@@ -14,6 +14,7 @@
 #include "platform/report_error.h"
 #include "platform/sdl/window_state.h"
 #include "platform/viewport_fit.h"
+#include "platform/window_options.h"
 
 namespace {
 DemoWindow theWindow = {};
@@ -48,6 +49,40 @@ bool displayAvailable() {
 
 void failGlSetup(const char* text) {
     reportError(text);
+}
+
+SDL_Window* openWindow(Uint32 flags, bool fullscreen, int width, int height) {
+    const int at = fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+    return SDL_CreateWindow(".quellTarn", at, at, width, height, flags);
+}
+
+// With --msaa the asked-for count first, then the lower ones; the plain
+// visual when the GL offers none of them.
+SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, int height) {
+    int counts[4];
+    const int n = msaaFallbacks(windowOptions.msaaSamples, counts);
+    for (int i = 0; i < n; ++i) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, counts[i]);
+        if (SDL_Window* window = openWindow(flags, fullscreen, width, height)) return window;
+    }
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+    return openWindow(flags, fullscreen, width, height);
+}
+
+// What the context really has, beside what was asked for.
+void reportSamples(int asked) {
+    GLint buffers = 0, samples = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    if (buffers < 1) samples = 0;
+    if (samples >= asked) return;
+    if (samples > 1)
+        std::fprintf(stderr, "video: %d samples per pixel are not offered; drawing with %d\n", asked,
+                     int(samples));
+    else
+        std::fprintf(stderr, "video: multisampling is not offered; drawing with one sample per pixel\n");
 }
 
 bool makeContext(DemoWindow* w, int width, int height) {
@@ -132,9 +167,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     w->fullscreen = fullscreen == 1;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= w->fullscreen ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
-    w->window = SDL_CreateWindow(".quellTarn", w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
-                                 w->fullscreen ? 0 : SDL_WINDOWPOS_CENTERED, width, height,
-                                 flags);
+    w->window = createMultisampledWindow(flags, w->fullscreen, width, height);
     if (!w->window) {
         // No visual with the requested buffers (or no window at all).
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
@@ -142,7 +175,12 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (!makeContext(w, width, height) || (w->fullscreen && !enterFullscreen(w, width, height))) {
+    if (!makeContext(w, width, height)) {
+        releaseDemoWindow(w);
+        return nullptr;
+    }
+    if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
+    if ( (w->fullscreen && !enterFullscreen(w, width, height))) {
         releaseDemoWindow(w);
         return nullptr;
     }

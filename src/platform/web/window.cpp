@@ -7,15 +7,19 @@
 #include <cstdio>
 
 #include "platform/report_error.h"
+#include "platform/viewport_fit.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 
 #ifdef DEMO_GL_LAYER
 #include "gl/gl_layer.h"
+#include "gl/gl_restore.h"
 #endif
 
-// The window is the page's canvas "#canvas" with a WebGL 1 context. Its
-// drawable stays 640 x 480; the page scales it (fullscreen too) keeping 4:3.
+// The window is the page's canvas "#canvas" with a WebGL 1 context. It starts
+// at 640 x 480; while the demo plays the page sizes the canvas to the pixels
+// it is shown with, and the drawable follows (the 4:3 picture fitted inside,
+// black bars around it where the shapes differ).
 struct DemoWindow {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
     int width;
@@ -27,6 +31,63 @@ DemoWindow theWindow = {};
 void (*closeCallback)() = nullptr;
 PresentPacing pacing = PresentPacing::animationFrame;
 long presentsSinceYield = 0;
+// The drawable and the 4:3 picture inside it, as set by the last size change.
+int drawableWidth = 640, drawableHeight = 480;
+ViewportRect picture = {0, 0, 640, 480};
+
+void fitDrawable(int width, int height) {
+    drawableWidth = width;
+    drawableHeight = height > 0 ? height : 1;
+    picture = setPerspective(width, height);
+}
+
+// Hands the page the context the program draws with.
+EM_JS(void, pageContextMadeJs, (int handle), {
+    Module.page.contextMade(GL.getContext(handle).GLctx);
+});
+
+// 1 where the page wants multisampled edges: a real GPU, not software WebGL,
+// and not the stills (their frames are compared with the desktop's).
+EM_JS(int, pageWantsAntialiasJs, (), {
+    return Module.page.wantsAntialias() ? 1 : 0;
+});
+
+// Says, in the viewer's words, what is missing when there is no WebGL.
+EM_JS(void, pageNoWebGlJs, (), {
+    Module.page.noWebGl();
+});
+
+// 1 once after the page saw the context come back: the texture names are
+// given WebGL objects again (empty), so the layer can fill them under the
+// names the program holds.
+EM_JS(int, pageTakeContextRestoreJs, (), {
+    if (!Module.page.takeContextRestore()) return 0;
+    for (var i = 0; i < GL.textures.length; ++i) {
+        if (!GL.textures[i]) continue;
+        var t = GLctx.createTexture();
+        t.name = i;
+        GL.textures[i] = t;
+    }
+    return 1;
+});
+
+void restoreContextIfBack() {
+    if (!pageTakeContextRestoreJs()) return;
+#ifdef DEMO_GL_LAYER
+    glLayerRestore();
+#endif
+    fitDrawable(theWindow.width, theWindow.height);
+}
+
+// Follows the canvas size the page chose.
+void followCanvasSize() {
+    int w = 0, h = 0;
+    if (emscripten_get_canvas_element_size("#canvas", &w, &h) != EMSCRIPTEN_RESULT_SUCCESS) return;
+    if (w < 1 || h < 1 || (w == theWindow.width && h == theWindow.height)) return;
+    theWindow.width = w;
+    theWindow.height = h;
+    fitDrawable(w, h);
+}
 }  // namespace
 
 void setPresentPacing(PresentPacing p) { pacing = p; }
@@ -48,12 +109,13 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     }
     EmscriptenWebGLContextAttributes attrs;
     emscripten_webgl_init_context_attributes(&attrs);
-    // Colour and depth like the desktop window; no multisampling, so edges
-    // come out as the desktop draws them.
+    // Colour and depth like the desktop window. Software WebGL and the stills
+    // draw without multisampling, so edges come out as the desktop draws
+    // them; a GPU smooths them at little cost.
     attrs.alpha = EM_FALSE;
     attrs.depth = EM_TRUE;
     attrs.stencil = EM_FALSE;
-    attrs.antialias = EM_FALSE;
+    attrs.antialias = pageWantsAntialiasJs() ? EM_TRUE : EM_FALSE;
     attrs.premultipliedAlpha = EM_FALSE;
     attrs.preserveDrawingBuffer = EM_FALSE;
     attrs.majorVersion = 1;
@@ -61,6 +123,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     w->context = emscripten_webgl_create_context("#canvas", &attrs);
     if (w->context <= 0) {
         std::fprintf(stderr, "video: the browser offers no WebGL context\n");
+        pageNoWebGlJs();
         reportError("Can't Create A GL Rendering Context.");
         return nullptr;
     }
@@ -74,8 +137,12 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         reportError("Can't activate GLRC.");
         return nullptr;
     }
+    // A lost context (GPU reset, too many tabs) comes back empty: the
+    // layer keeps the pictures to give them back.
+    glLayerKeepPictures(1);
 #endif
     initGlState(width, height);
+    pageContextMadeJs(int(w->context));
     return w;
 }
 
@@ -85,6 +152,22 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
 }
 
 void presentFrame(DemoWindow*) {
+    // Black bars beside a picture that does not fill the drawable; the frame's
+    // own clear coloured the whole drawable.
+    ViewportRect bars[2];
+    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
+    if (n > 0) {
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 0);
+        glEnable(GL_SCISSOR_TEST);
+        for (int i = 0; i < n; ++i) {
+            glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
     // The browser shows what was drawn when control goes back to it.
     if (pacing == PresentPacing::animationFrame) {
         pageWaitAnimationFrame();
@@ -111,4 +194,8 @@ void closeDemoWindow(DemoWindow* window) {
     pageHalt();
 }
 
-void pumpMessages() { pageDrainKeys(); }
+void pumpMessages() {
+    pageDrainKeys();
+    restoreContextIfBack();
+    followCanvasSize();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+// How the window is asked for, set from the command line before
+// createDemoWindow. The defaults are the demo's own picture.
+struct WindowOptions {
+    int msaaSamples = 0;       // 0: one sample per pixel; 2, 4, 8 or 16 asked for
+    bool desktopSize = false;  // fullscreen at the screen's own size, no mode switch
+};
+
+extern WindowOptions windowOptions;
+
+// The sample counts tried for a request of n, best first: n, then every lower
+// power of two down to 2. Returns how many were written (0 for n < 2).
+int msaaFallbacks(int n, int out[4]);

@@ -1,0 +1,51 @@
+#include "shell/shell_options.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char* programName(int fullscreen) { return fullscreen ? "demo" : "demo-windowed"; }
+
+bool refuse(int fullscreen, const char* what, const char* arg) {
+    std::fprintf(stderr, "%s: %s%s\n", programName(fullscreen), what, arg ? arg : "");
+    printShellUsage(fullscreen, true);
+    return false;
+}
+}  // namespace
+
+void printShellUsage(int fullscreen, bool toStderr) {
+    FILE* out = toStderr ? stderr : stdout;
+    std::fprintf(out, "usage: %s [--msaa N]%s\n", programName(fullscreen),
+                 fullscreen ? " [--desktop-size]" : "");
+    std::fprintf(out,
+                 "  --msaa N        draw with N samples per pixel (2, 4, 8 or 16); where the GL\n"
+                 "                  offers fewer, the nearest lower count (said on stderr)\n");
+    if (fullscreen)
+        std::fprintf(out,
+                     "  --desktop-size  fullscreen at the screen's own resolution, no mode switch;\n"
+                     "                  the 4:3 picture centred and drawn at that resolution\n");
+}
+
+bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help) {
+    *options = WindowOptions{};
+    *help = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+            *help = true;
+        } else if (std::strcmp(arg, "--msaa") == 0) {
+            if (i + 1 >= argc) return refuse(fullscreen, "--msaa needs a sample count", nullptr);
+            const char* v = argv[++i];
+            int n = 0;
+            char end = 0;
+            if (std::sscanf(v, "%d%c", &n, &end) != 1 || (n != 2 && n != 4 && n != 8 && n != 16))
+                return refuse(fullscreen, "--msaa takes 2, 4, 8 or 16, not ", v);
+            options->msaaSamples = n;
+        } else if (fullscreen && std::strcmp(arg, "--desktop-size") == 0) {
+            options->desktopSize = true;
+        } else {
+            return refuse(fullscreen, "unknown option ", arg);
+        }
+    }
+    return true;
+}

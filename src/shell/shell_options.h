@@ -1,0 +1,9 @@
+#pragma once
+#include "platform/window_options.h"
+
+// The command line of demo and demo-windowed. Without options the demo plays
+// as it always did. False (the problem and the usage printed on standard
+// error) for anything it does not know; *help is set for -h / --help.
+bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help);
+
+void printShellUsage(int fullscreen, bool toStderr);

@@ -1,0 +1,72 @@
+// The command line of demo and demo-windowed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/shell_options.h"
+#include "support/process.h"
+
+namespace {
+bool parse(std::vector<const char*> args, int fullscreen, WindowOptions* o, bool* help) {
+    args.insert(args.begin(), "demo");
+    return parseShellOptions(int(args.size()), const_cast<char**>(args.data()), fullscreen, o,
+                             help);
+}
+}  // namespace
+
+TEST(ShellOptions, NoOptionsKeepThePlainPictureAndEachOptionSetsItsField) {
+    WindowOptions o;
+    bool help = true;
+    ASSERT_TRUE(parse({}, 1, &o, &help));
+    EXPECT_EQ(o.msaaSamples, 0);
+    EXPECT_FALSE(o.desktopSize);
+    EXPECT_FALSE(help);
+    for (int n : {2, 4, 8, 16}) {
+        const std::string v = std::to_string(n);
+        ASSERT_TRUE(parse({"--msaa", v.c_str()}, 0, &o, &help));
+        EXPECT_EQ(o.msaaSamples, n);
+    }
+    ASSERT_TRUE(parse({"--desktop-size", "--msaa", "4"}, 1, &o, &help));
+    EXPECT_TRUE(o.desktopSize);
+    EXPECT_EQ(o.msaaSamples, 4);
+    ASSERT_TRUE(parse({"--help"}, 1, &o, &help));
+    EXPECT_TRUE(help);
+}
+
+TEST(ShellOptions, RefusesCountsThatAreNoPowerOfTwoAndOptionsOfTheOtherBuild) {
+    WindowOptions o;
+    bool help = false;
+    for (const char* bad : {"0", "1", "3", "32", "4x", "", "-4"})
+        EXPECT_FALSE(parse({"--msaa", bad}, 1, &o, &help)) << bad;
+    EXPECT_FALSE(parse({"--msaa"}, 1, &o, &help));
+    EXPECT_FALSE(parse({"--desktop-size"}, 0, &o, &help));  // a window has no screen size
+    EXPECT_FALSE(parse({"--fullscreen"}, 1, &o, &help));
+}
+
+TEST(ShellOptions, SampleCountsFallBackToTheLowerPowersOfTwo) {
+    int c[4] = {};
+    ASSERT_EQ(msaaFallbacks(16, c), 4);
+    EXPECT_EQ(c[0], 16);
+    EXPECT_EQ(c[1], 8);
+    EXPECT_EQ(c[2], 4);
+    EXPECT_EQ(c[3], 2);
+    ASSERT_EQ(msaaFallbacks(4, c), 2);
+    EXPECT_EQ(c[0], 4);
+    EXPECT_EQ(c[1], 2);
+    EXPECT_EQ(msaaFallbacks(0, c), 0);
+    EXPECT_EQ(msaaFallbacks(1, c), 0);
+}
+
+TEST(ShellOptions, ABadOptionEndsBothProgramsBeforeAWindowOpens) {
+    const std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
+                                          "DISPLAY=", "WAYLAND_DISPLAY="};
+    const ProcessResult a = runProcess(DEMO_FULLSCREEN_EXE, {"--msaa", "5"}, env, 60, "/");
+    EXPECT_EQ(a.exitCode, 2);
+    EXPECT_NE(a.err.find("demo: --msaa takes 2, 4, 8 or 16, not 5"), std::string::npos) << a.err;
+    const ProcessResult b = runProcess(DEMO_WINDOWED_EXE, {"--desktop-size"}, env, 60, "/");
+    EXPECT_EQ(b.exitCode, 2);
+    EXPECT_NE(b.err.find("demo-windowed: unknown option --desktop-size"), std::string::npos)
+        << b.err;
+    EXPECT_EQ(b.err.find("Error"), std::string::npos) << b.err;
+}

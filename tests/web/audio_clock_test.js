@@ -1,0 +1,93 @@
+// The page's audio clock (web/audio_clock.js) against simulated contexts:
+// honest and lying output timestamps, coarse currentTime steps, a stop.
+//   node tests/web/audio_clock_test.js
+'use strict';
+const path = require('path');
+const { createAudioClock } = require(path.join(__dirname, '..', '..', 'web', 'audio_clock.js'));
+
+let failures = 0;
+function check(ok, text) {
+  if (!ok) { failures += 1; console.log('FAIL ' + text); } else console.log('ok   ' + text);
+}
+
+// A context whose output is at `audible(nowMs)` seconds; currentTime runs
+// `latency` ahead of it in steps of `step` seconds. lie(ts, nowMs) may spoil
+// the timestamp.
+function simulate({ seconds = 4, latency = 0.04, step = 128 / 48000, lie = null,
+                    hasTimestamp = true, stopAt = null, stopFor = 0 }) {
+  const clock = createAudioClock();
+  const out = [];
+  let audibleAt = 0;
+  let lastNow = 0;
+  for (let now = 1000; now < 1000 + seconds * 1000; now += 1000 / 60) {
+    const stopped = stopAt !== null && now >= 1000 + stopAt * 1000 &&
+                    now < 1000 + (stopAt + stopFor) * 1000;
+    if (!stopped) audibleAt += (now - lastNow) / 1000;
+    lastNow = now;
+    const currentTime = Math.floor((audibleAt + latency) / step) * step;
+    let ts = { contextTime: Math.floor(audibleAt / step) * step, performanceTime: 0 };
+    ts.performanceTime = now - (audibleAt - ts.contextTime) * 1000;
+    if (lie) ts = lie(ts, now);
+    const r = { now, running: !stopped, currentTime, latency, hasTimestamp,
+                ts: hasTimestamp ? ts : null };
+    out.push({ now, truth: audibleAt, got: clock.read(r) });
+  }
+  return { clock, out };
+}
+
+// The first timestamp with a sample in it, for ever.
+function frozenLie() {
+  let first = null;
+  return (ts) => {
+    if (!first && ts.contextTime > 0) first = ts;
+    return first || ts;
+  };
+}
+
+function worstError(out, fromMs) {
+  let worst = 0;
+  for (const s of out) if (s.now >= fromMs) worst = Math.max(worst, Math.abs(s.got - s.truth));
+  return worst;
+}
+
+{
+  const { clock, out } = simulate({});
+  check(clock.state().source === 'timestamp', 'an honest timestamp is trusted');
+  check(worstError(out, 2500) < 0.005, 'and followed within 5 ms');
+}
+for (const [name, lie, reason] of [
+  ['offset', (ts) => ({ contextTime: ts.contextTime, performanceTime: ts.performanceTime + 2100 }),
+   'timestamp offset'],
+  ['double rate', (ts, now) => ({ contextTime: ts.contextTime,
+                                  performanceTime: 2 * ts.performanceTime - 1000 }),
+   'timestamp rate|timestamp offset'],
+  ['frozen', frozenLie(), 'timestamp frozen'],
+]) {
+  const { clock, out } = simulate({ lie });
+  check(clock.state().source === 'currentTime' && reason.split('|').includes(clock.state().reason),
+        'a timestamp with ' + name + ' falls back (' + JSON.stringify(clock.state()) + ')');
+  check(worstError(out, 2000) < 0.03, '  and the fallback stays within 30 ms of the output (' +
+        worstError(out, 2000).toFixed(4) + ' s)');
+}
+{
+  const { clock, out } = simulate({ hasTimestamp: false, step: 0.01 });
+  check(clock.state().reason === 'no getOutputTimestamp', 'no getOutputTimestamp: fallback');
+  check(worstError(out, 2000) < 0.015, 'coarse currentTime steps are smoothed (' +
+        worstError(out, 2000).toFixed(4) + ' s)');
+  let back = false;
+  for (let i = 1; i < out.length; ++i) if (out[i].got < out[i - 1].got) back = true;
+  check(!back, 'the clock never goes backwards');
+  const a = out[60], b = out[out.length - 1];
+  const rate = (b.got - a.got) / ((b.now - a.now) / 1000);
+  check(Math.abs(rate - 1) < 0.01, 'it advances at real speed (' + rate.toFixed(4) + ')');
+}
+{
+  const { clock, out } = simulate({ seconds: 6, stopAt: 2, stopFor: 1.5 });
+  const during = out.filter((s) => s.now > 3100 && s.now < 4400);
+  check(during.every((s) => Math.abs(s.got - during[0].got) < 0.06),
+        'a stopped context holds the clock');
+  check(clock.state().source === 'timestamp', 'a stop is no reason to distrust the timestamp');
+  check(worstError(out, 5000) < 0.01, 'after the stop it follows the output again');
+}
+console.log(failures ? failures + ' failed' : 'all passed');
+process.exit(failures ? 1 : 0);

@@ -1,0 +1,117 @@
+"""WebKitGTK driven by WebKitWebDriver (W3C WebDriver over HTTP), which starts
+MiniBrowser under the shared Xvfb, with the Python standard library only.
+
+The density cannot be set per page here: it is GTK's whole-number GDK_SCALE of
+the browser process, so a browser is started for each density."""
+
+import base64
+import json
+import shutil
+import subprocess
+import time
+import urllib.error
+import urllib.request
+
+import driver_base
+import xdisplay
+
+MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+
+
+class Browser(driver_base.PageDriver):
+    engine = "webkit"
+    can_set_density = False
+
+    def __init__(self, width=640, height=480, timeout=90, density=1):
+        driver = shutil.which("WebKitWebDriver")
+        if not driver:
+            raise RuntimeError("WebKitWebDriver was not found (package webkit2gtk-driver)")
+        self.timeout = timeout
+        self.errors_before = []
+        self.session = None
+        self.density = int(density)
+        port = driver_base.free_port()
+        self.base = "http://127.0.0.1:%d" % port
+        self.process = subprocess.Popen(
+            [driver, "--port=%d" % port],
+            env=xdisplay.shared().env({"GDK_SCALE": str(self.density)}),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + timeout
+        while True:
+            try:
+                self._http("GET", "/status")
+                break
+            except (OSError, RuntimeError):
+                if time.time() > deadline or self.process.poll() is not None:
+                    self.close()
+                    raise RuntimeError("WebKitWebDriver did not start")
+                time.sleep(0.2)
+        caps = {"capabilities": {"alwaysMatch": {"pageLoadStrategy": "eager",
+                "webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]}}}}
+        self.session = self._http("POST", "/session", caps)["sessionId"]
+        self.set_viewport(width, height)
+
+    def _http(self, method, path, body=None):
+        data = json.dumps(body if body is not None else {}).encode() if method == "POST" else None
+        request = urllib.request.Request(self.base + path, data=data, method=method,
+                                         headers={"Content-Type": "application/json"})
+        try:
+            with urllib.request.urlopen(request, timeout=self.timeout) as reply:
+                answer = json.loads(reply.read() or b"{}")
+        except urllib.error.HTTPError as e:
+            try:
+                detail = json.loads(e.read()).get("value", {})
+            except ValueError:
+                detail = {}
+            raise RuntimeError("%s %s: %s" % (method, path, detail.get("message", e.code)))
+        return answer.get("value")
+
+    def call(self, method, path, body=None):
+        return self._http(method, "/session/%s%s" % (self.session, path), body)
+
+    def evaluate(self, expression):
+        return self.call("POST", "/execute/sync",
+                         {"script": "return (async () => (%s))();" % expression, "args": []})
+
+    def set_viewport(self, width, height, density=None):
+        if density not in (None, self.density):
+            raise RuntimeError("WebKit's density is fixed per browser (GDK_SCALE)")
+        for _ in range(4):
+            inner = self.viewport()
+            if inner[0] == width and inner[1] == height:
+                return inner
+            rect = self.call("GET", "/window/rect")
+            self.call("POST", "/window/rect", {"width": rect["width"] + width - inner[0],
+                                               "height": rect["height"] + height - inner[1]})
+            time.sleep(0.3)
+        return self.viewport()
+
+    def open(self, url):
+        try:
+            self.errors_before = self.errors
+        except RuntimeError:
+            pass
+        self.call("POST", "/url", {"url": url})
+
+    def perform(self, actions):
+        self.call("POST", "/actions", {"actions": actions})
+        self.call("DELETE", "/actions")
+
+    def png(self):
+        return base64.b64decode(self.call("GET", "/screenshot"))
+
+    def close(self):
+        try:
+            if self.session:
+                try:
+                    self._http("DELETE", "/session/" + self.session)
+                except (OSError, RuntimeError):
+                    pass
+        finally:
+            if self.process.poll() is None:
+                self.process.terminate()
+                try:
+                    self.process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    self.process.kill()
+                    self.process.wait()
