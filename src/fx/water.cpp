@@ -32,15 +32,23 @@ int isWaterSized(const Image* image) {
            (image->height == waterSize || image->height == -waterSize);
 }
 
+namespace {
+// A table is built only from a picture of the water size: anything else (a
+// replaced picture, a failed load) clears it, so no ripple and no texel is
+// read past the picture.
+template <typename T>
+bool tableSource(const Image* image, T* table) {
+    if (!table) return false;
+    if (image && image->pixels && isWaterSized(image)) return true;
+    std::memset(table, 0, sizeof(T) * waterTexels);
+    return false;
+}
+}  // namespace
+
 int waterLuminance(int a, int b, int c) { return int((0.2 * c + 0.3 * a + 0.5 * b) * 0.3); }
 
 void buildWaterOffsetTable(const Image* height, uint16_t* waterOffsetTable) {
-    if (!waterOffsetTable) return;
-    // A picture of the wrong size cannot be read as a height field: no ripple.
-    if (!height || !height->pixels || !isWaterSized(height)) {
-        std::memset(waterOffsetTable, 0, sizeof(uint16_t) * waterTexels);
-        return;
-    }
+    if (!tableSource(height, waterOffsetTable)) return;
     for (int n = 0; n < waterTexels; ++n) {
         const int here = lumaAt(height->pixels, n);
         const int offset = (here - lumaAt(height->pixels, n + 1)) +
@@ -50,11 +58,7 @@ void buildWaterOffsetTable(const Image* height, uint16_t* waterOffsetTable) {
 }
 
 void buildSurfaceTexelTable(const Image* colour, int32_t* surfaceTexelTable) {
-    if (!surfaceTexelTable) return;
-    if (!colour || !colour->pixels || !isWaterSized(colour)) {
-        std::memset(surfaceTexelTable, 0, sizeof(int32_t) * waterTexels);
-        return;
-    }
+    if (!tableSource(colour, surfaceTexelTable)) return;
     for (int n = 0; n < waterTexels; ++n) {
         const unsigned char* p = colour->pixels + 3 * n;
         surfaceTexelTable[n] = int32_t(p[0]) << 16 | int32_t(p[1]) << 8 | int32_t(p[2]);

@@ -44,12 +44,10 @@ void releaseObject(SceneObject* object) {
 // partly read: their untouched pointers are null.
 void releaseSceneContents(Scene* scene) {
     releaseCamera(scene->camera);
-    scene->camera = nullptr;
     if (scene->objects) {
         for (int i = 0; i < scene->objectCount; ++i) releaseObject(&scene->objects[i]);
         std::free(scene->objects);
     }
-    scene->objects = nullptr;
     if (scene->lights) {
         for (int i = 0; i < scene->lightCount; ++i) {
             std::free(scene->lights[i].positionTrack.keys);
@@ -57,7 +55,6 @@ void releaseSceneContents(Scene* scene) {
         }
         std::free(scene->lights);
     }
-    scene->lights = nullptr;
     if (scene->spots) {
         for (int i = 0; i < scene->spotCount; ++i) {
             SceneSpot* spot = &scene->spots[i];
@@ -69,6 +66,13 @@ void releaseSceneContents(Scene* scene) {
         }
         std::free(scene->spots);
     }
+    clearSceneTables(scene);
+}
+
+void clearSceneTables(Scene* scene) {
+    scene->camera = nullptr;
+    scene->objects = nullptr;
+    scene->lights = nullptr;
     scene->spots = nullptr;
     scene->objectCount = 0;
     scene->lightCount = 0;

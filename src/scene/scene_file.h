@@ -35,3 +35,6 @@ void computeBaseNormals(SceneObject* object);
 // Frees what loadSceneFile allocated for this scene and zeroes its counts
 // (the demo itself never calls it; tools and tests do).
 void releaseSceneContents(Scene* scene);
+
+// Null tables and zero counts, freeing nothing.
+void clearSceneTables(Scene* scene);

@@ -340,16 +340,7 @@ bool readSceneBody(SceneReader* r, Scene* scene, int textureBase) {
 
 // What the scene set-ups rely on after a load, successful or not.
 void resetSceneCounts(Scene* scene) {
-    scene->camera = nullptr;
-    scene->objects = nullptr;
-    scene->lights = nullptr;
-    scene->spots = nullptr;
-    scene->objectCount = 0;
-    scene->lightCount = 0;
-    scene->spotCount = 0;
-    scene->particleSystemCount = 0;
-    scene->hookCount = 0;
-    scene->flareSetCount = 0;
+    clearSceneTables(scene);
     scene->fogDensity = 0.0f;
     for (float& c : scene->fogColour) c = 0.0f;
 }

@@ -168,14 +168,16 @@ Quat quatNormalized(Quat q) {
 Quat alignedTo(Quat q, Quat ref) {
     return quatDot(q, ref) < 0 ? Quat{-q.w, -q.x, -q.y, -q.z} : q;
 }
-}  // namespace
 
-std::vector<PositionKey> positionKeys(const VecFn& f, const std::vector<int>& times) {
-    std::vector<PositionKey> keys;
+// Hermite keys of a position or scalar curve: the value at each time, the
+// tangents from the central difference scaled by the gaps to the neighbours.
+template <typename Key, typename Fn>
+std::vector<Key> hermiteKeys(const Fn& f, const std::vector<int>& times) {
+    std::vector<Key> keys;
     for (size_t i = 0; i < times.size(); ++i) {
         float t = float(times[i]);
-        Vec3 d = (f(t + derivativeStep) - f(t - derivativeStep)) * (0.5f / derivativeStep);
-        PositionKey k;
+        const auto d = (f(t + derivativeStep) - f(t - derivativeStep)) * (0.5f / derivativeStep);
+        Key k;
         k.time = times[i];
         k.value = f(t);
         k.inTangent = d * gapBefore(times, i);
@@ -183,6 +185,11 @@ std::vector<PositionKey> positionKeys(const VecFn& f, const std::vector<int>& ti
         keys.push_back(k);
     }
     return keys;
+}
+}  // namespace
+
+std::vector<PositionKey> positionKeys(const VecFn& f, const std::vector<int>& times) {
+    return hermiteKeys<PositionKey>(f, times);
 }
 
 std::vector<RotationKey> rotationKeys(const RotFn& f, const std::vector<int>& times) {
@@ -211,18 +218,7 @@ std::vector<RotationKey> rotationKeys(const RotFn& f, const std::vector<int>& ti
 }
 
 std::vector<ScalarKey> scalarKeys(const ScalarFn& f, const std::vector<int>& times) {
-    std::vector<ScalarKey> keys;
-    for (size_t i = 0; i < times.size(); ++i) {
-        float t = float(times[i]);
-        float d = (f(t + derivativeStep) - f(t - derivativeStep)) * (0.5f / derivativeStep);
-        ScalarKey k;
-        k.time = times[i];
-        k.value = f(t);
-        k.inTangent = d * gapBefore(times, i);
-        k.outTangent = d * gapAfter(times, i);
-        keys.push_back(k);
-    }
-    return keys;
+    return hermiteKeys<ScalarKey>(f, times);
 }
 
 std::vector<PositionKey> constantPosition(Vec3 value) {
