@@ -11,6 +11,7 @@
 
 #include "headless_run.h"
 #include "platform/report_error.h"
+#include "platform/window.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 #include "shell/demo_main.h"
@@ -56,6 +57,9 @@ bool onStillFrame(long frame, void* user) {
         // The frame is drawn: the page shows it (and, before the last one,
         // waits until it is told to go on).
         pageShowStill(s->seconds[i], frame, frame == s->last);
+        // While it waited, the page may have lost its context and got it
+        // back: the next frames need the pictures and programs made again.
+        pumpMessages();
         break;
     }
     scissorFrame(*s, frame + 1);
