@@ -365,8 +365,9 @@ def test_lying_audio_clock_falls_back(build_web, desktop, out):
                     continue
                 clock = b.wait_for('demoStats.clock == "currentTime" && demoStats.musicMs.length'
                                    ' >= 2 && demoStats.clockReason', 10)
-                check(clock, "%s: clock %r, %r frames with music time after 10 s" % (
-                    fault, b.evaluate("demoStats.clock"), b.evaluate("demoStats.musicMs.length")))
+                check(clock, "%s: clock %r, sound %r, %r frames with music time after 10 s" % (
+                    fault, b.evaluate("demoStats.clock"), b.evaluate("demoStats.sound"),
+                    b.evaluate("demoStats.musicMs.length")))
                 notes.append("%s: %s in %.1f s" % (fault, clock, time.time() - clicked))
         return "; ".join(notes)
     finally:
