@@ -340,6 +340,11 @@ class Browser:
         self.call("Input.dispatchKeyEvent", type="keyUp", windowsVirtualKeyCode=code,
                   key=key, code=key)
 
+    def viewport(self):
+        """[innerWidth, innerHeight, devicePixelRatio] of the page."""
+        return json.loads(self.evaluate(
+            "JSON.stringify([innerWidth, innerHeight, devicePixelRatio])"))
+
     def set_viewport(self, width, height, density=1):
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                   deviceScaleFactor=density, mobile=density > 1)
