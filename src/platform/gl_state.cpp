@@ -3,8 +3,16 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+namespace {
+// The drawable and the 4:3 picture inside it, as set by the last size change.
+int drawableWidth = 640, drawableHeight = 480;
+ViewportRect picture = {0, 0, 640, 480};
+}  // namespace
+
 ViewportRect setPerspective(int width, int height) {
-    const ViewportRect picture = fitPictureViewport(width, height > 0 ? height : 1);
+    drawableWidth = width;
+    drawableHeight = height > 0 ? height : 1;
+    picture = fitPictureViewport(drawableWidth, drawableHeight);
     glViewport(picture.x, picture.y, picture.width, picture.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -23,4 +31,20 @@ void initGlState(int width, int height) {
     glEnable(GL_DEPTH_TEST);
     glShadeModel(GL_SMOOTH);
     setPerspective(width, height);
+}
+
+void clearPictureBars() {
+    ViewportRect bars[2];
+    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
+    if (n == 0) return;
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_SCISSOR_TEST);
+    for (int i = 0; i < n; ++i) {
+        glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
 }

@@ -17,6 +17,10 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen);
 // the picture is the largest centred 4:3 rectangle, black bars around it.
 // Returns that rectangle. The same on every backend.
 ViewportRect setPerspective(int width, int height);
+// Black bars beside a picture that does not fill the drawable of the last
+// setPerspective; the frame's own clear coloured the whole drawable. Called
+// just before a frame is presented.
+void clearPictureBars();
 // The demo's start GL state, then setPerspective.
 void initGlState(int width, int height);
 

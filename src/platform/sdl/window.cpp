@@ -13,21 +13,11 @@
 #include "platform/keys.h"
 #include "platform/report_error.h"
 #include "platform/sdl/window_state.h"
-#include "platform/viewport_fit.h"
 #include "platform/window_options.h"
 
 namespace {
 DemoWindow theWindow = {};
 void (*closeCallback)() = nullptr;
-// The drawable and the 4:3 picture inside it, as set by the last size change.
-int drawableWidth = 640, drawableHeight = 480;
-ViewportRect picture = {0, 0, 640, 480};
-
-void fitDrawable(int width, int height) {
-    drawableWidth = width;
-    drawableHeight = height > 0 ? height : 1;
-    picture = setPerspective(width, height);
-}
 
 bool isHeadlessDriver(const char* driver) {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -197,7 +187,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     SDL_GL_MakeCurrent(w->window, w->context);
     int dw = width, dh = height;
     SDL_GL_GetDrawableSize(w->window, &dw, &dh);
-    fitDrawable(dw, dh);
+    setPerspective(dw, dh);
     return w;
 }
 
@@ -206,22 +196,7 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
 }
 
 void presentFrame(DemoWindow* window) {
-    // Black bars beside a picture that does not fill the drawable; the frame's
-    // own clear coloured the whole drawable.
-    ViewportRect bars[2];
-    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
-    if (n > 0) {
-        GLfloat clear[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        glClearColor(0, 0, 0, 0);
-        glEnable(GL_SCISSOR_TEST);
-        for (int i = 0; i < n; ++i) {
-            glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    }
+    clearPictureBars();
     if (window->finishBeforeSwap) glFinish();
     SDL_GL_SwapWindow(window->window);
 }
@@ -268,7 +243,7 @@ void pumpMessages() {
                 if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                     int dw = e.window.data1, dh = e.window.data2;
                     if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
-                    fitDrawable(dw, dh);
+                    setPerspective(dw, dh);
                 } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                     resumeFullscreen(&theWindow);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "platform/report_error.h"
-#include "platform/viewport_fit.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 
@@ -31,15 +30,6 @@ DemoWindow theWindow = {};
 void (*closeCallback)() = nullptr;
 PresentPacing pacing = PresentPacing::animationFrame;
 long presentsSinceYield = 0;
-// The drawable and the 4:3 picture inside it, as set by the last size change.
-int drawableWidth = 640, drawableHeight = 480;
-ViewportRect picture = {0, 0, 640, 480};
-
-void fitDrawable(int width, int height) {
-    drawableWidth = width;
-    drawableHeight = height > 0 ? height : 1;
-    picture = setPerspective(width, height);
-}
 
 // Hands the page the context the program draws with.
 EM_JS(void, pageContextMadeJs, (int handle), {
@@ -76,7 +66,7 @@ void restoreContextIfBack() {
 #ifdef DEMO_GL_LAYER
     glLayerRestore();
 #endif
-    fitDrawable(theWindow.width, theWindow.height);
+    setPerspective(theWindow.width, theWindow.height);
 }
 
 // Follows the canvas size the page chose.
@@ -86,7 +76,7 @@ void followCanvasSize() {
     if (w < 1 || h < 1 || (w == theWindow.width && h == theWindow.height)) return;
     theWindow.width = w;
     theWindow.height = h;
-    fitDrawable(w, h);
+    setPerspective(w, h);
 }
 }  // namespace
 
@@ -152,22 +142,7 @@ void demoWindowSize(const DemoWindow* window, int* width, int* height) {
 }
 
 void presentFrame(DemoWindow*) {
-    // Black bars beside a picture that does not fill the drawable; the frame's
-    // own clear coloured the whole drawable.
-    ViewportRect bars[2];
-    const int n = pictureBars(drawableWidth, drawableHeight, picture, bars);
-    if (n > 0) {
-        GLfloat clear[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        glClearColor(0, 0, 0, 0);
-        glEnable(GL_SCISSOR_TEST);
-        for (int i = 0; i < n; ++i) {
-            glScissor(bars[i].x, bars[i].y, bars[i].width, bars[i].height);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    }
+    clearPictureBars();
     // The browser shows what was drawn when control goes back to it.
     if (pacing == PresentPacing::animationFrame) {
         pageWaitAnimationFrame();
