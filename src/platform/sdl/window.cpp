@@ -219,7 +219,7 @@ void releaseDemoWindow(DemoWindow* window) {
 }
 
 namespace {
-void closeWithCode(DemoWindow* window, int code) {
+[[noreturn]] void closeWithCode(DemoWindow* window, int code) {
     releaseDemoWindow(window);
     if (closeCallback) closeCallback();
     SDL_Quit();
