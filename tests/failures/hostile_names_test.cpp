@@ -88,7 +88,7 @@ TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
     if (!fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no ffmpeg";
     std::string wav = "RIFF";
     wav += std::string("\x24\x10\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x44\xac\x00\x00"
-                       "\x88\x58\x01\x00\x02\x00\x10\x00data\x00\x10\x00\x00", 40);
+                       "\x88\x58\x01\x00\x02\x00\x10\x00" "data" "\x00\x10\x00\x00", 40);
     wav += std::string(4096, '\0');
     std::string zeroed = generatedBytes("5tfina.mp3");
     zeroed.replace(0, 100000, std::string(100000, '\0'));
