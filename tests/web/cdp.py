@@ -236,6 +236,20 @@ class WebSocket:
                     return message.decode()
 
 
+def stop_process(process, terminate=True):
+    """Ends a child process: asks it to end (unless it was already told some
+    other way), waits 10 s, then kills it."""
+    if process.poll() is not None:
+        return
+    if terminate:
+        process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 class Browser:
     """One headless Chromium with one page; console errors and exceptions of
     the page are collected in self.errors, console lines in self.console."""
@@ -368,13 +382,7 @@ class Browser:
             if getattr(self, "ws", None):
                 self.ws.sock.close()
         finally:
-            if self.process.poll() is None:
-                self.process.terminate()
-                try:
-                    self.process.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    self.process.kill()
-                    self.process.wait()
+            stop_process(self.process)
             shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):

@@ -16,6 +16,8 @@ import subprocess
 import tempfile
 import time
 
+from cdp import stop_process
+
 import driver_base
 import xdisplay
 
@@ -163,10 +165,6 @@ class Browser(driver_base.PageDriver):
                     pass
                 self.sock.close()
         finally:
-            if self.process.poll() is None:
-                try:
-                    self.process.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    self.process.kill()
-                    self.process.wait()
+            # Told to quit over Marionette: only waited for, killed if it hangs.
+            stop_process(self.process, terminate=False)
             shutil.rmtree(self.profile, ignore_errors=True)

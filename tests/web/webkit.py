@@ -9,6 +9,8 @@ import json
 import shutil
 import subprocess
 import time
+
+from cdp import stop_process
 import urllib.error
 import urllib.request
 
@@ -109,10 +111,4 @@ class Browser(driver_base.PageDriver):
                 except (OSError, RuntimeError):
                     pass
         finally:
-            if self.process.poll() is None:
-                self.process.terminate()
-                try:
-                    self.process.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    self.process.kill()
-                    self.process.wait()
+            stop_process(self.process)

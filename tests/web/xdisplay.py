@@ -7,6 +7,8 @@ import shutil
 import subprocess
 import time
 
+from cdp import stop_process
+
 # Large enough for a phone's viewport at density 3 (1170x2532 device pixels)
 # in a window with its toolbars.
 SCREEN = "2800x2800x24"
@@ -46,13 +48,7 @@ class Display:
         return env
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
 
 
 def shared():
