@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "platform/report_error.h"
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 // Scene-wide switches: set by the part bodies, read by the drawing code.
-extern float cullNearZ;        // -0.1 from start-up
+extern float cullNearZ;        // -0.1 from start-up (resetSceneSwitches)
 extern float cullFarZ;         // starts at -1800
 extern float sceneBrightness;  // starts at 1
 extern int sceneWarpEnabled;   // starts at 0

@@ -5,6 +5,3 @@
 // window's close handling (exit code 0) and does not return.
 // The options (shell_options.h) are read first; a bad one ends with exit code 2.
 int demoMain(int fullscreen, int argc = 0, char** argv = nullptr);
-
-// The graphics capability check; every GL we run on has what the demo uses.
-int checkMultiTexture();

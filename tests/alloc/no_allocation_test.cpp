@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "alloc/alloc_counter.h"
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "support/process.h"
 
 namespace {

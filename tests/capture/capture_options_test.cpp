@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "capture_options.h"
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "support/process.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "fx/switches.h"
 #include "gl/gl_layer.h"
 #include "gl_contexts.h"
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "platform/data_path.h"
 #include "platform/window.h"
 #include "script/frame_loop.h"

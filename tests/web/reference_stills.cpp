@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "png_write.h"
 #include "still_times.h"
 

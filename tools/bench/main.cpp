@@ -18,7 +18,7 @@
 #include "frame_size.h"
 #include "fx/frame_profile.h"
 #include "fx/render_tuning.h"
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "script/timeline.h"
 
 namespace {

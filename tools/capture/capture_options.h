@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "headless_run.h"
+#include "shell/headless_run.h"
 
 struct CaptureOptions {
     std::string output = "demo.mp4";

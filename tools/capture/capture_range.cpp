@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "script/timeline.h"
 
 namespace {

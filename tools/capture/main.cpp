@@ -16,7 +16,7 @@
 #include "frame_writer.h"
 #include "fx/frame_profile.h"
 #include "downsample.h"
-#include "headless_run.h"
+#include "shell/headless_run.h"
 #include "output_file.h"
 #include "platform/audio.h"
 #include "platform/data_file.h"
@@ -24,7 +24,7 @@
 #include "platform/standard_output.h"
 #include "png_write.h"
 #include "raster_skip.h"
-#include "stop_signal.h"
+#include "shell/stop_signal.h"
 #include "video_pipe.h"
 
 namespace {

@@ -10,10 +10,8 @@
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 
-#ifdef DEMO_GL_LAYER
 #include "gl/gl_layer.h"
 #include "gl/gl_restore.h"
-#endif
 
 // The window is the page's canvas "#canvas" with a WebGL 1 context. It starts
 // at 640 x 480; while the demo plays the page sizes the canvas to the pixels
@@ -63,9 +61,7 @@ EM_JS(int, pageTakeContextRestoreJs, (), {
 
 void restoreContextIfBack() {
     if (!pageTakeContextRestoreJs()) return;
-#ifdef DEMO_GL_LAYER
     glLayerRestore();
-#endif
     setPerspective(theWindow.width, theWindow.height);
 }
 
@@ -121,7 +117,6 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         reportError("Can't activate GLRC.");
         return nullptr;
     }
-#ifdef DEMO_GL_LAYER
     // Our fixed-function layer draws through the context's WebGL calls.
     if (!glLayerInitWebGl()) {
         reportError("Can't activate GLRC.");
@@ -130,7 +125,6 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     // A lost context (GPU reset, too many tabs) comes back empty: the
     // layer keeps the pictures to give them back.
     glLayerKeepPictures(1);
-#endif
     initGlState(width, height);
     pageContextMadeJs(int(w->context));
     return w;

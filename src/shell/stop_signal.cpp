@@ -1,4 +1,4 @@
-#include "stop_signal.h"
+#include "shell/stop_signal.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "headless_run.h"
+#include "shell/headless_run.h"
 
 #include <GL/gl.h>
 
@@ -6,16 +6,13 @@
 #include <cstring>
 #include <vector>
 
-#include "fx/switches.h"
 #include "platform/data_path.h"
-#include "platform/report_error.h"
 #include "platform/window.h"
 #include "script/timeline.h"
 #include "platform/window_options.h"
 #include "script/frame_loop.h"
-#include "script/setup.h"
-#include "stop_signal.h"
-#include "script/warm_up.h"
+#include "shell/start_up.h"
+#include "shell/stop_signal.h"
 
 namespace {
 const HeadlessRun* active = nullptr;
@@ -76,23 +73,13 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     installStopSignals();
     if (!run.dataDir.empty()) setDataDirectory(run.dataDir.c_str());
-    cullNearZ = -0.1f;
     windowOptions.msaaSamples = run.msaaSamples;
-    DemoWindow* window = createDemoWindow(run.width, run.height, 0);
-    if (!window) {
-        reportError("cannot init opengl-window");
-        return 1;
-    }
-    int w = 0, h = 0;
-    demoWindowSize(window, &w, &h);
-    if (w != run.width || h != run.height) {
-        reportError("cannot init opengl-window");
-        return 1;
-    }
-    if (!(run.warmUp ? loadAllWarmedUp() : loadAll())) {
-        reportError("cannot load scenes or textures");
-        return 1;
-    }
+    DemoStart start;
+    start.width = run.width;
+    start.height = run.height;
+    start.warmUp = run.warmUp;
+    start.exactSize = true;
+    if (!startDemo(start)) return 1;
     // A stop asked for while loading: no frame at all.
     if (stopSignalReceived()) return stopSignalExitCode();
     active = &run;

@@ -1,0 +1,28 @@
+#pragma once
+
+struct DemoWindow;
+
+// The start every program of the demo shares: the demo itself, its
+// recordings, benchmarks and reference stills, and the browser page. The
+// drawing switches at their start values, the window (or offscreen
+// drawable) with its GL context, the capability check, then every scene and
+// picture loaded, with the warm-up frames where asked for. The window options
+// (platform/window_options.h) are read by the window as it opens.
+struct DemoStart {
+    int width = 640;
+    int height = 480;
+    int fullscreen = 0;
+    bool warmUp = true;
+    // The offscreen programs need exactly the drawable they asked for; a
+    // fullscreen window takes what the display gives.
+    bool exactSize = false;
+};
+
+// The window, ready for the first frame. Null after a failure, reported with
+// the demo's own message ("cannot init opengl-window", "no multi-texturing
+// supported", "cannot load scenes or textures"); the display has its mode
+// back then and nothing is left open.
+DemoWindow* startDemo(const DemoStart& start);
+
+// The graphics capability check; every GL we run on has what the demo uses.
+int checkMultiTexture();
