@@ -2,12 +2,14 @@
 """Figures of the browser build for docs/web.md, in one engine (chromium,
 the default, firefox or webkit):
 
-  tools/web-measure.py [--engine NAME] BUILD_WEB STILLS_DIR OUT_DIR
+  tools/web-measure.py [--engine NAME] [--density N] BUILD_WEB STILLS_DIR OUT_DIR
 
 plays the whole demo in real time after a click (228 s) and prints the frame
 rate per part, the time from the click to the first frame, the music clock
 against the wall clock over the play, the memory of the browser's processes
-at the end and the download size; then, from STILLS_DIR/desktop and STILLS_DIR/web (what
+at the end and the download size (at --density N, the device pixel ratio, 1
+unless given, so the canvas holds N x N pixels per CSS pixel up to the page's
+pixel budget); then, from STILLS_DIR/desktop and STILLS_DIR/web (what
 tests/web/web_tests.py --stills-out writes), makes the side-by-side pictures
 OUT_DIR/compare-N.png and prints their PSNR."""
 
@@ -51,10 +53,10 @@ def tree_rss_mb(pid):
     return total / 1024.0
 
 
-def play(build_web, engine):
+def play(build_web, engine, density):
     server = cdp.Server(build_web)
     try:
-        with web_tests.ENGINES[engine](width=800, height=700, timeout=90) as b:
+        with web_tests.ENGINES[engine](width=800, height=700, timeout=90, density=density) as b:
             b.open(server.url())
             if not b.wait_for('window.demoStats && demoStats.state == "ready"', 90):
                 raise RuntimeError("the page did not load")
@@ -72,7 +74,8 @@ def play(build_web, engine):
             stats = json.loads(b.evaluate(
                 "JSON.stringify({m: demoStats.musicMs, first: demoStats.firstFrameMs,"
                 " decode: demoStats.musicDecodeMs, music: demoStats.musicStartMs,"
-                " code: demoStats.exitCode, clock: demoStats.clock, wall: performance.now()})"))
+                " code: demoStats.exitCode, clock: demoStats.clock, wall: performance.now(),"
+                " pixels: demoStats.canvasPixels})"))
             stats["wall0"] = wall0
             stats["memory"] = memory
             return stats, b.errors
@@ -83,8 +86,13 @@ def play(build_web, engine):
 def main():
     args = sys.argv[1:]
     engine = "chromium"
-    if args[:1] == ["--engine"] and len(args) > 1:
-        engine, args = args[1], args[2:]
+    density = 1
+    while len(args) > 1 and args[0] in ("--engine", "--density"):
+        if args[0] == "--engine":
+            engine = args[1]
+        else:
+            density = float(args[1])
+        args = args[2:]
     if len(args) != 3 or engine not in web_tests.ENGINES:
         print(__doc__, file=sys.stderr)
         return 2
@@ -118,7 +126,7 @@ def main():
                                 "PNG8:" + path], check=True, timeout=60)
 
     started = time.time()
-    stats, errors = play(build_web, engine)
+    stats, errors = play(build_web, engine, density)
     print("played in %.0f s, exit code %s, console errors %r" % (time.time() - started,
                                                                  stats["code"], errors))
     print("click to first frame: %.0f ms (MP3 decoded in %.0f ms, music audible %.0f ms "
@@ -129,6 +137,7 @@ def main():
               "to the end (clock %s); browser memory at most %.0f MB" % (
                   engine, music[-1] - stats["wall0"][1], stats["wall"] - stats["wall0"][0],
                   stats["clock"], stats["memory"]))
+    print("canvas at the end: %r pixels (density %g)" % (stats.get("pixels"), density))
     starts = web_tests.PART_STARTS_MS
     print("| part | frames | fps |")
     for part in range(len(starts) - 1):
