@@ -8,11 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -131,39 +129,17 @@ TEST(DemoHostileNames, ThePlayerStoppedBySignalExitsWithItsCode) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("player-signal");
     for (const int sig : {SIGTERM, SIGINT}) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int null = open("/dev/null", O_RDWR);
-            dup2(null, 0);
-            dup2(null, 1);
-            dup2(null, 2);
-            for (const std::string& e : headlessEnv()) {
-                const size_t eq = e.find('=');
-                if (eq == std::string::npos) unsetenv(e.c_str());
-                else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-            }
-            const std::string program = dir + "/demo-windowed";
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::seconds(3));
-        kill(pid, sig);
-        int status = 0;
-        bool ended = false;
-        const auto until =
-            std::chrono::steady_clock::now() + std::chrono::seconds(waitLimitSeconds());
-        while (!ended && std::chrono::steady_clock::now() < until) {
-            ended = waitpid(pid, &status, WNOHANG) == pid;
-            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (!ended) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
+        // While the frames run: from the start of the soundtrack on.
+        RunningDemo demo = startWindowed(dir, headlessEnv());
+        const bool started = waitForSoundtrack(&demo);
+        if (started) kill(demo.pid, sig);
+        const bool ended = started && waitForEnd(&demo, waitLimitSeconds());
+        const int status = demo.status;
+        const std::string err = stopAndCollect(&demo);
+        ASSERT_TRUE(started) << "the soundtrack never started\n" << err;
         ASSERT_TRUE(ended) << "still running " << waitLimitSeconds() << " s after signal " << sig;
         ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig) << err;
     }
     removeTree(dir);
 }
