@@ -68,7 +68,8 @@ TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
         EXPECT_NE(r.out.find(column), std::string::npos) << column << "\n" << r.out;
     EXPECT_NE(r.out.find("tunings switched off"), std::string::npos) << r.out;
     const ProcessResult bad =
-        runProcess(DEMO_BENCH_EXE, {"--data", dataDir, "--compare", "everything"}, {}, 60);
+        runProcess(DEMO_BENCH_EXE, {"--data", dataDir, "--compare", "everything"}, {},
+                   waitLimitSeconds());
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("--compare"), std::string::npos) << bad.err;
 }
@@ -77,7 +78,7 @@ TEST(Bench, TextTableNamesTheNewColumnsAndRefusesBadComparisons) {
 // or a GL context.
 TEST(Bench, PrintsTheTimelineItRuns) {
     const ProcessResult r = runProcess(DEMO_BENCH_EXE, {"--print-timeline", "--data", "/nonexistent"},
-                                       {}, 60);
+                                       {}, waitLimitSeconds());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"partStartsMs\": [0, 13200, 54300, 82200, 107800, 134000, 173000, "
                          "200700, 217300]"),

@@ -119,7 +119,7 @@ TEST(CaptureOptions, RefusedOptionsSayWhy) {
          "time): '228'\n"},
     };
     for (const auto& c : cases) {
-        const ProcessResult r = runProcess(c.program, c.args, {}, 60);
+        const ProcessResult r = runProcess(c.program, c.args, {}, waitLimitSeconds());
         EXPECT_EQ(r.exitCode, 2) << c.message << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }

@@ -102,7 +102,7 @@ TEST(Capture, Mp4HasVideoAndSoundOfTheRightLength) {
     r = runProcess("/usr/bin/ffprobe",
                    {"-v", "error", "-show_entries", "stream=codec_type,codec_name:format=duration",
                     "-of", "default=nw=1", out},
-                   {}, 60);
+                   {}, waitLimitSeconds());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("codec_name=h264"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("codec_type=audio"), std::string::npos) << r.out;
@@ -113,15 +113,16 @@ TEST(Capture, Mp4HasVideoAndSoundOfTheRightLength) {
 }
 
 TEST(Capture, RefusesWhatItCannotDo) {
-    ProcessResult r = runProcess(DEMO_CAPTURE_EXE, {"--no-such-option"}, {}, 30);
+    ProcessResult r = runProcess(DEMO_CAPTURE_EXE, {"--no-such-option"}, {}, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("unknown option"), std::string::npos);
-    r = runProcess(DEMO_CAPTURE_EXE, {"--size", "641x480"}, {}, 30);
+    r = runProcess(DEMO_CAPTURE_EXE, {"--size", "641x480"}, {}, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 2);
-    r = runProcess(DEMO_CAPTURE_EXE, {"-o", "/proc/no-such-place/x.mp4"}, {}, 30);
+    r = runProcess(DEMO_CAPTURE_EXE, {"-o", "/proc/no-such-place/x.mp4"}, {}, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
-    r = runProcess(DEMO_CAPTURE_EXE, {"-o", "/clip.mp4"}, {"PATH=/nonexistent"}, 30);
+    r = runProcess(DEMO_CAPTURE_EXE, {"-o", "/clip.mp4"}, {"PATH=/nonexistent"},
+                   waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg"), std::string::npos) << r.err;
 }

@@ -58,9 +58,10 @@ Child start(const std::string& program, const std::vector<std::string>& args) {
     return c;
 }
 
-// Waits up to `seconds`; false (and the child killed) when it did not end.
-bool finish(Child* c, double seconds) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+// Waits up to waitLimitSeconds(); false (and the child killed) when it did
+// not end.
+bool finish(Child* c) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(waitLimitSeconds());
     while (std::chrono::steady_clock::now() < until) {
         if (waitpid(c->pid, &c->status, WNOHANG) == c->pid) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -77,9 +78,10 @@ std::string errorsOf(const Child& c) {
     return ss.str();
 }
 
-// Waits until `path` exists (the program is past its start-up).
-bool waitForFile(const std::string& path, double seconds) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+// Waits until `path` exists (the program is past its start-up), up to
+// waitLimitSeconds().
+bool waitForFile(const std::string& path) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(waitLimitSeconds());
     while (std::chrono::steady_clock::now() < until) {
         if (fileExists(path)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -125,9 +127,9 @@ TEST(Capture, SigtermStopsAPngCaptureAndLeavesOnlyWholeFrames) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     const std::string out = makeTempDir("cap-term");
     Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "--png", "-o", out});
-    ASSERT_TRUE(waitForFile(out + "/frame-000002.png", 120)) << errorsOf(c);
+    ASSERT_TRUE(waitForFile(out + "/frame-000002.png")) << errorsOf(c);
     kill(c.pid, SIGTERM);
-    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGTERM";
+    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after SIGTERM";
     ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
     EXPECT_EQ(WEXITSTATUS(c.status), 143) << errorsOf(c);
     // Far from the 6840 frames of the timeline, and every one of them whole.
@@ -152,10 +154,10 @@ TEST(Capture, SigintStopsAVideoCaptureAndLeavesNoVideo) {
     Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
     // The video is written under a temporary name from the start.
     const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
     std::this_thread::sleep_for(std::chrono::seconds(2));
     kill(c.pid, SIGINT);
-    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGINT";
+    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after SIGINT";
     ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
     EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
     EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
@@ -169,11 +171,11 @@ TEST(Capture, ASecondSigintEndsAtOnceAndTakesTheUnfinishedVideo) {
     const std::string out = makeTempDir("cap-int2");
     Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
     const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     kill(c.pid, SIGINT);
     kill(c.pid, SIGINT);
-    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after two SIGINTs";
+    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after two SIGINTs";
     // The first asks to stop after the frame; the second does not wait.
     if (WIFSIGNALED(c.status)) EXPECT_EQ(WTERMSIG(c.status), SIGINT);
     else EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
@@ -188,9 +190,9 @@ TEST(Capture, TheNextCaptureRemovesWhatAKilledOneLeftBehind) {
     const std::string out = makeTempDir("cap-kill");
     Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
     const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary, 60)) << errorsOf(c);
+    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
     kill(c.pid, SIGKILL);
-    finish(&c, 20);
+    finish(&c);
     ASSERT_TRUE(fileExists(temporary));
     // A file of a process that still runs (this one) stays, and so do files
     // that only look alike.
@@ -200,7 +202,7 @@ TEST(Capture, TheNextCaptureRemovesWhatAKilledOneLeftBehind) {
     std::ofstream(alike) << "x";
     const ProcessResult r = runProcess(
         DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", out + "/next.mp4"},
-        headless, 120);
+        headless, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(fileExists(temporary));
     EXPECT_TRUE(fileExists(alive));
@@ -231,7 +233,7 @@ TEST(Capture, OutputsThatCannotBeWrittenSayWhy) {
     for (const auto& c : cases) {
         const ProcessResult r = runProcess(
             DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", c.target},
-            headless, 120);
+            headless, waitLimitSeconds());
         EXPECT_EQ(r.exitCode, 1) << c.target << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
@@ -239,7 +241,7 @@ TEST(Capture, OutputsThatCannotBeWrittenSayWhy) {
     const std::string longest = dir + "/" + std::string(250, 'n') + ".mp4";
     const ProcessResult r = runProcess(
         DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", longest},
-        headless, 120);
+        headless, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fileExists(longest));
     removeTree(dir);
@@ -250,7 +252,7 @@ TEST(Bench, SigintStopsTheBenchmark) {
     Child c = start(DEMO_BENCH_EXE, {"--data", dataDir, "--rate", "30"});
     std::this_thread::sleep_for(std::chrono::seconds(3));
     kill(c.pid, SIGINT);
-    ASSERT_TRUE(finish(&c, 20)) << "still running 20 s after SIGINT";
+    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after SIGINT";
     ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
     EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
     removeTree(c.dir);
@@ -274,7 +276,7 @@ TEST(Capture, FailedVideoCapturesLeaveNothingUnderTheFinalName) {
             if (existing) std::ofstream(target) << "earlier video";
             const ProcessResult r = runProcess(
                 DEMO_CAPTURE_EXE, {"--data", data, "--quiet", "--rate", "5", "--time", "0-1", "-o", target},
-                headless, 120);
+                headless, waitLimitSeconds());
             EXPECT_EQ(r.exitCode, 1) << c.what << "\n" << r.err;
             EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << "\n" << r.err;
             if (existing) {
@@ -300,12 +302,12 @@ TEST(Capture, OutputNamesReachFfmpegAsPlainFiles) {
     for (const std::string name : {"file:y.mp4", "-x.mp4"}) {
         const ProcessResult r = runProcess(
             DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", name},
-            headless, 120, dir);
+            headless, waitLimitSeconds(), dir);
         ASSERT_EQ(r.exitCode, 0) << name << "\n" << r.err;
         const ProcessResult probe = runProcess(
             "/usr/bin/ffprobe",
             {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1", "./" + name}, {},
-            60, dir);
+            waitLimitSeconds(), dir);
         ASSERT_EQ(probe.exitCode, 0) << name << "\n" << probe.err;
         const size_t d = probe.out.find("duration=");
         ASSERT_NE(d, std::string::npos) << probe.out;
@@ -327,12 +329,13 @@ TEST(Capture, SelectionsWithoutFramesAreRefusedBeforeAnythingIsLoaded) {
     for (const auto& args : refused) {
         std::vector<std::string> all = {"--data", "/no-such-data"};
         all.insert(all.end(), args.begin(), args.end());
-        const ProcessResult r = runProcess(DEMO_CAPTURE_EXE, all, headless, 30);
+        const ProcessResult r = runProcess(DEMO_CAPTURE_EXE, all, headless, waitLimitSeconds());
         EXPECT_EQ(r.exitCode, 2) << args[1] << "\n" << r.err;
         EXPECT_EQ(r.err.find("mesh-file"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fileExists("/tmp/never.mp4"));
-    const ProcessResult b = runProcess(DEMO_BENCH_EXE, {"--size", "641x480"}, headless, 30);
+    const ProcessResult b =
+        runProcess(DEMO_BENCH_EXE, {"--size", "641x480"}, headless, waitLimitSeconds());
     EXPECT_EQ(b.exitCode, 2);
     EXPECT_NE(b.err.find("4:3"), std::string::npos) << b.err;
 }
@@ -342,11 +345,11 @@ TEST(Capture, AFolderHoldingFramesOfAnotherSizeIsRefused) {
     const std::string out = makeTempDir("cap-mixed");
     const std::vector<std::string> base = {"--data", dataDir, "--quiet", "--rate", "10", "--frames",
                                            "0-1", "--png", "-o", out};
-    ProcessResult r = runProcess(DEMO_CAPTURE_EXE, base, headless, 120);
+    ProcessResult r = runProcess(DEMO_CAPTURE_EXE, base, headless, waitLimitSeconds());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> larger = base;
     larger.insert(larger.end(), {"--size", "800x600"});
-    r = runProcess(DEMO_CAPTURE_EXE, larger, headless, 120);
+    r = runProcess(DEMO_CAPTURE_EXE, larger, headless, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("already holds frames of another size (frame-000000.png is 640x480"),
               std::string::npos)
@@ -356,7 +359,7 @@ TEST(Capture, AFolderHoldingFramesOfAnotherSizeIsRefused) {
     EXPECT_TRUE(wholePng(out + "/frame-000000.png", &w, &h));
     EXPECT_EQ(w, 640);
     // The same size again is fine (a resumed capture).
-    r = runProcess(DEMO_CAPTURE_EXE, base, headless, 120);
+    r = runProcess(DEMO_CAPTURE_EXE, base, headless, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     removeTree(out);
 }

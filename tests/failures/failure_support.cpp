@@ -1,12 +1,21 @@
 #include "failure_support.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <png.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -67,6 +76,83 @@ ProcessResult runCapture(const std::string& dir, const std::vector<std::string>&
                                     "--quiet"};
     all.insert(all.end(), args.begin(), args.end());
     return runProcess(DEMO_CAPTURE_EXE, all, headlessEnv(), timeoutSeconds, "/");
+}
+
+RunningDemo startWindowed(const std::string& dir, const std::vector<std::string>& env) {
+    RunningDemo demo;
+    demo.errPath = dir + "/stderr";
+    const std::string program = dir + "/demo-windowed";
+    demo.pid = fork();
+    if (demo.pid == 0) {
+        const int err = open(demo.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(err, 2);
+        for (const std::string& e : env) {
+            const size_t eq = e.find('=');
+            if (eq == std::string::npos) unsetenv(e.c_str());
+            else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
+        if (chdir("/") != 0) _exit(126);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return demo;
+}
+
+namespace {
+bool reaped(RunningDemo* demo) {
+    if (!demo->ended && demo->pid > 0 && waitpid(demo->pid, &demo->status, WNOHANG) == demo->pid)
+        demo->ended = true;
+    return demo->ended || demo->pid <= 0;
+}
+
+// SDL names its playback thread "SDLAudioP<n>".
+bool hasAudioThread(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(long(pid)) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.') continue;
+        std::ifstream comm(tasks + "/" + e->d_name + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        found = found || name.rfind("SDLAudioP", 0) == 0;
+    }
+    closedir(dir);
+    return found;
+}
+}  // namespace
+
+bool waitForSoundtrack(RunningDemo* demo) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(waitLimitSeconds());
+    while (std::chrono::steady_clock::now() < until) {
+        if (reaped(demo)) return false;
+        if (hasAudioThread(demo->pid)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+bool waitForEnd(RunningDemo* demo, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!reaped(demo) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return reaped(demo);
+}
+
+std::string stopAndCollect(RunningDemo* demo) {
+    if (!reaped(demo)) {
+        kill(demo->pid, SIGKILL);
+        waitpid(demo->pid, &demo->status, 0);
+        demo->ended = true;
+    }
+    std::ifstream in(demo->errPath);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 int countOf(const std::string& text, const std::string& what) {

@@ -1,5 +1,7 @@
 #pragma once
 // Damaged copies of the generated data and the real programs run on them.
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -25,10 +27,28 @@ bool replaceWithFolder(const std::string& dir, const std::string& name);
 std::string generatedBytes(const std::string& name);
 
 ProcessResult runWindowed(const std::string& dir, const std::vector<std::string>& env,
-                          int timeoutSeconds = 60);
+                          int timeoutSeconds = waitLimitSeconds());
 // demo-capture on the copy's data: PNG frames into DIR/frames, quiet, plus `args`.
 ProcessResult runCapture(const std::string& dir, const std::vector<std::string>& args,
-                         int timeoutSeconds = 120);
+                         int timeoutSeconds = waitLimitSeconds());
+
+// The windowed program of an installed copy, running in the background, its
+// stderr in a file of its own.
+struct RunningDemo {
+    pid_t pid = -1;
+    std::string errPath;
+    bool ended = false;
+    int status = 0;  // wait status, once ended
+};
+RunningDemo startWindowed(const std::string& dir, const std::vector<std::string>& env);
+// Waits until the demo has started its soundtrack (its audio thread is there),
+// which comes after all its loading, right before its first frame; up to
+// waitLimitSeconds(). False when it ended first or the time ran out.
+bool waitForSoundtrack(RunningDemo* demo);
+// Waits up to `seconds` for the demo to end; false when it still runs.
+bool waitForEnd(RunningDemo* demo, double seconds);
+// Kills the demo if it still runs and returns what it wrote to stderr.
+std::string stopAndCollect(RunningDemo* demo);
 
 int countOf(const std::string& text, const std::string& what);
 // Position of the first line that starts with `prefix` and contains `part`, or npos.

@@ -37,7 +37,7 @@ TEST(DemoHostileFiles, ANamedPipeForASceneFileStopsTheStartUpAtOnce) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("pipe-scene");
     ASSERT_TRUE(replaceWithPipe(dir, "light.dat"));
-    const ProcessResult r = runWindowed(dir, headlessEnv(), 30);
+    const ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_FALSE(r.timedOut) << r.err;
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("Error: " + pipeLine("light.dat", dir)), std::string::npos) << r.err;
@@ -54,7 +54,7 @@ TEST(DemoHostileFiles, NamedPipesForPicturesBitmapsAndTheFlareFileAreSkipped) {
     for (const auto& names : sets) {
         const std::string dir = installCopy("pipe-pictures");
         for (const std::string& n : names) ASSERT_TRUE(replaceWithPipe(dir, n));
-        const ProcessResult r = runCapture(dir, oneFrame, 60);
+        const ProcessResult r = runCapture(dir, oneFrame);
         EXPECT_FALSE(r.timedOut) << names[0] << "\n" << r.err;
         EXPECT_EQ(r.exitCode, 0) << names[0] << "\n" << r.err;
         for (const std::string& n : names)
@@ -68,7 +68,7 @@ TEST(DemoHostileFiles, ANamedPipeForTheSoundtrackIsRefused) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("pipe-music");
     ASSERT_TRUE(replaceWithPipe(dir, "5tfina.mp3"));
-    const ProcessResult r = runWindowed(dir, headlessEnv(), 30);
+    const ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_FALSE(r.timedOut) << r.err;
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find(pipeLine("5tfina.mp3", dir)), std::string::npos) << r.err;
@@ -81,7 +81,7 @@ TEST(DemoHostileFiles, ANamedPipeForTheSoundtrackIsRefused) {
         const ProcessResult v = runProcess(DEMO_CAPTURE_EXE,
                                            {"--data", dir + "/data", "--quiet", "--rate", "5",
                                             "--time", "0-1", "-o", video},
-                                           headlessEnv(), 30, "/");
+                                           headlessEnv(), waitLimitSeconds(), "/");
         EXPECT_FALSE(v.timedOut) << v.err;
         EXPECT_EQ(v.exitCode, 1) << v.err;
         EXPECT_NE(v.err.find(pipeLine("5tfina.mp3", dir)), std::string::npos) << v.err;
@@ -93,7 +93,7 @@ TEST(DemoHostileFiles, ANamedPipeForTheSoundtrackIsRefused) {
 TEST(DemoHostileFiles, AMissingSceneFileNamesItselfAndTheFolderSearched) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("scene-named", {"aterie.dat"});
-    ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_EQ(r.exitCode, 1) << r.err;
     const std::string line = "data\\aterie.dat: no such file in " + dir + "/data\n";
     const size_t named = r.err.find(line);
@@ -103,7 +103,7 @@ TEST(DemoHostileFiles, AMissingSceneFileNamesItselfAndTheFolderSearched) {
 
     // Started without its data folder: the first scene file says where it looked.
     std::filesystem::remove_all(dir + "/data");
-    r = runWindowed(dir, headlessEnv(), 60);
+    r = runWindowed(dir, headlessEnv());
     EXPECT_EQ(r.exitCode, 1) << r.err;
     // Beside it, and where an installed copy keeps it (PREFIX/share/...).
     EXPECT_NE(r.err.find("data\\light.dat: no such file in " + dir +
@@ -121,7 +121,7 @@ TEST(DemoHostileFiles, AnUnreadableSceneFileSaysPermissionDenied) {
     const std::string dir = installCopy("scene-locked", {"light.dat"});
     ASSERT_TRUE(replaceDataFile(dir, "light.dat", generatedBytes("light.dat")));
     ASSERT_EQ(chmod((dir + "/data/light.dat").c_str(), 0), 0);
-    const ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    const ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("Error: data\\light.dat: permission denied (" + dir +
                          "/data/light.dat)\nError: cannot load scenes or textures\n"),
@@ -139,7 +139,7 @@ TEST(DemoHostileFiles, AHugeSceneFileIsRefusedWithoutReadingIt) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ftruncate(fd, 2LL << 30), 0);
     close(fd);
-    const ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    const ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("Error: data\\light.dat: the file is too large (2048 MB, at most 64 MB "

@@ -8,11 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -44,7 +42,7 @@ TEST(DemoHostileNames, LensPicturesOutsideTheDataFolderAreNotRead) {
          {outside, std::string("data\\..\\secret-lens.jpg"), std::string("data/x/../../secret-lens.jpg"),
           std::string("secret-lens.jpg"), std::string("/etc/shadow")}) {
         ASSERT_TRUE(replaceDataFile(dir, "flare.cfg", flareWithLens(name)));
-        const ProcessResult r = runCapture(dir, oneFrame, 60);
+        const ProcessResult r = runCapture(dir, oneFrame);
         EXPECT_EQ(r.exitCode, 0) << name << "\n" << r.err;
         const std::string line = "data\\flare.cfg: lens 1: the picture " + name +
                                  " lies outside the data folder; the lens has no picture\n";
@@ -55,7 +53,7 @@ TEST(DemoHostileNames, LensPicturesOutsideTheDataFolderAreNotRead) {
     // A name that climbs and comes back stays inside and loads.
     ASSERT_TRUE(replaceDataFile(dir, "flare.cfg", flareWithLens("data\\sub\\..\\lens2.jpg")));
     ASSERT_EQ(mkdir((dir + "/data/sub").c_str(), 0755), 0);
-    const ProcessResult r = runCapture(dir, oneFrame, 60);
+    const ProcessResult r = runCapture(dir, oneFrame);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("outside the data folder"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("cannot load picture"), std::string::npos) << r.err;
@@ -71,7 +69,7 @@ TEST(DemoHostileNames, ADataFolderThatIsNoFolderIsSaidToBeNone) {
         const ProcessResult r =
             runProcess(DEMO_CAPTURE_EXE, {"--data", data, "--png", "-o", dir + "/frames", "--quiet",
                                           "--rate", "1/5", "--at", "1"},
-                       headlessEnv(), 60, "/");
+                       headlessEnv(), waitLimitSeconds(), "/");
         EXPECT_FALSE(r.timedOut) << data;
         EXPECT_EQ(r.exitCode, 1) << data << "\n" << r.err;
         EXPECT_NE(r.err.find("data\\light.dat: " + data + " is not a folder\n"), std::string::npos)
@@ -97,11 +95,11 @@ TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
         const std::string dir = installCopy("music-refused");
         ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", bytes));
         const std::string line = "audio: " + dir + "/data/5tfina.mp3 does not decode as MP3\n";
-        const ProcessResult player = runWindowed(dir, headlessEnv(), 60);
+        const ProcessResult player = runWindowed(dir, headlessEnv());
         const ProcessResult capture = runProcess(
             DEMO_CAPTURE_EXE,
             {"--data", dir + "/data", "--quiet", "--rate", "5", "--time", "0-1", "-o", dir + "/v.mp4"},
-            headlessEnv(), 60, "/");
+            headlessEnv(), waitLimitSeconds(), "/");
         EXPECT_EQ(player.exitCode, 1) << what << "\n" << player.err;
         EXPECT_EQ(capture.exitCode, 1) << what << "\n" << capture.err;
         const bool playerRefused = player.err.find(line) != std::string::npos;
@@ -116,7 +114,7 @@ TEST(DemoHostileNames, ASymbolicLinkLoopIsCalledOne) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("link-loop", {"light.dat"});
     ASSERT_EQ(symlink("light.dat", (dir + "/data/light.dat").c_str()), 0);
-    const ProcessResult r = runWindowed(dir, headlessEnv(), 60);
+    const ProcessResult r = runWindowed(dir, headlessEnv());
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("data\\light.dat: its symbolic links lead round in a loop (" + dir +
                          "/data/light.dat)\n"),
@@ -131,37 +129,17 @@ TEST(DemoHostileNames, ThePlayerStoppedBySignalExitsWithItsCode) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const std::string dir = installCopy("player-signal");
     for (const int sig : {SIGTERM, SIGINT}) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int null = open("/dev/null", O_RDWR);
-            dup2(null, 0);
-            dup2(null, 1);
-            dup2(null, 2);
-            for (const std::string& e : headlessEnv()) {
-                const size_t eq = e.find('=');
-                if (eq == std::string::npos) unsetenv(e.c_str());
-                else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-            }
-            const std::string program = dir + "/demo-windowed";
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::seconds(3));
-        kill(pid, sig);
-        int status = 0;
-        bool ended = false;
-        for (int i = 0; i < 1200 && !ended; ++i) {
-            ended = waitpid(pid, &status, WNOHANG) == pid;
-            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (!ended) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
-        ASSERT_TRUE(ended) << "still running 120 s after signal " << sig;
+        // While the frames run: from the start of the soundtrack on.
+        RunningDemo demo = startWindowed(dir, headlessEnv());
+        const bool started = waitForSoundtrack(&demo);
+        if (started) kill(demo.pid, sig);
+        const bool ended = started && waitForEnd(&demo, waitLimitSeconds());
+        const int status = demo.status;
+        const std::string err = stopAndCollect(&demo);
+        ASSERT_TRUE(started) << "the soundtrack never started\n" << err;
+        ASSERT_TRUE(ended) << "still running " << waitLimitSeconds() << " s after signal " << sig;
         ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig) << err;
     }
     removeTree(dir);
 }

@@ -37,8 +37,8 @@ std::string installCopy(const std::string& tag, const std::vector<std::string>& 
     return dir;
 }
 
-ProcessResult runDemoIn(const std::string& dir, std::vector<std::string> env, int timeout = 60) {
-    return runProcess(dir + "/demo-windowed", {}, env, timeout, "/");
+ProcessResult runDemoIn(const std::string& dir, std::vector<std::string> env) {
+    return runProcess(dir + "/demo-windowed", {}, env, waitLimitSeconds(), "/");
 }
 }  // namespace
 
@@ -56,7 +56,7 @@ TEST(StartUp, WithoutADisplayReportsTheWindowFailure) {
     for (const char* exe : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
         std::vector<std::string> env = headlessEnv();
         env[0] = "SDL_VIDEODRIVER=no-such-display";
-        const ProcessResult r = runProcess(exe, {}, env, 30);
+        const ProcessResult r = runProcess(exe, {}, env, waitLimitSeconds());
         EXPECT_FALSE(r.timedOut) << exe;
         EXPECT_EQ(r.exitCode, 1) << exe << r.err;
         EXPECT_NE(r.err.find("cannot init opengl-window"), std::string::npos) << r.err;
@@ -69,7 +69,7 @@ TEST(StartUp, WithNoDisplayAtAllBothBuildsRefuseToPlayUnseen) {
     for (const char* exe : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
         const std::vector<std::string> env = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY",
                                               "SDL_AUDIODRIVER=dummy"};
-        const ProcessResult r = runProcess(exe, {}, env, 20);
+        const ProcessResult r = runProcess(exe, {}, env, waitLimitSeconds());
         EXPECT_FALSE(r.timedOut) << exe;
         EXPECT_EQ(r.exitCode, 1) << exe << "\n" << r.err;
         EXPECT_NE(r.err.find("cannot init opengl-window"), std::string::npos) << exe << r.err;
@@ -97,7 +97,7 @@ TEST(StartUp, SoundtrackFailuresReportCannotPlayAudio) {
         }
         std::vector<std::string> env = headlessEnv();
         if (c.noDevice) env[1] = "SDL_AUDIODRIVER=no-such-device";
-        const ProcessResult r = runDemoIn(dir, env, 120);
+        const ProcessResult r = runDemoIn(dir, env);
         EXPECT_FALSE(r.timedOut) << c.what;
         EXPECT_EQ(r.exitCode, 1) << c.what << "\n" << r.err;
         EXPECT_NE(r.err.find("cannot play audio"), std::string::npos) << c.what << "\n" << r.err;

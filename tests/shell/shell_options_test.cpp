@@ -61,10 +61,12 @@ TEST(ShellOptions, SampleCountsFallBackToTheLowerPowersOfTwo) {
 TEST(ShellOptions, ABadOptionEndsBothProgramsBeforeAWindowOpens) {
     const std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                           "DISPLAY=", "WAYLAND_DISPLAY="};
-    const ProcessResult a = runProcess(DEMO_FULLSCREEN_EXE, {"--msaa", "5"}, env, 60, "/");
+    const ProcessResult a =
+        runProcess(DEMO_FULLSCREEN_EXE, {"--msaa", "5"}, env, waitLimitSeconds(), "/");
     EXPECT_EQ(a.exitCode, 2);
     EXPECT_NE(a.err.find("demo: --msaa takes 2, 4, 8 or 16, not 5"), std::string::npos) << a.err;
-    const ProcessResult b = runProcess(DEMO_WINDOWED_EXE, {"--desktop-size"}, env, 60, "/");
+    const ProcessResult b =
+        runProcess(DEMO_WINDOWED_EXE, {"--desktop-size"}, env, waitLimitSeconds(), "/");
     EXPECT_EQ(b.exitCode, 2);
     EXPECT_NE(b.err.find("demo-windowed: unknown option --desktop-size"), std::string::npos)
         << b.err;

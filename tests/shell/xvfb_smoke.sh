@@ -2,17 +2,46 @@
 # The real window under an X server: each build starts, draws for a few
 # seconds and ends through the close handling (SIGTERM arrives as a close
 # request) with exit code 0.
+#   xvfb_smoke.sh DATA_DIR X11_HELPER EXE...
+# The few seconds count from the first frame: how long the start-up takes
+# (up to DEMO_TEST_WAIT seconds, two minutes unless set) is the machine's
+# business. Each step says how long it took.
 set -u
-data_dir=$1
-shift
+data_dir=$1 helper=$2
+shift 2
 [ -f "$data_dir/light.dat" ] || { echo "no generated data in $data_dir"; exit 77; }
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb)"; exit 1; }
 for exe in "$@"; do
     SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24" sh -c '
-        "$1" & pid=$!
-        sleep 12
+        helper=$1 exe=$2 limit=$3
+        now() { date +%s%N; }
+        since() {
+            tenths=$((($(now) - $1) / 100000000))
+            echo "$((tenths / 10)).$((tenths % 10))"
+        }
+        "$exe" & pid=$!
+        begun=$(now)
+        until "$helper" drawn .quellTarn >/dev/null 2>&1; do
+            if ! kill -0 $pid 2>/dev/null; then
+                echo "step first frame: ended after $(since "$begun") s without drawing"
+                wait $pid
+                exit 1
+            fi
+            if [ $(($(now) - begun)) -ge $((limit * 1000000000)) ]; then
+                echo "step first frame: gave up after $(since "$begun") s"
+                kill -KILL $pid
+                exit 1
+            fi
+            sleep 0.2
+        done
+        echo "step first frame: $(since "$begun") s"
+        sleep 5
         kill -TERM $pid
-        wait $pid' sh "$exe"
+        begun=$(now)
+        wait $pid
+        rc=$?
+        echo "step end after the close request: $(since "$begun") s"
+        exit $rc' sh "$helper" "$exe" "${DEMO_TEST_WAIT:-120}"
     rc=$?
     echo "$exe: exit code $rc"
     [ $rc -eq 0 ] || exit 1

@@ -73,6 +73,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return result;
 }
 
+int waitLimitSeconds() {
+    const char* text = std::getenv("DEMO_TEST_WAIT");
+    const int seconds = text ? std::atoi(text) : 0;
+    return seconds > 0 ? seconds : 120;
+}
+
 std::string makeTempDir(const std::string& tag) {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/quelltarn-" + tag + "-XXXXXX";

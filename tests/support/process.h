@@ -17,6 +17,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                          const std::vector<std::string>& env, int timeoutSeconds,
                          const std::string& workDir = "");
 
+// How long a test waits for a child process to end, a file to appear or a
+// server to start before it calls that a hang: what a sanitized build on a
+// busy machine can need. Waits end as soon as their condition holds, so this
+// costs nothing when all is well. DEMO_TEST_WAIT (seconds) overrides it.
+int waitLimitSeconds();
+
 // A fresh empty folder under the system temp folder; removed by removeTree.
 std::string makeTempDir(const std::string& tag);
 void removeTree(const std::string& path);

@@ -9,6 +9,9 @@
 //                           picture fills the largest centred 4:3 rectangle
 //                           of it (content up to its edges) with black bars
 //                           around it; prints what it found
+//   x11-helper drawn NAME   succeeds once the window NAME shows anything but
+//                           black: the program has presented a frame (a
+//                           window never drawn into reads back black)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -104,6 +107,27 @@ int checkPicture(Display* d, const char* name) {
     return litBarPixels == 0 && edgesLit ? 0 : 3;
 }
 
+int checkDrawn(Display* d, const char* name) {
+    const Window w = findByName(d, name);
+    XWindowAttributes a;
+    if (!w || !XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) {
+        std::fprintf(stderr, "x11-helper: no window named %s on the screen\n", name);
+        return 1;
+    }
+    XImage* img = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!img || !img->red_mask) {
+        std::fprintf(stderr, "x11-helper: cannot read the window back\n");
+        return 1;
+    }
+    long lit = 0;
+    for (int y = 0; y < a.height; y += 2)
+        for (int x = 0; x < a.width; x += 2) lit += !isBlack(img, x, y);
+    XDestroyImage(img);
+    std::printf("window %dx%d: %ld of %ld sampled pixels lit\n", a.width, a.height, lit,
+                long((a.width + 1) / 2) * ((a.height + 1) / 2));
+    return lit > 0 ? 0 : 3;
+}
+
 int focusAway(Display* d) {
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 200, 0, 0, 0);
     XStoreName(d, w, "another program");
@@ -126,6 +150,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) return sendClose(d, argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "focus-away") == 0) return focusAway(d);
     if (argc == 3 && std::strcmp(argv[1], "check-picture") == 0) return checkPicture(d, argv[2]);
-    std::fprintf(stderr, "usage: x11-helper close NAME | focus-away | check-picture NAME\n");
+    if (argc == 3 && std::strcmp(argv[1], "drawn") == 0) return checkDrawn(d, argv[2]);
+    std::fprintf(stderr,
+                 "usage: x11-helper close NAME | focus-away | check-picture NAME | drawn NAME\n");
     return 2;
 }
