@@ -6,7 +6,8 @@
 # Fullscreen: the display is at 640x480 while the demo runs and back at
 # 1280x1024 after Escape, a close request, SIGTERM, SIGINT, and each start-up
 # failure after the switch; focus taken by another program gives the desktop
-# its mode back while the demo keeps running. Windowed: resized to 1000x500,
+# its mode back while the demo keeps running, also when it was taken while the
+# demo was loading. Windowed: resized to 1000x500,
 # the picture is the centred 4:3 rectangle with black bars. Then, on an Xvfb
 # server that offers only its 1280x1024 screen, the fullscreen build plays at
 # that size, its picture 1280x960 in the middle. demo --desktop-size on the
@@ -251,6 +252,32 @@ echo "focus back: display at $(mode)"
 press_escape "$w"
 finish "focus: end"
 expect_end "focus, then escape" 0
+
+# The focus taken while the demo is still loading, before its first frame: it
+# must not take the mode back once it plays, for as long as the other program
+# holds the focus. The soundtrack starts just before the first frame (SDL's
+# audio thread then exists).
+audio_started() { grep -qs SDLAudioP /proc/"$pid"/task/*/comm; }
+start "$tmp/app/demo" dummy
+wait_for -r "early focus: switch to 640x480" mode_is 640x480 ||
+    fail "early focus: the display did not switch to 640x480"
+audio_started && echo "early focus: the demo was playing before the focus was taken (step proves little)"
+"$helper" focus-away &
+away=$!
+wait_for "early focus: the other program's window" has_window "another program" ||
+    fail "early focus: the other program's window did not appear"
+wait_for -r "early focus: soundtrack started" audio_started ||
+    fail "early focus: the demo never started its soundtrack"
+wait_for -r "early focus: desktop mode" mode_is 1280x1024 ||
+    fail "early focus: another program has the focus, the desktop stays at $(mode)"
+watch_mode "early focus: the demo playing without the focus" 1280x1024
+running || fail "early focus: the demo ended"
+kill "$away"
+wait "$away" 2>/dev/null
+wait_for "early focus: the other program's window gone" no_window "another program"
+kill -TERM "$pid"
+finish "early focus: end"
+expect_end "early focus, then SIGTERM" 143
 
 # Start-up failures after the switch: each error box is answered.
 : >"$tmp/boxes"

@@ -81,6 +81,10 @@ bool enterFullscreen(DemoWindow* w, int width, int height) {
 
 void resumeFullscreen(DemoWindow* w) {
     if (!w->window || !w->modeSwitched) return;
+    // One pump can bring a focus gained and the loss after it (another
+    // program took the focus back while we were loading): what counts is
+    // whether the window has the focus now.
+    if (!(SDL_GetWindowFlags(w->window) & SDL_WINDOW_INPUT_FOCUS)) return;
     SDL_DisplayMode want, now;
     if (SDL_GetWindowDisplayMode(w->window, &want) != 0 || SDL_GetCurrentDisplayMode(0, &now) != 0)
         return;
