@@ -202,6 +202,7 @@
         if (stats.firstFrameMs === null && stats.clickMs !== null)
           stats.firstFrameMs = performance.now() - stats.clickMs;
         if (audio.started) stats.musicMs.push(musicPosition() * 1000);
+        judgeFrameRate();
         resolve();
       }));
     },
@@ -251,7 +252,9 @@
         hideNotice('context');
         contextRestorePending = true;
       });
-      pixelBudget = isSoftwareRenderer(gl) ? softwareBudget : gpuBudget;
+      softwareWebGl = isSoftwareRenderer(gl);
+      pixelBudget = softwareWebGl ? softwareBudget : gpuBudget;
+      if (!softwareWebGl) stats.pixelBudgetReason = 'gpu';
       stats.pixelBudget = pixelBudget;
       fitCanvas();
     },
@@ -459,10 +462,48 @@
   // The canvas is drawn at the pixels it is shown with (its CSS size times
   // the device pixel ratio), up to the pixel budget; the program follows
   // the canvas size. Stills stay 640x480.
+  //
+  // Software WebGL pays for every pixel. It starts with a 640x480 box's own
+  // pixels at density 2; if the first seconds of the play come out below
+  // 24 frames a second at more pixels than 640x480, the budget drops to
+  // 640x480 once, for the rest of the play (demoStats.pixelBudgetReason).
   const softwareBudget = 1280 * 960;
+  const slowBudget = 640 * 480;
   const gpuBudget = 2880 * 2160;
+  const smoothFps = 24;
   let pixelBudget = softwareBudget;
+  let softwareWebGl = true;
   stats.pixelBudget = pixelBudget;
+  stats.pixelBudgetReason = null;
+  let rateCheck = null;  // { fromMs, frames } of the window being measured
+  function judgeFrameRate() {
+    if (!softwareWebGl || stats.firstFrameMs === null || stats.pixelBudgetReason !== null) return;
+    const now = performance.now();
+    // The first second after the click is start-up; the next two are judged.
+    if (!rateCheck) {
+      rateCheck = { fromMs: now + 1000, frames: null, startedMs: 0 };
+      return;
+    }
+    if (now < rateCheck.fromMs) return;
+    if (rateCheck.frames === null) {
+      rateCheck.frames = stats.frames;
+      rateCheck.startedMs = now;
+      return;
+    }
+    if (now - rateCheck.startedMs < 2000) return;
+    const fps = (stats.frames - rateCheck.frames) * 1000 / (now - rateCheck.startedMs);
+    const pixels = canvas.width * canvas.height;
+    if (fps >= smoothFps || pixels <= slowBudget) {
+      stats.pixelBudgetReason = 'kept: ' + fps.toFixed(1) + ' fps at ' + canvas.width + 'x' +
+                                canvas.height;
+      return;
+    }
+    pixelBudget = slowBudget;
+    stats.pixelBudget = pixelBudget;
+    stats.pixelBudgetReason = 'lowered: ' + fps.toFixed(1) + ' fps at ' + canvas.width + 'x' +
+                              canvas.height;
+    fitCanvas();
+  }
   function fitCanvas() {
     if (stillTimes !== null || !window.demoGL) return;
     const box = canvas.getBoundingClientRect();
@@ -494,6 +535,10 @@
       const info = gl.getExtension('WEBGL_debug_renderer_info');
       name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER) || '');
     } catch (e) { /* unknown: taken as software */ }
+    // WebKit names every renderer "Apple GPU"; away from Apple's own
+    // machines that says nothing, and unknown is taken as software.
+    const apple = /Mac|iPhone|iPad|iPod/.test(navigator.platform || navigator.userAgent);
+    if (/^apple gpu$/i.test(name.trim()) && !apple) return true;
     return name === '' || /swiftshader|llvmpipe|softpipe|software|basic render/i.test(name);
   }
 

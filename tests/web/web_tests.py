@@ -342,7 +342,27 @@ def test_density_two_draws_sharp(build_web, desktop, out):
             css = layout_box(b)["c"]
             check(pixels[0] >= 2 * css["width"] - 1 and pixels[0] >= 1280 and pixels[1] >= 960,
                   "canvas holds %r pixels for a %.0fx%.0f box" % (pixels, css["width"], css["height"]))
-            return "%r pixels" % pixels
+            # Playing: software WebGL keeps the sharp canvas only where it
+            # stays smooth; otherwise the page lowers it once, and the
+            # program goes on drawing into the smaller canvas.
+            x, y = start_button_centre(b)
+            b.click(x, y)
+            reason = b.wait_for('demoStats.pixelBudgetReason', 30)
+            check(reason, "no frame rate judged 30 s after the click (%r frames)" %
+                  b.evaluate("demoStats.frames"))
+            if reason == "gpu":
+                return "%r pixels (a GPU: no frame rate rule)" % pixels
+            frames = b.evaluate("demoStats.frames")
+            check(b.wait_for('demoStats.frames >= %d && demoStats.frames' % (frames + 5), 20),
+                  "no frames after the frame rate was judged (%s)" % reason)
+            now = json.loads(b.evaluate("JSON.stringify(demoStats.canvasPixels)"))
+            fps = float(reason.split(": ", 1)[1].split(" ")[0])
+            if reason.startswith("lowered"):
+                check(fps < 24 and now == [640, 480], "%s, canvas now %r" % (reason, now))
+            else:
+                check(reason.startswith("kept") and fps >= 24 and now == pixels,
+                      "%s, canvas now %r" % (reason, now))
+            return "%r pixels at the start; %s, then %r" % (pixels, reason, now)
     finally:
         server.close()
 
