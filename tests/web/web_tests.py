@@ -465,11 +465,6 @@ def main():
     only = os.environ.get("WEB_TESTS")
     engines = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
     passed = failed = 0
-    # Known open fault: in WebKit a page whose program stops at start-up (a
-    # missing scene or soundtrack) stops answering the driver's script calls.
-    # Listed here and printed, so it is seen every run until it is mended.
-    known = {("webkit", "test_missing_scene_file_is_shown"),
-             ("webkit", "test_missing_soundtrack_is_shown")}
     global Browser
     for engine in engines:
         Browser = ENGINES[engine]
@@ -477,10 +472,6 @@ def main():
         os.makedirs(engine_out, exist_ok=True)
         for test in TESTS:
             if only and only not in test.__name__:
-                continue
-            if (engine, test.__name__) in known:
-                print("NOT RUN %s %s: the page stops answering the driver there (open fault)"
-                      % (engine, test.__name__), flush=True)
                 continue
             started = time.time()
             try:
