@@ -23,6 +23,7 @@
       trusted: false,
       failed: false,
       check: null,       // first reading of the current check window
+      previous: null,    // how far off the last reading in step was
       model: null,       // smoothed position: { atMs, seconds }
       last: -Infinity,   // never backwards
     };
@@ -34,12 +35,24 @@
       c.reason = reason;
     }
 
+    // Out of step with performance.now() or currentTime: off from its first
+    // reading, or by a jump, is an offset; in step at first and drifted off
+    // since, a little more with each reading, is a rate. (Timestamps move in
+    // steps of up to a few tens of milliseconds, so a step's growth is
+    // judged against the tolerance, not against the time between readings.)
+    function outOfStepReason(aheadMs, offMs) {
+      const p = c.previous;
+      if (!p) return 'timestamp offset';
+      const grown = Math.max(Math.abs(aheadMs - p.aheadMs), Math.abs(offMs - p.offMs));
+      return grown <= aheadToleranceS * 1000 ? 'timestamp rate' : 'timestamp offset';
+    }
+
     // r: { now (performance.now(), ms), running, currentTime, latency (s),
     //      ts: null or { contextTime, performanceTime } , hasTimestamp }
     function judge(r) {
       if (c.failed) return;
       if (!r.hasTimestamp) return distrust('no getOutputTimestamp');
-      if (!r.running) { c.check = null; return; }
+      if (!r.running) { c.check = null; c.previous = null; return; }
       const ts = r.ts;
       if (!(ts.performanceTime > 0) || !(ts.contextTime > 0)) {
         if (!c.check) c.check = { now: r.now, ct: r.currentTime, tc: 0, tp: 0, empty: true };
@@ -50,12 +63,15 @@
       // The timestamp tells when a sample was heard: not in the future of
       // performance.now(), not after what has been rendered (currentTime).
       const audible = ts.contextTime + (r.now - ts.performanceTime) / 1000;
-      if (ts.performanceTime - r.now > aheadToleranceS * 1000) return distrust('timestamp offset');
-      if (audible > r.currentTime + aheadToleranceS ||
-          audible < r.currentTime - Math.max(1, 3 * r.latency))
-        return distrust('timestamp offset');
+      const aheadMs = ts.performanceTime - r.now;
+      const offMs = (audible - r.currentTime) * 1000;
+      if (aheadMs > aheadToleranceS * 1000 || offMs > aheadToleranceS * 1000 ||
+          offMs < -Math.max(1, 3 * r.latency) * 1000)
+        return distrust(outOfStepReason(aheadMs, offMs));
+      const reading = { now: r.now, ct: r.currentTime, tc: ts.contextTime, tp: ts.performanceTime };
+      c.previous = { aheadMs, offMs };
       if (!c.check || c.check.empty) {
-        c.check = { now: r.now, ct: r.currentTime, tc: ts.contextTime, tp: ts.performanceTime };
+        c.check = reading;
         return;
       }
       const dn = r.now - c.check.now;
@@ -67,7 +83,7 @@
       if (Math.abs(dtc * 1000 / dn - 1) > rateTolerance ||
           Math.abs(dtp / dn - 1) > rateTolerance)
         return distrust('timestamp rate');
-      c.check = { now: r.now, ct: r.currentTime, tc: ts.contextTime, tp: ts.performanceTime };
+      c.check = reading;
       if (!c.trusted) {
         c.trusted = true;
         c.source = 'timestamp';

@@ -30,7 +30,7 @@ function simulate({ seconds = 4, latency = 0.04, step = 128 / 48000, lie = null,
     if (lie) ts = lie(ts, now);
     const r = { now, running: !stopped, currentTime, latency, hasTimestamp,
                 ts: hasTimestamp ? ts : null };
-    out.push({ now, truth: audibleAt, got: clock.read(r) });
+    out.push({ now, truth: audibleAt, got: clock.read(r), source: clock.state().source });
   }
   return { clock, out };
 }
@@ -41,6 +41,15 @@ function frozenLie() {
   return (ts) => {
     if (!first && ts.contextTime > 0) first = ts;
     return first || ts;
+  };
+}
+
+// One of the times at twice the rate from its first value on.
+function doubledFromFirst(field) {
+  let base = null;
+  return (ts) => {
+    if (base === null && ts.contextTime > 0) base = ts[field];
+    return base === null ? ts : Object.assign({}, ts, { [field]: base + 2 * (ts[field] - base) });
   };
 }
 
@@ -58,16 +67,35 @@ function worstError(out, fromMs) {
 for (const [name, lie, reason] of [
   ['offset', (ts) => ({ contextTime: ts.contextTime, performanceTime: ts.performanceTime + 2100 }),
    'timestamp offset'],
-  ['double rate', (ts, now) => ({ contextTime: ts.contextTime,
-                                  performanceTime: 2 * ts.performanceTime - 1000 }),
-   'timestamp rate|timestamp offset'],
+  // In step at the first reading, then ahead by more with every one.
+  ['double rate', (ts) => ({ contextTime: ts.contextTime,
+                             performanceTime: 2 * ts.performanceTime - 1000 }),
+   'timestamp rate'],
+  ['double-rate context time', doubledFromFirst('contextTime'), 'timestamp rate'],
+  // WebKit as found: 2.1 s ahead from the first reading, and at twice the rate.
+  ['offset and double rate', (ts) => ({ contextTime: ts.contextTime,
+                                        performanceTime: 2 * ts.performanceTime - 1000 + 2100 }),
+   'timestamp offset'],
   ['frozen', frozenLie(), 'timestamp frozen'],
 ]) {
   const { clock, out } = simulate({ lie });
-  check(clock.state().source === 'currentTime' && reason.split('|').includes(clock.state().reason),
+  check(clock.state().source === 'currentTime' && clock.state().reason === reason,
         'a timestamp with ' + name + ' falls back (' + JSON.stringify(clock.state()) + ')');
   check(worstError(out, 2000) < 0.03, '  and the fallback stays within 30 ms of the output (' +
         worstError(out, 2000).toFixed(4) + ' s)');
+}
+{
+  // Trusted, then 2.1 s ahead from one reading to the next: an offset, not a rate.
+  const jumpAt = 3500;
+  const { clock, out } = simulate({
+    lie: (ts, now) => (now < jumpAt ? ts : { contextTime: ts.contextTime,
+                                             performanceTime: ts.performanceTime + 2100 }) });
+  check(out.some((s) => s.now < jumpAt && s.source === 'timestamp'),
+        'a timestamp in step is trusted before it jumps');
+  check(clock.state().source === 'currentTime' && clock.state().reason === 'timestamp offset',
+        'a jump ahead falls back as an offset (' + JSON.stringify(clock.state()) + ')');
+  check(worstError(out, jumpAt) < 0.03, '  and the clock stays within 30 ms of the output (' +
+        worstError(out, jumpAt).toFixed(4) + ' s)');
 }
 {
   const { clock, out } = simulate({ hasTimestamp: false, step: 0.01 });

@@ -48,7 +48,13 @@ class Browser(driver_base.PageDriver):
                     self.close()
                     raise RuntimeError("WebKitWebDriver did not start")
                 time.sleep(0.2)
-        caps = {"capabilities": {"alwaysMatch": {"pageLoadStrategy": "eager",
+        # "normal": a navigation is answered once the page has loaded. With
+        # "eager" it is answered at DOMContentLoaded, and a script call that
+        # reaches the driver before it has seen the load end is held until
+        # the page-load timeout (300 s) and never run: now and then for this
+        # page, every time for one that keeps its main thread busy in its
+        # load handler.
+        caps = {"capabilities": {"alwaysMatch": {"pageLoadStrategy": "normal",
                 "webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]}}}}
         self.session = self._http("POST", "/session", caps)["sessionId"]
         self.set_viewport(width, height)
