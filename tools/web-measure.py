@@ -2,14 +2,14 @@
 """Figures of the browser build for docs/web.md, in one engine (chromium,
 the default, firefox or webkit):
 
-  tools/web-measure.py [--engine NAME] [--density N] BUILD_WEB STILLS_DIR OUT_DIR
+  tools/web-measure.py [--engine NAME] [--density N] [--query K=V] BUILD_WEB STILLS_DIR OUT_DIR
 
 plays the whole demo in real time after a click (228 s) and prints the frame
 rate per part, the time from the click to the first frame, the music clock
 against the wall clock over the play, the memory of the browser's processes
 at the end and the download size (at --density N, the device pixel ratio, 1
 unless given, so the canvas holds N x N pixels per CSS pixel up to the page's
-pixel budget); then, from STILLS_DIR/desktop and STILLS_DIR/web (what
+pixel budget; --query adds a page parameter, e.g. antialias=on); then, from STILLS_DIR/desktop and STILLS_DIR/web (what
 tests/web/web_tests.py --stills-out writes), makes the side-by-side pictures
 OUT_DIR/compare-N.png and prints their PSNR."""
 
@@ -19,6 +19,7 @@ import shutil
 import subprocess
 import sys
 import time
+import urllib.parse
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "tests", "web"))
@@ -53,11 +54,12 @@ def tree_rss_mb(pid):
     return total / 1024.0
 
 
-def play(build_web, engine, density):
+def play(build_web, engine, density, query):
     server = cdp.Server(build_web)
     try:
         with web_tests.ENGINES[engine](width=800, height=700, timeout=90, density=density) as b:
-            b.open(server.url())
+            path = "index.html" + ("?" + urllib.parse.urlencode(query) if query else "")
+            b.open(server.url(path))
             if not b.wait_for('window.demoStats && demoStats.state == "ready"', 90):
                 raise RuntimeError("the page did not load")
             x, y = web_tests.start_button_centre(b)
@@ -75,7 +77,8 @@ def play(build_web, engine, density):
                 "JSON.stringify({m: demoStats.musicMs, first: demoStats.firstFrameMs,"
                 " decode: demoStats.musicDecodeMs, music: demoStats.musicStartMs,"
                 " code: demoStats.exitCode, clock: demoStats.clock, wall: performance.now(),"
-                " pixels: demoStats.canvasPixels})"))
+                " pixels: demoStats.canvasPixels, aa: demoStats.antialias,"
+                " budget: demoStats.pixelBudgetReason})"))
             stats["wall0"] = wall0
             stats["memory"] = memory
             return stats, b.errors
@@ -87,11 +90,15 @@ def main():
     args = sys.argv[1:]
     engine = "chromium"
     density = 1
-    while len(args) > 1 and args[0] in ("--engine", "--density"):
+    query = {}
+    while len(args) > 1 and args[0] in ("--engine", "--density", "--query"):
         if args[0] == "--engine":
             engine = args[1]
-        else:
+        elif args[0] == "--density":
             density = float(args[1])
+        else:
+            key, _, value = args[1].partition("=")
+            query[key] = value
         args = args[2:]
     if len(args) != 3 or engine not in web_tests.ENGINES:
         print(__doc__, file=sys.stderr)
@@ -126,7 +133,7 @@ def main():
                                 "PNG8:" + path], check=True, timeout=60)
 
     started = time.time()
-    stats, errors = play(build_web, engine, density)
+    stats, errors = play(build_web, engine, density, query)
     print("played in %.0f s, exit code %s, console errors %r" % (time.time() - started,
                                                                  stats["code"], errors))
     print("click to first frame: %.0f ms (MP3 decoded in %.0f ms, music audible %.0f ms "
@@ -137,7 +144,8 @@ def main():
               "to the end (clock %s); browser memory at most %.0f MB" % (
                   engine, music[-1] - stats["wall0"][1], stats["wall"] - stats["wall0"][0],
                   stats["clock"], stats["memory"]))
-    print("canvas at the end: %r pixels (density %g)" % (stats.get("pixels"), density))
+    print("canvas at the end: %r pixels (density %g), antialias %r, budget %r" % (
+        stats.get("pixels"), density, stats.get("aa"), stats.get("budget")))
     starts = web_tests.PART_STARTS_MS
     print("| part | frames | fps |")
     for part in range(len(starts) - 1):

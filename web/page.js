@@ -214,6 +214,12 @@
     // what draws the WebGL here.
     wantsAntialias() {
       if (stillTimes !== null) return false;
+      // ?antialias=on or off overrides the choice (to compare what it costs).
+      const asked = params.get('antialias');
+      if (asked === 'on' || asked === 'off') {
+        stats.antialias = asked === 'on';
+        return stats.antialias;
+      }
       let gl = null;
       try {
         gl = document.createElement('canvas').getContext('webgl', { antialias: false });
