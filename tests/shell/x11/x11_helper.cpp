@@ -64,18 +64,29 @@ bool isBlack(XImage* img, int x, int y) {
     return r <= 2 && g <= 2 && b <= 2;
 }
 
-int checkPicture(Display* d, const char* name) {
+// The contents of the window NAME (on the screen, where asked), or null after
+// saying why.
+XImage* readWindow(Display* d, const char* name, bool onScreen, XWindowAttributes* a) {
     const Window w = findByName(d, name);
-    XWindowAttributes a;
-    if (!w || !XGetWindowAttributes(d, w, &a)) {
-        std::fprintf(stderr, "x11-helper: no window named %s\n", name);
-        return 1;
+    if (!w || !XGetWindowAttributes(d, w, a) || (onScreen && a->map_state != IsViewable)) {
+        std::fprintf(stderr, "x11-helper: no window named %s%s\n", name,
+                     onScreen ? " on the screen" : "");
+        return nullptr;
     }
-    XImage* img = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    XImage* img =
+        XGetImage(d, w, 0, 0, unsigned(a->width), unsigned(a->height), AllPlanes, ZPixmap);
     if (!img || !img->red_mask) {
+        if (img) XDestroyImage(img);
         std::fprintf(stderr, "x11-helper: cannot read the window back\n");
-        return 1;
+        return nullptr;
     }
+    return img;
+}
+
+int checkPicture(Display* d, const char* name) {
+    XWindowAttributes a;
+    XImage* img = readWindow(d, name, false, &a);
+    if (!img) return 1;
     const ViewportRect p = fitPictureViewport(a.width, a.height);
     // X rows start at the top, GL rows at the bottom.
     const int top = a.height - p.y - p.height;
@@ -108,17 +119,9 @@ int checkPicture(Display* d, const char* name) {
 }
 
 int checkDrawn(Display* d, const char* name) {
-    const Window w = findByName(d, name);
     XWindowAttributes a;
-    if (!w || !XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) {
-        std::fprintf(stderr, "x11-helper: no window named %s on the screen\n", name);
-        return 1;
-    }
-    XImage* img = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-    if (!img || !img->red_mask) {
-        std::fprintf(stderr, "x11-helper: cannot read the window back\n");
-        return 1;
-    }
+    XImage* img = readWindow(d, name, true, &a);
+    if (!img) return 1;
     long lit = 0;
     for (int y = 0; y < a.height; y += 2)
         for (int x = 0; x < a.width; x += 2) lit += !isBlack(img, x, y);
