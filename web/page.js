@@ -481,7 +481,10 @@
   let softwareWebGl = true;
   stats.pixelBudget = pixelBudget;
   stats.pixelBudgetReason = null;
-  let rateCheck = null;  // { fromMs, frames } of the window being measured
+  // The window being measured: { fromMs, frames, startedMs }. A hidden tab
+  // presents nothing, so a window it falls into starts again.
+  let rateCheck = null;
+  document.addEventListener('visibilitychange', () => { rateCheck = null; });
   function judgeFrameRate() {
     if (!softwareWebGl || stats.firstFrameMs === null || stats.pixelBudgetReason !== null) return;
     const now = performance.now();
