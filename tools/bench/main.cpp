@@ -1,8 +1,9 @@
 // demo-bench: plays the timeline (or some of its parts) offscreen as fast as
 // it can on a fixed-step clock and prints, per part, frame counts, frame times,
 // the worst frame and where it falls, and the processor time per frame. With
-// --compare it alternates two renderer configurations frame by frame, so both
-// see the same load on a busy machine.
+// --compare it alternates two configurations frame by frame (renderer tunings
+// switched off, or more samples per pixel), so both see the same load on a
+// busy machine.
 #include <GL/gl.h>
 #include <time.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "platform/standard_output.h"
 #include "bench_stats.h"
 #include "frame_size.h"
+#include "picture_target.h"
 #include "fx/frame_profile.h"
 #include "fx/render_tuning.h"
 #include "shell/headless_run.h"
@@ -28,9 +30,16 @@ struct Bench {
     int firstPart = 0, lastPart = 8;
     uint32_t startMs = 0, endMs = uint32_t(timelineEndMs);
     int cores = 1;
-    // Compare mode: odd frames run with renderTuning = other.
+    // Compare mode: odd frames run with renderTuning = other, or drawn into
+    // the target when one is asked for.
     bool compare = false;
     RenderTuning other = {1, 1, 1};
+    bool usesTarget = false;
+    bool targetReady = false;
+    bool failed = false;
+    PictureTarget target;
+    int width = 640, height = 480;
+    std::string renderer;  // the GL's own name for it: the figures depend on it
     PartStats parts[2][partCount + 1];  // [0] the demo's own configuration, [1] the other
     double lastStamp = -1;
     double lastCpu = 0;
@@ -51,10 +60,29 @@ void setConfig(const Bench& b, int config) {
         resetRenderTuning();
     else
         renderTuning = b.other;
+    if (b.usesTarget && config == 1) beginTargetFrame(b.target);
+}
+
+// The compared frames' framebuffer, made once the GL context is there.
+bool prepareTarget(Bench* b) {
+    if (!b->usesTarget || b->targetReady) return true;
+    std::string problem;
+    if (!createPictureTarget(&b->target, b->width, b->height, &problem)) {
+        std::fprintf(stderr, "demo-bench: cannot compare %s: %s\n",
+                     b->target.scale > 1 ? "supersampled frames" : "multisampled frames",
+                     problem.c_str());
+        b->failed = true;
+        return false;
+    }
+    b->targetReady = true;
+    return true;
 }
 
 bool onFrame(long frame, void* user) {
     Bench* b = static_cast<Bench*>(user);
+    // Handing the frame to the drawable is part of the compared frame's cost.
+    if (b->usesTarget && configOfFrame(*b, frame) == 1)
+        endTargetFrame(b->target, b->width, b->height);
     glFinish();
     const double t = profileClockSeconds();
     const double cpu = processCpuSeconds();
@@ -70,6 +98,11 @@ bool onFrame(long frame, void* user) {
                          configOfFrame(*b, frame), wallMs, cpuMs);
     }
     frameCpuSeconds = 0;
+    if (b->renderer.empty()) {
+        const GLubyte* name = glGetString(GL_RENDERER);
+        b->renderer = name ? reinterpret_cast<const char*>(name) : "unknown";
+    }
+    if (!prepareTarget(b)) return false;
     setConfig(*b, configOfFrame(*b, frame + 1));
     b->lastStamp = profileClockSeconds();
     b->lastCpu = processCpuSeconds();
@@ -100,6 +133,17 @@ bool parseCompare(const std::string& text, RenderTuning* other) {
     return true;
 }
 
+// A string as JSON wants it: quotes and backslashes escaped, controls dropped.
+std::string jsonText(const std::string& s) {
+    std::string out;
+    for (const char ch : s) {
+        if (static_cast<unsigned char>(ch) < 0x20) continue;
+        if (ch == '"' || ch == '\\') out += '\\';
+        out += ch;
+    }
+    return out;
+}
+
 int usage(const char* problem) {
     if (problem) std::fprintf(stderr, "demo-bench: %s\n", problem);
     std::fprintf(problem ? stderr : stdout,
@@ -111,7 +155,11 @@ int usage(const char* problem) {
                  "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
                  "  --compare WHAT  every other frame with renderer tunings off: all, or a comma\n"
                  "                  list of arrays (vertex arrays), one (GL_ONE additive blend),\n"
-                 "                  flush (early flushes); both halves are reported\n"
+                 "                  flush (early flushes); or drawn with more samples: msaaN\n"
+                 "                  (N = 2, 4, 8, 16) into a multisampled framebuffer, or\n"
+                 "                  supersampleK (K = 2 to 4) K x K times larger, scaled down by\n"
+                 "                  the GL (the capture's own filter is not included); both\n"
+                 "                  halves are reported\n"
                  "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
                  "  --cores N       cores for the limit column (default: those online)\n"
                  "  --msaa N        draw with N samples per pixel\n"
@@ -170,7 +218,11 @@ int main(int argc, char** argv) {
             if (!parseFrameSize(v, &run.width, &run.height, &problem)) return usage(problem);
             ++i;
         } else if (arg == "--compare" && v) {
-            if (!parseCompare(v, &b.other)) return usage("bad --compare (all, arrays, one, flush)");
+            if (parsePictureTarget(v, &b.target))
+                b.usesTarget = true;
+            else if (!parseCompare(v, &b.other))
+                return usage(
+                    "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)");
             b.compare = true;
             ++i;
         } else if (arg == "--no-warm-up") {
@@ -197,6 +249,9 @@ int main(int argc, char** argv) {
     }
     b.startMs = b.firstPart == 0 ? 0 : uint32_t(partStartMs(b.firstPart) + 1);
     b.endMs = uint32_t(Timeline[b.lastPart + 1]);
+    if (b.usesTarget && run.msaaSamples > 0) return usage("--compare msaa/supersample draws both halves itself: leave out --msaa");
+    b.width = run.width;
+    b.height = run.height;
     run.rate = b.rate;
     run.startMs = b.startMs;
     run.onFrame = onFrame;
@@ -210,21 +265,27 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (rc != 0) return rc;
+    if (b.failed) return 1;
     const double total = profileClockSeconds() - t0;
 
     const int configs = b.compare ? 2 : 1;
     const char* const names[2] = {"tuned", "other"};
+    const std::string otherName =
+        b.usesTarget ? describePictureTarget(b.target) : "tunings switched off";
     if (json)
         std::printf("{\n  \"rate\": \"%ld/%ld\",\n  \"width\": %d,\n  \"height\": %d,\n"
-                    "  \"cores\": %d,\n  \"warm_up\": %s,\n  \"parts\": [\n",
+                    "  \"cores\": %d,\n  \"warm_up\": %s,\n  \"renderer\": \"%s\",\n"
+                    "  \"parts\": [\n",
                     b.rate.num, b.rate.den, run.width, run.height, b.cores,
-                    run.warmUp ? "true" : "false");
+                    run.warmUp ? "true" : "false", jsonText(b.renderer).c_str());
+    else
+        std::printf("renderer: %s\n", b.renderer.c_str());
     bool first = true;
     for (int c = 0; c < configs; ++c) {
         if (!json) {
             if (b.compare)
                 std::printf("%s frames (%s):\n", c == 0 ? "even" : "odd",
-                            c == 0 ? "the demo's renderer" : "tunings switched off");
+                            c == 0 ? "the demo's renderer" : otherName.c_str());
             printTableHeader(stdout);
         }
         for (int p = b.firstPart; p <= b.lastPart; ++p) {
@@ -237,7 +298,7 @@ int main(int argc, char** argv) {
         }
     }
     if (b.compare && !json) {
-        std::printf("median and mean frame time, demo's renderer / tunings off:\n");
+        std::printf("median and mean frame time, demo's renderer / %s:\n", otherName.c_str());
         for (int p = b.firstPart; p <= b.lastPart; ++p) {
             const PartSummary a = summarise(b.parts[0][p], b.cores);
             const PartSummary o = summarise(b.parts[1][p], b.cores);
