@@ -35,7 +35,6 @@ struct Bench {
     bool compare = false;
     RenderTuning other = {1, 1, 1};
     bool usesTarget = false;
-    bool targetReady = false;
     bool failed = false;
     PictureTarget target;
     int width = 640, height = 480;
@@ -65,7 +64,7 @@ void setConfig(const Bench& b, int config) {
 
 // The compared frames' framebuffer, made once the GL context is there.
 bool prepareTarget(Bench* b) {
-    if (!b->usesTarget || b->targetReady) return true;
+    if (!b->usesTarget || b->target.framebuffer != 0) return true;
     std::string problem;
     if (!createPictureTarget(&b->target, b->width, b->height, &problem)) {
         std::fprintf(stderr, "demo-bench: cannot compare %s: %s\n",
@@ -74,7 +73,6 @@ bool prepareTarget(Bench* b) {
         b->failed = true;
         return false;
     }
-    b->targetReady = true;
     return true;
 }
 
@@ -218,9 +216,8 @@ int main(int argc, char** argv) {
             if (!parseFrameSize(v, &run.width, &run.height, &problem)) return usage(problem);
             ++i;
         } else if (arg == "--compare" && v) {
-            if (parsePictureTarget(v, &b.target))
-                b.usesTarget = true;
-            else if (!parseCompare(v, &b.other))
+            b.usesTarget = parsePictureTarget(v, &b.target);
+            if (!b.usesTarget && !parseCompare(v, &b.other))
                 return usage(
                     "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)");
             b.compare = true;
@@ -249,7 +246,8 @@ int main(int argc, char** argv) {
     }
     b.startMs = b.firstPart == 0 ? 0 : uint32_t(partStartMs(b.firstPart) + 1);
     b.endMs = uint32_t(Timeline[b.lastPart + 1]);
-    if (b.usesTarget && run.msaaSamples > 0) return usage("--compare msaa/supersample draws both halves itself: leave out --msaa");
+    if (b.usesTarget && run.msaaSamples > 0)
+        return usage("--compare msaa/supersample draws both halves itself: leave out --msaa");
     b.width = run.width;
     b.height = run.height;
     run.rate = b.rate;
