@@ -10,7 +10,8 @@ import sys
 class Handler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                           **{".wasm": "application/wasm", ".js": "text/javascript",
-                             ".data": "application/octet-stream"})
+                             ".data": "application/octet-stream",
+                             ".webmanifest": "application/manifest+json"})
 
 
 def main():

@@ -2,6 +2,8 @@
 // no arguments (the demo as on the desktop, windowed in the page), or with
 // "--at T1,T2,..." for stills: no sound, the capture program's fixed-step
 // clock at 30 frames a second from 0, stopping on the frame of each time.
+// After the end (or Escape) the page offers to watch again: the program
+// starts a new play from the files and the music it already holds.
 #include <GL/gl.h>
 #include <emscripten.h>
 
@@ -10,11 +12,16 @@
 #include <vector>
 
 #include "shell/headless_run.h"
+#include "platform/keys.h"
 #include "platform/report_error.h"
+#include "platform/timer.h"
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
-#include "shell/demo_main.h"
+#include "replay.h"
+#include "script/frame_loop.h"
+#include "shell/music.h"
+#include "shell/start_up.h"
 #include "still_times.h"
 
 namespace {
@@ -66,6 +73,32 @@ bool onStillFrame(long frame, void* user) {
     return frame < s->last;
 }
 
+// The stills once more after a restart, on the same fixed-step clock: the
+// loop reads it once before the first frame, then once per frame.
+struct StillsAgain {
+    Stills* stills;
+    FrameRate rate;
+    long next;
+    long current;
+    bool started;
+    bool stop;
+};
+StillsAgain again = {};
+
+uint32_t againClock() {
+    if (!again.started) {
+        again.started = true;
+        return 0;
+    }
+    again.current = again.next++;
+    return frameTimeMs(again.rate, again.current);
+}
+void againPresent() {
+    if (!onStillFrame(again.current, again.stills)) again.stop = true;
+    presentDemoWindow();
+}
+int againStop() { return again.stop ? 1 : 0; }
+
 int runStills(const char* list) {
     Stills s;
     if (!parseStillTimes(list, &s.seconds)) {
@@ -80,19 +113,58 @@ int runStills(const char* list) {
     run.rate.den = 1;
     run.onFrame = onStillFrame;
     run.user = &s;
-    return runHeadless(run, nullptr);
+    int code = runHeadless(run, nullptr);
+    while (code == 0 && pageStillsAgain()) {
+        if (!restartPlay()) {
+            reportError("cannot load scenes or textures");
+            return 1;
+        }
+        again = StillsAgain{&s, run.rate, 0, -1, false, false};
+        demoFrameIo = FrameLoopIo{againClock, nullptr, nullptr, againPresent, againStop, nullptr};
+        runDemo();
+    }
+    return code;
+}
+
+int escapeHeld() { return KeyState[vkEscape]; }
+
+// The demo as on the desktop, windowed in the page, as many times as the
+// viewer asks: the end hands the tables and the music back only when the
+// next play starts, and the page shows what follows.
+int playInPage() {
+    DemoStart start;
+    DemoWindow* window = startDemo(start);
+    if (!window) return 1;
+    for (;;) {
+        if (!startMusic("data\\5tfina.mp3")) {
+            stopMusic();
+            releaseDemoWindow(window);
+            reportError("cannot play audio");
+            return 1;
+        }
+        demoFrameIo = FrameLoopIo{readSystemTimer, pumpMessages, queryMusicPosition,
+                                  presentDemoWindow, escapeHeld, nullptr};
+        runDemo();
+        stopMusic();
+        pageDemoEnded(0);
+        pageWaitForReplay();
+        if (!restartPlay()) {
+            reportError("cannot load scenes or textures");
+            return 1;
+        }
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepPlayStart();
     int code;
     if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
         code = runStills(argv[2]);
     } else {
-        // Returns only after a start-up failure; the normal end leaves through
-        // the window's close handling.
-        code = demoMain(0);
+        // Returns only after a start-up failure.
+        code = playInPage();
     }
     pageDemoEnded(code);
     return code;

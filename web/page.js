@@ -1,5 +1,6 @@
 // The page around the demo: loading bar, "click to start", the audio context,
-// keys, fullscreen, messages, and the program's side of the page calls
+// keys, fullscreen, the screen kept on while it plays, "watch again", the
+// offline copy, messages, and the program's side of the page calls
 // (src/platform/web/page_bridge.cpp and audio.cpp).
 'use strict';
 
@@ -22,6 +23,8 @@
     musicMs: [], errors: [], still: null, stillsDone: false,
     clock: null, clockReason: null, sound: null, notices: [],
     canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
+    plays: 0, musicDecodes: 0, stillRun: 0, wakeLock: null, wakeLockRequests: 0,
+    offline: null,
   };
   window.demoStats = stats;
 
@@ -30,7 +33,7 @@
   // music second it started at), or, while the browser gives no sound, on the
   // page's own clock. Either way the position never goes backwards.
   const audio = {
-    ctx: null, buffer: null, source: null, clock: null,
+    ctx: null, buffer: null, bufferName: null, source: null, clock: null,
     segment: null,  // { kind: 'audio', ctxStart, offset } | { kind: 'silent', atMs, offset }
     baseMs: 0,      // the page clock's value at music time 0
     lastPosition: 0,
@@ -38,6 +41,9 @@
   };
   const keys = [];
   let resumeStill = null;
+  let replayAsked = null;   // answers the program's wait for "watch again"
+  let endedInFullscreen = false;
+  const stillRuns = 1 + Math.max(0, Math.min(9, Number(params.get('again')) || 0));
   let clicked = null;  // answers the program's request for sound
   const shownNotices = new Map();
   let contextRestorePending = false;
@@ -267,19 +273,34 @@
     demoEnded(code) {
       stats.exitCode = code;
       stats.state = 'ended';
-      if (fullscreenElement()) toggleFullscreen();
+      releaseWakeLock();
+      endedInFullscreen = !!fullscreenElement();
+      if (endedInFullscreen) toggleFullscreen();
       if (code !== 0 && !stillTimes) {
         statusLine.textContent = 'The demo could not start.';
         document.getElementById('loading').hidden = false;
         startButton.hidden = true;
       }
       if (code === 0 && !stillTimes) {
-        statusLine.textContent = 'The end. Reload the page to watch again.';
+        statusLine.textContent = 'The end.';
         overlay.classList.remove('gone');
         startButton.hidden = true;
         document.getElementById('loading').hidden = false;
         document.getElementById('bar').hidden = true;
+        againButton.hidden = false;
+        againButton.focus();
       }
+    },
+    // Resolves when the viewer asks to watch again.
+    waitForReplay() {
+      return new Promise((resolve) => { replayAsked = resolve; });
+    },
+    // ?again=N: the stills are drawn N more times, each from a new start.
+    stillsAgain() {
+      if (stats.stillRun >= stillRuns - 1) return false;
+      stats.stillRun += 1;
+      stats.stillsDone = false;
+      return true;
     },
     takeKeys(index, max) {
       const n = Math.min(max, keys.length);
@@ -304,17 +325,21 @@
     },
     waitForClick() {
       stats.state = 'ready';
+      if (workers && stats.offline === 'not yet') keepOffline();
       document.getElementById('loading').hidden = true;
       startButton.hidden = false;
       startButton.focus();
       return new Promise((resolve) => { clicked = resolve; });
     },
-    async audioDecode(bytes) {
+    // The decoded music is kept for the page's life: watching again plays it.
+    async audioDecode(bytes, name) {
       try {
         const started = performance.now();
         statusLine.textContent = 'decoding the music';
         const decoder = new OfflineAudioContext(2, 44100, 44100);
         audio.buffer = await decoder.decodeAudioData(bytes);
+        audio.bufferName = name;
+        stats.musicDecodes += 1;
         stats.musicDecodeMs = performance.now() - started;
         return true;
       } catch (e) {
@@ -347,24 +372,31 @@
         setSound('none');
       }
       if (stats.clickMs !== null) stats.musicStartMs = performance.now() - stats.clickMs;
+      // A new play watches from its music's start: its loading came after the click.
+      if (stats.plays > 1) watchMotion();
       return true;
     },
+    audioKept(name) { return !!audio.buffer && audio.bufferName === name; },
     audioPlayedSeconds() { return audio.started ? musicPosition() : 0; },
     audioStartSeconds() { return audio.started ? audio.baseMs / 1000 : -1; },
     audioRate() { return audio.buffer ? audio.buffer.sampleRate : 44100; },
+    // The output is closed; the decoded music stays.
     audioFree() {
       if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
       if (audio.ctx && audio.ctx.state !== 'closed') audio.ctx.close();
       audio.source = null;
       audio.ctx = null;
+      audio.clock = null;
+      audio.segment = null;
+      audio.lastPosition = 0;
       audio.started = false;
     },
     async showStill(seconds, frame, isLast) {
       // Two animation frames: the drawn frame is on the canvas after them.
       await page.nextAnimationFrame();
       await page.nextAnimationFrame();
-      stats.still = { seconds, frame };
-      if (isLast) { stats.stillsDone = true; return; }
+      stats.still = { seconds, frame, run: stats.stillRun };
+      if (isLast && stats.stillRun >= stillRuns - 1) { stats.stillsDone = true; return; }
       await new Promise((resolve) => { resumeStill = resolve; });
     },
   };
@@ -381,14 +413,96 @@
     if (stats.state !== 'ready' || !clicked) return;
     stats.clickMs = performance.now();
     stats.state = 'running';
+    stats.plays = 1;
     overlay.classList.add('gone');
     canvas.focus();
     openAudioInGesture();
+    holdWakeLock();
     const answer = clicked;
     clicked = null;
     answer(true);
     watchMotion();
   }
+
+  // "watch again": a new play from the start with what the page holds (the
+  // program's files, the decoded music), in fullscreen if the last one ended
+  // there. Everything the click must do (sound, fullscreen, the screen kept
+  // on) is done inside it.
+  function watchAgain() {
+    if (stats.state !== 'ended' || !replayAsked) return;
+    stats.plays += 1;
+    stats.state = 'running';
+    stats.exitCode = null;
+    stats.clickMs = performance.now();
+    stats.firstFrameMs = null;
+    stats.musicStartMs = null;
+    stats.musicMs = [];
+    againButton.hidden = true;
+    keys.length = 0;
+    statusLine.textContent = 'preparing the pictures';
+    overlay.classList.add('gone');
+    if (endedInFullscreen && !fullscreenElement()) toggleFullscreen();
+    canvas.focus();
+    openAudioInGesture();
+    holdWakeLock();
+    const answer = replayAsked;
+    replayAsked = null;
+    answer();
+  }
+
+  // The screen stays on while the demo plays: a wake lock asked for in the
+  // click, given back at the end, and while the tab is hidden (the browser
+  // drops it then), asked for again when the tab comes back. Browsers
+  // without one play as before, and say nothing.
+  const wake = { wanted: false, sentinel: null, asking: false };
+  stats.wakeLock = navigator.wakeLock ? 'released' : 'not offered';
+  function holdWakeLock() {
+    wake.wanted = true;
+    if (!navigator.wakeLock || wake.sentinel || wake.asking || document.hidden) return;
+    wake.asking = true;
+    stats.wakeLockRequests += 1;
+    let asked;
+    try {
+      asked = navigator.wakeLock.request('screen');
+    } catch (e) {
+      asked = Promise.reject(e);
+    }
+    asked.then((sentinel) => {
+      wake.asking = false;
+      sentinel.addEventListener('release', () => {
+        if (wake.sentinel !== sentinel) return;
+        wake.sentinel = null;
+        stats.wakeLock = 'released';
+      });
+      if (!wake.wanted || document.hidden) {
+        sentinel.release().catch(() => {});
+        return;
+      }
+      wake.sentinel = sentinel;
+      stats.wakeLock = 'held';
+    }, (e) => {
+      // Refused (no permission, battery saver): the demo plays on.
+      wake.asking = false;
+      stats.wakeLock = 'refused';
+      console.log('wake lock: ' + e);
+    });
+  }
+  function dropWakeLock() {
+    const sentinel = wake.sentinel;
+    wake.sentinel = null;
+    if (sentinel) {
+      stats.wakeLock = 'released';
+      sentinel.release().catch(() => {});
+    }
+  }
+  function releaseWakeLock() {
+    wake.wanted = false;
+    dropWakeLock();
+  }
+  document.addEventListener('visibilitychange', () => {
+    if (document.hidden) dropWakeLock();
+    else if (wake.wanted && stats.state === 'running') holdWakeLock();
+  });
 
   // After the click the picture and the music clock must move; a few
   // seconds without either get a message (taken back once they move).
@@ -441,8 +555,20 @@
       if (r && r.catch) r.catch(() => {});
     } else {
       const r = requestFs.call(stage);
-      if (r && r.catch) r.catch((e) => console.warn(e));
+      if (r && r.then) r.then(lockLandscape, (e) => console.warn(e));
+      else lockLandscape();
     }
+  }
+  // A phone in fullscreen turns the picture sideways: the demo is
+  // landscape. Browsers without the lock, or that refuse it (desktops),
+  // leave the screen as it is, quietly.
+  function lockLandscape() {
+    const o = screen.orientation;
+    if (!o || typeof o.lock !== 'function') return;
+    try {
+      const r = o.lock('landscape');
+      if (r && r.catch) r.catch(() => {});
+    } catch (e) { /* not offered */ }
   }
   const fullscreenButton = document.getElementById('fullscreen');
   if (fullscreenOffered) {
@@ -552,6 +678,8 @@
   }
 
   startButton.addEventListener('click', start);
+  const againButton = document.getElementById('again');
+  againButton.addEventListener('click', watchAgain);
   stage.addEventListener('click', onPictureTap);
 
   if (stillTimes !== null) document.body.classList.add('still');
@@ -700,10 +828,65 @@
     else download();
   });
 
+  // The offline copy (sw.js): asked for once the page has everything, so
+  // the worker's own fetches find the files in the browser's cache. It says
+  // once, quietly, when the demo is ready to play offline.
+  const offlineLine = document.getElementById('offline');
+  const workers = stillTimes === null && window.isSecureContext && navigator.serviceWorker;
+  stats.offline = workers ? 'not yet' : 'not offered';
+
+  function askWorker(worker, message) {
+    return new Promise((resolve) => {
+      const channel = new MessageChannel();
+      channel.port1.onmessage = (e) => resolve(e.data);
+      worker.postMessage(message, [channel.port2]);
+      setTimeout(() => resolve(null), 5000);
+    });
+  }
+
+  async function keepOffline() {
+    try {
+      await navigator.serviceWorker.register('sw.js');
+      const registration = await navigator.serviceWorker.ready;
+      const answer = registration.active && await askWorker(registration.active, { ask: 'version' });
+      if (!answer) return;
+      stats.offline = answer.version;
+      let told = null;
+      try { told = localStorage.getItem('quelltarn-offline'); } catch (e) { /* no storage */ }
+      if (told === answer.version) return;
+      offlineLine.textContent = 'Ready to play offline.';
+      offlineLine.hidden = false;
+      try { localStorage.setItem('quelltarn-offline', answer.version); } catch (e) { /* no storage */ }
+    } catch (e) {
+      // No offline copy (private browsing, no storage): the page plays online.
+      stats.offline = 'failed';
+      console.log('offline copy: ' + e);
+    }
+  }
+
+  // A newer build that waits for the old one's pages to close takes over
+  // when this page starts alone: the page reloads at once, before it loads
+  // anything, and comes back whole from the new build.
+  async function takeWaitingBuild() {
+    if (!workers || !navigator.serviceWorker.controller) return false;
+    let registration = null;
+    try { registration = await navigator.serviceWorker.getRegistration(); } catch (e) { return false; }
+    if (!registration || !registration.waiting) return false;
+    const changed = new Promise((resolve) => {
+      navigator.serviceWorker.addEventListener('controllerchange', resolve, { once: true });
+    });
+    const answer = await askWorker(registration.waiting, { ask: 'take' });
+    if (!answer || !answer.taken) return false;
+    await Promise.race([changed, sleep(10000)]);
+    location.reload();
+    return true;
+  }
+
   if (!window.WebAssembly) {
     stats.state = 'failed';
     showError('this browser cannot run WebAssembly');
   } else {
-    download();
+    takeWaitingBuild().then((reloading) => { if (!reloading) download(); },
+                            () => download());
   }
 })();

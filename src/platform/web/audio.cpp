@@ -16,10 +16,16 @@ EM_JS(int, webAudioInit, (int frequency), {
     return Module.page.audioInit(frequency) ? 1 : 0;
 });
 
-// Decodes the whole file; 1 when it is playable audio.
-EM_ASYNC_JS(int, webAudioDecode, (const unsigned char* data, int size), {
+// Decodes the whole file; 1 when it is playable audio. The page keeps what
+// it decoded under the file's name, past the player's release.
+EM_ASYNC_JS(int, webAudioDecode, (const char* path, const unsigned char* data, int size), {
     const bytes = HEAPU8.slice(data, data + size);
-    return (await Module.page.audioDecode(bytes.buffer)) ? 1 : 0;
+    return (await Module.page.audioDecode(bytes.buffer, UTF8ToString(path))) ? 1 : 0;
+});
+
+// 1 when the page still holds this file decoded (a new play in the same page).
+EM_JS(int, webAudioKept, (const char* path), {
+    return Module.page.audioKept(UTF8ToString(path)) ? 1 : 0;
 });
 
 // Starts the stream and returns once its first sample is audible. The output
@@ -59,6 +65,11 @@ int audioInit(int /*device*/, int frequency, int /*flags*/) {
 uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
                                uint64_t /*length*/, int /*flags*/) {
     if (!deviceOpen || streamLoaded) return 0;
+    // Watching again plays what was decoded for the first play.
+    if (webAudioKept(path)) {
+        streamLoaded = true;
+        return 1;
+    }
     unsigned char* bytes = nullptr;
     long long size = 0;
     // The page decodes it in one piece; a soundtrack is a few megabytes.
@@ -67,7 +78,7 @@ uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*of
         std::fprintf(stderr, "audio: cannot open %s\n", path);
         return 0;
     }
-    const int ok = webAudioDecode(bytes, int(size));
+    const int ok = webAudioDecode(path, bytes, int(size));
     std::free(bytes);
     if (!ok) {
         std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);

@@ -19,6 +19,14 @@ EM_ASYNC_JS(void, pageHaltJs, (), {
     await new Promise(() => {});
 });
 
+EM_ASYNC_JS(void, pageWaitForReplayJs, (), {
+    await Module.page.waitForReplay();
+});
+
+EM_JS(int, pageStillsAgainJs, (), {
+    return Module.page.stillsAgain() ? 1 : 0;
+});
+
 EM_JS(void, pageShowErrorJs, (const char* text), {
     Module.page.showError(UTF8ToString(text));
 });
@@ -42,6 +50,8 @@ void pageHalt() {
     for (;;) pageHaltJs();
 }
 void pageDemoEnded(int code) { pageDemoEndedJs(code); }
+void pageWaitForReplay() { pageWaitForReplayJs(); }
+int pageStillsAgain() { return pageStillsAgainJs(); }
 double pageClockMs() { return pageClockMsJs(); }
 
 void pageDrainKeys() {

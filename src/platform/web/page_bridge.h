@@ -19,6 +19,13 @@ void pageShowError(const char* text);
 // Tells the page that the demo ended with this exit code.
 void pageDemoEnded(int code);
 
+// Waits until the viewer asks to watch again (after pageDemoEnded(0)).
+void pageWaitForReplay();
+
+// After the last still: 1 when the page asks for the same stills again, from
+// a new start (the test of watching again).
+int pageStillsAgain();
+
 // Never returns: the program waits on nothing, for good (the page's end of a
 // process).
 [[noreturn]] void pageHalt();

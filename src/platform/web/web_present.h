@@ -6,3 +6,7 @@ enum class PresentPacing {
     free,            // no waiting (frames on a fixed-step clock); a yield now and then
 };
 void setPresentPacing(PresentPacing pacing);
+
+// Gives the GL layer and the context the state a freshly made window starts
+// with (a new play in the same page).
+void resetWindowState();

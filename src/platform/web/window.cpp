@@ -130,6 +130,11 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     return w;
 }
 
+void resetWindowState() {
+    glLayerInitWebGl();
+    initGlState(theWindow.width, theWindow.height);
+}
+
 void demoWindowSize(const DemoWindow* window, int* width, int* height) {
     *width = window->width;
     *height = window->height;

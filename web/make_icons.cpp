@@ -1,0 +1,81 @@
+// Makes the page's app icons from the demo's own title picture, at build
+// time (run under node): the logo whole, centred on black, in a square of
+// each size asked for, as PNG files "icon-SIZE.png".
+//   make_icons LOGO.jpg OUT_DIR SIZE...
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO_FILENAME_CONVERT
+#include <stb/stb_image_write.h>
+
+#include "image/jpeg.h"
+
+namespace {
+
+std::vector<unsigned char> readFile(const char* path) {
+    std::vector<unsigned char> bytes;
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return bytes;
+    unsigned char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+    return bytes;
+}
+
+// The picture (BGR) scaled into a size x size RGB square: each icon pixel is
+// the mean of the picture's pixels it covers.
+std::vector<unsigned char> iconOf(const unsigned char* bgr, int w, int h, int size) {
+    std::vector<unsigned char> rgb(size_t(size) * size * 3, 0);
+    const double scale = double(size) / (w > h ? w : h);
+    const int dw = int(w * scale + 0.5), dh = int(h * scale + 0.5);
+    const int x0 = (size - dw) / 2, y0 = (size - dh) / 2;
+    for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x) {
+            const int sx0 = int(x / scale), sx1 = std::max(sx0 + 1, int((x + 1) / scale));
+            const int sy0 = int(y / scale), sy1 = std::max(sy0 + 1, int((y + 1) / scale));
+            double sum[3] = {0, 0, 0};
+            int count = 0;
+            for (int sy = sy0; sy < sy1 && sy < h; ++sy)
+                for (int sx = sx0; sx < sx1 && sx < w; ++sx, ++count)
+                    for (int c = 0; c < 3; ++c) sum[c] += bgr[(size_t(sy) * w + sx) * 3 + 2 - c];
+            unsigned char* out = &rgb[(size_t(y0 + y) * size + x0 + x) * 3];
+            for (int c = 0; c < 3; ++c) out[c] = (unsigned char)(count ? sum[c] / count + 0.5 : 0);
+        }
+    return rgb;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: make_icons LOGO.jpg OUT_DIR SIZE...\n");
+        return 2;
+    }
+    const std::vector<unsigned char> jpeg = readFile(argv[1]);
+    int w = 0, h = 0;
+    unsigned char* bgr = nullptr;
+    if (jpeg.empty() || !decodeJpegBytes(jpeg.data(), jpeg.size(), &w, &h, &bgr)) {
+        std::fprintf(stderr, "make_icons: cannot read the picture %s\n", argv[1]);
+        return 1;
+    }
+    for (int i = 3; i < argc; ++i) {
+        const int size = std::atoi(argv[i]);
+        if (size < 16 || size > 1024) {
+            std::fprintf(stderr, "make_icons: bad size %s\n", argv[i]);
+            return 2;
+        }
+        const std::vector<unsigned char> rgb = iconOf(bgr, w, h, size);
+        const std::string out = std::string(argv[2]) + "/icon-" + argv[i] + ".png";
+        if (!stbi_write_png(out.c_str(), size, size, 3, rgb.data(), size * 3)) {
+            std::fprintf(stderr, "make_icons: cannot write %s\n", out.c_str());
+            return 1;
+        }
+    }
+    std::free(bgr);
+    return 0;
+}
