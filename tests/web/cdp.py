@@ -93,10 +93,13 @@ FAULT_PRELUDE = """
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
-                          **{".wasm": "application/wasm", ".js": "text/javascript"})
+                          **{".wasm": "application/wasm", ".js": "text/javascript",
+                             ".webmanifest": "application/manifest+json"})
 
     def do_GET(self):
         path = self.path.split("?", 1)[0]
+        counts = self.server.requests
+        counts[path] = counts.get(path, 0) + 1
         fault = ""
         m = re.match(r"/m/([a-z0-9-]+)(/.*)", path)
         if m:
@@ -105,7 +108,10 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         if path.endswith("/demo.data") and fault.startswith("data-"):
             self.broken_download(fault, os.path.join(self.directory, "demo.data"))
             return
-        if path in ("/", "/index.html"):
+        # The page as a browser opens it gets the test hooks; the offline
+        # worker's own copy of it (a fetch, not a navigation) is the file.
+        navigation = self.headers.get("Sec-Fetch-Dest", "document") in ("document", "iframe")
+        if path in ("/", "/index.html") and navigation:
             with open(os.path.join(self.directory, "index.html"), "rb") as f:
                 page = f.read()
             marker = b'<script src="page.js">'
@@ -156,11 +162,15 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 class Server:
-    """Serves a folder on 127.0.0.1 at a free port, in a thread."""
+    """Serves a folder on 127.0.0.1 at a free port (or the one given: a page
+    served again at its old address), in a thread. self.requests counts the
+    requests by path."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, port=0):
         handler = functools.partial(QuietHandler, directory=folder)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+        self.httpd.requests = {}
+        self.requests = self.httpd.requests
         self.port = self.httpd.server_address[1]
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()

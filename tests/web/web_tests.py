@@ -45,6 +45,14 @@ PART_STARTS_MS = [0, 13200, 54300, 82200, 107800, 134000, 173000, 200700, 217300
 MIN_PSNR_DB = 30.0
 
 PACKAGE_FILES = ["index.html", "audio_clock.js", "page.js", "page.css", "demo.js", "demo.wasm"]
+# Everything the offline copy keeps (besides the worker sw.js itself).
+OFFLINE_FILES = PACKAGE_FILES + ["manifest.webmanifest", "icon-192.png", "icon-512.png",
+                                 "demo-data.js", "demo.data"]
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+# A still drawn again after "watch again" is drawn from the same state by the
+# same engine: anything but the same picture is state left over.
+MIN_AGAIN_PSNR_DB = 60.0
 
 
 def read_timeline(desktop):
@@ -484,7 +492,229 @@ def test_context_loss_and_restore(build_web, desktop, out):
         server.close()
 
 
-TESTS = [test_plays_and_ends_on_escape, test_music_clock_keeps_real_time,
+
+def grant_wake_lock(b, server):
+    """Chromium keeps the screen wake lock behind its own permission."""
+    if b.engine != "chromium":
+        return
+    b.call("Browser.setPermission", permission={"name": "screen-wake-lock"}, setting="granted",
+           origin="http://127.0.0.1:%d" % server.port)
+
+
+def wake_lock_offered(b):
+    return b.evaluate('demoStats.wakeLock != "not offered"')
+
+
+def end_on_escape(b):
+    b.key_down("Escape")
+    ended = b.wait_for('demoStats.state == "ended"', 10)
+    b.key_up("Escape")
+    check(ended, "Escape did not end the demo")
+
+
+def click_watch_again(b):
+    check(b.wait_for('!document.getElementById("again").hidden', 10), "no \"watch again\"")
+    r = json.loads(b.evaluate(
+        'JSON.stringify(document.getElementById("again").getBoundingClientRect())'))
+    b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
+
+
+def test_wake_lock_and_watch_again(build_web, desktop, out):
+    """The screen is kept on from the click to Escape; "watch again" plays
+    from the start (music and frames), keeps the screen on again, and takes
+    nothing from the server: no download of the data package, no second
+    decoding of the music."""
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            grant_wake_lock(b, server)
+            start_play(b)
+            offered = wake_lock_offered(b)
+            if offered:
+                check(b.wait_for('demoStats.wakeLock == "held"', 10),
+                      "no wake lock while playing (%r)" % b.evaluate("demoStats.wakeLock"))
+            time.sleep(2)
+            first_end = b.evaluate('demoStats.musicMs[demoStats.musicMs.length - 1]')
+            end_on_escape(b)
+            if offered:
+                check(b.wait_for('demoStats.wakeLock == "released"', 5),
+                      "wake lock %r after Escape" % b.evaluate("demoStats.wakeLock"))
+            check("Reload" not in b.evaluate('document.getElementById("status").innerText'),
+                  "the end still asks for a reload")
+            downloads = server.requests.get("/demo.data", 0)
+            click_watch_again(b)
+            check(b.wait_for('demoStats.plays == 2 && demoStats.musicMs.length >= 2', 30),
+                  "the second play presented no frame; page says: %r" % page_messages(b))
+            second_start = b.evaluate('demoStats.musicMs[0]')
+            check(second_start < 1000 and second_start < first_end,
+                  "the second play started at %.0f ms of music (the first ended at %.0f)" %
+                  (second_start, first_end))
+            time.sleep(3)
+            played = b.evaluate('demoStats.musicMs[demoStats.musicMs.length - 1]')
+            check(played > 2000, "the second play's music clock reached only %.0f ms" % played)
+            if offered:
+                check(b.evaluate('demoStats.wakeLock') == "held",
+                      "no wake lock in the second play (%r)" % b.evaluate("demoStats.wakeLock"))
+            check(server.requests.get("/demo.data", 0) == downloads,
+                  "the data package was downloaded again")
+            check(b.evaluate('demoStats.musicDecodes') == 1, "the music was decoded %r times" %
+                  b.evaluate('demoStats.musicDecodes'))
+            end_on_escape(b)
+            if offered:
+                check(b.wait_for('demoStats.wakeLock == "released"', 5),
+                      "wake lock %r after the second Escape" % b.evaluate("demoStats.wakeLock"))
+            check(b.evaluate('demoStats.state == "ended" && demoStats.exitCode == 0'),
+                  "the second play did not end cleanly")
+            check(not b.errors, "console errors: %r" % b.errors)
+            return "wake lock %s; second play from %.0f ms, %d requests of demo.data" % (
+                "held and released" if offered else "not offered", second_start, downloads)
+    finally:
+        server.close()
+
+
+def test_watch_again_draws_the_same_frames(build_web, desktop, out):
+    """Stills drawn twice in one page, the second time after the restart that
+    "watch again" does: the same pictures (particles, flares and the random
+    sequence start again as from a fresh load)."""
+    times = ["4", "20"]
+    server = cdp.Server(build_web)
+    folder = os.path.join(out, "again")
+    os.makedirs(folder, exist_ok=True)
+    try:
+        with Browser() as b:
+            b.open(server.url("index.html?at=%s&again=1" % ",".join(times)))
+            for run in (0, 1):
+                for t in times:
+                    got = b.wait_for('demoStats.still && demoStats.still.seconds == %s &&'
+                                     ' demoStats.still.run == %d && "ok"' % (t, run), 240)
+                    check(got, "the page did not stop at %s s of run %d (state %r, messages %r)"
+                          % (t, run, b.evaluate("demoStats.state"), page_messages(b)))
+                    b.screenshot(os.path.join(folder, "run%d-at-%s.png" % (run, t)),
+                                 clip={"x": 0, "y": 0, "width": 640, "height": 480})
+                    b.evaluate("demoResume()")
+            check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
+            check(not b.errors, "console errors: %r" % b.errors)
+    finally:
+        server.close()
+    notes = []
+    for t in times:
+        value = pictures.psnr(pictures.read_png(os.path.join(folder, "run0-at-%s.png" % t)),
+                              pictures.read_png(os.path.join(folder, "run1-at-%s.png" % t)))
+        notes.append("%s s: %s" % (t, "identical" if value == float("inf") else "%.2f dB" % value))
+        check(value >= MIN_AGAIN_PSNR_DB, "at %s s the second play differs: %.2f dB" % (t, value))
+    return ", ".join(notes)
+
+
+def offline_site(build_web, folder):
+    site = os.path.join(folder, "site")
+    os.makedirs(site)
+    for name in OFFLINE_FILES + ["sw.js"]:
+        shutil.copy(os.path.join(build_web, name), os.path.join(site, name))
+    return site
+
+
+def new_build(site, mark, only=None):
+    """Another build in the same folder: files that say which build they are
+    (window.__builds), with a worker that lists them. With only, the worker
+    is made for the whole new build but only those files are put in place:
+    a server caught half way through an update."""
+    before = {}
+    for name in ("page.js", "audio_clock.js", "demo-data.js"):
+        path = os.path.join(site, name)
+        with open(path, "rb") as f:
+            before[name] = f.read()
+        with open(path, "ab") as f:
+            f.write(("\n;(window.__builds = window.__builds || []).push(%s);\n" %
+                     json.dumps(name + " " + mark)).encode())
+    subprocess.run([sys.executable, os.path.join(ROOT, "tools", "web-offline.py"),
+                    os.path.join(ROOT, "web", "sw.js.in"), site], check=True,
+                   stdout=subprocess.DEVNULL, timeout=60)
+    if only is not None:
+        for name, data in before.items():
+            if name not in only:
+                with open(os.path.join(site, name), "wb") as f:
+                    f.write(data)
+
+
+def builds_seen(b):
+    return sorted(b.evaluate("JSON.stringify(window.__builds || [])") and
+                  json.loads(b.evaluate("JSON.stringify(window.__builds || [])")))
+
+
+def test_offline_copy(build_web, desktop, out):
+    """After a first visit the page says it is ready offline; with the server
+    gone a reload plays; a new build served later is taken whole at the next
+    start, and a server half way through an update changes nothing."""
+    folder = tempfile.mkdtemp(prefix="quelltarn-offline-")
+    server = None
+    try:
+        site = offline_site(build_web, folder)
+        server = cdp.Server(site)
+        port = server.port
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load")
+            if b.evaluate('demoStats.offline') == "not offered":
+                check(not b.errors, "console errors: %r" % b.errors)
+                return "not offered"
+            version = b.wait_for('demoStats.offline != "not yet" && demoStats.offline', 60)
+            check(version and version != "failed", "no offline copy (%r)" % version)
+            check(b.evaluate('document.getElementById("offline").innerText').strip() ==
+                  "Ready to play offline.", "the page did not say it is ready offline")
+            server.close()
+            server = None
+            # Offline: the page, the program and the data come from the copy.
+            start_play(b)
+            check(b.evaluate('document.getElementById("offline").hidden'),
+                  "\"ready to play offline\" said again")
+            time.sleep(2)
+            check(b.evaluate('demoStats.musicMs[demoStats.musicMs.length - 1]') > 1000,
+                  "the offline page does not play")
+            check(builds_seen(b) == [], "marks of a build that was never served")
+            # A new build is served: the open page's reload stays whole on
+            # the old one while the new one is fetched, and the next start
+            # takes the new one whole.
+            new_build(site, "new")
+            server = cdp.Server(site, port)
+            b.server = server
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load with a new build waiting")
+            check(builds_seen(b) == [], "an old page got files of the new build: %r" %
+                  builds_seen(b))
+            check(b.wait_for('navigator.serviceWorker.getRegistration().then((r) =>'
+                             ' !!(r && r.waiting))', 60), "the new build was not fetched")
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load the new build")
+            whole = ["audio_clock.js new", "demo-data.js new", "page.js new"]
+            check(builds_seen(b) == whole, "the new build came as %r" % builds_seen(b))
+            newer = b.wait_for('demoStats.offline != "not yet" && demoStats.offline', 30)
+            check(newer and newer != version, "the copy is still of build %r" % newer)
+            # Half an update on the server: the page stays whole on its build.
+            new_build(site, "half", only=["page.js"])
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load during a half update")
+            time.sleep(3)
+            b.open(server.url())
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load after a half update")
+            check(builds_seen(b) == whole, "after a half update the page came as %r" %
+                  builds_seen(b))
+            check(not b.errors, "console errors: %r" % b.errors)
+            return "copy %s, then %s; offline reload played" % (version, newer)
+    finally:
+        if server:
+            server.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again,
+         test_watch_again_draws_the_same_frames, test_offline_copy, test_music_clock_keeps_real_time,
          test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
          test_lying_audio_clock_falls_back, test_no_webgl_is_explained,
          test_failed_download_offers_retry, test_context_loss_and_restore, test_missing_scene_file_is_shown,
