@@ -379,6 +379,17 @@ class Browser:
             self.call("Input.dispatchKeyEvent", type=kind, windowsVirtualKeyCode=code,
                       key=key, code=key)
 
+    def hide_page(self):
+        """Another tab in front of the page (document.hidden); show_page
+        brings the page back."""
+        pages = [t for t in self.call("Target.getTargets")["targetInfos"] if t["type"] == "page"]
+        self.shown = pages[0]["targetId"]
+        self.cover = self.call("Target.createTarget", url="about:blank")["targetId"]
+
+    def show_page(self):
+        self.call("Target.activateTarget", targetId=self.shown)
+        self.call("Target.closeTarget", targetId=self.cover)
+
     def screenshot(self, path, clip=None):
         params = {"format": "png"}
         if clip:

@@ -534,6 +534,16 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
             if offered:
                 check(b.wait_for('demoStats.wakeLock == "held"', 10),
                       "no wake lock while playing (%r)" % b.evaluate("demoStats.wakeLock"))
+            hidden = "not checked"
+            if offered and hasattr(b, "hide_page"):
+                # A hidden tab gives the lock back; back in front, it is held again.
+                b.hide_page()
+                check(b.wait_for('document.hidden && demoStats.wakeLock == "released"', 10),
+                      "wake lock %r while the tab is hidden" % b.evaluate("demoStats.wakeLock"))
+                b.show_page()
+                check(b.wait_for('!document.hidden && demoStats.wakeLock == "held"', 10),
+                      "wake lock %r when the tab is back" % b.evaluate("demoStats.wakeLock"))
+                hidden = "released while hidden"
             time.sleep(2)
             first_end = b.evaluate('demoStats.musicMs[demoStats.musicMs.length - 1]')
             end_on_escape(b)
@@ -568,7 +578,8 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
                   "the second play did not end cleanly")
             check(not b.errors, "console errors: %r" % b.errors)
             return "wake lock %s; second play from %.0f ms, %d requests of demo.data" % (
-                "held and released" if offered else "not offered", second_start, downloads)
+                "held and released (%s)" % hidden if offered else "not offered", second_start,
+                downloads)
     finally:
         server.close()
 
