@@ -34,8 +34,10 @@ fi
 emcmake cmake -S web -B build-web -DCMAKE_BUILD_TYPE=Release -DDEMO_DATA_DIR="$PWD/build/data" >/dev/null
 cmake --build build-web -j"$(nproc)"
 
-size=$(du -cb build-web/index.html build-web/page.js build-web/page.css build-web/demo.js \
-    build-web/demo.wasm build-web/demo-data.js build-web/demo.data | tail -1 | cut -f1)
+size=$(du -cb build-web/index.html build-web/page.js build-web/page.css build-web/audio_clock.js \
+    build-web/demo.js build-web/demo.wasm build-web/demo-data.js build-web/demo.data \
+    build-web/manifest.webmanifest build-web/icon-192.png build-web/icon-512.png build-web/sw.js |
+    tail -1 | cut -f1)
 echo "build-web: $(( (size + 524288) / 1048576 )) MB to download ($size bytes)"
 
 if [ "$serve" -eq 1 ]; then
