@@ -13,19 +13,9 @@
 #include <stb/stb_image_write.h>
 
 #include "image/jpeg.h"
+#include "platform/data_file.h"
 
 namespace {
-
-std::vector<unsigned char> readFile(const char* path) {
-    std::vector<unsigned char> bytes;
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return bytes;
-    unsigned char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(f);
-    return bytes;
-}
 
 // The picture (BGR) scaled into a size x size RGB square: each icon pixel is
 // the mean of the picture's pixels it covers.
@@ -56,13 +46,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_icons LOGO.jpg OUT_DIR SIZE...\n");
         return 2;
     }
-    const std::vector<unsigned char> jpeg = readFile(argv[1]);
+    unsigned char* jpeg = nullptr;
+    long long size = 0;
     int w = 0, h = 0;
     unsigned char* bgr = nullptr;
-    if (jpeg.empty() || !decodeJpegBytes(jpeg.data(), jpeg.size(), &w, &h, &bgr)) {
+    const bool read = readRegularFile(argv[1], 1LL << 26, &jpeg, &size) == dataFileOk;
+    if (!read || !decodeJpegBytes(jpeg, (unsigned long)size, &w, &h, &bgr)) {
         std::fprintf(stderr, "make_icons: cannot read the picture %s\n", argv[1]);
         return 1;
     }
+    std::free(jpeg);
     for (int i = 3; i < argc; ++i) {
         const int size = std::atoi(argv[i]);
         if (size < 16 || size > 1024) {

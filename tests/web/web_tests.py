@@ -152,6 +152,18 @@ def test_plays_and_ends_on_escape(build_web, desktop, out):
         server.close()
 
 
+def shoot_still(b, t, path, run=None):
+    """Waits for the page to stop at the still of t seconds (of that run of
+    the stills), takes the 640x480 picture, lets the page go on."""
+    which = "" if run is None else " && demoStats.still.run == %d" % run
+    got = b.wait_for('demoStats.still && demoStats.still.seconds == %s%s && "ok"' % (t, which), 240)
+    check(got, "the page did not stop at %s s%s (state %r, messages %r)" % (
+        t, "" if run is None else " of run %d" % run, b.evaluate("demoStats.state"),
+        page_messages(b)))
+    b.screenshot(path, clip={"x": 0, "y": 0, "width": 640, "height": 480})
+    b.evaluate("demoResume()")
+
+
 def test_stills_match_the_desktop(build_web, desktop, out):
     desktop_dir = os.path.join(out, "desktop")
     web_dir = os.path.join(out, "web")
@@ -170,13 +182,7 @@ def test_stills_match_the_desktop(build_web, desktop, out):
         with Browser() as b:
             b.open(server.url("index.html?at=" + ",".join(times)))
             for t in times:
-                got = b.wait_for('demoStats.still && demoStats.still.seconds == %s && "ok"' % t,
-                                 240)
-                check(got, "the page did not stop at %s s (state %r, messages %r)" % (
-                    t, b.evaluate("demoStats.state"), page_messages(b)))
-                b.screenshot(os.path.join(web_dir, "at-%s.png" % t),
-                             clip={"x": 0, "y": 0, "width": 640, "height": 480})
-                b.evaluate("demoResume()")
+                shoot_still(b, t, os.path.join(web_dir, "at-%s.png" % t))
             check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
             check(not b.errors, "console errors: %r" % b.errors)
     finally:
@@ -597,13 +603,7 @@ def test_watch_again_draws_the_same_frames(build_web, desktop, out):
             b.open(server.url("index.html?at=%s&again=1" % ",".join(times)))
             for run in (0, 1):
                 for t in times:
-                    got = b.wait_for('demoStats.still && demoStats.still.seconds == %s &&'
-                                     ' demoStats.still.run == %d && "ok"' % (t, run), 240)
-                    check(got, "the page did not stop at %s s of run %d (state %r, messages %r)"
-                          % (t, run, b.evaluate("demoStats.state"), page_messages(b)))
-                    b.screenshot(os.path.join(folder, "run%d-at-%s.png" % (run, t)),
-                                 clip={"x": 0, "y": 0, "width": 640, "height": 480})
-                    b.evaluate("demoResume()")
+                    shoot_still(b, t, os.path.join(folder, "run%d-at-%s.png" % (run, t)), run)
             check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
             check(not b.errors, "console errors: %r" % b.errors)
     finally:
