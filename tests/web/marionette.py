@@ -153,6 +153,17 @@ class Browser(driver_base.PageDriver):
         if release:
             self.call("WebDriver:ReleaseActions")
 
+    def hide_page(self):
+        """A new tab in front of the page (document.hidden); show_page
+        closes it and brings the page back. Scripts still run in the page."""
+        self.shown = self.call("WebDriver:GetWindowHandle")["value"]
+        self.cover = self.call("WebDriver:NewWindow", type="tab", focus=True)["handle"]
+
+    def show_page(self):
+        self.call("WebDriver:SwitchToWindow", handle=self.cover, focus=True)
+        self.call("WebDriver:CloseWindow")
+        self.call("WebDriver:SwitchToWindow", handle=self.shown, focus=True)
+
     def png(self):
         return base64.b64decode(self.call("WebDriver:TakeScreenshot", full=False, hash=False)["value"])
 
