@@ -43,6 +43,7 @@
   let resumeStill = null;
   let replayAsked = null;   // answers the program's wait for "watch again"
   let endedInFullscreen = false;
+  let leftFullscreenMs = -Infinity;
   const stillRuns = 1 + Math.max(0, Math.min(9, Number(params.get('again')) || 0));
   let clicked = null;  // answers the program's request for sound
   const shownNotices = new Map();
@@ -274,8 +275,10 @@
       stats.exitCode = code;
       stats.state = 'ended';
       releaseWakeLock();
-      endedInFullscreen = !!fullscreenElement();
-      if (endedInFullscreen) toggleFullscreen();
+      // An Escape pressed in fullscreen takes the browser out of it as it
+      // ends the play: that play still ended in fullscreen.
+      endedInFullscreen = !!fullscreenElement() || performance.now() - leftFullscreenMs < 1500;
+      if (fullscreenElement()) toggleFullscreen();
       if (code !== 0 && !stillTimes) {
         statusLine.textContent = 'The demo could not start.';
         document.getElementById('loading').hidden = false;
@@ -661,8 +664,12 @@
   if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe(canvas);
   for (const name of ['resize', 'orientationchange'])
     window.addEventListener(name, fitCanvas);
-  for (const name of ['fullscreenchange', 'webkitfullscreenchange'])
+  for (const name of ['fullscreenchange', 'webkitfullscreenchange']) {
     document.addEventListener(name, fitCanvas);
+    document.addEventListener(name, () => {
+      if (!fullscreenElement()) leftFullscreenMs = performance.now();
+    });
+  }
 
   function isSoftwareRenderer(gl) {
     let name = '';
