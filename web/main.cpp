@@ -129,8 +129,8 @@ int runStills(const char* list) {
 int escapeHeld() { return KeyState[vkEscape]; }
 
 // The demo as on the desktop, windowed in the page, as many times as the
-// viewer asks: the end hands the tables and the music back only when the
-// next play starts, and the page shows what follows.
+// viewer asks. The end closes the sound output (the page keeps the decoded
+// music); the tables stay until the next play loads them again.
 int playInPage() {
     DemoStart start;
     DemoWindow* window = startDemo(start);

@@ -858,9 +858,10 @@
       const answer = registration.active && await askWorker(registration.active, { ask: 'version' });
       if (!answer) return;
       stats.offline = answer.version;
+      // Said the first time only: later builds replace the copy silently.
       let told = null;
       try { told = localStorage.getItem('quelltarn-offline'); } catch (e) { /* no storage */ }
-      if (told === answer.version) return;
+      if (told) return;
       offlineLine.textContent = 'Ready to play offline.';
       offlineLine.hidden = false;
       try { localStorage.setItem('quelltarn-offline', answer.version); } catch (e) { /* no storage */ }

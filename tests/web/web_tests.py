@@ -725,6 +725,8 @@ def test_offline_copy(build_web, desktop, out):
             check(builds_seen(b) == whole, "the new build came as %r" % builds_seen(b))
             newer = b.wait_for('demoStats.offline != "not yet" && demoStats.offline', 30)
             check(newer and newer != version, "the copy is still of build %r" % newer)
+            check(b.evaluate('document.getElementById("offline").hidden'),
+                  "\"ready to play offline\" said again for a new build")
             # Half an update on the server: the page stays whole on its build.
             new_build(site, "half", only=["page.js"])
             b.open(server.url())
