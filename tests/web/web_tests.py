@@ -10,6 +10,9 @@ from 127.0.0.1:
   moments on the same 30 fps clock (PSNR per moment, above a threshold);
 - a missing scene file shows "mesh-file not found" and "cannot load scenes
   or textures" on the page, and a missing soundtrack "cannot play audio".
+- the screen wake lock is held while it plays; "watch again" plays again
+  with nothing downloaded or decoded again, and draws the same stills;
+- the offline copy plays with the server gone and takes a new build whole.
 Prints one line per test and "N passed, N failed" at the end."""
 
 import json
