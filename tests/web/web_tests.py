@@ -676,6 +676,26 @@ def builds_seen(b):
                   json.loads(b.evaluate("JSON.stringify(window.__builds || [])")))
 
 
+def check_app_manifest(b, build_web):
+    """The manifest names the app, landscape on black, and its icons are
+    PNG pictures of the sizes it gives; Chromium finds the page installable."""
+    with open(os.path.join(build_web, "manifest.webmanifest")) as f:
+        manifest = json.load(f)
+    check(manifest["name"] == ".quellTarn" and manifest["orientation"] == "landscape" and
+          manifest["theme_color"] == manifest["background_color"] == "#000000",
+          "manifest %r" % manifest)
+    for icon in manifest["icons"]:
+        width, height, _ = pictures.read_png(os.path.join(build_web, icon["src"]))
+        check(icon["sizes"] == "%dx%d" % (width, height), "icon %r is %dx%d" % (icon, width, height))
+    if b.engine != "chromium":
+        return "manifest and icons checked"
+    errors = b.call("Page.getAppManifest").get("errors")
+    check(not errors, "manifest errors: %r" % errors)
+    found = b.call("Page.getInstallabilityErrors")["installabilityErrors"]
+    check(not found, "not installable: %r" % found)
+    return "installable"
+
+
 def test_offline_copy(build_web, desktop, out):
     """After a first visit the page says it is ready offline; with the server
     gone a reload plays; a new build served later is taken whole at the next
@@ -698,6 +718,7 @@ def test_offline_copy(build_web, desktop, out):
             check(version and version != "failed", "no offline copy (%r)" % version)
             check(b.evaluate('document.getElementById("offline").innerText').strip() ==
                   "Ready to play offline.", "the page did not say it is ready offline")
+            installable = check_app_manifest(b, build_web)
             server.close()
             server = None
             # Offline: the page, the program and the data come from the copy.
@@ -742,7 +763,7 @@ def test_offline_copy(build_web, desktop, out):
             check(builds_seen(b) == whole, "after a half update the page came as %r" %
                   builds_seen(b))
             check(not b.errors, "console errors: %r" % b.errors)
-            return "copy %s, then %s; offline reload played" % (version, newer)
+            return "copy %s, then %s; offline reload played; %s" % (version, newer, installable)
     finally:
         if server:
             server.close()
