@@ -66,6 +66,8 @@ FAULT_SCRIPTS = {
     if (kind === 'webgl' || kind === 'experimental-webgl') return null;
     return getContext.apply(this, arguments);
   };""",
+    "no-wake-lock": """
+  delete Navigator.prototype.wakeLock;""",
     "ts-offset": """
   wrapTimestamp((ts) => ({ contextTime: ts.contextTime, performanceTime: ts.performanceTime + 2100 }));""",
     "ts-rate": """

@@ -613,6 +613,34 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
         server.close()
 
 
+def test_no_wake_lock_plays_quietly(build_web, desktop, out):
+    """A browser without a wake lock plays, ends and plays again as before,
+    and nothing is said about it."""
+    server = cdp.Server(build_web)
+    try:
+        with Browser(width=800, height=700) as b:
+            b.open(server.url(fault="no-wake-lock"))
+            check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                  "the page did not load")
+            x, y = start_button_centre(b)
+            b.click(x, y)
+            check(b.wait_for('demoStats.musicMs.length >= 2', 30), "no frame after the click")
+            check(b.evaluate('demoStats.wakeLock') == "not offered",
+                  "wake lock %r" % b.evaluate('demoStats.wakeLock'))
+            end_on_escape(b)
+            click_watch_again(b)
+            check(b.wait_for('demoStats.plays == 2 && demoStats.musicMs.length >= 2', 30),
+                  "the second play presented no frame")
+            # (Firefox here has no sound output, and says so.)
+            shown = page_messages(b)
+            check(b.evaluate('demoStats.errors.length') == 0 and "wake" not in shown.lower() and
+                  "screen" not in shown.lower(), "page messages: %r" % shown)
+            check(not b.errors, "console errors: %r" % b.errors)
+            return None
+    finally:
+        server.close()
+
+
 def test_watch_again_draws_the_same_frames(build_web, desktop, out):
     """Stills drawn twice in one page, the second time after the restart that
     "watch again" does: the same pictures (particles, flares and the random
@@ -770,7 +798,7 @@ def test_offline_copy(build_web, desktop, out):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again,
+TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again, test_no_wake_lock_plays_quietly,
          test_watch_again_draws_the_same_frames, test_offline_copy, test_music_clock_keeps_real_time,
          test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
          test_lying_audio_clock_falls_back, test_no_webgl_is_explained,
