@@ -1,0 +1,345 @@
+#!/usr/bin/env python3
+"""The Windows programs under Wine, headless: one Xvfb, one private PulseAudio
+server and one private Wine prefix (all in a temporary folder, each ended by
+its own pid or prefix) for every test.
+
+    wine_tests.py BUILD_WIN64 [TEST ...]
+
+Every program's stderr goes to a file, so no message box is ever shown (the
+programs show none when their stderr is read), and every run has a time limit.
+"""
+import array
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+PULSE_HELPER = os.path.join(ROOT, "tests", "support", "pulse_server.sh")
+# Generous: a busy machine with two cores, a sanitizer build beside us.
+START_LIMIT = 120
+REGISTRY = r"""REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Drivers]
+"Audio"="pulse"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+"""
+
+
+class Session:
+    """The display, the sound server and the Wine prefix the tests share."""
+
+    def __init__(self, build):
+        self.build = os.path.abspath(build)
+        self.tmp = tempfile.mkdtemp(prefix="quelltarn-wine-")
+        self.prefix = os.path.join(self.tmp, "prefix")
+        self.pulse_dir = os.path.join(self.tmp, "pulse")
+        self.xvfb = None
+        self.display = None
+        self.pulse_up = False
+
+    # -- set-up and tear-down ------------------------------------------------
+    def start(self):
+        self._start_xvfb()
+        self._make_prefix()
+        self._start_pulse()
+
+    def _start_xvfb(self):
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = b""
+        deadline = time.monotonic() + START_LIMIT
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read)
+        if not number.strip():
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def _make_prefix(self):
+        reg = os.path.join(self.tmp, "headless.reg")
+        with open(reg, "w") as f:
+            f.write(REGISTRY)
+        env = self.env(display=False)
+        subprocess.run(["wine", "reg", "import", reg], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=600, check=True)
+        # A wineserver left from a run without a display breaks the next
+        # windowed run: wait until it is gone.
+        subprocess.run(["wineserver", "-w"], env=env, timeout=600)
+
+    def _start_pulse(self):
+        subprocess.run(["sh", "-c", '. "$0" && pulse_start "$1"', PULSE_HELPER, self.pulse_dir],
+                       check=True, timeout=START_LIMIT)
+        self.pulse_up = True
+
+    def stop(self):
+        if os.path.isdir(self.prefix):
+            subprocess.run(["wineserver", "-k"], env=self.env(display=False),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        if self.pulse_up:
+            subprocess.run(["sh", "-c", '. "$0" && pulse_stop "$1"', PULSE_HELPER, self.pulse_dir],
+                           timeout=60)
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(20)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    # -- helpers ---------------------------------------------------------------
+    def env(self, display=True, pulse=True):
+        env = dict(os.environ)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "PULSE_SERVER", "SDL_VIDEODRIVER"):
+            env.pop(name, None)
+        env.update(WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+        if display and self.display:
+            env["DISPLAY"] = self.display
+        if pulse is True:
+            env["PULSE_SERVER"] = "unix:" + os.path.join(self.pulse_dir, "native")
+        elif pulse:
+            env["PULSE_SERVER"] = pulse
+        return env
+
+    def folder(self, name, leave_out=(), replace=None):
+        """A folder with the two programs and a data folder of links to the
+        generated files, less some, or with some replaced by other bytes."""
+        d = os.path.join(self.tmp, name)
+        os.makedirs(os.path.join(d, "data"))
+        for exe in ("demo.exe", "demo-windowed.exe"):
+            shutil.copy(os.path.join(self.build, exe), d)
+        data = os.path.join(self.build, "data")
+        for f in os.listdir(data):
+            if f in leave_out or f == ".complete":
+                continue
+            os.symlink(os.path.join(data, f), os.path.join(d, "data", f))
+        for f, content in (replace or {}).items():
+            path = os.path.join(d, "data", f)
+            if os.path.lexists(path):
+                os.remove(path)
+            with open(path, "wb") as out:
+                out.write(content)
+        return d
+
+    def start_program(self, folder, exe="demo-windowed.exe", args=(), env=None):
+        err = open(os.path.join(folder, exe + ".stderr"), "wb")
+        p = subprocess.Popen(["wine", os.path.join(folder, exe)] + list(args), cwd="/",
+                             env=env or self.env(), stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=err)
+        p.err_path = err.name
+        err.close()
+        return p
+
+    def finish(self, p, limit):
+        try:
+            rc = p.wait(limit)
+        except subprocess.TimeoutExpired:
+            # Killing Wine's launcher leaves the Windows process running (a
+            # fullscreen window over the display would spoil the next tests):
+            # end everything in our own prefix.
+            subprocess.run(["wineserver", "-k"], env=self.env(display=False), timeout=60)
+            p.kill()
+            p.wait()
+            raise AssertionError("still running after %d s; stderr:\n%s" % (limit, read(p.err_path)))
+        return rc, read(p.err_path)
+
+    def run(self, folder, exe="demo-windowed.exe", env=None, limit=START_LIMIT):
+        start = time.monotonic()
+        rc, err = self.finish(self.start_program(folder, exe, env=env), limit)
+        return rc, err, time.monotonic() - start
+
+    def window(self, p, limit=START_LIMIT):
+        """The X window of the demo, once it is there."""
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            if p.poll() is not None:
+                raise AssertionError("ended (%s) before its window appeared:\n%s"
+                                     % (p.returncode, read(p.err_path)))
+            r = subprocess.run(["xdotool", "search", "--name", r"^\.quellTarn$"],
+                               env=self.env(), capture_output=True, text=True)
+            ids = r.stdout.split()
+            if ids:
+                return ids[0]
+            time.sleep(0.2)
+        raise AssertionError("no window after %d s" % limit)
+
+    def key(self, window, key):
+        # Held for a moment, as a hand does: the frame loop reads whether the
+        # key is down once a frame, and a press and release within one frame
+        # would pass unseen.
+        subprocess.run(["xdotool", "windowfocus", "--sync", window, "keydown", key], env=self.env(),
+                       check=True, timeout=60)
+        time.sleep(0.3)
+        # The window may be gone by now: that is the point of most keys here.
+        subprocess.run(["xdotool", "keyup", key], env=self.env(), stderr=subprocess.DEVNULL)
+
+    def wait_playing(self, p):
+        """Until the music plays: before that the program is loading and
+        reads no keys (a press and its release would wait in the queue and
+        pass in one frame)."""
+        deadline = time.monotonic() + START_LIMIT
+        while not self.sink_inputs():
+            if p.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError("the music did not start:\n" + read(p.err_path))
+            time.sleep(0.2)
+        time.sleep(0.5)
+
+    def sink_inputs(self):
+        r = subprocess.run(["pactl", "list", "sink-inputs", "short"], env=self.env(),
+                           capture_output=True, text=True)
+        return [line for line in r.stdout.splitlines() if line.strip()]
+
+    def record(self, seconds):
+        """What the null sink played for that long: 16-bit stereo samples."""
+        p = subprocess.Popen(["parec", "-d", "null.monitor", "--latency-msec=5", "--format=s16le",
+                              "--rate=44100", "--channels=2", "--raw"], env=self.env(),
+                             stdout=subprocess.PIPE)
+        data = b""
+        deadline = time.monotonic() + seconds
+        os.set_blocking(p.stdout.fileno(), False)
+        while time.monotonic() < deadline:
+            chunk = p.stdout.read(65536)
+            if chunk:
+                data += chunk
+            else:
+                time.sleep(0.01)
+        p.terminate()
+        p.wait()
+        samples = array.array("h")
+        samples.frombytes(data[: len(data) // 4 * 4])
+        return samples
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read().decode("utf-8", "replace")
+
+
+def loudest(samples):
+    return max((abs(s) for s in samples), default=0)
+
+
+# -- the tests -------------------------------------------------------------------
+def test_plays_with_sound_and_escape_ends_it(s):
+    d = s.folder("play")
+    p = s.start_program(d)
+    w = s.window(p)
+    # The music is playing: the server has the stream and its monitor the sound.
+    s.wait_playing(p)
+    # The music opens quietly: its first two seconds peak at 2166, the next
+    # three at 5000 and more.
+    samples = s.record(5.0)
+    assert len(samples) > 44100 * 2 * 3, "the monitor recorded only %d samples" % len(samples)
+    assert loudest(samples) > 2000, "the recorded monitor is silent (peak %d)" % loudest(samples)
+    s.key(w, "Escape")
+    rc, err = s.finish(p, 60)
+    assert rc == 0, "Escape: exit %d\n%s" % (rc, err)
+    assert "Error" not in err, err
+
+
+def test_window_close_ends_it(s):
+    d = s.folder("close")
+    p = s.start_program(d)
+    w = s.window(p)
+    s.wait_playing(p)
+    # Alt-F4: the system's close command, a WM_CLOSE to the window procedure.
+    s.key(w, "alt+F4")
+    rc, err = s.finish(p, 60)
+    assert rc == 0, "window close: exit %d\n%s" % (rc, err)
+
+
+def test_missing_scene_file(s):
+    d = s.folder("noscene", leave_out=("light.dat",))
+    rc, err, _ = s.run(d)
+    assert rc == 1, "exit %d\n%s" % (rc, err)
+    assert "light.dat" in err and "mesh-file not found" in err, err
+    assert err.find("mesh-file not found") < err.find("cannot load scenes or textures"), err
+
+
+def test_missing_soundtrack(s):
+    d = s.folder("notrack", leave_out=("5tfina.mp3",))
+    rc, err, _ = s.run(d)
+    assert rc == 1, "exit %d\n%s" % (rc, err)
+    assert "5tfina.mp3" in err and "cannot play audio" in err, err
+
+
+def test_soundtrack_not_mp3(s):
+    d = s.folder("textrack", replace={"5tfina.mp3": b"this is a text file, not a soundtrack\n"})
+    rc, err, _ = s.run(d)
+    assert rc == 1, "exit %d\n%s" % (rc, err)
+    assert "does not decode as MP3" in err and "cannot play audio" in err, err
+
+
+def test_no_sound_server(s):
+    d = s.folder("nosound")
+    env = s.env(pulse="unix:" + os.path.join(s.tmp, "no-server-here"))
+    rc, err, took = s.run(d, env=env, limit=60)
+    assert rc == 1, "exit %d\n%s" % (rc, err)
+    assert "cannot play audio" in err, err
+    print("    no sound server: exit 1 after %.1f s (loading included)" % took)
+
+
+def test_no_display(s):
+    d = s.folder("nodisplay")
+    for exe in ("demo.exe", "demo-windowed.exe"):
+        rc, err, _ = s.run(d, exe=exe, env=s.env(display=False), limit=60)
+        assert rc == 1, "%s: exit %d\n%s" % (exe, rc, err)
+        assert "cannot init opengl-window" in err, err
+        assert "mesh-file" not in err, err
+
+
+def test_fullscreen_on_plain_xvfb_escape(s):
+    # Plain Xvfb offers only its own size: fullscreen at the desktop size.
+    d = s.folder("fullscreen")
+    p = s.start_program(d, exe="demo.exe")
+    w = s.window(p)
+    s.wait_playing(p)
+    s.key(w, "Escape")
+    rc, err = s.finish(p, 60)
+    assert rc == 0, "exit %d\n%s" % (rc, err)
+    assert "fullscreen at the desktop size" in err, err
+
+
+TESTS = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    chosen = sys.argv[2:]
+    tests = [t for t in TESTS if not chosen or any(c in t.__name__ for c in chosen)]
+    s = Session(sys.argv[1])
+    failed = []
+    try:
+        s.start()
+        for t in tests:
+            start = time.monotonic()
+            try:
+                t(s)
+                print("  ok    %s (%.1f s)" % (t.__name__, time.monotonic() - start), flush=True)
+            except AssertionError as e:
+                failed.append(t.__name__)
+                print("  FAIL  %s: %s" % (t.__name__, e), flush=True)
+    finally:
+        s.stop()
+    print("%d of %d Wine tests passed" % (len(tests) - len(failed), len(tests)))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
