@@ -182,6 +182,8 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
             if (realPath) {
                 describeSearchedFolder(realPath, where, sizeof where);
                 std::snprintf(out, outSize, "%s: %s", shown, where);
+            } else if (const char* problem = dataNameProblem(name)) {
+                std::snprintf(out, outSize, "%s: refused, not opened: %s", shown, problem);
             } else {
                 std::snprintf(out, outSize, "%s: the name is too long for a path", shown);
             }

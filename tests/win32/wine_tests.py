@@ -459,6 +459,38 @@ def test_clock_follows_the_music_heard(s):
         assert p95 <= 10, "95%% of the frames within %.1f ms of the music heard" % p95
 
 
+def test_hostile_names_in_the_flare_file(s):
+    """Lens pictures named as Windows opens something else than a file of the
+    data folder: each is refused by name and reason, none is opened (opening
+    CON would wait on the console), and the demo plays on."""
+    names = ["C:\\windows\\win.ini", "\\\\host\\share\\lens.jpg", "data\\..\\..\\lens2.jpg",
+             "data\\lens2.jpg:x", "data\\CON", "data\\nul.jpg", "data\\COM1.jpg",
+             "data\\" + "x" * 270 + ".jpg"]
+    with open(os.path.join(s.build, "data", "flare.cfg"), "rb") as f:
+        text = f.read().decode("latin-1")
+    lines = text.split("\r\n")
+    k = 0
+    for i, line in enumerate(lines):
+        if line.startswith("Filename: ") and k < len(names):
+            lines[i] = "Filename: " + names[k]
+            k += 1
+    assert k == len(names), "the flare file has %d lenses" % k
+    d = s.folder("hostile", replace={"flare.cfg": "\r\n".join(lines).encode("latin-1")})
+    p = s.start_program(d)
+    w = s.window(p)
+    s.wait_playing(p)
+    s.key(w, "Escape")
+    rc, err = s.finish(p, 60)
+    assert rc == 0, "exit %d\n%s" % (rc, err)
+    for n, name in enumerate(names[:-1], 1):
+        prefix = "data\\flare.cfg: lens %d: the picture %s " % (n, name)
+        assert (prefix + "is refused (") in err or (prefix + "lies outside the data folder") in err, \
+            "lens %d (%s) not refused:\n%s" % (n, name, err)
+    # The flare file's lines hold 255 characters: the long name arrives cut
+    # there, and with the data folder in front it is still too long a path.
+    assert ": the name is too long for a path" in err, err
+
+
 TESTS = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
 
 
