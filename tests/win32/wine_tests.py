@@ -491,6 +491,49 @@ def test_hostile_names_in_the_flare_file(s):
     assert ": the name is too long for a path" in err, err
 
 
+def mode_check(s, folder, name, close_after=None, limit=START_LIMIT):
+    """demo.exe under mode-check in a Wine virtual desktop of 1024x768."""
+    report = os.path.join(s.tmp, name + ".mode")
+    args = ["wine", "explorer", "/desktop=%s,1024x768" % name,
+            "Z:" + os.path.join(s.build, "tests", "mode-check.exe"), "Z:" + report]
+    if close_after is not None:
+        args += ["--close-after", str(close_after)]
+    args.append("Z:" + os.path.join(folder, "demo.exe"))
+    err = os.path.join(folder, name + ".stderr")
+    with open(err, "wb") as e:
+        p = subprocess.Popen(args, env=s.env(), stdout=subprocess.DEVNULL, stderr=e, cwd="/")
+        try:
+            p.wait(limit)
+        except subprocess.TimeoutExpired:
+            subprocess.run(["wineserver", "-k"], env=s.env(display=False), timeout=60)
+            p.kill()
+            p.wait()
+            raise AssertionError("still running after %d s:\n%s" % (limit, read(err)))
+    assert os.path.exists(report), "no report from mode-check:\n" + read(err)
+    return read(report).split(), read(err)
+
+
+def test_fullscreen_switches_the_mode_and_gives_it_back(s):
+    d = s.folder("modes")
+    # Played for a while, then closed by the system's close request.
+    words, err = mode_check(s, d, "modes", close_after=3000)
+    report = dict(zip(words[0::2], words[1::2]))
+    assert report["before"] == "1024x768", words
+    assert report["during"] == "640x480", "%s\n%s" % (words, err)
+    assert report["after"] == "1024x768", words
+    assert report["exit"] == "0", "%s\n%s" % (words, err)
+    assert "fullscreen at the desktop size" not in err, err
+
+
+def test_fullscreen_start_up_failure_gives_the_mode_back(s):
+    d = s.folder("modesfail", leave_out=("5tfina.mp3",))
+    words, err = mode_check(s, d, "modesfail")
+    report = dict(zip(words[0::2], words[1::2]))
+    assert report["after"] == "1024x768", words
+    assert report["exit"] == "1", "%s\n%s" % (words, err)
+    assert "cannot play audio" in err, err
+
+
 TESTS = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
 
 
