@@ -294,6 +294,16 @@ def loudest(samples):
     return max((abs(s) for s in samples), default=0)
 
 
+def play_then_press(s, folder, key, exe="demo-windowed.exe"):
+    """Starts a program, waits until its music plays, presses a key in its
+    window and returns its exit code and stderr."""
+    p = s.start_program(folder, exe)
+    w = s.window(p)
+    s.wait_playing(p)
+    s.key(w, key)
+    return s.finish(p, 60)
+
+
 # -- the tests -------------------------------------------------------------------
 def test_plays_with_sound_and_escape_ends_it(s):
     d = s.folder("play")
@@ -313,13 +323,8 @@ def test_plays_with_sound_and_escape_ends_it(s):
 
 
 def test_window_close_ends_it(s):
-    d = s.folder("close")
-    p = s.start_program(d)
-    w = s.window(p)
-    s.wait_playing(p)
     # Alt-F4: the system's close command, a WM_CLOSE to the window procedure.
-    s.key(w, "alt+F4")
-    rc, err = s.finish(p, 60)
+    rc, err = play_then_press(s, s.folder("close"), "alt+F4")
     assert rc == 0, "window close: exit %d\n%s" % (rc, err)
 
 
@@ -365,12 +370,7 @@ def test_no_display(s):
 
 def test_fullscreen_on_plain_xvfb_escape(s):
     # Plain Xvfb offers only its own size: fullscreen at the desktop size.
-    d = s.folder("fullscreen")
-    p = s.start_program(d, exe="demo.exe")
-    w = s.window(p)
-    s.wait_playing(p)
-    s.key(w, "Escape")
-    rc, err = s.finish(p, 60)
+    rc, err = play_then_press(s, s.folder("fullscreen"), "Escape", exe="demo.exe")
     assert rc == 0, "exit %d\n%s" % (rc, err)
     assert "fullscreen at the desktop size" in err, err
 
@@ -477,11 +477,7 @@ def test_hostile_names_in_the_flare_file(s):
             k += 1
     assert k == len(names), "the flare file has %d lenses" % k
     d = s.folder("hostile", replace={"flare.cfg": "\r\n".join(lines).encode("latin-1")})
-    p = s.start_program(d)
-    w = s.window(p)
-    s.wait_playing(p)
-    s.key(w, "Escape")
-    rc, err = s.finish(p, 60)
+    rc, err = play_then_press(s, d, "Escape")
     assert rc == 0, "exit %d\n%s" % (rc, err)
     for n, name in enumerate(names[:-1], 1):
         prefix = "data\\flare.cfg: lens %d: the picture %s " % (n, name)

@@ -102,19 +102,6 @@ void prepareMultisampling(HINSTANCE instance) {
     DestroyWindow(probe);
 }
 
-void reportSamples(int asked) {
-    GLint buffers = 0, samples = 0;
-    glGetIntegerv(0x80A8 /* GL_SAMPLE_BUFFERS */, &buffers);
-    glGetIntegerv(0x80A9 /* GL_SAMPLES */, &samples);
-    if (buffers < 1) samples = 0;
-    if (samples >= asked) return;
-    if (samples > 1)
-        std::fprintf(stderr, "video: %d samples per pixel are not offered; drawing with %d\n", asked,
-                     int(samples));
-    else
-        std::fprintf(stderr, "video: multisampling is not offered; drawing with one sample per pixel\n");
-}
-
 void setSwapInterval(int interval) {
     auto swapInterval = reinterpret_cast<SwapIntervalExt>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));

@@ -11,8 +11,5 @@ HGLRC createGlContext(HDC dc);
 // window (the extension that offers it needs a context first).
 void prepareMultisampling(HINSTANCE instance);
 
-// What the context really has, beside what was asked for, on stderr.
-void reportSamples(int asked);
-
 // Presents in step with the display where the driver allows it.
 void setSwapInterval(int interval);
