@@ -160,9 +160,9 @@ class Session:
             raise AssertionError("still running after %d s; stderr:\n%s" % (limit, read(p.err_path)))
         return rc, read(p.err_path)
 
-    def run(self, folder, exe="demo-windowed.exe", env=None, limit=START_LIMIT):
+    def run(self, folder, exe="demo-windowed.exe", env=None, limit=START_LIMIT, args=()):
         start = time.monotonic()
-        rc, err = self.finish(self.start_program(folder, exe, env=env), limit)
+        rc, err = self.finish(self.start_program(folder, exe, args, env=env), limit)
         return rc, err, time.monotonic() - start
 
     def window(self, p, limit=START_LIMIT):
@@ -294,10 +294,10 @@ def loudest(samples):
     return max((abs(s) for s in samples), default=0)
 
 
-def play_then_press(s, folder, key, exe="demo-windowed.exe"):
+def play_then_press(s, folder, key, exe="demo-windowed.exe", args=()):
     """Starts a program, waits until its music plays, presses a key in its
     window and returns its exit code and stderr."""
-    p = s.start_program(folder, exe)
+    p = s.start_program(folder, exe, args)
     w = s.window(p)
     s.wait_playing(p)
     s.key(w, key)
@@ -529,6 +529,22 @@ def test_fullscreen_start_up_failure_gives_the_mode_back(s):
     assert report["after"] == "1024x768", words
     assert report["exit"] == "1", "%s\n%s" % (words, err)
     assert "cannot play audio" in err, err
+
+
+def test_options(s):
+    # Multisampling through WGL's pixel format extension: the count asked for,
+    # or a line saying what the driver gave instead.
+    d = s.folder("options")
+    rc, err = play_then_press(s, d, "Escape", args=("--msaa", "4"))
+    assert rc == 0, "--msaa 4: exit %d\n%s" % (rc, err)
+    assert "Error" not in err, err
+    # The screen's own size, no mode switch asked for.
+    rc, err = play_then_press(s, d, "Escape", exe="demo.exe", args=("--desktop-size",))
+    assert rc == 0, "--desktop-size: exit %d\n%s" % (rc, err)
+    assert "640x480" not in err, err
+    # A wrong option: the usage, exit 2, nothing opened.
+    rc, err, _ = s.run(d, env=None, limit=60, args=("--msaa", "3"))
+    assert rc == 2, "--msaa 3: exit %d\n%s" % (rc, err)
 
 
 STILLS = "5,20,60,100,150,210"
