@@ -13,7 +13,7 @@ tools/windows.sh
 
 # The unit tests run in a prefix of their own, made without a display.
 prefix=$(mktemp -d)
-trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null; rm -rf "$prefix"' EXIT
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 (unset DISPLAY; wineboot -i >/dev/null 2>&1; wineserver -w)
 (unset DISPLAY; ctest --test-dir build-win64 --output-on-failure -j1)
