@@ -488,13 +488,15 @@ def test_hostile_names_in_the_flare_file(s):
     assert ": the name is too long for a path" in err, err
 
 
-def mode_check(s, folder, name, close_after=None, limit=START_LIMIT):
+def mode_check(s, folder, name, close_after=None, switch_away=False, limit=START_LIMIT):
     """demo.exe under mode-check in a Wine virtual desktop of 1024x768."""
     report = os.path.join(s.tmp, name + ".mode")
     args = ["wine", "explorer", "/desktop=%s,1024x768" % name,
             "Z:" + os.path.join(s.build, "tests", "mode-check.exe"), "Z:" + report]
     if close_after is not None:
         args += ["--close-after", str(close_after)]
+    if switch_away:
+        args.append("--switch-away")
     args.append("Z:" + os.path.join(folder, "demo.exe"))
     err = os.path.join(folder, name + ".stderr")
     with open(err, "wb") as e:
@@ -520,6 +522,19 @@ def test_fullscreen_switches_the_mode_and_gives_it_back(s):
     assert report["after"] == "1024x768", words
     assert report["exit"] == "0", "%s\n%s" % (words, err)
     assert "fullscreen at the desktop size" not in err, err
+
+
+def test_fullscreen_gives_the_desktop_back_to_another_window(s):
+    # As Alt-Tab: another window takes the focus while the demo plays; the
+    # desktop's mode comes back while the demo plays on.
+    d = s.folder("away")
+    words, err = mode_check(s, d, "away", close_after=3000, switch_away=True)
+    report = dict(zip(words[0::2], words[1::2]))
+    # mode-check only takes the focus after 3 s in another mode than the
+    # start's, so a mode while away means the demo had switched.
+    assert report["away"] == "1024x768", "%s\n%s" % (words, err)
+    assert report["after"] == "1024x768", words
+    assert report["exit"] == "0", "%s\n%s" % (words, err)
 
 
 def test_fullscreen_start_up_failure_gives_the_mode_back(s):
