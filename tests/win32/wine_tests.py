@@ -454,8 +454,9 @@ def test_clock_follows_the_music_heard(s):
     # A frame showing music later than heard is positive. The figures are a
     # measurement, not a bound: on a busy machine the stream Wine feeds the
     # sound server runs dry now and then (the breaks above), and Wine's
-    # played position runs on through them, so the clock does too. On a quiet
-    # machine (no breaks) the frames must be within 10 ms of the music heard.
+    # played position does not follow what they take out, so neither can the
+    # clock. On a quiet machine (no breaks) the frames must be within 10 ms of
+    # the music heard.
     if steps == 0:
         assert p95 <= 10, "95%% of the frames within %.1f ms of the music heard" % p95
 
