@@ -120,8 +120,16 @@ void showErrorBox(const char* text) {
     // The box must be seen: the desktop's own mode and the cursor first.
     restoreDisplayMode();
     showCursor();
-    if (stderrIsRead()) return;
-    MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+    if (!stderrIsRead())
+        MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+    // A report the demo plays on after (a missing flare file): its mode again.
+    if (theWindow.window && theWindow.fullscreen && !releasing) {
+        resumeFullscreen(&theWindow);
+        if (!cursorHidden) {
+            ShowCursor(FALSE);
+            cursorHidden = true;
+        }
+    }
 }
 
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
