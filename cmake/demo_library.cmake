@@ -3,17 +3,17 @@
 #
 # Before src/ is added the including build sets:
 #   DEMO_ROOT           the repository root
-#   DEMO_BACKEND        sdl or web: the folder of src/platform/ that is built
+#   DEMO_BACKEND        sdl, web or win32: the folder of src/platform/ that is built
 #   DEMO_GL_LIBRARIES   what gives the GL 1.1 + GLU calls (the driver on the
 #                       desktop, our layer over WebGL in the browser)
 #   DEMO_JPEG_LIBRARY   what the JPEG decoder needs
 #
 # A few sources exist once per backend; each library takes the one its
-# backend names here and leaves out the others.
+# backend names here (a comma list) and leaves out the others.
 set(demo_backend_choices
   image/jpeg.cpp            sdl
-  image/stb/jpeg_stb.cpp    web
-  script/warm_up.cpp        sdl
+  image/stb/jpeg_stb.cpp    web,win32
+  script/warm_up.cpp        sdl,win32
   script/warm_up_none.cpp   web)
 
 # The sources of a folder: all its .cpp files, with the backend's choices.
@@ -26,7 +26,8 @@ function(demo_sources out dir)
     if(NOT file_dir STREQUAL dir)
       continue()
     endif()
-    if(backend STREQUAL DEMO_BACKEND)
+    string(REPLACE "," ";" backends ${backend})
+    if(DEMO_BACKEND IN_LIST backends)
       list(APPEND sources ${DEMO_ROOT}/src/${file})
     else()
       list(REMOVE_ITEM sources ${DEMO_ROOT}/src/${file})

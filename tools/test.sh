@@ -1,6 +1,7 @@
 #!/bin/sh
 # Sets up and builds (tools/setup.sh), runs every test headless, builds the
-# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh), then builds
+# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh), builds
+# the Windows programs and tests them under Wine (tests/win32/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 set -eu
@@ -11,6 +12,9 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== Browser build and its page tests in Chromium, Firefox and WebKit"
 tests/web/run.sh
+
+echo "== Windows build, its unit tests and the programs under Wine"
+tests/win32/run.sh
 
 echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_GENERATE_DATA=OFF \

@@ -75,7 +75,11 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
         // A lens without a file name simply has no picture, and so has one
         // whose name leads out of the data folder: the file must not make
         // the program read elsewhere.
-        if (fileName[0] && !dataNameStaysInside(fileName)) {
+        const char* problem = fileName[0] ? dataNameProblem(fileName) : nullptr;
+        if (problem) {
+            std::fprintf(stderr, "%s: lens %d: the picture %s is refused (%s); the lens has no picture\n",
+                         path, k, fileName, problem);
+        } else if (fileName[0] && !dataNameStaysInside(fileName)) {
             std::fprintf(stderr,
                          "%s: lens %d: the picture %s lies outside the data folder; the lens "
                          "has no picture\n",

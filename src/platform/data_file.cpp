@@ -42,7 +42,16 @@ int openRegularFile(const char* path, DataFileStatus* status, const char** kind)
     // for a carrier) opens at once and can be refused by what it is.
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        *status = statusOfErrno(errno);
+        const int error = errno;
+        // Windows does not open a folder at all ("permission denied"): say
+        // what stands there instead.
+        struct stat info;
+        if (error == EACCES && stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+            if (kind) *kind = kindOf(info.st_mode);
+            *status = dataFileNotRegular;
+            return -1;
+        }
+        *status = statusOfErrno(error);
         return -1;
     }
     struct stat info;
@@ -173,6 +182,8 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
             if (realPath) {
                 describeSearchedFolder(realPath, where, sizeof where);
                 std::snprintf(out, outSize, "%s: %s", shown, where);
+            } else if (const char* problem = dataNameProblem(name)) {
+                std::snprintf(out, outSize, "%s: refused, not opened: %s", shown, problem);
             } else {
                 std::snprintf(out, outSize, "%s: the name is too long for a path", shown);
             }

@@ -63,8 +63,49 @@ const char* dataDirectory() {
     return dataDir;
 }
 
+namespace {
+bool isDeviceName(const char* part, size_t length) {
+    // The device is named by the part up to its first dot, spaces and dots
+    // at its end not counted ("con .jpg" and "NUL." are devices too).
+    size_t base = 0;
+    while (base < length && part[base] != '.') ++base;
+    while (base > 0 && part[base - 1] == ' ') --base;
+    char upper[8];
+    if (base < 3 || base > 4) return false;
+    for (size_t i = 0; i < base; ++i)
+        upper[i] = (part[i] >= 'a' && part[i] <= 'z') ? char(part[i] - 32) : part[i];
+    upper[base] = '\0';
+    if (base == 3)
+        return !std::strcmp(upper, "CON") || !std::strcmp(upper, "PRN") ||
+               !std::strcmp(upper, "AUX") || !std::strcmp(upper, "NUL");
+    return (!std::strncmp(upper, "COM", 3) || !std::strncmp(upper, "LPT", 3)) && upper[3] >= '1' &&
+           upper[3] <= '9';
+}
+}  // namespace
+
+const char* dataNameProblem(const char* name) {
+    if (!name) return nullptr;
+    const size_t len = std::strlen(name);
+    // Windows' limit for a whole path, of which the name is only a part.
+    if (len >= 260) return "it is longer than Windows' path limit of 260 characters";
+    const auto sep = [](char c) { return c == '\\' || c == '/'; };
+    if (len >= 2 && sep(name[0]) && sep(name[1])) return "it names a network path";
+    if (len >= 2 && name[1] == ':' &&
+        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+        return "it names a drive";
+    if (std::strchr(name, ':')) return "a colon in a name names a stream of a file on Windows";
+    for (size_t i = 0; i < len;) {
+        size_t end = i;
+        while (end < len && !sep(name[end])) ++end;
+        if (isDeviceName(name + i, end - i)) return "it names a device on Windows, not a file";
+        i = end + 1;
+    }
+    return nullptr;
+}
+
 int resolveDataPath(const char* name, char* out, size_t outSize) {
     if (!name || !out || outSize == 0) return 0;
+    if (dataNameProblem(name)) return 0;
     char mapped[PATH_MAX];
     size_t len = std::strlen(name);
     if (len >= sizeof mapped) return 0;
@@ -88,7 +129,7 @@ int resolveDataPath(const char* name, char* out, size_t outSize) {
 }
 
 bool dataNameStaysInside(const char* name) {
-    if (!name) return false;
+    if (!name || dataNameProblem(name)) return false;
     const size_t len = std::strlen(name);
     if (len < 6 || (std::strncmp(name, "data\\", 5) != 0 && std::strncmp(name, "data/", 5) != 0))
         return false;

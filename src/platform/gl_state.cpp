@@ -3,6 +3,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+
+#ifndef GL_SAMPLE_BUFFERS  // GL 1.3; Windows' own header stops at 1.1
+#define GL_SAMPLE_BUFFERS 0x80A8
+#define GL_SAMPLES 0x80A9
+#endif
+
 namespace {
 // The drawable and the 4:3 picture inside it, as set by the last size change.
 int drawableWidth = 640, drawableHeight = 480;
@@ -47,4 +54,17 @@ void clearPictureBars() {
     }
     glDisable(GL_SCISSOR_TEST);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
+}
+
+void reportSamples(int asked) {
+    GLint buffers = 0, samples = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    if (buffers < 1) samples = 0;
+    if (samples >= asked) return;
+    if (samples > 1)
+        std::fprintf(stderr, "video: %d samples per pixel are not offered; drawing with %d\n", asked,
+                     int(samples));
+    else
+        std::fprintf(stderr, "video: multisampling is not offered; drawing with one sample per pixel\n");
 }

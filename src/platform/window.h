@@ -24,6 +24,10 @@ void clearPictureBars();
 // The demo's start GL state, then setPerspective.
 void initGlState(int width, int height);
 
+// With --msaa: says on stderr when the context has fewer samples per pixel
+// than were asked for (the same words on every backend).
+void reportSamples(int asked);
+
 // Drains the event queue: key state, size changes; a close request runs the
 // close handling and ends the process with exit code 0.
 void pumpMessages();

@@ -35,6 +35,18 @@ TEST(DataPath, NamesThatLeaveTheDataFolderAreNotInside) {
         EXPECT_FALSE(dataNameStaysInside(outside)) << outside;
 }
 
+TEST(DataPath, NamesWindowsOpensAsSomethingElseAreRefused) {
+    // The same on every system: a data set must play everywhere.
+    for (const char* name : {"C:\\x.jpg", "\\\\host\\share\\x.jpg", "data\\lens.jpg:x",
+                             "data\\CON", "data\\nul.jpg", "data\\com1.jpg", "data\\LPT1"}) {
+        EXPECT_NE(dataNameProblem(name), nullptr) << name;
+        char out[PATH_MAX];
+        EXPECT_EQ(resolveDataPath(name, out, sizeof out), 0) << name;
+    }
+    for (const char* name : {"data\\console.jpg", "data\\com10.jpg", "/abs/file.dat"})
+        EXPECT_EQ(dataNameProblem(name), nullptr) << name;
+}
+
 TEST(DataPath, TooLongNamesAreRefused) {
     setDataDirectory("/d");
     char small[8];

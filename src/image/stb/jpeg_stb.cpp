@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/data_path.h"
 
 #define STBI_ONLY_JPEG
@@ -131,7 +132,10 @@ int loadJpegImage(const char* path, int* width, int* height, unsigned char** pix
     if (pixels) *pixels = nullptr;
 
     char real[PATH_MAX];
-    if (!path || !resolveDataPath(path, real, sizeof real)) return 0;
+    if (!path || !resolveDataPath(path, real, sizeof real)) {
+        printDataFileProblem(path, nullptr, dataFileMissing);
+        return 0;
+    }
     FILE* file = std::fopen(real, "rb");
     if (!file) return 0;
 

@@ -61,20 +61,6 @@ SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, i
     return openWindow(flags, fullscreen, width, height);
 }
 
-// What the context really has, beside what was asked for.
-void reportSamples(int asked) {
-    GLint buffers = 0, samples = 0;
-    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
-    glGetIntegerv(GL_SAMPLES, &samples);
-    if (buffers < 1) samples = 0;
-    if (samples >= asked) return;
-    if (samples > 1)
-        std::fprintf(stderr, "video: %d samples per pixel are not offered; drawing with %d\n", asked,
-                     int(samples));
-    else
-        std::fprintf(stderr, "video: multisampling is not offered; drawing with one sample per pixel\n");
-}
-
 bool makeContext(DemoWindow* w, int width, int height) {
     w->context = SDL_GL_CreateContext(w->window);
     if (!w->context) {

@@ -1,0 +1,13 @@
+#include "platform/win32/output_lead.h"
+
+#include <windows.h>
+
+bool runningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+int outputLeadUs() {
+    static const int lead = runningUnderWine() ? 90000 : 0;
+    return lead;
+}

@@ -1,0 +1,243 @@
+#include "platform/window.h"
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/keys.h"
+#include "platform/report_error.h"
+#include "platform/win32/gl_context.h"
+#include "platform/win32/window_state.h"
+#include "platform/window_options.h"
+
+namespace {
+DemoWindow theWindow = {};
+void (*closeCallback)() = nullptr;
+// Set while the window is being taken down, so the messages that causes do
+// not start the close handling again.
+bool releasing = false;
+bool cursorHidden = false;
+const char* const windowClass = "OpenGL WinClass";
+
+void showCursor() {
+    if (!cursorHidden) return;
+    ShowCursor(TRUE);
+    cursorHidden = false;
+}
+
+// A run that somebody reads the output of (a script, a test, a pipe or a
+// file) got the message on stderr already; a box there would wait for a
+// click nobody makes. A viewer who started the program from the desktop
+// or a console gets the box.
+bool stderrIsRead() {
+    const HANDLE h = GetStdHandle(STD_ERROR_HANDLE);
+    if (!h || h == INVALID_HANDLE_VALUE) return false;
+    const DWORD type = GetFileType(h);
+    return type == FILE_TYPE_PIPE || type == FILE_TYPE_DISK;
+}
+
+// The desktop gets its mode back however the process ends, a crash included.
+LONG WINAPI onCrash(EXCEPTION_POINTERS*) {
+    restoreDisplayMode();
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void atExit() { restoreDisplayMode(); }
+
+LRESULT CALLBACK demoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: {
+            theWindow.window = hwnd;
+            theWindow.dc = GetDC(hwnd);
+            theWindow.context = createGlContext(theWindow.dc);
+            if (theWindow.context) {
+                RECT r;
+                GetClientRect(hwnd, &r);
+                initGlState(r.right, r.bottom);
+            }
+            return 0;
+        }
+        case WM_SIZE:
+            if (theWindow.context && !releasing) setPerspective(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_CLOSE:
+            if (!releasing) closeDemoWindow(&theWindow);
+            return 0;
+        case WM_DESTROY:
+            return 0;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            applyVirtualKey(int(wParam), message == WM_KEYDOWN, 0);
+            return 0;
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            // Alt combinations and F10 belong to the system (Alt-Tab, Alt-F4).
+            applyVirtualKey(int(wParam), message == WM_SYSKEYDOWN, 1);
+            break;
+        case WM_ACTIVATEAPP:
+            if (theWindow.fullscreen && !releasing) {
+                if (wParam)
+                    resumeFullscreen(&theWindow);
+                else
+                    suspendFullscreen(&theWindow);
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // No screen saver or monitor sleep over four minutes of pictures.
+            if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
+            break;
+        case WM_ERASEBKGND:
+            return 1;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    static bool registered = false;
+    if (registered) return true;
+    WNDCLASSA wc = {};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = demoWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = windowClass;
+    registered = RegisterClassA(&wc) != 0;
+    if (!registered)
+        std::fprintf(stderr, "video: cannot register the window class (error %lu)\n",
+                     (unsigned long)GetLastError());
+    return registered;
+}
+}  // namespace
+
+void setCloseCallback(void (*fn)()) { closeCallback = fn; }
+
+void showErrorBox(const char* text) {
+    // The box must be seen: the desktop's own mode and the cursor first.
+    restoreDisplayMode();
+    showCursor();
+    if (!stderrIsRead())
+        MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
+    // A report the demo plays on after (a missing flare file): its mode again.
+    if (theWindow.window && theWindow.fullscreen && !releasing) {
+        resumeFullscreen(&theWindow);
+        if (!cursorHidden) {
+            ShowCursor(FALSE);
+            cursorHidden = true;
+        }
+    }
+}
+
+DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
+    setErrorBox(showErrorBox);
+    SetUnhandledExceptionFilter(onCrash);
+    static bool exitHook = false;
+    if (!exitHook) exitHook = std::atexit(atExit) == 0;
+
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!registerClass(instance)) return nullptr;
+    DemoWindow* w = &theWindow;
+    *w = DemoWindow{};
+    w->fullscreen = fullscreen == 1;
+    releasing = false;
+
+    // Fullscreen: a borderless topmost window over the desktop first; once it
+    // has its GL context the display switches and the window shrinks to the
+    // mode. Windowed: a resizable window with a width x height drawable.
+    DWORD style, exStyle = 0;
+    int x = 0, y = 0, outerW = width, outerH = height;
+    if (w->fullscreen) {
+        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        exStyle = WS_EX_TOPMOST;
+        outerW = GetSystemMetrics(SM_CXSCREEN);
+        outerH = GetSystemMetrics(SM_CYSCREEN);
+    } else {
+        style = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        RECT r = {0, 0, width, height};
+        AdjustWindowRectEx(&r, style, FALSE, 0);
+        outerW = r.right - r.left;
+        outerH = r.bottom - r.top;
+        x = y = CW_USEDEFAULT;
+    }
+    if (windowOptions.msaaSamples > 0) prepareMultisampling(instance);
+    const HWND hwnd = CreateWindowExA(exStyle, windowClass, ".quellTarn", style, x, y, outerW, outerH,
+                                      nullptr, nullptr, instance, nullptr);
+    if (!hwnd) {
+        std::fprintf(stderr, "video: cannot open a window (error %lu; is there a display?)\n",
+                     (unsigned long)GetLastError());
+        releaseDemoWindow(w);
+        return nullptr;
+    }
+    if (!w->context) {  // the GL set-up failed and said why
+        releaseDemoWindow(w);
+        return nullptr;
+    }
+    if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
+    if (w->fullscreen) {
+        // --desktop-size: the screen keeps its mode; the picture is drawn at
+        // the screen's resolution.
+        if (!windowOptions.desktopSize && switchDisplayMode(w, width, height))
+            SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, width, height, 0);
+        ShowCursor(FALSE);
+        cursorHidden = true;
+    }
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+    wglMakeCurrent(w->dc, w->context);
+    setSwapInterval(1);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    w->width = r.right;
+    w->height = r.bottom;
+    setPerspective(r.right, r.bottom);
+    return w;
+}
+
+void demoWindowSize(const DemoWindow* window, int* width, int* height) {
+    RECT r = {0, 0, 0, 0};
+    if (window && window->window) GetClientRect(window->window, &r);
+    *width = r.right;
+    *height = r.bottom;
+}
+
+void presentFrame(DemoWindow* window) {
+    clearPictureBars();
+    SwapBuffers(window->dc);
+}
+
+void presentDemoWindow() { presentFrame(&theWindow); }
+
+void releaseDemoWindow(DemoWindow* window) {
+    restoreDisplayMode();
+    showCursor();
+    if (!window) return;
+    releasing = true;
+    wglMakeCurrent(nullptr, nullptr);
+    if (window->context) wglDeleteContext(window->context);
+    if (window->dc) ReleaseDC(window->window, window->dc);
+    if (window->window) DestroyWindow(window->window);
+    *window = DemoWindow{};
+}
+
+void closeDemoWindow(DemoWindow* window) {
+    releaseDemoWindow(window);
+    if (closeCallback) closeCallback();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(0);
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;  // only the close handling ends the run
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}

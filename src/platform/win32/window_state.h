@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+// The Win32 side of the demo window, shared by the files of this backend.
+struct DemoWindow {
+    HWND window;
+    HDC dc;
+    HGLRC context;
+    bool fullscreen;
+    // The display mode was changed and must be given back on the way out.
+    bool modeSwitched;
+    DEVMODEA mode;  // the mode switched to, for coming back after Alt-Tab
+    int width, height;  // client size
+};
+
+// Switches the display to the deepest width x height mode. False (after a
+// line on stderr) where that mode is not offered or the switch is refused;
+// the window then covers the desktop at its own size.
+bool switchDisplayMode(DemoWindow* w, int width, int height);
+
+// Gives the desktop its own mode back, where it was changed. Safe to call
+// on every way out, more than once, and from a crash handler.
+void restoreDisplayMode();
+
+// Focus lost (Alt-Tab): the desktop mode back and the window minimised.
+// Focus back: the demo's mode again.
+void suspendFullscreen(DemoWindow* w);
+void resumeFullscreen(DemoWindow* w);
