@@ -5,17 +5,17 @@
 #include "fx/overlays.h"
 #include "fx/render_scene.h"
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 void runPart3() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 1;
-    cullFarZ = -30000;
-    transparentNoFog = 0;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 1;
+    demo.cullFarZ = -30000;
+    demo.transparentNoFog = 0;
     slot(25)->wireLevel = 0.5f;
 
     // Loops every 250 scene units; exactly 250 still shows the loop's end.
@@ -59,11 +59,11 @@ void runPart3() {
 }
 
 void runPart4() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
     slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
     // The heads of part 2 stay hidden from here on.
     scene(5)->particleSystems[1].count = 0;
@@ -104,11 +104,11 @@ static void drawAterieTail(int shot, float pt, float c, float tt) {
 }
 
 void runPart5() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
 
     float c = 0;
     const int s = selectCut(cutListB, 11, pt, &c);

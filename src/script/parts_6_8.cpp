@@ -9,14 +9,16 @@
 #include "fx/switches.h"
 #include "fx/water.h"
 #include "image/texture_table.h"
-#include "math/demo_clock.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
 #include "script/setup.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 // The water pictures are optional: without them the slot keeps its picture.
-static bool waterReady() { return waterCanvas && surfaceTexelTable && waterOffsetTable; }
+static bool waterReady() {
+    return demo.waterCanvas && demo.surfaceTexelTable && demo.waterOffsetTable;
+}
 
 // Piecewise-linear through the blend table at scene times 0, 100, 200, ...
 static float morphBlend(float t) {
@@ -29,16 +31,17 @@ static float morphBlend(float t) {
 }
 
 void runPart6() {
-    const float pt = DemoClock.partTime;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 1;
+    const float pt = demo.DemoClock.partTime;
+    demo.sceneWarpEnabled = 0;
+    demo.transparentNoFog = 1;
 
     float c = 0;
     const int s = selectCut(cutListA, 11, pt, &c);
 
     if (waterReady()) {
-        generateWaterTexture(waterCanvas, surfaceTexelTable, waterOffsetTable, pt * 0.5f);
-        uploadImageToTexture(slot(63), waterCanvas);
+        generateWaterTexture(demo.waterCanvas, demo.surfaceTexelTable, demo.waterOffsetTable,
+                             pt * 0.5f);
+        uploadImageToTexture(slot(63), demo.waterCanvas);
     }
 
     static const float cutOffset[9] = {50, 750, 450, 300, 750, 600, 100, 300, 820};
@@ -51,15 +54,15 @@ void runPart6() {
 }
 
 void runPart7() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 0;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.transparentNoFog = 0;
 
     if (waterReady()) {
-        generateWaterTextureTransposed(waterCanvas, surfaceTexelTable, waterOffsetTable,
-                                       pt * 0.5f);
-        uploadImageToTexture(slot(81), waterCanvas);
+        generateWaterTextureTransposed(demo.waterCanvas, demo.surfaceTexelTable,
+                                       demo.waterOffsetTable, pt * 0.5f);
+        uploadImageToTexture(slot(81), demo.waterCanvas);
     }
 
     morphMeshFramesB(pt * 0.2f, 0, 0);
@@ -90,8 +93,8 @@ void runPart7() {
 }
 
 void runPart8() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
     // No switch writes: part 7's values stand.
 
     float s8 = pt;

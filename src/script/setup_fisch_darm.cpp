@@ -7,10 +7,11 @@
 #include "scene/texture_slot.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupFischScene() {
     if (!loadSetupScene("data\\fisch2.dat", 10, 60, 0, 0)) return 0;
-    Scene* scene = &SceneBank[10];
+    Scene* scene = &demo.SceneBank[10];
     scene->fogDensity = 0.005f;
     const float fog[4] = {0.1f, 0.1f, 0.2f, 0.5f};
     for (int i = 0; i < 4; ++i) scene->fogColour[i] = fog[i];
@@ -21,9 +22,9 @@ int setupFischScene() {
     for (int i = 0; i < 5; ++i)
         if (!loadSetupScene(morphFiles[i], 11 + i, 60, 0, 0)) return 0;
 
-    loadTwoLayerTextureSlot(&TextureTable[60], "data\\meergrund.jpg", "data\\water.jpg", 0,
+    loadTwoLayerTextureSlot(&demo.TextureTable[60], "data\\meergrund.jpg", "data\\water.jpg", 0,
                             0.03f);
-    loadTwoLayerTextureSlot(&TextureTable[61], "data\\ballfish.jpg", "data\\water.jpg", 0,
+    loadTwoLayerTextureSlot(&demo.TextureTable[61], "data\\ballfish.jpg", "data\\water.jpg", 0,
                             0.7f);
     static const SlotLoad slots[] = {
         {62, "data\\grass.jpg", 1, plainSlot},
@@ -39,7 +40,7 @@ int setupDarmScene() {
     static const char file[] = "data\\darm.dat";
     // Light 0 traces the path of every swarm.
     if (!loadSetupScene(file, 5, 40, 0, 1)) return 0;
-    Scene* scene = &SceneBank[5];
+    Scene* scene = &demo.SceneBank[5];
     scene->fogDensity = 0;
     for (float& channel : scene->fogColour) channel = 0;
 
@@ -71,7 +72,7 @@ int setupDarmScene() {
     };
     loadSlots(slots, rowCount(slots));
 
-    samplePath(&darmPath, &scene->lights[0].positionTrack, 3000);
+    samplePath(&demo.darmPath, &scene->lights[0].positionTrack, 3000);
 
     // Their order fixes their indices: the choreography and the repel hook
     // address the five heads as system 1.
@@ -89,7 +90,7 @@ int setupDarmScene() {
         {1500, initPathSwarmParticle, updatePathSwarmParticle, 42},
     };
     for (const SwarmRow& swarm : swarms)
-        addParticleSystem(scene, darmPath, swarm.count, swarm.init, swarm.update, swarm.slot);
+        addParticleSystem(scene, demo.darmPath, swarm.count, swarm.init, swarm.update, swarm.slot);
 
     static const LayerRow layers[] = {
         {20, -0.3f, -1, 1.7f, 1, 0, 0, 1, 1, 2, 2, 47, gridVertexStill},

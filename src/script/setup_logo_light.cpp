@@ -4,6 +4,7 @@
 #include "image/flare_config.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupLogoAssets() {
     static const SlotLoad slots[] = {
@@ -35,7 +36,7 @@ int setupLightScene() {
     static const char file[] = "data\\light.dat";
     // Light 0 carries the burst's origin and the flare chain.
     if (!loadSetupScene(file, 0, 10, 0, 1)) return 0;
-    Scene* scene = &SceneBank[0];
+    Scene* scene = &demo.SceneBank[0];
 
     static const SlotLoad slots[] = {
         {10, "data\\felsen.jpg", 0, plainSlot},

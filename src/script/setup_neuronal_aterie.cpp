@@ -3,15 +3,15 @@
 #include "fx/deformers.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
-#include "math/demo_clock.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupNeuronalScene() {
     static const char file[] = "data\\neuronal.dat";
     // Lights 0 and 1 each carry a burst and a flare chain.
     if (!loadSetupScene(file, 1, 25, 0, 2)) return 0;
-    Scene* scene = &SceneBank[1];
+    Scene* scene = &demo.SceneBank[1];
 
     static const SlotLoad slots[] = {
         {25, "data\\netz-map.jpg", 1, plainSlot},
@@ -44,7 +44,7 @@ int setupAterieScene() {
     static const char file[] = "data\\aterie.dat";
     // Object 0 wobbles; lights 7 and 8 trace the two particle clouds.
     if (!loadSetupScene(file, 2, 31, 1, 9)) return 0;
-    Scene* scene = &SceneBank[2];
+    Scene* scene = &demo.SceneBank[2];
 
     bakeSoftLighting(scene);
 
@@ -54,7 +54,7 @@ int setupAterieScene() {
     };
     loadSlots(mapSlots, rowCount(mapSlots));
 
-    addSceneHook(scene, &scene->objects[0], &DemoClock.partTime, wobbleVertices);
+    addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 
     static const SlotLoad pictureSlots[] = {
         {33, "data\\embryo-f.jpg", 1, plainSlot},
@@ -81,11 +81,11 @@ int setupAterieScene() {
     scene->fogDensity = 0.001f;
     for (float& channel : scene->fogColour) channel = 0;
 
-    samplePath(&ateriePath1, &scene->lights[7].positionTrack, 3000);
-    addParticleSystem(scene, ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
+    samplePath(&demo.ateriePath1, &scene->lights[7].positionTrack, 3000);
+    addParticleSystem(scene, demo.ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
-    samplePath(&ateriePath2, &scene->lights[8].positionTrack, 3000);
-    addParticleSystem(scene, ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
+    samplePath(&demo.ateriePath2, &scene->lights[8].positionTrack, 3000);
+    addParticleSystem(scene, demo.ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
     return 1;
 }

@@ -9,9 +9,14 @@
 #include "shell/music.h"
 #include "shell/shell_options.h"
 #include "shell/start_up.h"
+#include "state/demo_state.h"
 
 namespace {
-int escapeHeld() { return KeyState[vkEscape]; }
+uint32_t systemTimer(void*) { return readSystemTimer(); }
+void pumpWindow(void*) { pumpMessages(); }
+void followMusic(void*) { queryMusicPosition(); }
+void present(void*) { presentDemoWindow(); }
+int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
 }  // namespace
 
 int demoMain(int fullscreen, int argc, char** argv) {
@@ -36,9 +41,7 @@ int demoMain(int fullscreen, int argc, char** argv) {
         reportError("cannot play audio");
         return 1;
     }
-    demoFrameIo = FrameLoopIo{readSystemTimer, pumpMessages, queryMusicPosition,
-                              presentDemoWindow, escapeHeld, nullptr};
-    runDemo();
+    runDemo(FrameLoopIo{systemTimer, pumpWindow, followMusic, present, escapeHeld, nullptr});
     freeAll();
     stopMusic();
     setCloseCallback(nullptr);

@@ -9,6 +9,7 @@
 #include "fx/particles.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/error_capture.h"
 
 namespace {
@@ -131,7 +132,7 @@ TEST_F(ParticlesTest, AddPreRunsEachParticleAHundredStepsInTurn) {
     const ParticleSystem& s = scene->particleSystems[0];
     EXPECT_EQ(scene->particleSystemCount, 1);
     EXPECT_EQ(s.count, 2);
-    EXPECT_EQ(s.texture, &TextureTable[7]);
+    EXPECT_EQ(s.texture, &demo.TextureTable[7]);
     EXPECT_EQ(s.userData, &data);
 }
 
@@ -233,7 +234,7 @@ TEST_F(ParticlesTest, BurstDiesOnlyBelowZero) {
 }
 
 TEST_F(ParticlesTest, FrameStepZeroMovesNothing) {
-    DemoClock.frameStep = 0.0f;
+    demo.DemoClock.frameStep = 0.0f;
     std::vector<Vec3> path(3001, Vec3{1, 2, 3});
     Particle burst{}, light{}, swarm{};
     resetRandom(1);

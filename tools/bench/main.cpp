@@ -22,6 +22,7 @@
 #include "fx/render_tuning.h"
 #include "shell/headless_run.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -90,12 +91,12 @@ bool onFrame(long frame, void* user) {
     if (b->lastStamp >= 0 && part <= partCount) {
         const double wallMs = (t - b->lastStamp) * 1000.0, cpuMs = (cpu - b->lastCpu) * 1000.0;
         addFrame(&b->parts[configOfFrame(*b, frame)][part], wallMs, cpuMs,
-                 frameCpuSeconds * 1000.0, ms);
+                 demo.frameCpuSeconds * 1000.0, ms);
         if (b->frameLog)
             std::fprintf(b->frameLog, "%ld %u %d %d %.3f %.3f\n", frame, unsigned(ms), part,
                          configOfFrame(*b, frame), wallMs, cpuMs);
     }
-    frameCpuSeconds = 0;
+    demo.frameCpuSeconds = 0;
     if (b->renderer.empty()) {
         const GLubyte* name = glGetString(GL_RENDERER);
         b->renderer = name ? reinterpret_cast<const char*>(name) : "unknown";

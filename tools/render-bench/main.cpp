@@ -25,10 +25,10 @@
 #include "fx/particles.h"
 #include "fx/render_scene.h"
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "platform/window.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ void runFrames(Scene* scene, int warmup, int frames, Series* evaluation, Series*
     for (int f = 0; f < warmup + frames; ++f) {
         // About 30 frames per second of scene time (35 units per second).
         const float time = float(f) * 1.2f;
-        DemoClock.totalTime = DemoClock.partTime = time;
-        DemoClock.frameStep = 0.5f;
+        demo.DemoClock.totalTime = demo.DemoClock.partTime = time;
+        demo.DemoClock.frameStep = 0.5f;
         clearScreen(0, 0, 0);
         glFinish();
 
@@ -166,15 +166,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "render-bench: no GL context\n");
         return 1;
     }
-    TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
-    GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
-    SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
-    if (!TextureTable || !GridLayerTable || !SceneBank) {
+    if (!makeDemoState()) {
         std::fprintf(stderr, "render-bench: out of memory\n");
         return 1;
     }
-    resetSceneSwitches();
-    DemoClock = DemoClockRecord{0, 0, 1};
 
     Scene* scene = buildBenchScene();
     // The tube is seen from inside; keep the winding whose faces survive culling.

@@ -10,6 +10,7 @@
 #include "scene/evaluate.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void evaluate(benchmark::State& state, int slot) {
     table[envMapSlot].flags = textureFlagEnvMap;
     table[twoLayerSlot].flags = textureFlagTwoLayer;
     table[twoLayerSlot].texScale2 = 0.03f;
-    TextureTable = table.data();
+    demo.TextureTable = table.data();
     Scene* scene = buildScene(slot);
     float time = 0;
     for (auto _ : state) {
@@ -78,7 +79,7 @@ void evaluate(benchmark::State& state, int slot) {
         benchmark::Counter(double(vertexTotal), benchmark::Counter::kIsIterationInvariantRate |
                                                     benchmark::Counter::kInvert);
     scenebuild::deleteScene(scene);
-    TextureTable = nullptr;
+    demo.TextureTable = nullptr;
 }
 
 void BM_EvaluatePlain(benchmark::State& state) { evaluate(state, plainSlot); }
