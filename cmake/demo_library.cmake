@@ -12,9 +12,7 @@
 # backend names here and leaves out the others.
 set(demo_backend_choices
   image/jpeg.cpp            sdl
-  image/stb/jpeg_stb.cpp    web
-  script/warm_up.cpp        sdl
-  script/warm_up_none.cpp   web)
+  image/stb/jpeg_stb.cpp    web)
 
 # The sources of a folder: all its .cpp files, with the backend's choices.
 function(demo_sources out dir)

@@ -91,8 +91,10 @@ int main(int argc, char** argv) {
         code = runStills(argv[2]);
     } else {
         // Returns only after a start-up failure; the normal end leaves through
-        // the window's close handling.
-        code = demoMain(0);
+        // the window's close handling. No warm-up frames: the GL layer builds
+        // its few shader programs on first use, which costs far less than
+        // drawing a few hundred frames before the click.
+        code = demoMain(0, 0, nullptr, false);
     }
     pageDemoEnded(code);
     return code;

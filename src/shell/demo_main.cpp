@@ -19,7 +19,7 @@ void present(void*) { presentDemoWindow(); }
 int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
 }  // namespace
 
-int demoMain(int fullscreen, int argc, char** argv) {
+int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
     if (argv) {
         bool help = false;
         if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help)) return 2;
@@ -30,6 +30,7 @@ int demoMain(int fullscreen, int argc, char** argv) {
     }
     DemoStart start;
     start.fullscreen = fullscreen;
+    start.warmUp = warmUp;
     DemoWindow* window = startDemo(start);
     if (!window) return 1;
     // The player is released with the window when the user closes it mid-run.

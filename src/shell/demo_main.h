@@ -4,4 +4,5 @@
 // Returns 1 after a start-up failure; the normal end leaves through the
 // window's close handling (exit code 0) and does not return.
 // The options (shell_options.h) are read first; a bad one ends with exit code 2.
-int demoMain(int fullscreen, int argc = 0, char** argv = nullptr);
+// warmUp: load with the warm-up frames (loadAllWarmedUp).
+int demoMain(int fullscreen, int argc = 0, char** argv = nullptr, bool warmUp = true);
