@@ -37,6 +37,7 @@
 #include "script/frame_loop.h"
 #include "script/setup.h"
 #include "state/demo_state.h"
+#include "support/png_read.h"
 
 extern char** environ;
 
@@ -64,18 +65,6 @@ struct Run {
 };
 
 Run run;
-
-bool readPng(const std::string& path, std::vector<unsigned char>* rgb, int* w, int* h) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb->resize(PNG_IMAGE_SIZE(image));
-    *w = int(image.width);
-    *h = int(image.height);
-    return png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr) != 0;
-}
 
 bool writePng(const std::string& path, const unsigned char* rgb, int w, int h) {
     png_image image;
@@ -125,7 +114,7 @@ void afterFrame(void*) {
         const std::string path = run.nativeDir + "/at-" + m.name + ".png";
         m.seen = true;
         m.drawsPerFrame = double(draws);
-        if (readPng(path, &native, &w, &h) && w == 640 && h == 480)
+        if (readPngRgb(path, &native, &w, &h) && w == 640 && h == 480)
             m.psnr = psnrOf(native, run.pixels);
         else
             std::fprintf(stderr, "test_gl_frames: cannot read %s\n", path.c_str());

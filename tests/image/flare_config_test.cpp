@@ -8,17 +8,9 @@
 #include "image/flare_config.h"
 #include "image_test_util.h"
 #include "support/error_capture.h"
+#include "support/scene_holder.h"
 
 namespace {
-
-struct SceneHolder {
-    Scene* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
-    ~SceneHolder() {
-        for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
-            std::free(scene->flareSets[i].lenses);
-        std::free(scene);
-    }
-};
 
 // Lines of the flare file, each ended by carriage return and line feed.
 std::string crlf(std::initializer_list<const char*> lines) {
