@@ -143,12 +143,12 @@ int checkTarget(int targetPlace, int targetIndex) {
 }  // namespace
 
 void morphMeshFramesA(float frame, float weightA, float weightB) {
-    CpuSpan span;
+    ComputeSpan span;
     morphInto(objectAt(10, 1), frame, weightA, weightB);
 }
 
 void morphMeshFramesB(float frame, float weightA, float weightB) {
-    CpuSpan span;
+    ComputeSpan span;
     morphInto(objectAt(20, 0), frame, weightA, weightB);
 }
 

@@ -47,7 +47,7 @@ void drawWireframeObjects(Scene* scene) {
 
 void renderScene(Scene* scene, float time) {
     {
-        CpuSpan span;
+        ComputeSpan span;
         evaluateScene(scene, time);
         runSceneHooks(scene);
         if (demo.sceneWarpEnabled) warpScene(scene, time);

@@ -69,7 +69,7 @@ void buildSurfaceTexelTable(const Image* colour, int32_t* surfaceTexelTable) {
 void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
                           const uint16_t* waterOffsetTable, float phase) {
     if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
-    CpuSpan span;
+    ComputeSpan span;
     int p = phaseStart(phase);
     unsigned char* out = canvas->pixels;
     for (int n = 0; n < waterTexels; ++n, out += 3) {
@@ -89,7 +89,7 @@ void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
 void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTable,
                                     const uint16_t* waterOffsetTable, float phase) {
     if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
-    CpuSpan span;
+    ComputeSpan span;
     int p = phaseStart(phase);
     unsigned char* out = canvas->pixels;
     int n = 0;

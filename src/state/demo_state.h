@@ -52,8 +52,9 @@ struct DemoState {
     uint16_t* waterOffsetTable;
     int32_t* surfaceTexelTable;
 
-    // Seconds spent in the drawing code this frame (read by the benchmark).
-    double frameCpuSeconds;
+    // Wall-clock seconds this frame spent computing outside GL (read by the
+    // benchmark).
+    double frameComputeSeconds;
 
     // Which keys are down, by Windows virtual-key code (Escape is 27). Written
     // by the backends through applyVirtualKey.

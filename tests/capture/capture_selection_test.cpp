@@ -52,6 +52,23 @@ TEST(CaptureSelection, RangesThatSelectNoFrameAreRefused) {
     EXPECT_EQ(o.endFrame - o.firstFrame, 1);
 }
 
+// Starts at or past the end select nothing, however far past (no frame number
+// is computed from them), and an empty range is no range at all.
+TEST(CaptureSelection, StartsPastTheEndAndEmptyRangesAreRefused) {
+    for (const char* range : {"1e19-1e20", "228-", "228-300"}) {
+        CaptureOptions o;
+        std::string err;
+        EXPECT_EQ(parse({"--time", range}, &o, &err), 2) << range;
+        EXPECT_NE(err.find("selects no frame"), std::string::npos) << range << ": " << err;
+    }
+    for (const char* option : {"--time", "--frames"}) {
+        CaptureOptions o;
+        std::string err;
+        EXPECT_EQ(parse({option, ""}, &o, &err), 2) << option;
+        EXPECT_NE(err.find("bad"), std::string::npos) << option << ": " << err;
+    }
+}
+
 TEST(CaptureSelection, SingleFramesTakeNoRangeAndMustFallOnTheTimeline) {
     CaptureOptions o;
     std::string err;
