@@ -141,25 +141,92 @@ bool parseCount(const char* text, int* out) {
     return true;
 }
 
+struct BenchOptions {
+    int frames = 120, warmup = 10;
+    const char* dumpPath = nullptr;
+};
+
+bool parseBenchOptions(int argc, char** argv, BenchOptions* o) {
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &o->frames)) {
+            ++i;
+        } else if (!std::strcmp(argv[i], "--warmup") && hasValue &&
+                   parseCount(argv[i + 1], &o->warmup)) {
+            ++i;
+        } else if (!std::strcmp(argv[i], "--dump") && hasValue) {
+            o->dumpPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+// The bench scene, its tube turned to face the camera, described on stdout.
+Scene* prepareBenchScene() {
+    Scene* scene = buildBenchScene();
+    // The tube is seen from inside; keep the winding whose faces survive culling.
+    double coverage = tubeCoverage(scene);
+    if (coverage < 0.5) {
+        flipBenchTube(scene);
+        coverage = tubeCoverage(scene);
+    }
+    int triangles = 0, particles = 0;
+    for (int i = 0; i < scene->objectCount; ++i) triangles += scene->objects[i].faceCount;
+    for (int i = 0; i < scene->particleSystemCount; ++i) particles += scene->particleSystems[i].count;
+    std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    std::printf("scene: %d triangles, %d particles in %d systems, %d hook, fog %.4f; "
+                "tube covers %.0f%% of the 640x480 frame\n",
+                triangles, particles, scene->particleSystemCount, scene->hookCount,
+                scene->fogDensity, coverage * 100.0);
+    return scene;
+}
+
+struct BenchSeries {
+    Series evaluation, hooks, drawing, total, cpu, bare;
+};
+
+void measure(Scene* scene, const BenchOptions& o, BenchSeries* m) {
+    runFrames(scene, o.warmup, o.frames, &m->evaluation, &m->hooks, &m->drawing, &m->total,
+              &m->cpu);
+    // The same frames with the particle systems emptied: the mesh alone.
+    int counts[2];
+    for (int i = 0; i < 2; ++i) {
+        counts[i] = scene->particleSystems[i].count;
+        scene->particleSystems[i].count = 0;
+    }
+    Series unused[4];
+    runFrames(scene, o.warmup, o.frames, &unused[0], &unused[1], &m->bare, &unused[2], &unused[3]);
+    for (int i = 0; i < 2; ++i) scene->particleSystems[i].count = counts[i];
+}
+
+void report(const BenchOptions& o, const BenchSeries& m) {
+    std::printf("%d frames after %d warm-up frames, milliseconds per renderScene:\n", o.frames,
+                o.warmup);
+    std::printf("  %-28s %8s %8s %8s\n", "", "mean", "median", "p90");
+    const struct {
+        const char* name;
+        const Series* series;
+    } rows[] = {{"evaluation (evaluateScene)", &m.evaluation},
+                {"hooks (runSceneHooks)", &m.hooks},
+                {"drawing (rest, to glFinish)", &m.drawing},
+                {"renderScene total", &m.total},
+                {"processor time (all threads)", &m.cpu},
+                {"drawing without particles", &m.bare}};
+    for (const auto& row : rows)
+        std::printf("  %-28s %8.2f %8.2f %8.2f\n", row.name, row.series->mean(),
+                    row.series->quantile(0.5), row.series->quantile(0.9));
+    std::printf("  = %.1f scenes per second\n", m.total.mean() > 0 ? 1000.0 / m.total.mean() : 0.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int frames = 120, warmup = 10;
-    const char* dumpPath = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &frames)) {
-            ++i;
-        } else if (!std::strcmp(argv[i], "--warmup") && hasValue &&
-                   parseCount(argv[i + 1], &warmup)) {
-            ++i;
-        } else if (!std::strcmp(argv[i], "--dump") && hasValue) {
-            dumpPath = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n");
-            return 2;
-        }
-    }
+    BenchOptions options;
+    if (!parseBenchOptions(argc, argv, &options)) return 2;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     DemoWindow* window = createDemoWindow(640, 480, 0);
     if (!window) {
@@ -170,57 +237,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "render-bench: out of memory\n");
         return 1;
     }
-
-    Scene* scene = buildBenchScene();
-    // The tube is seen from inside; keep the winding whose faces survive culling.
-    double coverage = tubeCoverage(scene);
-    if (coverage < 0.5) {
-        flipBenchTube(scene);
-        coverage = tubeCoverage(scene);
+    Scene* scene = prepareBenchScene();
+    BenchSeries measured;
+    measure(scene, options, &measured);
+    if (options.dumpPath) {
+        renderScene(scene, float(options.warmup + options.frames) * 1.2f);
+        if (!dumpFrame(options.dumpPath))
+            std::fprintf(stderr, "render-bench: cannot write %s\n", options.dumpPath);
     }
-
-    int triangles = 0, particles = 0;
-    for (int i = 0; i < scene->objectCount; ++i) triangles += scene->objects[i].faceCount;
-    for (int i = 0; i < scene->particleSystemCount; ++i) particles += scene->particleSystems[i].count;
-    std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    std::printf("scene: %d triangles, %d particles in %d systems, %d hook, fog %.4f; "
-                "tube covers %.0f%% of the 640x480 frame\n",
-                triangles, particles, scene->particleSystemCount, scene->hookCount,
-                scene->fogDensity, coverage * 100.0);
-
-    Series evaluation, hooks, drawing, total, cpu, bare;
-    runFrames(scene, warmup, frames, &evaluation, &hooks, &drawing, &total, &cpu);
-    // The same frames with the particle systems emptied: the mesh alone.
-    int counts[2];
-    for (int i = 0; i < 2; ++i) {
-        counts[i] = scene->particleSystems[i].count;
-        scene->particleSystems[i].count = 0;
-    }
-    Series unused[4];
-    runFrames(scene, warmup, frames, &unused[0], &unused[1], &bare, &unused[2], &unused[3]);
-    for (int i = 0; i < 2; ++i) scene->particleSystems[i].count = counts[i];
-    if (dumpPath) {
-        renderScene(scene, float(warmup + frames) * 1.2f);
-        if (!dumpFrame(dumpPath)) std::fprintf(stderr, "render-bench: cannot write %s\n", dumpPath);
-    }
-
-    std::printf("%d frames after %d warm-up frames, milliseconds per renderScene:\n", frames,
-                warmup);
-    std::printf("  %-28s %8s %8s %8s\n", "", "mean", "median", "p90");
-    const struct {
-        const char* name;
-        const Series* series;
-    } rows[] = {{"evaluation (evaluateScene)", &evaluation},
-                {"hooks (runSceneHooks)", &hooks},
-                {"drawing (rest, to glFinish)", &drawing},
-                {"renderScene total", &total},
-                {"processor time (all threads)", &cpu},
-                {"drawing without particles", &bare}};
-    for (const auto& row : rows)
-        std::printf("  %-28s %8.2f %8.2f %8.2f\n", row.name, row.series->mean(),
-                    row.series->quantile(0.5), row.series->quantile(0.9));
-    std::printf("  = %.1f scenes per second\n", total.mean() > 0 ? 1000.0 / total.mean() : 0.0);
+    report(options, measured);
     const GLenum error = glGetError();
     releaseBenchScene(scene);
     if (error != GL_NO_ERROR) {

@@ -80,17 +80,9 @@ TEST(LoadAll, MissingMorphFrameStopsTheFishSetUp) {
     freeAll();
 }
 
-TEST(LoadAll, FillsTheAssetTable) {
-    REQUIRE_GL();
-    REQUIRE_DATA();
-    DataCopy data;
-    ErrorCapture errors;
-    ASSERT_EQ(loadAll(), 1);
-    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+namespace {
 
-    for (int place : {0, 1, 2, 5, 6, 10, 11, 12, 13, 14, 15, 20})
-        EXPECT_TRUE(placeLoaded(place)) << "place " << place;
-
+void expectSceneFog() {
     // Fog as each set-up leaves it.
     struct Fog {
         int place;
@@ -107,7 +99,9 @@ TEST(LoadAll, FillsTheAssetTable) {
         EXPECT_FLOAT_EQ(scene.fogColour[2], fog.b) << "place " << fog.place;
         EXPECT_FLOAT_EQ(scene.fogColour[3], fog.a) << "place " << fog.place;
     }
+}
 
+void expectTextureSlots() {
     // Every listed slot holds a picture; no other slot is filled.
     auto listed = [](int slot) {
         return (slot <= 7) || (slot >= 10 && slot <= 23) || (slot >= 25 && slot <= 38) ||
@@ -138,7 +132,9 @@ TEST(LoadAll, FillsTheAssetTable) {
     // The same picture in several slots gives each its own texture.
     EXPECT_NE(demo.TextureTable[7].glTexture, demo.TextureTable[12].glTexture);
     EXPECT_NE(demo.TextureTable[47].glTexture, demo.TextureTable[98].glTexture);
+}
 
+void expectGridLayers() {
     // Grid layers: the built ones, their sizes and slots.
     struct Layer {
         int layer, columns, slot;
@@ -165,7 +161,9 @@ TEST(LoadAll, FillsTheAssetTable) {
         EXPECT_FLOAT_EQ(b.vertices[k].v, a.vertices[3 - k].v);
         EXPECT_FLOAT_EQ(b.vertices[k].base.x, a.vertices[k].base.x);
     }
+}
 
+void expectParticlesHooksAndFlares() {
     // Particle systems, hooks and flare chains.
     Scene& light = demo.SceneBank[0];
     ASSERT_EQ(light.particleSystemCount, 1);
@@ -211,7 +209,9 @@ TEST(LoadAll, FillsTheAssetTable) {
     ASSERT_EQ(kopuli.hookCount, 1);
     EXPECT_EQ(static_cast<SceneObject*>(kopuli.hooks[0].target)->textureIndex, 71);
     EXPECT_EQ(kopuli.hooks[0].userData, &demo.DemoClock.partTime);
+}
 
+void expectWater() {
     // The water: two independent copies of the surface and both tables.
     ASSERT_NE(demo.waterCanvas, nullptr);
     ASSERT_NE(demo.surfaceImage, nullptr);
@@ -220,5 +220,25 @@ TEST(LoadAll, FillsTheAssetTable) {
     EXPECT_NE(demo.waterImage, nullptr);
     EXPECT_NE(demo.waterOffsetTable, nullptr);
     EXPECT_NE(demo.surfaceTexelTable, nullptr);
+}
+
+}  // namespace
+
+TEST(LoadAll, FillsTheAssetTable) {
+    REQUIRE_GL();
+    REQUIRE_DATA();
+    DataCopy data;
+    ErrorCapture errors;
+    ASSERT_EQ(loadAll(), 1);
+    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+
+    for (int place : {0, 1, 2, 5, 6, 10, 11, 12, 13, 14, 15, 20})
+        EXPECT_TRUE(placeLoaded(place)) << "place " << place;
+
+    expectSceneFog();
+    expectTextureSlots();
+    expectGridLayers();
+    expectParticlesHooksAndFlares();
+    expectWater();
     freeAll();
 }
