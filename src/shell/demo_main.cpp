@@ -2,6 +2,7 @@
 
 #include "platform/keys.h"
 #include "platform/report_error.h"
+#include "platform/standard_output.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "script/frame_loop.h"
@@ -25,7 +26,7 @@ int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
         if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help)) return 2;
         if (help) {
             printShellUsage(fullscreen, false);
-            return 0;
+            return finishStandardOutput(fullscreen ? "demo" : "demo-windowed", 0);
         }
     }
     DemoStart start;

@@ -88,6 +88,17 @@ TEST(StartUp, SoundtrackFailuresReportCannotPlayAudio) {
 }
 
 // The real program, headless, from the first frame to the normal end.
+// Help that cannot be written is a failure, as in the offscreen programs.
+TEST(StartUp, HelpIntoAFullStandardOutputFails) {
+    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const std::string program : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
+        const ProcessResult r =
+            runProcess("/bin/sh", {"-c", "exec '" + program + "' --help >/dev/full"}, {}, 60);
+        EXPECT_EQ(r.exitCode, 1) << program;
+        EXPECT_NE(r.err.find("cannot write to standard output"), std::string::npos) << r.err;
+    }
+}
+
 TEST(EndToEnd, WholeTimelinePlaysToItsNormalEnd) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const ProcessResult r = runProcess(DEMO_WINDOWED_EXE, {}, headlessEnv(), 420);
