@@ -69,6 +69,18 @@ TEST(CaptureSelection, StartsPastTheEndAndEmptyRangesAreRefused) {
     }
 }
 
+// Two moments on one frame would write one file for both.
+TEST(CaptureSelection, TwoTimesOnOneFrameAreRefusedByName) {
+    CaptureOptions same, apart, late;
+    std::string err;
+    EXPECT_EQ(parse({"--rate", "1", "--at", "1,1.0,1.2"}, &same, &err), 2);
+    EXPECT_NE(err.find("--at 1.0 falls on frame 1, as --at 1 does"), std::string::npos) << err;
+    EXPECT_EQ(parse({"--rate", "10", "--at", "1,1.1"}, &apart, &err), 0) << err;
+    // Past the end: no talk of a last time that the rate would refuse.
+    EXPECT_EQ(parse({"--rate", "1", "--at", "1e308"}, &late, &err), 2);
+    EXPECT_EQ(err.find("last time"), std::string::npos) << err;
+}
+
 TEST(CaptureSelection, SingleFramesTakeNoRangeAndMustFallOnTheTimeline) {
     CaptureOptions o;
     std::string err;

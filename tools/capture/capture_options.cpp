@@ -61,10 +61,11 @@ int parseAtList(const std::string& v, CaptureOptions* o) {
         double t = 0;
         if (!parseSeconds(item, &t)) return bad("bad time for --at (use seconds, such as 12.5)", item);
         if (t >= timelineEndSeconds) {
-            char why[96];
-            std::snprintf(why, sizeof why,
-                          "bad time for --at (the timeline ends at %g s, so %g is the last time)",
-                          timelineEndSeconds, timelineEndSeconds - 0.01);
+            // Which time is the last one depends on the rate: the selection
+            // check names the last frame.
+            char why[80];
+            std::snprintf(why, sizeof why, "bad time for --at (the timeline ends at %g s)",
+                          timelineEndSeconds);
             return bad(why, item);
         }
         o->atTimes.push_back(t);
