@@ -26,11 +26,6 @@ void buildGridLayer(GridLayer* layer, float x0, float y0, float x1, float y1, fl
                     float texU0, float texV0, float texU1, float texV1, int columns, int rows,
                     int textureSlot, GridVertexMover moveVertex);
 
-void gridVertexStill(GridVertex* vertex, float time);
-void gridVertexWobble(GridVertex* vertex, float time);
-void gridVertexDrift(GridVertex* vertex, float time);
-void gridVertexRipple(GridVertex* vertex, float time);
-
 void drawGridScaled(GridLayer* layer, float brightness, float a, float b, float c, float time);
 void drawGridOffset(GridLayer* layer, float brightness, float a, float b, float c, float time);
 void drawGridScaledMultiply(GridLayer* layer, float brightness, float a, float b, float c,

@@ -1,7 +1,8 @@
 // The five particle kinds. The initialisers draw their random values in a
 // fixed order so the whole demo sees the same sequence on every run.
-#include "fx/particles.h"
+#include "fx/particle_kinds.h"
 
+#include "fx/particles.h"
 #include "math/random.h"
 #include "state/demo_state.h"
 

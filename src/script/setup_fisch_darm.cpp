@@ -2,6 +2,8 @@
 // (place 5).
 #include "fx/bake.h"
 #include "fx/deformers.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"

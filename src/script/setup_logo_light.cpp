@@ -1,5 +1,7 @@
 // The title pictures and the light scene (place 0).
 #include "fx/bake.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
 #include "script/setup.h"

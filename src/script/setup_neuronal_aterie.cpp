@@ -1,6 +1,8 @@
 // The neuronal scene (place 1) and the aterie scene (place 2).
 #include "fx/bake.h"
 #include "fx/deformers.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
 #include "script/setup.h"

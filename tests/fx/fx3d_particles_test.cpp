@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"

@@ -7,6 +7,7 @@
 
 #include "fx/bake.h"
 #include "fx/deformers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"

@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "fx/grid_layer.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "state/demo_state.h"
 #include "support/gl_test_context.h"
