@@ -155,7 +155,7 @@ void drawMeshTransparent(SceneObject* object) {
 void drawMeshWireframe(SceneObject* object) {
     const float level = demo.TextureTable[object->textureIndex].wireLevel;
     if (level == 0.0f) return;
-    bindTextureSlot(&demo.TextureTable[99]);
+    bindTextureSlot(&demo.TextureTable[wireOverlaySlot]);
     glNormal3f(0, 0, 0);
     glColor3f(level, level, level);
     blendAdditiveAlphaOne();  // grey lines, alpha 1

@@ -9,6 +9,9 @@ enum : int {
     textureFlagTwoLayer = 8,
 };
 
+// The slot whose picture the wireframes are drawn with (loaded last).
+enum : int { wireOverlaySlot = 99 };
+
 struct TextureSlot {
     unsigned glTexture;
     unsigned glTexture2;

@@ -7,6 +7,7 @@
 #include "fx/switches.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
+#include "script/places.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
 
@@ -74,8 +75,8 @@ void runPart1() {
         default: t = c + 820; break;
     }
 
-    scene(0)->flareSets[0].fadeDir = blinkDirection(t);
-    renderScene(scene(0), t);
+    scene(lightPlace)->flareSets[0].fadeDir = blinkDirection(t);
+    renderScene(scene(lightPlace), t);
     flashScreen(f1 * 0.5f);
     if (s == 2 || s == 5) {
         drawGridScaled(layer(37), g1 * 0.5f, 1, f1 + 1, 1, tt * 0.5f);
@@ -114,7 +115,7 @@ void runPart2() {
         // The light scene's tail over black; the darm scene drawn next shows
         // through the opened screen cells only.
         demo.sceneBrightness = 0;
-        renderScene(scene(0), pt + 1000);
+        renderScene(scene(lightPlace), pt + 1000);
         drawGridScaled(layer(10), 1, 1, 1, 1, tt);
         fadeScreen(float(1 - pt * 0.02));
         maskScreenCells(int(pt * 0.2f));
@@ -123,8 +124,8 @@ void runPart2() {
     // The system owns five heads; the count never goes above that.
     const float heads = clampTo(float((pt - 50) * 0.008771929889917374), 0, 5);
     demo.sceneBrightness = 1;
-    scene(5)->particleSystems[1].count = int(heads);
-    renderScene(scene(5), pt * 0.5f);
+    scene(darmPlace)->particleSystems[1].count = int(heads);
+    renderScene(scene(darmPlace), pt * 0.5f);
 
     if (pt > 507) {
         const int k = int(pt - 507) % 114;

@@ -11,6 +11,7 @@
 #include "image/texture_table.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
@@ -47,7 +48,7 @@ void runPart6() {
     static const float cutOffset[9] = {50, 750, 450, 300, 750, 600, 100, 300, 820};
     const float t = c + cutOffset[s < 9 ? s : 8];
     morphMeshFramesA(t * 0.2f, morphBlend(t), 0);
-    renderScene(scene(10), t);
+    renderScene(scene(fischPlace), t);
 
     if (pt > 850) fadeScreen(float(1 - (pt - 850) * 0.014285714285714285));
     if (pt < 50) flashScreen(float(1 - pt * 0.02));
@@ -66,7 +67,7 @@ void runPart7() {
     }
 
     morphMeshFramesB(pt * 0.2f, 0, 0);
-    Scene* mirror = scene(20);
+    Scene* mirror = scene(mirrorPlace);
     if (mirror->objectCount >= 3)
         mirrorRippleVertices(&mirror->objects[2], &mirror->objects[0], pt);
     renderScene(mirror, pt);
@@ -99,7 +100,7 @@ void runPart8() {
 
     float s8 = pt;
     while (s8 >= 200) s8 -= 200;
-    renderScene(scene(6), s8);
+    renderScene(scene(kopuliPlace), s8);
 
     const float a = float(std::sin(pt * 0.01) * 0.2);
     drawGridScaled(layer(54), 0.7f, a + 1, 1, 1, tt * 0.5f);

@@ -14,7 +14,7 @@ void finishAssetTable() {
     static const SlotLoad slots[] = {
         {97, "data\\white.jpg", 1, plainSlot},
         {98, "data\\black.jpg", 1, plainSlot},
-        {99, "data\\blue.jpg", 1, plainSlot},
+        {wireOverlaySlot, "data\\blue.jpg", 1, plainSlot},
     };
     loadSlots(slots, rowCount(slots));
 

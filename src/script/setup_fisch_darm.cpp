@@ -7,13 +7,14 @@
 #include "fx/particles.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
 #include "state/demo_state.h"
 
 int setupFischScene() {
-    if (!loadSetupScene("data\\fisch2.dat", 10, 60, 0, 0)) return 0;
-    Scene* scene = &demo.SceneBank[10];
+    if (!loadSetupScene("data\\fisch2.dat", fischPlace, 60, 0, 0)) return 0;
+    Scene* scene = &demo.SceneBank[fischPlace];
     scene->fogDensity = 0.005f;
     const float fog[4] = {0.1f, 0.1f, 0.2f, 0.5f};
     for (int i = 0; i < 4; ++i) scene->fogColour[i] = fog[i];
@@ -22,7 +23,7 @@ int setupFischScene() {
                                              "data\\morph3.dat", "data\\morph4.dat",
                                              "data\\morph5.dat"};
     for (int i = 0; i < 5; ++i)
-        if (!loadSetupScene(morphFiles[i], 11 + i, 60, 0, 0)) return 0;
+        if (!loadSetupScene(morphFiles[i], fischPlace + 1 + i, 60, 0, 0)) return 0;
 
     loadTwoLayerTextureSlot(&demo.TextureTable[60], "data\\meergrund.jpg", "data\\water.jpg", 0,
                             0.03f);
@@ -102,9 +103,9 @@ const LayerRow darmLayers[] = {
     {46, -1, -1, 1, -0.7f, 0, 0, 1, 1, 2, 2, 90, gridVertexStill},
     {47, -2, -1.5f, 2, -0.6f, 0, 0, 1, 1, 2, 2, 90, gridVertexStill},
     {48, -2.3f, -1.8f, 2.3f, -0.4f, 0, 0, 1, 1, 2, 2, 90, gridVertexStill},
-    {51, -1, 0.5f, 1, 1, 0, 0, 1, 1, 2, 2, 91, gridVertexStill},
-    {52, 0.5f, -2, 1, 2, 0, 0, 1, 1, 2, 2, 92, gridVertexStill},
-    {53, -1.1f, 0.4f, 1.1f, 1.1f, 0, 0, 1, 1, 2, 2, 91, gridVertexStill},
+    {insideWordsLayer, -1, 0.5f, 1, 1, 0, 0, 1, 1, 2, 2, 91, gridVertexStill},
+    {outsideWordsLayer, 0.5f, -2, 1, 2, 0, 0, 1, 1, 2, 2, 92, gridVertexStill},
+    {insideWordsWideLayer, -1.1f, 0.4f, 1.1f, 1.1f, 0, 0, 1, 1, 2, 2, 91, gridVertexStill},
     {54, -0.9f, -0.9f, 0.9f, -0.1f, 0, 0, 1, 1, 2, 2, 93, gridVertexStill},
     {55, -2, -1.5f, 2, 0.5f, 0, 0, 1, 1, 2, 2, 93, gridVertexStill},
 };
@@ -114,8 +115,8 @@ const LayerRow darmLayers[] = {
 int setupDarmScene() {
     static const char file[] = "data\\darm.dat";
     // Light 0 traces the path of every swarm.
-    if (!loadSetupScene(file, 5, 40, 0, 1)) return 0;
-    Scene* scene = &demo.SceneBank[5];
+    if (!loadSetupScene(file, darmPlace, 40, 0, 1)) return 0;
+    Scene* scene = &demo.SceneBank[darmPlace];
     scene->fogDensity = 0;
     for (float& channel : scene->fogColour) channel = 0;
 
@@ -129,7 +130,7 @@ int setupDarmScene() {
 
     // The hook reads the heads through their table entry, so the count the
     // choreography writes there takes effect at once.
-    SceneObject* target = requireObjectWithSlot(file, 5, 40);
+    SceneObject* target = requireObjectWithSlot(file, darmPlace, 40);
     if (!target) return 0;
     addSceneHook(scene, target, &scene->particleSystems[1], repelVerticesFromParticles);
     return 1;

@@ -5,6 +5,7 @@
 #include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
 #include "state/demo_state.h"
@@ -12,8 +13,8 @@
 int setupNeuronalScene() {
     static const char file[] = "data\\neuronal.dat";
     // Lights 0 and 1 each carry a burst and a flare chain.
-    if (!loadSetupScene(file, 1, 25, 0, 2)) return 0;
-    Scene* scene = &demo.SceneBank[1];
+    if (!loadSetupScene(file, neuronalPlace, 25, 0, 2)) return 0;
+    Scene* scene = &demo.SceneBank[neuronalPlace];
 
     static const SlotLoad slots[] = {
         {25, "data\\netz-map.jpg", 1, plainSlot},
@@ -34,8 +35,8 @@ int setupNeuronalScene() {
     scene->fogDensity = 0.00005f;
 
     static const LayerRow layers[] = {
-        {30, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
-        {31, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
+        {helmetLayer, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
+        {helmetMaskLayer, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
         {32, 0, -1.2f, 1, 1.2f, 0, 0, 1, 1, 10, 10, 30, gridVertexWobble},
     };
     buildLayers(layers, rowCount(layers));
@@ -45,8 +46,8 @@ int setupNeuronalScene() {
 int setupAterieScene() {
     static const char file[] = "data\\aterie.dat";
     // Object 0 wobbles; lights 7 and 8 trace the two particle clouds.
-    if (!loadSetupScene(file, 2, 31, 1, 9)) return 0;
-    Scene* scene = &demo.SceneBank[2];
+    if (!loadSetupScene(file, ateriePlace, 31, 1, 9)) return 0;
+    Scene* scene = &demo.SceneBank[ateriePlace];
 
     bakeSoftLighting(scene);
 
