@@ -143,6 +143,17 @@ TEST(FlareConfig, LensCountIsKeptInRange) {
     EXPECT_NE(err.find("64"), std::string::npos) << err;
 }
 
+TEST(FlareConfig, AnEmptyFileGivesALenslessFlareAndSaysSo) {
+    imagetest::DataDir dir;
+    SceneHolder s;
+    testing::internal::CaptureStderr();
+    FlareSet* set = load(dir, s, "");
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->lensCount, 0);
+    EXPECT_NE(err.find("no [Flare] section"), std::string::npos) << err;
+}
+
 TEST(FlareConfig, FullTableRefusesAnotherSet) {
     imagetest::DataDir dir;
     SceneHolder s;
