@@ -17,11 +17,10 @@ using fx3d::recordFeedback;
 
 enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
 
-class MeshDrawTest : public fx3d::TablesTest {
+class MeshDrawTest : public fx3d::SceneTest {
 protected:
     void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
+        SceneTest::SetUp();
         demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
         demo.TextureTable[slotTwoLayer].wireLevel = 0.5f;
         demo.TextureTable[slotLit].wireLevel = 0.5f;
@@ -29,11 +28,6 @@ protected:
         demo.TextureTable[slotTransparent].wireLevel = 0.5f;
         demo.TextureTable[slotWire].opacity = 1.0f;
     }
-    void TearDown() override {
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
-    }
-
     // One front-facing triangle whose corners sit at the given depths, each
     // scaled so that it projects to the same place on screen.
     SceneObject* triangleAt(float z0, float z1, float z2, int slot) {
@@ -46,7 +40,6 @@ protected:
         return o;
     }
 
-    Scene* scene = nullptr;
 };
 
 struct ModeCase {

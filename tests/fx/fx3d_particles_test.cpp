@@ -32,20 +32,14 @@ float signedOf(int r, float x) {
     return float(double(r) * double(x) * 0.00006103515625 - double(x));
 }
 
-class ParticlesTest : public fx3d::TablesTest {
+class ParticlesTest : public fx3d::SceneTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-    }
     void TearDown() override {
         for (int i = 0; i < scene->particleSystemCount; ++i)
             delete[] scene->particleSystems[i].particles;
         scene->particleSystemCount = 0;
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
-    Scene* scene = nullptr;
 };
 
 TEST_F(ParticlesTest, BurstDrawsInOrderFromAResetGenerator) {

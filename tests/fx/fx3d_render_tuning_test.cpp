@@ -26,16 +26,11 @@ unsigned patternTexture(int seed) {
     return testgl::rgbTexture(texels, 16, 16, GL_LINEAR);
 }
 
-class RenderTuningTest : public fx3d::TablesTest {
+class RenderTuningTest : public fx3d::SceneTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-    }
     void TearDown() override {
-        scenebuild::deleteScene(scene);
         resetRenderTuning();
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
 
     // Many overlapping triangles in front of the viewer (more than one batch
@@ -101,7 +96,6 @@ protected:
         return r;
     }
 
-    Scene* scene = nullptr;
 };
 
 TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {

@@ -16,11 +16,10 @@ void countUpdate(Particle*, void*) {
     ++updates;
 }
 
-class SpritesTest : public fx3d::TablesTest {
+class SpritesTest : public fx3d::SceneTest {
 protected:
     void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
+        SceneTest::SetUp();
         // A camera at the origin looking along +y: camera z = -world y.
         camera.right = Vec3{1, 0, 0};
         camera.down = Vec3{0, 0, -1};
@@ -36,8 +35,7 @@ protected:
     }
     void TearDown() override {
         scene->particleSystemCount = 0;
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
     void placeParticle(int i, float worldY) {
         particles[i].worldPos = Vec3{0, worldY, 0};
@@ -46,7 +44,6 @@ protected:
         particles[i].colour[1] = 0.4f;
         particles[i].colour[2] = 0.6f;
     }
-    Scene* scene = nullptr;
     SceneCamera camera{};
     Particle particles[4]{};
 };

@@ -13,6 +13,7 @@
 #include "math/demo_clock.h"
 #include "math/random.h"
 #include "scene/scene.h"
+#include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
 
@@ -33,6 +34,21 @@ protected:
 
 private:
     DemoState saved = {};
+};
+
+// A fresh demo record and one fresh scene (scenebuild::newScene) per test.
+class SceneTest : public TablesTest {
+protected:
+    void SetUp() override {
+        TablesTest::SetUp();
+        scene = scenebuild::newScene();
+    }
+    void TearDown() override {
+        scenebuild::deleteScene(scene);
+        scene = nullptr;
+        TablesTest::TearDown();
+    }
+    Scene* scene = nullptr;
 };
 
 struct FeedbackCounts {
