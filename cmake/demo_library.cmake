@@ -12,9 +12,7 @@
 # backend names here (a comma list) and leaves out the others.
 set(demo_backend_choices
   image/jpeg.cpp            sdl
-  image/stb/jpeg_stb.cpp    web,win32
-  script/warm_up.cpp        sdl,win32
-  script/warm_up_none.cpp   web)
+  image/stb/jpeg_stb.cpp    web,win32)
 
 # The sources of a folder: all its .cpp files, with the backend's choices.
 function(demo_sources out dir)

@@ -24,16 +24,15 @@ cmake --build build-asan -j"$jobs"
 rm -rf build-asan/data
 ln -s ../build/data build-asan/data
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-# The real-time end-to-end runs were made above; the rest runs again here.
-# Tests that start the programs as processes check the exit codes of those
-# programs, where the GL driver's own memory, orphaned when a program ends
-# from inside its close handling, would count as a leak: they run without the
-# leak checker, everything else with it.
-processes='^(StartUp|EndToEnd|Demo[A-Za-z]*|Capture|Bench|XvfbSmoke)[.]'
+# The real-time runs (label realtime) were made above; the rest runs again
+# here. Tests that start the programs as processes (label process) check the
+# exit codes of those programs, where the GL driver's own memory, orphaned when
+# a program ends from inside its close handling, would count as a leak: they
+# run without the leak checker, everything else with it (tests/CMakeLists.txt).
 ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -E "$processes"
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime'
 ASAN_OPTIONS=detect_leaks=0:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -R "$processes" -E 'EndToEnd|XvfbSmoke'
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -L process -LE realtime
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
 
 echo "== The whole demo under the sanitizers, 2 frames a second"

@@ -11,15 +11,14 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/headless_run.h"
-#include "platform/keys.h"
 #include "platform/report_error.h"
-#include "platform/timer.h"
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 #include "replay.h"
 #include "script/frame_loop.h"
+#include "shell/demo_main.h"
+#include "shell/headless_run.h"
 #include "shell/music.h"
 #include "shell/start_up.h"
 #include "still_times.h"
@@ -85,7 +84,7 @@ struct StillsAgain {
 };
 StillsAgain again = {};
 
-uint32_t againClock() {
+uint32_t againClock(void*) {
     if (!again.started) {
         again.started = true;
         return 0;
@@ -93,11 +92,11 @@ uint32_t againClock() {
     again.current = again.next++;
     return frameTimeMs(again.rate, again.current);
 }
-void againPresent() {
+void againPresent(void*) {
     if (!onStillFrame(again.current, again.stills)) again.stop = true;
     presentDemoWindow();
 }
-int againStop() { return again.stop ? 1 : 0; }
+int againStop(void*) { return again.stop ? 1 : 0; }
 
 int runStills(const char* list) {
     Stills s;
@@ -120,31 +119,23 @@ int runStills(const char* list) {
             return 1;
         }
         again = StillsAgain{&s, run.rate, 0, -1, false, false};
-        demoFrameIo = FrameLoopIo{againClock, nullptr, nullptr, againPresent, againStop, nullptr};
-        runDemo();
+        runDemo(FrameLoopIo{againClock, nullptr, nullptr, againPresent, againStop, nullptr});
     }
     return code;
 }
 
-int escapeHeld() { return KeyState[vkEscape]; }
-
 // The demo as on the desktop, windowed in the page, as many times as the
 // viewer asks. The end closes the sound output (the page keeps the decoded
-// music); the tables stay until the next play loads them again.
+// music); the tables stay until the next play loads them again. No warm-up
+// frames: the GL layer builds its few shader programs on first use, which
+// costs far less than drawing a few hundred frames before the click.
 int playInPage() {
     DemoStart start;
+    start.warmUp = false;
     DemoWindow* window = startDemo(start);
     if (!window) return 1;
     for (;;) {
-        if (!startMusic("data\\5tfina.mp3")) {
-            stopMusic();
-            releaseDemoWindow(window);
-            reportError("cannot play audio");
-            return 1;
-        }
-        demoFrameIo = FrameLoopIo{readSystemTimer, pumpMessages, queryMusicPosition,
-                                  presentDemoWindow, escapeHeld, nullptr};
-        runDemo();
+        if (!playDemo(window)) return 1;
         stopMusic();
         pageDemoEnded(0);
         pageWaitForReplay();
@@ -158,7 +149,6 @@ int playInPage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    keepPlayStart();
     int code;
     if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
         code = runStills(argv[2]);

@@ -4,10 +4,6 @@
 // package's files and the decoded music, and a new play starts from what a
 // fresh load leaves behind.
 
-// Takes the values the frames change before any of them ran (call first
-// thing in main).
-void keepPlayStart();
-
 // Puts everything the last play changed back as a fresh load leaves it: the
 // textures and tables are freed and loaded again from the files in memory,
 // the GL state, the clock values, the random sequence, the scene switches

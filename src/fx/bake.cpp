@@ -6,6 +6,7 @@
 
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ void bakeNormalYLighting(Scene* scene) {
     evaluateScene(scene, 0.0f);
     for (int o = 0; o < scene->objectCount; ++o) {
         SceneObject* object = &scene->objects[o];
-        if (!(TextureTable[object->textureIndex].flags & textureFlagTwoLayer)) continue;
+        if (!(demo.TextureTable[object->textureIndex].flags & textureFlagTwoLayer)) continue;
         poseHiddenObject(scene, object);
         computeVertexNormals(object);
         for (int f = 0; f < object->faceCount; ++f) {

@@ -99,7 +99,7 @@ void repelVerticesFromParticles(void* target, void* particleSystem) {
 }
 
 void mirrorRippleVertices(SceneObject* dst, const SceneObject* src, float time) {
-    CpuSpan span;
+    ComputeSpan span;
     const float a = time * 0.05f;
     // A smaller destination gets only the vertices it has room for.
     const int n = src->vertexCount < dst->vertexCount ? src->vertexCount : dst->vertexCount;

@@ -2,8 +2,6 @@
 
 #include <time.h>
 
-double frameCpuSeconds = 0;
-
 double profileClockSeconds() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);

@@ -1,16 +1,17 @@
 #pragma once
+#include "state/demo_state.h"
 
-// Processor time of the current frame spent outside GL (evaluation, hooks,
-// deformers, morphing, water), summed by the code that does it. The benchmark
-// reads and clears it once per frame; the demo never looks at it.
-extern double frameCpuSeconds;
+// Wall-clock time (the monotonic clock) of the current frame spent computing
+// outside GL (evaluation, hooks, deformers, morphing, water), summed by the
+// code that does it into demo.frameComputeSeconds. The benchmark reads and
+// clears it once per frame; the demo never looks at it.
 
 double profileClockSeconds();
 
-struct CpuSpan {
+struct ComputeSpan {
     double start;
-    CpuSpan() : start(profileClockSeconds()) {}
-    ~CpuSpan() { frameCpuSeconds += profileClockSeconds() - start; }
-    CpuSpan(const CpuSpan&) = delete;
-    CpuSpan& operator=(const CpuSpan&) = delete;
+    ComputeSpan() : start(profileClockSeconds()) {}
+    ~ComputeSpan() { demo.frameComputeSeconds += profileClockSeconds() - start; }
+    ComputeSpan(const ComputeSpan&) = delete;
+    ComputeSpan& operator=(const ComputeSpan&) = delete;
 };

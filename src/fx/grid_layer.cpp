@@ -8,8 +8,7 @@
 #include "fx/render_tuning.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
-
-GridLayer* GridLayerTable = nullptr;
+#include "state/demo_state.h"
 
 void buildGridLayer(GridLayer* layer, float x0, float y0, float x1, float y1, float z,
                     float texU0, float texV0, float texU1, float texV1, int columns, int rows,
@@ -56,8 +55,8 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
     setScreenProjection();
 
     unsigned name = 0;
-    if (TextureTable && layer->textureSlot >= 0 && layer->textureSlot < textureTableSize)
-        name = TextureTable[layer->textureSlot].glTexture;
+    if (demo.TextureTable && layer->textureSlot >= 0 && layer->textureSlot < textureTableSize)
+        name = demo.TextureTable[layer->textureSlot].glTexture;
     bindGlTexture(name);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);

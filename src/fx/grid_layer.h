@@ -1,4 +1,5 @@
 #pragma once
+#include "state/demo_state.h"
 #include "math/vec.h"
 
 struct GridVertex {
@@ -19,16 +20,11 @@ struct GridLayer {
 };
 
 enum : int { gridLayerTableSize = 1024 };
-extern GridLayer* GridLayerTable;  // allocated by loadAll, zero-filled
+// demo.GridLayerTable: gridLayerTableSize layers, zero-filled by makeDemoState.
 
 void buildGridLayer(GridLayer* layer, float x0, float y0, float x1, float y1, float z,
                     float texU0, float texV0, float texU1, float texV1, int columns, int rows,
                     int textureSlot, GridVertexMover moveVertex);
-
-void gridVertexStill(GridVertex* vertex, float time);
-void gridVertexWobble(GridVertex* vertex, float time);
-void gridVertexDrift(GridVertex* vertex, float time);
-void gridVertexRipple(GridVertex* vertex, float time);
 
 void drawGridScaled(GridLayer* layer, float brightness, float a, float b, float c, float time);
 void drawGridOffset(GridLayer* layer, float brightness, float a, float b, float c, float time);

@@ -1,6 +1,6 @@
-#include <cmath>
+#include "fx/grid_movers.h"
 
-#include "fx/grid_layer.h"
+#include <cmath>
 
 namespace {
 const double pi = 3.14159265358979323846;

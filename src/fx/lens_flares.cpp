@@ -6,12 +6,12 @@
 
 #include "fx/overlays.h"
 #include "fx/render_tuning.h"
-#include "math/demo_clock.h"
+#include "state/demo_state.h"
 
 namespace {
 
 void fadeFlareSet(FlareSet* set) {
-    const float step = DemoClock.frameStep * set->fadeRate * 10;
+    const float step = demo.DemoClock.frameStep * set->fadeRate * 10;
     if (set->fadeDir == 0) set->intensity -= step;
     if (set->fadeDir == 1) set->intensity += step;
     if (set->intensity > 1) set->intensity = 1;

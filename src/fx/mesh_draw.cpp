@@ -8,6 +8,7 @@
 #include "fx/switches.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 BatchVertex meshBatch[meshBatchCapacity];
 
@@ -75,8 +76,8 @@ inline bool passesFar(const Vec3* v, const Face& f, float farZ) {
 // redGate keeps only faces whose three corners have red above 0.
 void drawTriangles(const SceneObject* object, bool farTest, CornerLayer layer, bool colours,
                    bool redGate) {
-    const float nearZ = cullNearZ;
-    const float farZ = cullFarZ;
+    const float nearZ = demo.cullNearZ;
+    const float farZ = demo.cullFarZ;
     const Vec3* view = object->viewVertices;
     const Face* faces = object->faces;
     int n = 0;
@@ -115,7 +116,7 @@ inline Vec3 midpoint(const Vec3& a, const Vec3& b) {
 }  // namespace
 
 void drawMeshTwoLayer(SceneObject* object) {
-    const TextureSlot* slot = &TextureTable[object->textureIndex];
+    const TextureSlot* slot = &demo.TextureTable[object->textureIndex];
     bindTextureSlot(slot);
     glColor4f(1, 1, 1, 1);
     drawTriangles(object, true, layerBase, false, false);
@@ -136,13 +137,13 @@ void drawMeshTwoLayer(SceneObject* object) {
 }
 
 void drawMeshLit(SceneObject* object) {
-    bindTextureSlot(&TextureTable[object->textureIndex]);
+    bindTextureSlot(&demo.TextureTable[object->textureIndex]);
     drawTriangles(object, true, layerBase, true, false);
 }
 
 void drawMeshTransparent(SceneObject* object) {
-    if (transparentNoFog) glDisable(GL_FOG);
-    bindTextureSlot(&TextureTable[object->textureIndex]);
+    if (demo.transparentNoFog) glDisable(GL_FOG);
+    bindTextureSlot(&demo.TextureTable[object->textureIndex]);
     glNormal3f(0, 0, 0);
     // Every corner white with alpha 1: the picture is added at full strength.
     glColor4f(1, 1, 1, 1);
@@ -152,13 +153,13 @@ void drawMeshTransparent(SceneObject* object) {
 }
 
 void drawMeshWireframe(SceneObject* object) {
-    const float level = TextureTable[object->textureIndex].wireLevel;
+    const float level = demo.TextureTable[object->textureIndex].wireLevel;
     if (level == 0.0f) return;
-    bindTextureSlot(&TextureTable[99]);
+    bindTextureSlot(&demo.TextureTable[wireOverlaySlot]);
     glNormal3f(0, 0, 0);
     glColor3f(level, level, level);
     blendAdditiveAlphaOne();  // grey lines, alpha 1
-    const float nearZ = cullNearZ;
+    const float nearZ = demo.cullNearZ;
     const Vec3* view = object->viewVertices;
     int n = 0;
     for (int i = 0; i < object->faceCount; ++i) {

@@ -8,6 +8,7 @@
 
 #include "platform/report_error.h"
 #include "scene/scene.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ const char* const framePlaceFiles[] = {"data\\morph1.dat", "data\\morph2.dat",
                                        "data\\morph5.dat"};
 
 SceneObject* objectAt(int place, int index) {
-    if (!SceneBank) return nullptr;
-    Scene* scene = &SceneBank[place];
+    if (!demo.SceneBank) return nullptr;
+    Scene* scene = &demo.SceneBank[place];
     if (index < 0 || index >= scene->objectCount || !scene->objects) return nullptr;
     return &scene->objects[index];
 }
@@ -106,7 +107,7 @@ int checkTarget(int targetPlace, int targetIndex) {
         const char* file = targetPlace == 10 ? "data\\fisch2.dat"
                            : targetPlace == 20 ? "data\\mirror.dat"
                                                : "the scene";
-        const int held = SceneBank ? SceneBank[targetPlace].objectCount : 0;
+        const int held = demo.SceneBank ? demo.SceneBank[targetPlace].objectCount : 0;
         std::snprintf(text, sizeof text,
                       "%s: morph target missing: place %d has no object %d (the file holds %d "
                       "object%s)",
@@ -142,12 +143,12 @@ int checkTarget(int targetPlace, int targetIndex) {
 }  // namespace
 
 void morphMeshFramesA(float frame, float weightA, float weightB) {
-    CpuSpan span;
+    ComputeSpan span;
     morphInto(objectAt(10, 1), frame, weightA, weightB);
 }
 
 void morphMeshFramesB(float frame, float weightA, float weightB) {
-    CpuSpan span;
+    ComputeSpan span;
     morphInto(objectAt(20, 0), frame, weightA, weightB);
 }
 

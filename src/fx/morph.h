@@ -1,6 +1,7 @@
 #pragma once
+#include "state/demo_state.h"
 
-// Write the morphed frame into the target object (SceneBank place 10 object 1
+// Write the morphed frame into the target object (demo.SceneBank place 10 object 1
 // for A, place 20 object 0 for B) from the frame sets in places 11 to 15.
 void morphMeshFramesA(float frame, float weightA, float weightB);
 void morphMeshFramesB(float frame, float weightA, float weightB);

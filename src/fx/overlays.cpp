@@ -5,6 +5,7 @@
 
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void coverScreen(GLenum srcFactor, GLenum dstFactor, float grey, float alpha) {
     glLoadIdentity();
     gluPerspective(90, 1, 1, 100000);
 
-    bindGlTexture(TextureTable[fadeSlot].glTexture);
+    bindGlTexture(demo.TextureTable[fadeSlot].glTexture);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
@@ -75,7 +76,7 @@ void setScreenProjection() {
 // Adds black (no change of colour) but writes the nearest depth, so that later
 // drawing with a less-than test cannot cover the rectangle.
 void maskScreenRect(float x0, float y0, float x1, float y1, float z) {
-    bindTextureSlot(&TextureTable[maskSlot]);
+    bindTextureSlot(&demo.TextureTable[maskSlot]);
     glDepthMask(GL_TRUE);
     glColor4f(0, 0, 0, 1);
     glDisable(GL_CULL_FACE);

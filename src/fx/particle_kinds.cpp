@@ -1,9 +1,10 @@
 // The five particle kinds. The initialisers draw their random values in a
 // fixed order so the whole demo sees the same sequence on every run.
-#include "fx/particles.h"
+#include "fx/particle_kinds.h"
 
-#include "math/demo_clock.h"
+#include "fx/particles.h"
 #include "math/random.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ inline void setCommon(Particle* p) {
 // Shared step of the path kinds: advance along the path, wrap past the limit,
 // then sit at the path point plus the particle's own offset.
 inline void stepAlongPath(Particle* p, const Vec3* path, float limit) {
-    p->pathPos += DemoClock.frameStep * p->pathSpeed;
+    p->pathPos += demo.DemoClock.frameStep * p->pathSpeed;
     if (p->pathPos > limit) p->pathPos = 0.0f;
     followPath(path, &p->worldPos, p->pathPos);
     p->worldPos.x += p->offset.x;
@@ -45,7 +46,7 @@ void initBurstParticle(Particle* p) {
 }
 
 void updateBurstParticle(Particle* p, void* /*userData*/) {
-    const float s = DemoClock.frameStep;
+    const float s = demo.DemoClock.frameStep;
     // Drawn where it was before this step's move.
     p->worldPos = p->offset;
     p->offset.x += s * p->velocity.x;
@@ -69,7 +70,7 @@ void initLightBurstParticle(Particle* p) {
 }
 
 void updateLightBurstParticle(Particle* p, void* userData) {
-    const float s = DemoClock.frameStep;
+    const float s = demo.DemoClock.frameStep;
     const Vec3* followed = static_cast<const Vec3*>(userData);
     p->size -= s * p->shrinkRate;
     if (p->size < 0.0f) initLightBurstParticle(p);

@@ -9,6 +9,7 @@
 #include "fx/switches.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
         // Corner colours are RGB (alpha 1) and pictures have no alpha.
         if (system->texture->opacity != 0) blendAdditiveAlphaOne();
         glNormal3f(0, 0, 0);
-        const float nearZ = cullNearZ;
-        const float farZ = cullFarZ;
+        const float nearZ = demo.cullNearZ;
+        const float farZ = demo.cullFarZ;
         int n = 0;
         // The count is read afresh: the choreography lowers it to switch heads off.
         for (int k = 0; k < system->count; ++k) {

@@ -8,6 +8,7 @@
 
 #include "platform/report_error.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn init,
                       ParticleUpdateFn update, int textureIndex) {
@@ -37,7 +38,7 @@ int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn in
     system->init = init;
     system->update = update;
     system->userData = userData;
-    system->texture = &TextureTable[textureIndex];
+    system->texture = &demo.TextureTable[textureIndex];
     // Start as if the system had already run: each particle gets its 100 steps
     // before the next one is initialised, which fixes the random sequence.
     for (int i = 0; i < count; ++i) {

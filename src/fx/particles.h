@@ -11,13 +11,3 @@ void followPath(const Vec3* path, Vec3* out, float t);
 int addSceneHook(Scene* scene, void* target, void* userData, SceneHookFn function);
 void runSceneHooks(Scene* scene);
 
-void initBurstParticle(Particle* p);
-void updateBurstParticle(Particle* p, void* userData);
-void initLightBurstParticle(Particle* p);
-void updateLightBurstParticle(Particle* p, void* userData);
-void initPathCloudParticle(Particle* p);
-void updatePathCloudParticle(Particle* p, void* userData);
-void initPathSwarmParticle(Particle* p);
-void updatePathSwarmParticle(Particle* p, void* userData);
-void initPathHeadParticle(Particle* p);
-void updatePathHeadParticle(Particle* p, void* userData);

@@ -15,12 +15,13 @@
 #include "fx/switches.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 void drawOpaqueObjects(Scene* scene) {
     for (int i = 0; i < scene->objectCount; ++i) {
         SceneObject* object = &scene->objects[i];
         if (object->visibility.hidden) continue;
-        const TextureSlot& slot = TextureTable[object->textureIndex];
+        const TextureSlot& slot = demo.TextureTable[object->textureIndex];
         if (slot.opacity != 0.0f) continue;
         if (slot.flags & textureFlagTwoLayer)
             drawMeshTwoLayer(object);
@@ -33,7 +34,7 @@ void drawTransparentObjects(Scene* scene) {
     for (int i = 0; i < scene->objectCount; ++i) {
         SceneObject* object = &scene->objects[i];
         if (object->visibility.hidden) continue;
-        if (TextureTable[object->textureIndex].opacity != 0.0f) drawMeshTransparent(object);
+        if (demo.TextureTable[object->textureIndex].opacity != 0.0f) drawMeshTransparent(object);
     }
 }
 
@@ -46,10 +47,10 @@ void drawWireframeObjects(Scene* scene) {
 
 void renderScene(Scene* scene, float time) {
     {
-        CpuSpan span;
+        ComputeSpan span;
         evaluateScene(scene, time);
         runSceneHooks(scene);
-        if (sceneWarpEnabled) warpScene(scene, time);
+        if (demo.sceneWarpEnabled) warpScene(scene, time);
     }
 
     // The camera's vertical axis already carries the 4:3 stretch, hence aspect 1.
@@ -68,8 +69,8 @@ void renderScene(Scene* scene, float time) {
         glDisable(GL_FOG);
     }
 
-    if (sceneBrightness > 0.0f) drawOpaqueObjects(scene);
-    fadeScreen(sceneBrightness);
+    if (demo.sceneBrightness > 0.0f) drawOpaqueObjects(scene);
+    fadeScreen(demo.sceneBrightness);
     drawParticleSprites(scene, scene->camera);
     // Each flush lets a deferred rasterizer fill the pass just sent while the
     // next one is being sent.

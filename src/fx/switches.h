@@ -1,11 +1,7 @@
 #pragma once
+#include "state/demo_state.h"
 
-// Scene-wide switches: set by the part bodies, read by the drawing code.
-extern float cullNearZ;        // -0.1 from start-up (resetSceneSwitches)
-extern float cullFarZ;         // starts at -1800
-extern float sceneBrightness;  // starts at 1
-extern int sceneWarpEnabled;   // starts at 0
-extern int transparentNoFog;   // starts at 0
-
-// Back to the start values (start-up and tests).
-void resetSceneSwitches();
+// Scene-wide switches, fields of the demo record: set by the part bodies, read
+// by the drawing code. demo.cullNearZ is -0.1 from start-up, demo.cullFarZ
+// starts at -1800, demo.sceneBrightness at 1, demo.sceneWarpEnabled and
+// demo.transparentNoFog at 0; resetSceneSwitches puts them back.

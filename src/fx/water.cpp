@@ -65,21 +65,30 @@ void buildSurfaceTexelTable(const Image* colour, int32_t* surfaceTexelTable) {
     }
 }
 
+namespace {
+// Texel n of the frame whose moving term is at p: the surface texel the two
+// offsets point at, as RGB.
+inline void writeWaterTexel(unsigned char* out, int n, int p, const int32_t* surfaceTexelTable,
+                            const uint16_t* waterOffsetTable) {
+    const int source = (waterOffsetTable[p & texelMask] + n +
+                        waterOffsetTable[2 * (n & (waterTexels / 2 - 1))]) &
+                       texelMask;
+    const int32_t value = surfaceTexelTable[source];
+    out[0] = (unsigned char)((value >> 16) & 255);
+    out[1] = (unsigned char)((value >> 8) & 255);
+    out[2] = (unsigned char)(value & 255);
+}
+}  // namespace
+
 // The per-frame loops: integer table lookups only.
 void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
                           const uint16_t* waterOffsetTable, float phase) {
     if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
-    CpuSpan span;
+    ComputeSpan span;
     int p = phaseStart(phase);
     unsigned char* out = canvas->pixels;
     for (int n = 0; n < waterTexels; ++n, out += 3) {
-        const int source = (waterOffsetTable[p & texelMask] + n +
-                            waterOffsetTable[2 * (n & (waterTexels / 2 - 1))]) &
-                           texelMask;
-        const int32_t value = surfaceTexelTable[source];
-        out[0] = (unsigned char)((value >> 16) & 255);
-        out[1] = (unsigned char)((value >> 8) & 255);
-        out[2] = (unsigned char)(value & 255);
+        writeWaterTexel(out, n, p, surfaceTexelTable, waterOffsetTable);
         --p;
     }
 }
@@ -89,19 +98,13 @@ void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
 void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTable,
                                     const uint16_t* waterOffsetTable, float phase) {
     if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
-    CpuSpan span;
+    ComputeSpan span;
     int p = phaseStart(phase);
     unsigned char* out = canvas->pixels;
     int n = 0;
     for (int r = 0; r < waterSize; ++r) {
         for (int c = 0; c < waterSize; ++c, ++n, out += 3) {
-            const int source = (waterOffsetTable[p & texelMask] + n +
-                                waterOffsetTable[2 * (n & (waterTexels / 2 - 1))]) &
-                               texelMask;
-            const int32_t value = surfaceTexelTable[source];
-            out[0] = (unsigned char)((value >> 16) & 255);
-            out[1] = (unsigned char)((value >> 8) & 255);
-            out[2] = (unsigned char)(value & 255);
+            writeWaterTexel(out, n, p, surfaceTexelTable, waterOffsetTable);
             p = (p + waterSize) & texelMask;
         }
         p = (p + 1) & texelMask;

@@ -142,6 +142,33 @@ void gatherFloats(int first, int count) {
 
 }  // namespace
 
+void glPushClientAttrib(GLbitfield mask) {
+    if (layer.clientAttribTop >= attribStackDepth) return setError(GL_STACK_OVERFLOW);
+    layer.clientAttribs[layer.clientAttribTop++] =
+        ClientAttribFrame{mask,
+                          layer.vertexArray,
+                          layer.colourArray,
+                          layer.texCoordArray,
+                          layer.normalArray,
+                          layer.unpackAlignment,
+                          layer.packAlignment};
+}
+
+void glPopClientAttrib() {
+    if (layer.clientAttribTop <= 0) return setError(GL_STACK_UNDERFLOW);
+    const ClientAttribFrame& f = layer.clientAttribs[--layer.clientAttribTop];
+    if (f.mask & GL_CLIENT_VERTEX_ARRAY_BIT) {
+        layer.vertexArray = f.vertexArray;
+        layer.colourArray = f.colourArray;
+        layer.texCoordArray = f.texCoordArray;
+        layer.normalArray = f.normalArray;
+    }
+    if (f.mask & GL_CLIENT_PIXEL_STORE_BIT) {
+        layer.unpackAlignment = f.unpackAlignment;
+        layer.packAlignment = f.packAlignment;
+    }
+}
+
 void glEnableClientState(GLenum array) {
     if (ClientArray* a = arrayFor(array)) a->enabled = true;
 }

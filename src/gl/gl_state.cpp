@@ -69,6 +69,7 @@ void resetState() {
     layer.modelview.stack[0] = layer.projection.stack[0] = layer.texture.stack[0] = identity();
     layer.matrixMode = GL_MODELVIEW;
     layer.attribTop = 0;
+    layer.clientAttribTop = 0;
     layer.vertexArray = layer.colourArray = layer.texCoordArray = layer.normalArray = ClientArray{};
     layer.unpackAlignment = layer.packAlignment = 4;
     layer.error = GL_NO_ERROR;

@@ -109,6 +109,13 @@ struct ClientArray {
     const void* pointer;
 };
 
+// The client state glPushClientAttrib saves.
+struct ClientAttribFrame {
+    GLbitfield mask;
+    ClientArray vertexArray, colourArray, texCoordArray, normalArray;
+    GLint unpackAlignment, packAlignment;
+};
+
 struct Layer {
     const GlesFunctions* es;
     FixedState s;
@@ -117,6 +124,8 @@ struct Layer {
     AttribFrame attribs[attribStackDepth];
     int attribTop;
     ClientArray vertexArray, colourArray, texCoordArray, normalArray;
+    ClientAttribFrame clientAttribs[attribStackDepth];
+    int clientAttribTop;
     GLint unpackAlignment, packAlignment;
     GLenum error;
     // bumped on every change the shaders read, so uniforms go up only when stale

@@ -69,6 +69,159 @@ void describeUnknownHeader(const unsigned char* data, size_t size, bool fileHead
     }
 }
 
+// What the bitmap header says, and where it lies in the file.
+struct BmpHeader {
+    bool fileHeader;  // the 14-byte file header comes first
+    size_t headerAt;
+    uint32_t headerSize;
+    bool core;  // the 12-byte header of OS/2 1.x
+    long long width, height;
+    int bitCount;
+    uint32_t compression, imageSize, coloursUsed;
+};
+
+// Finds and reads the bitmap header. False after saying on stderr why not.
+bool readBmpHeader(const unsigned char* data, unsigned long size, const char* shown,
+                   BmpHeader* h) {
+    // With the 14-byte file header the pixel data offset is given; a bare
+    // bitmap header has its pixels right after the palette.
+    h->fileHeader = size >= 2 && u16(data) == 0x4D42;
+    h->headerAt = h->fileHeader ? 14 : 0;
+    if (!fits(size, h->headerAt, 4)) {
+        std::fprintf(stderr, "%s: the file ends after %lu bytes, before its bitmap header\n", shown,
+                     size);
+        return false;
+    }
+    const unsigned char* header = data + h->headerAt;
+    h->headerSize = u32(header);
+    // 108 and 124 bytes are the version 4 and 5 headers: their first 40
+    // bytes are the common header, and what follows (colour space, gamma,
+    // profile) does not change the pixels' colours here.
+    const uint32_t headerSize = h->headerSize;
+    const bool known = headerSize == 12 || headerSize == 40 || headerSize == 108 || headerSize == 124;
+    if (!known) {
+        describeUnknownHeader(data, size, h->fileHeader, headerSize, shown);
+        return false;
+    }
+    if (!fits(size, h->headerAt, headerSize)) {
+        std::fprintf(stderr, "%s: the file ends inside its %u-byte bitmap header\n", shown,
+                     unsigned(headerSize));
+        return false;
+    }
+    h->core = headerSize == 12;
+    h->compression = bmpRgb;
+    h->imageSize = 0;
+    h->coloursUsed = 0;
+    if (h->core) {
+        h->width = u16(header + 4);
+        h->height = u16(header + 6);
+        h->bitCount = u16(header + 10);
+    } else {
+        h->width = int32_t(u32(header + 4));
+        h->height = int32_t(u32(header + 8));
+        h->bitCount = u16(header + 14);
+        h->compression = u32(header + 16);
+        h->imageSize = u32(header + 20);
+        h->coloursUsed = u32(header + 32);
+    }
+    return true;
+}
+
+// The palette entries the file holds: as many as it says, or as many as the
+// bit count addresses.
+int bmpPaletteEntries(const BmpHeader& h) {
+    if (!h.core && h.coloursUsed != 0) return int(h.coloursUsed & 0xFFFFu);
+    return h.bitCount == 1 ? 2 : h.bitCount == 4 ? 16 : h.bitCount == 8 ? 256 : 0;
+}
+
+// The pixel formats this reader converts.
+bool bmpDepthReadable(int bitCount, uint32_t compression) {
+    return (compression == bmpRgb &&
+            (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+             bitCount == 24 || bitCount == 32)) ||
+           (compression == bmpRle8 && bitCount == 8) || (compression == bmpRle4 && bitCount == 4) ||
+           (compression == bmpBitfields && (bitCount == 16 || bitCount == 32));
+}
+
+// Where the pixels are and how to convert them: the layout (with the palette
+// read into the given table), the offset and the byte count of the pixel
+// data. False after saying on stderr why the bitmap cannot be read.
+bool planBmpPixels(const unsigned char* data, unsigned long size, const char* shown,
+                   const BmpHeader& h, BmpLayout* layout, BmpPaletteEntry* palette,
+                   size_t* pixelsAtOut, size_t* pixelBytesOut) {
+    const long long width = h.width, height = h.height;
+    const int bitCount = h.bitCount;
+    const uint32_t compression = h.compression;
+    const int paletteEntries = bmpPaletteEntries(h);
+
+    // The three channel masks of BI_BITFIELDS stand between a 40-byte header
+    // and the palette; the later headers hold them in their own bytes 40 to 51.
+    const bool bitfields = !h.core && compression == bmpBitfields;
+    const size_t masksAt = h.headerSize == 40 ? h.headerAt + h.headerSize : h.headerAt + 40;
+    const size_t paletteAt =
+        h.headerAt + h.headerSize + (bitfields && h.headerSize == 40 ? 12 : 0);
+    const size_t entryBytes = h.core ? 3 : 4;
+    const size_t pixelsAt = h.fileHeader && fits(size, 10, 4)
+                                ? u32(data + 10)
+                                : paletteAt + entryBytes * paletteEntries;
+
+    const long long rows = height < 0 ? -height : height;
+    // Only as many colours as the bit count can address are looked up.
+    int usable = paletteEntries;
+    if (bitCount <= 8 && usable > (1 << bitCount)) usable = 1 << bitCount;
+    if (bitCount > 8 || bitCount < 1) usable = 0;
+    const bool depthOk = bmpDepthReadable(bitCount, compression);
+    if (width <= 0 || rows == 0 || !depthOk) {
+        std::fprintf(stderr, "%s: a %lldx%lld bitmap of %d bits (compression %u) cannot be read\n",
+                     shown, width, height, bitCount, unsigned(compression));
+        return false;
+    }
+    if (width * rows > INT_MAX / 3) {
+        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
+                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
+        return false;
+    }
+    if (!fits(size, masksAt, bitfields ? 12 : 0) ||
+        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size) {
+        std::fprintf(stderr, "%s: the file ends before its pixel data\n", shown);
+        return false;
+    }
+
+    for (int i = 0; i < usable; ++i) {
+        const unsigned char* e = data + paletteAt + entryBytes * size_t(i);
+        palette[i] = BmpPaletteEntry{e[2], e[1], e[0]};
+    }
+    *layout = BmpLayout{};
+    layout->width = int(width);
+    layout->rows = int(rows);
+    layout->bitCount = bitCount;
+    layout->compression = compression;
+    if (bitfields)
+        for (int i = 0; i < 3; ++i) layout->masks[i] = u32(data + masksAt + 4 * i);
+    layout->palette = palette;
+    layout->paletteSize = usable;
+
+    size_t pixelBytes = size - pixelsAt;
+    const bool runLength = compression == bmpRle8 || compression == bmpRle4;
+    if (runLength && h.imageSize != 0 && h.imageSize < pixelBytes) pixelBytes = h.imageSize;
+
+    // Uncompressed data must be all there before the picture is allocated;
+    // run-length data can expand, so only the general size limit holds there.
+    const size_t stride = (size_t(bitCount) * size_t(width) + 31) / 32 * 4;
+    if (!runLength && pixelBytes < stride * size_t(rows)) {
+        std::fprintf(stderr, "%s: the pixel data ends early\n", shown);
+        return false;
+    }
+    if (double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes)) {
+        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
+                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
+        return false;
+    }
+    *pixelsAtOut = pixelsAt;
+    *pixelBytesOut = pixelBytes;
+    return true;
+}
+
 }  // namespace
 
 Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char* name,
@@ -78,126 +231,15 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
     const char* shown = name ? name : "";
     if (!data || size == 0) return refuse(shown, "the file is empty", unknownFormat, out);
 
-    // With the 14-byte file header the pixel data offset is given; a bare
-    // bitmap header has its pixels right after the palette.
-    const bool fileHeader = size >= 2 && u16(data) == 0x4D42;
-    const size_t headerAt = fileHeader ? 14 : 0;
-    if (!fits(size, headerAt, 4)) {
-        std::fprintf(stderr, "%s: the file ends after %lu bytes, before its bitmap header\n", shown,
-                     size);
-        return fail(unknownFormat, out);
-    }
-    const unsigned char* header = data + headerAt;
-    const uint32_t headerSize = u32(header);
-    // 108 and 124 bytes are the version 4 and 5 headers: their first 40
-    // bytes are the common header, and what follows (colour space, gamma,
-    // profile) does not change the pixels' colours here.
-    const bool known = headerSize == 12 || headerSize == 40 || headerSize == 108 || headerSize == 124;
-    if (!known) {
-        describeUnknownHeader(data, size, fileHeader, headerSize, shown);
-        return fail(unknownFormat, out);
-    }
-    if (!fits(size, headerAt, headerSize)) {
-        std::fprintf(stderr, "%s: the file ends inside its %u-byte bitmap header\n", shown,
-                     unsigned(headerSize));
-        return fail(unknownFormat, out);
-    }
-    const bool core = headerSize == 12;
-
-    long long width, height;
-    int bitCount;
-    uint32_t compression = bmpRgb, imageSize = 0, coloursUsed = 0;
-    if (core) {
-        width = u16(header + 4);
-        height = u16(header + 6);
-        bitCount = u16(header + 10);
-    } else {
-        width = int32_t(u32(header + 4));
-        height = int32_t(u32(header + 8));
-        bitCount = u16(header + 14);
-        compression = u32(header + 16);
-        imageSize = u32(header + 20);
-        coloursUsed = u32(header + 32);
-    }
-
-    int paletteEntries;
-    if (!core && coloursUsed != 0)
-        paletteEntries = int(coloursUsed & 0xFFFFu);
-    else
-        paletteEntries = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
-
-    // The three channel masks of BI_BITFIELDS stand between a 40-byte header
-    // and the palette; the later headers hold them in their own bytes 40 to 51.
-    const bool bitfields = !core && compression == bmpBitfields;
-    const size_t masksAt = headerSize == 40 ? headerAt + headerSize : headerAt + 40;
-    const size_t paletteAt = headerAt + headerSize + (bitfields && headerSize == 40 ? 12 : 0);
-    const size_t entryBytes = core ? 3 : 4;
-    const size_t pixelsAt =
-        fileHeader && fits(size, 10, 4) ? u32(data + 10) : paletteAt + entryBytes * paletteEntries;
-
-    const long long rows = height < 0 ? -height : height;
-    // Only as many colours as the bit count can address are looked up.
-    int usable = paletteEntries;
-    if (bitCount <= 8 && usable > (1 << bitCount)) usable = 1 << bitCount;
-    if (bitCount > 8 || bitCount < 1) usable = 0;
-    const bool depthOk =
-        (compression == bmpRgb &&
-         (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
-          bitCount == 24 || bitCount == 32)) ||
-        (compression == bmpRle8 && bitCount == 8) || (compression == bmpRle4 && bitCount == 4) ||
-        (compression == bmpBitfields && (bitCount == 16 || bitCount == 32));
-    if (width <= 0 || rows == 0 || !depthOk) {
-        std::fprintf(stderr, "%s: a %lldx%lld bitmap of %d bits (compression %u) cannot be read\n",
-                     shown, width, height, bitCount, unsigned(compression));
-        return fail(conversionError, out);
-    }
-    if (width * rows > INT_MAX / 3) {
-        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
-                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
-        return fail(conversionError, out);
-    }
-    if (!fits(size, masksAt, bitfields ? 12 : 0) ||
-        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size) {
-        std::fprintf(stderr, "%s: the file ends before its pixel data\n", shown);
-        return fail(conversionError, out);
-    }
-
+    BmpHeader header;
+    if (!readBmpHeader(data, size, shown, &header)) return fail(unknownFormat, out);
+    BmpLayout layout;
     BmpPaletteEntry palette[256];
-    for (int i = 0; i < usable; ++i) {
-        const unsigned char* e = data + paletteAt + entryBytes * size_t(i);
-        palette[i] = BmpPaletteEntry{e[2], e[1], e[0]};
-    }
-
-    BmpLayout layout{};
-    layout.width = int(width);
-    layout.rows = int(rows);
-    layout.bitCount = bitCount;
-    layout.compression = compression;
-    if (bitfields)
-        for (int i = 0; i < 3; ++i) layout.masks[i] = u32(data + masksAt + 4 * i);
-    layout.palette = palette;
-    layout.paletteSize = usable;
-
-    size_t pixelBytes = size - pixelsAt;
-    if ((compression == bmpRle8 || compression == bmpRle4) && imageSize != 0 &&
-        imageSize < pixelBytes)
-        pixelBytes = imageSize;
-
-    // Uncompressed data must be all there before the picture is allocated;
-    // run-length data can expand, so only the general size limit holds there.
-    const bool runLength = compression == bmpRle8 || compression == bmpRle4;
-    const size_t stride = (size_t(bitCount) * size_t(width) + 31) / 32 * 4;
-    if (!runLength && pixelBytes < stride * size_t(rows)) {
-        std::fprintf(stderr, "%s: the pixel data ends early\n", shown);
+    size_t pixelsAt = 0, pixelBytes = 0;
+    if (!planBmpPixels(data, size, shown, header, &layout, palette, &pixelsAt, &pixelBytes))
         return fail(conversionError, out);
-    }
-    if (double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes)) {
-        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
-                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
-        return fail(conversionError, out);
-    }
 
-    const size_t bufferSize = size_t(width) * size_t(rows) * 3;
+    const size_t bufferSize = size_t(layout.width) * size_t(layout.rows) * 3;
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bufferSize));
     if (!pixels) return refuse(shown, "no memory for the picture", outOfMemory, out);
     if (!convertBmpPixels(&layout, data + pixelsAt, pixelBytes, pixels)) {
@@ -209,8 +251,8 @@ Image* decodeBmpBytes(const unsigned char* data, unsigned long size, const char*
         std::free(pixels);
         return refuse(shown, "no memory for the picture", outOfMemory, out);
     }
-    image->width = int(width);
-    image->height = int(height);  // keeps its sign: negative means top row first
+    image->width = layout.width;
+    image->height = int(header.height);  // keeps its sign: negative means top row first
     image->pixels = pixels;
     if (out) *out = image;
     return image;

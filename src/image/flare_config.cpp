@@ -31,7 +31,9 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
     ConfigText* file = &text;
 
     int lensCount, distance, preLight, angle, blend;
-    seekConfigSection(file, "[Flare]");
+    // An empty or foreign file still gives a flare, without lenses, but says so.
+    if (!seekConfigSection(file, "[Flare]"))
+        std::fprintf(stderr, "%s: no [Flare] section; the flare has no lenses\n", path);
     readConfigInt(file, "NumberOfFlares: ", &lensCount);
     readConfigInt(file, "FlareDistance: ", &distance);
     readConfigInt(file, "FlarePreLight: ", &preLight);

@@ -1,8 +1,9 @@
 #pragma once
+#include "state/demo_state.h"
 #include <cstdint>
 
-// The program's single pseudo-random sequence (state starts at 1, never reseeded
-// by the demo itself; tests may reset it).
+// The program's single pseudo-random sequence, demo.randomState (starts at 1,
+// never reseeded by the demo itself; tests may reset it).
 int nextRandom();
 float randomBelow(float x);   // [0, x)
 float randomSigned(float x);  // [-x, x)

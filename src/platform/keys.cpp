@@ -1,9 +1,8 @@
 #include "platform/keys.h"
-
-int KeyState[256] = {};
+#include "state/demo_state.h"
 
 void applyVirtualKey(int vk, int down, int altHeld) {
     if (vk < 0 || vk > 255) return;
     if (altHeld || vk == vkMenu || vk == vkF10) return;
-    KeyState[vk] = down ? 1 : 0;
+    demo.KeyState[vk] = down ? 1 : 0;
 }

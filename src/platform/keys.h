@@ -1,7 +1,8 @@
 #pragma once
+#include "state/demo_state.h"
 
-// Which keys are down, indexed by Windows virtual-key code (Escape is 27).
-extern int KeyState[256];
+// Which keys are down: demo.KeyState, indexed by Windows virtual-key code
+// (Escape is 27).
 
 enum : int { vkEscape = 27, vkF10 = 121, vkMenu = 18 };
 

@@ -1,6 +1,7 @@
 #include "scene/evaluate.h"
 
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b
 bool isZero(const Vec3& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
 
 int slotFlags(int textureIndex) {
-    if (!TextureTable || textureIndex < 0 || textureIndex >= textureTableSize) return 0;
-    return TextureTable[textureIndex].flags;
+    if (!demo.TextureTable || textureIndex < 0 || textureIndex >= textureTableSize) return 0;
+    return demo.TextureTable[textureIndex].flags;
 }
 
 }  // namespace

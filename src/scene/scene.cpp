@@ -5,9 +5,6 @@
 #include "scene/scene_file.h"
 #include "scene/texture_slot.h"
 
-Scene* SceneBank = nullptr;
-TextureSlot* TextureTable = nullptr;
-
 SceneObject* findSceneObject(Scene* scene, int textureIndex) {
     for (int i = 0; i < scene->objectCount; ++i)
         if (scene->objects[i].textureIndex == textureIndex) return &scene->objects[i];

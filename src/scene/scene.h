@@ -1,8 +1,9 @@
 #pragma once
 #include "math/tracks.h"
 #include "math/vec.h"
+#include "state/demo_state.h"
 
-// The in-memory scene model: one Scene per scene file, held in the SceneBank.
+// The in-memory scene model: one Scene per scene file, held in the demo.SceneBank.
 
 struct TextureSlot;
 
@@ -158,5 +159,5 @@ struct Scene {
 // First object (file order) drawn with the given texture slot, or null.
 SceneObject* findSceneObject(Scene* scene, int textureIndex);
 
-// The scene bank: sceneBankSize scenes, allocated by loadAll, zero-filled.
-extern Scene* SceneBank;
+// The scene bank, demo.SceneBank: sceneBankSize scenes, zero-filled by
+// makeDemoState.

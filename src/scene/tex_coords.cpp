@@ -1,5 +1,6 @@
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 // Environment mapping: the camera-frame normal picks the spot of the picture.
 void computeEnvMapCoords(SceneObject* object) {
@@ -14,7 +15,7 @@ void computeEnvMapCoords(SceneObject* object) {
 }
 
 void planarScrollTexCoords(SceneObject* object, float time) {
-    float s = TextureTable ? TextureTable[object->textureIndex].texScale2 : 0.0f;
+    float s = demo.TextureTable ? demo.TextureTable[object->textureIndex].texScale2 : 0.0f;
     float shift = float(time * 0.005);
     const Vec3* base = object->baseVertices;
     for (int f = 0; f < object->faceCount; ++f) {

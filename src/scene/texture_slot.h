@@ -1,5 +1,6 @@
 #pragma once
 #include "scene/scene.h"
+#include "state/demo_state.h"
 
 // One entry of the texture table: a picture plus the material settings of the
 // objects drawn with it. Plain data; the GL work lives with the image code.
@@ -7,6 +8,9 @@ enum : int {
     textureFlagEnvMap = 2,
     textureFlagTwoLayer = 8,
 };
+
+// The slot whose picture the wireframes are drawn with (loaded last).
+enum : int { wireOverlaySlot = 99 };
 
 struct TextureSlot {
     unsigned glTexture;
@@ -17,5 +21,4 @@ struct TextureSlot {
     float texScale2;
 };
 
-// textureTableSize entries, allocated by loadAll, zero-filled.
-extern TextureSlot* TextureTable;
+// demo.TextureTable: textureTableSize entries, zero-filled by makeDemoState.

@@ -2,36 +2,35 @@
 
 #include <GL/gl.h>
 
-#include "math/demo_clock.h"
 #include "script/parts.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
-FrameLoopIo demoFrameIo = {};
-uint32_t musicStartMs = 0;
+uint32_t& musicStartMs = demo.musicStartMs;
 
 int updateDemoClock(uint32_t now, uint32_t previous, uint32_t musicStart) {
     // Differences as signed 32-bit values, so a timer wrap-around is harmless.
     const int32_t frameMs = int32_t(now - previous);
     const int32_t elapsed = int32_t(now - musicStart);
     const int part = partIndexForElapsed(elapsed);
-    partMs = elapsed - partStartMs(part);
-    DemoClock.totalTime = float(double(elapsed) * 0.035);
-    DemoClock.partTime = float(double(partMs) * 0.035);
-    DemoClock.frameStep = float(double(frameMs) * 0.015);
+    demo.partMs = elapsed - partStartMs(part);
+    demo.DemoClock.totalTime = float(double(elapsed) * 0.035);
+    demo.DemoClock.partTime = float(double(demo.partMs) * 0.035);
+    demo.DemoClock.frameStep = float(double(frameMs) * 0.015);
     return part;
 }
 
-long runDemo() {
-    const FrameLoopIo& io = demoFrameIo;
-    uint32_t previous = io.readTimer();
+long runDemo(const FrameLoopIo& io) {
+    void* const user = io.user;
+    uint32_t previous = io.readTimer(user);
     int previousPart = 0;
     long frames = 0;
-    if (io.escapeHeld && io.escapeHeld()) return 0;
+    if (io.escapeHeld && io.escapeHeld(user)) return 0;
     while (previousPart < partCount - 1) {
-        if (io.pumpMessages) io.pumpMessages();
-        if (io.queryMusicPosition) io.queryMusicPosition();
-        const uint32_t now = io.readTimer();
-        const int part = updateDemoClock(now, previous, musicStartMs);
+        if (io.pumpMessages) io.pumpMessages(user);
+        if (io.queryMusicPosition) io.queryMusicPosition(user);
+        const uint32_t now = io.readTimer(user);
+        const int part = updateDemoClock(now, previous, demo.musicStartMs);
 
         float clear[4];
         partClearColour(part, clear);
@@ -44,9 +43,9 @@ long runDemo() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
         runPartBody(part);
-        if (io.presentFrame) io.presentFrame();
+        if (io.presentFrame) io.presentFrame(user);
         ++frames;
-        if (io.escapeHeld && io.escapeHeld()) break;
+        if (io.escapeHeld && io.escapeHeld(user)) break;
         previousPart = part;
         previous = now;
     }

@@ -1,25 +1,28 @@
 #pragma once
 #include <cstdint>
 
+#include "state/demo_state.h"
+
 // What the frame loop needs from the world around it. The demo passes the
 // system timer, the window's message pump and buffer swap; the capture tool a
-// fixed-step clock and a read-back; tests a scripted clock.
+// fixed-step clock and a read-back; tests a scripted clock. Every callback gets
+// `user` back; a null callback is skipped (readTimer is required).
 struct FrameLoopIo {
-    uint32_t (*readTimer)();        // milliseconds, wrapping at 2^32
-    void (*pumpMessages)();         // window messages, key state
-    void (*queryMusicPosition)();   // once per frame; may move musicStartMs to the music
-    void (*presentFrame)();         // ends the frame
-    int (*escapeHeld)();            // non-zero while Escape is down
-    void* user;                     // free for the caller
+    uint32_t (*readTimer)(void* user);           // milliseconds, wrapping at 2^32
+    void (*pumpMessages)(void* user);            // window messages, key state
+    void (*queryMusicPosition)(void* user);      // once per frame; may move the music start
+    void (*presentFrame)(void* user);            // ends the frame
+    int (*escapeHeld)(void* user);               // non-zero while Escape is down
+    void* user;                                  // handed to every callback
 };
 
-extern FrameLoopIo demoFrameIo;
-extern uint32_t musicStartMs;
+// The music player's name for demo.musicStartMs.
+extern uint32_t& musicStartMs;
 
 // Runs frames until the timeline is over (the first frame past 228000 ms) or
 // Escape is held after a presented frame. Returns the number of frames drawn.
-long runDemo();
+long runDemo(const FrameLoopIo& io);
 
-// One DemoClock update from a timer reading (signed 32-bit differences).
-// Returns the part index for the reading and sets partMs.
+// One demo.DemoClock update from a timer reading (signed 32-bit differences).
+// Returns the part index for the reading and sets demo.partMs.
 int updateDemoClock(uint32_t now, uint32_t previous, uint32_t musicStart);

@@ -6,13 +6,10 @@
 #include "scene/scene_file.h"
 #include "scene/texture_slot.h"
 #include "script/setup.h"
+#include "state/demo_state.h"
 
 int loadAll() {
-    // Zero-filled, so entries no set-up fills read as empty rather than garbage.
-    TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
-    GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
-    SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
-    if (!TextureTable || !GridLayerTable || !SceneBank) return 0;
+    if (!makeDemoState()) return 0;
 
     static int (*const setups[])() = {setupLogoAssets,   setupLightScene, setupNeuronalScene,
                                       setupAterieScene,  setupFischScene, setupDarmScene,
@@ -28,9 +25,9 @@ namespace {
 // but handing it all back keeps leak checkers quiet and tools that load twice
 // honest.
 void releaseLoadedContents() {
-    if (SceneBank) {
+    if (demo.SceneBank) {
         for (int i = 0; i < sceneBankSize; ++i) {
-            Scene* scene = &SceneBank[i];
+            Scene* scene = &demo.SceneBank[i];
             for (int k = 0; k < scene->particleSystemCount; ++k)
                 delete[] scene->particleSystems[k].particles;
             scene->particleSystemCount = 0;
@@ -40,29 +37,24 @@ void releaseLoadedContents() {
             releaseSceneContents(scene);
         }
     }
-    if (GridLayerTable)
-        for (int i = 0; i < gridLayerTableSize; ++i) std::free(GridLayerTable[i].vertices);
-    for (Vec3** path : {&darmPath, &ateriePath1, &ateriePath2}) {
+    if (demo.GridLayerTable)
+        for (int i = 0; i < gridLayerTableSize; ++i) std::free(demo.GridLayerTable[i].vertices);
+    for (Vec3** path : {&demo.darmPath, &demo.ateriePath1, &demo.ateriePath2}) {
         delete[] *path;
         *path = nullptr;
     }
-    for (Image** image : {&waterCanvas, &surfaceImage, &waterImage}) {
+    for (Image** image : {&demo.waterCanvas, &demo.surfaceImage, &demo.waterImage}) {
         releaseImage(*image);
         *image = nullptr;
     }
-    delete[] waterOffsetTable;
-    waterOffsetTable = nullptr;
-    delete[] surfaceTexelTable;
-    surfaceTexelTable = nullptr;
+    delete[] demo.waterOffsetTable;
+    demo.waterOffsetTable = nullptr;
+    delete[] demo.surfaceTexelTable;
+    demo.surfaceTexelTable = nullptr;
 }
 }  // namespace
 
 void freeAll() {
     releaseLoadedContents();
-    std::free(TextureTable);
-    TextureTable = nullptr;
-    std::free(GridLayerTable);
-    GridLayerTable = nullptr;
-    std::free(SceneBank);
-    SceneBank = nullptr;
+    freeDemoState();
 }

@@ -1,7 +1,8 @@
 #pragma once
+#include "state/demo_state.h"
 
-// Milliseconds since the current part began; valid while a body runs.
-extern int partMs;
+// The bodies read demo.partMs, the milliseconds since the current part
+// began, and demo.DemoClock; both are valid while a body runs.
 
 // The body of part 0..8; an index of 9 or more has none.
 void runPartBody(int part);

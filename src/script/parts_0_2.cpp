@@ -5,22 +5,23 @@
 #include "fx/overlays.h"
 #include "fx/render_scene.h"
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
+#include "script/places.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 void runPart0() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
 
     // Not capped above: the drift pictures stay at full strength until ms 10000.
     float fade = 1;
-    if (partMs > 1000) {
-        fade = float((13000 - partMs) * 0.0003333333333333333);
+    if (demo.partMs > 1000) {
+        fade = float((13000 - demo.partMs) * 0.0003333333333333333);
         if (fade < 0) fade = 0;
     }
 
@@ -47,10 +48,10 @@ static int blinkDirection(float sceneTime) {
 }
 
 void runPart1() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
 
     float c = 0;
     const int s = selectCut(cutListA, 11, pt, &c);
@@ -74,8 +75,8 @@ void runPart1() {
         default: t = c + 820; break;
     }
 
-    scene(0)->flareSets[0].fadeDir = blinkDirection(t);
-    renderScene(scene(0), t);
+    scene(lightPlace)->flareSets[0].fadeDir = blinkDirection(t);
+    renderScene(scene(lightPlace), t);
     flashScreen(f1 * 0.5f);
     if (s == 2 || s == 5) {
         drawGridScaled(layer(37), g1 * 0.5f, 1, f1 + 1, 1, tt * 0.5f);
@@ -88,14 +89,14 @@ void runPart1() {
         G = float((1250 - pt) * 0.005);
         if (G < 0) G = 0;
     }
-    sceneBrightness = G;
+    demo.sceneBrightness = G;
     const float w = float(std::cos((2 - G) * 1.5707963267948966) * 4 + 5);
     drawGridScaled(layer(10), 1 - G, w, w, 1, tt);
     drawGridScaledMultiply(layer(11), 1, w, w, 1, tt);
     drawGridScaled(layer(12), 1 - G, w, w, 1, tt);
 
-    if (partMs < 1500) {
-        const float v = float((1500 - partMs) * 0.0006666666666666666);
+    if (demo.partMs < 1500) {
+        const float v = float((1500 - demo.partMs) * 0.0006666666666666666);
         drawGridScaled(layer(2), v * 0.5f, 1, 1, 1, tt * 0.5f);
         drawGridScaled(layer(7), v * 0.5f, 1, 1, 1, tt * 1.5f);
         drawGridScaledMultiply(layer(1), 1, v, v * v * v, 1, tt);
@@ -104,17 +105,17 @@ void runPart1() {
 }
 
 void runPart2() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 0;
-    cullFarZ = -100800;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.transparentNoFog = 0;
+    demo.cullFarZ = -100800;
 
     if (pt < 50) {
         // The light scene's tail over black; the darm scene drawn next shows
         // through the opened screen cells only.
-        sceneBrightness = 0;
-        renderScene(scene(0), pt + 1000);
+        demo.sceneBrightness = 0;
+        renderScene(scene(lightPlace), pt + 1000);
         drawGridScaled(layer(10), 1, 1, 1, 1, tt);
         fadeScreen(float(1 - pt * 0.02));
         maskScreenCells(int(pt * 0.2f));
@@ -122,9 +123,9 @@ void runPart2() {
 
     // The system owns five heads; the count never goes above that.
     const float heads = clampTo(float((pt - 50) * 0.008771929889917374), 0, 5);
-    sceneBrightness = 1;
-    scene(5)->particleSystems[1].count = int(heads);
-    renderScene(scene(5), pt * 0.5f);
+    demo.sceneBrightness = 1;
+    scene(darmPlace)->particleSystems[1].count = int(heads);
+    renderScene(scene(darmPlace), pt * 0.5f);
 
     if (pt > 507) {
         const int k = int(pt - 507) % 114;

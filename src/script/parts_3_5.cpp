@@ -5,23 +5,24 @@
 #include "fx/overlays.h"
 #include "fx/render_scene.h"
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
+#include "script/places.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 void runPart3() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 1;
-    cullFarZ = -30000;
-    transparentNoFog = 0;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 1;
+    demo.cullFarZ = -30000;
+    demo.transparentNoFog = 0;
     slot(25)->wireLevel = 0.5f;
 
     // Loops every 250 scene units; exactly 250 still shows the loop's end.
     float s3 = pt * 0.5f;
     while (s3 > 250) s3 -= 250;
-    renderScene(scene(1), s3);
+    renderScene(scene(neuronalPlace), s3);
 
     float A;
     if (pt <= 100)
@@ -34,8 +35,8 @@ void runPart3() {
         A = float((pt - 400) * 0.01);
     else
         A = 1;
-    drawGridOffsetMultiply(layer(31), 1, -A, 0, 0, tt * 0.5f);
-    drawGridOffset(layer(30), 1, -A, 0, 0, tt * 0.5f);
+    drawGridOffsetMultiply(layer(helmetMaskLayer), 1, -A, 0, 0, tt * 0.5f);
+    drawGridOffset(layer(helmetLayer), 1, -A, 0, 0, tt * 0.5f);
 
     if (pt > 460) {
         const float c = float(std::cos(pt * 0.005) * 0.25);
@@ -59,16 +60,16 @@ void runPart3() {
 }
 
 void runPart4() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
     slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
     // The heads of part 2 stay hidden from here on.
-    scene(5)->particleSystems[1].count = 0;
+    scene(darmPlace)->particleSystems[1].count = 0;
 
-    renderScene(scene(5), pt * 2 + 700);
+    renderScene(scene(darmPlace), pt * 2 + 700);
 
     float m = 1.2f;
     if (pt > 100) m = float(1.2 - (pt - 100) * 0.012048192771084338);
@@ -94,36 +95,36 @@ void runPart4() {
 static void drawAterieTail(int shot, float pt, float c, float tt) {
     const float wave = float(std::sin(pt * 0.005));
     const float w = shot % 2 ? -wave : wave;
-    drawGridScaled(layer(51), 0.3f, 1, wave * 0.1f + 1, 1, tt * 0.5f);
-    drawGridOffset(layer(52), 0.3f, 0, w, 0, tt * 0.5f);
-    drawGridOffset(layer(52), 0.2f, 0.1f, w * 0.8f + 0.4f, 0, tt * 0.5f);
-    drawGridScaled(layer(53), 0.15f, wave * 0.2f + 1, 1, 1, tt * 0.5f);
-    drawGridScaled(layer(53), 0.05f, 1.5f, 1, 1, tt * 0.5f);
+    drawGridScaled(layer(insideWordsLayer), 0.3f, 1, wave * 0.1f + 1, 1, tt * 0.5f);
+    drawGridOffset(layer(outsideWordsLayer), 0.3f, 0, w, 0, tt * 0.5f);
+    drawGridOffset(layer(outsideWordsLayer), 0.2f, 0.1f, w * 0.8f + 0.4f, 0, tt * 0.5f);
+    drawGridScaled(layer(insideWordsWideLayer), 0.15f, wave * 0.2f + 1, 1, 1, tt * 0.5f);
+    drawGridScaled(layer(insideWordsWideLayer), 0.05f, 1.5f, 1, 1, tt * 0.5f);
     if (c < 50) fadeScreen(float(c * 0.02));
     if (c > 110) fadeScreen(float(1 - (c - 110) * 0.2));
 }
 
 void runPart5() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
 
     float c = 0;
     const int s = selectCut(cutListB, 11, pt, &c);
     switch (s) {
         case 0:
         case 1:
-            renderScene(scene(2), s == 0 ? c : 500 - c);
+            renderScene(scene(ateriePlace), s == 0 ? c : 500 - c);
             drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
             drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
             break;
         case 2:
-            renderScene(scene(2), c + 250);
+            renderScene(scene(ateriePlace), c + 250);
             break;
         case 3:
-            renderScene(scene(2), c + 1200);
+            renderScene(scene(ateriePlace), c + 1200);
             drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
             break;
         case 4:
@@ -133,16 +134,16 @@ void runPart5() {
             if (c > 100) fadeScreen(float(1 - (c - 100) * 0.05));
             return;
         case 5:
-            renderScene(scene(2), float(350 - c * 0.5));
+            renderScene(scene(ateriePlace), float(350 - c * 0.5));
             drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
             break;
         case 6:
-            renderScene(scene(2), float(1300 - c * 0.5));
+            renderScene(scene(ateriePlace), float(1300 - c * 0.5));
             drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
             drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
             break;
         case 7:
-            renderScene(scene(2), c + 450);
+            renderScene(scene(ateriePlace), c + 450);
             drawGridScaled(layer(33), 0.2f, 1, 1, 1, tt * 0.5f);
             break;
         case 8:

@@ -9,14 +9,17 @@
 #include "fx/switches.h"
 #include "fx/water.h"
 #include "image/texture_table.h"
-#include "math/demo_clock.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 // The water pictures are optional: without them the slot keeps its picture.
-static bool waterReady() { return waterCanvas && surfaceTexelTable && waterOffsetTable; }
+static bool waterReady() {
+    return demo.waterCanvas && demo.surfaceTexelTable && demo.waterOffsetTable;
+}
 
 // Piecewise-linear through the blend table at scene times 0, 100, 200, ...
 static float morphBlend(float t) {
@@ -29,41 +32,42 @@ static float morphBlend(float t) {
 }
 
 void runPart6() {
-    const float pt = DemoClock.partTime;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 1;
+    const float pt = demo.DemoClock.partTime;
+    demo.sceneWarpEnabled = 0;
+    demo.transparentNoFog = 1;
 
     float c = 0;
     const int s = selectCut(cutListA, 11, pt, &c);
 
     if (waterReady()) {
-        generateWaterTexture(waterCanvas, surfaceTexelTable, waterOffsetTable, pt * 0.5f);
-        uploadImageToTexture(slot(63), waterCanvas);
+        generateWaterTexture(demo.waterCanvas, demo.surfaceTexelTable, demo.waterOffsetTable,
+                             pt * 0.5f);
+        uploadImageToTexture(slot(63), demo.waterCanvas);
     }
 
     static const float cutOffset[9] = {50, 750, 450, 300, 750, 600, 100, 300, 820};
     const float t = c + cutOffset[s < 9 ? s : 8];
     morphMeshFramesA(t * 0.2f, morphBlend(t), 0);
-    renderScene(scene(10), t);
+    renderScene(scene(fischPlace), t);
 
     if (pt > 850) fadeScreen(float(1 - (pt - 850) * 0.014285714285714285));
     if (pt < 50) flashScreen(float(1 - pt * 0.02));
 }
 
 void runPart7() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 0;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
+    demo.sceneWarpEnabled = 0;
+    demo.transparentNoFog = 0;
 
     if (waterReady()) {
-        generateWaterTextureTransposed(waterCanvas, surfaceTexelTable, waterOffsetTable,
-                                       pt * 0.5f);
-        uploadImageToTexture(slot(81), waterCanvas);
+        generateWaterTextureTransposed(demo.waterCanvas, demo.surfaceTexelTable,
+                                       demo.waterOffsetTable, pt * 0.5f);
+        uploadImageToTexture(slot(81), demo.waterCanvas);
     }
 
     morphMeshFramesB(pt * 0.2f, 0, 0);
-    Scene* mirror = scene(20);
+    Scene* mirror = scene(mirrorPlace);
     if (mirror->objectCount >= 3)
         mirrorRippleVertices(&mirror->objects[2], &mirror->objects[0], pt);
     renderScene(mirror, pt);
@@ -90,13 +94,13 @@ void runPart7() {
 }
 
 void runPart8() {
-    const float pt = DemoClock.partTime;
-    const float tt = DemoClock.totalTime;
+    const float pt = demo.DemoClock.partTime;
+    const float tt = demo.DemoClock.totalTime;
     // No switch writes: part 7's values stand.
 
     float s8 = pt;
     while (s8 >= 200) s8 -= 200;
-    renderScene(scene(6), s8);
+    renderScene(scene(kopuliPlace), s8);
 
     const float a = float(std::sin(pt * 0.01) * 0.2);
     drawGridScaled(layer(54), 0.7f, a + 1, 1, 1, tt * 0.5f);

@@ -1,7 +1,5 @@
 #include "script/parts.h"
 
-int partMs = 0;
-
 void runPartBody(int part) {
     static void (*const bodies[])() = {runPart0, runPart1, runPart2, runPart3, runPart4,
                                        runPart5, runPart6, runPart7, runPart8};

@@ -3,14 +3,15 @@
 #include "fx/deformers.h"
 #include "fx/morph.h"
 #include "fx/particles.h"
-#include "math/demo_clock.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupKopuliScene() {
     static const char file[] = "data\\kopuli.dat";
-    if (!loadSetupScene(file, 6, 70, 0, 0)) return 0;
-    Scene* scene = &SceneBank[6];
+    if (!loadSetupScene(file, kopuliPlace, 70, 0, 0)) return 0;
+    Scene* scene = &demo.SceneBank[kopuliPlace];
 
     static const SlotLoad slots[] = {
         {70, "data\\envmap5.jpg", 0, envMapSlot},
@@ -18,16 +19,16 @@ int setupKopuliScene() {
     };
     loadSlots(slots, rowCount(slots));
 
-    SceneObject* target = requireObjectWithSlot(file, 6, 71);
+    SceneObject* target = requireObjectWithSlot(file, kopuliPlace, 71);
     if (!target) return 0;
-    addSceneHook(scene, target, &DemoClock.partTime, rippleTwoCentres);
+    addSceneHook(scene, target, &demo.DemoClock.partTime, rippleTwoCentres);
     return 1;
 }
 
 int setupMirrorScene() {
     // Object 2 is the mirror image rebuilt every frame from object 0.
-    if (!loadSetupScene("data\\mirror.dat", 20, 80, 3, 0)) return 0;
-    Scene* scene = &SceneBank[20];
+    if (!loadSetupScene("data\\mirror.dat", mirrorPlace, 80, 3, 0)) return 0;
+    Scene* scene = &demo.SceneBank[mirrorPlace];
     // The fish and mirror frames are all in place now: check that the morph
     // targets and frame sets fit each other before anything draws them.
     if (!checkMorphFrames()) return 0;

@@ -1,9 +1,13 @@
 // The title pictures and the light scene (place 0).
 #include "fx/bake.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupLogoAssets() {
     static const SlotLoad slots[] = {
@@ -34,8 +38,8 @@ int setupLogoAssets() {
 int setupLightScene() {
     static const char file[] = "data\\light.dat";
     // Light 0 carries the burst's origin and the flare chain.
-    if (!loadSetupScene(file, 0, 10, 0, 1)) return 0;
-    Scene* scene = &SceneBank[0];
+    if (!loadSetupScene(file, lightPlace, 10, 0, 1)) return 0;
+    Scene* scene = &demo.SceneBank[lightPlace];
 
     static const SlotLoad slots[] = {
         {10, "data\\felsen.jpg", 0, plainSlot},

@@ -1,17 +1,20 @@
 // The neuronal scene (place 1) and the aterie scene (place 2).
 #include "fx/bake.h"
 #include "fx/deformers.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
-#include "math/demo_clock.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "state/demo_state.h"
 
 int setupNeuronalScene() {
     static const char file[] = "data\\neuronal.dat";
     // Lights 0 and 1 each carry a burst and a flare chain.
-    if (!loadSetupScene(file, 1, 25, 0, 2)) return 0;
-    Scene* scene = &SceneBank[1];
+    if (!loadSetupScene(file, neuronalPlace, 25, 0, 2)) return 0;
+    Scene* scene = &demo.SceneBank[neuronalPlace];
 
     static const SlotLoad slots[] = {
         {25, "data\\netz-map.jpg", 1, plainSlot},
@@ -32,8 +35,8 @@ int setupNeuronalScene() {
     scene->fogDensity = 0.00005f;
 
     static const LayerRow layers[] = {
-        {30, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
-        {31, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
+        {helmetLayer, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 28, gridVertexStill},
+        {helmetMaskLayer, -1.1f, -1, 0.2f, 1, 0, 0, 1, 1, 2, 2, 29, gridVertexStill},
         {32, 0, -1.2f, 1, 1.2f, 0, 0, 1, 1, 10, 10, 30, gridVertexWobble},
     };
     buildLayers(layers, rowCount(layers));
@@ -43,8 +46,8 @@ int setupNeuronalScene() {
 int setupAterieScene() {
     static const char file[] = "data\\aterie.dat";
     // Object 0 wobbles; lights 7 and 8 trace the two particle clouds.
-    if (!loadSetupScene(file, 2, 31, 1, 9)) return 0;
-    Scene* scene = &SceneBank[2];
+    if (!loadSetupScene(file, ateriePlace, 31, 1, 9)) return 0;
+    Scene* scene = &demo.SceneBank[ateriePlace];
 
     bakeSoftLighting(scene);
 
@@ -54,7 +57,7 @@ int setupAterieScene() {
     };
     loadSlots(mapSlots, rowCount(mapSlots));
 
-    addSceneHook(scene, &scene->objects[0], &DemoClock.partTime, wobbleVertices);
+    addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 
     static const SlotLoad pictureSlots[] = {
         {33, "data\\embryo-f.jpg", 1, plainSlot},
@@ -81,11 +84,11 @@ int setupAterieScene() {
     scene->fogDensity = 0.001f;
     for (float& channel : scene->fogColour) channel = 0;
 
-    samplePath(&ateriePath1, &scene->lights[7].positionTrack, 3000);
-    addParticleSystem(scene, ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
+    samplePath(&demo.ateriePath1, &scene->lights[7].positionTrack, 3000);
+    addParticleSystem(scene, demo.ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
-    samplePath(&ateriePath2, &scene->lights[8].positionTrack, 3000);
-    addParticleSystem(scene, ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
+    samplePath(&demo.ateriePath2, &scene->lights[8].positionTrack, 3000);
+    addParticleSystem(scene, demo.ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
     return 1;
 }

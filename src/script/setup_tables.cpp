@@ -6,11 +6,12 @@
 #include "platform/report_error.h"
 #include "scene/scene_file.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 void loadSlots(const SlotLoad* rows, int count) {
     for (int i = 0; i < count; ++i) {
         const SlotLoad& row = rows[i];
-        TextureSlot* slot = &TextureTable[row.slot];
+        TextureSlot* slot = &demo.TextureTable[row.slot];
         if (row.loader == envMapSlot)
             loadEnvMapTextureSlot(slot, row.file, row.opacity);
         else
@@ -21,7 +22,7 @@ void loadSlots(const SlotLoad* rows, int count) {
 void buildLayers(const LayerRow* rows, int count) {
     for (int i = 0; i < count; ++i) {
         const LayerRow& row = rows[i];
-        buildGridLayer(&GridLayerTable[row.layer], row.x0, row.y0, row.x1, row.y1, -1.0f,
+        buildGridLayer(&demo.GridLayerTable[row.layer], row.x0, row.y0, row.x1, row.y1, -1.0f,
                        row.u0, row.v0, row.u1, row.v1, row.columns, row.rows, row.slot,
                        row.mover);
     }
@@ -29,7 +30,7 @@ void buildLayers(const LayerRow* rows, int count) {
 
 int loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
                    int lightsNeeded) {
-    Scene* scene = &SceneBank[place];
+    Scene* scene = &demo.SceneBank[place];
     if (!loadSceneFile(file, scene, textureBase)) return 0;
     if (scene->objectCount >= objectsNeeded && scene->lightCount >= lightsNeeded) return 1;
     char text[200];
@@ -40,7 +41,7 @@ int loadSetupScene(const char* file, int place, int textureBase, int objectsNeed
 }
 
 SceneObject* requireObjectWithSlot(const char* file, int place, int slot) {
-    SceneObject* object = findSceneObject(&SceneBank[place], slot);
+    SceneObject* object = findSceneObject(&demo.SceneBank[place], slot);
     if (!object) {
         char text[200];
         std::snprintf(text, sizeof text, "%s: no object uses texture slot %d", file, slot);

@@ -4,16 +4,12 @@
 
 #include <vector>
 
-#include "fx/frame_profile.h"
-#include "fx/switches.h"
-#include "math/demo_clock.h"
-#include "math/random.h"
 #include "platform/report_error.h"
 #include "scene/texture_slot.h"
 #include "script/frame_loop.h"
-#include "script/parts.h"
 #include "script/setup.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 // The first frame of every part, and then one frame a second: cuts, layers,
 // flashes and objects that come and go use different GL states, and each new
@@ -37,47 +33,20 @@ const int warmUpTimeCount = countWarmUpTimes();
 
 namespace {
 
-// Globals the frames write that loading does not set.
-struct LoopGlobals {
-    DemoClockRecord clock;
-    int partMs;
-    uint32_t random;
-    float cullNearZ, cullFarZ, sceneBrightness;
-    int sceneWarpEnabled, transparentNoFog;
-    FrameLoopIo io;
-    uint32_t musicStartMs;
-    double frameCpuSeconds;
-};
-
-LoopGlobals saveLoopGlobals() {
-    return LoopGlobals{DemoClock,        partMs,       randomState(),    cullNearZ,
-                       cullFarZ,         sceneBrightness, sceneWarpEnabled, transparentNoFog,
-                       demoFrameIo,      musicStartMs, frameCpuSeconds};
-}
-
-void restoreLoopGlobals(const LoopGlobals& g) {
-    DemoClock = g.clock;
-    partMs = g.partMs;
-    resetRandom(g.random);
-    cullNearZ = g.cullNearZ;
-    cullFarZ = g.cullFarZ;
-    sceneBrightness = g.sceneBrightness;
-    sceneWarpEnabled = g.sceneWarpEnabled;
-    transparentNoFog = g.transparentNoFog;
-    demoFrameIo = g.io;
-    musicStartMs = g.musicStartMs;
-    frameCpuSeconds = g.frameCpuSeconds;
-}
-
 // One frame at a time through the frame loop: the clock reads t - 16 before
 // the frame and t for it, so every warm-up frame has an ordinary step.
-uint32_t warmUpNow = 0;
-int warmUpReadings = 0;
-int warmUpFramesDone = 0;
+struct WarmUpClock {
+    uint32_t now;
+    int readings;
+    int framesDone;
+};
 
-uint32_t warmUpTimer() { return warmUpReadings++ == 0 ? warmUpNow - 16 : warmUpNow; }
-void warmUpPresent() { ++warmUpFramesDone; }
-int warmUpStop() { return warmUpFramesDone > 0; }
+uint32_t warmUpTimer(void* user) {
+    WarmUpClock* clock = static_cast<WarmUpClock*>(user);
+    return clock->readings++ == 0 ? clock->now - 16 : clock->now;
+}
+void warmUpPresent(void* user) { ++static_cast<WarmUpClock*>(user)->framesDone; }
+int warmUpStop(void* user) { return static_cast<WarmUpClock*>(user)->framesDone > 0; }
 
 void drawWarmUpFrames() {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -90,13 +59,12 @@ void drawWarmUpFrames() {
     for (int i = 0; i < 3; ++i) glGetFloatv(reads[i], matrices[i]);
 
     glViewport(0, 0, 1, 1);
-    musicStartMs = 0;
-    demoFrameIo = FrameLoopIo{warmUpTimer, nullptr, nullptr, warmUpPresent, warmUpStop, nullptr};
+    demo.musicStartMs = 0;
+    WarmUpClock clock = {};
+    const FrameLoopIo io = {warmUpTimer, nullptr, nullptr, warmUpPresent, warmUpStop, &clock};
     for (int i = 0; i < warmUpTimeCount; ++i) {
-        warmUpNow = uint32_t(warmUpTime(i));
-        warmUpReadings = 0;
-        warmUpFramesDone = 0;
-        runDemo();
+        clock = WarmUpClock{uint32_t(warmUpTime(i)), 0, 0};
+        runDemo(io);
     }
     glFinish();
 
@@ -109,12 +77,13 @@ void drawWarmUpFrames() {
     glPopAttrib();
 }
 
-// Texture names the set-ups created; the reload makes new ones.
+}  // namespace
+
 void deleteLoadedTextures() {
-    if (!TextureTable) return;
+    if (!demo.TextureTable) return;
     std::vector<GLuint> names;
     for (int i = 0; i < textureTableSize; ++i) {
-        const TextureSlot& slot = TextureTable[i];
+        const TextureSlot& slot = demo.TextureTable[i];
         for (unsigned name : {slot.glTexture, slot.glTexture2}) {
             if (name == 0) continue;
             bool seen = false;
@@ -125,10 +94,9 @@ void deleteLoadedTextures() {
     if (!names.empty()) glDeleteTextures(GLsizei(names.size()), names.data());
 }
 
-}  // namespace
-
 int loadAllWarmedUp() {
-    const LoopGlobals before = saveLoopGlobals();
+    // Everything the rehearsal changes is in the record, which goes back whole.
+    const DemoState before = demo;
     // A silent rehearsal: whatever is missing or damaged is reported once, by
     // the real load below, which fails the same way.
     muteReports(true);
@@ -137,6 +105,6 @@ int loadAllWarmedUp() {
     if (loaded) drawWarmUpFrames();
     deleteLoadedTextures();
     freeAll();
-    restoreLoopGlobals(before);
+    demo = before;
     return loadAll();
 }

@@ -1,7 +1,16 @@
 #pragma once
 
+struct DemoWindow;
+
 // The whole program: window, assets, music, frame loop, shutdown.
 // Returns 1 after a start-up failure; the normal end leaves through the
 // window's close handling (exit code 0) and does not return.
 // The options (shell_options.h) are read first; a bad one ends with exit code 2.
-int demoMain(int fullscreen, int argc = 0, char** argv = nullptr);
+// warmUp: load with the warm-up frames (loadAllWarmedUp).
+int demoMain(int fullscreen, int argc = 0, char** argv = nullptr, bool warmUp = true);
+
+// One play on a window that startDemo made: the music from its start and the
+// frames until the end or Escape; the music is left playing for the caller to
+// stop. 0 when the music cannot start: then "cannot play audio" is reported
+// and the player and the window are released.
+int playDemo(DemoWindow* window);

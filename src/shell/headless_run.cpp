@@ -13,30 +13,38 @@
 #include "script/frame_loop.h"
 #include "shell/start_up.h"
 #include "shell/stop_signal.h"
+#include "state/demo_state.h"
 
 namespace {
-const HeadlessRun* active = nullptr;
-long nextFrame = 0;     // the frame the next timer reading belongs to
-long currentFrame = -1;
-bool stopRequested = false;
-bool startReading = true;
+// Where a headless run stands, handed to the frame loop's callbacks.
+struct HeadlessProgress {
+    const HeadlessRun* run;
+    long nextFrame;     // the frame the next timer reading belongs to
+    long currentFrame;
+    bool stopRequested;
+    bool startReading;
+};
 
-uint32_t fixedClock() {
+uint32_t fixedClock(void* user) {
+    HeadlessProgress* p = static_cast<HeadlessProgress*>(user);
     // The loop reads the clock once before its first frame, then once per frame.
-    if (startReading) {
-        startReading = false;
-        return active->startMs;
+    if (p->startReading) {
+        p->startReading = false;
+        return p->run->startMs;
     }
-    currentFrame = nextFrame++;
-    return active->startMs + frameTimeMs(active->rate, currentFrame);
+    p->currentFrame = p->nextFrame++;
+    return p->run->startMs + frameTimeMs(p->run->rate, p->currentFrame);
 }
 
-void afterFrame() {
-    if (active->onFrame && !active->onFrame(currentFrame, active->user)) stopRequested = true;
+void afterFrame(void* user) {
+    HeadlessProgress* p = static_cast<HeadlessProgress*>(user);
+    if (p->run->onFrame && !p->run->onFrame(p->currentFrame, p->run->user)) p->stopRequested = true;
     presentDemoWindow();
 }
 
-int stopHeld() { return stopRequested || stopSignalReceived() ? 1 : 0; }
+int stopHeld(void* user) {
+    return static_cast<HeadlessProgress*>(user)->stopRequested || stopSignalReceived() ? 1 : 0;
+}
 }  // namespace
 
 bool parseFrameRate(const std::string& text, FrameRate* rate) {
@@ -82,16 +90,11 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     if (!startDemo(start)) return 1;
     // A stop asked for while loading: no frame at all.
     if (stopSignalReceived()) return stopSignalExitCode();
-    active = &run;
-    nextFrame = 0;
-    currentFrame = -1;
-    stopRequested = false;
-    startReading = true;
-    musicStartMs = 0;
-    demoFrameIo = FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr};
-    const long drawn = runDemo();
+    HeadlessProgress progress = {&run, 0, -1, false, true};
+    demo.musicStartMs = 0;
+    const long drawn =
+        runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, &progress});
     if (framesDrawn) *framesDrawn = drawn;
-    active = nullptr;
     return stopSignalExitCode();
 }
 

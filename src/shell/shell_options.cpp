@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 const char* programName(int fullscreen) { return fullscreen ? "demo" : "demo-windowed"; }
@@ -26,6 +27,15 @@ void printShellUsage(int fullscreen, bool toStderr) {
                      "                  the 4:3 picture centred and drawn at that resolution\n");
 }
 
+bool parseSampleCount(const char* text, int* samples) {
+    for (int n : {2, 4, 8, 16}) {
+        if (std::to_string(n) != text) continue;
+        *samples = n;
+        return true;
+    }
+    return false;
+}
+
 bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help) {
     *options = WindowOptions{};
     *help = false;
@@ -37,8 +47,7 @@ bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* opt
             if (i + 1 >= argc) return refuse(fullscreen, "--msaa needs a sample count", nullptr);
             const char* v = argv[++i];
             int n = 0;
-            char end = 0;
-            if (std::sscanf(v, "%d%c", &n, &end) != 1 || (n != 2 && n != 4 && n != 8 && n != 16))
+            if (!parseSampleCount(v, &n))
                 return refuse(fullscreen, "--msaa takes 2, 4, 8 or 16, not ", v);
             options->msaaSamples = n;
         } else if (fullscreen && std::strcmp(arg, "--desktop-size") == 0) {

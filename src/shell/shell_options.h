@@ -7,3 +7,7 @@
 bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help);
 
 void printShellUsage(int fullscreen, bool toStderr);
+
+// A sample count as every program's --msaa takes it: exactly "2", "4", "8" or
+// "16" (no sign, space, leading zero or trailing text).
+bool parseSampleCount(const char* text, int* samples);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -105,7 +106,10 @@ TEST(Bench, ComparesSampleCountsFrameByFrame) {
     }
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--compare", "msaa3"},
+          std::vector<std::string>{"--compare", "msaa04"},
           std::vector<std::string>{"--compare", "supersample5"},
+          std::vector<std::string>{"--compare", "supersample+2"},
+          std::vector<std::string>{"--msaa", "4x"},
           std::vector<std::string>{"--compare", "msaa4", "--msaa", "4"}}) {
         const ProcessResult bad = runProcess(DEMO_BENCH_EXE, args, {}, waitLimitSeconds());
         EXPECT_EQ(bad.exitCode, 2) << args[1];
@@ -148,4 +152,31 @@ TEST(Bench, AFullStandardOutputFailsTheRun) {
         EXPECT_EQ(r.exitCode, 1) << c.command << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.command << "\n" << r.err;
     }
+}
+
+// Every option is checked before anything is written: a refused command line
+// leaves the user's files as they were, and says what was wrong.
+TEST(Bench, RefusesBadOptionsBeforeTouchingTheFrameList) {
+    const std::string dir = makeTempDir("bench-options");
+    const std::string list = dir + "/frames.txt";
+    std::ofstream(list) << "kept\n";
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"--frames", list, "--parts", "9-9"}, "bad part range"},
+        {{"--frames", list, "--parts", "0-8junk"}, "bad part range"},
+        {{"--frames", list, "--cores", "1x"}, "bad --cores"},
+        {{"--frames", list, "--cores", "99999999999"}, "bad --cores"},
+        {{"--frames", list, "--msaa", "+4"}, "bad --msaa"},
+        {{"--frames", list, "--compare", "msaa4", "--msaa", "4"}, "leave out --msaa"},
+        {{"--frames", list, "--rate"}, "--rate needs a value"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = runProcess(DEMO_BENCH_EXE, c.args, {}, waitLimitSeconds());
+        EXPECT_EQ(r.exitCode, 2) << c.args[2];
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args[2] << ": " << r.err;
+        EXPECT_EQ(slurp(list), "kept\n") << c.args[2];
+    }
+    removeTree(dir);
 }

@@ -115,8 +115,7 @@ TEST(CaptureOptions, RefusedOptionsSayWhy) {
         {DEMO_CAPTURE_EXE, {"--time", "x-3"},
          "demo-capture: bad time range (use START-END in seconds, such as 10-20.5): 'x-3'\n"},
         {DEMO_CAPTURE_EXE, {"--at", "228"},
-         "demo-capture: bad time for --at (the timeline ends at 228 s, so 227.99 is the last "
-         "time): '228'\n"},
+         "demo-capture: bad time for --at (the timeline ends at 228 s): '228'\n"},
     };
     for (const auto& c : cases) {
         const ProcessResult r = runProcess(c.program, c.args, {}, waitLimitSeconds());

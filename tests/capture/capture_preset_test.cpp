@@ -19,13 +19,6 @@ int parseArgs(std::vector<std::string> args, CaptureOptions* o) {
     for (std::string& a : args) argv.push_back(a.data());
     return parseCaptureOptions(int(argv.size()), argv.data(), o);
 }
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 }  // namespace
 
 TEST(CaptureOptions, PresetsAreNamedOnesAndVeryfastByDefault) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/png_read.h"
 #include "support/process.h"
 
 namespace {
@@ -20,21 +21,7 @@ struct Picture {
 };
 
 bool readPng(const std::string& path, Picture* pic) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    pic->width = int(image.width);
-    pic->height = int(image.height);
-    pic->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, pic->rgb.data(), 0, nullptr) != 0;
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return readPngRgb(path, &pic->rgb, &pic->width, &pic->height);
 }
 
 ProcessResult capture(const std::vector<std::string>& args, int timeout = 300) {

@@ -52,6 +52,35 @@ TEST(CaptureSelection, RangesThatSelectNoFrameAreRefused) {
     EXPECT_EQ(o.endFrame - o.firstFrame, 1);
 }
 
+// Starts at or past the end select nothing, however far past (no frame number
+// is computed from them), and an empty range is no range at all.
+TEST(CaptureSelection, StartsPastTheEndAndEmptyRangesAreRefused) {
+    for (const char* range : {"1e19-1e20", "228-", "228-300"}) {
+        CaptureOptions o;
+        std::string err;
+        EXPECT_EQ(parse({"--time", range}, &o, &err), 2) << range;
+        EXPECT_NE(err.find("selects no frame"), std::string::npos) << range << ": " << err;
+    }
+    for (const char* option : {"--time", "--frames"}) {
+        CaptureOptions o;
+        std::string err;
+        EXPECT_EQ(parse({option, ""}, &o, &err), 2) << option;
+        EXPECT_NE(err.find("bad"), std::string::npos) << option << ": " << err;
+    }
+}
+
+// Two moments on one frame would write one file for both.
+TEST(CaptureSelection, TwoTimesOnOneFrameAreRefusedByName) {
+    CaptureOptions same, apart, late;
+    std::string err;
+    EXPECT_EQ(parse({"--rate", "1", "--at", "1,1.0,1.2"}, &same, &err), 2);
+    EXPECT_NE(err.find("--at 1.0 falls on frame 1, as --at 1 does"), std::string::npos) << err;
+    EXPECT_EQ(parse({"--rate", "10", "--at", "1,1.1"}, &apart, &err), 0) << err;
+    // Past the end: no talk of a last time that the rate would refuse.
+    EXPECT_EQ(parse({"--rate", "1", "--at", "1e308"}, &late, &err), 2);
+    EXPECT_EQ(err.find("last time"), std::string::npos) << err;
+}
+
 TEST(CaptureSelection, SingleFramesTakeNoRangeAndMustFallOnTheTimeline) {
     CaptureOptions o;
     std::string err;

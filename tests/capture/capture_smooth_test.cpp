@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/png_read.h"
 #include "support/process.h"
 
 namespace {
@@ -23,14 +24,7 @@ struct Picture {
 };
 
 bool readPng(const std::string& path, Picture* pic) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    pic->width = int(image.width);
-    pic->height = int(image.height);
-    pic->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, pic->rgb.data(), 0, nullptr) != 0;
+    return readPngRgb(path, &pic->rgb, &pic->width, &pic->height);
 }
 
 // Pixels of the plain frame with a neighbour more than 60 levels away.

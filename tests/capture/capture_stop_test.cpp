@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/png_read.h"
 #include "support/process.h"
 
 namespace {
@@ -97,14 +98,8 @@ std::vector<std::string> entries(const std::string& dir) {
 }
 
 bool wholePng(const std::string& path, int* width, int* height) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-    *width = int(image.width);
-    *height = int(image.height);
-    return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+    std::vector<unsigned char> rgb;
+    return readPngRgb(path, &rgb, width, height);
 }
 
 // A data folder linking every generated file but those left out.

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +16,8 @@
 #include <sstream>
 #include <thread>
 
+#include "support/png_read.h"
+
 namespace fs = std::filesystem;
 
 namespace failtest {
@@ -25,21 +26,8 @@ const std::string generatedData = DEMO_BUILD_DIR "/data";
 
 bool haveData() { return fileExists(generatedData + "/light.dat"); }
 
-std::vector<std::string> headlessEnv() {
-    return {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "DISPLAY=", "WAYLAND_DISPLAY="};
-}
-
 std::string installCopy(const std::string& tag, const std::vector<std::string>& leaveOut) {
-    const std::string dir = makeTempDir(tag);
-    if (dir.empty() || !copyFile(DEMO_WINDOWED_EXE, dir + "/demo-windowed")) return dir;
-    fs::create_directory(dir + "/data");
-    for (const auto& entry : fs::directory_iterator(generatedData)) {
-        const std::string name = entry.path().filename().string();
-        bool skip = false;
-        for (const std::string& l : leaveOut) skip = skip || l == name;
-        if (!skip) fs::create_symlink(entry.path(), dir + "/data/" + name);
-    }
-    return dir;
+    return installProgramCopy(DEMO_WINDOWED_EXE, tag, leaveOut);
 }
 
 bool replaceDataFile(const std::string& dir, const std::string& name, const std::string& bytes) {
@@ -210,18 +198,7 @@ std::string makeBmp(int width, int height) {
 }
 
 bool readPng(const std::string& path, int* width, int* height, std::vector<unsigned char>* rgb) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb->assign(PNG_IMAGE_SIZE(image), 0);
-    if (!png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
-    *width = int(image.width);
-    *height = int(image.height);
-    return true;
+    return readPngRgb(path, rgb, width, height);
 }
 
 int distinctColours(const std::vector<unsigned char>& rgb, int limit) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/install_copy.h"
 #include "support/process.h"
 
 namespace failtest {
@@ -12,9 +13,6 @@ namespace failtest {
 extern const std::string generatedData;  // BUILD/data, written by mkdata
 
 bool haveData();
-
-// Headless: no window system, no sound card; no error box can be shown.
-std::vector<std::string> headlessEnv();
 
 // A fresh folder holding a copy of the windowed program and a data folder that
 // links every generated file except those left out. Removed by removeTree.

@@ -7,6 +7,7 @@
 #include "fx/lens_flares.h"
 #include "fx2d_support.h"
 #include "math/demo_clock.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -16,10 +17,10 @@ protected:
         if (!testgl::ensureContext()) GTEST_SKIP() << "no GL context";
         scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
         white = testgl::solidTexture(255, 255, 255);
-        savedClock = DemoClock;
+        savedClock = demo.DemoClock;
     }
     void TearDown() override {
-        DemoClock = savedClock;
+        demo.DemoClock = savedClock;
         std::free(scene);
     }
 
@@ -48,7 +49,7 @@ protected:
 TEST_F(Fx2dFlares, StraightAheadStacksAtTheCentreAndFadesIn) {
     Vec3 ahead{0, 0, -10};
     FlareSet* set = addSet(&ahead, 2, 0.2f, 0.1f, 0.4f, 0.1f);
-    DemoClock.frameStep = 0.5f;
+    demo.DemoClock.frameStep = 0.5f;
 
     testgl::clearFrame(0, 0, 0);
     drawLensFlares(scene);
@@ -100,7 +101,7 @@ TEST_F(Fx2dFlares, LightInTheCameraPlaneOnlyFades) {
     FlareSet* set = addSet(&inPlane, 2, 1, 1, 1, 2);
     set->intensity = 0.5f;
     set->fadeDir = 0;
-    DemoClock.frameStep = 0.1f;
+    demo.DemoClock.frameStep = 0.1f;
     testgl::clearFrame(0.1f, 0.1f, 0.1f);
     drawLensFlares(scene);
     EXPECT_FLOAT_EQ(set->intensity, 0.4f);
@@ -111,7 +112,7 @@ TEST_F(Fx2dFlares, LightInTheCameraPlaneOnlyFades) {
 TEST_F(Fx2dFlares, SetWithoutLensesStillFades) {
     Vec3 ahead{0, 0, -1};
     FlareSet* set = addSet(&ahead, 0, 1, 1, 1, 1);
-    DemoClock.frameStep = 0.25f;
+    demo.DemoClock.frameStep = 0.25f;
     testgl::clearFrame(0, 0, 0);
     drawLensFlares(scene);
     EXPECT_FLOAT_EQ(set->intensity, 0.25f);

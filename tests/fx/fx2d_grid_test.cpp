@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "fx/grid_layer.h"
+#include "fx/grid_movers.h"
 #include "fx2d_support.h"
 
 namespace {

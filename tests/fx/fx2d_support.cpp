@@ -4,19 +4,19 @@
 #include <cstdlib>
 
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace fx2d {
 
 void ensureTextureTable() {
-    if (!TextureTable)
-        TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
+    if (!demo.TextureTable) makeDemoState();
 }
 
 void setSolidSlot(int slot, unsigned char r, unsigned char g, unsigned char b, float opacity) {
     ensureTextureTable();
-    TextureTable[slot] = TextureSlot{};
-    TextureTable[slot].glTexture = testgl::solidTexture(r, g, b);
-    TextureTable[slot].opacity = opacity;
+    demo.TextureTable[slot] = TextureSlot{};
+    demo.TextureTable[slot].glTexture = testgl::solidTexture(r, g, b);
+    demo.TextureTable[slot].opacity = opacity;
 }
 
 bool pixelNear(int x, int y, Level e, int tolerance) {

@@ -7,6 +7,7 @@
 #include "fx/bake.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ TEST_F(BakeTest, ObjectHiddenAtTimeZeroIsLitFromItsTimeZeroPose) {
 }
 
 TEST_F(BakeTest, NormalYLightsTwoLayerObjectsOnly) {
-    TextureTable[5].flags = textureFlagTwoLayer;
+    demo.TextureTable[5].flags = textureFlagTwoLayer;
     // A face looking up (world +z) and one looking down, on the two-layer slot;
     // the same up face on a plain slot.
     const std::vector<Vec3> floor = {{0, 10, 0}, {1, 10, 0}, {0, 11, 0}};

@@ -13,21 +13,22 @@
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {
 
 // The plain immediate-mode form of the lit pass, for comparison only.
 void drawLitImmediate(const SceneObject* o) {
-    bindTextureSlot(&TextureTable[o->textureIndex]);
+    bindTextureSlot(&demo.TextureTable[o->textureIndex]);
     glBegin(GL_TRIANGLES);
     for (int i = 0; i < o->faceCount; ++i) {
         const Face& f = o->faces[i];
         const Vec3* v = o->viewVertices;
         const float z0 = v[f.corners[0].vertexIndex].z, z1 = v[f.corners[1].vertexIndex].z,
                     z2 = v[f.corners[2].vertexIndex].z;
-        if (!(z0 < cullNearZ || z1 < cullNearZ || z2 < cullNearZ)) continue;
-        if (!(z0 > cullFarZ || z1 > cullFarZ || z2 > cullFarZ)) continue;
+        if (!(z0 < demo.cullNearZ || z1 < demo.cullNearZ || z2 < demo.cullNearZ)) continue;
+        if (!(z0 > demo.cullFarZ || z1 > demo.cullFarZ || z2 > demo.cullFarZ)) continue;
         for (const FaceCorner& c : f.corners) {
             glTexCoord2fv(c.uv);
             glColor3fv(c.colour);
@@ -54,7 +55,7 @@ TEST_F(Fx3dBench, FortyThousandTriangleFrame) {
             triangles.push_back({i, i + columns + 2, i + columns + 1});
         }
     Scene* scene = scenebuild::newScene({0, 0, 0}, {0, 10, 0}, 0.0f, 0.6f);
-    TextureTable[1].glTexture = testgl::solidTexture(200, 200, 200);
+    demo.TextureTable[1].glTexture = testgl::solidTexture(200, 200, 200);
     scenebuild::addObject(scene, vertices, triangles, 1);
     SceneObject* o = &scene->objects[0];
     testgl::clearFrame(0, 0, 0);

@@ -9,16 +9,8 @@
 
 namespace {
 
-class DeformersTest : public fx3d::TablesTest {
+class DeformersTest : public fx3d::SceneTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-    }
-    void TearDown() override {
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
-    }
     // An object whose camera-space vertices are the given points.
     SceneObject* objectWithView(const std::vector<Vec3>& points) {
         std::vector<scenebuild::Triangle> tris;
@@ -28,7 +20,6 @@ protected:
         for (size_t k = 0; k < points.size(); ++k) o->viewVertices[k] = points[k];
         return o;
     }
-    Scene* scene = nullptr;
 };
 
 void expectVec(const Vec3& v, float x, float y, float z, const char* what) {

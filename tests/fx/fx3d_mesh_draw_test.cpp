@@ -8,6 +8,7 @@
 #include "fx/mesh_draw.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -16,23 +17,17 @@ using fx3d::recordFeedback;
 
 enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
 
-class MeshDrawTest : public fx3d::TablesTest {
+class MeshDrawTest : public fx3d::SceneTest {
 protected:
     void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-        TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
-        TextureTable[slotTwoLayer].wireLevel = 0.5f;
-        TextureTable[slotLit].wireLevel = 0.5f;
-        TextureTable[slotTransparent].opacity = 1.0f;
-        TextureTable[slotTransparent].wireLevel = 0.5f;
-        TextureTable[slotWire].opacity = 1.0f;
+        SceneTest::SetUp();
+        demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
+        demo.TextureTable[slotTwoLayer].wireLevel = 0.5f;
+        demo.TextureTable[slotLit].wireLevel = 0.5f;
+        demo.TextureTable[slotTransparent].opacity = 1.0f;
+        demo.TextureTable[slotTransparent].wireLevel = 0.5f;
+        demo.TextureTable[slotWire].opacity = 1.0f;
     }
-    void TearDown() override {
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
-    }
-
     // One front-facing triangle whose corners sit at the given depths, each
     // scaled so that it projects to the same place on screen.
     SceneObject* triangleAt(float z0, float z1, float z2, int slot) {
@@ -45,7 +40,6 @@ protected:
         return o;
     }
 
-    Scene* scene = nullptr;
 };
 
 struct ModeCase {
@@ -71,7 +65,7 @@ struct DepthCase {
     bool passesFar;
 };
 
-// With cullNearZ -5 and cullFarZ -50: every triangle here lies inside the GL
+// With demo.cullNearZ -5 and demo.cullFarZ -50: every triangle here lies inside the GL
 // view volume, so anything missing was rejected by the drawing code.
 const DepthCase depths[] = {
     {"all behind", {-3, -4, -2}, false, true},
@@ -86,8 +80,8 @@ TEST_F(MeshDrawTest, RejectionPerMode) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection();
-    cullNearZ = -5.0f;
-    cullFarZ = -50.0f;
+    demo.cullNearZ = -5.0f;
+    demo.cullFarZ = -50.0f;
     for (const ModeCase& mode : modes) {
         for (const DepthCase& depth : depths) {
             SceneObject* o = triangleAt(depth.z[0], depth.z[1], depth.z[2], mode.slot);
@@ -122,7 +116,7 @@ TEST_F(MeshDrawTest, WireLevelZeroDrawsNoWireframeAndTouchesNothing) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection();
-    TextureTable[slotLit].wireLevel = 0.0f;
+    demo.TextureTable[slotLit].wireLevel = 0.0f;
     SceneObject* o = triangleAt(-2, -2, -2, slotLit);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
     EXPECT_EQ(recordFeedback([&] { drawMeshWireframe(o); }).lines, 0);
@@ -161,8 +155,8 @@ TEST_F(MeshDrawTest, TwoLayerRedZeroCornerKeepsOnlyTheBaseLayer) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    TextureTable[slotTwoLayer].glTexture = testgl::solidTexture(64, 64, 64);
-    TextureTable[slotTwoLayer].glTexture2 = testgl::solidTexture(0, 0, 255);
+    demo.TextureTable[slotTwoLayer].glTexture = testgl::solidTexture(64, 64, 64);
+    demo.TextureTable[slotTwoLayer].glTexture2 = testgl::solidTexture(0, 0, 255);
     // Left face: all corners lit; right face: one corner with red 0.
     const int index = scenebuild::addObject(
         scene, {{-0.9f, -0.5f, -1.5f}, {-0.1f, -0.5f, -1.5f}, {-0.5f, 0.5f, -1.5f},
@@ -191,14 +185,14 @@ TEST_F(MeshDrawTest, TwoLayerRedZeroCornerKeepsOnlyTheBaseLayer) {
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), TextureTable[slotTwoLayer].glTexture2);
+    EXPECT_EQ(GLuint(bound), demo.TextureTable[slotTwoLayer].glTexture2);
 }
 
 TEST_F(MeshDrawTest, LitModeModulatesAndLeavesTheLastCornerCurrent) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    TextureTable[slotLit].glTexture = testgl::solidTexture(255, 255, 255);
+    demo.TextureTable[slotLit].glTexture = testgl::solidTexture(255, 255, 255);
     SceneObject* o = triangleAt(-2, -2, -2, slotLit);
     for (FaceCorner& c : o->faces[0].corners) {
         c.colour[0] = 1.0f;
@@ -231,17 +225,17 @@ TEST_F(MeshDrawTest, TransparentIgnoresBakedColoursAndHonoursNoFog) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    TextureTable[slotTransparent].glTexture = testgl::solidTexture(200, 100, 50);
-    TextureTable[slotTransparent].opacity = 0.25f;
+    demo.TextureTable[slotTransparent].glTexture = testgl::solidTexture(200, 100, 50);
+    demo.TextureTable[slotTransparent].opacity = 0.25f;
     SceneObject* o = triangleAt(-2, -2, -2, slotTransparent);
     for (FaceCorner& c : o->faces[0].corners) c.colour[0] = c.colour[1] = c.colour[2] = 0.0f;
 
     glEnable(GL_FOG);
     glFogf(GL_FOG_DENSITY, 0.0f);
-    transparentNoFog = 0;
+    demo.transparentNoFog = 0;
     drawMeshTransparent(o);
     EXPECT_TRUE(glIsEnabled(GL_FOG));
-    transparentNoFog = 1;
+    demo.transparentNoFog = 1;
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
     glEnable(GL_FOG);

@@ -5,6 +5,7 @@
 #include "fx/morph.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/error_capture.h"
 
 namespace {
@@ -19,22 +20,22 @@ protected:
         for (int place = 11; place <= 15; ++place) fillFrames(place, 4);
     }
     void TearDown() override {
-        for (int place : {10, 11, 12, 13, 14, 15, 20}) releaseSceneContents(&SceneBank[place]);
+        for (int place : {10, 11, 12, 13, 14, 15, 20}) releaseSceneContents(&demo.SceneBank[place]);
         TablesTest::TearDown();
     }
     static void addTarget(int place, int index, int vertices) {
         for (int i = 0; i <= index; ++i)
-            scenebuild::addObject(&SceneBank[place], std::vector<Vec3>(size_t(vertices)), {});
+            scenebuild::addObject(&demo.SceneBank[place], std::vector<Vec3>(size_t(vertices)), {});
     }
     static void fillFrames(int place, int vertices) {
         for (int f = 0; f < 10; ++f) {
             std::vector<Vec3> v;
             for (int k = 0; k < vertices; ++k) v.push_back(Vec3{float(100 * place + f), float(k), 0});
-            scenebuild::addObject(&SceneBank[place], v, {});
+            scenebuild::addObject(&demo.SceneBank[place], v, {});
         }
     }
-    static const Vec3* targetA() { return SceneBank[10].objects[1].baseVertices; }
-    static const Vec3* targetB() { return SceneBank[20].objects[0].baseVertices; }
+    static const Vec3* targetA() { return demo.SceneBank[10].objects[1].baseVertices; }
+    static const Vec3* targetB() { return demo.SceneBank[20].objects[0].baseVertices; }
 };
 
 TEST_F(MorphTest, BaseCycle) {
@@ -76,8 +77,8 @@ TEST_F(MorphTest, ZeroWeightsDoNotReadTheBlendSets) {
     for (int place = 12; place <= 15; ++place)
         for (int f = 0; f < 10; ++f) {
             // Unreadable frames: any access would crash.
-            std::free(SceneBank[place].objects[f].baseVertices);
-            SceneBank[place].objects[f].baseVertices = nullptr;
+            std::free(demo.SceneBank[place].objects[f].baseVertices);
+            demo.SceneBank[place].objects[f].baseVertices = nullptr;
         }
     morphMeshFramesA(4.5f, 0, 0);
     morphMeshFramesA(4.5f, -0.0f, 0);
@@ -86,7 +87,7 @@ TEST_F(MorphTest, ZeroWeightsDoNotReadTheBlendSets) {
 
 TEST_F(MorphTest, SmallFrameIsReportedAndNeverReadPast) {
     EXPECT_EQ(checkMorphFrames(), 1);
-    SceneObject* frame3 = &SceneBank[11].objects[3];
+    SceneObject* frame3 = &demo.SceneBank[11].objects[3];
     frame3->vertexCount = 2;
     {
         ErrorCapture errors;
@@ -105,17 +106,17 @@ TEST_F(MorphTest, SmallFrameIsReportedAndNeverReadPast) {
 
 TEST_F(MorphTest, MissingFramesOrTargetAreReported) {
     ErrorCapture errors;
-    SceneBank[14].objectCount = 9;
+    demo.SceneBank[14].objectCount = 9;
     EXPECT_EQ(checkMorphFrames(), 0);
     EXPECT_TRUE(errors.contains("place 14")) << (errors.texts.empty() ? "" : errors.texts[0]);
-    SceneBank[14].objectCount = 10;
-    SceneBank[20].objectCount = 0;
+    demo.SceneBank[14].objectCount = 10;
+    demo.SceneBank[20].objectCount = 0;
     EXPECT_EQ(checkMorphFrames(), 0);
     EXPECT_TRUE(errors.contains("data\\mirror.dat: morph target missing: place 20 has no object 0 "
                                 "(the file holds 0 objects)"))
         << errors.texts.back();
     morphMeshFramesB(1.0f, 0, 0);  // no target: nothing happens
-    SceneBank[20].objectCount = 1;
+    demo.SceneBank[20].objectCount = 1;
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/error_capture.h"
 
 namespace {
@@ -30,20 +32,14 @@ float signedOf(int r, float x) {
     return float(double(r) * double(x) * 0.00006103515625 - double(x));
 }
 
-class ParticlesTest : public fx3d::TablesTest {
+class ParticlesTest : public fx3d::SceneTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-    }
     void TearDown() override {
         for (int i = 0; i < scene->particleSystemCount; ++i)
             delete[] scene->particleSystems[i].particles;
         scene->particleSystemCount = 0;
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
-    Scene* scene = nullptr;
 };
 
 TEST_F(ParticlesTest, BurstDrawsInOrderFromAResetGenerator) {
@@ -131,7 +127,7 @@ TEST_F(ParticlesTest, AddPreRunsEachParticleAHundredStepsInTurn) {
     const ParticleSystem& s = scene->particleSystems[0];
     EXPECT_EQ(scene->particleSystemCount, 1);
     EXPECT_EQ(s.count, 2);
-    EXPECT_EQ(s.texture, &TextureTable[7]);
+    EXPECT_EQ(s.texture, &demo.TextureTable[7]);
     EXPECT_EQ(s.userData, &data);
 }
 
@@ -233,7 +229,7 @@ TEST_F(ParticlesTest, BurstDiesOnlyBelowZero) {
 }
 
 TEST_F(ParticlesTest, FrameStepZeroMovesNothing) {
-    DemoClock.frameStep = 0.0f;
+    demo.DemoClock.frameStep = 0.0f;
     std::vector<Vec3> path(3001, Vec3{1, 2, 3});
     Particle burst{}, light{}, swarm{};
     resetRandom(1);

@@ -9,6 +9,7 @@
 #include "fx/render_scene.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -68,11 +69,11 @@ protected:
     // additive panel at y = 50, x 25..45; one blue sprite at (-10, 80, 0).
     void build(float fov) {
         scene = scenebuild::newScene({0, 0, 0}, {0, 10, 0}, 0.0f, fov);
-        TextureTable[slotOpaque].glTexture = testgl::solidTexture(255, 0, 0);
-        TextureTable[slotTransparent].glTexture = testgl::solidTexture(0, 255, 0);
-        TextureTable[slotTransparent].opacity = 1.0f;
-        TextureTable[slotSprite].glTexture = testgl::solidTexture(0, 0, 255);
-        TextureTable[slotSprite].opacity = 1.0f;
+        demo.TextureTable[slotOpaque].glTexture = testgl::solidTexture(255, 0, 0);
+        demo.TextureTable[slotTransparent].glTexture = testgl::solidTexture(0, 255, 0);
+        demo.TextureTable[slotTransparent].opacity = 1.0f;
+        demo.TextureTable[slotSprite].glTexture = testgl::solidTexture(0, 0, 255);
+        demo.TextureTable[slotSprite].opacity = 1.0f;
         scenebuild::addObject(scene,
                               {{-1000, 100, -1000}, {1000, 100, -1000}, {1000, 100, 1000},
                                {-1000, 100, 1000}},
@@ -97,7 +98,7 @@ TEST_F(RenderSceneTest, OnlyTheOpaquePassIsDarkenedAndBlendedPassesUseTheScreenP
     REQUIRE_GL();
     build(0.25f);
     testgl::clearFrame(0, 0, 0);
-    sceneBrightness = 0.5f;
+    demo.sceneBrightness = 0.5f;
     renderScene(scene, 0.0f);
     // Wall alone, halved.
     const auto wall = testgl::readPixel(ndcX(0), ndcY(0.667f));
@@ -121,7 +122,7 @@ TEST_F(RenderSceneTest, BrightnessZeroSkipsTheOpaquePassAndBlacksTheFrame) {
     REQUIRE_GL();
     build(0.25f);
     testgl::clearFrame(0.5f, 0.5f, 0.5f);
-    sceneBrightness = 0.0f;
+    demo.sceneBrightness = 0.0f;
     renderScene(scene, 0.0f);
     const auto wall = testgl::readPixel(ndcX(0), ndcY(0.667f));
     EXPECT_EQ(wall.r + wall.g + wall.b, 0);
@@ -137,7 +138,7 @@ TEST_F(RenderSceneTest, HooksRunAfterTheEvaluationAndTheWarpAfterTheHooks) {
     build(0.25f);
     addSceneHook(scene, &scene->objects[0], nullptr, hideWallHook);
     testgl::clearFrame(0, 0, 0);
-    sceneWarpEnabled = 1;
+    demo.sceneWarpEnabled = 1;
     renderScene(scene, 0.0f);
     EXPECT_EQ(observed.updatesSeenByHook, 1);
     // The warp at time 0 lifts the hook's (0, 0, 0) to (0, 350, 0).

@@ -12,6 +12,7 @@
 #include "fx3d_support.h"
 #include "math/random.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -25,16 +26,11 @@ unsigned patternTexture(int seed) {
     return testgl::rgbTexture(texels, 16, 16, GL_LINEAR);
 }
 
-class RenderTuningTest : public fx3d::TablesTest {
+class RenderTuningTest : public fx3d::SceneTest {
 protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
-    }
     void TearDown() override {
-        scenebuild::deleteScene(scene);
         resetRenderTuning();
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
 
     // Many overlapping triangles in front of the viewer (more than one batch
@@ -81,7 +77,7 @@ protected:
     Result drawWith(const RenderTuning& tuning, void (*draw)(SceneObject*), SceneObject* o) {
         testgl::clearFrame(0.1f, 0.2f, 0.3f);
         fx3d::setTestProjection(1.0);
-        cullFarZ = -50;
+        demo.cullFarZ = -50;
         renderTuning = tuning;
         draw(o);
         Result r;
@@ -100,20 +96,19 @@ protected:
         return r;
     }
 
-    Scene* scene = nullptr;
 };
 
 TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {
     REQUIRE_GL();
-    TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
-    TextureTable[slotTwoLayer].glTexture = patternTexture(1);
-    TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
-    TextureTable[slotLit].glTexture = patternTexture(3);
-    TextureTable[slotLit].wireLevel = 0.3f;
-    TextureTable[slotTransparent].glTexture = patternTexture(4);
-    TextureTable[slotTransparent].opacity = 0.4f;  // never reaches the vertices
-    TextureTable[slotWire].glTexture = patternTexture(5);
-    TextureTable[slotWire].opacity = 1.0f;
+    demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
+    demo.TextureTable[slotTwoLayer].glTexture = patternTexture(1);
+    demo.TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
+    demo.TextureTable[slotLit].glTexture = patternTexture(3);
+    demo.TextureTable[slotLit].wireLevel = 0.3f;
+    demo.TextureTable[slotTransparent].glTexture = patternTexture(4);
+    demo.TextureTable[slotTransparent].opacity = 0.4f;  // never reaches the vertices
+    demo.TextureTable[slotWire].glTexture = patternTexture(5);
+    demo.TextureTable[slotWire].opacity = 1.0f;
 
     struct Mode {
         const char* name;
@@ -155,10 +150,10 @@ TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {
 
 TEST_F(RenderTuningTest, AdditivePassesLeaveTheSourceAlphaBlendBehind) {
     REQUIRE_GL();
-    TextureTable[slotTransparent].opacity = 1.0f;
-    TextureTable[slotTransparent].glTexture = patternTexture(6);
-    TextureTable[slotWire].opacity = 1.0f;
-    TextureTable[slotTransparent].wireLevel = 0.5f;
+    demo.TextureTable[slotTransparent].opacity = 1.0f;
+    demo.TextureTable[slotTransparent].glTexture = patternTexture(6);
+    demo.TextureTable[slotWire].opacity = 1.0f;
+    demo.TextureTable[slotTransparent].wireLevel = 0.5f;
     SceneObject* o = randomMesh(10, slotTransparent);
     for (void (*draw)(SceneObject*) : {drawMeshTransparent, drawMeshWireframe}) {
         const Result r = drawWith(RenderTuning{1, 1, 1}, draw, o);

@@ -6,6 +6,7 @@
 #include "fx/particle_sprites.h"
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -15,28 +16,26 @@ void countUpdate(Particle*, void*) {
     ++updates;
 }
 
-class SpritesTest : public fx3d::TablesTest {
+class SpritesTest : public fx3d::SceneTest {
 protected:
     void SetUp() override {
-        TablesTest::SetUp();
-        scene = scenebuild::newScene();
+        SceneTest::SetUp();
         // A camera at the origin looking along +y: camera z = -world y.
         camera.right = Vec3{1, 0, 0};
         camera.down = Vec3{0, 0, -1};
         camera.forward = Vec3{0, 1, 0};
-        TextureTable[3].opacity = 1.0f;
+        demo.TextureTable[3].opacity = 1.0f;
         ParticleSystem& s = scene->particleSystems[0];
         s.particles = particles;
         s.count = 1;
         s.update = countUpdate;
-        s.texture = &TextureTable[3];
+        s.texture = &demo.TextureTable[3];
         scene->particleSystemCount = 1;
         updates = 0;
     }
     void TearDown() override {
         scene->particleSystemCount = 0;
-        scenebuild::deleteScene(scene);
-        TablesTest::TearDown();
+        SceneTest::TearDown();
     }
     void placeParticle(int i, float worldY) {
         particles[i].worldPos = Vec3{0, worldY, 0};
@@ -45,7 +44,6 @@ protected:
         particles[i].colour[1] = 0.4f;
         particles[i].colour[2] = 0.6f;
     }
-    Scene* scene = nullptr;
     SceneCamera camera{};
     Particle particles[4]{};
 };
@@ -97,7 +95,7 @@ TEST_F(SpritesTest, SquaresFaceTheViewerAndLeaveImmediateModeState) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    TextureTable[3].glTexture = testgl::solidTexture(255, 255, 255);
+    demo.TextureTable[3].glTexture = testgl::solidTexture(255, 255, 255);
     placeParticle(0, 10);  // z = -10, half edge 0.5: 5% of the half screen
     drawParticleSprites(scene, &camera);
     const auto centre = testgl::readPixel(320, 240);

@@ -13,35 +13,42 @@
 #include "math/demo_clock.h"
 #include "math/random.h"
 #include "scene/scene.h"
+#include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace fx3d {
 
-// Installs a zeroed texture table and scene bank for the test and puts the
-// previous ones back afterwards.
+// Makes a fresh demo record for the test (start values, zeroed tables) and
+// puts the previous one back afterwards.
 class TablesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedTextures = TextureTable;
-        savedBank = SceneBank;
-        TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
-        SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
-        resetSceneSwitches();
-        DemoClock = DemoClockRecord{0.0f, 0.0f, 1.0f};
-        resetRandom(1);
+        saved = demo;
+        ASSERT_TRUE(makeDemoState());
     }
     void TearDown() override {
-        std::free(TextureTable);
-        std::free(SceneBank);
-        TextureTable = savedTextures;
-        SceneBank = savedBank;
-        resetSceneSwitches();
-        DemoClock = DemoClockRecord{0.0f, 0.0f, 1.0f};
+        freeDemoState();
+        demo = saved;
     }
 
 private:
-    TextureSlot* savedTextures = nullptr;
-    Scene* savedBank = nullptr;
+    DemoState saved = {};
+};
+
+// A fresh demo record and one fresh scene (scenebuild::newScene) per test.
+class SceneTest : public TablesTest {
+protected:
+    void SetUp() override {
+        TablesTest::SetUp();
+        scene = scenebuild::newScene();
+    }
+    void TearDown() override {
+        scenebuild::deleteScene(scene);
+        scene = nullptr;
+        TablesTest::TearDown();
+    }
+    Scene* scene = nullptr;
 };
 
 struct FeedbackCounts {

@@ -36,6 +36,8 @@
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
+#include "state/demo_state.h"
+#include "support/png_read.h"
 
 extern char** environ;
 
@@ -64,18 +66,6 @@ struct Run {
 
 Run run;
 
-bool readPng(const std::string& path, std::vector<unsigned char>* rgb, int* w, int* h) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb->resize(PNG_IMAGE_SIZE(image));
-    *w = int(image.width);
-    *h = int(image.height);
-    return png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr) != 0;
-}
-
 bool writePng(const std::string& path, const unsigned char* rgb, int w, int h) {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -103,7 +93,7 @@ bool isMoment(long frame) {
     return false;
 }
 
-uint32_t fixedClock() {
+uint32_t fixedClock(void*) {
     if (run.startReading) {
         run.startReading = false;
         return 0;
@@ -112,7 +102,7 @@ uint32_t fixedClock() {
     return frameTimeMs(run.rate, run.currentFrame);
 }
 
-void afterFrame() {
+void afterFrame(void*) {
     const GlLayerStats* stats = glLayerStats();
     const long draws = stats->draws - run.drawsBefore;
     run.drawsBefore = stats->draws;
@@ -124,7 +114,7 @@ void afterFrame() {
         const std::string path = run.nativeDir + "/at-" + m.name + ".png";
         m.seen = true;
         m.drawsPerFrame = double(draws);
-        if (readPng(path, &native, &w, &h) && w == 640 && h == 480)
+        if (readPngRgb(path, &native, &w, &h) && w == 640 && h == 480)
             m.psnr = psnrOf(native, run.pixels);
         else
             std::fprintf(stderr, "test_gl_frames: cannot read %s\n", path.c_str());
@@ -138,7 +128,7 @@ void afterFrame() {
     }
 }
 
-int stopHeld() { return run.currentFrame >= run.lastFrame ? 1 : 0; }
+int stopHeld(void*) { return run.currentFrame >= run.lastFrame ? 1 : 0; }
 
 // The desktop frames, drawn by the driver's GL 1.1 in a process of their own:
 // by the browser tests' reference-stills program where it is built (the
@@ -206,17 +196,17 @@ int main(int argc, char** argv) {
 
     if (!layertest::openLayerContext(640, 480)) return 77;  // no ES 2 context: skipped
     setDataDirectory(DEMO_DATA_DIR);
-    cullNearZ = -0.1f;
+    demo.cullNearZ = -0.1f;
     initGlState(640, 480);
     if (!loadAll()) {
         std::fprintf(stderr, "test_gl_frames: cannot load scenes or textures\n");
         return 1;
     }
     run.pixels.resize(640 * 480 * 3);
-    musicStartMs = 0;
-    demoFrameIo = FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr};
+    demo.musicStartMs = 0;
     run.started = std::chrono::steady_clock::now();
-    const long frames = runDemo();
+    const long frames =
+        runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr});
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - run.started).count();
 

@@ -8,6 +8,7 @@
 #include "gl/gl_draw.h"
 #include "gl/gl_layer.h"
 #include "gl/gl_programs.h"
+#include "gl/gl_state.h"
 
 using namespace gllayer;
 
@@ -270,6 +271,25 @@ TEST_F(LayerState, MisuseIsReportedAsGlWould) {
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_LINEAR);
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(LayerState, PopClientAttribRestoresTheArraysAndThePixelStore) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+    glPopClientAttrib();
+    EXPECT_TRUE(layer.vertexArray.enabled);
+    EXPECT_FALSE(layer.colourArray.enabled);
+    GLint alignment = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 1);
+    glPopClientAttrib();
+    EXPECT_EQ(glGetError(), GLenum(GL_STACK_UNDERFLOW));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
 }
 
 TEST_F(LayerState, ReadPixelsPacksRgbRowsByTheAlignment) {

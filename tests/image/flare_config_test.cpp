@@ -8,17 +8,9 @@
 #include "image/flare_config.h"
 #include "image_test_util.h"
 #include "support/error_capture.h"
+#include "support/scene_holder.h"
 
 namespace {
-
-struct SceneHolder {
-    Scene* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
-    ~SceneHolder() {
-        for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
-            std::free(scene->flareSets[i].lenses);
-        std::free(scene);
-    }
-};
 
 // Lines of the flare file, each ended by carriage return and line feed.
 std::string crlf(std::initializer_list<const char*> lines) {
@@ -149,6 +141,17 @@ TEST(FlareConfig, LensCountIsKeptInRange) {
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(set->lensCount, 64);
     EXPECT_NE(err.find("64"), std::string::npos) << err;
+}
+
+TEST(FlareConfig, AnEmptyFileGivesALenslessFlareAndSaysSo) {
+    imagetest::DataDir dir;
+    SceneHolder s;
+    testing::internal::CaptureStderr();
+    FlareSet* set = load(dir, s, "");
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->lensCount, 0);
+    EXPECT_NE(err.find("no [Flare] section"), std::string::npos) << err;
 }
 
 TEST(FlareConfig, FullTableRefusesAnotherSet) {

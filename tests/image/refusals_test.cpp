@@ -15,6 +15,7 @@
 #include "image_test_util.h"
 #include "support/error_capture.h"
 #include "support/gl_test_context.h"
+#include "support/scene_holder.h"
 
 namespace {
 
@@ -27,14 +28,6 @@ std::string loadPictureOutput(const char* name, unsigned* glName) {
     loadPicture(name, glName);
     return testing::internal::GetCapturedStderr();
 }
-
-struct SceneHolder {
-    Scene* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
-    ~SceneHolder() {
-        for (int i = 0; i < scene->flareSetCount; ++i) std::free(scene->flareSets[i].lenses);
-        std::free(scene);
-    }
-};
 
 std::string flareHeader(int lenses) {
     return "[Flare]\r\nNumberOfFlares: " + std::to_string(lenses) +

@@ -8,6 +8,7 @@
 
 #include "image/texture_table.h"
 #include "image_test_util.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 
 namespace {

@@ -5,9 +5,10 @@
 
 #include "platform/keys.h"
 #include "platform/window.h"
+#include "state/demo_state.h"
 
 namespace {
-void clearKeys() { std::memset(KeyState, 0, sizeof KeyState); }
+void clearKeys() { std::memset(demo.KeyState, 0, sizeof demo.KeyState); }
 }  // namespace
 
 TEST(KeyState, KeepsWindowsVirtualKeyCodes) {
@@ -22,11 +23,11 @@ TEST(KeyState, KeepsWindowsVirtualKeyCodes) {
 TEST(KeyState, DownRepeatAndUp) {
     clearKeys();
     applyKeyEvent(SDLK_ESCAPE, 1, 0);
-    EXPECT_EQ(KeyState[27], 1);
+    EXPECT_EQ(demo.KeyState[27], 1);
     applyKeyEvent(SDLK_ESCAPE, 1, 0);  // auto-repeat
-    EXPECT_EQ(KeyState[27], 1);
+    EXPECT_EQ(demo.KeyState[27], 1);
     applyKeyEvent(SDLK_ESCAPE, 0, 0);
-    EXPECT_EQ(KeyState[27], 0);
+    EXPECT_EQ(demo.KeyState[27], 0);
 }
 
 TEST(KeyState, SystemKeysAreNotRecorded) {
@@ -35,7 +36,7 @@ TEST(KeyState, SystemKeysAreNotRecorded) {
     applyKeyEvent(SDLK_F10, 1, 0);
     applyKeyEvent(SDLK_LALT, 1, 0);
     applyKeyEvent(SDLK_x, 1, 1);
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(KeyState[i], 0) << "key " << i;
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(demo.KeyState[i], 0) << "key " << i;
 }
 
 // Events travel through the real queue: a key that goes down and up between
@@ -58,11 +59,11 @@ TEST(KeyState, InjectedEventsReachTheTableThroughTheMessagePump) {
     push(SDL_KEYDOWN, SDLK_ESCAPE, 0);
     push(SDL_KEYDOWN, SDLK_w, KMOD_LALT);
     pumpMessages();
-    EXPECT_EQ(KeyState['Q'], 0);
-    EXPECT_EQ(KeyState[27], 1);
-    EXPECT_EQ(KeyState['W'], 0);
+    EXPECT_EQ(demo.KeyState['Q'], 0);
+    EXPECT_EQ(demo.KeyState[27], 1);
+    EXPECT_EQ(demo.KeyState['W'], 0);
     push(SDL_KEYUP, SDLK_ESCAPE, 0);
     pumpMessages();
-    EXPECT_EQ(KeyState[27], 0);
+    EXPECT_EQ(demo.KeyState[27], 0);
     SDL_Quit();
 }

@@ -7,6 +7,7 @@
 
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -34,12 +35,12 @@ class Evaluation : public ::testing::Test {
 protected:
     void SetUp() override {
         table.assign(textureTableSize, TextureSlot{});
-        TextureTable = table.data();
+        demo.TextureTable = table.data();
         scene = newScene();
     }
     void TearDown() override {
         deleteScene(scene);
-        TextureTable = nullptr;
+        demo.TextureTable = nullptr;
     }
     std::vector<TextureSlot> table;
     Scene* scene = nullptr;
@@ -213,7 +214,7 @@ TEST_F(Evaluation, PlainSlotsKeepTheFileCoordinates) {
     evaluateScene(scene, 0.0f);
     EXPECT_EQ(scene->objects[o].faces[0].corners[0].uv[0], 0.25f);
     EXPECT_EQ(scene->objects[o].normalScale[0], 0.0f);  // normals not refreshed
-    TextureTable = nullptr;                             // no table yet: every slot counts as plain
+    demo.TextureTable = nullptr;  // no table yet: every slot counts as plain
     evaluateScene(scene, 0.0f);
     EXPECT_EQ(scene->objects[o].faces[0].corners[0].uv[0], 0.25f);
 }

@@ -54,12 +54,7 @@ TEST(SceneLoader, CameraOnlyFileOf122Bytes) {
 
     Scene* scene = blankScene();
     ASSERT_EQ(load(b, scene), 1);
-    EXPECT_EQ(scene->objectCount, 0);
-    EXPECT_EQ(scene->lightCount, 0);
-    EXPECT_EQ(scene->spotCount, 0);
-    EXPECT_EQ(scene->particleSystemCount, 0);
-    EXPECT_EQ(scene->hookCount, 0);
-    EXPECT_EQ(scene->flareSetCount, 0);
+    scenebytes::expectNoTables(scene);
     EXPECT_EQ(scene->fogDensity, 0.0f);
     EXPECT_EQ(scene->fogColour[3], 0.0f);
 
@@ -215,12 +210,7 @@ TEST_F(SceneFiles, MissingFileReportsOnceAndLeavesAnEmptyScene) {
     ASSERT_EQ(errors.texts.size(), 1u);
     EXPECT_EQ(errors.texts[0], "mesh-file not found");
     EXPECT_EQ(scene->camera, nullptr);
-    EXPECT_EQ(scene->objectCount, 0);
-    EXPECT_EQ(scene->lightCount, 0);
-    EXPECT_EQ(scene->spotCount, 0);
-    EXPECT_EQ(scene->particleSystemCount, 0);
-    EXPECT_EQ(scene->hookCount, 0);
-    EXPECT_EQ(scene->flareSetCount, 0);
+    scenebytes::expectNoTables(scene);
     std::free(scene);
 }
 

@@ -58,12 +58,7 @@ void expectEmpty(const Scene* scene) {
     EXPECT_EQ(scene->objects, nullptr);
     EXPECT_EQ(scene->lights, nullptr);
     EXPECT_EQ(scene->spots, nullptr);
-    EXPECT_EQ(scene->objectCount, 0);
-    EXPECT_EQ(scene->lightCount, 0);
-    EXPECT_EQ(scene->spotCount, 0);
-    EXPECT_EQ(scene->particleSystemCount, 0);
-    EXPECT_EQ(scene->hookCount, 0);
-    EXPECT_EQ(scene->flareSetCount, 0);
+    scenebytes::expectNoTables(scene);
 }
 
 TEST(MalformedSceneFiles, FixtureIsValid) {

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "math/tracks.h"
+#include "scene/scene.h"
 
 namespace scenebytes {
 
@@ -59,6 +62,16 @@ inline Bytes& camera(Bytes& b, Vec3 eye, Vec3 target, float roll = 0, float fov 
     b.positionBlock({PositionKey{{0, 0, 0}, 0, target, {0, 0, 0}}});
     b.visibilityBlock({});
     return b;
+}
+
+// No object, light, spot, particle system, hook or flare set counted.
+inline void expectNoTables(const Scene* scene) {
+    EXPECT_EQ(scene->objectCount, 0);
+    EXPECT_EQ(scene->lightCount, 0);
+    EXPECT_EQ(scene->spotCount, 0);
+    EXPECT_EQ(scene->particleSystemCount, 0);
+    EXPECT_EQ(scene->hookCount, 0);
+    EXPECT_EQ(scene->flareSetCount, 0);
 }
 
 }  // namespace scenebytes

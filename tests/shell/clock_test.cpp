@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "math/demo_clock.h"
 #include "script/frame_loop.h"
 #include "script/parts.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 TEST(Timeline, PartBoundariesBelongToTheEarlierPart) {
     struct Case {
@@ -19,7 +19,7 @@ TEST(Timeline, PartBoundariesBelongToTheEarlierPart) {
         updateDemoClock(uint32_t(c.elapsed), uint32_t(c.elapsed), 0);
         EXPECT_EQ(partIndexForElapsed(c.elapsed), c.part) << c.elapsed;
         if (c.part < partCount) {
-            EXPECT_EQ(partMs, c.partMs) << c.elapsed;
+            EXPECT_EQ(demo.partMs, c.partMs) << c.elapsed;
         }
     }
 }
@@ -42,24 +42,24 @@ TEST(Timeline, CutSelectionUsesAtMostTests) {
 TEST(DemoClock, ValuesFromOneReading) {
     // 1000 ms into the music, 100 ms after the previous frame.
     EXPECT_EQ(updateDemoClock(6000, 5900, 5000), 0);
-    EXPECT_FLOAT_EQ(DemoClock.totalTime, 35.0f);
-    EXPECT_FLOAT_EQ(DemoClock.partTime, 35.0f);
-    EXPECT_FLOAT_EQ(DemoClock.frameStep, 1.5f);
+    EXPECT_FLOAT_EQ(demo.DemoClock.totalTime, 35.0f);
+    EXPECT_FLOAT_EQ(demo.DemoClock.partTime, 35.0f);
+    EXPECT_FLOAT_EQ(demo.DemoClock.frameStep, 1.5f);
     // totalTime keeps growing across part boundaries, partTime restarts.
     EXPECT_EQ(updateDemoClock(5000 + 13201, 5000 + 13200, 5000), 1);
-    EXPECT_FLOAT_EQ(DemoClock.totalTime, float(13201 * 0.035));
-    EXPECT_FLOAT_EQ(DemoClock.partTime, 0.035f);
+    EXPECT_FLOAT_EQ(demo.DemoClock.totalTime, float(13201 * 0.035));
+    EXPECT_FLOAT_EQ(demo.DemoClock.partTime, 0.035f);
     // Two frames in the same millisecond do not move anything.
     updateDemoClock(7000, 7000, 5000);
-    EXPECT_FLOAT_EQ(DemoClock.frameStep, 0.0f);
+    EXPECT_FLOAT_EQ(demo.DemoClock.frameStep, 0.0f);
 }
 
 TEST(DemoClock, SurvivesATimerWrapAround) {
     const uint32_t start = 0xFFFFFF00u;
     const uint32_t now = 0x00000100u;  // 512 ms later, after the wrap
     EXPECT_EQ(updateDemoClock(now, 0xFFFFFFF0u, start), 0);
-    EXPECT_FLOAT_EQ(DemoClock.totalTime, float(512 * 0.035));
-    EXPECT_FLOAT_EQ(DemoClock.frameStep, float(272 * 0.015));
+    EXPECT_FLOAT_EQ(demo.DemoClock.totalTime, float(512 * 0.035));
+    EXPECT_FLOAT_EQ(demo.DemoClock.frameStep, float(272 * 0.015));
 }
 
 TEST(Timeline, ClearColours) {

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "math/demo_clock.h"
 #include "platform/data_path.h"
 #include "platform/keys.h"
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
+#include "state/demo_state.h"
 #include "support/process.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 // frame then reads the next value.
 std::vector<uint32_t> readings;
 size_t nextReading = 0;
-uint32_t scriptedTimer() {
+uint32_t scriptedTimer(void*) {
     const uint32_t t = readings[nextReading < readings.size() ? nextReading : readings.size() - 1];
     ++nextReading;
     return t;
@@ -26,8 +26,10 @@ struct FrameRecord {
     float totalTime, partTime, frameStep;
 };
 std::vector<FrameRecord> frames;
-void recordFrame() { frames.push_back({DemoClock.totalTime, DemoClock.partTime, DemoClock.frameStep}); }
-int escapeState() { return KeyState[vkEscape]; }
+void recordFrame(void*) {
+    frames.push_back({demo.DemoClock.totalTime, demo.DemoClock.partTime, demo.DemoClock.frameStep});
+}
+int escapeState(void*) { return demo.KeyState[vkEscape]; }
 
 DemoWindow* window() {
     static DemoWindow* w = createDemoWindow(640, 480, 0);
@@ -52,49 +54,49 @@ bool loadedOnce() {
 
 TEST(FrameLoop, EscapeBeforeTheFirstFrameDrawsNothing) {
     ASSERT_TRUE(window());
-    std::memset(KeyState, 0, sizeof KeyState);
-    KeyState[vkEscape] = 1;
+    std::memset(demo.KeyState, 0, sizeof demo.KeyState);
+    demo.KeyState[vkEscape] = 1;
     readings = {1000};
     nextReading = 0;
     frames.clear();
-    musicStartMs = 1000;
-    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
-    EXPECT_EQ(runDemo(), 0);
+    demo.musicStartMs = 1000;
+    const FrameLoopIo io{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    EXPECT_EQ(runDemo(io), 0);
     EXPECT_TRUE(frames.empty());
-    KeyState[vkEscape] = 0;
+    demo.KeyState[vkEscape] = 0;
 }
 
 TEST(FrameLoop, EscapeHeldDuringAFrameEndsAfterItIsPresented) {
     if (!loadedOnce()) GTEST_SKIP() << "no generated data in " << dataDir;
-    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(demo.KeyState, 0, sizeof demo.KeyState);
     readings = {0, 40, 80, 120};
     nextReading = 0;
     frames.clear();
-    musicStartMs = 0;
-    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr,
-                              [] {
-                                  recordFrame();
-                                  if (frames.size() == 2) KeyState[vkEscape] = 1;
+    demo.musicStartMs = 0;
+    const FrameLoopIo io{scriptedTimer, nullptr, nullptr,
+                              [](void*) {
+                                  recordFrame(nullptr);
+                                  if (frames.size() == 2) demo.KeyState[vkEscape] = 1;
                               },
                               escapeState, nullptr};
-    EXPECT_EQ(runDemo(), 2);
+    EXPECT_EQ(runDemo(io), 2);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_FLOAT_EQ(frames[0].frameStep, 40 * 0.015f);  // from the loop's start
-    KeyState[vkEscape] = 0;
+    demo.KeyState[vkEscape] = 0;
 }
 
 // The whole timeline on the generated data, one frame every 700 ms: every part
 // runs, the last frame is the first past 228000 ms.
 TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     if (!loadedOnce()) GTEST_SKIP() << "no generated data in " << dataDir;
-    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(demo.KeyState, 0, sizeof demo.KeyState);
     readings.clear();
     for (uint32_t t = 0; t <= 229000; t += 700) readings.push_back(5000 + t);
     nextReading = 0;
     frames.clear();
-    musicStartMs = 5000;
-    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
-    const long drawn = runDemo();
+    demo.musicStartMs = 5000;
+    const FrameLoopIo io{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    const long drawn = runDemo(io);
     // Readings 700, 1400, ... 228200: the first above 228000 is the last frame.
     EXPECT_EQ(drawn, 326);
     ASSERT_EQ(frames.size(), 326u);
@@ -110,20 +112,20 @@ TEST(FrameLoop, EveryFrameStartsWithAClearedDepthBuffer) {
     glClearDepth(0.0);
     glClear(GL_DEPTH_BUFFER_BIT);
     glDepthMask(GL_FALSE);
-    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(demo.KeyState, 0, sizeof demo.KeyState);
     readings = {0, 20};
     nextReading = 0;
     frames.clear();
-    musicStartMs = 0;
+    demo.musicStartMs = 0;
     static float depth = -1;
-    demoFrameIo = FrameLoopIo{scriptedTimer, nullptr, nullptr,
-                              [] {
+    const FrameLoopIo io{scriptedTimer, nullptr, nullptr,
+                              [](void*) {
                                   glFinish();
                                   glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-                                  KeyState[vkEscape] = 1;
+                                  demo.KeyState[vkEscape] = 1;
                               },
                               escapeState, nullptr};
-    EXPECT_EQ(runDemo(), 1);
+    EXPECT_EQ(runDemo(io), 1);
     EXPECT_FLOAT_EQ(depth, 1.0f);
-    KeyState[vkEscape] = 0;
+    demo.KeyState[vkEscape] = 0;
 }

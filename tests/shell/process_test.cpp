@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/install_copy.h"
 #include "support/process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 const std::string generatedData = DEMO_BUILD_DIR "/data";
-
-// Headless: no window system, no sound card; no error box can be shown.
-std::vector<std::string> headlessEnv() {
-    return {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "DISPLAY=", "WAYLAND_DISPLAY="};
-}
 
 bool haveData() { return fileExists(generatedData + "/light.dat"); }
 
@@ -23,18 +16,7 @@ bool haveData() { return fileExists(generatedData + "/light.dat"); }
 // data linked in except the files named.
 std::string installCopy(const std::string& tag, const std::vector<std::string>& leaveOut,
                         bool withData = true) {
-    const std::string dir = makeTempDir(tag);
-    EXPECT_TRUE(copyFile(DEMO_WINDOWED_EXE, dir + "/demo-windowed"));
-    if (withData) {
-        fs::create_directory(dir + "/data");
-        for (const auto& entry : fs::directory_iterator(generatedData)) {
-            const std::string name = entry.path().filename().string();
-            bool skip = false;
-            for (const std::string& l : leaveOut) skip = skip || l == name;
-            if (!skip) fs::create_symlink(entry.path(), dir + "/data/" + name);
-        }
-    }
-    return dir;
+    return installProgramCopy(DEMO_WINDOWED_EXE, tag, leaveOut, withData);
 }
 
 ProcessResult runDemoIn(const std::string& dir, std::vector<std::string> env) {
@@ -106,6 +88,17 @@ TEST(StartUp, SoundtrackFailuresReportCannotPlayAudio) {
 }
 
 // The real program, headless, from the first frame to the normal end.
+// Help that cannot be written is a failure, as in the offscreen programs.
+TEST(StartUp, HelpIntoAFullStandardOutputFails) {
+    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const std::string program : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
+        const ProcessResult r =
+            runProcess("/bin/sh", {"-c", "exec '" + program + "' --help >/dev/full"}, {}, 60);
+        EXPECT_EQ(r.exitCode, 1) << program;
+        EXPECT_NE(r.err.find("cannot write to standard output"), std::string::npos) << r.err;
+    }
+}
+
 TEST(EndToEnd, WholeTimelinePlaysToItsNormalEnd) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     const ProcessResult r = runProcess(DEMO_WINDOWED_EXE, {}, headlessEnv(), 420);

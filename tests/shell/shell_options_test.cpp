@@ -37,7 +37,7 @@ TEST(ShellOptions, NoOptionsKeepThePlainPictureAndEachOptionSetsItsField) {
 TEST(ShellOptions, RefusesCountsThatAreNoPowerOfTwoAndOptionsOfTheOtherBuild) {
     WindowOptions o;
     bool help = false;
-    for (const char* bad : {"0", "1", "3", "32", "4x", "", "-4"})
+    for (const char* bad : {"0", "1", "3", "32", "4x", "", "-4", "+4", " 4", "04", "4 "})
         EXPECT_FALSE(parse({"--msaa", bad}, 1, &o, &help)) << bad;
     EXPECT_FALSE(parse({"--msaa"}, 1, &o, &help));
     EXPECT_FALSE(parse({"--desktop-size"}, 0, &o, &help));  // a window has no screen size

@@ -14,14 +14,12 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
-}  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& env, int timeoutSeconds,

@@ -28,3 +28,5 @@ std::string makeTempDir(const std::string& tag);
 void removeTree(const std::string& path);
 bool copyFile(const std::string& from, const std::string& to);
 bool fileExists(const std::string& path);
+// The whole file's bytes; empty when it cannot be read.
+std::string slurp(const std::string& path);

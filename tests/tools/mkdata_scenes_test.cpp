@@ -16,6 +16,7 @@
 #include "scene/evaluate.h"
 #include "scene/scene_file.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -49,9 +50,9 @@ protected:
     static std::vector<Scene*> scenes;
 
     static void SetUpTestSuite() {
-        savedTable = TextureTable;
+        savedTable = demo.TextureTable;
         zeroTable.assign(textureTableSize, TextureSlot{});
-        TextureTable = zeroTable.data();
+        demo.TextureTable = zeroTable.data();
         dir = makeTempDir();
         ASSERT_FALSE(dir.empty());
         ASSERT_EQ(writeScenes(dir.c_str()), 1);
@@ -70,7 +71,7 @@ protected:
         scenes.clear();
         for (const SceneInfo& info : sceneFiles) std::remove((dir + "/" + info.file).c_str());
         rmdir(dir.c_str());
-        TextureTable = savedTable;
+        demo.TextureTable = savedTable;
     }
 
     static Scene* scene(const char* file) {

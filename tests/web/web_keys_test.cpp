@@ -2,12 +2,13 @@
 
 #include "platform/keys.h"
 #include "platform/web/web_keys.h"
+#include "state/demo_state.h"
 
 namespace {
 
 struct WebKeys : ::testing::Test {
     void SetUp() override {
-        for (int& k : KeyState) k = 0;
+        for (int& k : demo.KeyState) k = 0;
     }
 };
 
@@ -21,18 +22,18 @@ TEST_F(WebKeys, DomCodesAreTheVirtualKeyCodes) {
 TEST_F(WebKeys, EscapeIsHeldFromDownToUpAndRepeatsStayDown) {
     applyDomKeyEvent(27, 1, 0);
     applyDomKeyEvent(27, 1, 0);  // auto-repeat
-    EXPECT_EQ(KeyState[vkEscape], 1);
+    EXPECT_EQ(demo.KeyState[vkEscape], 1);
     applyDomKeyEvent(27, 0, 0);
-    EXPECT_EQ(KeyState[vkEscape], 0);
+    EXPECT_EQ(demo.KeyState[vkEscape], 0);
 }
 
 TEST_F(WebKeys, SystemKeysAreNotRecorded) {
     applyDomKeyEvent(27, 1, 1);  // Alt held
     applyDomKeyEvent(vkMenu, 1, 0);
     applyDomKeyEvent(vkF10, 1, 0);
-    EXPECT_EQ(KeyState[vkEscape], 0);
-    EXPECT_EQ(KeyState[vkMenu], 0);
-    EXPECT_EQ(KeyState[vkF10], 0);
+    EXPECT_EQ(demo.KeyState[vkEscape], 0);
+    EXPECT_EQ(demo.KeyState[vkMenu], 0);
+    EXPECT_EQ(demo.KeyState[vkF10], 0);
 }
 
 TEST_F(WebKeys, CodesOutsideTheTableTouchNothing) {
@@ -40,7 +41,7 @@ TEST_F(WebKeys, CodesOutsideTheTableTouchNothing) {
     applyDomKeyEvent(-5, 1, 0);
     applyDomKeyEvent(255, 1, 0);
     applyDomKeyEvent(4000, 1, 0);
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(KeyState[i], 0) << i;
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(demo.KeyState[i], 0) << i;
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ long partFrames[partCount + 1] = {};
 
 uint32_t frameMs(long n) { return uint32_t((n * 2000 + rate) / (2 * rate)); }
 
-uint32_t fixedClock() {
+uint32_t fixedClock(void*) {
     if (firstReading) {
         firstReading = false;
         return 0;
@@ -63,7 +63,7 @@ void writeFrame(const std::string& name) {
     std::fclose(f);
 }
 
-void afterFrame() {
+void afterFrame(void*) {
     glFinish();
     const int part = partIndexForElapsed(int32_t(frameMs(currentFrame)));
     if (part >= 0 && part <= partCount) {
@@ -77,7 +77,7 @@ void afterFrame() {
     presentDemoWindow();
 }
 
-int stopHeld() { return stop ? 1 : 0; }
+int stopHeld(void*) { return stop ? 1 : 0; }
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,8 +106,7 @@ int main(int argc, char** argv) {
     start.exactSize = true;
     if (!startDemo(start)) return 1;
     musicStartMs = 0;
-    demoFrameIo = FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr};
-    const long drawn = runDemo();
+    const long drawn = runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr});
     std::printf("%ld frames\n", drawn);
     for (int p = 0; p < partCount; ++p)
         if (partFrames[p] > 0)

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,7 +23,9 @@
 #include "fx/frame_profile.h"
 #include "fx/render_tuning.h"
 #include "shell/headless_run.h"
+#include "shell/shell_options.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -90,12 +94,12 @@ bool onFrame(long frame, void* user) {
     if (b->lastStamp >= 0 && part <= partCount) {
         const double wallMs = (t - b->lastStamp) * 1000.0, cpuMs = (cpu - b->lastCpu) * 1000.0;
         addFrame(&b->parts[configOfFrame(*b, frame)][part], wallMs, cpuMs,
-                 frameCpuSeconds * 1000.0, ms);
+                 demo.frameComputeSeconds * 1000.0, ms);
         if (b->frameLog)
             std::fprintf(b->frameLog, "%ld %u %d %d %.3f %.3f\n", frame, unsigned(ms), part,
                          configOfFrame(*b, frame), wallMs, cpuMs);
     }
-    frameCpuSeconds = 0;
+    demo.frameComputeSeconds = 0;
     if (b->renderer.empty()) {
         const GLubyte* name = glGetString(GL_RENDERER);
         b->renderer = name ? reinterpret_cast<const char*>(name) : "unknown";
@@ -183,89 +187,91 @@ int printTimeline() {
     return 0;
 }
 
-}  // namespace
+// Strict whole numbers: no sign, space or trailing text; false when out of range.
+bool parseWhole(const char* text, long low, long high, long* n) {
+    if (!text || *text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    *n = v;
+    return true;
+}
 
-int main(int argc, char** argv) {
-    Bench b;
-    HeadlessRun run;
-    run.warmUp = true;
+// "A-B", two part indices from 0 to 8, A at most B.
+bool parsePartRange(const char* text, int* first, int* last) {
+    const char* dash = std::strchr(text, '-');
+    if (!dash) return false;
+    const std::string a(text, dash);
+    long from = 0, to = 0;
+    if (!parseWhole(a.c_str(), 0, 8, &from) || !parseWhole(dash + 1, 0, 8, &to) || from > to)
+        return false;
+    *first = int(from);
+    *last = int(to);
+    return true;
+}
+
+struct BenchOptions {
     bool json = false;
-    b.cores = int(sysconf(_SC_NPROCESSORS_ONLN));
+    std::string framesPath;  // --frames FILE, opened once every option is known good
+};
+
+// Reads the command line into the bench and the run. -1 to go on, else the
+// exit code (after the usage or what was asked for was printed).
+int parseBenchOptions(int argc, char** argv, Bench* b, HeadlessRun* run, BenchOptions* o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (arg == "--json") {
-            json = true;
+            o->json = true;
+            continue;
         } else if (arg == "-h" || arg == "--help") {
             return finishStandardOutput("demo-bench", usage(nullptr));
         } else if (arg == "--print-timeline") {
             return finishStandardOutput("demo-bench", printTimeline());
-        } else if (arg == "--parts" && v) {
-            int a = 0, c = 0;
-            if (std::sscanf(v, "%d-%d", &a, &c) != 2 || a < 0 || c > 8 || a > c)
+        } else if (arg == "--no-warm-up") {
+            run->warmUp = false;
+            continue;
+        }
+        const bool takesValue = arg == "--parts" || arg == "--rate" || arg == "--size" ||
+                                arg == "--compare" || arg == "--cores" || arg == "--msaa" ||
+                                arg == "--frames" || arg == "--data";
+        if (!takesValue) return usage(("unknown option " + arg).c_str());
+        if (!v) return usage((arg + " needs a value").c_str());
+        ++i;
+        long cores = 0;
+        if (arg == "--parts") {
+            if (!parsePartRange(v, &b->firstPart, &b->lastPart))
                 return usage("bad part range (0-8)");
-            b.firstPart = a;
-            b.lastPart = c;
-            ++i;
-        } else if (arg == "--rate" && v) {
-            if (!parseFrameRate(v, &b.rate)) return usage("bad rate");
-            ++i;
-        } else if (arg == "--size" && v) {
+        } else if (arg == "--rate") {
+            if (!parseFrameRate(v, &b->rate)) return usage("bad rate");
+        } else if (arg == "--size") {
             // The capture's rule: the demo's 4:3 frame, even sizes.
             const char* problem = nullptr;
-            if (!parseFrameSize(v, &run.width, &run.height, &problem)) return usage(problem);
-            ++i;
-        } else if (arg == "--compare" && v) {
-            b.usesTarget = parsePictureTarget(v, &b.target);
-            if (!b.usesTarget && !parseCompare(v, &b.other))
+            if (!parseFrameSize(v, &run->width, &run->height, &problem)) return usage(problem);
+        } else if (arg == "--compare") {
+            b->usesTarget = parsePictureTarget(v, &b->target);
+            if (!b->usesTarget && !parseCompare(v, &b->other))
                 return usage(
                     "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)");
-            b.compare = true;
-            ++i;
-        } else if (arg == "--no-warm-up") {
-            run.warmUp = false;
-        } else if (arg == "--cores" && v) {
-            if (std::sscanf(v, "%d", &b.cores) != 1 || b.cores < 1) return usage("bad --cores");
-            ++i;
-        } else if (arg == "--msaa" && v) {
-            if (std::sscanf(v, "%d", &run.msaaSamples) != 1 ||
-                (run.msaaSamples != 2 && run.msaaSamples != 4 && run.msaaSamples != 8 &&
-                 run.msaaSamples != 16))
-                return usage("bad --msaa (2, 4, 8, 16)");
-            ++i;
-        } else if (arg == "--frames" && v) {
-            b.frameLog = std::fopen(v, "w");
-            if (!b.frameLog) return usage(("cannot write " + std::string(v)).c_str());
-            ++i;
-        } else if (arg == "--data" && v) {
-            run.dataDir = v;
-            ++i;
+            b->compare = true;
+        } else if (arg == "--cores") {
+            if (!parseWhole(v, 1, 4096, &cores)) return usage("bad --cores (1 to 4096)");
+            b->cores = int(cores);
+        } else if (arg == "--msaa") {
+            if (!parseSampleCount(v, &run->msaaSamples)) return usage("bad --msaa (2, 4, 8, 16)");
+        } else if (arg == "--frames") {
+            o->framesPath = v;
         } else {
-            return usage(("unknown option " + arg).c_str());
+            run->dataDir = v;
         }
     }
-    b.startMs = b.firstPart == 0 ? 0 : uint32_t(partStartMs(b.firstPart) + 1);
-    b.endMs = uint32_t(Timeline[b.lastPart + 1]);
-    if (b.usesTarget && run.msaaSamples > 0)
+    if (b->usesTarget && run->msaaSamples > 0)
         return usage("--compare msaa/supersample draws both halves itself: leave out --msaa");
-    b.width = run.width;
-    b.height = run.height;
-    run.rate = b.rate;
-    run.startMs = b.startMs;
-    run.onFrame = onFrame;
-    run.user = &b;
-    long drawn = 0;
-    const double t0 = profileClockSeconds();
-    const int rc = runHeadless(run, &drawn);
-    if (rc > 128) std::fprintf(stderr, "demo-bench: stopped by signal %d\n", rc - 128);
-    if (b.frameLog && std::fclose(b.frameLog) != 0) {
-        std::fprintf(stderr, "demo-bench: cannot write the frame list\n");
-        return 1;
-    }
-    if (rc != 0) return rc;
-    if (b.failed) return 1;
-    const double total = profileClockSeconds() - t0;
+    return -1;
+}
 
+void printReport(const Bench& b, const HeadlessRun& run, bool json, long drawn, double total) {
     const int configs = b.compare ? 2 : 1;
     const char* const names[2] = {"tuned", "other"};
     const std::string otherName =
@@ -308,5 +314,40 @@ int main(int argc, char** argv) {
         std::printf("\n  ],\n  \"frames\": %ld,\n  \"seconds\": %.2f\n}\n", drawn, total);
     else
         std::printf("%ld frames in %.1f s\n", drawn, total);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Bench b;
+    HeadlessRun run;
+    run.warmUp = true;
+    b.cores = int(sysconf(_SC_NPROCESSORS_ONLN));
+    BenchOptions options;
+    const int parsed = parseBenchOptions(argc, argv, &b, &run, &options);
+    if (parsed >= 0) return parsed;
+    if (!options.framesPath.empty()) {
+        b.frameLog = std::fopen(options.framesPath.c_str(), "w");
+        if (!b.frameLog) return usage(("cannot write " + options.framesPath).c_str());
+    }
+    b.startMs = b.firstPart == 0 ? 0 : uint32_t(partStartMs(b.firstPart) + 1);
+    b.endMs = uint32_t(Timeline[b.lastPart + 1]);
+    b.width = run.width;
+    b.height = run.height;
+    run.rate = b.rate;
+    run.startMs = b.startMs;
+    run.onFrame = onFrame;
+    run.user = &b;
+    long drawn = 0;
+    const double t0 = profileClockSeconds();
+    const int rc = runHeadless(run, &drawn);
+    if (rc > 128) std::fprintf(stderr, "demo-bench: stopped by signal %d\n", rc - 128);
+    if (b.frameLog && std::fclose(b.frameLog) != 0) {
+        std::fprintf(stderr, "demo-bench: cannot write the frame list\n");
+        return 1;
+    }
+    if (rc != 0) return rc;
+    if (b.failed) return 1;
+    printReport(b, run, options.json, drawn, profileClockSeconds() - t0);
     return finishStandardOutput("demo-bench", 0);
 }

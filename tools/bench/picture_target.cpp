@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/window.h"
+#include "shell/shell_options.h"
 
 namespace {
 
@@ -71,26 +72,17 @@ GLenum colourFormatOfDrawable() {
     return alpha > 0 ? GL_RGBA8 : GL_RGB8;
 }
 
-bool parseCount(const std::string& text, const char* prefix, int* n) {
-    const std::string p = prefix;
-    if (text.compare(0, p.size(), p) != 0 || text.size() == p.size()) return false;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str() + p.size(), &end, 10);
-    if (*end != '\0') return false;
-    *n = int(v);
-    return true;
-}
-
 }  // namespace
 
 bool parsePictureTarget(const std::string& text, PictureTarget* target) {
     int n = 0;
-    if (parseCount(text, "msaa", &n) && (n == 2 || n == 4 || n == 8 || n == 16)) {
+    if (text.rfind("msaa", 0) == 0 && parseSampleCount(text.c_str() + 4, &n)) {
         *target = PictureTarget{};
         target->samples = n;
         return true;
     }
-    if (parseCount(text, "supersample", &n) && n >= 2 && n <= 4) {
+    if (text == "supersample2" || text == "supersample3" || text == "supersample4") {
+        n = text.back() - '0';
         *target = PictureTarget{};
         target->scale = n;
         return true;

@@ -8,6 +8,7 @@
 #include "capture_range.h"
 #include "frame_size.h"
 #include "script/timeline.h"
+#include "shell/shell_options.h"
 
 namespace {
 bool parseSeconds(const std::string& text, double* out) {
@@ -50,6 +51,76 @@ int bad(const char* what, const std::string& value) {
     std::fprintf(stderr, "Try 'demo-capture --help'.\n");
     return 2;
 }
+// --at T1,T2,...: every time, by the name given, on the timeline.
+int parseAtList(const std::string& v, CaptureOptions* o) {
+    size_t start = 0;
+    while (start <= v.size()) {
+        size_t comma = v.find(',', start);
+        if (comma == std::string::npos) comma = v.size();
+        const std::string item = v.substr(start, comma - start);
+        double t = 0;
+        if (!parseSeconds(item, &t)) return bad("bad time for --at (use seconds, such as 12.5)", item);
+        if (t >= timelineEndSeconds) {
+            // Which time is the last one depends on the rate: the selection
+            // check names the last frame.
+            char why[80];
+            std::snprintf(why, sizeof why, "bad time for --at (the timeline ends at %g s)",
+                          timelineEndSeconds);
+            return bad(why, item);
+        }
+        o->atTimes.push_back(t);
+        o->atNames.push_back(item);
+        start = comma + 1;
+    }
+    return 0;
+}
+
+// --frames A-B (either end may be left out): frames A to B - 1, cut at the end.
+int applyFrameRange(const std::string& text, long total, CaptureOptions* o) {
+    std::string a, b;
+    long first = 0, end = total;
+    if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseCount(a, &first)) ||
+        (!b.empty() && !parseCount(b, &end)) || first >= end)
+        return bad("bad frame range", text);
+    o->firstFrame = first;
+    o->endFrame = end < total ? end : total;
+    return 0;
+}
+
+// --time START-END in seconds: the frames whose times fall in [START, END).
+int applyTimeRange(const std::string& text, long total, CaptureOptions* o) {
+    std::string a, b;
+    double s = 0, e = timelineEndSeconds;
+    if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
+        (!b.empty() && !parseSeconds(b, &e)))
+        return bad("bad time range (use START-END in seconds, such as 10-20.5)", text);
+    if (s >= timelineEndSeconds) {
+        // Past the timeline, whatever the end: no frame (refused with the
+        // timeline's length), and no frame number computed from a huge time.
+        o->firstFrame = o->endFrame = total;
+        return 0;
+    }
+    // An end past the timeline is clipped to it, whatever its value.
+    if (e > timelineEndSeconds) e = timelineEndSeconds;
+    if (s >= e) return bad("bad time range (it ends before it starts)", text);
+    o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
+    const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
+    o->endFrame = end < total ? end : total;
+    return 0;
+}
+
+// PNG frames go to a folder ("frames" unless named), video to an .mp4 file.
+int settleOutput(bool outputGiven, CaptureOptions* o) {
+    if (!o->atTimes.empty() || (!outputGiven && o->png)) {
+        if (!outputGiven) o->output = "frames";
+        o->png = true;
+    }
+    const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
+    if (!mp4) o->png = true;
+    if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
+    return 0;
+}
+
 }  // namespace
 
 void printCaptureUsage() {
@@ -81,7 +152,7 @@ void printCaptureUsage() {
 }
 
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
-    bool outputGiven = false;
+    bool outputGiven = false, framesGiven = false, timeGiven = false;
     std::string framesText, timeText;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -111,36 +182,19 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
                 return bad(problem, v);
         } else if (arg == "--frames") {
             if (!value(&framesText)) return bad("missing value for", arg);
+            framesGiven = true;
         } else if (arg == "--time") {
             if (!value(&timeText)) return bad("missing value for", arg);
+            timeGiven = true;
         } else if (arg == "--at") {
             if (!value(&v)) return bad("missing value for", arg);
-            size_t start = 0;
-            while (start <= v.size()) {
-                size_t comma = v.find(',', start);
-                if (comma == std::string::npos) comma = v.size();
-                const std::string item = v.substr(start, comma - start);
-                double t = 0;
-                if (!parseSeconds(item, &t))
-                    return bad("bad time for --at (use seconds, such as 12.5)", item);
-                if (t >= timelineEndSeconds) {
-                    char why[96];
-                    std::snprintf(why, sizeof why,
-                                  "bad time for --at (the timeline ends at %g s, so %g is the last time)",
-                                  timelineEndSeconds, timelineEndSeconds - 0.01);
-                    return bad(why, item);
-                }
-                o->atTimes.push_back(t);
-                o->atNames.push_back(item);
-                start = comma + 1;
-            }
+            if (const int refused = parseAtList(v, o)) return refused;
         } else if (arg == "--preset") {
             if (!value(&v) || !knownPreset(v)) return bad("unknown x264 preset", v);
             o->preset = v;
         } else if (arg == "--msaa") {
-            if (!value(&v) || !(v == "2" || v == "4" || v == "8" || v == "16"))
+            if (!value(&v) || !parseSampleCount(v.c_str(), &o->msaa))
                 return bad("--msaa takes 2, 4, 8 or 16", v);
-            o->msaa = std::atoi(v.c_str());
         } else if (arg == "--supersample") {
             if (!value(&v) || !(v == "1" || v == "2" || v == "3" || v == "4"))
                 return bad("--supersample takes 1 to 4", v);
@@ -154,39 +208,13 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
             return bad("unknown option", arg);
         }
     }
-    if (!framesText.empty() && !timeText.empty()) return bad("use --frames or --time, not both", timeText);
+    if (framesGiven && timeGiven) return bad("use --frames or --time, not both", timeText);
     const long total = timelineFrameCount(o->rate);
-    if (!framesText.empty()) {
-        std::string a, b;
-        long first = 0, end = total;
-        if (!splitRange(framesText, &a, &b) || (!a.empty() && !parseCount(a, &first)) ||
-            (!b.empty() && !parseCount(b, &end)) || first >= end)
-            return bad("bad frame range", framesText);
-        o->firstFrame = first;
-        o->endFrame = end < total ? end : total;
-    }
-    if (!timeText.empty()) {
-        std::string a, b;
-        double s = 0, e = timelineEndSeconds;
-        if (!splitRange(timeText, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
-            (!b.empty() && !parseSeconds(b, &e)))
-            return bad("bad time range (use START-END in seconds, such as 10-20.5)", timeText);
-        // An end past the timeline is clipped to it, whatever its value (a
-        // start past it is refused below, with the timeline's length).
-        if (e > timelineEndSeconds && s < timelineEndSeconds) e = timelineEndSeconds;
-        if (s >= e) return bad("bad time range (it ends before it starts)", timeText);
-        o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
-        const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
-        o->endFrame = end < total ? end : total;
-    }
+    if (framesGiven)
+        if (const int refused = applyFrameRange(framesText, total, o)) return refused;
+    if (timeGiven)
+        if (const int refused = applyTimeRange(timeText, total, o)) return refused;
     if (o->endFrame < 0) o->endFrame = total;
     if (const int refused = checkCaptureSelection(*o, framesText, timeText)) return refused;
-    if (!o->atTimes.empty() || (!outputGiven && o->png)) {
-        if (!outputGiven) o->output = "frames";
-        o->png = true;
-    }
-    const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
-    if (!mp4) o->png = true;
-    if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
-    return 0;
+    return settleOutput(outputGiven, o);
 }

@@ -48,6 +48,12 @@ int checkCaptureSelection(const CaptureOptions& o, const std::string& framesText
             return refuse("--at " + o.atNames[i] + " falls on frame " + std::to_string(frame) +
                               ", after the last one",
                           o.rate);
+        // Every moment asked for gets its own file, or is refused by name.
+        for (size_t k = 0; k < i; ++k)
+            if (atFrameIndex(o.rate, o.atTimes[k]) == frame)
+                return refuse("--at " + o.atNames[i] + " falls on frame " + std::to_string(frame) +
+                                  ", as --at " + o.atNames[k] + " does",
+                              o.rate);
     }
     if (o.atTimes.empty() && o.firstFrame >= o.endFrame) {
         const std::string range =

@@ -123,6 +123,92 @@ bool framesFit(const CaptureOptions& o) {
     return false;
 }
 
+// The video: the soundtrack checked whole first, then ffmpeg started on a
+// temporary file beside the output. False after saying why.
+bool startVideo(Capture* c) {
+    const CaptureOptions& o = c->options;
+    const std::string ffmpeg = findFfmpeg();
+    if (ffmpeg.empty()) {
+        std::fprintf(stderr,
+                     "demo-capture: ffmpeg was not found on PATH (install the package "
+                     "ffmpeg, or use --png)\n");
+        return false;
+    }
+    if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
+    char track[PATH_MAX];
+    resolveDataPath("data\\5tfina.mp3", track, sizeof track);
+    // ffmpeg would wait forever on a named pipe: only a regular file will do.
+    const char* kind = nullptr;
+    const DataFileStatus trackStatus = checkRegularFile(track, &kind);
+    if (trackStatus != dataFileOk) {
+        printDataFileProblem("data\\5tfina.mp3", track, trackStatus, kind);
+        std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
+        return false;
+    }
+    // The soundtrack the player would refuse is refused here too, and
+    // with its words: ffmpeg would take a WAV or an Ogg file all the same.
+    if (!audioCheckStreamFile(track)) {
+        std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
+        return false;
+    }
+    std::string reason;
+    c->videoTemporary = createTemporaryBeside(o.output, &reason);
+    if (c->videoTemporary.empty()) {
+        std::fprintf(stderr, "demo-capture: cannot write %s (%s)\n", o.output.c_str(),
+                     reason.c_str());
+        return false;
+    }
+    // A second Ctrl-C ends the process at once: it takes this file along.
+    setStopCleanupFile(c->videoTemporary.c_str());
+    const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
+    const double duration =
+        double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
+    c->video = openVideoPipe(ffmpeg, ffmpegFileArgument(c->videoTemporary), o.width, o.height,
+                            o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration,
+                            o.preset);
+    if (!c->video) {
+        std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
+        discardTemporary(c->videoTemporary);
+        return false;
+    }
+    return true;
+}
+
+// Runs the frames; the video is finished or thrown away. The exit code of
+// the run: 0, or the signal's past 128.
+int recordFrames(Capture* c, bool* ok) {
+    const CaptureOptions& o = c->options;
+    HeadlessRun run;
+    run.width = o.width * o.supersample;
+    run.height = o.height * o.supersample;
+    run.msaaSamples = o.msaa;
+    if (o.supersample > 1)
+        c->large.resize(size_t(run.width) * size_t(run.height) * 3);
+    run.rate = o.rate;
+    run.dataDir = o.dataDir;
+    run.onFrame = onFrame;
+    run.user = c;
+    run.warmUp = o.warmUp;
+    c->started = profileClockSeconds();
+    c->writer = startFrameWriter(c->video, o.width, o.height, 4);
+    long drawn = 0;
+    const int rc = runHeadless(run, &drawn);
+    // Frames already queued are written out (whole PNG frames) before a failed
+    // or stopped video is thrown away.
+    const bool written = finishFrameWriter(c->writer);
+    *ok = rc == 0 && !c->failed && written;
+    if (c->video && !*ok) {
+        abortVideoPipe(c->video);
+    } else if (c->video) {
+        const bool videoOk = closeVideoPipe(c->video);
+        if (!videoOk) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
+        *ok = videoOk && commitTemporary(c->videoTemporary, o.output);
+        setStopCleanupFile(nullptr);
+    }
+    if (!*ok) discardTemporary(c->videoTemporary);
+    return rc;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,81 +234,12 @@ int main(int argc, char** argv) {
         }
         if (!framesFit(o)) return 1;
         removeStaleTemporaries(o.output);
-    } else {
-        const std::string ffmpeg = findFfmpeg();
-        if (ffmpeg.empty()) {
-            std::fprintf(stderr,
-                         "demo-capture: ffmpeg was not found on PATH (install the package "
-                         "ffmpeg, or use --png)\n");
-            return 1;
-        }
-        if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
-        char track[PATH_MAX];
-        resolveDataPath("data\\5tfina.mp3", track, sizeof track);
-        // ffmpeg would wait forever on a named pipe: only a regular file will do.
-        const char* kind = nullptr;
-        const DataFileStatus trackStatus = checkRegularFile(track, &kind);
-        if (trackStatus != dataFileOk) {
-            printDataFileProblem("data\\5tfina.mp3", track, trackStatus, kind);
-            std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
-            return 1;
-        }
-        // The soundtrack the player would refuse is refused here too, and
-        // with its words: ffmpeg would take a WAV or an Ogg file all the same.
-        if (!audioCheckStreamFile(track)) {
-            std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
-            return 1;
-        }
-        std::string reason;
-        c.videoTemporary = createTemporaryBeside(o.output, &reason);
-        if (c.videoTemporary.empty()) {
-            std::fprintf(stderr, "demo-capture: cannot write %s (%s)\n", o.output.c_str(),
-                         reason.c_str());
-            return 1;
-        }
-        // A second Ctrl-C ends the process at once: it takes this file along.
-        setStopCleanupFile(c.videoTemporary.c_str());
-        const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
-        const double duration =
-            double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
-        c.video = openVideoPipe(ffmpeg, ffmpegFileArgument(c.videoTemporary), o.width, o.height,
-                                o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration,
-                                o.preset);
-        if (!c.video) {
-            std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
-            discardTemporary(c.videoTemporary);
-            return 1;
-        }
+    } else if (!startVideo(&c)) {
+        return 1;
     }
 
-    HeadlessRun run;
-    run.width = o.width * o.supersample;
-    run.height = o.height * o.supersample;
-    run.msaaSamples = o.msaa;
-    if (o.supersample > 1)
-        c.large.resize(size_t(run.width) * size_t(run.height) * 3);
-    run.rate = o.rate;
-    run.dataDir = o.dataDir;
-    run.onFrame = onFrame;
-    run.user = &c;
-    run.warmUp = o.warmUp;
-    c.started = profileClockSeconds();
-    c.writer = startFrameWriter(c.video, o.width, o.height, 4);
-    long drawn = 0;
-    const int rc = runHeadless(run, &drawn);
-    // Frames already queued are written out (whole PNG frames) before a failed
-    // or stopped video is thrown away.
-    const bool written = finishFrameWriter(c.writer);
-    bool ok = rc == 0 && !c.failed && written;
-    if (c.video && !ok) {
-        abortVideoPipe(c.video);
-    } else if (c.video) {
-        const bool videoOk = closeVideoPipe(c.video);
-        if (!videoOk) std::fprintf(stderr, "demo-capture: ffmpeg failed writing %s\n", o.output.c_str());
-        ok = videoOk && commitTemporary(c.videoTemporary, o.output);
-        setStopCleanupFile(nullptr);
-    }
-    if (!ok) discardTemporary(c.videoTemporary);
+    bool ok = false;
+    const int rc = recordFrames(&c, &ok);
     if (rc > 128) {
         std::fprintf(stderr, "\ndemo-capture: stopped by signal %d after %ld frame%s%s\n",
                      rc - 128, c.written, c.written == 1 ? "" : "s",

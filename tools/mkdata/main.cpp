@@ -10,11 +10,23 @@
 #include "mkdata.h"
 
 namespace {
-int usage() {
-    std::fprintf(stderr,
+void printUsage(FILE* out) {
+    std::fprintf(out,
                  "usage: mkdata [--out DIR] [--only pictures|bitmaps|flares|scenes|music] "
                  "[--sheet FILE.png]\n");
+}
+
+int usage() {
+    printUsage(stderr);
     return 2;
+}
+
+// -h / --help: the usage on standard output, which must take it.
+int help() {
+    printUsage(stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "mkdata: cannot write to standard output (%s)\n", std::strerror(errno));
+    return 1;
 }
 }  // namespace
 
@@ -23,7 +35,9 @@ int main(int argc, char** argv) {
     std::string only;
     std::string sheet;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
+        if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
+            return help();
+        } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             out = argv[++i];
         } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
             only = argv[++i];

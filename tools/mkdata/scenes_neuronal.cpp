@@ -65,26 +65,11 @@ Mesh taperedTube(const std::vector<Vec3>& control, float r0, float r1, int sides
         [=](int i, float) { return r0 + (r1 - r0) * float(i) / float(n - 1); }, false, 1.0f,
         1.0f / 900.0f);
 }
-}  // namespace
 
-int writeNeuronalScene(const std::string& dir) {
-    SceneDraft d;
-    Rng rng(202);
-    setCamera(d, cameraEye, cameraTarget, keyTimes(0, int(loopTime), 5), screenMatchedFov,
-              [](float t) { return 0.25f * std::sin(2 * phaseAt(t)); });
-
-    d.lights.emplace_back();
-    d.lights.back().red = 255, d.lights.back().green = 200, d.lights.back().blue = 150;
-    d.lights.back().position =
-        positionKeys([](float t) { return lightPath(t, 0.32f, 520.0f, 0.0f); }, keyTimes(0, 250, 5));
-    d.lights.emplace_back();
-    d.lights.back().red = 150, d.lights.back().green = 200, d.lights.back().blue = 255;
-    d.lights.back().position =
-        positionKeys([](float t) { return lightPath(t, 0.39f, 450.0f, kPi); }, keyTimes(0, 250, 5));
-
-    // Cell bodies around the loop, away from the camera's path.
-    std::vector<Vec3> cells;
-    std::vector<float> cellRadius;
+// Cell bodies around the loop, away from the camera's path.
+void placeCells(Rng& rng, std::vector<Vec3>* cellsOut, std::vector<float>* radiusOut) {
+    std::vector<Vec3>& cells = *cellsOut;
+    std::vector<float>& cellRadius = *radiusOut;
     for (int tries = 0; cells.size() < 46 && tries < 5000; ++tries) {
         float p = rng.range(0, 2 * kPi);
         Vec3 radial = v3(std::cos(p), std::sin(p), 0);
@@ -98,13 +83,17 @@ int writeNeuronalScene(const std::string& dir) {
         cells.push_back(c);
         cellRadius.push_back(cells.size() <= 34 ? rng.range(180.0f, 380.0f) : rng.range(350.0f, 600.0f));
     }
-    Mesh network;
+}
+
+// The bodies, each with two dendrites: short curling spikes.
+void addCellBodies(Rng& rng, const std::vector<Vec3>& cells, const std::vector<float>& cellRadius,
+                   Mesh* network) {
     for (size_t i = 0; i < cells.size(); ++i) {
         Mesh body = icosphere(1);
         float r = cellRadius[i];
         Vec3 squash = v3(rng.range(0.8f, 1.2f), rng.range(0.8f, 1.2f), rng.range(0.7f, 1.1f));
         body.transform([&](Vec3 p) { return cells[i] + v3(p.x * squash.x, p.y * squash.y, p.z * squash.z) * r; });
-        network.append(body);
+        network->append(body);
         // Dendrites: short curling spikes.
         for (int k = 0; k < 2; ++k) {
             Vec3 dir = rng.onSphere();
@@ -113,10 +102,13 @@ int writeNeuronalScene(const std::string& dir) {
             std::vector<Vec3> ctl = {cells[i], cells[i] + dir * (r * 0.9f),
                                      cells[i] + dir * (r + len * 0.5f) + bend * (len * 0.15f),
                                      cells[i] + dir * (r + len) + bend * (len * 0.3f)};
-            network.append(taperedTube(ctl, r * 0.25f, 6.0f, 5, 4));
+            network->append(taperedTube(ctl, r * 0.25f, 6.0f, 5, 4));
         }
     }
-    // Axons: each cell wired to its nearest neighbours, avoiding the camera.
+}
+
+// Axons: each cell wired to its nearest neighbours, avoiding the camera.
+void addAxons(Rng& rng, const std::vector<Vec3>& cells, Mesh* network) {
     std::vector<std::pair<size_t, size_t>> edges;
     for (size_t i = 0; i < cells.size(); ++i) {
         std::vector<std::pair<float, size_t>> near;
@@ -138,17 +130,44 @@ int writeNeuronalScene(const std::string& dir) {
         for (Vec3 p : catmullRom(ctl, 6)) clear &= distanceToCameraPath(p) > 500.0f;
         if (!clear) continue;
         float r = rng.range(60.0f, 110.0f);
-        network.append(taperedTube(ctl, r, r * 0.6f, 6, 10));
+        network->append(taperedTube(ctl, r, r * 0.6f, 6, 10));
     }
-    d.addStatic(network, netzMap, v3(0, 0, 0));
+}
 
-    // The far background: a sphere seen from inside.
+// The far background: a sphere seen from inside.
+Mesh farBackground() {
     Mesh back = icosphere(2);
     back.transform([](Vec3 p) { return p * 15000.0f; });
     for (MeshFace& f : back.faces)
         for (MeshCorner& c : f.c) c.u *= 3.0f, c.v *= 2.0f;
     back.flipWinding();
-    d.addStatic(back, netzBack, v3(0, 0, 0));
+    return back;
+}
+}  // namespace
+
+int writeNeuronalScene(const std::string& dir) {
+    SceneDraft d;
+    Rng rng(202);
+    setCamera(d, cameraEye, cameraTarget, keyTimes(0, int(loopTime), 5), screenMatchedFov,
+              [](float t) { return 0.25f * std::sin(2 * phaseAt(t)); });
+
+    d.lights.emplace_back();
+    d.lights.back().red = 255, d.lights.back().green = 200, d.lights.back().blue = 150;
+    d.lights.back().position =
+        positionKeys([](float t) { return lightPath(t, 0.32f, 520.0f, 0.0f); }, keyTimes(0, 250, 5));
+    d.lights.emplace_back();
+    d.lights.back().red = 150, d.lights.back().green = 200, d.lights.back().blue = 255;
+    d.lights.back().position =
+        positionKeys([](float t) { return lightPath(t, 0.39f, 450.0f, kPi); }, keyTimes(0, 250, 5));
+
+    std::vector<Vec3> cells;
+    std::vector<float> cellRadius;
+    placeCells(rng, &cells, &cellRadius);
+    Mesh network;
+    addCellBodies(rng, cells, cellRadius, &network);
+    addAxons(rng, cells, &network);
+    d.addStatic(network, netzMap, v3(0, 0, 0));
+    d.addStatic(farBackground(), netzBack, v3(0, 0, 0));
     return writeDraft(d, dir, "neuronal.dat");
 }
 

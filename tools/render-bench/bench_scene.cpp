@@ -7,10 +7,11 @@
 
 #include "fx/bake.h"
 #include "fx/deformers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
-#include "math/demo_clock.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -96,10 +97,10 @@ Vec3* makeCloudPath(float phase) {
 }  // namespace
 
 Scene* buildBenchScene() {
-    TextureTable[benchTubeSlot].glTexture = makeTexture(false);
-    TextureTable[benchTubeSlot].opacity = 0.0f;
-    TextureTable[benchParticleSlot].glTexture = makeTexture(true);
-    TextureTable[benchParticleSlot].opacity = 1.0f;
+    demo.TextureTable[benchTubeSlot].glTexture = makeTexture(false);
+    demo.TextureTable[benchTubeSlot].opacity = 0.0f;
+    demo.TextureTable[benchParticleSlot].glTexture = makeTexture(true);
+    demo.TextureTable[benchParticleSlot].opacity = 1.0f;
 
     Scene* scene = scenebuild::newScene({0, -150, 0}, {0, 800, 0}, 0.0f, 0.5f);
     SceneCamera* camera = scene->camera;
@@ -113,7 +114,7 @@ Scene* buildBenchScene() {
     scene->fogDensity = 0.001f;
     scene->fogColour[0] = scene->fogColour[1] = scene->fogColour[2] = scene->fogColour[3] = 0.0f;
 
-    addSceneHook(scene, &scene->objects[0], &DemoClock.partTime, wobbleVertices);
+    addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
     for (int i = 0; i < 2; ++i) {
         cloudPaths[i] = makeCloudPath(float(i) * 2.0f);
         addParticleSystem(scene, cloudPaths[i], benchCloudParticles, initPathCloudParticle,

@@ -25,10 +25,10 @@
 #include "fx/particles.h"
 #include "fx/render_scene.h"
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "platform/window.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ void runFrames(Scene* scene, int warmup, int frames, Series* evaluation, Series*
     for (int f = 0; f < warmup + frames; ++f) {
         // About 30 frames per second of scene time (35 units per second).
         const float time = float(f) * 1.2f;
-        DemoClock.totalTime = DemoClock.partTime = time;
-        DemoClock.frameStep = 0.5f;
+        demo.DemoClock.totalTime = demo.DemoClock.partTime = time;
+        demo.DemoClock.frameStep = 0.5f;
         clearScreen(0, 0, 0);
         glFinish();
 
@@ -141,41 +141,31 @@ bool parseCount(const char* text, int* out) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct BenchOptions {
     int frames = 120, warmup = 10;
     const char* dumpPath = nullptr;
+};
+
+bool parseBenchOptions(int argc, char** argv, BenchOptions* o) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &frames)) {
+        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &o->frames)) {
             ++i;
         } else if (!std::strcmp(argv[i], "--warmup") && hasValue &&
-                   parseCount(argv[i + 1], &warmup)) {
+                   parseCount(argv[i + 1], &o->warmup)) {
             ++i;
         } else if (!std::strcmp(argv[i], "--dump") && hasValue) {
-            dumpPath = argv[++i];
+            o->dumpPath = argv[++i];
         } else {
             std::fprintf(stderr, "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n");
-            return 2;
+            return false;
         }
     }
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    DemoWindow* window = createDemoWindow(640, 480, 0);
-    if (!window) {
-        std::fprintf(stderr, "render-bench: no GL context\n");
-        return 1;
-    }
-    TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
-    GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
-    SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
-    if (!TextureTable || !GridLayerTable || !SceneBank) {
-        std::fprintf(stderr, "render-bench: out of memory\n");
-        return 1;
-    }
-    resetSceneSwitches();
-    DemoClock = DemoClockRecord{0, 0, 1};
+    return true;
+}
 
+// The bench scene, its tube turned to face the camera, described on stdout.
+Scene* prepareBenchScene() {
     Scene* scene = buildBenchScene();
     // The tube is seen from inside; keep the winding whose faces survive culling.
     double coverage = tubeCoverage(scene);
@@ -183,7 +173,6 @@ int main(int argc, char** argv) {
         flipBenchTube(scene);
         coverage = tubeCoverage(scene);
     }
-
     int triangles = 0, particles = 0;
     for (int i = 0; i < scene->objectCount; ++i) triangles += scene->objects[i].faceCount;
     for (int i = 0; i < scene->particleSystemCount; ++i) particles += scene->particleSystems[i].count;
@@ -193,9 +182,16 @@ int main(int argc, char** argv) {
                 "tube covers %.0f%% of the 640x480 frame\n",
                 triangles, particles, scene->particleSystemCount, scene->hookCount,
                 scene->fogDensity, coverage * 100.0);
+    return scene;
+}
 
+struct BenchSeries {
     Series evaluation, hooks, drawing, total, cpu, bare;
-    runFrames(scene, warmup, frames, &evaluation, &hooks, &drawing, &total, &cpu);
+};
+
+void measure(Scene* scene, const BenchOptions& o, BenchSeries* m) {
+    runFrames(scene, o.warmup, o.frames, &m->evaluation, &m->hooks, &m->drawing, &m->total,
+              &m->cpu);
     // The same frames with the particle systems emptied: the mesh alone.
     int counts[2];
     for (int i = 0; i < 2; ++i) {
@@ -203,29 +199,53 @@ int main(int argc, char** argv) {
         scene->particleSystems[i].count = 0;
     }
     Series unused[4];
-    runFrames(scene, warmup, frames, &unused[0], &unused[1], &bare, &unused[2], &unused[3]);
+    runFrames(scene, o.warmup, o.frames, &unused[0], &unused[1], &m->bare, &unused[2], &unused[3]);
     for (int i = 0; i < 2; ++i) scene->particleSystems[i].count = counts[i];
-    if (dumpPath) {
-        renderScene(scene, float(warmup + frames) * 1.2f);
-        if (!dumpFrame(dumpPath)) std::fprintf(stderr, "render-bench: cannot write %s\n", dumpPath);
-    }
+}
 
-    std::printf("%d frames after %d warm-up frames, milliseconds per renderScene:\n", frames,
-                warmup);
+void report(const BenchOptions& o, const BenchSeries& m) {
+    std::printf("%d frames after %d warm-up frames, milliseconds per renderScene:\n", o.frames,
+                o.warmup);
     std::printf("  %-28s %8s %8s %8s\n", "", "mean", "median", "p90");
     const struct {
         const char* name;
         const Series* series;
-    } rows[] = {{"evaluation (evaluateScene)", &evaluation},
-                {"hooks (runSceneHooks)", &hooks},
-                {"drawing (rest, to glFinish)", &drawing},
-                {"renderScene total", &total},
-                {"processor time (all threads)", &cpu},
-                {"drawing without particles", &bare}};
+    } rows[] = {{"evaluation (evaluateScene)", &m.evaluation},
+                {"hooks (runSceneHooks)", &m.hooks},
+                {"drawing (rest, to glFinish)", &m.drawing},
+                {"renderScene total", &m.total},
+                {"processor time (all threads)", &m.cpu},
+                {"drawing without particles", &m.bare}};
     for (const auto& row : rows)
         std::printf("  %-28s %8.2f %8.2f %8.2f\n", row.name, row.series->mean(),
                     row.series->quantile(0.5), row.series->quantile(0.9));
-    std::printf("  = %.1f scenes per second\n", total.mean() > 0 ? 1000.0 / total.mean() : 0.0);
+    std::printf("  = %.1f scenes per second\n", m.total.mean() > 0 ? 1000.0 / m.total.mean() : 0.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    if (!parseBenchOptions(argc, argv, &options)) return 2;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    DemoWindow* window = createDemoWindow(640, 480, 0);
+    if (!window) {
+        std::fprintf(stderr, "render-bench: no GL context\n");
+        return 1;
+    }
+    if (!makeDemoState()) {
+        std::fprintf(stderr, "render-bench: out of memory\n");
+        return 1;
+    }
+    Scene* scene = prepareBenchScene();
+    BenchSeries measured;
+    measure(scene, options, &measured);
+    if (options.dumpPath) {
+        renderScene(scene, float(options.warmup + options.frames) * 1.2f);
+        if (!dumpFrame(options.dumpPath))
+            std::fprintf(stderr, "render-bench: cannot write %s\n", options.dumpPath);
+    }
+    report(options, measured);
     const GLenum error = glGetError();
     releaseBenchScene(scene);
     if (error != GL_NO_ERROR) {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "recorder/draw_recorder.h"
 #include "script/parts.h"
 #include "script/setup.h"
 #include "script/timeline.h"
+#include "state/demo_state.h"
 
 // Runs one part body at a chosen moment against zeroed tables and the draw
 // recorder.
@@ -20,9 +20,9 @@ protected:
         recorder::resetTables();
         recorder::clear();
         resetSceneSwitches();
-        waterCanvas = nullptr;
-        surfaceTexelTable = nullptr;
-        waterOffsetTable = nullptr;
+        demo.waterCanvas = nullptr;
+        demo.surfaceTexelTable = nullptr;
+        demo.waterOffsetTable = nullptr;
     }
 
     // The clock as the frame loop sets it for this part and part time.
@@ -32,10 +32,10 @@ protected:
     static void runAtMs(int part, int ms) { runAtMs(part, ms, float(ms * 0.035)); }
     static void runAtMs(int part, int ms, float partTime) {
         recorder::clear();
-        partMs = ms;
-        DemoClock.partTime = partTime;
-        DemoClock.totalTime = float((partStartMs(part) + ms) * 0.035);
-        DemoClock.frameStep = 1;
+        demo.partMs = ms;
+        demo.DemoClock.partTime = partTime;
+        demo.DemoClock.totalTime = float((partStartMs(part) + ms) * 0.035);
+        demo.DemoClock.frameStep = 1;
         runPartBody(part);
     }
 
@@ -48,7 +48,7 @@ protected:
         EXPECT_EQ(found.size(), 1u) << name << " " << target;
         return found.empty() ? DrawCall{} : found.front();
     }
-    static float tt() { return DemoClock.totalTime; }
+    static float tt() { return demo.DemoClock.totalTime; }
 };
 
 // Argument positions of the grid-layer draws.

@@ -2,6 +2,7 @@
 
 #include "body_fixture.h"
 #include "scene/scene.h"
+#include "state/demo_state.h"
 
 using Part0 = PartBody;
 using Part1 = PartBody;
@@ -67,9 +68,9 @@ TEST_F(Part1, FlareBlinksWithTheSceneTime) {
     };
     for (Row row : {Row{30, 1}, Row{30.01f, 0}, Row{60, 0}, Row{61, 1}, Row{100, 1}, Row{490, 1},
                     Row{495, 0}, Row{520, 0}, Row{525, 1}}) {
-        SceneBank[0].flareSets[0].fadeDir = 7;
+        demo.SceneBank[0].flareSets[0].fadeDir = 7;
         runAt(1, row.pt);
-        EXPECT_EQ(SceneBank[0].flareSets[0].fadeDir, row.fadeDir) << "pt " << row.pt;
+        EXPECT_EQ(demo.SceneBank[0].flareSets[0].fadeDir, row.fadeDir) << "pt " << row.pt;
     }
 }
 
@@ -85,10 +86,10 @@ TEST_F(Part1, TextLayersOnlyInCutsTwoAndFive) {
 }
 
 TEST_F(Part1, ClosingTransitionDarkensFromTheNextFrame) {
-    sceneBrightness = 1;
+    demo.sceneBrightness = 1;
     runAt(1, 1150);
     EXPECT_FLOAT_EQ(only("renderScene", 0).sceneBrightness, 1);
-    EXPECT_NEAR(sceneBrightness, 0.5f, 1e-5);
+    EXPECT_NEAR(demo.sceneBrightness, 0.5f, 1e-5);
     const float w = float(std::cos(0.75 * M_PI) * 4 + 5);
     for (int layer : {10, 12}) {
         DrawCall call = only("drawGridScaled", layer);
@@ -102,10 +103,10 @@ TEST_F(Part1, ClosingTransitionDarkensFromTheNextFrame) {
     EXPECT_NEAR(only("renderScene", 0).sceneBrightness, 0.5f, 1e-5);
 
     runAt(1, 1300);  // the transition is over: no scene brightness left, built size
-    EXPECT_EQ(sceneBrightness, 0);
+    EXPECT_EQ(demo.sceneBrightness, 0);
     EXPECT_NEAR(only("drawGridScaled", 10).args[xArg], 1, 1e-5);
     runAt(1, 500);  // before it: the picture layers are drawn dark at five times size
-    EXPECT_EQ(sceneBrightness, 1);
+    EXPECT_EQ(demo.sceneBrightness, 1);
     EXPECT_EQ(only("drawGridScaled", 10).args[brightnessArg], 0);
     EXPECT_NEAR(only("drawGridScaled", 10).args[xArg], 5, 1e-5);
 }
@@ -130,9 +131,9 @@ TEST_F(Part2, HeadsAppearOneAtATimeAndNeverExceedFive) {
     };
     for (Row row : {Row{10, 0}, Row{163, 0}, Row{270, 1}, Row{290, 2}, Row{625, 5},
                     Row{976, 5}}) {
-        SceneBank[5].particleSystems[1].count = 99;
+        demo.SceneBank[5].particleSystems[1].count = 99;
         runAt(2, row.pt);
-        EXPECT_EQ(SceneBank[5].particleSystems[1].count, row.heads) << "pt " << row.pt;
+        EXPECT_EQ(demo.SceneBank[5].particleSystems[1].count, row.heads) << "pt " << row.pt;
         EXPECT_NEAR(only("renderScene", 5).args[0], row.pt * 0.5f, 1e-3);
         EXPECT_EQ(only("renderScene", 5).sceneBrightness, 1);
     }

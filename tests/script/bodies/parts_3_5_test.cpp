@@ -3,6 +3,7 @@
 #include "body_fixture.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "state/demo_state.h"
 
 using Part3 = PartBody;
 using Part4 = PartBody;
@@ -18,7 +19,7 @@ TEST_F(Part3, SceneTimeLoopsEvery250Units) {
     }
     EXPECT_EQ(only("renderScene", 1).sceneWarpEnabled, 1);
     EXPECT_EQ(only("renderScene", 1).cullFarZ, -30000);
-    EXPECT_EQ(TextureTable[25].wireLevel, 0.5f);
+    EXPECT_EQ(demo.TextureTable[25].wireLevel, 0.5f);
 }
 
 TEST_F(Part3, SlideAndBreathWeights) {
@@ -79,14 +80,15 @@ TEST_F(Part4, BirdLayersSlideOutAndBack) {
 }
 
 TEST_F(Part4, ReplaysTheDarmSceneWithoutHeads) {
-    SceneBank[5].particleSystems[1].count = 5;
-    sceneWarpEnabled = 1;
+    demo.SceneBank[5].particleSystems[1].count = 5;
+    demo.sceneWarpEnabled = 1;
     runAt(4, 25);
-    EXPECT_EQ(SceneBank[5].particleSystems[1].count, 0);
+    EXPECT_EQ(demo.SceneBank[5].particleSystems[1].count, 0);
     DrawCall render = only("renderScene", 5);
     EXPECT_FLOAT_EQ(render.args[0], 750);
     EXPECT_EQ(render.sceneWarpEnabled, 0);
-    EXPECT_NEAR(TextureTable[40].wireLevel, std::sin(25 * 0.06283185307179587) * 0.3 + 0.6, 1e-5);
+    EXPECT_NEAR(demo.TextureTable[40].wireLevel, std::sin(25 * 0.06283185307179587) * 0.3 + 0.6,
+                1e-5);
     EXPECT_NEAR(only("flashScreen").args[0], 0.5f, 1e-5);
     EXPECT_EQ(recorder::names().back(), "flashScreen");
     runAt(4, 910);

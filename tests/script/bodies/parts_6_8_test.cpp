@@ -3,6 +3,7 @@
 #include "body_fixture.h"
 #include "image/image.h"
 #include "scene/scene.h"
+#include "state/demo_state.h"
 
 using Part6 = PartBody;
 using Part7 = PartBody;
@@ -16,9 +17,9 @@ int32_t texels[1];
 uint16_t offsets[1];
 
 void provideWater() {
-    waterCanvas = &canvas;
-    surfaceTexelTable = texels;
-    waterOffsetTable = offsets;
+    demo.waterCanvas = &canvas;
+    demo.surfaceTexelTable = texels;
+    demo.waterOffsetTable = offsets;
 }
 
 }  // namespace
@@ -55,9 +56,9 @@ TEST_F(Part6, WithoutWaterPicturesTheWaterIsSkipped) {
     provideWater();
     for (int missing = 0; missing < 3; ++missing) {
         provideWater();
-        if (missing == 0) waterCanvas = nullptr;
-        if (missing == 1) surfaceTexelTable = nullptr;
-        if (missing == 2) waterOffsetTable = nullptr;
+        if (missing == 0) demo.waterCanvas = nullptr;
+        if (missing == 1) demo.surfaceTexelTable = nullptr;
+        if (missing == 2) demo.waterOffsetTable = nullptr;
         runAt(6, 200);
         EXPECT_TRUE(calls("generateWaterTexture").empty());
         EXPECT_TRUE(calls("uploadImageToTexture").empty());
@@ -78,9 +79,9 @@ TEST_F(Part6, FlashOpensAndFadeCloses) {
 TEST_F(Part7, MirrorIsRebuiltBeforeTheSceneIsDrawn) {
     provideWater();
     static SceneObject objects[3];
-    SceneBank[20].objects = objects;
-    SceneBank[20].objectCount = 3;
-    transparentNoFog = 1;
+    demo.SceneBank[20].objects = objects;
+    demo.SceneBank[20].objectCount = 3;
+    demo.transparentNoFog = 1;
     runAt(7, 100);
     std::vector<std::string> names = recorder::names();
     names.resize(5);
@@ -137,15 +138,15 @@ TEST_F(Part8, KopuliLoopsEvery200Units) {
 }
 
 TEST_F(Part8, LeavesTheSwitchesAndEndsInBlack) {
-    sceneWarpEnabled = 1;
-    transparentNoFog = 1;
-    cullFarZ = -5;
-    sceneBrightness = 0.25f;
+    demo.sceneWarpEnabled = 1;
+    demo.transparentNoFog = 1;
+    demo.cullFarZ = -5;
+    demo.sceneBrightness = 0.25f;
     runAt(8, 300);
-    EXPECT_EQ(sceneWarpEnabled, 1);
-    EXPECT_EQ(transparentNoFog, 1);
-    EXPECT_EQ(cullFarZ, -5);
-    EXPECT_EQ(sceneBrightness, 0.25f);
+    EXPECT_EQ(demo.sceneWarpEnabled, 1);
+    EXPECT_EQ(demo.transparentNoFog, 1);
+    EXPECT_EQ(demo.cullFarZ, -5);
+    EXPECT_EQ(demo.sceneBrightness, 0.25f);
     EXPECT_NEAR(only("fadeScreen").args[0], 0.5f, 1e-4);
     EXPECT_EQ(only("flashScreen").args[0], 0);
     const float a = std::sin(3.0f) * 0.2f;

@@ -1,4 +1,5 @@
 #include "body_fixture.h"
+#include "state/demo_state.h"
 
 // What each part writes into the scene-wide switches (a part that does not
 // write one keeps the sentinel put there before it runs).
@@ -18,14 +19,14 @@ TEST_F(PartBody, SwitchWritesOfEveryPart) {
         {8, 300, keep, keep, keep, keep},
     };
     for (const Row& row : rows) {
-        sceneWarpEnabled = keep;
-        transparentNoFog = keep;
-        cullFarZ = keep;
-        sceneBrightness = keep;
+        demo.sceneWarpEnabled = keep;
+        demo.transparentNoFog = keep;
+        demo.cullFarZ = keep;
+        demo.sceneBrightness = keep;
         runAt(row.part, row.pt);
-        EXPECT_EQ(sceneWarpEnabled, row.warp) << "part " << row.part;
-        EXPECT_EQ(transparentNoFog, row.noFog) << "part " << row.part;
-        EXPECT_EQ(cullFarZ, row.farZ) << "part " << row.part;
-        EXPECT_EQ(sceneBrightness, row.brightness) << "part " << row.part;
+        EXPECT_EQ(demo.sceneWarpEnabled, row.warp) << "part " << row.part;
+        EXPECT_EQ(demo.transparentNoFog, row.noFog) << "part " << row.part;
+        EXPECT_EQ(demo.cullFarZ, row.farZ) << "part " << row.part;
+        EXPECT_EQ(demo.sceneBrightness, row.brightness) << "part " << row.part;
     }
 }

@@ -12,25 +12,7 @@
 #include "image/texture_table.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
-
-// The globals the drawing libraries would own.
-GridLayer* GridLayerTable = nullptr;
-Scene* SceneBank = nullptr;
-TextureSlot* TextureTable = nullptr;
-
-float cullNearZ = -0.1f;
-float cullFarZ = -1800;
-float sceneBrightness = 1;
-int sceneWarpEnabled = 0;
-int transparentNoFog = 0;
-
-void resetSceneSwitches() {
-    cullNearZ = -0.1f;
-    cullFarZ = -1800;
-    sceneBrightness = 1;
-    sceneWarpEnabled = 0;
-    transparentNoFog = 0;
-}
+#include "state/demo_state.h"
 
 namespace recorder {
 
@@ -42,12 +24,9 @@ std::vector<DrawCall>& calls() {
 void clear() { calls().clear(); }
 
 void resetTables() {
-    std::free(GridLayerTable);
-    std::free(SceneBank);
-    std::free(TextureTable);
-    GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
-    SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
-    TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
+    // A fresh record, as the demo makes it: start values, empty tables.
+    freeDemoState();
+    makeDemoState();
 }
 
 std::vector<DrawCall> named(const std::string& name, int target) {
@@ -69,11 +48,12 @@ namespace {
 
 void record(const char* name, int target, std::vector<float> args, const void* p0 = nullptr,
             const void* p1 = nullptr) {
-    recorder::calls().push_back(DrawCall{name, target, std::move(args), {p0, p1}, sceneBrightness,
-                                         sceneWarpEnabled, transparentNoFog, cullFarZ});
+    recorder::calls().push_back(DrawCall{name, target, std::move(args), {p0, p1},
+                                         demo.sceneBrightness, demo.sceneWarpEnabled,
+                                         demo.transparentNoFog, demo.cullFarZ});
 }
 
-int layerIndex(const GridLayer* layer) { return int(layer - GridLayerTable); }
+int layerIndex(const GridLayer* layer) { return int(layer - demo.GridLayerTable); }
 
 }  // namespace
 
@@ -97,7 +77,7 @@ void flashScreen(float level) { record("flashScreen", -1, {level}); }
 void maskScreenCells(int n) { record("maskScreenCells", -1, {float(n)}); }
 
 void renderScene(Scene* scene, float time) {
-    record("renderScene", int(scene - SceneBank), {time});
+    record("renderScene", int(scene - demo.SceneBank), {time});
 }
 
 void morphMeshFramesA(float frame, float weightA, float weightB) {
@@ -123,5 +103,5 @@ void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTa
     (void)waterOffsetTable;
 }
 void uploadImageToTexture(TextureSlot* slot, const Image* image) {
-    record("uploadImageToTexture", int(slot - TextureTable), {}, image);
+    record("uploadImageToTexture", int(slot - demo.TextureTable), {}, image);
 }

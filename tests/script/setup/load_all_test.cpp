@@ -6,10 +6,12 @@
 #include <system_error>
 
 #include "fx/grid_layer.h"
+#include "fx/grid_movers.h"
+#include "fx/particle_kinds.h"
 #include "fx/particles.h"
+#include "state/demo_state.h"
 #include "support/gl_test_context.h"
 #include "support/error_capture.h"
-#include "math/demo_clock.h"
 #include "platform/data_path.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
@@ -46,10 +48,10 @@ bool haveGeneratedData() { return fs::exists(generatedData / "light.dat"); }
         if (!haveGeneratedData()) GTEST_SKIP() << "no generated data in " << generatedData; \
     } while (0)
 
-bool placeLoaded(int place) { return SceneBank[place].objectCount > 0; }
+bool placeLoaded(int place) { return demo.SceneBank[place].objectCount > 0; }
 
 bool slotUntouched(int slot) {
-    const TextureSlot& s = TextureTable[slot];
+    const TextureSlot& s = demo.TextureTable[slot];
     return s.glTexture == 0 && s.glTexture2 == 0 && s.flags == 0 && s.opacity == 0;
 }
 
@@ -67,7 +69,7 @@ TEST(LoadAll, MissingMorphFrameStopsTheFishSetUp) {
 
     // The earlier set-ups ran in full.
     for (int place : {0, 1, 2}) EXPECT_TRUE(placeLoaded(place)) << "place " << place;
-    EXPECT_NE(GridLayerTable[50].vertices, nullptr);
+    EXPECT_NE(demo.GridLayerTable[50].vertices, nullptr);
     // The fish set-up got as far as the third morph file.
     for (int place : {10, 11, 12}) EXPECT_TRUE(placeLoaded(place)) << "place " << place;
     for (int place : {13, 14, 15}) EXPECT_FALSE(placeLoaded(place)) << "place " << place;
@@ -75,22 +77,14 @@ TEST(LoadAll, MissingMorphFrameStopsTheFishSetUp) {
     // Darm, kopuli and mirror never ran, nor did the final loads.
     for (int place : {5, 6, 20}) EXPECT_FALSE(placeLoaded(place)) << "place " << place;
     for (int slot : {40, 59, 70, 71, 80, 93, 97, 99}) EXPECT_TRUE(slotUntouched(slot)) << slot;
-    for (int layer : {20, 28, 40, 55}) EXPECT_EQ(GridLayerTable[layer].vertices, nullptr);
-    EXPECT_EQ(SceneBank[5].particleSystemCount, 0);
+    for (int layer : {20, 28, 40, 55}) EXPECT_EQ(demo.GridLayerTable[layer].vertices, nullptr);
+    EXPECT_EQ(demo.SceneBank[5].particleSystemCount, 0);
     freeAll();
 }
 
-TEST(LoadAll, FillsTheAssetTable) {
-    REQUIRE_GL();
-    REQUIRE_DATA();
-    DataCopy data;
-    ErrorCapture errors;
-    ASSERT_EQ(loadAll(), 1);
-    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+namespace {
 
-    for (int place : {0, 1, 2, 5, 6, 10, 11, 12, 13, 14, 15, 20})
-        EXPECT_TRUE(placeLoaded(place)) << "place " << place;
-
+void expectSceneFog() {
     // Fog as each set-up leaves it.
     struct Fog {
         int place;
@@ -100,14 +94,16 @@ TEST(LoadAll, FillsTheAssetTable) {
                     Fog{5, 0, 0, 0, 0, 0}, Fog{6, 0, 0, 0, 0, 0},
                     Fog{10, 0.005f, 0.1f, 0.1f, 0.2f, 0.5f}, Fog{11, 0, 0, 0, 0, 0},
                     Fog{15, 0, 0, 0, 0, 0}, Fog{20, 0.01f, 0, 0, 0, 0}}) {
-        const Scene& scene = SceneBank[fog.place];
+        const Scene& scene = demo.SceneBank[fog.place];
         EXPECT_FLOAT_EQ(scene.fogDensity, fog.density) << "place " << fog.place;
         EXPECT_FLOAT_EQ(scene.fogColour[0], fog.r) << "place " << fog.place;
         EXPECT_FLOAT_EQ(scene.fogColour[1], fog.g) << "place " << fog.place;
         EXPECT_FLOAT_EQ(scene.fogColour[2], fog.b) << "place " << fog.place;
         EXPECT_FLOAT_EQ(scene.fogColour[3], fog.a) << "place " << fog.place;
     }
+}
 
+void expectTextureSlots() {
     // Every listed slot holds a picture; no other slot is filled.
     auto listed = [](int slot) {
         return (slot <= 7) || (slot >= 10 && slot <= 23) || (slot >= 25 && slot <= 38) ||
@@ -117,7 +113,7 @@ TEST(LoadAll, FillsTheAssetTable) {
     };
     for (int slot = 0; slot < 120; ++slot) {
         if (listed(slot))
-            EXPECT_NE(TextureTable[slot].glTexture, 0u) << "slot " << slot;
+            EXPECT_NE(demo.TextureTable[slot].glTexture, 0u) << "slot " << slot;
         else
             EXPECT_TRUE(slotUntouched(slot)) << "slot " << slot;
     }
@@ -130,15 +126,17 @@ TEST(LoadAll, FillsTheAssetTable) {
                           SlotKind{40, 1, textureFlagEnvMap}, SlotKind{60, 0, textureFlagTwoLayer},
                           SlotKind{63, 0, 0}, SlotKind{70, 0, textureFlagEnvMap},
                           SlotKind{71, 0, 0}, SlotKind{81, 1, 0}, SlotKind{82, 0, 0}}) {
-        EXPECT_EQ(TextureTable[kind.slot].opacity, kind.opacity) << "slot " << kind.slot;
-        EXPECT_EQ(TextureTable[kind.slot].flags, kind.flags) << "slot " << kind.slot;
+        EXPECT_EQ(demo.TextureTable[kind.slot].opacity, kind.opacity) << "slot " << kind.slot;
+        EXPECT_EQ(demo.TextureTable[kind.slot].flags, kind.flags) << "slot " << kind.slot;
     }
-    EXPECT_FLOAT_EQ(TextureTable[60].texScale2, 0.03f);
-    EXPECT_FLOAT_EQ(TextureTable[61].texScale2, 0.7f);
+    EXPECT_FLOAT_EQ(demo.TextureTable[60].texScale2, 0.03f);
+    EXPECT_FLOAT_EQ(demo.TextureTable[61].texScale2, 0.7f);
     // The same picture in several slots gives each its own texture.
-    EXPECT_NE(TextureTable[7].glTexture, TextureTable[12].glTexture);
-    EXPECT_NE(TextureTable[47].glTexture, TextureTable[98].glTexture);
+    EXPECT_NE(demo.TextureTable[7].glTexture, demo.TextureTable[12].glTexture);
+    EXPECT_NE(demo.TextureTable[47].glTexture, demo.TextureTable[98].glTexture);
+}
 
+void expectGridLayers() {
     // Grid layers: the built ones, their sizes and slots.
     struct Layer {
         int layer, columns, slot;
@@ -146,17 +144,17 @@ TEST(LoadAll, FillsTheAssetTable) {
     for (Layer l : {Layer{0, 10, 0}, Layer{7, 10, 2}, Layer{10, 2, 19}, Layer{13, 30, 23},
                     Layer{20, 2, 47}, Layer{28, 2, 54}, Layer{32, 10, 30}, Layer{38, 20, 37},
                     Layer{50, 20, 38}, Layer{48, 2, 90}, Layer{55, 2, 93}}) {
-        EXPECT_EQ(GridLayerTable[l.layer].columns, l.columns) << "layer " << l.layer;
-        EXPECT_EQ(GridLayerTable[l.layer].textureSlot, l.slot) << "layer " << l.layer;
+        EXPECT_EQ(demo.GridLayerTable[l.layer].columns, l.columns) << "layer " << l.layer;
+        EXPECT_EQ(demo.GridLayerTable[l.layer].textureSlot, l.slot) << "layer " << l.layer;
     }
     for (int layer : {8, 9, 14, 19, 29, 49, 56, 100})
-        EXPECT_EQ(GridLayerTable[layer].vertices, nullptr) << "layer " << layer;
-    EXPECT_EQ(GridLayerTable[13].moveVertex, gridVertexRipple);
-    EXPECT_EQ(GridLayerTable[3].moveVertex, gridVertexDrift);
-    EXPECT_FLOAT_EQ(GridLayerTable[13].vertices[29].u, 2);
+        EXPECT_EQ(demo.GridLayerTable[layer].vertices, nullptr) << "layer " << layer;
+    EXPECT_EQ(demo.GridLayerTable[13].moveVertex, gridVertexRipple);
+    EXPECT_EQ(demo.GridLayerTable[3].moveVertex, gridVertexDrift);
+    EXPECT_FLOAT_EQ(demo.GridLayerTable[13].vertices[29].u, 2);
     // Layer 28 is layer 27 turned by half a turn.
-    const GridLayer& a = GridLayerTable[27];
-    const GridLayer& b = GridLayerTable[28];
+    const GridLayer& a = demo.GridLayerTable[27];
+    const GridLayer& b = demo.GridLayerTable[28];
     ASSERT_EQ(a.vertexCount, 4);
     ASSERT_EQ(b.vertexCount, 4);
     EXPECT_FLOAT_EQ(a.vertices[3].v, 0.99f);
@@ -165,16 +163,18 @@ TEST(LoadAll, FillsTheAssetTable) {
         EXPECT_FLOAT_EQ(b.vertices[k].v, a.vertices[3 - k].v);
         EXPECT_FLOAT_EQ(b.vertices[k].base.x, a.vertices[k].base.x);
     }
+}
 
+void expectParticlesHooksAndFlares() {
     // Particle systems, hooks and flare chains.
-    Scene& light = SceneBank[0];
+    Scene& light = demo.SceneBank[0];
     ASSERT_EQ(light.particleSystemCount, 1);
     EXPECT_EQ(light.particleSystems[0].count, 1500);
-    EXPECT_EQ(light.particleSystems[0].texture, &TextureTable[13]);
+    EXPECT_EQ(light.particleSystems[0].texture, &demo.TextureTable[13]);
     ASSERT_EQ(light.flareSetCount, 1);
     EXPECT_EQ(light.flareSets[0].source, &light.lights[0].viewPosition);
 
-    Scene& neuronal = SceneBank[1];
+    Scene& neuronal = demo.SceneBank[1];
     ASSERT_EQ(neuronal.particleSystemCount, 2);
     ASSERT_EQ(neuronal.flareSetCount, 2);
     for (int i = 0; i < 2; ++i) {
@@ -183,42 +183,64 @@ TEST(LoadAll, FillsTheAssetTable) {
         EXPECT_EQ(neuronal.flareSets[i].source, &neuronal.lights[i].viewPosition);
     }
 
-    Scene& aterie = SceneBank[2];
+    Scene& aterie = demo.SceneBank[2];
     ASSERT_EQ(aterie.hookCount, 1);
     EXPECT_EQ(aterie.hooks[0].target, &aterie.objects[0]);
-    EXPECT_EQ(aterie.hooks[0].userData, &DemoClock.partTime);
+    EXPECT_EQ(aterie.hooks[0].userData, &demo.DemoClock.partTime);
     ASSERT_EQ(aterie.particleSystemCount, 2);
-    EXPECT_EQ(aterie.particleSystems[0].userData, ateriePath1);
-    EXPECT_EQ(aterie.particleSystems[1].userData, ateriePath2);
+    EXPECT_EQ(aterie.particleSystems[0].userData, demo.ateriePath1);
+    EXPECT_EQ(aterie.particleSystems[1].userData, demo.ateriePath2);
     EXPECT_EQ(aterie.particleSystems[1].count, 3000);
-    EXPECT_EQ(aterie.particleSystems[1].texture, &TextureTable[32]);
+    EXPECT_EQ(aterie.particleSystems[1].texture, &demo.TextureTable[32]);
 
-    Scene& darm = SceneBank[5];
+    Scene& darm = demo.SceneBank[5];
     ASSERT_EQ(darm.particleSystemCount, 5);
     const int counts[5] = {300, 5, 300, 300, 1500};
     const int slots[5] = {44, 43, 45, 46, 42};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(darm.particleSystems[i].count, counts[i]) << "system " << i;
-        EXPECT_EQ(darm.particleSystems[i].texture, &TextureTable[slots[i]]) << "system " << i;
-        EXPECT_EQ(darm.particleSystems[i].userData, darmPath) << "system " << i;
+        EXPECT_EQ(darm.particleSystems[i].texture, &demo.TextureTable[slots[i]]) << "system " << i;
+        EXPECT_EQ(darm.particleSystems[i].userData, demo.darmPath) << "system " << i;
     }
     EXPECT_EQ(darm.particleSystems[1].update, updatePathHeadParticle);
     ASSERT_EQ(darm.hookCount, 1);
     EXPECT_EQ(darm.hooks[0].userData, &darm.particleSystems[1]);
     EXPECT_EQ(static_cast<SceneObject*>(darm.hooks[0].target)->textureIndex, 40);
 
-    Scene& kopuli = SceneBank[6];
+    Scene& kopuli = demo.SceneBank[6];
     ASSERT_EQ(kopuli.hookCount, 1);
     EXPECT_EQ(static_cast<SceneObject*>(kopuli.hooks[0].target)->textureIndex, 71);
-    EXPECT_EQ(kopuli.hooks[0].userData, &DemoClock.partTime);
+    EXPECT_EQ(kopuli.hooks[0].userData, &demo.DemoClock.partTime);
+}
 
+void expectWater() {
     // The water: two independent copies of the surface and both tables.
-    ASSERT_NE(waterCanvas, nullptr);
-    ASSERT_NE(surfaceImage, nullptr);
-    EXPECT_NE(waterCanvas, surfaceImage);
-    EXPECT_NE(waterCanvas->pixels, surfaceImage->pixels);
-    EXPECT_NE(waterImage, nullptr);
-    EXPECT_NE(waterOffsetTable, nullptr);
-    EXPECT_NE(surfaceTexelTable, nullptr);
+    ASSERT_NE(demo.waterCanvas, nullptr);
+    ASSERT_NE(demo.surfaceImage, nullptr);
+    EXPECT_NE(demo.waterCanvas, demo.surfaceImage);
+    EXPECT_NE(demo.waterCanvas->pixels, demo.surfaceImage->pixels);
+    EXPECT_NE(demo.waterImage, nullptr);
+    EXPECT_NE(demo.waterOffsetTable, nullptr);
+    EXPECT_NE(demo.surfaceTexelTable, nullptr);
+}
+
+}  // namespace
+
+TEST(LoadAll, FillsTheAssetTable) {
+    REQUIRE_GL();
+    REQUIRE_DATA();
+    DataCopy data;
+    ErrorCapture errors;
+    ASSERT_EQ(loadAll(), 1);
+    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+
+    for (int place : {0, 1, 2, 5, 6, 10, 11, 12, 13, 14, 15, 20})
+        EXPECT_TRUE(placeLoaded(place)) << "place " << place;
+
+    expectSceneFog();
+    expectTextureSlots();
+    expectGridLayers();
+    expectParticlesHooksAndFlares();
+    expectWater();
     freeAll();
 }

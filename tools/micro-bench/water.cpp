@@ -75,4 +75,3 @@ BENCHMARK(generateTransposed)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(buildTables)->Name("buildWaterTables (start-up)")->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();

@@ -1,3 +1,5 @@
+// The pieces of window.h every backend shares: the perspective and the GL
+// start state, and the 4:3 picture inside the drawable.
 #include "platform/window.h"
 
 #include <GL/gl.h>

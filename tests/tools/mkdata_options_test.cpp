@@ -1,0 +1,22 @@
+// mkdata's command line: help is asked for, not an unknown option, and it is
+// written or the run fails.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/process.h"
+
+TEST(MkdataOptions, HelpGoesToStandardOutputAndAFullOneFails) {
+    ProcessResult r = runProcess(MKDATA_EXE, {"--help"}, {}, waitLimitSeconds());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("usage: mkdata"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err.find("unknown"), std::string::npos) << r.err;
+    r = runProcess(MKDATA_EXE, {"--no-such-option"}, {}, waitLimitSeconds());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown option"), std::string::npos) << r.err;
+    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    r = runProcess("/bin/sh", {"-c", std::string("exec '") + MKDATA_EXE + "' -h >/dev/full"}, {},
+                   waitLimitSeconds());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("mkdata: cannot write to standard output"), std::string::npos) << r.err;
+}
