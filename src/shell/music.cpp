@@ -16,11 +16,12 @@ ClockFollower follower = {};
 
 uint32_t msOfUs(int64_t us) { return uint32_t(uint64_t(us + 500) / 1000u); }
 
-// A device takes its first buffer within one buffer time of being started,
-// and a sound server plays the first sample within its buffer's length; one
-// that says nothing for this long is stalled, and the clock runs from the
-// estimate.
-constexpr uint64_t firstHeardWaitUs = 1000000;
+// A device takes its first buffer within one buffer time of being started.
+// A sound server plays the first sample once what its sink holds in front of
+// it has played out: a sink nobody asked for a short latency may hold up to
+// 2 s. One that says nothing for this long is stalled, and the clock runs
+// from the estimate.
+constexpr uint64_t firstHeardWaitUs = 3000000;
 }  // namespace
 
 int startMusic(const char* path) {

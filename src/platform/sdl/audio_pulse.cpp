@@ -1,7 +1,8 @@
 // The sound server as the output (PulseAudio, or PipeWire through its pulse
 // layer). The stream asks for a short buffer of its own, and the clock is read
 // from what the server says is being heard: its timing reports, interpolated
-// between updates on the same monotonic clock as the system timer.
+// between updates on the same monotonic clock as the system timer. That time
+// may step back after a stall (the demo clock keeps the pictures monotonic).
 #include <pulse/pulseaudio.h>
 
 #include <atomic>
@@ -23,8 +24,15 @@ constexpr uint64_t answerWaitUs = 3000000;
 // Heard time that stands still this long while the timer runs: the server
 // stopped playing us (a suspended sink, an underrun), and the clock runs on.
 constexpr uint64_t stallUs = 150000;
-// While the start is awaited, timing is asked for this often.
+// The server reports every 100 ms; a report older than this means it stopped
+// (a suspended sink, a busy server), and what it said then is not run on.
+constexpr int64_t staleReportUs = 350000;
+// While the start is awaited, timing is asked for this often; the server's
+// first reports after the stream starts may still put it early, so the zero
+// is taken once its reports agree (within startAgreeUs) for startSpanUs.
 constexpr uint64_t startQueryUs = 3000;
+constexpr int64_t startAgreeUs = 2000;
+constexpr uint64_t startSpanUs = 20000;
 
 struct PulsePlayer {
     pa_threaded_mainloop* loop = nullptr;
@@ -36,6 +44,9 @@ struct PulsePlayer {
     bool started = false;         // the stream was uncorked
     bool heard = false;           // its first sample was heard
     timeval uncorkedAt = {};      // wall clock when it was uncorked
+    timeval lastReportAt = {};    // the last report looked at while starting
+    int64_t reportedStartUs = 0;  // where it put the first sample
+    uint64_t agreeSinceUs = 0;    // since when the reports agree (0: not)
     std::atomic<bool> gone{false};  // the server or the stream went away
     bool reported = false;
     pa_usec_t lastHeardUs = 0;    // stream time at the last reading
@@ -165,7 +176,7 @@ int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
     // Filled while corked, so the music starts with a full buffer.
     const pa_stream_flags_t flags = pa_stream_flags_t(
         PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-        PA_STREAM_ADJUST_LATENCY);
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_NOT_MONOTONIC);
     bool ok = pa_stream_connect_playback(player.stream, nullptr, &attr, flags, nullptr, nullptr) >= 0;
     ok = ok && waitFor([] {
              const pa_stream_state_t s = pa_stream_get_state(player.stream);
@@ -211,29 +222,45 @@ uint64_t pulsePosition() {
     return pa_usec_to_bytes(t, &player.spec);
 }
 
+// At the start: whether the server's reports since the stream was uncorked
+// say it plays and agree on when its first sample was heard, for long enough.
+// Each report is dated on the system timer by its age.
+bool reportsAgree(const pa_timing_info* r, uint64_t nowUs) {
+    if (!r || !r->playing || r->read_index <= 0 || pa_timeval_cmp(&r->timestamp, &player.uncorkedAt) <= 0)
+        return false;
+    if (pa_timeval_cmp(&r->timestamp, &player.lastReportAt) == 0) return false;
+    player.lastReportAt = r->timestamp;
+    const int64_t reportUs = int64_t(nowUs) - int64_t(pa_timeval_age(&r->timestamp));
+    const int64_t playedUs = int64_t(pa_bytes_to_usec(uint64_t(r->read_index), &player.spec)) +
+                             int64_t(r->transport_usec) - int64_t(r->sink_usec);
+    const int64_t start = reportUs - playedUs;
+    const int64_t diff = start - player.reportedStartUs;
+    player.reportedStartUs = start;
+    if (diff > startAgreeUs || diff < -startAgreeUs) {
+        player.agreeSinceUs = 0;
+        return false;
+    }
+    if (player.agreeSinceUs == 0) player.agreeSinceUs = nowUs;
+    return nowUs - player.agreeSinceUs >= startSpanUs;
+}
+
 int pulseAudibleStartUs(int64_t* startUs) {
     if (!player.stream || !player.started) return 0;
     pa_threaded_mainloop_lock(player.loop);
     const uint64_t nowUs = readSystemTimerUs();
     const pa_usec_t t = heardUs();
     bool known = t > 0;
-    if (!player.heard) {
-        // The first answer counts only from a report the server sent after
-        // the stream was uncorked, saying it plays: before it, the time is
-        // run on from an older report and may lead the sound.
-        const pa_timing_info* ti = pa_stream_get_timing_info(player.stream);
-        known = known && ti && ti->playing &&
-                pa_timeval_cmp(&ti->timestamp, &player.uncorkedAt) > 0;
-    }
+    const pa_timing_info* report = player.gone ? nullptr : pa_stream_get_timing_info(player.stream);
+    if (!report || pa_timeval_age(&report->timestamp) > staleReportUs) known = false;
+    if (!player.heard) known = reportsAgree(report, nowUs) && known;
     if (!player.heard && !player.gone && nowUs - player.lastQueryUs >= startQueryUs) {
         // Until the first sample is heard, ask often: the zero is taken from
-        // the first answer that says the music plays.
+        // the first reports that say the music plays, and agree.
         player.lastQueryUs = nowUs;
         if (pa_operation* o = pa_stream_update_timing_info(player.stream, nullptr, nullptr))
             pa_operation_unref(o);
     }
     if (known) {
-        player.heard = true;
         if (t != player.lastHeardUs) {
             player.lastHeardUs = t;
             player.lastAdvanceUs = nowUs;
@@ -242,7 +269,8 @@ int pulseAudibleStartUs(int64_t* startUs) {
         }
     }
     pa_threaded_mainloop_unlock(player.loop);
-    if (known) *startUs = int64_t(nowUs) - int64_t(t);
+    if (known) *startUs = player.heard ? int64_t(nowUs) - int64_t(t) : player.reportedStartUs;
+    if (known) player.heard = true;
     return known ? 1 : 0;
 }
 
@@ -284,6 +312,9 @@ void pulseClose() {
     player.started = player.heard = player.reported = false;
     player.gone = false;
     player.lastHeardUs = player.lastAdvanceUs = player.lastQueryUs = 0;
+    player.lastReportAt = timeval{};
+    player.reportedStartUs = 0;
+    player.agreeSinceUs = 0;
     player.observer = nullptr;
 }
 
