@@ -8,8 +8,12 @@
 #include "script/timeline.h"
 
 namespace {
+// why, then the argument refused (if any) in quotes.
 bool refuse(const char* why, const char* arg) {
-    std::fprintf(stderr, "demo-sync-probe: %s%s%s\n", why, arg ? ": " : "", arg ? arg : "");
+    if (arg)
+        std::fprintf(stderr, "demo-sync-probe: %s \"%s\"\n", why, arg);
+    else
+        std::fprintf(stderr, "demo-sync-probe: %s\n", why);
     std::fprintf(stderr,
                  "usage: demo-sync-probe [--seconds N] [--uncompensated] [--check] [--log FILE] "
                  "[--data DIR]\n");
@@ -23,7 +27,7 @@ bool parseProbeOptions(int argc, char** argv, ProbeOptions* o) {
         const char* a = argv[i];
         const bool valued = !std::strcmp(a, "--seconds") || !std::strcmp(a, "--log") ||
                             !std::strcmp(a, "--data");
-        if (valued && i + 1 >= argc) return refuse("missing value after", a);
+        if (valued && i + 1 >= argc) return refuse("a value must follow", a);
         if (!std::strcmp(a, "--seconds")) {
             const char* v = argv[++i];
             char* end = nullptr;
