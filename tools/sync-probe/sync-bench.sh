@@ -6,13 +6,16 @@
 # dated on the monotonic clock; the music time the probe drew at each frame
 # is compared with the one heard. Then SDL's disk driver, judged by the
 # probe's own report (nothing to record there).
-#   tools/sync-probe/sync-bench.sh [--seconds N] [--pipewire] [BUILD_DIR]
+# SDL's disk thread runs with real-time scheduling where allowed, as a sound
+# card's clock would.
+#   tools/sync-probe/sync-bench.sh [--seconds N] [--pipewire] [--no-disk] [BUILD_DIR]
 set -u
-seconds=228 pipewire=0 build=build
+seconds=228 pipewire=0 disk=1 build=build
 while [ $# -gt 0 ]; do
     case $1 in
         --seconds) seconds=$2; shift 2 ;;
         --pipewire) pipewire=1; shift ;;
+        --no-disk) disk=0; shift ;;
         *) build=$1; shift ;;
     esac
 done
@@ -64,5 +67,8 @@ sleep 0.3
 kill $rec; wait $rec
 echo "$what, ${seconds} s, against the recording:"
 python3 "$support/sync_clicks.py" judge "$dir/rec" "$dir/probe.log" --quiet
+[ $disk -eq 1 ] || exit 0
 echo "SDL disk driver, ${seconds} s, the probe's own report:"
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$probe" --data "$dir/data" --seconds "$seconds"
+rt=""
+chrt -f 10 true 2>/dev/null && rt="chrt -f 10"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null $rt "$probe" --data "$dir/data" --seconds "$seconds" 2>/dev/null

@@ -5,6 +5,7 @@
 // may step back after a stall (the demo clock keeps the pictures monotonic).
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,11 @@ constexpr int64_t staleReportUs = 350000;
 constexpr uint64_t startQueryUs = 3000;
 constexpr int64_t startAgreeUs = 2000;
 constexpr uint64_t startSpanUs = 20000;
+// A server whose reports move in steps of its processing period (PipeWire's
+// pulse layer) may never agree that closely: after this long playing, the
+// middle of the recent reports' answers is taken.
+constexpr uint64_t startSettleUs = 150000;
+enum { startKept = 16 };
 
 struct PulsePlayer {
     pa_threaded_mainloop* loop = nullptr;
@@ -47,6 +53,9 @@ struct PulsePlayer {
     timeval lastReportAt = {};    // the last report looked at while starting
     int64_t reportedStartUs = 0;  // where it put the first sample
     uint64_t agreeSinceUs = 0;    // since when the reports agree (0: not)
+    uint64_t playingSinceUs = 0;  // the first report that said it plays
+    int64_t recentStarts[startKept] = {};
+    int recentCount = 0;
     std::atomic<bool> gone{false};  // the server or the stream went away
     bool reported = false;
     pa_usec_t lastHeardUs = 0;    // stream time at the last reading
@@ -236,6 +245,15 @@ bool reportsAgree(const pa_timing_info* r, uint64_t nowUs) {
     const int64_t start = reportUs - playedUs;
     const int64_t diff = start - player.reportedStartUs;
     player.reportedStartUs = start;
+    if (player.playingSinceUs == 0) player.playingSinceUs = nowUs;
+    player.recentStarts[player.recentCount++ % startKept] = start;
+    if (nowUs - player.playingSinceUs >= startSettleUs && player.recentCount >= startKept) {
+        int64_t sorted[startKept];
+        std::copy(player.recentStarts, player.recentStarts + startKept, sorted);
+        std::nth_element(sorted, sorted + startKept / 2, sorted + startKept);
+        player.reportedStartUs = sorted[startKept / 2];
+        return true;
+    }
     if (diff > startAgreeUs || diff < -startAgreeUs) {
         player.agreeSinceUs = 0;
         return false;
@@ -315,6 +333,8 @@ void pulseClose() {
     player.lastReportAt = timeval{};
     player.reportedStartUs = 0;
     player.agreeSinceUs = 0;
+    player.playingSinceUs = 0;
+    player.recentCount = 0;
     player.observer = nullptr;
 }
 
