@@ -157,6 +157,10 @@ def judge(prefix, log, limit_ms, quiet):
             continue  # after the last click
         music = s * 1000.0 + (t - ht) * 1000.0
         offsets.append((music, drawn - music))
+    pauses = [(s, (t2 - t1 - 1.0) * 1000) for (t1, s), (t2, _) in zip(heard, heard[1:]) if t2 - t1 > 1.003]
+    if pauses:
+        print("  the sound paused %d times (%s)" % (len(pauses), ", ".join(
+            "%.0f ms after second %d" % (ms, s) for s, ms in pauses[:8])))
     if os.environ.get("SYNC_DUMP"):
         print("heard clicks:", " ".join("%d@%.4f" % (s, t) for t, s in heard))
         for m, o in offsets:

@@ -22,9 +22,6 @@ constexpr pa_usec_t targetBufferUs = 150000;
 constexpr pa_usec_t requestUs = 25000;
 // How long the server may take to answer a connection or a new stream.
 constexpr uint64_t answerWaitUs = 3000000;
-// Heard time that stands still this long while the timer runs: the server
-// stopped playing us (a suspended sink, an underrun), and the clock runs on.
-constexpr uint64_t stallUs = 150000;
 // The server reports every 100 ms; a report older than this means it stopped
 // (a suspended sink, a busy server), and what it said then is not run on.
 constexpr int64_t staleReportUs = 350000;
@@ -38,7 +35,10 @@ constexpr uint64_t startSpanUs = 20000;
 // pulse layer) may never agree that closely: after this long playing, the
 // middle of the recent reports' answers is taken.
 constexpr uint64_t startSettleUs = 150000;
-enum { startKept = 16 };
+enum { startKept = 16, recentUsed = 5 };
+// Once playing, reports are asked for this often (the server sends its own
+// every 100 ms).
+constexpr uint64_t runQueryUs = 50000;
 
 struct PulsePlayer {
     pa_threaded_mainloop* loop = nullptr;
@@ -58,13 +58,13 @@ struct PulsePlayer {
     int recentCount = 0;
     std::atomic<bool> gone{false};  // the server or the stream went away
     bool reported = false;
-    pa_usec_t lastHeardUs = 0;    // stream time at the last reading
-    uint64_t lastAdvanceUs = 0;   // system timer when it last moved
     uint64_t lastQueryUs = 0;
     AudioHandOverFn observer = nullptr;
 };
 
 PulsePlayer player;
+
+void onTiming(pa_stream* s, void*);
 
 // One line, once, whatever goes first (the connection or the stream).
 void reportGone(const char* what) {
@@ -109,14 +109,6 @@ void onWritable(pa_stream* s, size_t bytes, void*) {
         if (pa_stream_write(s, data, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
         bytes -= n < bytes ? n : bytes;
     }
-}
-
-// At every timing report: what is heard now, for measurements.
-void onTiming(pa_stream* s, void*) {
-    if (!player.observer) return;
-    pa_usec_t t = 0;
-    if (pa_stream_get_time(s, &t) < 0 || t == 0) return;
-    player.observer(readSystemTimerUs(), uint64_t(t) * player.spec.rate / 1000000u);
 }
 
 // Waits, with the loop locked, until done() holds or the server fails to
@@ -231,27 +223,47 @@ uint64_t pulsePosition() {
     return pa_usec_to_bytes(t, &player.spec);
 }
 
-// At the start: whether the server's reports since the stream was uncorked
-// say it plays and agree on when its first sample was heard, for long enough.
-// Each report is dated on the system timer by its age.
-bool reportsAgree(const pa_timing_info* r, uint64_t nowUs) {
+// Where a report puts the stream's first sample on the system timer: the
+// report is dated by its age, and what had played by then is the server's
+// read position less what its sink still held. Only reports sent after the
+// stream was uncorked that say it plays (not underrun, not suspended) count.
+bool reportedStart(const pa_timing_info* r, uint64_t nowUs, int64_t* start) {
     if (!r || !r->playing || r->read_index <= 0 || pa_timeval_cmp(&r->timestamp, &player.uncorkedAt) <= 0)
         return false;
-    if (pa_timeval_cmp(&r->timestamp, &player.lastReportAt) == 0) return false;
-    player.lastReportAt = r->timestamp;
-    const int64_t reportUs = int64_t(nowUs) - int64_t(pa_timeval_age(&r->timestamp));
+    const pa_usec_t age = pa_timeval_age(&r->timestamp);
+    if (int64_t(age) > staleReportUs) return false;
     const int64_t playedUs = int64_t(pa_bytes_to_usec(uint64_t(r->read_index), &player.spec)) +
                              int64_t(r->transport_usec) - int64_t(r->sink_usec);
-    const int64_t start = reportUs - playedUs;
+    *start = int64_t(nowUs) - int64_t(age) - playedUs;
+    return true;
+}
+
+// At every timing report: what is heard now, for measurements.
+void onTiming(pa_stream* s, void*) {
+    if (!player.observer) return;
+    const uint64_t nowUs = readSystemTimerUs();
+    int64_t start = 0;
+    if (!reportedStart(pa_stream_get_timing_info(s), nowUs, &start) || int64_t(nowUs) <= start) return;
+    player.observer(nowUs, uint64_t(int64_t(nowUs) - start) * player.spec.rate / 1000000u);
+}
+
+int64_t middleOfRecent(int count) {
+    int64_t sorted[startKept];
+    const int n = count < player.recentCount ? count : player.recentCount;
+    for (int i = 0; i < n; ++i)
+        sorted[i] = player.recentStarts[(player.recentCount - 1 - i) % startKept];
+    std::nth_element(sorted, sorted + n / 2, sorted + n);
+    return sorted[n / 2];
+}
+
+// At the start: whether the reports agree on when the first sample was heard
+// for long enough (or, on a server that reports in steps, have settled).
+bool startAgreed(int64_t start, uint64_t nowUs) {
     const int64_t diff = start - player.reportedStartUs;
     player.reportedStartUs = start;
     if (player.playingSinceUs == 0) player.playingSinceUs = nowUs;
-    player.recentStarts[player.recentCount++ % startKept] = start;
     if (nowUs - player.playingSinceUs >= startSettleUs && player.recentCount >= startKept) {
-        int64_t sorted[startKept];
-        std::copy(player.recentStarts, player.recentStarts + startKept, sorted);
-        std::nth_element(sorted, sorted + startKept / 2, sorted + startKept);
-        player.reportedStartUs = sorted[startKept / 2];
+        player.reportedStartUs = middleOfRecent(startKept);
         return true;
     }
     if (diff > startAgreeUs || diff < -startAgreeUs) {
@@ -262,33 +274,42 @@ bool reportsAgree(const pa_timing_info* r, uint64_t nowUs) {
     return nowUs - player.agreeSinceUs >= startSpanUs;
 }
 
+// The server's reports themselves, not libpulse's smoothed time: after an
+// underrun that eases back over seconds, while each report says where the
+// music is. A report's answer jitters by the sink's period; the middle of the
+// last few answers is taken.
 int pulseAudibleStartUs(int64_t* startUs) {
     if (!player.stream || !player.started) return 0;
     pa_threaded_mainloop_lock(player.loop);
     const uint64_t nowUs = readSystemTimerUs();
-    const pa_usec_t t = heardUs();
-    bool known = t > 0;
     const pa_timing_info* report = player.gone ? nullptr : pa_stream_get_timing_info(player.stream);
-    if (!report || pa_timeval_age(&report->timestamp) > staleReportUs) known = false;
-    if (!player.heard) known = reportsAgree(report, nowUs) && known;
-    if (!player.heard && !player.gone && nowUs - player.lastQueryUs >= startQueryUs) {
-        // Until the first sample is heard, ask often: the zero is taken from
-        // the first reports that say the music plays, and agree.
+    int64_t start = 0;
+    const bool playing = reportedStart(report, nowUs, &start);
+    bool known = false;
+    if (playing && pa_timeval_cmp(&report->timestamp, &player.lastReportAt) != 0) {
+        player.lastReportAt = report->timestamp;
+        player.recentStarts[player.recentCount++ % startKept] = start;
+        if (!player.heard && startAgreed(start, nowUs)) {
+            player.heard = true;
+            // The answers before the agreement may be early: start afresh.
+            player.recentCount = 0;
+            player.recentStarts[player.recentCount++] = player.reportedStartUs;
+        }
+    }
+    if (player.heard && playing) {
+        known = true;
+        start = middleOfRecent(recentUsed);
+    }
+    // Ask often until the start is known, then a little more often than the
+    // server's own updates.
+    const uint64_t every = player.heard ? runQueryUs : startQueryUs;
+    if (!player.gone && nowUs - player.lastQueryUs >= every) {
         player.lastQueryUs = nowUs;
         if (pa_operation* o = pa_stream_update_timing_info(player.stream, nullptr, nullptr))
             pa_operation_unref(o);
     }
-    if (known) {
-        if (t != player.lastHeardUs) {
-            player.lastHeardUs = t;
-            player.lastAdvanceUs = nowUs;
-        } else if (nowUs - player.lastAdvanceUs > stallUs) {
-            known = false;  // stalled: tells nothing about now
-        }
-    }
     pa_threaded_mainloop_unlock(player.loop);
-    if (known) *startUs = player.heard ? int64_t(nowUs) - int64_t(t) : player.reportedStartUs;
-    if (known) player.heard = true;
+    if (known) *startUs = start;
     return known ? 1 : 0;
 }
 
@@ -329,7 +350,7 @@ void pulseClose() {
     player.decoder = nullptr;
     player.started = player.heard = player.reported = false;
     player.gone = false;
-    player.lastHeardUs = player.lastAdvanceUs = player.lastQueryUs = 0;
+    player.lastQueryUs = 0;
     player.lastReportAt = timeval{};
     player.reportedStartUs = 0;
     player.agreeSinceUs = 0;
