@@ -135,8 +135,9 @@ def judge(prefix, log, limit_ms, quiet):
         return 4
     heard = [(date_sample(stamps, idx), s) for (idx, _), s in zip(clicks, seconds)]
     # The server rewinds the sink as the stream starts, and the recording may
-    # lose samples inside the first click: then it is dated from the second.
-    if abs(clicks[1][0] - clicks[0][0] - RATE) > 3 or clicks[0][1] != 0:
+    # lose samples inside the first click (then the second comes less than a
+    # second after it): then it is dated from the second.
+    if clicks[1][0] - clicks[0][0] < RATE - 3 or clicks[0][1] != 0:
         heard[0] = (heard[1][0] - 1.0, 0)
     frames = []
     with open(log) as f:
