@@ -175,7 +175,8 @@ def judge(prefix, log, limit_ms, quiet):
     p95 = mags[int((len(mags) - 1) * 0.95)]
     at1 = [o for m, o in offsets if 1000.0 <= m < 1100.0]
     tail = [o for m, o in offsets if m >= offsets[-1][0] - 1000.0]
-    head = [o for m, o in offsets if 1000.0 <= m < 2000.0]
+    m1 = next((m for m, o in offsets if m >= 1000.0), None)
+    head = [o for m, o in offsets if m1 is not None and m1 <= m < m1 + 1000.0]
     drift = (sum(tail) / len(tail) - sum(head) / len(head)) if tail and head else 0.0
     worst = max(later, key=abs) if later else 0.0
     print("clicks %d (%d recorded short), first frame at music %.1f ms drawn %+.1f ms off, "

@@ -27,7 +27,10 @@ probe=$build/demo-sync-probe clicks=$build/demo-click-track
 dir=$(mktemp -d "${TMPDIR:-/tmp}/sync-bench.XXXXXX")
 pw=""
 cleanup() {
+    # PipeWire's processes by their pids, then the session bus.
+    [ -f "$dir/pw.pids" ] && kill $(cat "$dir/pw.pids") 2>/dev/null
     [ -n "$pw" ] && kill $pw 2>/dev/null
+    sleep 0.2
     pulse_stop "$dir/server"
     rm -rf "$dir"
 }
@@ -41,8 +44,9 @@ if [ $pipewire -eq 1 ]; then
     # PipeWire headless: its own runtime folder and session bus; the null
     # sink through its pulse layer.
     mkdir -m 700 "$dir/xdg"
-    XDG_RUNTIME_DIR=$dir/xdg dbus-run-session -- sh -c \
-        'pipewire & wireplumber & pipewire-pulse & wait' >"$dir/pw.log" 2>&1 &
+    XDG_RUNTIME_DIR=$dir/xdg dbus-run-session -- sh -c '
+        pipewire & echo $! >"$1"; wireplumber & echo $! >>"$1"
+        pipewire-pulse & echo $! >>"$1"; wait' sh "$dir/pw.pids" >"$dir/pw.log" 2>&1 &
     pw=$!
     export XDG_RUNTIME_DIR=$dir/xdg PULSE_SERVER=unix:$dir/xdg/pulse/native
     n=0
