@@ -1,8 +1,8 @@
 // The sound server as the output (PulseAudio, or PipeWire through its pulse
 // layer). The stream asks for a short buffer of its own, and the clock is read
-// from what the server says is being heard: its timing reports, interpolated
-// between updates on the same monotonic clock as the system timer. That time
-// may step back after a stall (the demo clock keeps the pictures monotonic).
+// from what the server says is being heard: its timing reports, each dated on
+// the system timer by its age. What they say may step back after a stall (the
+// demo clock keeps the pictures monotonic).
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
@@ -50,7 +50,7 @@ struct PulsePlayer {
     bool started = false;         // the stream was uncorked
     bool heard = false;           // its first sample was heard
     timeval uncorkedAt = {};      // wall clock when it was uncorked
-    timeval lastReportAt = {};    // the last report looked at while starting
+    timeval lastReportAt = {};    // the last report taken in
     int64_t reportedStartUs = 0;  // where it put the first sample
     uint64_t agreeSinceUs = 0;    // since when the reports agree (0: not)
     uint64_t playingSinceUs = 0;  // the first report that said it plays
