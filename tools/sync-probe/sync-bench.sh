@@ -27,10 +27,10 @@ probe=$build/demo-sync-probe clicks=$build/demo-click-track
 dir=$(mktemp -d "${TMPDIR:-/tmp}/sync-bench.XXXXXX")
 pw=""
 cleanup() {
-    # PipeWire's processes by their pids, then the session bus.
+    # PipeWire's processes by their pids; the session then ends by itself,
+    # and with it its bus.
     [ -f "$dir/pw.pids" ] && kill $(cat "$dir/pw.pids") 2>/dev/null
-    [ -n "$pw" ] && kill $pw 2>/dev/null
-    sleep 0.2
+    [ -n "$pw" ] && wait $pw
     pulse_stop "$dir/server"
     rm -rf "$dir"
 }
