@@ -14,7 +14,9 @@
       dates each on the monotonic clock and compares the music time every
       drawn frame of PROBE_LOG ("time_s drawn_ms ...") showed with the one
       heard then. Exit 0: the first frame and every frame from 1 s on within
-      the limit; 1: not; 4: the recording cannot be trusted.
+      the limit (but for a second after the sound itself paused or skipped,
+      the time the clock has to close that), the music time drawn never going
+      back; 1: not; 4: the recording cannot be trusted.
 """
 import array
 import math
@@ -147,6 +149,7 @@ def judge(prefix, log, limit_ms, quiet):
             parts = line.split()
             frames.append((float(parts[0]), int(parts[1])))
     offsets = []  # (music ms heard, offset ms)
+    otimes = []   # each one's frame time
     k = 0
     for t, drawn in frames:
         while k + 1 < len(heard) and heard[k + 1][0] <= t:
@@ -158,6 +161,7 @@ def judge(prefix, log, limit_ms, quiet):
             continue  # after the last click
         music = s * 1000.0 + (t - ht) * 1000.0
         offsets.append((music, drawn - music))
+        otimes.append(t)
     pauses = [(s, (t2 - t1 - 1.0) * 1000) for (t1, s), (t2, _) in zip(heard, heard[1:]) if t2 - t1 > 1.003]
     if pauses:
         print("  the sound paused %d times (%s)" % (len(pauses), ", ".join(
@@ -183,14 +187,29 @@ def judge(prefix, log, limit_ms, quiet):
           "offset at 1 s %+.1f ms, 95%% within %.1f ms, worst %+.1f ms, drift %+.1f ms"
           % (len(clicks), lost, first[0], first[1],
              sum(at1) / len(at1) if at1 else float("nan"), p95, worst, drift))
-    beyond = [(m, o) for m, o in offsets if m >= 1000.0 and abs(o) > limit_ms]
+    # Where the sound itself paused or skipped (the player starved on a busy
+    # machine: clicks more than 5 ms off a second apart), the clock has a
+    # second to close the difference; after it, the limit holds again.
+    jumps = [t2 for (t1, _), (t2, _) in zip(heard, heard[1:]) if abs(t2 - t1 - 1.0) > 0.005]
+    def closing(t):
+        return any(0 <= t - j < 1.0 for j in jumps)
+    over = [(m, o, t) for (m, o), t in zip(offsets, otimes) if m >= 1000.0 and abs(o) > limit_ms]
+    beyond = [(m, o) for m, o, t in over if not closing(t)]
+    closing_frames = len(over) - len(beyond)
+    if closing_frames:
+        print("  %d frames beyond %.0f ms within a second after the sound paused or skipped"
+              % (closing_frames, limit_ms))
+    drawn = [d for _, d in frames]
+    back = [i for i in range(1, len(drawn)) if drawn[i] < drawn[i - 1]]
+    if back:
+        print("  the music time drawn went back %d times" % len(back))
     if beyond:
         print("  %d of %d frames from 1 s on beyond %.0f ms, from music %.0f ms to %.0f ms"
               % (len(beyond), len(later), limit_ms, beyond[0][0], beyond[-1][0]))
-    bad = abs(first[1]) > limit_ms or bool(beyond)
+    bad = abs(first[1]) > limit_ms or bool(beyond) or bool(back)
     if bad and not quiet:
-        for m, o in offsets:
-            if abs(o) > limit_ms:
+        for (m, o), t in zip(offsets, otimes):
+            if abs(o) > limit_ms and not closing(t):
                 print("  at music %.0f ms the picture is %+.1f ms off" % (m, o))
                 break
     return 1 if bad else 0
