@@ -31,17 +31,23 @@ int audioStreamPlay(uint32_t stream, int flush, int flags);
 // Bytes of decoded output played so far.
 uint64_t audioChannelGetPosition(uint32_t stream);
 // The system timer reading, in microseconds, at which the stream's first
-// sample was heard, from the device's recent buffer hand-overs and what it
-// holds in front of them. 0 while the device has taken nothing yet or is
-// stalled.
+// sample was heard: from what the sound server says is being heard, or, on
+// a device without such timing, from its recent buffer hand-overs and what it
+// holds in front of them. 0 while nothing was heard yet, or while the device
+// is stalled or gone.
 int audioAudibleStartUs(uint32_t stream, int64_t* startUs);
-// What the device holds in front of a buffer it takes, in microseconds.
+// What the device holds in front of a buffer it takes, in microseconds
+// (0 where the observer below is told the frames heard).
 int audioOutputLatencyUs();
 // The device's sample rate (0 without a device).
 int audioOutputRate();
-// Called on the audio thread at every buffer the device takes: the system
-// timer in microseconds and the stream frames taken before it. For
-// measurements; null to stop.
+// Which output plays: "pulseaudio" (the sound server), "sdl" (SDL's audio
+// driver), or "" before the device is opened.
+const char* audioOutputName();
+// Called on the audio thread at every buffer the device takes (the system
+// timer in microseconds and the stream frames taken before it), or, on a sound
+// server, at every timing report (the time and the stream frames heard then).
+// For measurements; null to stop.
 typedef void (*AudioHandOverFn)(uint64_t timeUs, uint64_t framesBefore);
 void audioSetHandOverObserver(AudioHandOverFn fn);
 

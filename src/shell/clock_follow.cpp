@@ -6,20 +6,20 @@ uint32_t followMusicStart(ClockFollower* f, uint32_t musicStart, uint32_t target
     f->lastReading = now;
     if (first) {
         f->started = true;
-        f->lastStep = now;
         return musicStart;
     }
     const int32_t error = int32_t(target - musicStart);
     if (error < int32_t(clockFollowDeadBandMs) && error > -int32_t(clockFollowDeadBandMs))
         return musicStart;
-    if (int32_t(now - f->lastStep) < int32_t(clockFollowStepMs)) return musicStart;
-    if (error > 0) {
-        // A later zero takes a millisecond from this frame: only when the
-        // timer has moved on since the previous frame, so time never steps back.
-        if (int32_t(now - previous) < 1) return musicStart;
-        f->lastStep = now;
-        return musicStart + 1;
-    }
-    f->lastStep = now;
-    return musicStart - 1;
+    int32_t frameMs = int32_t(now - previous);
+    if (frameMs < 0) frameMs = 0;
+    // This frame's share of the difference, at least a millisecond.
+    int64_t step = frameMs >= int32_t(clockFollowTimeMs)
+                       ? error
+                       : int64_t(error) * frameMs / int32_t(clockFollowTimeMs);
+    if (step == 0) step = error > 0 ? 1 : -1;
+    // A later zero takes music time from this frame: never more than the
+    // timer moved since the previous one.
+    if (step > frameMs) step = frameMs;
+    return musicStart + uint32_t(int32_t(step));
 }

@@ -1,17 +1,18 @@
 #pragma once
 #include <cstdint>
 
-// Keeps the demo clock's zero on the moment the music was heard. The audio
-// device has a clock of its own that runs a little faster or slower than the
-// system timer; the zero follows it in steps of one millisecond, at most one
-// step per clockFollowStepMs of timer time (so the pictures run at most 5 %
-// fast or slow while catching up), and never so that a frame's music time
-// falls below the one before.
-enum : uint32_t { clockFollowStepMs = 20, clockFollowDeadBandMs = 2 };
+// Keeps the demo clock's zero on the moment the music was heard. Where the
+// audio device says the music began moves (its clock runs a little off the
+// system timer's, it underran, a suspended output resumed), the zero follows
+// within about a second: each frame takes a share of the difference that grows
+// with the frame's length (clockFollowTimeMs is the time constant). A later
+// zero slows the pictures down, at most to a standstill, so a frame's music
+// time never falls below the one before; an earlier one speeds them up.
+// Differences within the dead band are left alone.
+enum : uint32_t { clockFollowTimeMs = 150, clockFollowDeadBandMs = 2 };
 
 struct ClockFollower {
     uint32_t lastReading;  // timer reading of the previous frame
-    uint32_t lastStep;     // timer reading of the last step
     bool started;
 };
 

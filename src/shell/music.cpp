@@ -16,10 +16,12 @@ ClockFollower follower = {};
 
 uint32_t msOfUs(int64_t us) { return uint32_t(uint64_t(us + 500) / 1000u); }
 
-// The device takes its first buffer within one buffer time of being started;
-// a device that takes nothing for this long is stalled, and the clock runs
+// A device takes its first buffer within one buffer time of being started.
+// A sound server plays the first sample once what its sink holds in front of
+// it has played out: a sink nobody asked for a short latency may hold up to
+// 2 s. One that says nothing for this long is stalled, and the clock runs
 // from the estimate.
-constexpr uint64_t firstHandOverWaitUs = 250000;
+constexpr uint64_t firstHeardWaitUs = 3000000;
 }  // namespace
 
 int startMusic(const char* path) {
@@ -39,11 +41,12 @@ int startMusic(const char* path) {
     audioStart();
     const uint64_t playUs = readSystemTimerUs();
     audioStreamPlay(musicStream, 0, 4);
-    // The zero is the moment the first sample is heard: when the device has
-    // taken it and played out what it holds in front of it.
+    // The zero is the moment the first sample is heard: as the sound server
+    // says, or when the device has taken it and played out what it holds in
+    // front of it.
     int64_t startUs = int64_t(playUs) + audioOutputLatencyUs();
     while (!audioAudibleStartUs(musicStream, &startUs) &&
-           readSystemTimerUs() - playUs < firstHandOverWaitUs)
+           readSystemTimerUs() - playUs < firstHeardWaitUs)
         sleepMicroseconds(1000);
     musicStartMs = msOfUs(startUs);
     follower = ClockFollower{};

@@ -27,23 +27,30 @@ TEST(ClockFollow, SmallDifferencesAreLeftAlone) {
     EXPECT_EQ(play(&f, 1000, 999, 3000, 100, 16, &last), 1000u);
 }
 
-TEST(ClockFollow, CatchesUpOneMillisecondPerStepWithoutGoingBack) {
+TEST(ClockFollow, ClosesALaterStartWithinASecondWithoutGoingBack) {
     // The device says the music began 30 ms later than the clock thinks:
-    // the pictures lead. At 60 frames a second a step every second frame.
+    // the pictures lead, and slow down to let the music catch up.
     ClockFollower f = {};
     int32_t last = INT32_MIN;
-    uint32_t zero = play(&f, 5000, 5030, 5000, 10, 16, &last);
+    uint32_t zero = play(&f, 5000, 5030, 5000, 4, 16, &last);
     EXPECT_GT(zero, 5000u);
-    EXPECT_LE(zero, 5005u);  // never faster than 1 ms per 20 ms
-    zero = play(&f, zero, 5030, 5160, 200, 16, &last);
+    EXPECT_LE(zero, 5000u + 3 * 16);  // never more than the frames' own time
+    zero = play(&f, zero, 5030, 5000 + 4 * 16, 60, 16, &last);
     EXPECT_GE(zero, 5028u);
     EXPECT_LE(zero, 5030u);
+    // Half a second: the pictures stand still rather than go back, and the
+    // difference is closed within a second.
+    ClockFollower g = {};
+    last = INT32_MIN;
+    zero = play(&g, 10000, 10500, 20000, 63, 16, &last);
+    EXPECT_GE(zero, 10498u);
+    EXPECT_LE(zero, 10500u);
 }
 
 TEST(ClockFollow, MovesEarlierWhenThePicturesLag) {
     ClockFollower f = {};
     int32_t last = INT32_MIN;
-    const uint32_t zero = play(&f, 5000, 4980, 5000, 200, 16, &last);
+    const uint32_t zero = play(&f, 5000, 4980, 5000, 60, 16, &last);
     EXPECT_LE(zero, 4982u);
     EXPECT_GE(zero, 4980u);
 }
@@ -55,6 +62,24 @@ TEST(ClockFollow, NeverStepsBackWithinOneMillisecond) {
     int32_t last = INT32_MIN;
     const uint32_t zero = play(&f, 100, 200, 1000, 500, 0, &last);
     EXPECT_EQ(zero, 100u);
+}
+
+TEST(ClockFollow, FollowsADeviceThatRunsFastWithoutJumps) {
+    // A device 3 % fast moves where it says the music began 30 ms earlier
+    // every second: the zero keeps within a few milliseconds of it.
+    ClockFollower f = {};
+    int32_t last = INT32_MIN;
+    uint32_t zero = 50000, now = 50000;
+    for (int i = 0; i < 600; ++i, now += 16) {
+        const uint32_t target = 50000 - uint32_t(int64_t(now - 50000) * 3 / 100);
+        zero = followMusicStart(&f, zero, target, now);
+        const int32_t elapsed = int32_t(now - zero);
+        ASSERT_GE(elapsed, last);
+        last = elapsed;
+        if (i > 60) {
+            EXPECT_LE(std::abs(int32_t(zero - target)), 8) << "frame " << i;
+        }
+    }
 }
 
 TEST(ClockFollow, SurvivesTheTimerWrapAround) {

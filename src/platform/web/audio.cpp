@@ -114,6 +114,8 @@ int audioOutputLatencyUs() { return 0; }
 
 int audioOutputRate() { return deviceOpen ? webAudioRate() : 0; }
 
+const char* audioOutputName() { return deviceOpen ? "webaudio" : ""; }
+
 // The browser hands over no buffers the program could watch.
 void audioSetHandOverObserver(AudioHandOverFn /*fn*/) {}
 

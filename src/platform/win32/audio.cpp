@@ -227,6 +227,7 @@ int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
 int audioOutputLatencyUs() { return player.device ? outputLeadUs() : 0; }
 
 int audioOutputRate() { return player.device ? player.rate : 0; }
+const char* audioOutputName() { return player.device ? "waveout" : ""; }
 
 void audioSetHandOverObserver(AudioHandOverFn fn) {
     if (player.lockReady) EnterCriticalSection(&player.lock);

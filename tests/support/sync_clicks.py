@@ -1,0 +1,239 @@
+#!/usr/bin/env python3
+"""What was heard against what was drawn, for the sync tests and benchmark.
+
+  sync_clicks.py record PREFIX
+      records the null sink's monitor of the sound server in PULSE_SERVER
+      (parec, 5 ms latency) into PREFIX.raw (s16le, 44100 Hz, stereo) and
+      stamps each chunk on the monotonic clock as it arrives (PREFIX.stamps:
+      "seconds bytes-so-far"). Runs until SIGTERM or SIGINT.
+  sync_clicks.py judge PREFIX PROBE_LOG [--limit-ms 10] [--quiet]
+      finds the clicks of the click track in the recording (a 20 ms tone at
+      every whole second, 500 Hz + 100 Hz x (second mod 30)), checks the
+      recording itself (clicks no closer than 0.9 s, nearly all naming the
+      second their spacing gives),
+      dates each on the monotonic clock and compares the music time every
+      drawn frame of PROBE_LOG ("time_s drawn_ms ...") showed with the one
+      heard then. Exit 0: the first frame and every frame from 1 s on within
+      the limit (but for a second after the sound itself paused or skipped,
+      the time the clock has to close that), the music time drawn never going
+      back; 1: not; 4: the recording cannot be trusted.
+"""
+import array
+import math
+import os
+import signal
+import subprocess
+import sys
+import time
+
+RATE = 44100
+FRAME_BYTES = 4
+
+
+def record(prefix):
+    stop = []
+    signal.signal(signal.SIGTERM, lambda *a: stop.append(1))
+    signal.signal(signal.SIGINT, lambda *a: stop.append(1))
+    proc = subprocess.Popen(
+        ["parec", "-d", "null.monitor", "--latency-msec=5", "--format=s16le",
+         "--rate=%d" % RATE, "--channels=2", "--raw"],
+        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    fd = proc.stdout.fileno()
+    total = 0
+    with open(prefix + ".raw", "wb") as raw, open(prefix + ".stamps", "w") as stamps:
+        while not stop:
+            try:
+                chunk = os.read(fd, 65536)
+            except InterruptedError:
+                continue
+            now = time.monotonic()
+            if not chunk:
+                break
+            total += len(chunk)
+            raw.write(chunk)
+            stamps.write("%.6f %d\n" % (now, total))
+            stamps.flush()
+    proc.terminate()
+    proc.wait()
+
+
+def read_stamps(prefix):
+    stamps = []
+    with open(prefix + ".stamps") as f:
+        for line in f:
+            t, total = line.split()
+            stamps.append((float(t), int(total) // FRAME_BYTES))
+    return stamps
+
+
+def date_sample(stamps, n, window=0.3):
+    """The monotonic time at which recorded sample n was played. Each chunk
+    arrives some time after its last sample; the least delayed of the chunks
+    that hold n or follow it within the window dates it. Dated near the sample,
+    not from the recording's start: the server may drop a few recorded samples
+    when it rewinds the sink (a new stream, a changed latency), and a count
+    from the start would then run early."""
+    best = None
+    for t, total in stamps:
+        if total < n:
+            continue
+        if total - n > window * RATE:
+            break
+        start = t - (total - n) / RATE
+        best = start if best is None else min(best, start)
+    return best
+
+
+def find_clicks(prefix):
+    """(sample index of the onset, second its pitch names) for every click."""
+    samples = array.array("h")
+    with open(prefix + ".raw", "rb") as f:
+        data = f.read()
+    samples.frombytes(data[: len(data) // FRAME_BYTES * FRAME_BYTES])
+    left = samples[0::2]
+    clicks = []
+    threshold = 5000
+    i, n = 0, len(left)
+    tone = RATE // 50
+    while i < n:
+        if abs(left[i]) > threshold:
+            # The pitch from the zero crossings over the tone's middle: the
+            # span from the first to the last, so partial cycles do not count.
+            seg = left[i + 10: i + tone - 60]
+            cross = [j for j in range(1, len(seg)) if (seg[j - 1] < 0) != (seg[j] < 0)]
+            hz = ((len(cross) - 1) / 2.0 / ((cross[-1] - cross[0]) / RATE)
+                  if len(cross) > 2 else 0)
+            clicks.append((i, int(round((hz - 500) / 100.0)) % 30))
+            i += RATE // 2
+        else:
+            i += 1
+    return clicks
+
+
+def judge(prefix, log, limit_ms, quiet):
+    stamps = read_stamps(prefix)
+    clicks = find_clicks(prefix)
+    if not stamps or len(clicks) < 2:
+        print("recording: %d clicks found; nothing to judge" % len(clicks))
+        return 4
+    # The recording first. Clicks closer than a second: the recording lost
+    # samples there (each is dated near itself, so that does not move the
+    # others). Numbered by their spacing (a paused stream makes a gap longer, never
+    # a second shorter); the pitch settles how many seconds a long gap skipped
+    # and checks the rest.
+    lost = 0
+    seconds = [0]
+    for (a, sa), (b, sb) in zip(clicks, clicks[1:]):
+        gap = (b - a) / RATE
+        if gap < 0.9:
+            print("recording: clicks %d samples apart" % (b - a))
+            return 4
+        step = 1 if gap < 1.5 else (sb - sa) % 30 or 30
+        seconds.append(seconds[-1] + step)
+        lost += b - a < RATE - 3
+    named = sum(1 for (_, sa), s in zip(clicks, seconds) if sa == s % 30)
+    if named < len(clicks) * 9 // 10 or clicks[1][1] != 1:
+        print("recording: only %d of %d clicks name their second" % (named, len(clicks)))
+        return 4
+    heard = [(date_sample(stamps, idx), s) for (idx, _), s in zip(clicks, seconds)]
+    # The server rewinds the sink as the stream starts, and the recording may
+    # lose samples inside the first click (then the second comes less than a
+    # second after it): then it is dated from the second.
+    if clicks[1][0] - clicks[0][0] < RATE - 3 or clicks[0][1] != 0:
+        heard[0] = (heard[1][0] - 1.0, 0)
+    frames = []
+    with open(log) as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            parts = line.split()
+            frames.append((float(parts[0]), int(parts[1])))
+    offsets = []  # (music ms heard, offset ms)
+    otimes = []   # each one's frame time
+    k = 0
+    for t, drawn in frames:
+        while k + 1 < len(heard) and heard[k + 1][0] <= t:
+            k += 1
+        ht, s = heard[k]
+        if t >= ht and (k + 1 < len(heard) and heard[k + 1][0] - ht > 1.003):
+            continue  # the sound paused in this second: no heard time to compare
+        if t - ht > 1.003:
+            continue  # after the last click
+        music = s * 1000.0 + (t - ht) * 1000.0
+        offsets.append((music, drawn - music))
+        otimes.append(t)
+    pauses = [(s, (t2 - t1 - 1.0) * 1000) for (t1, s), (t2, _) in zip(heard, heard[1:]) if t2 - t1 > 1.003]
+    if pauses:
+        print("  the sound paused %d times (%s)" % (len(pauses), ", ".join(
+            "%.0f ms after second %d" % (ms, s) for s, ms in pauses[:8])))
+    if os.environ.get("SYNC_DUMP"):
+        print("heard clicks:", " ".join("%d@%.4f" % (s, t) for t, s in heard))
+        for m, o in offsets:
+            print("  music %8.1f  offset %+7.1f" % (m, o))
+    if not offsets:
+        print("no drawn frame while the clicks were heard")
+        return 1
+    first = offsets[0]
+    later = [o for m, o in offsets if m >= 1000.0]
+    mags = sorted(abs(o) for o in later) or [0.0]
+    p95 = mags[int((len(mags) - 1) * 0.95)]
+    at1 = [o for m, o in offsets if 1000.0 <= m < 1100.0]
+    tail = [o for m, o in offsets if m >= offsets[-1][0] - 1000.0]
+    m1 = next((m for m, o in offsets if m >= 1000.0), None)
+    head = [o for m, o in offsets if m1 is not None and m1 <= m < m1 + 1000.0]
+    drift = (sum(tail) / len(tail) - sum(head) / len(head)) if tail and head else 0.0
+    worst = max(later, key=abs) if later else 0.0
+    print("clicks %d (%d recorded short), first frame at music %.1f ms drawn %+.1f ms off, "
+          "offset at 1 s %+.1f ms, 95%% within %.1f ms, worst %+.1f ms, drift %+.1f ms"
+          % (len(clicks), lost, first[0], first[1],
+             sum(at1) / len(at1) if at1 else float("nan"), p95, worst, drift))
+    # Where the sound itself paused or skipped (the player starved on a busy
+    # machine: clicks more than 5 ms off a second apart), the clock has a
+    # second to close the difference; after it, the limit holds again.
+    jumps = [t2 for (t1, _), (t2, _) in zip(heard, heard[1:]) if abs(t2 - t1 - 1.0) > 0.005]
+    def closing(t):
+        return any(0 <= t - j < 1.0 for j in jumps)
+    over = [(m, o, t) for (m, o), t in zip(offsets, otimes) if m >= 1000.0 and abs(o) > limit_ms]
+    beyond = [(m, o) for m, o, t in over if not closing(t)]
+    closing_frames = len(over) - len(beyond)
+    if closing_frames:
+        print("  %d frames beyond %.0f ms within a second after the sound paused or skipped"
+              % (closing_frames, limit_ms))
+    drawn = [d for _, d in frames]
+    back = [i for i in range(1, len(drawn)) if drawn[i] < drawn[i - 1]]
+    if back:
+        print("  the music time drawn went back %d times" % len(back))
+    if beyond:
+        print("  %d of %d frames from 1 s on beyond %.0f ms, from music %.0f ms to %.0f ms"
+              % (len(beyond), len(later), limit_ms, beyond[0][0], beyond[-1][0]))
+    bad = abs(first[1]) > limit_ms or bool(beyond) or bool(back)
+    if bad and not quiet:
+        for (m, o), t in zip(offsets, otimes):
+            if abs(o) > limit_ms and not closing(t):
+                print("  at music %.0f ms the picture is %+.1f ms off" % (m, o))
+                break
+    return 1 if bad else 0
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[0] == "record":
+        record(argv[1])
+        return 0
+    if len(argv) >= 3 and argv[0] == "judge":
+        limit, quiet = 10.0, False
+        rest = argv[3:]
+        while rest:
+            if rest[0] == "--limit-ms" and len(rest) > 1:
+                limit = float(rest[1])
+                rest = rest[2:]
+            elif rest[0] == "--quiet":
+                quiet, rest = True, rest[1:]
+            else:
+                break
+        return judge(argv[1], argv[2], limit, quiet)
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

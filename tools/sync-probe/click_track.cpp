@@ -1,0 +1,57 @@
+// demo-click-track: writes a soundtrack of clicks for measuring sync against
+// a recording of what was played: a 20 ms tone at every whole second, its
+// pitch naming the second (500 Hz + 100 Hz x (second mod 30)), silence
+// between. Stereo, 44100 Hz, encoded as the demo's own soundtrack is.
+//
+//   demo-click-track FILE [SECONDS]
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "music.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: demo-click-track FILE [SECONDS]\n");
+        return 2;
+    }
+    long seconds = 235;
+    if (argc == 3) {
+        char* end = nullptr;
+        seconds = std::strtol(argv[2], &end, 10);
+        if (!*argv[2] || *end || seconds < 1 || seconds > 235) {
+            std::fprintf(stderr, "demo-click-track: SECONDS must be a whole number from 1 to 235, not %s\n",
+                         argv[2]);
+            return 2;
+        }
+    }
+    const int rate = music::kMusicRate;
+    std::vector<short> pcm(size_t(seconds) * rate * 2, 0);
+    const int toneFrames = rate / 50;
+    for (long s = 0; s < seconds; ++s) {
+        const double hz = 500.0 + 100.0 * double(s % 30);
+        for (int i = 0; i < toneFrames; ++i) {
+            // A sharp onset (it is the mark) and a short fade-out.
+            const double fade = i > toneFrames - 44 ? double(toneFrames - i) / 44.0 : 1.0;
+            const short v = short(16000.0 * fade * std::sin(2.0 * M_PI * hz * i / rate));
+            pcm[2 * (size_t(s) * rate + i)] = v;
+            pcm[2 * (size_t(s) * rate + i) + 1] = v;
+        }
+    }
+    std::vector<unsigned char> mp3;
+    if (!music::encodeMp3(pcm, mp3)) return 1;
+    std::FILE* f = std::fopen(argv[1], "wb");
+    if (!f) {
+        std::fprintf(stderr, "demo-click-track: cannot create %s: %s\n", argv[1], std::strerror(errno));
+        return 1;
+    }
+    const bool ok = std::fwrite(mp3.data(), 1, mp3.size(), f) == mp3.size();
+    if (std::fclose(f) != 0 || !ok) {
+        std::fprintf(stderr, "demo-click-track: cannot write %s: %s\n", argv[1], std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
