@@ -42,7 +42,7 @@ int audioOutputLatencyUs();
 // The device's sample rate (0 without a device).
 int audioOutputRate();
 // Which output plays: "pulseaudio" (the sound server), "sdl" (SDL's audio
-// driver), or "" before the device is opened.
+// driver), "waveout" (Windows' own), or "" before the device is opened.
 const char* audioOutputName();
 // Called on the audio thread at every buffer the device takes (the system
 // timer in microseconds and the stream frames taken before it), or, on a sound
