@@ -44,7 +44,7 @@ struct PulsePlayer {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
-    pa_sample_spec spec = {};
+    pa_sample_spec format = {};
     mpg123_handle* decoder = nullptr;
     bool ended = false;
     bool started = false;         // the stream was uncorked
@@ -100,7 +100,7 @@ void onWritable(pa_stream* s, size_t bytes, void*) {
         void* data = nullptr;
         size_t n = bytes;
         if (pa_stream_begin_write(s, &data, &n) < 0 || !data || n == 0) return;
-        const size_t frame = pa_frame_size(&player.spec);
+        const size_t frame = pa_frame_size(&player.format);
         size_t got = player.ended ? 0
                                   : decodeSome(player.decoder, static_cast<unsigned char*>(data), n,
                                                &player.ended);
@@ -156,9 +156,9 @@ int pulseOpen(int /*frequency*/) {
 
 int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
     if (!player.loop || player.stream || channels < 1 || channels > 2) return 0;
-    player.spec = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
+    player.format = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
     pa_threaded_mainloop_lock(player.loop);
-    player.stream = pa_stream_new(player.context, "music", &player.spec, nullptr);
+    player.stream = pa_stream_new(player.context, "music", &player.format, nullptr);
     if (!player.stream) {
         pa_threaded_mainloop_unlock(player.loop);
         return 0;
@@ -170,9 +170,9 @@ int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
     pa_stream_set_latency_update_callback(player.stream, onTiming, nullptr);
     pa_buffer_attr attr;
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(targetBufferUs, &player.spec));
+    attr.tlength = uint32_t(pa_usec_to_bytes(targetBufferUs, &player.format));
     attr.prebuf = uint32_t(-1);
-    attr.minreq = uint32_t(pa_usec_to_bytes(requestUs, &player.spec));
+    attr.minreq = uint32_t(pa_usec_to_bytes(requestUs, &player.format));
     attr.fragsize = uint32_t(-1);
     // Filled while corked, so the music starts with a full buffer.
     const pa_stream_flags_t flags = pa_stream_flags_t(
@@ -220,7 +220,7 @@ uint64_t pulsePosition() {
     pa_threaded_mainloop_lock(player.loop);
     const pa_usec_t t = heardUs();
     pa_threaded_mainloop_unlock(player.loop);
-    return pa_usec_to_bytes(t, &player.spec);
+    return pa_usec_to_bytes(t, &player.format);
 }
 
 // Where a report puts the stream's first sample on the system timer: the
@@ -232,7 +232,7 @@ bool reportedStart(const pa_timing_info* r, uint64_t nowUs, int64_t* start) {
         return false;
     const pa_usec_t age = pa_timeval_age(&r->timestamp);
     if (int64_t(age) > staleReportUs) return false;
-    const int64_t playedUs = int64_t(pa_bytes_to_usec(uint64_t(r->read_index), &player.spec)) +
+    const int64_t playedUs = int64_t(pa_bytes_to_usec(uint64_t(r->read_index), &player.format)) +
                              int64_t(r->transport_usec) - int64_t(r->sink_usec);
     *start = int64_t(nowUs) - int64_t(age) - playedUs;
     return true;
@@ -244,7 +244,7 @@ void onTiming(pa_stream* s, void*) {
     const uint64_t nowUs = readSystemTimerUs();
     int64_t start = 0;
     if (!reportedStart(pa_stream_get_timing_info(s), nowUs, &start) || int64_t(nowUs) <= start) return;
-    player.observer(nowUs, uint64_t(int64_t(nowUs) - start) * player.spec.rate / 1000000u);
+    player.observer(nowUs, uint64_t(int64_t(nowUs) - start) * player.format.rate / 1000000u);
 }
 
 int64_t middleOfRecent(int count) {
@@ -316,7 +316,7 @@ int pulseAudibleStartUs(int64_t* startUs) {
 // The server's answers are what is heard; nothing sits in front of them.
 int pulseLatencyUs() { return 0; }
 
-int pulseRate() { return player.stream ? int(player.spec.rate) : 0; }
+int pulseRate() { return player.stream ? int(player.format.rate) : 0; }
 
 void pulseSetObserver(AudioHandOverFn fn) {
     if (!player.loop) return;
