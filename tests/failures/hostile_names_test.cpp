@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -133,11 +134,11 @@ TEST(DemoHostileNames, ASoundtrackDamagedAfterItsStartIsRefusedBeforeTheFirstFra
     };
     const ProcessResult longer = capture("0-3");
     EXPECT_EQ(longer.exitCode, 1) << longer.err;
-    EXPECT_NE(longer.err.find("demo-capture: the soundtrack " + dir +
-                              "/data/5tfina.mp3 decodes for 1.0"),
-              std::string::npos)
-        << longer.err;
-    EXPECT_NE(longer.err.find("the video runs to 3.00 s\n"), std::string::npos) << longer.err;
+    // Where the decoder gives up in the noise is its own: a second and a bit.
+    const std::regex refusal(
+        "demo-capture: the soundtrack .*/data/5tfina\\.mp3 decodes for 1\\.0[0-9] s only "
+        "\\(damaged or cut short\\), the video runs to 3\\.00 s\n");
+    EXPECT_TRUE(std::regex_search(longer.err, refusal)) << longer.err;
     EXPECT_FALSE(fileExists(dir + "/v.mp4"));
     const ProcessResult within = capture("0-1");
     EXPECT_EQ(within.exitCode, 0) << within.err;
