@@ -25,7 +25,7 @@ constexpr uint64_t firstHeardWaitUs = 3000000;
 }  // namespace
 
 int startMusic(const char* path) {
-    if (audioGetVersion() != 0x80000) return 0;
+    if (audioGetVersion() != audioPlayerVersion) return 0;
     if (!audioInit(-1, 44100, 0)) return 0;
     char real[PATH_MAX];
     if (!resolveDataPath(path, real, sizeof real)) return 0;

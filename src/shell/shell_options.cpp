@@ -58,3 +58,16 @@ bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* opt
     }
     return true;
 }
+
+std::vector<std::string> splitCommaList(const std::string& text) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        if (comma == std::string::npos) break;
+        items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    items.push_back(text.substr(start));
+    return items;
+}

@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "platform/window_options.h"
 
 // The command line of demo and demo-windowed. Without options the demo plays
@@ -11,3 +14,7 @@ void printShellUsage(int fullscreen, bool toStderr);
 // A sample count as every program's --msaa takes it: exactly "2", "4", "8" or
 // "16" (no sign, space, leading zero or trailing text).
 bool parseSampleCount(const char* text, int* samples);
+
+// A comma list as every program takes it (--at, --compare): the items between
+// the commas in order, empty ones kept ("" is one empty item, "1," two).
+std::vector<std::string> splitCommaList(const std::string& text);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,41 @@ TEST(DemoHostileNames, ASoundtrackThePlayerRefusesIsRefusedByTheCaptureToo) {
         EXPECT_FALSE(fileExists(dir + "/v.mp4")) << what;
         removeTree(dir);
     }
+}
+
+// A track that decodes for a second and is garbage after it: the capture
+// reads it whole before the first frame and refuses a video longer than the
+// music, keeping a shorter one.
+TEST(DemoHostileNames, ASoundtrackDamagedAfterItsStartIsRefusedBeforeTheFirstFrame) {
+    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    if (!fileExists("/usr/bin/ffmpeg")) GTEST_SKIP() << "no ffmpeg";
+    // About a second of the 192 kbit/s track, then 400 KB of noise.
+    std::string bytes = generatedBytes("5tfina.mp3").substr(0, 24000);
+    unsigned noise = 12345;
+    for (int i = 0; i < 400000; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        bytes.push_back(char(noise >> 24));
+    }
+    const std::string dir = installCopy("music-damaged");
+    ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", bytes));
+    const auto capture = [&](const char* time) {
+        return runProcess(DEMO_CAPTURE_EXE,
+                          {"--data", dir + "/data", "--quiet", "--rate", "5", "--time", time, "-o",
+                           dir + "/v.mp4"},
+                          headlessEnv(), waitLimitSeconds(), "/");
+    };
+    const ProcessResult longer = capture("0-3");
+    EXPECT_EQ(longer.exitCode, 1) << longer.err;
+    // Where the decoder gives up in the noise is its own: a second and a bit.
+    const std::regex refusal(
+        "demo-capture: the soundtrack .*/data/5tfina\\.mp3 decodes for 1\\.0[0-9] s only "
+        "\\(damaged or cut short\\), the video runs to 3\\.00 s\n");
+    EXPECT_TRUE(std::regex_search(longer.err, refusal)) << longer.err;
+    EXPECT_FALSE(fileExists(dir + "/v.mp4"));
+    const ProcessResult within = capture("0-1");
+    EXPECT_EQ(within.exitCode, 0) << within.err;
+    EXPECT_TRUE(fileExists(dir + "/v.mp4"));
+    removeTree(dir);
 }
 
 TEST(DemoHostileNames, ASymbolicLinkLoopIsCalledOne) {

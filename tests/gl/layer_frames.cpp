@@ -32,6 +32,7 @@
 #include "gl/gl_layer.h"
 #include "gl_contexts.h"
 #include "shell/headless_run.h"
+#include "shell/shell_options.h"
 #include "platform/data_path.h"
 #include "platform/window.h"
 #include "script/frame_loop.h"
@@ -169,15 +170,12 @@ int main(int argc, char** argv) {
         }
     }
     if (run.rate.num <= 0) return 2;
-    for (size_t start = 0; start <= times.size();) {
-        size_t comma = times.find(',', start);
-        if (comma == std::string::npos) comma = times.size();
+    for (const std::string& name : splitCommaList(times)) {
         Moment m;
-        m.name = times.substr(start, comma - start);
+        m.name = name;
         m.frame = long(std::llround(std::atof(m.name.c_str()) * double(run.rate.num)));
         run.lastFrame = std::max(run.lastFrame, m.frame);
         run.moments.push_back(m);
-        start = comma + 1;
     }
 
     if (access(DEMO_DATA_DIR "/flare.cfg", R_OK) != 0) {

@@ -72,3 +72,11 @@ TEST(ShellOptions, ABadOptionEndsBothProgramsBeforeAWindowOpens) {
         << b.err;
     EXPECT_EQ(b.err.find("Error"), std::string::npos) << b.err;
 }
+
+TEST(ShellOptions, ACommaListKeepsEveryItemInOrderEmptyOnesToo) {
+    using List = std::vector<std::string>;
+    EXPECT_EQ(splitCommaList("3,10.5,17"), (List{"3", "10.5", "17"}));
+    EXPECT_EQ(splitCommaList("1,,2"), (List{"1", "", "2"}));
+    EXPECT_EQ(splitCommaList("1,"), (List{"1", ""}));
+    EXPECT_EQ(splitCommaList(""), (List{""}));
+}

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/headless_run.h"
+#include "shell/shell_options.h"
 #include "png_write.h"
 #include "still_times.h"
 
@@ -68,15 +69,7 @@ int main(int argc, char** argv) {
     s.frames = stillFrames(seconds, 30);
     for (long f : s.frames) s.last = f > s.last ? f : s.last;
     // The names as given, like demo-capture's at-NAME.png.
-    std::string list = argv[2];
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = list.find(',', start);
-        s.names.push_back(list.substr(start, comma == std::string::npos ? std::string::npos
-                                                                         : comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
+    s.names = splitCommaList(argv[2]);
     s.rgb.resize(640 * 480 * 3);
     HeadlessRun run;
     run.rate.num = 30;

@@ -23,6 +23,7 @@
 #include "platform/window.h"
 #include "script/frame_loop.h"
 #include "script/timeline.h"
+#include "shell/shell_options.h"
 #include "shell/start_up.h"
 
 namespace {
@@ -90,15 +91,10 @@ int main(int argc, char** argv) {
     rate = std::atol(argv[3]);
     if (rate <= 0) return 2;
     if (argc > 4) {
-        std::string list = argv[4];
-        for (size_t at = 0; at <= list.size();) {
-            size_t end = list.find(',', at);
-            if (end == std::string::npos) end = list.size();
-            const std::string name = list.substr(at, end - at);
+        for (const std::string& name : splitCommaList(argv[4])) {
             const long frame = std::lround(std::atof(name.c_str()) * double(rate));
             wanted.emplace_back(frame, name);
             if (frame > lastWanted) lastWanted = frame;
-            at = end + 1;
         }
     }
     DemoStart start;

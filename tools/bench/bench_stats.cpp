@@ -1,6 +1,7 @@
 #include "bench_stats.h"
 
 #include <algorithm>
+#include <ctime>
 
 void addFrame(PartStats* s, double frameMs, double cpuMs, double outsideGlMs, uint32_t musicMs) {
     if (s->frameMs.empty()) s->firstMs = frameMs;
@@ -23,6 +24,12 @@ double percentile(std::vector<double> v, double q) {
     std::sort(v.begin(), v.end());
     const size_t i = size_t(q * double(v.size() - 1) + 0.5);
     return v[std::min(i, v.size() - 1)];
+}
+
+double processCpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 PartSummary summarise(const PartStats& s, int cores) {

@@ -21,7 +21,11 @@ struct PartStats {
 
 void addFrame(PartStats* s, double frameMs, double cpuMs, double outsideGlMs, uint32_t musicMs);
 
+// The value below which a share q (0 to 1) of v lies, the nearest one taken.
 double percentile(std::vector<double> v, double q);
+
+// Processor time of the whole process (the GL driver's threads included), s.
+double processCpuSeconds();
 
 // Derived figures of a part. limitMs is the processor time per frame divided
 // by the cores: no schedule of the same work can take less wall time.

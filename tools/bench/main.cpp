@@ -50,12 +50,6 @@ struct Bench {
     FILE* frameLog = nullptr;
 };
 
-double processCpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
 int configOfFrame(const Bench& b, long frame) { return b.compare && (frame & 1) ? 1 : 0; }
 
 void setConfig(const Bench& b, int config) {
@@ -115,11 +109,7 @@ bool onFrame(long frame, void* user) {
 // configuration switches off.
 bool parseCompare(const std::string& text, RenderTuning* other) {
     *other = RenderTuning{1, 1, 1};
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t comma = text.find(',', start);
-        if (comma == std::string::npos) comma = text.size();
-        const std::string item = text.substr(start, comma - start);
+    for (const std::string& item : splitCommaList(text)) {
         if (item == "all")
             *other = RenderTuning{0, 0, 0};
         else if (item == "arrays")
@@ -130,7 +120,6 @@ bool parseCompare(const std::string& text, RenderTuning* other) {
             other->earlyFlush = 0;
         else
             return false;
-        start = comma + 1;
     }
     return true;
 }

@@ -53,11 +53,7 @@ int bad(const char* what, const std::string& value) {
 }
 // --at T1,T2,...: every time, by the name given, on the timeline.
 int parseAtList(const std::string& v, CaptureOptions* o) {
-    size_t start = 0;
-    while (start <= v.size()) {
-        size_t comma = v.find(',', start);
-        if (comma == std::string::npos) comma = v.size();
-        const std::string item = v.substr(start, comma - start);
+    for (const std::string& item : splitCommaList(v)) {
         double t = 0;
         if (!parseSeconds(item, &t)) return bad("bad time for --at (use seconds, such as 12.5)", item);
         if (t >= timelineEndSeconds) {
@@ -70,7 +66,6 @@ int parseAtList(const std::string& v, CaptureOptions* o) {
         }
         o->atTimes.push_back(t);
         o->atNames.push_back(item);
-        start = comma + 1;
     }
     return 0;
 }

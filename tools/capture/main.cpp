@@ -123,8 +123,9 @@ bool framesFit(const CaptureOptions& o) {
     return false;
 }
 
-// The video: the soundtrack checked whole first, then ffmpeg started on a
-// temporary file beside the output. False after saying why.
+// The video: the soundtrack checked whole first (it must decode to the
+// video's end), then ffmpeg started on a temporary file beside the output.
+// False after saying why.
 bool startVideo(Capture* c) {
     const CaptureOptions& o = c->options;
     const std::string ffmpeg = findFfmpeg();
@@ -149,6 +150,21 @@ bool startVideo(Capture* c) {
     // with its words: ffmpeg would take a WAV or an Ogg file all the same.
     if (!audioCheckStreamFile(track)) {
         std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
+        return false;
+    }
+    // Read to its end now, not found damaged by ffmpeg after the last frame:
+    // the music must last as long as the video.
+    long trackRate = 0;
+    int trackChannels = 0;
+    const long long trackSamples = audioDecodedLength(track, &trackRate, &trackChannels);
+    const double trackSeconds =
+        trackSamples > 0 && trackRate > 0 ? double(trackSamples) / double(trackRate) : 0;
+    const double videoEnd = double(o.endFrame) * double(o.rate.den) / double(o.rate.num);
+    if (trackSeconds < videoEnd) {
+        std::fprintf(stderr,
+                     "demo-capture: the soundtrack %s decodes for %.2f s only (damaged or cut "
+                     "short), the video runs to %.2f s\n",
+                     track, trackSeconds, videoEnd);
         return false;
     }
     std::string reason;

@@ -9,6 +9,7 @@
 #include "fx/deformers.h"
 #include "fx/particle_kinds.h"
 #include "fx/particles.h"
+#include "image/texture_table.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -38,13 +39,13 @@ unsigned makeTexture(bool blob) {
                 t[2] = check ? 60 : 40;
             }
         }
+    // Uploaded as the demo uploads its pictures.
+    TextureSlot slot = {};
     GLuint name = 0;
     glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    slot.glTexture = name;
+    const Image image = {size, size, texels.data()};
+    uploadImageToTexture(&slot, &image);
     return name;
 }
 

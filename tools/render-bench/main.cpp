@@ -21,6 +21,7 @@
 
 #include "platform/standard_output.h"
 #include "bench_scene.h"
+#include "bench_stats.h"
 #include "fx/grid_layer.h"
 #include "fx/particles.h"
 #include "fx/render_scene.h"
@@ -34,12 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Processor time of the whole process (the GL driver's threads included), ms.
-double processCpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
-}
+double processCpuMs() { return processCpuSeconds() * 1e3; }
 
 double msBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -52,12 +48,7 @@ struct Series {
         for (double v : values) sum += v;
         return values.empty() ? 0 : sum / double(values.size());
     }
-    double quantile(double q) const {
-        if (values.empty()) return 0;
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[size_t(q * double(sorted.size() - 1) + 0.5)];
-    }
+    double quantile(double q) const { return percentile(values, q); }
 };
 
 void clearScreen(float r, float g, float b) {
