@@ -249,7 +249,10 @@ def main(argv):
         site = click_site(build_web, desktop, seconds, folder)
         print("load average %s" % open("/proc/loadavg").read().split()[:3])
         for engine in engines:
-            measure(engine, site, seconds, folder)
+            try:
+                measure(engine, site, seconds, folder)
+            except Exception as e:  # one engine's failure must not stop the others
+                print("%s: the measurement failed: %r" % (engine, e))
     finally:
         if os.environ.get("WEB_SYNC_KEEP"):
             print("kept %s" % folder)
