@@ -6,7 +6,8 @@
 // that its performanceTime is on performance.now()'s time base, that both of
 // its times advance at real speed, and that it agrees with currentTime. Some
 // engines get this wrong (a performanceTime seconds ahead and running at
-// twice the rate, or a frozen timestamp); the first failure is final.
+// twice the rate, a frozen timestamp, or one that leaves out the output
+// latency the context reports); the first failure is final.
 'use strict';
 
 (function (root) {
@@ -15,6 +16,7 @@
   const aheadToleranceS = 0.05;
   const slewShare = 0.1;      // share of the error taken per reading
   const snapS = 0.25;         // errors beyond this are taken at once
+  const minLatencyS = 0.01;   // output latencies from which a timestamp must show them
 
   function createAudioClock() {
     const c = {
@@ -83,6 +85,11 @@
       if (Math.abs(dtc * 1000 / dn - 1) > rateTolerance ||
           Math.abs(dtp / dn - 1) > rateTolerance)
         return distrust('timestamp rate');
+      // A timestamp that has currentTime reaching the speakers now, while the
+      // context says its output holds latency seconds in front of them, leaves
+      // that latency out: the picture would lead the sound by it.
+      if (r.latency >= minLatencyS && offMs > -r.latency * 1000 / 2)
+        return distrust('timestamp without latency');
       c.check = reading;
       if (!c.trusted) {
         c.trusted = true;

@@ -77,6 +77,10 @@ for (const [name, lie, reason] of [
                                         performanceTime: 2 * ts.performanceTime - 1000 + 2100 }),
    'timestamp offset'],
   ['frozen', frozenLie(), 'timestamp frozen'],
+  // Firefox as found: the position the timestamp gives is currentTime's,
+  // the output latency (40 ms here) left out.
+  ['no latency', (ts) => ({ contextTime: ts.contextTime + 0.04,
+                            performanceTime: ts.performanceTime }), 'timestamp without latency'],
 ]) {
   const { clock, out } = simulate({ lie });
   check(clock.state().source === 'currentTime' && clock.state().reason === reason,
