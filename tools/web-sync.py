@@ -135,7 +135,7 @@ def click_site(build_web, desktop, seconds, folder):
 def sink_inputs():
     out = shell("pactl list sink-inputs").stdout
     keep = [l.strip() for l in out.splitlines()
-            if re.match(r"\s*(Sink Input|Buffer Latency|Sink Latency|Sample Specification|"
+            if re.match(r"\s*(Sink Input|Buffer Latency|Sink Latency|Sample [A-Z][a-z]+ication|"
                         r"application.name|media.name)", l)]
     return "; ".join(keep)
 
