@@ -6,8 +6,6 @@
 #include "script/timeline.h"
 #include "state/demo_state.h"
 
-uint32_t& musicStartMs = demo.musicStartMs;
-
 int updateDemoClock(uint32_t now, uint32_t previous, uint32_t musicStart) {
     // Differences as signed 32-bit values, so a timer wrap-around is harmless.
     const int32_t frameMs = int32_t(now - previous);

@@ -16,9 +16,6 @@ struct FrameLoopIo {
     void* user;                                  // handed to every callback
 };
 
-// The music player's name for demo.musicStartMs.
-extern uint32_t& musicStartMs;
-
 // Runs frames until the timeline is over (the first frame past 228000 ms) or
 // Escape is held after a presented frame. Returns the number of frames drawn.
 long runDemo(const FrameLoopIo& io);

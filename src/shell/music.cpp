@@ -6,7 +6,7 @@
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/timer.h"
-#include "script/frame_loop.h"
+#include "state/demo_state.h"
 #include "shell/clock_follow.h"
 
 uint32_t musicStream = 0;
@@ -48,10 +48,10 @@ int startMusic(const char* path) {
     while (!audioAudibleStartUs(musicStream, &startUs) &&
            readSystemTimerUs() - playUs < firstHeardWaitUs)
         sleepMicroseconds(1000);
-    musicStartMs = msOfUs(startUs);
+    demo.musicStartMs = msOfUs(startUs);
     follower = ClockFollower{};
     // The first frame shows music time 0, not a moment before the music.
-    while (int32_t(readSystemTimer() - musicStartMs) < 0) sleepMicroseconds(1000);
+    while (int32_t(readSystemTimer() - demo.musicStartMs) < 0) sleepMicroseconds(1000);
     return 1;
 }
 
@@ -66,6 +66,6 @@ void queryMusicPosition() {
     int64_t startUs = 0;
     const uint32_t now = readSystemTimer();
     // A stalled device says nothing, and the pictures run on with the timer.
-    const uint32_t target = audioAudibleStartUs(musicStream, &startUs) ? msOfUs(startUs) : musicStartMs;
-    musicStartMs = followMusicStart(&follower, musicStartMs, target, now);
+    const uint32_t target = audioAudibleStartUs(musicStream, &startUs) ? msOfUs(startUs) : demo.musicStartMs;
+    demo.musicStartMs = followMusicStart(&follower, demo.musicStartMs, target, now);
 }

@@ -25,7 +25,7 @@
 #include "platform/data_path.h"
 #include "platform/timer.h"
 #include "probe_options.h"
-#include "script/frame_loop.h"
+#include "state/demo_state.h"
 #include "shell/music.h"
 #include "sync_report.h"
 
@@ -50,7 +50,7 @@ void startUncompensated() {
     if (!musicStream) return;
     audioStart();
     audioStreamPlay(musicStream, 0, 4);
-    musicStartMs = readSystemTimer();
+    demo.musicStartMs = readSystemTimer();
 }
 
 // What the frame loop does at the top of each frame, about 60 times a second.
@@ -62,7 +62,7 @@ std::vector<DrawnFrame> runFrames(double seconds, bool follow) {
         if (follow) queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
         const uint32_t now = uint32_t(nowUs / 1000);
-        frames.push_back(DrawnFrame{nowUs, int32_t(now - musicStartMs)});
+        frames.push_back(DrawnFrame{nowUs, int32_t(now - demo.musicStartMs)});
         if (nowUs >= endUs) break;
         sleepMicroseconds(16000);
     }
