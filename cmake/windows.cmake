@@ -1,12 +1,9 @@
 # The Windows programs, cross-compiled with mingw-w64 (cmake/mingw-w64.cmake):
-# the subsystems as on Linux, on the backend of src/platform/win32, with the
-# system's GL 1.1 and GLU, stb_image for the pictures, winmm and the system's
-# MP3 codec (msacm32) for the music. The data folder is the one the Linux
-# build generates (DEMO_DATA_DIR), copied beside the programs.
+# the subsystems as on Linux, on the backend of src/platform/win32 (its
+# backend.cmake: the system's GL 1.1 and GLU, stb_image for the pictures, winmm
+# and the system's MP3 codec for the music). The data folder is the one the
+# Linux build generates (DEMO_DATA_DIR), copied beside the programs.
 set(DEMO_BACKEND win32)
-include(cmake/stb.cmake)
-set(DEMO_GL_LIBRARIES opengl32 glu32 gdi32)
-set(DEMO_JPEG_LIBRARY demo_stb)
 include(cmake/demo_library.cmake)
 
 # The POSIX calls of the portable code, in their Windows meaning.

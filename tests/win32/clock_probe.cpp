@@ -16,7 +16,7 @@
 #include "platform/audio.h"
 #include "platform/data_path.h"
 #include "platform/timer.h"
-#include "script/frame_loop.h"
+#include "state/demo_state.h"
 #include "shell/music.h"
 
 int main(int argc, char** argv) {
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     for (;;) {
         queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
-        frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - musicStartMs)});
+        frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - demo.musicStartMs)});
         if (frames.size() % 6 == 0) {
             std::printf("timer %llu\n", (unsigned long long)readSystemTimerUs());
             std::fflush(stdout);

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     start.warmUp = false;
     start.exactSize = true;
     if (!startDemo(start)) return 1;
-    musicStartMs = 0;
+    demo.musicStartMs = 0;
     const long drawn = runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr});
     std::printf("%ld frames\n", drawn);
     for (int p = 0; p < partCount; ++p)

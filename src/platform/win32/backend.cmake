@@ -1,0 +1,9 @@
+# What the Win32 backend builds on: the system's GL 1.1 and GLU, stb_image
+# for the pictures, the window and GDI calls, winmm and the system's MP3 codec
+# (msacm32) for the music.
+include(${DEMO_ROOT}/cmake/stb.cmake)
+
+set(DEMO_GL_LIBRARIES opengl32 glu32 gdi32)
+set(DEMO_JPEG_DECODER image/stb/jpeg_stb.cpp)
+set(DEMO_JPEG_LIBRARY demo_stb)
+set(DEMO_BACKEND_LIBRARIES user32 gdi32 winmm msacm32)
