@@ -207,9 +207,7 @@ TEST_F(MeshDrawTest, LitModeModulatesAndLeavesTheLastCornerCurrent) {
     EXPECT_NEAR(centre.r, 255, 2);
     EXPECT_NEAR(centre.g, 0, 2);
     // As immediate mode would leave it: no client arrays, last corner current.
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    fx3d::expectNoClientArrays();
     const fx3d::CurrentVertex current = fx3d::currentVertex();
     EXPECT_FLOAT_EQ(current.colour[2], 0.5f);
     EXPECT_FLOAT_EQ(current.colour[3], 1.0f);

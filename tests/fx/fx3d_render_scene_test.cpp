@@ -103,16 +103,20 @@ protected:
                     testgl::readPixel(ndcX(0.7f), ndcY(0)),
                     testgl::readPixel(ndcX(float(-10.0 / 80.0 / std::tan(0.25))), ndcY(0))};
     }
+    // The same at this brightness, over a frame cleared to the grey `background`.
+    Seen renderAtBrightness(float brightness, float background) {
+        build(0.25f);
+        testgl::clearFrame(background, background, background);
+        demo.sceneBrightness = brightness;
+        return renderAndLook();
+    }
 
     Scene* scene = nullptr;
 };
 
 TEST_F(RenderSceneTest, OnlyTheOpaquePassIsDarkenedAndBlendedPassesUseTheScreenProjection) {
     REQUIRE_GL();
-    build(0.25f);
-    testgl::clearFrame(0, 0, 0);
-    demo.sceneBrightness = 0.5f;
-    const Seen seen = renderAndLook();
+    const Seen seen = renderAtBrightness(0.5f, 0);
     // Wall alone, halved.
     EXPECT_NEAR(seen.wall.r, 128, 2);
     EXPECT_EQ(seen.wall.g, 0);
@@ -129,10 +133,7 @@ TEST_F(RenderSceneTest, OnlyTheOpaquePassIsDarkenedAndBlendedPassesUseTheScreenP
 
 TEST_F(RenderSceneTest, BrightnessZeroSkipsTheOpaquePassAndBlacksTheFrame) {
     REQUIRE_GL();
-    build(0.25f);
-    testgl::clearFrame(0.5f, 0.5f, 0.5f);
-    demo.sceneBrightness = 0.0f;
-    const Seen seen = renderAndLook();
+    const Seen seen = renderAtBrightness(0, 0.5f);
     EXPECT_EQ(seen.wall.r + seen.wall.g + seen.wall.b, 0);
     EXPECT_NEAR(seen.panel.g, 255, 2);
     EXPECT_EQ(seen.panel.r, 0);

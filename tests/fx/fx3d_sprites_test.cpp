@@ -103,8 +103,7 @@ TEST_F(SpritesTest, SquaresFaceTheViewerAndLeaveImmediateModeState) {
     EXPECT_NEAR(centre.b, 153, 2);
     const auto outside = testgl::readPixel(320 + 40, 240);
     EXPECT_EQ(outside.g, 0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    fx3d::expectNoClientArrays();
     const fx3d::CurrentVertex current = fx3d::currentVertex();
     EXPECT_FLOAT_EQ(current.colour[1], 0.4f);
     EXPECT_FLOAT_EQ(current.tex[0], 0.0f);

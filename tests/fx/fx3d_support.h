@@ -116,6 +116,13 @@ inline CurrentVertex currentVertex() {
     return v;
 }
 
+// As immediate mode leaves it: no client array switched on.
+inline void expectNoClientArrays() {
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+}
+
 // The 90-degree projection in which x, y in -1..1 at z = -1 span the screen,
 // with a near plane close enough to show everything the rejection tests keep.
 inline void setTestProjection(double nearPlane = 0.01) {

@@ -269,6 +269,17 @@ std::vector<Rgb> greyRamp(int n) {
     return p;
 }
 
+// Decodes a picture over greyRamp and checks the palette index of every pixel,
+// row by stored row.
+void expectGreyIndices(const BmpRecipe& s, const std::vector<std::vector<int>>& rows) {
+    Decoded d;
+    decode(build(s), d);
+    ASSERT_NE(d.image, nullptr);
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (size_t x = 0; x < rows[row].size(); ++x)
+            EXPECT_EQ(d.at(int(x), int(row)).r, rows[row][x] * 10) << "row " << row << " x " << x;
+}
+
 TEST(BmpReader, RunLengthEightBits) {
     BmpRecipe s;
     s.width = 6;
@@ -285,14 +296,8 @@ TEST(BmpReader, RunLengthEightBits) {
         2, 4, 0, 0,              // row 3: 4 4 from column 2
         0, 1,                    // end of bitmap
     };
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    const int expected[4][6] = {
-        {5, 5, 5, 1, 2, 3}, {7, 7, 7, 7, 7, 7}, {0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}};
-    for (int row = 0; row < 4; ++row)
-        for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(d.at(x, row).r, expected[row][x] * 10) << "row " << row << " x " << x;
+    expectGreyIndices(
+        s, {{5, 5, 5, 1, 2, 3}, {7, 7, 7, 7, 7, 7}, {0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}});
 }
 
 TEST(BmpReader, RunLengthFourBits) {
@@ -310,13 +315,7 @@ TEST(BmpReader, RunLengthFourBits) {
         3, 0xFF,           // ignored
         0, 1,
     };
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    const int expected[2][7] = {{1, 2, 1, 2, 1, 0, 0}, {3, 4, 5, 9, 10, 9, 10}};
-    for (int row = 0; row < 2; ++row)
-        for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(d.at(x, row).r, expected[row][x] * 10) << "row " << row << " x " << x;
+    expectGreyIndices(s, {{1, 2, 1, 2, 1, 0, 0}, {3, 4, 5, 9, 10, 9, 10}});
 }
 
 TEST(BmpReader, TopDownRowsComeInStoredOrder) {
