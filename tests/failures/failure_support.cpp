@@ -1,5 +1,7 @@
 #include "failure_support.h"
 
+#include <gtest/gtest.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -141,6 +143,23 @@ std::string stopAndCollect(RunningDemo* demo) {
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+void expectExitOne(const ProcessResult& r, const std::string& what) {
+    EXPECT_FALSE(r.timedOut) << what;
+    EXPECT_EQ(r.signal, 0) << what << "\n" << r.err;
+    EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.err;
+}
+
+ProcessResult expectStartUpRefused(const std::string& dir, const std::string& says,
+                                   const std::string& neverSays) {
+    const ProcessResult r = runWindowed(dir, headlessEnv());
+    expectExitOne(r, says);
+    EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+    if (!neverSays.empty()) {
+        EXPECT_EQ(r.err.find(neverSays), std::string::npos) << r.err;
+    }
+    return r;
 }
 
 int countOf(const std::string& text, const std::string& what) {

@@ -48,6 +48,13 @@ bool waitForEnd(RunningDemo* demo, double seconds);
 // Kills the demo if it still runs and returns what it wrote to stderr.
 std::string stopAndCollect(RunningDemo* demo);
 
+// The program ended by itself, neither killed nor timed out, with exit code 1.
+void expectExitOne(const ProcessResult& r, const std::string& what);
+// The windowed program of the copy, headless, ends its start-up with exit code
+// 1, and what it wrote holds `says` and, when given, not `neverSays`.
+ProcessResult expectStartUpRefused(const std::string& dir, const std::string& says,
+                                   const std::string& neverSays = "");
+
 int countOf(const std::string& text, const std::string& what);
 // Position of the first line that starts with `prefix` and contains `part`, or npos.
 size_t findLine(const std::string& text, const std::string& prefix, const std::string& part);

@@ -17,9 +17,7 @@ const char* const sceneFiles[] = {"light.dat",  "neuronal.dat", "aterie.dat", "f
 const std::string loadFailure = "cannot load scenes or textures";
 
 void expectStartUpFailure(const ProcessResult& r, const std::string& what) {
-    EXPECT_FALSE(r.timedOut) << what;
-    EXPECT_EQ(r.signal, 0) << what << "\n" << r.err;
-    EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.err;
+    expectExitOne(r, what);
     EXPECT_EQ(countOf(r.err, loadFailure), 1) << what << "\n" << r.err;
     // The soundtrack is never reached.
     EXPECT_EQ(r.err.find("cannot play audio"), std::string::npos) << what << "\n" << r.err;

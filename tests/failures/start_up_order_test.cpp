@@ -14,16 +14,6 @@
 
 using namespace failtest;
 
-namespace {
-
-void expectExitOne(const ProcessResult& r, const std::string& what) {
-    EXPECT_FALSE(r.timedOut) << what;
-    EXPECT_EQ(r.signal, 0) << what << "\n" << r.err;
-    EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.err;
-}
-
-}  // namespace
-
 TEST(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     // "dummy" exists but offers no GL; the data folder lacks a scene too.

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <initializer_list>
+
 #include "fx/overlays.h"
 #include "fx2d_support.h"
 #include "scene/texture_slot.h"
@@ -23,22 +25,31 @@ GLint getInt(GLenum what) {
     return v;
 }
 
-TEST_F(Fx2dOverlays, FadeMultipliesTheFrame) {
-    struct Case {
-        float level;
-        fx2d::Level expected;
-    } cases[] = {
-        {1, {0.8f, 0.4f, 0.2f}},   {1.5f, {0.8f, 0.4f, 0.2f}}, {0.5f, {0.4f, 0.2f, 0.1f}},
-        {0, {0, 0, 0}},            {-2, {0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        testgl::clearFrame(0.8f, 0.4f, 0.2f);
-        fadeScreen(c.level);
+// Over a frame cleared to `frame`, the overlay at each level leaves the
+// expected colour at every one of the points.
+struct OverlayCase {
+    float level;
+    fx2d::Level expected;
+};
+struct Point {
+    int x, y;
+};
+void expectOverlay(void (*overlay)(float), fx2d::Level frame,
+                   std::initializer_list<OverlayCase> cases, std::initializer_list<Point> points) {
+    for (const OverlayCase& c : cases) {
+        testgl::clearFrame(frame.r, frame.g, frame.b);
+        overlay(c.level);
         SCOPED_TRACE(c.level);
-        EXPECT_PIXEL(320, 240, c.expected.r, c.expected.g, c.expected.b);
-        EXPECT_PIXEL(0, 0, c.expected.r, c.expected.g, c.expected.b);
-        EXPECT_PIXEL(639, 479, c.expected.r, c.expected.g, c.expected.b);
+        for (const Point& p : points)
+            EXPECT_PIXEL(p.x, p.y, c.expected.r, c.expected.g, c.expected.b);
     }
+}
+
+TEST_F(Fx2dOverlays, FadeMultipliesTheFrame) {
+    expectOverlay(fadeScreen, {0.8f, 0.4f, 0.2f},
+                  {{1, {0.8f, 0.4f, 0.2f}}, {1.5f, {0.8f, 0.4f, 0.2f}}, {0.5f, {0.4f, 0.2f, 0.1f}},
+                   {0, {0, 0, 0}}, {-2, {0, 0, 0}}},
+                  {{320, 240}, {0, 0}, {639, 479}});
 }
 
 TEST_F(Fx2dOverlays, FadeRestoresTheStateItSaved) {
@@ -65,20 +76,10 @@ TEST_F(Fx2dOverlays, FadeRestoresTheStateItSaved) {
 }
 
 TEST_F(Fx2dOverlays, FlashAddsToTheFrame) {
-    struct Case {
-        float level;
-        fx2d::Level expected;
-    } cases[] = {
-        {0, {0.2f, 0.4f, 0.6f}}, {-1, {0.2f, 0.4f, 0.6f}}, {0.25f, {0.45f, 0.65f, 0.85f}},
-        {3, {1, 1, 1}},
-    };
-    for (const Case& c : cases) {
-        testgl::clearFrame(0.2f, 0.4f, 0.6f);
-        flashScreen(c.level);
-        SCOPED_TRACE(c.level);
-        EXPECT_PIXEL(320, 240, c.expected.r, c.expected.g, c.expected.b);
-        EXPECT_PIXEL(5, 470, c.expected.r, c.expected.g, c.expected.b);
-    }
+    expectOverlay(flashScreen, {0.2f, 0.4f, 0.6f},
+                  {{0, {0.2f, 0.4f, 0.6f}}, {-1, {0.2f, 0.4f, 0.6f}},
+                   {0.25f, {0.45f, 0.65f, 0.85f}}, {3, {1, 1, 1}}},
+                  {{320, 240}, {5, 470}});
 }
 
 // A green quad far behind the near plane, over the whole screen.

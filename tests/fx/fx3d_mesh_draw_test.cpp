@@ -39,7 +39,11 @@ protected:
         o->viewVertices[2] = Vec3{0.0f, 0.5f * -z2, z2};
         return o;
     }
-
+    // That triangle at depth 2, in a slot given a solid picture.
+    SceneObject* texturedTriangle(int slot, unsigned char r, unsigned char g, unsigned char b) {
+        demo.TextureTable[slot].glTexture = testgl::solidTexture(r, g, b);
+        return triangleAt(-2, -2, -2, slot);
+    }
 };
 
 struct ModeCase {
@@ -120,9 +124,7 @@ TEST_F(MeshDrawTest, WireLevelZeroDrawsNoWireframeAndTouchesNothing) {
     SceneObject* o = triangleAt(-2, -2, -2, slotLit);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
     EXPECT_EQ(recordFeedback([&] { drawMeshWireframe(o); }).lines, 0);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 0.25f);
+    EXPECT_FLOAT_EQ(fx3d::currentVertex().colour[0], 0.25f);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
@@ -144,10 +146,9 @@ TEST_F(MeshDrawTest, WireframeLeavesOutEdgeBC) {
         EXPECT_FALSE(bc || cb) << "line " << i;
     }
     // The overlay colour is the grey level; blending comes from slot 99.
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 0.5f);
-    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+    const fx3d::CurrentVertex current = fx3d::currentVertex();
+    EXPECT_FLOAT_EQ(current.colour[0], 0.5f);
+    EXPECT_FLOAT_EQ(current.colour[3], 1.0f);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
 }
 
@@ -192,8 +193,7 @@ TEST_F(MeshDrawTest, LitModeModulatesAndLeavesTheLastCornerCurrent) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    demo.TextureTable[slotLit].glTexture = testgl::solidTexture(255, 255, 255);
-    SceneObject* o = triangleAt(-2, -2, -2, slotLit);
+    SceneObject* o = texturedTriangle(slotLit, 255, 255, 255);
     for (FaceCorner& c : o->faces[0].corners) {
         c.colour[0] = 1.0f;
         c.colour[1] = 0.0f;
@@ -207,16 +207,12 @@ TEST_F(MeshDrawTest, LitModeModulatesAndLeavesTheLastCornerCurrent) {
     EXPECT_NEAR(centre.r, 255, 2);
     EXPECT_NEAR(centre.g, 0, 2);
     // As immediate mode would leave it: no client arrays, last corner current.
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    GLfloat colour[4], tex[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tex);
-    EXPECT_FLOAT_EQ(colour[2], 0.5f);
-    EXPECT_FLOAT_EQ(colour[3], 1.0f);
-    EXPECT_FLOAT_EQ(tex[0], 0.25f);
-    EXPECT_FLOAT_EQ(tex[1], 0.75f);
+    fx3d::expectNoClientArrays();
+    const fx3d::CurrentVertex current = fx3d::currentVertex();
+    EXPECT_FLOAT_EQ(current.colour[2], 0.5f);
+    EXPECT_FLOAT_EQ(current.colour[3], 1.0f);
+    EXPECT_FLOAT_EQ(current.tex[0], 0.25f);
+    EXPECT_FLOAT_EQ(current.tex[1], 0.75f);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
@@ -225,9 +221,8 @@ TEST_F(MeshDrawTest, TransparentIgnoresBakedColoursAndHonoursNoFog) {
     REQUIRE_GL();
     testgl::clearFrame(0, 0, 0);
     fx3d::setTestProjection(1.0);
-    demo.TextureTable[slotTransparent].glTexture = testgl::solidTexture(200, 100, 50);
     demo.TextureTable[slotTransparent].opacity = 0.25f;
-    SceneObject* o = triangleAt(-2, -2, -2, slotTransparent);
+    SceneObject* o = texturedTriangle(slotTransparent, 200, 100, 50);
     for (FaceCorner& c : o->faces[0].corners) c.colour[0] = c.colour[1] = c.colour[2] = 0.0f;
 
     glEnable(GL_FOG);
@@ -246,10 +241,9 @@ TEST_F(MeshDrawTest, TransparentIgnoresBakedColoursAndHonoursNoFog) {
     EXPECT_NEAR(centre.r, 200, 2);
     EXPECT_NEAR(centre.g, 100, 2);
     EXPECT_NEAR(centre.b, 50, 2);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 1.0f);
-    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+    const fx3d::CurrentVertex current = fx3d::currentVertex();
+    EXPECT_FLOAT_EQ(current.colour[0], 1.0f);
+    EXPECT_FLOAT_EQ(current.colour[3], 1.0f);
 }
 
 }  // namespace

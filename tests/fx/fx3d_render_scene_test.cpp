@@ -91,46 +91,53 @@ protected:
     static int ndcX(float x) { return int((x + 1.0f) * 320.0f); }
     static int ndcY(float y) { return int((y + 1.0f) * 240.0f); }
 
+    // Renders at time 0 and reads where the tests look: the wall alone, the
+    // panel, and the sprite through the camera's projection of build(0.25f)
+    // (x = -10 / 80 / tan(0.25)).
+    struct Seen {
+        testgl::Rgb wall, panel, sprite;
+    };
+    Seen renderAndLook() {
+        renderScene(scene, 0.0f);
+        return Seen{testgl::readPixel(ndcX(0), ndcY(0.667f)),
+                    testgl::readPixel(ndcX(0.7f), ndcY(0)),
+                    testgl::readPixel(ndcX(float(-10.0 / 80.0 / std::tan(0.25))), ndcY(0))};
+    }
+    // The same at this brightness, over a frame cleared to the grey `background`.
+    Seen renderAtBrightness(float brightness, float background) {
+        build(0.25f);
+        testgl::clearFrame(background, background, background);
+        demo.sceneBrightness = brightness;
+        return renderAndLook();
+    }
+
     Scene* scene = nullptr;
 };
 
 TEST_F(RenderSceneTest, OnlyTheOpaquePassIsDarkenedAndBlendedPassesUseTheScreenProjection) {
     REQUIRE_GL();
-    build(0.25f);
-    testgl::clearFrame(0, 0, 0);
-    demo.sceneBrightness = 0.5f;
-    renderScene(scene, 0.0f);
+    const Seen seen = renderAtBrightness(0.5f, 0);
     // Wall alone, halved.
-    const auto wall = testgl::readPixel(ndcX(0), ndcY(0.667f));
-    EXPECT_NEAR(wall.r, 128, 2);
-    EXPECT_EQ(wall.g, 0);
+    EXPECT_NEAR(seen.wall.r, 128, 2);
+    EXPECT_EQ(seen.wall.g, 0);
     // The panel at x 25..45, y 50 shows at screen x 0.5..0.9 only through the
     // 90-degree projection the flares leave; through the camera's 28.6 degrees
     // it would be far off screen. It is added after the fade, at full strength.
-    const auto panel = testgl::readPixel(ndcX(0.7f), ndcY(0));
-    EXPECT_NEAR(panel.r, 128, 2);
-    EXPECT_NEAR(panel.g, 255, 2);
-    // The sprite goes through the camera's projection: x = -10 / 80 / tan(0.25).
-    const float sx = float(-10.0 / 80.0 / std::tan(0.25));
-    const auto sprite = testgl::readPixel(ndcX(sx), ndcY(0));
-    EXPECT_NEAR(sprite.r, 128, 2);
-    EXPECT_NEAR(sprite.b, 255, 2);
+    EXPECT_NEAR(seen.panel.r, 128, 2);
+    EXPECT_NEAR(seen.panel.g, 255, 2);
+    // The sprite goes through the camera's projection.
+    EXPECT_NEAR(seen.sprite.r, 128, 2);
+    EXPECT_NEAR(seen.sprite.b, 255, 2);
     EXPECT_EQ(observed.updates, 2);  // stepped by the evaluation and by the sprites
 }
 
 TEST_F(RenderSceneTest, BrightnessZeroSkipsTheOpaquePassAndBlacksTheFrame) {
     REQUIRE_GL();
-    build(0.25f);
-    testgl::clearFrame(0.5f, 0.5f, 0.5f);
-    demo.sceneBrightness = 0.0f;
-    renderScene(scene, 0.0f);
-    const auto wall = testgl::readPixel(ndcX(0), ndcY(0.667f));
-    EXPECT_EQ(wall.r + wall.g + wall.b, 0);
-    const auto panel = testgl::readPixel(ndcX(0.7f), ndcY(0));
-    EXPECT_NEAR(panel.g, 255, 2);
-    EXPECT_EQ(panel.r, 0);
-    const auto sprite = testgl::readPixel(ndcX(float(-10.0 / 80.0 / std::tan(0.25))), ndcY(0));
-    EXPECT_NEAR(sprite.b, 255, 2);
+    const Seen seen = renderAtBrightness(0, 0.5f);
+    EXPECT_EQ(seen.wall.r + seen.wall.g + seen.wall.b, 0);
+    EXPECT_NEAR(seen.panel.g, 255, 2);
+    EXPECT_EQ(seen.panel.r, 0);
+    EXPECT_NEAR(seen.sprite.b, 255, 2);
 }
 
 TEST_F(RenderSceneTest, HooksRunAfterTheEvaluationAndTheWarpAfterTheHooks) {
@@ -139,14 +146,13 @@ TEST_F(RenderSceneTest, HooksRunAfterTheEvaluationAndTheWarpAfterTheHooks) {
     addSceneHook(scene, &scene->objects[0], nullptr, hideWallHook);
     testgl::clearFrame(0, 0, 0);
     demo.sceneWarpEnabled = 1;
-    renderScene(scene, 0.0f);
+    const Seen seen = renderAndLook();
     EXPECT_EQ(observed.updatesSeenByHook, 1);
     // The warp at time 0 lifts the hook's (0, 0, 0) to (0, 350, 0).
     EXPECT_NEAR(scene->objects[0].viewVertices[0].y, 350.0f, 1e-3f);
     EXPECT_NEAR(scene->objects[0].viewVertices[0].z, 0.0f, 1e-3f);
     // Every wall corner sits behind the near limit: nothing of it is drawn.
-    const auto wall = testgl::readPixel(ndcX(0), ndcY(0.667f));
-    EXPECT_EQ(wall.r, 0);
+    EXPECT_EQ(seen.wall.r, 0);
 }
 
 TEST_F(RenderSceneTest, FogIsSetForTheDrawingAndOffAfterwards) {

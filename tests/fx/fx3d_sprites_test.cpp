@@ -103,14 +103,11 @@ TEST_F(SpritesTest, SquaresFaceTheViewerAndLeaveImmediateModeState) {
     EXPECT_NEAR(centre.b, 153, 2);
     const auto outside = testgl::readPixel(320 + 40, 240);
     EXPECT_EQ(outside.g, 0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    GLfloat colour[4], tex[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tex);
-    EXPECT_FLOAT_EQ(colour[1], 0.4f);
-    EXPECT_FLOAT_EQ(tex[0], 0.0f);
-    EXPECT_FLOAT_EQ(tex[1], 1.0f);
+    fx3d::expectNoClientArrays();
+    const fx3d::CurrentVertex current = fx3d::currentVertex();
+    EXPECT_FLOAT_EQ(current.colour[1], 0.4f);
+    EXPECT_FLOAT_EQ(current.tex[0], 0.0f);
+    EXPECT_FLOAT_EQ(current.tex[1], 1.0f);
 }
 
 }  // namespace

@@ -103,6 +103,26 @@ inline FeedbackCounts recordFeedback(const std::function<void()>& draw, int capa
     return counts;
 }
 
+// The colour and texture coordinates that are current, as immediate mode
+// leaves them after the last corner.
+struct CurrentVertex {
+    GLfloat colour[4];
+    GLfloat tex[4];
+};
+inline CurrentVertex currentVertex() {
+    CurrentVertex v;
+    glGetFloatv(GL_CURRENT_COLOR, v.colour);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, v.tex);
+    return v;
+}
+
+// As immediate mode leaves it: no client array switched on.
+inline void expectNoClientArrays() {
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+}
+
 // The 90-degree projection in which x, y in -1..1 at z = -1 span the screen,
 // with a near plane close enough to show everything the rejection tests keep.
 inline void setTestProjection(double nearPlane = 0.01) {

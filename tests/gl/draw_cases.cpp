@@ -60,6 +60,17 @@ void quad(const Gl11& gl, float x0, float y0, float x1, float y1, float z) {
     gl.End();
 }
 
+// An untextured strip of floor at y = -5, from x0 to x1, running from z = -2
+// to zFar.
+void floorStrip(const Gl11& gl, float x0, float x1, float zFar) {
+    gl.Begin(GL_QUADS);
+    gl.Vertex3f(x0, -5, -2);
+    gl.Vertex3f(x1, -5, -2);
+    gl.Vertex3f(x1, -5, zFar);
+    gl.Vertex3f(x0, -5, zFar);
+    gl.End();
+}
+
 // A trapezoid with a different colour at each corner: the two ways of
 // cutting it into triangles give visibly different shading.
 void colouredQuads(const Gl11& gl) {
@@ -128,12 +139,7 @@ void fogQuads(const Gl11& gl) {
     const float fog[4] = {0.5f, 0.55f, 0.7f, 1};
     gl.Fogfv(GL_FOG_COLOR, fog);
     gl.Color3f(0.9f, 0.2f, 0.1f);
-    gl.Begin(GL_QUADS);
-    gl.Vertex3f(-40, -5, -2);
-    gl.Vertex3f(0, -5, -2);
-    gl.Vertex3f(0, -5, -300);
-    gl.Vertex3f(-40, -5, -300);
-    gl.End();
+    floorStrip(gl, -40, 0, -300);
     gl.Enable(GL_TEXTURE_2D);
     checkerTexture(gl, 8, 8);
     gl.Color3f(1, 1, 1);
@@ -328,21 +334,11 @@ void otherFogModes(const Gl11& gl) {
     gl.Fogf(GL_FOG_MODE, GL_EXP2);
     gl.Fogf(GL_FOG_DENSITY, 0.02f);
     gl.Color3f(0.1f, 0.3f, 0.9f);
-    gl.Begin(GL_QUADS);
-    gl.Vertex3f(-40, -5, -2);
-    gl.Vertex3f(0, -5, -2);
-    gl.Vertex3f(0, -5, -200);
-    gl.Vertex3f(-40, -5, -200);
-    gl.End();
+    floorStrip(gl, -40, 0, -200);
     gl.Fogf(GL_FOG_MODE, GL_LINEAR);
     gl.Fogf(GL_FOG_START, 5);
     gl.Fogf(GL_FOG_END, 120);
-    gl.Begin(GL_QUADS);
-    gl.Vertex3f(0, -5, -2);
-    gl.Vertex3f(40, -5, -2);
-    gl.Vertex3f(40, -5, -200);
-    gl.Vertex3f(0, -5, -200);
-    gl.End();
+    floorStrip(gl, 0, 40, -200);
     gl.Fogf(GL_FOG_MODE, GL_EXP);
     gl.Disable(GL_FOG);
 }

@@ -7,6 +7,16 @@
 
 namespace {
 
+// Every call of the table but Perspective, which GLU or the layer give apart.
+#define GL11_CALLS(X)                                                                          \
+    X(Begin) X(End) X(Vertex3f) X(TexCoord2f) X(Color3f) X(Color4f) X(Normal3f) X(Enable)      \
+    X(Disable) X(BlendFunc) X(DepthFunc) X(DepthMask) X(Fogf) X(Fogfv) X(TexEnvf) X(TexEnvfv)  \
+    X(GenTextures) X(BindTexture) X(TexImage2D) X(TexParameteri) X(PixelStorei) X(Clear)       \
+    X(ClearColor) X(ClearDepth) X(Viewport) X(Scissor) X(Finish) X(ReadPixels) X(MatrixMode)   \
+    X(LoadIdentity) X(PushMatrix) X(PopMatrix) X(Translatef) X(Rotatef) X(Scalef) X(Frustum)   \
+    X(PushAttrib) X(PopAttrib) X(VertexPointer) X(ColorPointer) X(TexCoordPointer)             \
+    X(EnableClientState) X(DisableClientState) X(DrawArrays) X(ColorMask)
+
 Gl11 native;
 
 template <typename Fn>
@@ -27,15 +37,8 @@ void nativePerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble 
 bool fillNativeGl11(Gl11* gl) {
     Gl11& t = native;
     bool ok = true;
-#define F(name) ok = fetch("gl" #name, &t.name) && ok
-    F(Begin); F(End); F(Vertex3f); F(TexCoord2f); F(Color3f); F(Color4f); F(Normal3f);
-    F(Enable); F(Disable); F(BlendFunc); F(DepthFunc); F(DepthMask); F(Fogf); F(Fogfv);
-    F(TexEnvf); F(TexEnvfv); F(GenTextures); F(BindTexture); F(TexImage2D); F(TexParameteri);
-    F(PixelStorei); F(Clear); F(ClearColor); F(ClearDepth); F(Viewport); F(Scissor); F(Finish);
-    F(ReadPixels); F(MatrixMode); F(LoadIdentity); F(PushMatrix); F(PopMatrix); F(Translatef);
-    F(Rotatef); F(Scalef); F(Frustum); F(PushAttrib); F(PopAttrib); F(VertexPointer);
-    F(ColorPointer); F(TexCoordPointer); F(EnableClientState); F(DisableClientState);
-    F(DrawArrays); F(ColorMask);
+#define F(name) ok = fetch("gl" #name, &t.name) && ok;
+    GL11_CALLS(F)
 #undef F
     t.Perspective = nativePerspective;
     *gl = t;
@@ -44,15 +47,8 @@ bool fillNativeGl11(Gl11* gl) {
 
 void fillLayerGl11(Gl11* gl) {
     Gl11& t = *gl;
-#define L(name) t.name = &::gl##name
-    L(Begin); L(End); L(Vertex3f); L(TexCoord2f); L(Color3f); L(Color4f); L(Normal3f);
-    L(Enable); L(Disable); L(BlendFunc); L(DepthFunc); L(DepthMask); L(Fogf); L(Fogfv);
-    L(TexEnvf); L(TexEnvfv); L(GenTextures); L(BindTexture); L(TexImage2D); L(TexParameteri);
-    L(PixelStorei); L(Clear); L(ClearColor); L(ClearDepth); L(Viewport); L(Scissor); L(Finish);
-    L(ReadPixels); L(MatrixMode); L(LoadIdentity); L(PushMatrix); L(PopMatrix); L(Translatef);
-    L(Rotatef); L(Scalef); L(Frustum); L(PushAttrib); L(PopAttrib); L(VertexPointer);
-    L(ColorPointer); L(TexCoordPointer); L(EnableClientState); L(DisableClientState);
-    L(DrawArrays); L(ColorMask);
+#define L(name) t.name = &::gl##name;
+    GL11_CALLS(L)
 #undef L
     t.Perspective = &::gluPerspective;
 }

@@ -11,39 +11,17 @@
 #include <cstring>
 
 #include "gl/gl_layer.h"
+#include "support/gl_test_context.h"
 
 namespace layertest {
 
 namespace {
 
+// The demo window's request: 5 bits a colour at least, 16 depth bits; always
+// on the offscreen driver.
 bool openContext(int width, int height, bool es) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "video: %s\n", SDL_GetError());
-        return false;
-    }
-    // The demo window's request: 5 bits a colour at least, 16 depth bits.
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (es) {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-    }
-    SDL_Window* window = SDL_CreateWindow("layer test", 0, 0, width, height, SDL_WINDOW_OPENGL);
-    if (!window) {
-        std::fprintf(stderr, "window: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_GLContext context = SDL_GL_CreateContext(window);
-    if (!context || SDL_GL_MakeCurrent(window, context) != 0) {
-        std::fprintf(stderr, "context: %s\n", SDL_GetError());
-        return false;
-    }
-    return true;
+    return testgl::openGlWindow("layer test", width, height, 5, es) != nullptr;
 }
 
 }  // namespace

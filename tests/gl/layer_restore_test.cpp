@@ -10,6 +10,7 @@
 #include "gl/gl_restore.h"
 #include "gl/gl_state.h"
 #include "gl_contexts.h"
+#include "support/gl_test_context.h"
 
 namespace {
 
@@ -44,13 +45,7 @@ TEST(LayerRestore, TexturesComeBackUnderTheirNamesWithTheirUpdates) {
     // 3x4 texels (rows of 9 bytes, unpacked tightly), nearest filtering.
     std::vector<unsigned char> texels(3 * 4 * 3);
     for (size_t i = 0; i < texels.size(); ++i) texels[i] = (unsigned char)(20 * i);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, 3, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    GLuint name = testgl::rgbTexture(texels.data(), 3, 4, GL_NEAREST);
     const unsigned char patch[2 * 2 * 3] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
     glTexSubImage2D(GL_TEXTURE_2D, 0, 1, 1, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, patch);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -116,6 +117,23 @@ void decode(const Bytes& file, Decoded& d) {
         EXPECT_EQ(p_.b, B);      \
     } while (0)
 
+// A pixel of a decoded picture, at column x of the stored row `row`.
+struct PixelAt {
+    int x, row;
+    int r, g, b;
+};
+
+// Decodes the recipe's file and checks the listed pixels.
+void expectPixels(const BmpRecipe& s, std::initializer_list<PixelAt> pixels) {
+    Decoded d;
+    decode(build(s), d);
+    ASSERT_NE(d.image, nullptr) << s.bits << " bits";
+    for (const PixelAt& p : pixels) {
+        SCOPED_TRACE(testing::Message() << s.bits << " bits, pixel " << p.x << ", " << p.row);
+        EXPECT_RGB(d.at(p.x, p.row), p.r, p.g, p.b);
+    }
+}
+
 // 24 bits, width 5: each stored row carries one byte of padding.
 BmpRecipe width5() {
     BmpRecipe s;
@@ -179,11 +197,7 @@ TEST(BmpReader, CoreHeaderWithPaletteGivesTheRightColours) {
     s.palette[7] = Rgb{10, 20, 30};
     s.palette[200] = Rgb{250, 128, 5};
     s.pixels = {7, 200, 0, 0};
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    EXPECT_RGB(d.at(0, 0), 10, 20, 30);
-    EXPECT_RGB(d.at(1, 0), 250, 128, 5);
+    expectPixels(s, {{0, 0, 10, 20, 30}, {1, 0, 250, 128, 5}});
 }
 
 TEST(BmpReader, OneAndFourBitPalettes) {
@@ -203,12 +217,7 @@ TEST(BmpReader, OneAndFourBitPalettes) {
     four.bits = 4;
     for (int i = 0; i < 16; ++i) four.palette.push_back(Rgb{uint8_t(i * 16), 0, uint8_t(i)});
     four.pixels = {0x3C, 0x70, 0, 0};
-    Decoded d4;
-    decode(build(four), d4);
-    ASSERT_NE(d4.image, nullptr);
-    EXPECT_RGB(d4.at(0, 0), 48, 0, 3);
-    EXPECT_RGB(d4.at(1, 0), 192, 0, 12);
-    EXPECT_RGB(d4.at(2, 0), 112, 0, 7);
+    expectPixels(four, {{0, 0, 48, 0, 3}, {1, 0, 192, 0, 12}, {2, 0, 112, 0, 7}});
 }
 
 TEST(BmpReader, IndexBeyondAShortPaletteIsBlack) {
@@ -218,11 +227,7 @@ TEST(BmpReader, IndexBeyondAShortPaletteIsBlack) {
     s.coloursUsed = 2;
     s.palette = {Rgb{1, 1, 1}, Rgb{50, 60, 70}};
     s.pixels = {1, 9, 0, 0};
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    EXPECT_RGB(d.at(0, 0), 50, 60, 70);
-    EXPECT_RGB(d.at(1, 0), 0, 0, 0);
+    expectPixels(s, {{0, 0, 50, 60, 70}, {1, 0, 0, 0, 0}});
 }
 
 TEST(BmpReader, PaletteLongerThanTheBitCountAllowsIsCut) {
@@ -235,11 +240,7 @@ TEST(BmpReader, PaletteLongerThanTheBitCountAllowsIsCut) {
     s.coloursUsed = 300;
     for (int i = 0; i < 300; ++i) s.palette.push_back(Rgb{uint8_t(i), uint8_t(i >> 8), 7});
     s.pixels = {255, 3, 0, 0};
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    EXPECT_RGB(d.at(0, 0), 255, 0, 7);
-    EXPECT_RGB(d.at(1, 0), 3, 0, 7);
+    expectPixels(s, {{0, 0, 255, 0, 7}, {1, 0, 3, 0, 7}});
 }
 
 TEST(BmpReader, SixteenAndThirtyTwoBits) {
@@ -247,36 +248,36 @@ TEST(BmpReader, SixteenAndThirtyTwoBits) {
     rgb555.width = 2;
     rgb555.bits = 16;
     rgb555.pixels = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
-    Decoded a;
-    decode(build(rgb555), a);
-    ASSERT_NE(a.image, nullptr);
-    EXPECT_RGB(a.at(0, 0), 255, 0, 0);
-    EXPECT_RGB(a.at(1, 0), 0, 0, 255);
+    expectPixels(rgb555, {{0, 0, 255, 0, 0}, {1, 0, 0, 0, 255}});
 
     BmpRecipe rgb565 = rgb555;
     rgb565.compression = 3;
     rgb565.masks = {0xF800, 0x07E0, 0x001F};
     rgb565.pixels = {0xE0, 0x07, 0x10, 0x84};  // pure green; (16, 32, 16) of (31, 63, 31)
-    Decoded b;
-    decode(build(rgb565), b);
-    ASSERT_NE(b.image, nullptr);
-    EXPECT_RGB(b.at(0, 0), 0, 255, 0);
-    EXPECT_RGB(b.at(1, 0), 132, 130, 132);
+    expectPixels(rgb565, {{0, 0, 0, 255, 0}, {1, 0, 132, 130, 132}});
 
     BmpRecipe bits32;
     bits32.width = 1;
     bits32.bits = 32;
     bits32.pixels = {30, 20, 10, 99};
-    Decoded c;
-    decode(build(bits32), c);
-    ASSERT_NE(c.image, nullptr);
-    EXPECT_RGB(c.at(0, 0), 10, 20, 30);
+    expectPixels(bits32, {{0, 0, 10, 20, 30}});
 }
 
 std::vector<Rgb> greyRamp(int n) {
     std::vector<Rgb> p;
     for (int i = 0; i < n; ++i) p.push_back(Rgb{uint8_t(i * 10), uint8_t(i * 10), uint8_t(i * 10)});
     return p;
+}
+
+// Decodes a picture over greyRamp and checks the palette index of every pixel,
+// row by stored row.
+void expectGreyIndices(const BmpRecipe& s, const std::vector<std::vector<int>>& rows) {
+    Decoded d;
+    decode(build(s), d);
+    ASSERT_NE(d.image, nullptr);
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (size_t x = 0; x < rows[row].size(); ++x)
+            EXPECT_EQ(d.at(int(x), int(row)).r, rows[row][x] * 10) << "row " << row << " x " << x;
 }
 
 TEST(BmpReader, RunLengthEightBits) {
@@ -295,14 +296,8 @@ TEST(BmpReader, RunLengthEightBits) {
         2, 4, 0, 0,              // row 3: 4 4 from column 2
         0, 1,                    // end of bitmap
     };
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    const int expected[4][6] = {
-        {5, 5, 5, 1, 2, 3}, {7, 7, 7, 7, 7, 7}, {0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}};
-    for (int row = 0; row < 4; ++row)
-        for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(d.at(x, row).r, expected[row][x] * 10) << "row " << row << " x " << x;
+    expectGreyIndices(
+        s, {{5, 5, 5, 1, 2, 3}, {7, 7, 7, 7, 7, 7}, {0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}});
 }
 
 TEST(BmpReader, RunLengthFourBits) {
@@ -320,13 +315,7 @@ TEST(BmpReader, RunLengthFourBits) {
         3, 0xFF,           // ignored
         0, 1,
     };
-    Decoded d;
-    decode(build(s), d);
-    ASSERT_NE(d.image, nullptr);
-    const int expected[2][7] = {{1, 2, 1, 2, 1, 0, 0}, {3, 4, 5, 9, 10, 9, 10}};
-    for (int row = 0; row < 2; ++row)
-        for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(d.at(x, row).r, expected[row][x] * 10) << "row " << row << " x " << x;
+    expectGreyIndices(s, {{1, 2, 1, 2, 1, 0, 0}, {3, 4, 5, 9, 10, 9, 10}});
 }
 
 TEST(BmpReader, TopDownRowsComeInStoredOrder) {
@@ -418,11 +407,7 @@ TEST(BmpReader, VersionFourAndFiveHeadersReadLikeTheCommonOne) {
             }
         }
     }
-    Decoded red;
-    decode(build(fields), red);
-    ASSERT_NE(red.image, nullptr);
-    EXPECT_RGB(red.at(0, 0), 255, 0, 0);
-    EXPECT_RGB(red.at(1, 0), 0, 0, 255);
+    expectPixels(fields, {{0, 0, 255, 0, 0}, {1, 0, 0, 0, 255}});
 }
 
 TEST(BmpReader, TruncatedHeadersAreRejected) {
@@ -465,7 +450,7 @@ TEST(BmpReader, SurvivesDamagedFiles) {
 }
 
 TEST(BmpReader, LoadsFromTheDataFolder) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("surface.bmp", build(width5()));
     Image* out = nullptr;
     Image* image = loadBmpImage("data\\surface.bmp", &out);
@@ -477,7 +462,7 @@ TEST(BmpReader, LoadsFromTheDataFolder) {
 }
 
 TEST(BmpReader, MissingOrEmptyFileNamesThePath) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("empty.bmp", Bytes{});
     for (const char* name : {"data\\nothere.bmp", "data\\empty.bmp"}) {
         ErrorCapture errors;

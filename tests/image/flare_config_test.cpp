@@ -34,14 +34,14 @@ std::string lens(int k, int size, int r, int g, int b) {
 
 Vec3 light{1, 2, -3};
 
-FlareSet* load(const imagetest::DataDir& dir, SceneHolder& s, const std::string& text) {
+FlareSet* load(const ScratchDataFolder& dir, SceneHolder& s, const std::string& text) {
     dir.write("flare.cfg", text);
     loadFlareConfig(s.scene, "data\\flare.cfg", &light);
     return s.scene->flareSetCount ? &s.scene->flareSets[s.scene->flareSetCount - 1] : nullptr;
 }
 
 TEST(FlareConfig, ReadsTheHeaderAndLenses) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     FlareSet* set = load(dir, s, header("NumberOfFlares: 2") + lens(1, 51, 255, 128, 0) +
                                      lens(2, 255, 0, 51, 255));
@@ -64,7 +64,7 @@ TEST(FlareConfig, ReadsTheHeaderAndLenses) {
 }
 
 TEST(FlareConfig, KeyWithoutItsBlankIsNotRecognised) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     FlareSet* set = load(dir, s, header("NumberOfFlares:5") + lens(1, 1, 1, 1, 1));
     ASSERT_NE(set, nullptr);
@@ -73,7 +73,7 @@ TEST(FlareConfig, KeyWithoutItsBlankIsNotRecognised) {
 }
 
 TEST(FlareConfig, LensSectionsInAnyOrderAndTextAroundHeaders) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     std::string text = "; leading comment\r\n" + header("NumberOfFlares: 2") +
                        lens(2, 20, 2, 2, 2) + "   " + lens(1, 10, 1, 1, 1);
@@ -85,7 +85,7 @@ TEST(FlareConfig, LensSectionsInAnyOrderAndTextAroundHeaders) {
 }
 
 TEST(FlareConfig, MissingLensSectionGivesAnEmptyLens) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     FlareSet* set =
         load(dir, s, header("NumberOfFlares: 3") + lens(1, 10, 1, 1, 1) + lens(2, 20, 2, 2, 2));
@@ -99,7 +99,7 @@ TEST(FlareConfig, MissingLensSectionGivesAnEmptyLens) {
 }
 
 TEST(FlareConfig, TwoSetsFromOneFileAreIndependent) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     dir.write("flare.cfg", header("NumberOfFlares: 1") + lens(1, 51, 9, 9, 9));
     Vec3 other{0, 0, -1};
@@ -117,7 +117,7 @@ TEST(FlareConfig, TwoSetsFromOneFileAreIndependent) {
 }
 
 TEST(FlareConfig, MissingFileReportsAndLeavesTheScene) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     ErrorCapture errors;
     loadFlareConfig(s.scene, "data\\flare.cfg", &light);
@@ -130,7 +130,7 @@ TEST(FlareConfig, MissingFileReportsAndLeavesTheScene) {
 }
 
 TEST(FlareConfig, LensCountIsKeptInRange) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     FlareSet* set = load(dir, s, header("NumberOfFlares: -4"));
     ASSERT_NE(set, nullptr);
@@ -144,7 +144,7 @@ TEST(FlareConfig, LensCountIsKeptInRange) {
 }
 
 TEST(FlareConfig, AnEmptyFileGivesALenslessFlareAndSaysSo) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     testing::internal::CaptureStderr();
     FlareSet* set = load(dir, s, "");
@@ -155,7 +155,7 @@ TEST(FlareConfig, AnEmptyFileGivesALenslessFlareAndSaysSo) {
 }
 
 TEST(FlareConfig, FullTableRefusesAnotherSet) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     dir.write("flare.cfg", header("NumberOfFlares: 0"));
     for (int i = 0; i < maxSceneTableEntries; ++i)
@@ -169,7 +169,7 @@ TEST(FlareConfig, FullTableRefusesAnotherSet) {
 }
 
 TEST(FlareConfig, OverlongLinesAreReadInPieces) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     SceneHolder s;
     std::string longLine(1000, 'x');
     FlareSet* set = load(dir, s, longLine + "\r\n" + header("NumberOfFlares: 1") + longLine +

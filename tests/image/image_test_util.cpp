@@ -1,38 +1,11 @@
 #include "image_test_util.h"
 
 #include <jpeglib.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-
-#include "platform/data_path.h"
 
 namespace imagetest {
-
-DataDir::DataDir() {
-    char name[] = "/tmp/image-test-XXXXXX";
-    if (mkdtemp(name)) path = name;
-    setDataDirectory(path.c_str());
-}
-
-DataDir::~DataDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-}
-
-void DataDir::write(const std::string& name, const Bytes& bytes) const {
-    FILE* f = std::fopen((path + "/" + name).c_str(), "wb");
-    if (!f) return;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-void DataDir::write(const std::string& name, const std::string& text) const {
-    write(name, Bytes(text.begin(), text.end()));
-}
 
 Bytes encodeJpeg(int width, int height, int components, const Bytes& pixels, bool progressive) {
     jpeg_compress_struct info;

@@ -2,20 +2,13 @@
 #include <string>
 #include <vector>
 
-// Helpers shared by the image tests: a scratch data folder and a JPEG encoder.
+#include "support/data_folder.h"
+
+// Helpers shared by the image tests: a JPEG encoder and simple pictures. The
+// scratch data folder is ScratchDataFolder.
 namespace imagetest {
 
 typedef std::vector<unsigned char> Bytes;
-
-// A fresh folder under /tmp, made the data directory while alive and
-// removed with its files afterwards.
-struct DataDir {
-    DataDir();
-    ~DataDir();
-    std::string path;
-    void write(const std::string& name, const Bytes& bytes) const;
-    void write(const std::string& name, const std::string& text) const;
-};
 
 // Encodes rows given top row first, red-green-blue (components 3) or grey
 // (components 1), at the highest quality.

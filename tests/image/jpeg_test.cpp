@@ -86,7 +86,7 @@ TEST(JpegDecoder, SurvivesRandomDamage) {
 }
 
 TEST(JpegDecoder, ReadsFilesThroughTheDataFolder) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     Bytes file = imagetest::encodeJpeg(16, 8, 3, imagetest::twoBands(16, 8, red, blue));
     dir.write("pic.jpg", file);
     int w = 0, h = 0;
@@ -100,7 +100,7 @@ TEST(JpegDecoder, ReadsFilesThroughTheDataFolder) {
 }
 
 TEST(JpegDecoder, MissingFileFailsWithZeroSize) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     int w = -1, h = -1;
     unsigned char* pixels = reinterpret_cast<unsigned char*>(1);
     EXPECT_EQ(loadJpegImage("data\\nothere.jpg", &w, &h, &pixels), 0);

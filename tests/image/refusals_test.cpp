@@ -49,7 +49,7 @@ TEST(PictureRefusals, APictureBeyondTheTextureLimitSaysSoAndGetsNoTexture) {
     GLint limit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
     ASSERT_GT(limit, 0);
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     // Small in bytes, far below the decoder's cap, but too wide for the driver.
     const int width = int(limit) + 16;
     dir.write("wide.jpg", imagetest::encodeJpeg(width, 2, 3, imagetest::twoBands(width, 2, grey, grey)));
@@ -63,10 +63,10 @@ TEST(PictureRefusals, APictureBeyondTheTextureLimitSaysSoAndGetsNoTexture) {
 }
 
 TEST(PictureRefusals, JpegRefusalsNameTheFileAndTheReason) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("text.jpg", std::string("this is not a JPEG picture\n"));
     dir.write("empty.jpg", std::string());
-    ASSERT_EQ(mkfifo((dir.path + "/pipe.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((dir.data + "/pipe.jpg").c_str(), 0644), 0);
     // A valid header of 6000 x 6000 pixels: 108 MB decoded, over the cap.
     Bytes big = imagetest::encodeJpeg(8, 8, 3, imagetest::twoBands(8, 8, grey, grey));
     for (size_t i = 0; i + 8 < big.size(); ++i)
@@ -102,8 +102,8 @@ TEST(PictureRefusals, JpegRefusalsNameTheFileAndTheReason) {
 }
 
 TEST(PictureRefusals, BitmapRefusalsNameTheFileBeforeTheReadersMessage) {
-    imagetest::DataDir dir;
-    ASSERT_EQ(mkfifo((dir.path + "/pipe.bmp").c_str(), 0644), 0);
+    ScratchDataFolder dir("image-test");
+    ASSERT_EQ(mkfifo((dir.data + "/pipe.bmp").c_str(), 0644), 0);
     // Run-length data may expand, so only the size cap stops this one:
     // 8000 x 8000 pixels from a few bytes.
     Bytes rle = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54 + 4, 0, 0, 0,
@@ -135,7 +135,7 @@ TEST(PictureRefusals, BitmapRefusalsNameTheFileBeforeTheReadersMessage) {
 }
 
 TEST(FlareFileRefusals, AFileOverTheLimitOrNoRegularFileIsNotRead) {
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     const struct {
         const char* what;
         bool pipe;
@@ -147,7 +147,7 @@ TEST(FlareFileRefusals, AFileOverTheLimitOrNoRegularFileIsNotRead) {
         {"a named pipe", true, "", "data\\flare.cfg: not a regular file ("},
     };
     for (const auto& c : cases) {
-        const std::string path = dir.path + "/flare.cfg";
+        const std::string path = dir.data + "/flare.cfg";
         std::remove(path.c_str());
         if (c.pipe)
             ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
@@ -168,7 +168,7 @@ TEST(FlareFileRefusals, AFileOverTheLimitOrNoRegularFileIsNotRead) {
 TEST(FlareFileRefusals, AFileAtTheLimitWithoutItsLensSectionsStillLoads) {
     // 64 announced lenses, none of them there: each section is searched
     // through the whole file, three times over for three lights.
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("flare.cfg", paddedFlareFile(64, maxFlareFileBytes));
     SceneHolder s;
     ErrorCapture errors;

@@ -89,7 +89,7 @@ std::vector<unsigned char> readTexture(unsigned name, int width, int height) {
 
 TEST(TextureTable, PictureIsUploadedBottomRowFirst) {
     REQUIRE_GL();
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("pic.jpg", imagetest::encodeJpeg(64, 32, 3, imagetest::twoBands(64, 32, red, blue)));
     unsigned name = 0;
     loadPicture("data\\pic.jpg", &name);
@@ -121,7 +121,7 @@ TEST(TextureTable, OddWidthPicturesAreNotSkewed) {
     std::vector<unsigned char> rgb(size_t(w) * h * 3);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) std::memcpy(&rgb[(size_t(y) * w + x) * 3], x < 6 ? red : blue, 3);
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("odd.jpg", imagetest::encodeJpeg(w, h, 3, rgb));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     unsigned name = 0;
@@ -136,20 +136,20 @@ TEST(TextureTable, OddWidthPicturesAreNotSkewed) {
 
 TEST(TextureTable, MissingPictureLeavesTheNameAndSaysSo) {
     REQUIRE_GL();
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     unsigned name = 77;
     testing::internal::CaptureStderr();
     loadPicture("data\\nothere.jpg", &name);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(name, 77u);
     // The reason first, naming the folder searched, then the loader's line.
-    EXPECT_EQ(err, "data\\nothere.jpg: no such file in " + dir.path +
+    EXPECT_EQ(err, "data\\nothere.jpg: no such file in " + dir.data +
                        "\ncannot load picture: data\\nothere.jpg\n");
 }
 
 TEST(TextureTable, LoadersSetTheMaterial) {
     REQUIRE_GL();
-    imagetest::DataDir dir;
+    ScratchDataFolder dir("image-test");
     dir.write("a.jpg", imagetest::encodeJpeg(8, 8, 3, imagetest::twoBands(8, 8, red, red)));
     TextureSlot slot{};
     slot.wireLevel = 3;

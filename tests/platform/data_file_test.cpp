@@ -5,33 +5,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "platform/data_file.h"
 #include "platform/data_path.h"
+#include "support/data_folder.h"
 #include "support/unprivileged.h"
 
 namespace {
-
-struct Folder {
-    Folder() {
-        char pattern[] = "/tmp/data-file-test-XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-        mkdir((path + "/data").c_str(), 0755);
-        setDataDirectory((path + "/data").c_str());
-    }
-    ~Folder() {
-        const std::string cmd = "chmod -R u+rwx '" + path + "'; rm -rf '" + path + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-    }
-    std::string file(const std::string& name, const std::string& bytes) const {
-        const std::string p = path + "/data/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-    std::string path;
-};
 
 std::string readLine(const char* name, long long limit, DataFileStatus* status) {
     unsigned char* data = nullptr;
@@ -45,9 +26,9 @@ std::string readLine(const char* name, long long limit, DataFileStatus* status) 
 }  // namespace
 
 TEST(DataFile, ReadsRegularFilesWholeAndEmptyOnesToo) {
-    Folder f;
-    f.file("a.bin", std::string("ab\0cd", 5));
-    f.file("empty.bin", "");
+    ScratchDataFolder f("data-file-test");
+    f.write("a.bin", std::string("ab\0cd", 5));
+    f.write("empty.bin", "");
     unsigned char* data = nullptr;
     long long size = 0;
     ASSERT_EQ(readDataFile("data\\a.bin", 100, &data, &size), dataFileOk);
@@ -61,11 +42,11 @@ TEST(DataFile, ReadsRegularFilesWholeAndEmptyOnesToo) {
 }
 
 TEST(DataFile, AnythingButARegularFileIsRefusedAtOnceByWhatItIs) {
-    Folder f;
+    ScratchDataFolder f("data-file-test");
     // A named pipe without a writer: a plain open would wait here forever.
-    ASSERT_EQ(mkfifo((f.path + "/data/pipe.dat").c_str(), 0644), 0);
-    mkdir((f.path + "/data/folder.dat").c_str(), 0755);
-    symlink("/dev/null", (f.path + "/data/device.dat").c_str());
+    ASSERT_EQ(mkfifo((f.data + "/pipe.dat").c_str(), 0644), 0);
+    mkdir((f.data + "/folder.dat").c_str(), 0755);
+    symlink("/dev/null", (f.data + "/device.dat").c_str());
     const struct {
         const char* name;
         const char* kind;
@@ -87,22 +68,22 @@ TEST(DataFile, AnythingButARegularFileIsRefusedAtOnceByWhatItIs) {
 }
 
 TEST(DataFile, AMissingFileNamesTheFolderSearched) {
-    Folder f;
+    ScratchDataFolder f("data-file-test");
     DataFileStatus status;
     std::string err = readLine("data\\gone.dat", 1000, &status);
     EXPECT_EQ(status, dataFileMissing);
-    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.path + "/data\n");
+    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.data + "\n");
     // Without the data folder itself, the message says so.
-    setDataDirectory((f.path + "/no-such-folder").c_str());
+    setDataDirectory((f.root + "/no-such-folder").c_str());
     err = readLine("data\\gone.dat", 1000, &status);
     EXPECT_EQ(status, dataFileMissing);
-    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.path +
+    EXPECT_EQ(err, "data\\gone.dat: no such file in " + f.root +
                        "/no-such-folder, which does not exist\n");
 }
 
 TEST(DataFile, TooLargeFilesAreRefusedWithBothSizes) {
-    Folder f;
-    f.file("big.dat", std::string(3 << 20, 'x'));
+    ScratchDataFolder f("data-file-test");
+    f.write("big.dat", std::string(3 << 20, 'x'));
     DataFileStatus status;
     const std::string err = readLine("data\\big.dat", 1 << 20, &status);
     EXPECT_EQ(status, dataFileTooLarge);
@@ -116,8 +97,8 @@ TEST(DataFile, TooLargeFilesAreRefusedWithBothSizes) {
 
 TEST(DataFile, AnUnreadableFileSaysPermissionDenied) {
     if (rerunUnprivileged()) return;  // root reads every file
-    Folder f;
-    const std::string path = f.file("locked.dat", "x");
+    ScratchDataFolder f("data-file-test");
+    const std::string path = f.write("locked.dat", "x");
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     DataFileStatus status;
     const std::string err = readLine("data\\locked.dat", 1000, &status);

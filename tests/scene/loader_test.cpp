@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "platform/data_path.h"
 #include "scene/evaluate.h"
 #include "scene/scene_builder.h"
 #include "scene/scene_bytes.h"
 #include "scene/scene_file.h"
+#include "support/data_folder.h"
 #include "support/error_capture.h"
 
 namespace {
@@ -39,6 +37,16 @@ void object223(Bytes& b, unsigned material) {
     b.positionBlock({PositionKey{{0, 0, 0}, 0, {1, 1, 1}, {0, 0, 0}}});
     b.visibilityBlock({});
     ASSERT_EQ(b.data.size() - start, 223u);
+}
+
+// A whole file: the camera at `eye`, that one object, no lights and no spots.
+Bytes oneObjectFile(Vec3 eye, unsigned material) {
+    Bytes b;
+    scenebytes::camera(b, eye, {0, 10, 0});
+    b.u8(1);
+    object223(b, material);
+    b.u8(0).u8(0);
+    return b;
 }
 
 TEST(SceneLoader, CameraOnlyFileOf122Bytes) {
@@ -82,14 +90,8 @@ TEST(SceneLoader, CameraOnlyFileOf122Bytes) {
 }
 
 TEST(SceneLoader, ObjectRecordOf223Bytes) {
-    Bytes b;
-    scenebytes::camera(b, {0, 0, 0}, {0, 10, 0});
-    b.u8(1);
-    object223(b, 3);
-    b.u8(0).u8(0);
-
     Scene* scene = blankScene();
-    ASSERT_EQ(load(b, scene, 25), 1);
+    ASSERT_EQ(load(oneObjectFile({0, 0, 0}, 3), scene, 25), 1);
     ASSERT_EQ(scene->objectCount, 1);
     const SceneObject& o = scene->objects[0];
     EXPECT_EQ(o.kind, 7);
@@ -165,35 +167,11 @@ TEST(SceneLoader, LightsAndSpotsAndTrailingBytes) {
 
 class SceneFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/scene-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        std::string data = dir + "/data";
-        mkdir(data.c_str(), 0700);
-        setDataDirectory(data.c_str());
-    }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-    }
-    void write(const char* file, const Bytes& b) {
-        std::string path = dir + "/data/" + file;
-        FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(b.data.data(), 1, b.data.size(), f);
-        std::fclose(f);
-    }
-    std::string dir;
+    ScratchDataFolder folder{"scene-test"};
 };
 
 TEST_F(SceneFiles, LoadsByItsDataName) {
-    Bytes b;
-    scenebytes::camera(b, {1, 2, 3}, {0, 10, 0});
-    b.u8(1);
-    object223(b, 0);
-    b.u8(0).u8(0);
-    write("light.dat", b);
+    folder.write("light.dat", oneObjectFile({1, 2, 3}, 0).data);
     Scene* scene = blankScene();
     ErrorCapture errors;
     ASSERT_EQ(loadSceneFile("data\\light.dat", scene, 10), 1);

@@ -12,6 +12,7 @@
 
 #include "platform/data_path.h"
 #include "scene/scene_file.h"
+#include "support/data_folder.h"
 #include "support/error_capture.h"
 #include "support/unprivileged.h"
 
@@ -19,26 +20,15 @@ namespace {
 
 class SceneFileOpening : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/scene-open-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        mkdir((dir + "/data").c_str(), 0700);
-        setDataDirectory((dir + "/data").c_str());
-        scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
-    }
-    void TearDown() override {
-        std::free(scene);
-        const std::string cmd = "chmod -R u+rwx '" + dir + "'; rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-    }
+    void SetUp() override { scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene))); }
+    void TearDown() override { std::free(scene); }
     // Loads and returns what went to stderr; the error reports land in errors.
     std::string load(const char* name) {
         testing::internal::CaptureStderr();
         result = loadSceneFile(name, scene, 10);
         return testing::internal::GetCapturedStderr();
     }
-    std::string dir;
+    ScratchDataFolder folder{"scene-open-test"};
     Scene* scene = nullptr;
     ErrorCapture errors;
     int result = -1;
@@ -51,15 +41,15 @@ TEST_F(SceneFileOpening, AMissingFileIsNamedWithTheFolderBeforeTheLoadersMessage
     EXPECT_EQ(result, 0);
     ASSERT_EQ(errors.texts.size(), 1u);
     EXPECT_EQ(errors.texts[0], "mesh-file not found");
-    EXPECT_EQ(err.rfind("data\\light.dat: no such file in " + dir + "/data\n", 0), 0u) << err;
+    EXPECT_EQ(err.rfind("data\\light.dat: no such file in " + folder.data + "\n", 0), 0u) << err;
     EXPECT_LT(err.find("no such file"), err.find("mesh-file not found")) << err;
 
     // Started without its data folder: the folder searched is named as missing.
-    setDataDirectory((dir + "/nowhere/data").c_str());
+    setDataDirectory((folder.root + "/nowhere/data").c_str());
     errors.texts.clear();
     const std::string err2 = load("data\\light.dat");
     EXPECT_EQ(result, 0);
-    EXPECT_NE(err2.find("data\\light.dat: no such file in " + dir +
+    EXPECT_NE(err2.find("data\\light.dat: no such file in " + folder.root +
                         "/nowhere/data, which does not exist\n"),
               std::string::npos)
         << err2;
@@ -68,7 +58,7 @@ TEST_F(SceneFileOpening, AMissingFileIsNamedWithTheFolderBeforeTheLoadersMessage
 
 TEST_F(SceneFileOpening, AnUnreadableFileSaysPermissionDenied) {
     if (rerunUnprivileged()) return;  // root reads every file
-    const std::string path = dir + "/data/light.dat";
+    const std::string path = folder.data + "/light.dat";
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0);
     ASSERT_GE(fd, 0);
     close(fd);
@@ -80,7 +70,7 @@ TEST_F(SceneFileOpening, AnUnreadableFileSaysPermissionDenied) {
 }
 
 TEST_F(SceneFileOpening, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
-    ASSERT_EQ(mkfifo((dir + "/data/light.dat").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((folder.data + "/light.dat").c_str(), 0644), 0);
     load("data\\light.dat");
     EXPECT_EQ(result, 0);
     ASSERT_EQ(errors.texts.size(), 1u);
@@ -93,7 +83,7 @@ TEST_F(SceneFileOpening, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
 TEST_F(SceneFileOpening, AHugeFileIsRefusedBeforeItIsRead) {
     // A sparse file of 2 GB: no disk space, but reading it whole would take
     // 2 GB of memory.
-    const std::string path = dir + "/data/light.dat";
+    const std::string path = folder.data + "/light.dat";
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ftruncate(fd, 2LL << 30), 0);

@@ -5,52 +5,52 @@
 #include "shell/clock_follow.h"
 
 namespace {
-// Frames every frameMs from `from`; the zero follows `target`. Returns the
-// zero after `frames` frames and checks that drawn music time never falls.
-uint32_t play(ClockFollower* f, uint32_t zero, uint32_t target, uint32_t from, int frames,
-              uint32_t frameMs, int32_t* lastElapsed) {
-    uint32_t now = from;
-    for (int i = 0; i < frames; ++i, now += frameMs) {
-        zero = followMusicStart(f, zero, target, now);
-        const int32_t elapsed = int32_t(now - zero);
-        EXPECT_GE(elapsed, *lastElapsed) << "frame " << i;
-        *lastElapsed = elapsed;
+// One follower and the music time it last drew. play runs frames every frameMs
+// from `from` while the zero follows `target`, returns the zero after them and
+// checks that drawn music time never falls, across calls too.
+struct Follow {
+    ClockFollower follower = {};
+    int32_t lastElapsed = INT32_MIN;
+
+    uint32_t play(uint32_t zero, uint32_t target, uint32_t from, int frames, uint32_t frameMs) {
+        uint32_t now = from;
+        for (int i = 0; i < frames; ++i, now += frameMs) {
+            zero = followMusicStart(&follower, zero, target, now);
+            const int32_t elapsed = int32_t(now - zero);
+            EXPECT_GE(elapsed, lastElapsed) << "frame " << i;
+            lastElapsed = elapsed;
+        }
+        return zero;
     }
-    return zero;
-}
+};
 }  // namespace
 
 TEST(ClockFollow, SmallDifferencesAreLeftAlone) {
-    ClockFollower f = {};
-    int32_t last = INT32_MIN;
-    EXPECT_EQ(play(&f, 1000, 1001, 1000, 100, 16, &last), 1000u);
-    EXPECT_EQ(play(&f, 1000, 999, 3000, 100, 16, &last), 1000u);
+    Follow f;
+    EXPECT_EQ(f.play(1000, 1001, 1000, 100, 16), 1000u);
+    EXPECT_EQ(f.play(1000, 999, 3000, 100, 16), 1000u);
 }
 
 TEST(ClockFollow, ClosesALaterStartWithinASecondWithoutGoingBack) {
     // The device says the music began 30 ms later than the clock thinks:
     // the pictures lead, and slow down to let the music catch up.
-    ClockFollower f = {};
-    int32_t last = INT32_MIN;
-    uint32_t zero = play(&f, 5000, 5030, 5000, 4, 16, &last);
+    Follow f;
+    uint32_t zero = f.play(5000, 5030, 5000, 4, 16);
     EXPECT_GT(zero, 5000u);
     EXPECT_LE(zero, 5000u + 3 * 16);  // never more than the frames' own time
-    zero = play(&f, zero, 5030, 5000 + 4 * 16, 60, 16, &last);
+    zero = f.play(zero, 5030, 5000 + 4 * 16, 60, 16);
     EXPECT_GE(zero, 5028u);
     EXPECT_LE(zero, 5030u);
     // Half a second: the pictures stand still rather than go back, and the
     // difference is closed within a second.
-    ClockFollower g = {};
-    last = INT32_MIN;
-    zero = play(&g, 10000, 10500, 20000, 63, 16, &last);
+    Follow g;
+    zero = g.play(10000, 10500, 20000, 63, 16);
     EXPECT_GE(zero, 10498u);
     EXPECT_LE(zero, 10500u);
 }
 
 TEST(ClockFollow, MovesEarlierWhenThePicturesLag) {
-    ClockFollower f = {};
-    int32_t last = INT32_MIN;
-    const uint32_t zero = play(&f, 5000, 4980, 5000, 60, 16, &last);
+    const uint32_t zero = Follow().play(5000, 4980, 5000, 60, 16);
     EXPECT_LE(zero, 4982u);
     EXPECT_GE(zero, 4980u);
 }
@@ -58,9 +58,7 @@ TEST(ClockFollow, MovesEarlierWhenThePicturesLag) {
 TEST(ClockFollow, NeverStepsBackWithinOneMillisecond) {
     // Frames faster than the timer's resolution: many readings of the same
     // millisecond. A later zero then would draw an earlier music time.
-    ClockFollower f = {};
-    int32_t last = INT32_MIN;
-    const uint32_t zero = play(&f, 100, 200, 1000, 500, 0, &last);
+    const uint32_t zero = Follow().play(100, 200, 1000, 500, 0);
     EXPECT_EQ(zero, 100u);
 }
 
@@ -83,8 +81,6 @@ TEST(ClockFollow, FollowsADeviceThatRunsFastWithoutJumps) {
 }
 
 TEST(ClockFollow, SurvivesTheTimerWrapAround) {
-    ClockFollower f = {};
-    int32_t last = INT32_MIN;
-    const uint32_t zero = play(&f, 0xFFFFFF00u, 0xFFFFFF10u, 0xFFFFFF80u, 100, 16, &last);
+    const uint32_t zero = Follow().play(0xFFFFFF00u, 0xFFFFFF10u, 0xFFFFFF80u, 100, 16);
     EXPECT_EQ(zero, 0xFFFFFF10u - 1);  // within the dead band of 2 ms
 }

@@ -13,33 +13,46 @@ SDL_GLContext context = nullptr;
 bool tried = false;
 }  // namespace
 
+SDL_Window* openGlWindow(const char* title, int width, int height, int colourBits, bool es) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "%s: video: %s\n", title, SDL_GetError());
+        return nullptr;
+    }
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, colourBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, colourBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, colourBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (es) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    }
+    SDL_Window* made = SDL_CreateWindow(title, 0, 0, width, height,
+                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!made) {
+        std::fprintf(stderr, "%s: window: %s\n", title, SDL_GetError());
+        return nullptr;
+    }
+    SDL_GLContext madeContext = SDL_GL_CreateContext(made);
+    if (!madeContext || SDL_GL_MakeCurrent(made, madeContext) != 0) {
+        std::fprintf(stderr, "%s: context: %s\n", title, SDL_GetError());
+        return nullptr;
+    }
+    return made;
+}
+
 bool ensureContext() {
     if (tried) {
         if (context) SDL_GL_MakeCurrent(window, context);
         return context != nullptr;
     }
     tried = true;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    window = SDL_CreateWindow("test", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
-        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
-        return false;
-    }
-    context = SDL_GL_CreateContext(window);
-    if (!context) {
-        std::fprintf(stderr, "test GL: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_GL_MakeCurrent(window, context);
+    // 8 bits a channel: the pixel tests compare levels to within 2.
+    window = openGlWindow("test GL", 640, 480, 8, false);
+    if (!window) return false;
+    context = SDL_GL_GetCurrentContext();
     glViewport(0, 0, 640, 480);
     return true;
 }

@@ -1,9 +1,17 @@
 #pragma once
 #include <cstdint>
 
+struct SDL_Window;
+
 // A hidden 640x480 window with a GL context for drawing tests (SDL's offscreen
 // driver when no display is set). Created once per test program.
 namespace testgl {
+
+// A window of that size with a GL context made current: at least colourBits
+// a channel, 16 depth bits, double-buffered; OpenGL ES 2 with es. SDL's
+// offscreen driver unless another is set. Null, the reason on stderr, when
+// either cannot be made.
+SDL_Window* openGlWindow(const char* title, int width, int height, int colourBits, bool es);
 
 // Makes the context current; false (and the test should skip) when none can be made.
 bool ensureContext();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,17 @@ protected:
         return found.empty() ? DrawCall{} : found.front();
     }
     static float tt() { return demo.DemoClock.totalTime; }
+
+    // At each part time, the part draws that scene once, at that scene time.
+    struct SceneTimeAt {
+        float pt, sceneTime;
+    };
+    static void expectSceneTimes(int part, int scene, std::initializer_list<SceneTimeAt> rows) {
+        for (const SceneTimeAt& row : rows) {
+            runAt(part, row.pt);
+            EXPECT_NEAR(only("renderScene", scene).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
+        }
+    }
 };
 
 // Argument positions of the grid-layer draws.

@@ -52,13 +52,7 @@ TEST_F(Part1, CutBoundaryKeepsTheEarlierCut) {
 }
 
 TEST_F(Part1, SceneTimeRunsBackwardsInCutsTwoFiveAndSeven) {
-    struct Row {
-        float pt, sceneTime;
-    };
-    for (Row row : {Row{300, 330}, Row{600, 420}, Row{850, 230}, Row{1000, 905}}) {
-        runAt(1, row.pt);
-        EXPECT_NEAR(only("renderScene", 0).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
-    }
+    expectSceneTimes(1, 0, {{300, 330}, {600, 420}, {850, 230}, {1000, 905}});
 }
 
 TEST_F(Part1, FlareBlinksWithTheSceneTime) {

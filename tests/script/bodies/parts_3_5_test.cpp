@@ -10,13 +10,7 @@ using Part4 = PartBody;
 using Part5 = PartBody;
 
 TEST_F(Part3, SceneTimeLoopsEvery250Units) {
-    struct Row {
-        float pt, sceneTime;
-    };
-    for (Row row : {Row{100, 50}, Row{500, 250}, Row{500.2f, 0.1f}, Row{800, 150}}) {
-        runAt(3, row.pt);
-        EXPECT_NEAR(only("renderScene", 1).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
-    }
+    expectSceneTimes(3, 1, {{100, 50}, {500, 250}, {500.2f, 0.1f}, {800, 150}});
     EXPECT_EQ(only("renderScene", 1).sceneWarpEnabled, 1);
     EXPECT_EQ(only("renderScene", 1).cullFarZ, -30000);
     EXPECT_EQ(demo.TextureTable[25].wireLevel, 0.5f);
@@ -109,14 +103,8 @@ TEST_F(Part5, ShotBoundaryAt460) {
 }
 
 TEST_F(Part5, SceneTimeOfEachShot) {
-    struct Row {
-        float pt, sceneTime;
-    };
-    for (Row row : {Row{100, 100}, Row{200, 415}, Row{300, 320}, Row{400, 1255},
-                    Row{600, 337.5f}, Row{700, 1295}, Row{900, 545}}) {
-        runAt(5, row.pt);
-        EXPECT_NEAR(only("renderScene", 2).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
-    }
+    expectSceneTimes(5, 2, {{100, 100}, {200, 415}, {300, 320}, {400, 1255}, {600, 337.5f},
+                            {700, 1295}, {900, 545}});
 }
 
 TEST_F(Part5, OddShotsRunTheWaveTheOtherWay) {

@@ -128,13 +128,7 @@ TEST_F(Part7, TextSlidesAndTheCurtainCloses) {
 }
 
 TEST_F(Part8, KopuliLoopsEvery200Units) {
-    struct Row {
-        float pt, sceneTime;
-    };
-    for (Row row : {Row{199.9f, 199.9f}, Row{200, 0}, Row{350, 150}}) {
-        runAt(8, row.pt);
-        EXPECT_NEAR(only("renderScene", 6).args[0], row.sceneTime, 1e-3) << "pt " << row.pt;
-    }
+    expectSceneTimes(8, 6, {{199.9f, 199.9f}, {200, 0}, {350, 150}});
 }
 
 TEST_F(Part8, LeavesTheSwitchesAndEndsInBlack) {
