@@ -41,7 +41,8 @@ bool afterFrame(long frame, void* user) {
     return frame < p->last && !p->stop;
 }
 
-void presentFrame(void* user) {
+// The caller's own end of a frame, handed its own user pointer.
+void endFrame(void* user) {
     const StillsRun& s = *static_cast<StillsProgress*>(user)->stills;
     s.run.present(s.user);
 }
@@ -49,7 +50,7 @@ void presentFrame(void* user) {
 HeadlessRun withStills(const StillsRun& stills, StillsProgress* progress) {
     HeadlessRun run = stills.run;
     run.onFrame = afterFrame;
-    if (stills.run.present) run.present = presentFrame;
+    if (stills.run.present) run.present = endFrame;
     run.user = progress;
     return run;
 }
