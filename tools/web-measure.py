@@ -23,7 +23,7 @@ import urllib.parse
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "tests", "web"))
-import cdp  # noqa: E402
+import page_server  # noqa: E402
 import pictures  # noqa: E402
 import web_tests  # noqa: E402
 
@@ -55,7 +55,7 @@ def tree_rss_mb(pid):
 
 
 def play(build_web, engine, density, query):
-    server = cdp.Server(build_web)
+    server = page_server.Server(build_web)
     try:
         with web_tests.ENGINES[engine](width=800, height=700, timeout=90, density=density) as b:
             path = "index.html" + ("?" + urllib.parse.urlencode(query) if query else "")

@@ -36,6 +36,7 @@ ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "web"))
 import cdp  # noqa: E402
 import marionette  # noqa: E402
+import page_server  # noqa: E402
 import web_tests  # noqa: E402
 import webkit  # noqa: E402
 
@@ -153,7 +154,7 @@ def measure(engine, site, seconds, folder):
                                                 capture_output=True).returncode == 0 else []
     recorder = subprocess.Popen(rt + [sys.executable, os.path.join(SUPPORT, "sync_clicks.py"),
                                       "record", prefix])
-    server = cdp.Server(site)
+    server = page_server.Server(site)
     try:
         deadline = time.time() + 20
         while not (os.path.exists(prefix + ".stamps") and os.path.getsize(prefix + ".stamps")):
@@ -243,7 +244,7 @@ def main(argv):
     build_web, desktop = rest
     # The tests' Chromium is muted; this one plays to the server.
     cdp.CHROMIUM_FLAGS[:] = [f for f in cdp.CHROMIUM_FLAGS if f != "--mute-audio"]
-    cdp.FAULT_SCRIPTS["sync-log"] = LOG_SCRIPT
+    page_server.FAULT_SCRIPTS["sync-log"] = LOG_SCRIPT
     folder = tempfile.mkdtemp(prefix="quelltarn-websync-")
     try:
         site = click_site(build_web, desktop, seconds, folder)

@@ -4,10 +4,8 @@
 // clock at 30 frames a second from 0, stopping on the frame of each time.
 // After the end (or Escape) the page offers to watch again: the program
 // starts a new play from the files and the music it already holds.
-#include <GL/gl.h>
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -16,110 +14,50 @@
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
 #include "replay.h"
-#include "script/frame_loop.h"
 #include "shell/demo_main.h"
-#include "shell/headless_run.h"
 #include "shell/music.h"
 #include "shell/start_up.h"
-#include "still_times.h"
+#include "shell/still_times.h"
+#include "shell/stills_run.h"
 
 namespace {
-
-struct Stills {
-    std::vector<double> seconds;
-    std::vector<long> frames;
-    long last = 0;
-};
 
 EM_ASYNC_JS(void, pageShowStill, (double seconds, long frame, int isLast), {
     await Module.page.showStill(seconds, frame, isLast != 0);
 });
 
-extern "C" void emscripten_glScissor(int x, int y, int width, int height);
-
-bool isStill(const Stills& s, long frame) {
-    for (long f : s.frames)
-        if (f == frame) return true;
-    return false;
+bool showStill(const StillAt& still, void* user) {
+    const std::vector<double>* seconds = static_cast<const std::vector<double>*>(user);
+    // The frame is drawn: the page shows it (and, before the last one, waits
+    // until it is told to go on).
+    pageShowStill((*seconds)[still.index], still.frame, still.last);
+    // While it waited, the page may have lost its context and got it back:
+    // the next frames need the pictures and programs made again.
+    pumpMessages();
+    return true;
 }
 
-// Frames before a still are drawn for their history (particles, flares) but
-// nobody sees them: a one-pixel scissor box spares the rasterizer, which is
-// nearly all of the time a frame takes. Nothing reads pixels back, so the
-// stills come out the same.
-void scissorFrame(const Stills& s, long frame) {
-    if (isStill(s, frame)) {
-        glDisable(GL_SCISSOR_TEST);
-    } else {
-        glEnable(GL_SCISSOR_TEST);
-        emscripten_glScissor(0, 0, 1, 1);
-    }
-}
-
-bool onStillFrame(long frame, void* user) {
-    Stills* s = static_cast<Stills*>(user);
-    for (size_t i = 0; i < s->frames.size(); ++i) {
-        if (s->frames[i] != frame) continue;
-        // The frame is drawn: the page shows it (and, before the last one,
-        // waits until it is told to go on).
-        pageShowStill(s->seconds[i], frame, frame == s->last);
-        // While it waited, the page may have lost its context and got it
-        // back: the next frames need the pictures and programs made again.
-        pumpMessages();
-        break;
-    }
-    scissorFrame(*s, frame + 1);
-    return frame < s->last;
-}
-
-// The stills once more after a restart, on the same fixed-step clock: the
-// loop reads it once before the first frame, then once per frame.
-struct StillsAgain {
-    Stills* stills;
-    FrameRate rate;
-    long next;
-    long current;
-    bool started;
-    bool stop;
-};
-StillsAgain again = {};
-
-uint32_t againClock(void*) {
-    if (!again.started) {
-        again.started = true;
-        return 0;
-    }
-    again.current = again.next++;
-    return frameTimeMs(again.rate, again.current);
-}
-void againPresent(void*) {
-    if (!onStillFrame(again.current, again.stills)) again.stop = true;
-    presentDemoWindow();
-}
-int againStop(void*) { return again.stop ? 1 : 0; }
-
-int runStills(const char* list) {
-    Stills s;
-    if (!parseStillTimes(list, &s.seconds)) {
+// The stills, and again from a new start as often as the page asks.
+int runStillsInPage(const char* list) {
+    std::vector<double> seconds;
+    if (!parseStillTimes(list, &seconds)) {
         reportError("bad still times (seconds from 0 to 228, separated by commas)");
         return 2;
     }
-    s.frames = stillFrames(s.seconds, 30);
-    for (long f : s.frames) s.last = f > s.last ? f : s.last;
     setPresentPacing(PresentPacing::free);
-    HeadlessRun run;
-    run.rate.num = 30;
-    run.rate.den = 1;
-    run.onFrame = onStillFrame;
-    run.user = &s;
-    int code = runHeadless(run, nullptr);
+    StillsRun stills;
+    stills.run.rate.num = 30;
+    stills.run.rate.den = 1;
+    stills.frames = stillFrames(seconds, 30);
+    stills.onStill = showStill;
+    stills.user = &seconds;
+    int code = runStills(stills);
     while (code == 0 && pageStillsAgain()) {
         if (!restartPlay()) {
             reportError("cannot load scenes or textures");
             return 1;
         }
-        again = StillsAgain{&s, run.rate, 0, -1, false, false};
-        runDemo(FrameLoopIo{againClock, nullptr, nullptr, againPresent, againStop, nullptr});
+        playStills(stills);
     }
     return code;
 }
@@ -151,7 +89,7 @@ int playInPage() {
 int main(int argc, char** argv) {
     int code;
     if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
-        code = runStills(argv[2]);
+        code = runStillsInPage(argv[2]);
     } else {
         // Returns only after a start-up failure.
         code = playInPage();

@@ -39,7 +39,10 @@ uint32_t fixedClock(void* user) {
 void afterFrame(void* user) {
     HeadlessProgress* p = static_cast<HeadlessProgress*>(user);
     if (p->run->onFrame && !p->run->onFrame(p->currentFrame, p->run->user)) p->stopRequested = true;
-    presentDemoWindow();
+    if (p->run->present)
+        p->run->present(p->run->user);
+    else
+        presentDemoWindow();
 }
 
 int stopHeld(void* user) {
@@ -90,12 +93,15 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     if (!startDemo(start)) return 1;
     // A stop asked for while loading: no frame at all.
     if (stopSignalReceived()) return stopSignalExitCode();
-    HeadlessProgress progress = {&run, 0, -1, false, true};
-    demo.musicStartMs = 0;
-    const long drawn =
-        runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, &progress});
+    const long drawn = playHeadless(run);
     if (framesDrawn) *framesDrawn = drawn;
     return stopSignalExitCode();
+}
+
+long playHeadless(const HeadlessRun& run) {
+    HeadlessProgress progress = {&run, 0, -1, false, true};
+    demo.musicStartMs = 0;
+    return runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, &progress});
 }
 
 void readFrameRgb(int width, int height, unsigned char* rgb) {

@@ -31,7 +31,10 @@ struct HeadlessRun {
     // Called after each frame is drawn (before the buffers swap); return false
     // to stop after this frame.
     bool (*onFrame)(long frame, void* user) = nullptr;
-    void* user = nullptr;
+    // Ends each frame after onFrame; null swaps the window's buffers. A
+    // caller drawing on a context of its own has nothing of ours to swap.
+    void (*present)(void* user) = nullptr;
+    void* user = nullptr;  // handed to onFrame and present
 };
 
 // Opens the offscreen window, loads everything and runs frames from 0 until
@@ -40,6 +43,11 @@ struct HeadlessRun {
 // fine, 1 a start-up failure (already reported), 128 + the signal's number
 // when a signal stopped it.
 int runHeadless(const HeadlessRun& run, long* framesDrawn);
+
+// The frames alone, on a demo already started and loaded (a restart, or a
+// context of the caller's own): frame 0 at run.startMs, until onFrame says
+// stop, the timeline ends or a stop signal arrives. Returns the frames drawn.
+long playHeadless(const HeadlessRun& run);
 
 // Reads the frame just drawn, top row first, RGB.
 void readFrameRgb(int width, int height, unsigned char* rgb);

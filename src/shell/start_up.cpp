@@ -8,6 +8,16 @@
 
 int checkMultiTexture() { return 1; }
 
+namespace {
+// The steps once a GL context is current: null when all went well, else the
+// demo's message for what failed, not yet reported.
+const char* prepareDemo(const DemoStart& start) {
+    if (!checkMultiTexture()) return "no multi-texturing supported";
+    if (!(start.warmUp ? loadAllWarmedUp() : loadAll())) return "cannot load scenes or textures";
+    return nullptr;
+}
+}  // namespace
+
 DemoWindow* startDemo(const DemoStart& start) {
     resetSceneSwitches();
     DemoWindow* window = createDemoWindow(start.width, start.height, start.fullscreen);
@@ -26,15 +36,20 @@ DemoWindow* startDemo(const DemoStart& start) {
     }
     // A failure from here on gives the desktop its display mode back first,
     // so the message is read on the desktop and the mode does not outlive us.
-    if (!checkMultiTexture()) {
+    if (const char* failure = prepareDemo(start)) {
         releaseDemoWindow(window);
-        reportError("no multi-texturing supported");
-        return nullptr;
-    }
-    if (!(start.warmUp ? loadAllWarmedUp() : loadAll())) {
-        releaseDemoWindow(window);
-        reportError("cannot load scenes or textures");
+        reportError(failure);
         return nullptr;
     }
     return window;
+}
+
+bool startDemoOnContext(const DemoStart& start) {
+    resetSceneSwitches();
+    initGlState(start.width, start.height);
+    if (const char* failure = prepareDemo(start)) {
+        reportError(failure);
+        return false;
+    }
+    return true;
 }

@@ -24,5 +24,11 @@ struct DemoStart {
 // back then and nothing is left open.
 DemoWindow* startDemo(const DemoStart& start);
 
+// The same start on a GL context the caller opened and made current instead
+// of the window (the GL layer's tests draw the demo on a context of their
+// own): the context gets the start state a window's context gets, then the
+// same checks and loading. False after a failure, reported as startDemo does.
+bool startDemoOnContext(const DemoStart& start);
+
 // The graphics capability check; every GL we run on has what the demo uses.
 int checkMultiTexture();

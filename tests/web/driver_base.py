@@ -1,7 +1,9 @@
-"""What the Firefox and WebKit drivers share: polling, the page's own record
-of console errors (the test server puts a script in front of the page that
-keeps them, as these protocols do not stream the console), screenshots cut to
-a clip, and free ports."""
+"""What the browser drivers share. Every driver: polling a page expression,
+the viewport, a key press, closing at the end of a with-block. The Firefox
+and WebKit drivers besides: the page's own record of console errors (the test
+server puts a script in front of the page that keeps them, as these
+protocols do not stream the console), W3C actions for the mouse and keys,
+screenshots cut to a clip, and free ports."""
 
 import json
 import os
@@ -23,13 +25,16 @@ def free_port():
 
 
 class PageDriver:
-    """The part of the interface of cdp.Browser built on evaluate(),
-    perform() (W3C actions) and png() (a viewport screenshot)."""
+    """The interface the page tests use, as far as it is built on
+    evaluate(page expression) and the driver's own key_down(key, code) and
+    key_up(key, code), and close()."""
 
     engine = None
     can_set_density = False
 
     def wait_for(self, expression, timeout, step=0.1):
+        """Polls a page expression until it is truthy; returns its value, or
+        None after the timeout."""
         deadline = time.time() + timeout
         guarded = "(() => { try { return (%s); } catch (e) { return null; } })()" % expression
         while time.time() < deadline:
@@ -41,6 +46,41 @@ class PageDriver:
                 return value
             time.sleep(step)
         return None
+
+    def viewport(self):
+        """[innerWidth, innerHeight, devicePixelRatio] of the page."""
+        return json.loads(self.evaluate(
+            "JSON.stringify([innerWidth, innerHeight, devicePixelRatio])"))
+
+    def key(self, code, key):
+        """Presses and lets go of a key (code: its Windows virtual-key code)."""
+        self.key_down(key, code)
+        self.key_up(key, code)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class WebDriverPage(PageDriver):
+    """The rest for the drivers that speak W3C WebDriver's terms (Firefox over
+    Marionette, WebKit): built on evaluate(), perform() (W3C actions), png()
+    (a viewport screenshot), window_size() and resize_window(width, height)."""
+
+    def fit_window(self, width, height, density=None):
+        """Sizes the window so that the page's viewport is width x height CSS
+        pixels (at that density, where one is given). Returns the viewport it
+        got: a browser's own limits may keep it from the one asked for."""
+        for _ in range(4):
+            inner = self.viewport()
+            if inner[0] == width and inner[1] == height and density in (None, inner[2]):
+                return inner
+            window_width, window_height = self.window_size()
+            self.resize_window(window_width + width - inner[0], window_height + height - inner[1])
+            time.sleep(0.3)
+        return self.viewport()
 
     @property
     def errors(self):
@@ -61,19 +101,16 @@ class PageDriver:
                                    {"type": "pointerDown", "button": 0},
                                    {"type": "pointerUp", "button": 0}]}])
 
-    def key_down(self, key):
+    # W3C actions name keys by their values: the virtual-key code is not used.
+    def key_down(self, key, code=None):
         # Held until key_up: releasing the actions would let the key go.
         self.perform([{"type": "key", "id": "keyboard",
                        "actions": [{"type": "keyDown", "value": KEY_VALUES.get(key, key)}]}],
                      release=False)
 
-    def key_up(self, key):
+    def key_up(self, key, code=None):
         self.perform([{"type": "key", "id": "keyboard",
                        "actions": [{"type": "keyUp", "value": KEY_VALUES.get(key, key)}]}])
-
-    def key(self, code, key):
-        self.key_down(key)
-        self.key_up(key)
 
     def screenshot(self, path, clip=None):
         data = self.png()
@@ -95,13 +132,3 @@ class PageDriver:
             raise RuntimeError("screenshot %dx%d is smaller than the clip %r" % (width, height, clip))
         rows = [rgb[((y0 + y) * width + x0) * 3:((y0 + y) * width + x0 + w) * 3] for y in range(h)]
         pictures.write_png(path, w, h, b"".join(rows))
-
-    def viewport(self):
-        return json.loads(self.evaluate(
-            "JSON.stringify([innerWidth, innerHeight, devicePixelRatio])"))
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()

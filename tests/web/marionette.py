@@ -16,10 +16,9 @@ import subprocess
 import tempfile
 import time
 
-from cdp import stop_process
-
 import driver_base
 import xdisplay
+from processes import stop_process
 
 PREFS = {
     "browser.shell.checkDefaultBrowser": False,
@@ -54,7 +53,7 @@ def find_firefox():
     raise RuntimeError("firefox was not found (package firefox-esr)")
 
 
-class Browser(driver_base.PageDriver):
+class Browser(driver_base.WebDriverPage):
     engine = "firefox"
     can_set_density = True
 
@@ -132,17 +131,16 @@ class Browser(driver_base.PageDriver):
                 "Services.prefs.setStringPref('layout.css.devPixelsPerPx', '%s');" % float(density)))
         finally:
             self.call("Marionette:SetContext", value="content")
-        for _ in range(4):
-            inner = self.viewport()
-            if inner[0] == width and inner[1] == height and inner[2] == density:
-                return inner
-            rect = self.call("WebDriver:GetWindowRect")
-            self.call("WebDriver:SetWindowRect", width=rect["width"] + width - inner[0],
-                      height=rect["height"] + height - inner[1])
-            time.sleep(0.3)
         # Firefox keeps its windows at least 500 CSS pixels wide: a phone's
         # portrait width is not reached. The caller sees what it got.
-        return self.viewport()
+        return self.fit_window(width, height, density)
+
+    def window_size(self):
+        rect = self.call("WebDriver:GetWindowRect")
+        return rect["width"], rect["height"]
+
+    def resize_window(self, width, height):
+        self.call("WebDriver:SetWindowRect", width=width, height=height)
 
     def open(self, url):
         self.errors_before = self.errors

@@ -5,51 +5,31 @@
 // usual, only the rasterizing nobody sees is skipped. The browser tests use
 // it to keep their stage short; a test checks that its stills are the
 // capture program's, byte for byte.
-#include <GL/gl.h>
-
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "shell/headless_run.h"
-#include "shell/shell_options.h"
 #include "png_write.h"
-#include "still_times.h"
+#include "shell/shell_options.h"
+#include "shell/still_times.h"
+#include "shell/stills_run.h"
 
 namespace {
 
-struct Stills {
+struct Output {
     std::vector<std::string> names;
-    std::vector<long> frames;
-    long last = 0;
     std::string folder;
     std::vector<unsigned char> rgb;
     bool failed = false;
 };
 
-bool isStill(const Stills& s, long frame) {
-    for (long f : s.frames)
-        if (f == frame) return true;
-    return false;
-}
-
-bool onFrame(long frame, void* user) {
-    Stills* s = static_cast<Stills*>(user);
-    for (size_t i = 0; i < s->frames.size(); ++i) {
-        if (s->frames[i] != frame) continue;
-        readFrameRgb(640, 480, s->rgb.data());
-        if (!writePng(s->folder + "/at-" + s->names[i] + ".png", 640, 480, s->rgb.data()))
-            s->failed = true;
-    }
-    if (isStill(*s, frame + 1)) {
-        glDisable(GL_SCISSOR_TEST);
-    } else {
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 1, 1);
-    }
-    return frame < s->last && !s->failed;
+bool writeStill(const StillAt& still, void* user) {
+    Output* out = static_cast<Output*>(user);
+    readFrameRgb(640, 480, out->rgb.data());
+    if (!writePng(out->folder + "/at-" + out->names[still.index] + ".png", 640, 480, out->rgb.data()))
+        out->failed = true;
+    return !out->failed;
 }
 
 }  // namespace
@@ -64,19 +44,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "web-reference-stills: bad times %s\n", argv[2]);
         return 2;
     }
-    Stills s;
-    s.folder = argv[4];
-    s.frames = stillFrames(seconds, 30);
-    for (long f : s.frames) s.last = f > s.last ? f : s.last;
+    Output out;
+    out.folder = argv[4];
     // The names as given, like demo-capture's at-NAME.png.
-    s.names = splitCommaList(argv[2]);
-    s.rgb.resize(640 * 480 * 3);
-    HeadlessRun run;
-    run.rate.num = 30;
-    run.rate.den = 1;
-    run.onFrame = onFrame;
-    run.user = &s;
-    run.dataDir = DEMO_DATA_FOLDER;
-    const int code = runHeadless(run, nullptr);
-    return code != 0 ? code : (s.failed ? 1 : 0);
+    out.names = splitCommaList(argv[2]);
+    out.rgb.resize(640 * 480 * 3);
+    StillsRun stills;
+    stills.run.rate.num = 30;
+    stills.run.rate.den = 1;
+    stills.run.dataDir = DEMO_DATA_FOLDER;
+    stills.frames = stillFrames(seconds, 30);
+    stills.onStill = writeStill;
+    stills.user = &out;
+    const int code = runStills(stills);
+    return code != 0 ? code : (out.failed ? 1 : 0);
 }

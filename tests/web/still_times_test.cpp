@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "still_times.h"
+#include "shell/still_times.h"
 
 namespace {
 

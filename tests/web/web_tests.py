@@ -27,6 +27,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cdp  # noqa: E402
 import marionette  # noqa: E402
+import page_server  # noqa: E402
 import pictures  # noqa: E402
 import webkit  # noqa: E402
 
@@ -90,10 +91,20 @@ def check(condition, text):
         raise Failure(text)
 
 
-def start_button_centre(browser):
+def element_centre(browser, element_id):
     r = json.loads(browser.evaluate(
-        'JSON.stringify(document.getElementById("start").getBoundingClientRect())'))
+        'JSON.stringify(document.getElementById("%s").getBoundingClientRect())' % element_id))
     return r["x"] + r["width"] / 2, r["y"] + r["height"] / 2
+
+
+def start_button_centre(browser):
+    return element_centre(browser, "start")
+
+
+def click_fullscreen_button(b):
+    b.click(*element_centre(b, "fullscreen"))
+    check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
+          == "stage", "the button did not make the picture fullscreen")
 
 
 def page_messages(browser):
@@ -101,8 +112,7 @@ def page_messages(browser):
 
 
 def test_plays_and_ends_on_escape(build_web, desktop, out):
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.open(server.url())
             check(b.wait_for('window.demoStats && demoStats.state == "ready"', 60),
@@ -124,11 +134,7 @@ def test_plays_and_ends_on_escape(build_web, desktop, out):
                   "music clock advanced only %.0f ms in 3 s" % (stats["m"] - first))
             check(stats["f"] >= 10, "only %d frames presented" % stats["f"])
             # Fullscreen keeps the picture 4:3 and whole (black bars).
-            r = json.loads(b.evaluate(
-                'JSON.stringify(document.getElementById("fullscreen").getBoundingClientRect())'))
-            b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
-            check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
-                  == "stage", "the button did not make the picture fullscreen")
+            click_fullscreen_button(b)
             box = json.loads(b.wait_for(
                 'document.getElementById("canvas").getBoundingClientRect().width > 640 &&'
                 ' JSON.stringify(Object.assign({w: innerWidth, h: innerHeight}, JSON.parse('
@@ -151,8 +157,6 @@ def test_plays_and_ends_on_escape(build_web, desktop, out):
                   b.evaluate('demoStats.exitCode'))
             check(not b.errors, "console errors: %r" % b.errors)
             return "%d frames, first frame %.0f ms after the click" % (stats["f"], stats["first"])
-    finally:
-        server.close()
 
 
 def shoot_still(b, t, path, run=None):
@@ -180,16 +184,13 @@ def test_stills_match_the_desktop(build_web, desktop, out):
          "-o", desktop_dir], env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
                               LIBGL_ALWAYS_SOFTWARE="1"),
         stdin=subprocess.DEVNULL)
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser() as b:
             b.open(server.url("index.html?at=" + ",".join(times)))
             for t in times:
                 shoot_still(b, t, os.path.join(web_dir, "at-%s.png" % t))
             check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
             check(not b.errors, "console errors: %r" % b.errors)
-    finally:
-        server.close()
     try:
         code = capture.wait(timeout=420)
     except subprocess.TimeoutExpired:
@@ -238,8 +239,7 @@ def test_missing_scene_file_is_shown(build_web, desktop, out):
     folder = tempfile.mkdtemp(prefix="quelltarn-web-")
     try:
         site = package_without(build_web, data_dir, first_scene_file(data_dir), folder)
-        server = cdp.Server(site)
-        try:
+        with page_server.Server(site) as server:
             with Browser() as b:
                 b.open(server.url("index.html?at=1"))
                 check(b.wait_for('demoStats.state == "ended"', 60), "the page did not stop")
@@ -254,8 +254,6 @@ def test_missing_scene_file_is_shown(build_web, desktop, out):
                 check(any("cannot load scenes or textures" in e for e in b.errors),
                       "the failure is not in the console")
                 check(b.evaluate("demoStats.frames") == 0, "frames drawn after a failure")
-        finally:
-            server.close()
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -265,8 +263,7 @@ def test_missing_soundtrack_is_shown(build_web, desktop, out):
     folder = tempfile.mkdtemp(prefix="quelltarn-web-")
     try:
         site = package_without(build_web, data_dir, "5tfina.mp3", folder)
-        server = cdp.Server(site)
-        try:
+        with page_server.Server(site) as server:
             with Browser(width=800, height=700) as b:
                 # The music is opened before "click to start" is offered.
                 b.open(server.url())
@@ -277,8 +274,6 @@ def test_missing_soundtrack_is_shown(build_web, desktop, out):
                 shown = page_messages(b)
                 check("cannot play audio" in shown, "page messages: %r" % shown)
                 check(b.evaluate("demoStats.exitCode") == 1, "exit code")
-        finally:
-            server.close()
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -295,8 +290,7 @@ def start_play(b):
 
 
 def test_music_clock_keeps_real_time(build_web, desktop, out):
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.server = server
             start_play(b)
@@ -311,8 +305,6 @@ def test_music_clock_keeps_real_time(build_web, desktop, out):
                   "music clock advanced %.0f ms in %.0f ms of wall clock" % (music, wall))
             check(not b.errors, "console errors: %r" % b.errors)
             return "%.0f ms of music in %.0f ms (clock %s)" % (music, wall, clock)
-    finally:
-        server.close()
 
 
 def layout_box(b):
@@ -323,9 +315,8 @@ def layout_box(b):
 
 
 def test_phone_shows_the_whole_picture(build_web, desktop, out):
-    server = cdp.Server(build_web)
     notes = []
-    try:
+    with page_server.Server(build_web) as server:
         for width, height in ((390, 844), (844, 390)):
             # WebKit's density is its process's: each browser here is started with it.
             with Browser(width=width, height=height, density=3) as b:
@@ -343,13 +334,10 @@ def test_phone_shows_the_whole_picture(build_web, desktop, out):
                       (box["sw"], box["w"]))
                 notes.append("%dx%d at %r: %.0fx%.0f" % (width, height, got, c["width"], c["height"]))
         return "; ".join(notes)
-    finally:
-        server.close()
 
 
 def test_density_two_draws_sharp(build_web, desktop, out):
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700, density=2) as b:
             b.open(server.url())
             check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
@@ -380,19 +368,16 @@ def test_density_two_draws_sharp(build_web, desktop, out):
                 check(reason.startswith("kept") and fps >= 24 and now == pixels,
                       "%s, canvas now %r" % (reason, now))
             return "%r pixels at the start; %s, then %r" % (pixels, reason, now)
-    finally:
-        server.close()
 
 
 def test_lying_audio_clock_falls_back(build_web, desktop, out):
     """Timestamps spoilt before the page sees them: each gives the fallback
     clock, and, where the browser's own timestamp holds up, its own reason."""
-    server = cdp.Server(build_web)
     notes = []
     expected = {None: None, "ts-offset": "timestamp offset", "ts-rate": "timestamp rate",
                 "ts-frozen": "timestamp frozen"}
     own = None  # the clock the browser's own timestamp gets
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             for fault in (None, "ts-offset", "ts-rate", "ts-frozen"):
                 name = fault or "own timestamp"
@@ -425,13 +410,10 @@ def test_lying_audio_clock_falls_back(build_web, desktop, out):
                       "%s: reason %r, not %r" % (fault, clock, expected[fault]))
                 notes.append("%s: %s in %.1f s" % (fault, clock, time.time() - clicked))
         return "; ".join(notes)
-    finally:
-        server.close()
 
 
 def test_no_webgl_is_explained(build_web, desktop, out):
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.open(server.url(fault="no-webgl"))
             shown = b.wait_for('(() => { const t = document.getElementById("messages").innerText'
@@ -440,14 +422,11 @@ def test_no_webgl_is_explained(build_web, desktop, out):
             check(shown, "page messages: %r" % page_messages(b))
             check("cannot init opengl-window" in shown, "page messages: %r" % shown)
             return None
-    finally:
-        server.close()
 
 
 def test_failed_download_offers_retry(build_web, desktop, out):
-    server = cdp.Server(build_web)
     notes = []
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             for fault in ("data-404", "data-truncated", "data-html"):
                 started = time.time()
@@ -460,8 +439,6 @@ def test_failed_download_offers_retry(build_web, desktop, out):
                     fault, b.evaluate("window.demoStats && demoStats.state"), page_messages(b)))
                 notes.append("%s %.1f s" % (fault, time.time() - started))
         return "; ".join(notes)
-    finally:
-        server.close()
 
 
 def test_context_loss_and_restore(build_web, desktop, out):
@@ -474,8 +451,7 @@ def test_context_loss_and_restore(build_web, desktop, out):
                     "-o", desktop_dir], check=True, timeout=420, stdin=subprocess.DEVNULL,
                    env=dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy",
                             LIBGL_ALWAYS_SOFTWARE="1"))
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser() as b:
             b.open(server.url("index.html?at=%s,%s" % (before, after)))
             check(b.wait_for('demoStats.still && demoStats.still.seconds == %s' % before, 240),
@@ -497,8 +473,6 @@ def test_context_loss_and_restore(build_web, desktop, out):
                               pictures.read_png(os.path.join(out, "restored-" + name)))
         check(value >= MIN_PSNR_DB, "after the restore %.2f dB" % value)
         return "%.2f dB after the restore" % value
-    finally:
-        server.close()
 
 
 
@@ -523,9 +497,7 @@ def end_on_escape(b):
 
 def click_watch_again(b):
     check(b.wait_for('!document.getElementById("again").hidden', 10), "no \"watch again\"")
-    r = json.loads(b.evaluate(
-        'JSON.stringify(document.getElementById("again").getBoundingClientRect())'))
-    b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
+    b.click(*element_centre(b, "again"))
 
 
 def test_wake_lock_and_watch_again(build_web, desktop, out):
@@ -533,8 +505,7 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
     from the start (music and frames), keeps the screen on again, and takes
     nothing from the server: no download of the data package, no second
     decoding of the music."""
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.server = server
             grant_wake_lock(b, server)
@@ -593,11 +564,7 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
                 click_watch_again(b)
                 check(b.wait_for('demoStats.plays == 3 && demoStats.musicMs.length >= 2', 30),
                       "the third play presented no frame")
-                r = json.loads(b.evaluate(
-                    'JSON.stringify(document.getElementById("fullscreen").getBoundingClientRect())'))
-                b.click(r["x"] + r["width"] / 2, r["y"] + r["height"] / 2)
-                check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
-                      == "stage", "the button did not make the picture fullscreen")
+                click_fullscreen_button(b)
                 end_on_escape(b)
                 click_watch_again(b)
                 check(b.wait_for('document.fullscreenElement && document.fullscreenElement.id', 10)
@@ -609,15 +576,12 @@ def test_wake_lock_and_watch_again(build_web, desktop, out):
             return "wake lock %s; second play from %.0f ms, %d requests of demo.data; %s" % (
                 "held and released (%s)" % hidden if offered else "not offered", second_start,
                 downloads, fullscreen)
-    finally:
-        server.close()
 
 
 def test_no_wake_lock_plays_quietly(build_web, desktop, out):
     """A browser without a wake lock plays, ends and plays again as before,
     and nothing is said about it."""
-    server = cdp.Server(build_web)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.open(server.url(fault="no-wake-lock"))
             check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
@@ -637,8 +601,6 @@ def test_no_wake_lock_plays_quietly(build_web, desktop, out):
                   "screen" not in shown.lower(), "page messages: %r" % shown)
             check(not b.errors, "console errors: %r" % b.errors)
             return None
-    finally:
-        server.close()
 
 
 def test_watch_again_draws_the_same_frames(build_web, desktop, out):
@@ -646,10 +608,9 @@ def test_watch_again_draws_the_same_frames(build_web, desktop, out):
     "watch again" does: the same pictures (particles, flares and the random
     sequence start again as from a fresh load)."""
     times = ["4", "20"]
-    server = cdp.Server(build_web)
     folder = os.path.join(out, "again")
     os.makedirs(folder, exist_ok=True)
-    try:
+    with page_server.Server(build_web) as server:
         with Browser() as b:
             b.open(server.url("index.html?at=%s&again=1" % ",".join(times)))
             for run in (0, 1):
@@ -657,8 +618,6 @@ def test_watch_again_draws_the_same_frames(build_web, desktop, out):
                     shoot_still(b, t, os.path.join(folder, "run%d-at-%s.png" % (run, t)), run)
             check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
             check(not b.errors, "console errors: %r" % b.errors)
-    finally:
-        server.close()
     notes = []
     for t in times:
         value = pictures.psnr(pictures.read_png(os.path.join(folder, "run0-at-%s.png" % t)),
@@ -732,7 +691,7 @@ def test_offline_copy(build_web, desktop, out):
     server = None
     try:
         site = offline_site(build_web, folder)
-        server = cdp.Server(site)
+        server = page_server.Server(site)
         port = server.port
         with Browser(width=800, height=700) as b:
             b.server = server
@@ -761,7 +720,7 @@ def test_offline_copy(build_web, desktop, out):
             # the old one while the new one is fetched, and the next start
             # takes the new one whole.
             new_build(site, "new")
-            server = cdp.Server(site, port)
+            server = page_server.Server(site, port)
             b.server = server
             b.open(server.url())
             check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),

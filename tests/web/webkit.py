@@ -9,18 +9,17 @@ import json
 import shutil
 import subprocess
 import time
-
-from cdp import stop_process
 import urllib.error
 import urllib.request
 
 import driver_base
 import xdisplay
+from processes import stop_process
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 
 
-class Browser(driver_base.PageDriver):
+class Browser(driver_base.WebDriverPage):
     engine = "webkit"
     can_set_density = False
 
@@ -84,15 +83,14 @@ class Browser(driver_base.PageDriver):
     def set_viewport(self, width, height, density=None):
         if density not in (None, self.density):
             raise RuntimeError("WebKit's density is fixed per browser (GDK_SCALE)")
-        for _ in range(4):
-            inner = self.viewport()
-            if inner[0] == width and inner[1] == height:
-                return inner
-            rect = self.call("GET", "/window/rect")
-            self.call("POST", "/window/rect", {"width": rect["width"] + width - inner[0],
-                                               "height": rect["height"] + height - inner[1]})
-            time.sleep(0.3)
-        return self.viewport()
+        return self.fit_window(width, height)
+
+    def window_size(self):
+        rect = self.call("GET", "/window/rect")
+        return rect["width"], rect["height"]
+
+    def resize_window(self, width, height):
+        self.call("POST", "/window/rect", {"width": width, "height": height})
 
     def open(self, url):
         try:

@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import time
 
-from cdp import stop_process
+from processes import stop_process
 
 # Large enough for a phone's viewport at density 3 (1170x2532 device pixels)
 # in a window with its toolbars.

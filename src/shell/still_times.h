@@ -1,8 +1,9 @@
 #pragma once
 #include <vector>
 
-// The moments of the page's still mode ("index.html?at=12.5,80"): music times
-// in seconds, each drawn on the fixed-step clock of the capture program.
+// The moments of the stills (the page's still mode, "index.html?at=12.5,80",
+// and the programs that draw the same frames on the desktop): music times in
+// seconds, each drawn on the fixed-step clock of the capture program.
 
 // Parses a comma-separated list of times from 0 to 228 seconds. False (and
 // nothing kept) on an empty list, a bad number or a time out of range.

@@ -1,4 +1,4 @@
-#include "still_times.h"
+#include "shell/still_times.h"
 
 #include <cmath>
 #include <cstdlib>
