@@ -14,9 +14,11 @@ std::vector<Vec3> randomAxis(Rng& rng, const AxisWalk& walk) {
     for (int i = 0; i < walk.points; ++i) {
         control.push_back(p);
         yaw += rng.range(-walk.turn, walk.turn);
-        pitch = std::fmax(-walk.climb, std::fmin(walk.climb, pitch * 0.5f + rng.range(-walk.climbTurn, walk.climbTurn) -
-                                                                 p.z * 0.0002f));
-        p = p + v3(std::cos(yaw) * std::cos(pitch), std::sin(yaw) * std::cos(pitch), std::sin(pitch)) * walk.stride;
+        // Levels out by itself and leans back toward z = 0.
+        float lean = pitch * 0.5f + rng.range(-walk.climbTurn, walk.climbTurn) - p.z * 0.0002f;
+        pitch = std::fmax(-walk.climb, std::fmin(walk.climb, lean));
+        Vec3 heading = v3(std::cos(yaw) * std::cos(pitch), std::sin(yaw) * std::cos(pitch), std::sin(pitch));
+        p = p + heading * walk.stride;
     }
     return resampleEvenly(catmullRom(control, walk.smoothing), walk.step);
 }
