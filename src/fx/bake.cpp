@@ -17,6 +17,22 @@ inline float clamp01(float v) {
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
+// From a corner to a light: the distance, and the cosine between the corner's
+// normal and the way to the light (meaningless when the distance is 0).
+struct LightWay {
+    float dist;
+    float facing;
+};
+
+LightWay wayToLight(const Vec3* position, const Vec3* normal, const SceneLight* light) {
+    const float dx = light->viewPosition.x - position->x;
+    const float dy = light->viewPosition.y - position->y;
+    const float dz = light->viewPosition.z - position->z;
+    const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const float inv = 1.0f / dist;
+    return LightWay{dist, dx * inv * normal->x + dy * inv * normal->y + dz * inv * normal->z};
+}
+
 // The evaluation skips hidden objects, so their view vertices hold no pose.
 // Light them as they would stand at time 0: posed from their own tracks (and
 // below their parent), seen by the same camera.
@@ -76,15 +92,11 @@ void normalYLight(const Vec3* /*position*/, const Vec3* normal, const void* /*un
 
 void pointLightFalloff(const Vec3* position, const Vec3* normal, const SceneLight* light,
                        float* r, float* g, float* b) {
-    const float dx = light->viewPosition.x - position->x;
-    const float dy = light->viewPosition.y - position->y;
-    const float dz = light->viewPosition.z - position->z;
-    const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const LightWay way = wayToLight(position, normal, light);
     // Beyond 150 the light adds nothing; a light sitting on the corner has no
     // direction and adds nothing either.
-    if (dist > 150.0f || !(dist > 0.0f)) return;
-    const float inv = 1.0f / dist;
-    const float c = clamp01(dx * inv * normal->x + dy * inv * normal->y + dz * inv * normal->z);
+    if (way.dist > 150.0f || !(way.dist > 0.0f)) return;
+    const float c = clamp01(way.facing);
     const float cr = c * light->red;
     const float cg = c * light->green;
     const float cb = c * light->blue;
@@ -95,17 +107,12 @@ void pointLightFalloff(const Vec3* position, const Vec3* normal, const SceneLigh
 
 void softLightFalloff(const Vec3* position, const Vec3* normal, const SceneLight* light,
                       float* r, float* g, float* b) {
-    const float dx = light->viewPosition.x - position->x;
-    const float dy = light->viewPosition.y - position->y;
-    const float dz = light->viewPosition.z - position->z;
-    const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (!(dist > 0.0f)) return;
-    const float inv = 1.0f / dist;
+    const LightWay way = wayToLight(position, normal, light);
+    if (!(way.dist > 0.0f)) return;
     // Surfaces turned partly away still catch some light; full strength up to
     // 500 units, fading to nothing at 1000.
-    const float a =
-        clamp01(dx * inv * normal->x + dy * inv * normal->y + dz * inv * normal->z + 0.8f);
-    const float f = clamp01(2.0f - 0.002f * dist);
+    const float a = clamp01(way.facing + 0.8f);
+    const float f = clamp01(2.0f - 0.002f * way.dist);
     *r += a * f * light->red;
     *g += a * f * light->green;
     *b += a * f * light->blue;

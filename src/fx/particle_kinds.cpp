@@ -17,6 +17,13 @@ inline void setCommon(Particle* p) {
     p->typeTag = 13;
 }
 
+// A particle that starts on what it follows, at its full size.
+inline void startOnAnchor(Particle* p, float size) {
+    p->offset = Vec3{0.0f, 0.0f, 0.0f};
+    p->size = size;
+    setCommon(p);
+}
+
 // Shared step of the path kinds: advance along the path, wrap past the limit,
 // then sit at the path point plus the particle's own offset.
 inline void stepAlongPath(Particle* p, const Vec3* path, float limit) {
@@ -28,6 +35,31 @@ inline void stepAlongPath(Particle* p, const Vec3* path, float limit) {
     p->worldPos.z += p->offset.z;
 }
 
+// The three values every kind draws in a row: how fast it shrinks, where on
+// the path it starts and how fast it moves along it (each base + [0, range)).
+struct MotionRanges {
+    float shrinkRange, shrinkBase;
+    float pathRange;
+    float speedRange, speedBase;
+};
+
+void drawMotion(Particle* p, const MotionRanges& m) {
+    p->shrinkRate = randomBelow(m.shrinkRange) + m.shrinkBase;
+    p->pathPos = randomBelow(m.pathRange);
+    p->pathSpeed = randomBelow(m.speedRange) + m.speedBase;
+}
+
+// What a cloud or swarm particle draws after its offset: spin and sway, size,
+// then its motion.
+void fillPathParticle(Particle* p, float sizeRange, float sizeBase, const MotionRanges& m) {
+    p->spare0 = randomBelow(twoPi);
+    p->spare1 = randomBelow(0.8f);
+    p->size = randomBelow(sizeRange) + sizeBase;
+    drawMotion(p, m);
+    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
+    setCommon(p);
+}
+
 }  // namespace
 
 void initBurstParticle(Particle* p) {
@@ -35,9 +67,7 @@ void initBurstParticle(Particle* p) {
     p->velocity.y = randomBelow(1.0f) - 0.5f;
     p->velocity.z = randomBelow(1.0f) - 0.5f;
     p->size = randomBelow(3.0f) + 3.0f;
-    p->shrinkRate = randomBelow(0.03f) + 0.03f;
-    p->pathPos = randomBelow(2500.0f);
-    p->pathSpeed = randomBelow(5.0f) + 1.0f;
+    drawMotion(p, MotionRanges{0.03f, 0.03f, 2500.0f, 5.0f, 1.0f});
     p->offset.x = 2.0f * p->velocity.x;
     p->offset.y = 2.0f * p->velocity.y;
     p->offset.z = 2.0f * p->velocity.z;
@@ -60,13 +90,9 @@ void initLightBurstParticle(Particle* p) {
     p->velocity.x = randomSigned(20.0f);
     p->velocity.y = randomSigned(20.0f);
     p->velocity.z = randomSigned(20.0f);
-    p->shrinkRate = randomBelow(4.0f) + 4.0f;
-    p->pathPos = randomBelow(2500.0f);
-    p->pathSpeed = randomBelow(5.0f) + 1.0f;
-    p->offset = Vec3{0.0f, 0.0f, 0.0f};
+    drawMotion(p, MotionRanges{4.0f, 4.0f, 2500.0f, 5.0f, 1.0f});
     p->worldPos = Vec3{0.0f, 0.0f, 0.0f};
-    p->size = 500.0f;
-    setCommon(p);
+    startOnAnchor(p, 500.0f);
 }
 
 void updateLightBurstParticle(Particle* p, void* userData) {
@@ -86,14 +112,7 @@ void initPathCloudParticle(Particle* p) {
     p->offset.x = randomSigned(80.0f);
     p->offset.y = randomSigned(80.0f);
     p->offset.z = randomSigned(80.0f);
-    p->spare0 = randomBelow(twoPi);
-    p->spare1 = randomBelow(0.8f);
-    p->size = randomBelow(0.5f) + 2.0f;
-    p->shrinkRate = randomBelow(0.05f) + 0.001f;
-    p->pathPos = randomBelow(1500.0f);
-    p->pathSpeed = randomBelow(0.05f) + 0.01f;
-    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
-    setCommon(p);
+    fillPathParticle(p, 0.5f, 2.0f, MotionRanges{0.05f, 0.001f, 1500.0f, 0.05f, 0.01f});
 }
 
 void updatePathCloudParticle(Particle* p, void* userData) {
@@ -104,14 +123,7 @@ void initPathSwarmParticle(Particle* p) {
     p->offset.x = randomBelow(20.0f) - 10.0f;
     p->offset.y = randomBelow(20.0f) - 10.0f;
     p->offset.z = randomBelow(20.0f) - 10.0f;
-    p->spare0 = randomBelow(twoPi);
-    p->spare1 = randomBelow(0.8f);
-    p->size = randomBelow(1.0f) + 4.0f;
-    p->shrinkRate = randomBelow(0.05f) + 0.001f;
-    p->pathPos = randomBelow(2500.0f);
-    p->pathSpeed = randomBelow(2.0f) + 0.5f;
-    p->velocity = Vec3{0.0f, 0.0f, 0.0f};
-    setCommon(p);
+    fillPathParticle(p, 1.0f, 4.0f, MotionRanges{0.05f, 0.001f, 2500.0f, 2.0f, 0.5f});
 }
 
 void updatePathSwarmParticle(Particle* p, void* userData) {
@@ -119,13 +131,9 @@ void updatePathSwarmParticle(Particle* p, void* userData) {
 }
 
 void initPathHeadParticle(Particle* p) {
-    p->shrinkRate = randomBelow(0.05f) + 0.001f;
-    p->pathPos = randomBelow(2500.0f);
-    p->pathSpeed = randomBelow(4.0f) + 2.0f;
-    p->offset = Vec3{0.0f, 0.0f, 0.0f};
+    drawMotion(p, MotionRanges{0.05f, 0.001f, 2500.0f, 4.0f, 2.0f});
     p->velocity = Vec3{0.0f, 0.0f, 0.0f};
-    p->size = 128.0f;
-    setCommon(p);
+    startOnAnchor(p, 128.0f);
 }
 
 void updatePathHeadParticle(Particle* p, void* userData) {

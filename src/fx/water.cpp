@@ -78,25 +78,13 @@ inline void writeWaterTexel(unsigned char* out, int n, int p, const int32_t* sur
     out[1] = (unsigned char)((value >> 8) & 255);
     out[2] = (unsigned char)(value & 255);
 }
-}  // namespace
 
-// The per-frame loops: integer table lookups only.
-void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
-                          const uint16_t* waterOffsetTable, float phase) {
-    if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
-    ComputeSpan span;
-    int p = phaseStart(phase);
-    unsigned char* out = canvas->pixels;
-    for (int n = 0; n < waterTexels; ++n, out += 3) {
-        writeWaterTexel(out, n, p, surfaceTexelTable, waterOffsetTable);
-        --p;
-    }
-}
-
-// The moving term runs down the columns: texel (r, c) reads entry
-// start + 128 c + r.
-void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTable,
-                                    const uint16_t* waterOffsetTable, float phase) {
+// One frame, row by row: every texel in turn, the moving term stepped by
+// `along` after each texel and by `rowEnd` after each row (integer table
+// lookups only).
+template <typename Along, typename RowEnd>
+void writeWaterFrame(Image* canvas, const int32_t* surfaceTexelTable,
+                     const uint16_t* waterOffsetTable, float phase, Along along, RowEnd rowEnd) {
     if (!canvasUsable(canvas) || !surfaceTexelTable || !waterOffsetTable) return;
     ComputeSpan span;
     int p = phaseStart(phase);
@@ -105,8 +93,28 @@ void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTa
     for (int r = 0; r < waterSize; ++r) {
         for (int c = 0; c < waterSize; ++c, ++n, out += 3) {
             writeWaterTexel(out, n, p, surfaceTexelTable, waterOffsetTable);
-            p = (p + waterSize) & texelMask;
+            p = along(p);
         }
-        p = (p + 1) & texelMask;
+        p = rowEnd(p);
     }
+}
+}  // namespace
+
+// The moving term runs back along the rows, straight on from one row to the
+// next.
+void generateWaterTexture(Image* canvas, const int32_t* surfaceTexelTable,
+                          const uint16_t* waterOffsetTable, float phase) {
+    writeWaterFrame(
+        canvas, surfaceTexelTable, waterOffsetTable, phase, [](int p) { return p - 1; },
+        [](int p) { return p; });
+}
+
+// The moving term runs down the columns: texel (r, c) reads entry
+// start + 128 c + r.
+void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTable,
+                                    const uint16_t* waterOffsetTable, float phase) {
+    writeWaterFrame(
+        canvas, surfaceTexelTable, waterOffsetTable, phase,
+        [](int p) { return (p + waterSize) & texelMask; },
+        [](int p) { return (p + 1) & texelMask; });
 }

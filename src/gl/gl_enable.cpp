@@ -143,10 +143,7 @@ void glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) {
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
     float* c = layer.s.colourBuffer.clearColour;
-    c[0] = clamp01(r);
-    c[1] = clamp01(g);
-    c[2] = clamp01(b);
-    c[3] = clamp01(a);
+    storeFour(c, clamp01(r), clamp01(g), clamp01(b), clamp01(a));
     layer.es->clearColor(c[0], c[1], c[2], c[3]);
 }
 
@@ -160,30 +157,19 @@ void glClear(GLbitfield mask) {
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-    GLint* v = layer.s.viewport.box;
-    v[0] = x;
-    v[1] = y;
-    v[2] = width;
-    v[3] = height;
+    storeFour<GLint>(layer.s.viewport.box, x, y, width, height);
     layer.es->viewport(x, y, width, height);
 }
 
 void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
-    GLint* b = layer.s.scissor.box;
-    b[0] = x;
-    b[1] = y;
-    b[2] = width;
-    b[3] = height;
+    storeFour<GLint>(layer.s.scissor.box, x, y, width, height);
     layer.es->scissor(x, y, width, height);
 }
 
 void glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
     bool* m = layer.s.colourBuffer.colourMask;
-    m[0] = r != GL_FALSE;
-    m[1] = g != GL_FALSE;
-    m[2] = b != GL_FALSE;
-    m[3] = a != GL_FALSE;
+    storeFour(m, r != GL_FALSE, g != GL_FALSE, b != GL_FALSE, a != GL_FALSE);
     layer.es->colorMask(m[0], m[1], m[2], m[3]);
 }
 

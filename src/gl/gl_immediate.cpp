@@ -54,11 +54,7 @@ void glTexCoord2f(GLfloat s, GLfloat t) {
 void glTexCoord2fv(const GLfloat* v) { glTexCoord2f(v[0], v[1]); }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-    float* c = layer.s.current.colour;
-    c[0] = r;
-    c[1] = g;
-    c[2] = b;
-    c[3] = a;
+    storeFour(layer.s.current.colour, r, g, b, a);
 }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { glColor4f(r, g, b, 1); }
 void glColor3fv(const GLfloat* v) { glColor4f(v[0], v[1], v[2], 1); }

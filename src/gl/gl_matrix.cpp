@@ -22,6 +22,16 @@ void multiplyTop(const Mat4& m) {
     changed();
 }
 
+// Multiplies by the identity with x, y and z written at three entries: the
+// last column for a translation, the diagonal for a scale.
+void multiplyTopByIdentityWith(int ix, int iy, int iz, float x, float y, float z) {
+    Mat4 t = identity();
+    t.m[ix] = x;
+    t.m[iy] = y;
+    t.m[iz] = z;
+    multiplyTop(t);
+}
+
 Mat4 fromDoubles(const GLdouble* d) {
     Mat4 r;
     for (int i = 0; i < 16; ++i) r.m[i] = float(d[i]);
@@ -74,11 +84,7 @@ void glPopMatrix() {
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    Mat4 t = identity();
-    t.m[12] = x;
-    t.m[13] = y;
-    t.m[14] = z;
-    multiplyTop(t);
+    multiplyTopByIdentityWith(12, 13, 14, x, y, z);
 }
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
@@ -86,11 +92,7 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glScalef(GLfloat x, GLfloat y, GLfloat z) {
-    Mat4 t = identity();
-    t.m[0] = x;
-    t.m[5] = y;
-    t.m[10] = z;
-    multiplyTop(t);
+    multiplyTopByIdentityWith(0, 5, 10, x, y, z);
 }
 
 void glScaled(GLdouble x, GLdouble y, GLdouble z) {

@@ -116,16 +116,26 @@ const char* fragmentBody =
     "    gl_FragColor = c;\n"
     "}\n";
 
+// True when the shader or program has `status` set; otherwise prints what
+// failed and the driver's log.
+bool statusSet(decltype(GlesFunctions::getShaderiv) getParameter,
+               decltype(GlesFunctions::getShaderInfoLog) getLog, GLuint id, unsigned status,
+               const char* failed) {
+    int ok = 0;
+    getParameter(id, status, &ok);
+    if (ok) return true;
+    char log[1024] = "";
+    getLog(id, sizeof log, nullptr, log);
+    std::fprintf(stderr, "gl layer: %s: %s\n", failed, log);
+    return false;
+}
+
 GLuint compile(const GlesFunctions& es, unsigned type, const char* source) {
     const GLuint shader = es.createShader(type);
     es.shaderSource(shader, 1, &source, nullptr);
     es.compileShader(shader);
-    int ok = 0;
-    es.getShaderiv(shader, gles::COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = "";
-        es.getShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "gl layer: a shader does not compile: %s\n", log);
+    if (!statusSet(es.getShaderiv, es.getShaderInfoLog, shader, gles::COMPILE_STATUS,
+                   "a shader does not compile")) {
         es.deleteShader(shader);
         return 0;
     }
@@ -185,14 +195,9 @@ Program* programFor(const ProgramKey& key) {
     es.linkProgram(id);
     es.deleteShader(vs);
     es.deleteShader(fs);
-    int ok = 0;
-    es.getProgramiv(id, gles::LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = "";
-        es.getProgramInfoLog(id, sizeof log, nullptr, log);
-        std::fprintf(stderr, "gl layer: a program does not link: %s\n", log);
+    if (!statusSet(es.getProgramiv, es.getProgramInfoLog, id, gles::LINK_STATUS,
+                   "a program does not link"))
         return nullptr;
-    }
     p = Program{};
     p.id = id;
     p.mvp = es.getUniformLocation(id, "u_mvp");

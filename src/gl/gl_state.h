@@ -146,6 +146,15 @@ inline void setError(GLenum e) {
     if (layer.error == GL_NO_ERROR) layer.error = e;
 }
 
+// Keeps the four values of a colour, a box or a mask, in order.
+template <typename T>
+inline void storeFour(T* to, T a, T b, T c, T d) {
+    to[0] = a;
+    to[1] = b;
+    to[2] = c;
+    to[3] = d;
+}
+
 // Texture objects, by GL name.
 TextureInfo* textureInfo(GLuint name, bool create);
 // True when the bound texture can be sampled (GL 1.1 turns texturing off

@@ -29,15 +29,30 @@ bool segmentFraction(int keyCount, int c, const Key* keys, float time, float* s)
     return true;
 }
 
-void samplePositionKeys(PositionTrack* track, Vec3* out, float time) {
+// The segment that holds `time`: its first key, with the fraction through it
+// in *s. Null, with *out already set, when there is nothing to interpolate:
+// no keys at all (`none`) or a held key (its value).
+template <typename Track, typename Value>
+auto segmentAt(Track* track, Value* out, const Value& none, float time, float* s)
+    -> decltype(track->keys) {
+    if (track->keyCount <= 0) {
+        *out = none;
+        return nullptr;
+    }
     int c = findSegment(track->keyCount, track->cursor, track->keys, time);
     track->cursor = c;
-    const PositionKey* k = &track->keys[c];
-    float s;
-    if (!segmentFraction(track->keyCount, c, track->keys, time, &s)) {
+    auto* k = &track->keys[c];
+    if (!segmentFraction(track->keyCount, c, track->keys, time, s)) {
         *out = k->value;
-        return;
+        return nullptr;
     }
+    return k;
+}
+
+void sampleHermiteVec3(PositionTrack* track, Vec3* out, float time, const Vec3& none) {
+    float s;
+    const PositionKey* k = segmentAt(track, out, none, time, &s);
+    if (!k) return;
     const PositionKey* k1 = k + 1;
     Vec3 r = {hermite(k->value.x, k->outTangent.x, k1->value.x, k1->inTangent.x, s),
               hermite(k->value.y, k->outTangent.y, k1->value.y, k1->inTangent.y, s),
@@ -48,34 +63,17 @@ void samplePositionKeys(PositionTrack* track, Vec3* out, float time) {
 }  // namespace
 
 void samplePositionTrack(PositionTrack* track, Vec3* out, float time) {
-    if (track->keyCount <= 0) {
-        *out = Vec3{0.0f, 0.0f, 0.0f};
-        return;
-    }
-    samplePositionKeys(track, out, time);
+    sampleHermiteVec3(track, out, time, Vec3{0.0f, 0.0f, 0.0f});
 }
 
 void sampleScaleTrack(PositionTrack* track, Vec3* out, float time) {
-    if (track->keyCount <= 0) {
-        *out = Vec3{1.0f, 1.0f, 1.0f};
-        return;
-    }
-    samplePositionKeys(track, out, time);
+    sampleHermiteVec3(track, out, time, Vec3{1.0f, 1.0f, 1.0f});
 }
 
 void sampleRotationTrack(RotationTrack* track, Quat* out, float time) {
-    if (track->keyCount <= 0) {
-        *out = Quat{1.0f, 0.0f, 0.0f, 0.0f};
-        return;
-    }
-    int c = findSegment(track->keyCount, track->cursor, track->keys, time);
-    track->cursor = c;
-    const RotationKey* k = &track->keys[c];
     float s;
-    if (!segmentFraction(track->keyCount, c, track->keys, time, &s)) {
-        *out = k->value;
-        return;
-    }
+    const RotationKey* k = segmentAt(track, out, Quat{1.0f, 0.0f, 0.0f, 0.0f}, time, &s);
+    if (!k) return;
     // Cubic spherical Bezier through the key values and their inner controls.
     const RotationKey* k1 = k + 1;
     Quat a, b, cq;
@@ -88,18 +86,9 @@ void sampleRotationTrack(RotationTrack* track, Quat* out, float time) {
 }
 
 void sampleScalarTrack(ScalarTrack* track, float* out, float time) {
-    if (track->keyCount <= 0) {
-        *out = 0.0f;
-        return;
-    }
-    int c = findSegment(track->keyCount, track->cursor, track->keys, time);
-    track->cursor = c;
-    const ScalarKey* k = &track->keys[c];
     float s;
-    if (!segmentFraction(track->keyCount, c, track->keys, time, &s)) {
-        *out = k->value;
-        return;
-    }
+    const ScalarKey* k = segmentAt(track, out, 0.0f, time, &s);
+    if (!k) return;
     const ScalarKey* k1 = k + 1;
     *out = hermite(k->value, k->outTangent, k1->value, k1->inTangent, s);
 }

@@ -167,11 +167,19 @@ void formatByteCount(char* out, size_t outSize, long long bytes) {
         std::snprintf(out, outSize, "%lld bytes", bytes);
 }
 
+// The problems said in a few words, with the path they were found at after them.
+static const char* reasonBesidePath(DataFileStatus status) {
+    if (status == dataFileDenied) return "permission denied";
+    if (status == dataFileLinkLoop) return "its symbolic links lead round in a loop";
+    return "the file cannot be read";
+}
+
 void describeDataFileProblem(char* out, size_t outSize, const char* name, const char* realPath,
                              DataFileStatus status, const char* kind, long long size,
                              long long limit) {
     if (!out || outSize == 0) return;
     const char* shown = name && *name ? name : "(no name)";
+    const char* path = realPath ? realPath : shown;
     char where[2 * PATH_MAX + 128];
     char a[32], b[32];
     switch (status) {
@@ -189,26 +197,19 @@ void describeDataFileProblem(char* out, size_t outSize, const char* name, const 
             }
             break;
         case dataFileDenied:
-            std::snprintf(out, outSize, "%s: permission denied (%s)", shown,
-                          realPath ? realPath : shown);
+        case dataFileLinkLoop:
+        case dataFileUnreadable:
+            std::snprintf(out, outSize, "%s: %s (%s)", shown, reasonBesidePath(status), path);
             break;
         case dataFileNotRegular:
-            std::snprintf(out, outSize, "%s: not a regular file (%s is %s)", shown,
-                          realPath ? realPath : shown, kind ? kind : "something else");
+            std::snprintf(out, outSize, "%s: not a regular file (%s is %s)", shown, path,
+                          kind ? kind : "something else");
             break;
         case dataFileTooLarge:
             formatByteCount(a, sizeof a, size);
             formatByteCount(b, sizeof b, limit);
             std::snprintf(out, outSize, "%s: the file is too large (%s, at most %s are read)",
                           shown, a, b);
-            break;
-        case dataFileLinkLoop:
-            std::snprintf(out, outSize, "%s: its symbolic links lead round in a loop (%s)", shown,
-                          realPath ? realPath : shown);
-            break;
-        case dataFileUnreadable:
-            std::snprintf(out, outSize, "%s: the file cannot be read (%s)", shown,
-                          realPath ? realPath : shown);
             break;
     }
 }

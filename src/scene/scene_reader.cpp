@@ -100,55 +100,40 @@ int blockCount(SceneReader* r, long recordBytes) {
     return n;
 }
 
-bool readPositionTrack(SceneReader* r, PositionTrack* track) {
-    int n = blockCount(r, 40);
+void takeValue(SceneReader* r, float* v) { *v = takeF32(r); }
+void takeValue(SceneReader* r, Vec3* v) { *v = takeVec3(r); }
+void takeValue(SceneReader* r, Quat* q) { *q = takeQuat(r); }
+
+// A key track: the count, then per key (a record of the key's own size) the
+// incoming control, the time, the value and the outgoing control.
+template <typename Track, typename Key, typename Value>
+bool readKeys(SceneReader* r, Track* track, Value Key::*in, Value Key::*out) {
+    int n = blockCount(r, long(sizeof(Key)));
     if (n < 0) return false;
-    track->keys = static_cast<PositionKey*>(allocate(r, n, sizeof(PositionKey)));
+    track->keys = static_cast<Key*>(allocate(r, n, sizeof(Key)));
     if (r->failed) return false;
     for (int i = 0; i < n; ++i) {
-        PositionKey* k = &track->keys[i];
-        k->inTangent = takeVec3(r);
+        Key* k = &track->keys[i];
+        takeValue(r, &(k->*in));
         k->time = takeI32(r);
-        k->value = takeVec3(r);
-        k->outTangent = takeVec3(r);
+        takeValue(r, &k->value);
+        takeValue(r, &(k->*out));
     }
     track->keyCount = n;
     track->cursor = 0;
     return true;
+}
+
+bool readPositionTrack(SceneReader* r, PositionTrack* track) {
+    return readKeys(r, track, &PositionKey::inTangent, &PositionKey::outTangent);
 }
 
 bool readRotationTrack(SceneReader* r, RotationTrack* track) {
-    int n = blockCount(r, 52);
-    if (n < 0) return false;
-    track->keys = static_cast<RotationKey*>(allocate(r, n, sizeof(RotationKey)));
-    if (r->failed) return false;
-    for (int i = 0; i < n; ++i) {
-        RotationKey* k = &track->keys[i];
-        k->inControl = takeQuat(r);
-        k->time = takeI32(r);
-        k->value = takeQuat(r);
-        k->outControl = takeQuat(r);
-    }
-    track->keyCount = n;
-    track->cursor = 0;
-    return true;
+    return readKeys(r, track, &RotationKey::inControl, &RotationKey::outControl);
 }
 
 bool readScalarTrack(SceneReader* r, ScalarTrack* track) {
-    int n = blockCount(r, 16);
-    if (n < 0) return false;
-    track->keys = static_cast<ScalarKey*>(allocate(r, n, sizeof(ScalarKey)));
-    if (r->failed) return false;
-    for (int i = 0; i < n; ++i) {
-        ScalarKey* k = &track->keys[i];
-        k->inTangent = takeF32(r);
-        k->time = takeI32(r);
-        k->value = takeF32(r);
-        k->outTangent = takeF32(r);
-    }
-    track->keyCount = n;
-    track->cursor = 0;
-    return true;
+    return readKeys(r, track, &ScalarKey::inTangent, &ScalarKey::outTangent);
 }
 
 bool readVisibilityTrack(SceneReader* r, VisibilityTrack* track) {

@@ -74,34 +74,34 @@ void putHeader(SceneWriter* w, unsigned char kind, int parentIndex) {
     putU8(w, unsigned(parentIndex) & 0xffu);
 }
 
-void putPositionTrack(SceneWriter* w, const PositionTrack& t, const char* what) {
-    if (!putCount(w, t.keyCount, what)) return;
-    for (int i = 0; i < t.keyCount; ++i) {
-        putVec3(w, t.keys[i].inTangent);
-        putI32(w, t.keys[i].time);
-        putVec3(w, t.keys[i].value);
-        putVec3(w, t.keys[i].outTangent);
+void putValue(SceneWriter* w, float v) { putF32(w, v); }
+void putValue(SceneWriter* w, const Vec3& v) { putVec3(w, v); }
+void putValue(SceneWriter* w, const Quat& q) { putQuat(w, q); }
+
+// A key track: the count, then per key the incoming control, the time, the
+// value and the outgoing control.
+template <typename Key, typename Value>
+void putKeys(SceneWriter* w, int count, const Key* keys, Value Key::*in, Value Key::*out,
+             const char* what) {
+    if (!putCount(w, count, what)) return;
+    for (int i = 0; i < count; ++i) {
+        putValue(w, keys[i].*in);
+        putI32(w, keys[i].time);
+        putValue(w, keys[i].value);
+        putValue(w, keys[i].*out);
     }
+}
+
+void putPositionTrack(SceneWriter* w, const PositionTrack& t, const char* what) {
+    putKeys(w, t.keyCount, t.keys, &PositionKey::inTangent, &PositionKey::outTangent, what);
 }
 
 void putRotationTrack(SceneWriter* w, const RotationTrack& t, const char* what) {
-    if (!putCount(w, t.keyCount, what)) return;
-    for (int i = 0; i < t.keyCount; ++i) {
-        putQuat(w, t.keys[i].inControl);
-        putI32(w, t.keys[i].time);
-        putQuat(w, t.keys[i].value);
-        putQuat(w, t.keys[i].outControl);
-    }
+    putKeys(w, t.keyCount, t.keys, &RotationKey::inControl, &RotationKey::outControl, what);
 }
 
 void putScalarTrack(SceneWriter* w, const ScalarTrack& t, const char* what) {
-    if (!putCount(w, t.keyCount, what)) return;
-    for (int i = 0; i < t.keyCount; ++i) {
-        putF32(w, t.keys[i].inTangent);
-        putI32(w, t.keys[i].time);
-        putF32(w, t.keys[i].value);
-        putF32(w, t.keys[i].outTangent);
-    }
+    putKeys(w, t.keyCount, t.keys, &ScalarKey::inTangent, &ScalarKey::outTangent, what);
 }
 
 void putVisibilityTrack(SceneWriter* w, const VisibilityTrack& t, const char* what) {

@@ -2,6 +2,7 @@
 #include "fx/grid_layer.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "script/places.h"
 #include "state/demo_state.h"
 
 // Short names for the fixed table entries the part bodies address by number.
@@ -13,4 +14,38 @@ inline float clampTo(float value, float low, float high) {
     if (value < low) return low;
     if (value > high) return high;
     return value;
+}
+
+// The scene switches as the plain scene parts (0, 4, 5) set them first: no
+// warp, the usual far limit, full brightness.
+inline void setPlainSceneSwitches() {
+    demo.sceneWarpEnabled = 0;
+    demo.cullFarZ = -1800;
+    demo.sceneBrightness = 1;
+}
+
+// A picture over its mask, both moved sideways by x: the mask darkens the
+// frame, the picture is added where it was darkened.
+inline void drawMaskedPicture(int maskLayer, int pictureLayer, float x, float tt) {
+    drawGridOffsetMultiply(layer(maskLayer), 1, x, 0, 0, tt * 0.5f);
+    drawGridOffset(layer(pictureLayer), 1, x, 0, 0, tt * 0.5f);
+}
+
+// The closing wipe of parts 2 and 7: after `start` its two halves slide in
+// from two units out and meet 80 units later.
+inline void drawClosingWipe(float pt, float start, float tt) {
+    if (pt > start) {
+        float r = float(2 - (pt - start) * 0.025);
+        if (r < 0) r = 0;
+        drawGridOffsetMultiply(layer(wipeFirstLayer), 1, 0, -r, 0, tt * 0.5f);
+        drawGridOffsetMultiply(layer(wipeSecondLayer), 1, 0, r, 0, tt * 0.5f);
+    }
+}
+
+// Where flying words stand: three units out until `from`, then moving in at
+// 0.02 a unit, reckoned from `anchor`.
+inline float flyingWordsOffset(float pt, float from, float anchor) {
+    float n = 3;
+    if (pt > from) n = float(3 - (pt - anchor) * 0.02);
+    return n;
 }

@@ -14,9 +14,7 @@
 void runPart0() {
     const float pt = demo.DemoClock.partTime;
     const float tt = demo.DemoClock.totalTime;
-    demo.sceneWarpEnabled = 0;
-    demo.cullFarZ = -1800;
-    demo.sceneBrightness = 1;
+    setPlainSceneSwitches();
 
     // Not capped above: the drift pictures stay at full strength until ms 10000.
     float fade = 1;
@@ -144,10 +142,5 @@ void runPart2() {
     drawGridOffset(layer(26), p * 0.25f, 0.15f, 2 - q, 0, tt * 0.5f);
     drawGridOffset(layer(26), p * 0.1f, 0.3f, q * 0.7f - 2, 0, tt * 0.5f);
 
-    if (pt > 910) {
-        float r = float(2 - (pt - 910) * 0.025);
-        if (r < 0) r = 0;
-        drawGridOffsetMultiply(layer(27), 1, 0, -r, 0, tt * 0.5f);
-        drawGridOffsetMultiply(layer(28), 1, 0, r, 0, tt * 0.5f);
-    }
+    drawClosingWipe(pt, 910, tt);
 }

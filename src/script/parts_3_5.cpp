@@ -62,9 +62,7 @@ void runPart3() {
 void runPart4() {
     const float pt = demo.DemoClock.partTime;
     const float tt = demo.DemoClock.totalTime;
-    demo.sceneWarpEnabled = 0;
-    demo.cullFarZ = -1800;
-    demo.sceneBrightness = 1;
+    setPlainSceneSwitches();
     slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
     // The heads of part 2 stay hidden from here on.
     scene(darmPlace)->particleSystems[1].count = 0;
@@ -78,12 +76,10 @@ void runPart4() {
         m = 1.2f;
     else
         m = clampTo(m, 0, 1.2f);
-    drawGridOffsetMultiply(layer(40), 1, m, 0, 0, tt * 0.5f);
-    drawGridOffset(layer(41), 1, m, 0, 0, tt * 0.5f);
+    drawMaskedPicture(40, 41, m, tt);
 
     // Tested against 100 but anchored at 200: the text jumps in from offset 5.
-    float n = 3;
-    if (pt > 100) n = float(3 - (pt - 200) * 0.02);
+    const float n = flyingWordsOffset(pt, 100, 200);
     drawGridOffset(layer(42), 0.7f, n, 0, 0, tt * 0.5f);
     drawGridOffset(layer(43), 0.3f, n * 1.5f, 0, 0, tt * 0.5f);
 
@@ -104,55 +100,45 @@ static void drawAterieTail(int shot, float pt, float c, float tt) {
     if (c > 110) fadeScreen(float(1 - (c - 110) * 0.2));
 }
 
+// The scene shots of part 5: the scene at start + rate x the cut's time, then
+// the embryo's mask multiplied in and the embryo over it at a brightness (0:
+// neither). Shots 4 and 8 show a picture instead.
+struct AterieShot {
+    float start, rate;
+    bool mask;
+    float picture;
+};
+static const AterieShot aterieShots[8] = {
+    {0, 1, true, 1},        {500, -1, true, 1},     {250, 1, false, 0},
+    {1200, 1, false, 0.5f}, {},                     {350, -0.5f, false, 1},
+    {1300, -0.5f, true, 0.5f}, {450, 1, false, 0.2f},
+};
+
 void runPart5() {
     const float pt = demo.DemoClock.partTime;
     const float tt = demo.DemoClock.totalTime;
-    demo.sceneWarpEnabled = 0;
-    demo.cullFarZ = -1800;
-    demo.sceneBrightness = 1;
+    setPlainSceneSwitches();
 
     float c = 0;
     const int s = selectCut(cutListB, 11, pt, &c);
     switch (s) {
-        case 0:
-        case 1:
-            renderScene(scene(ateriePlace), s == 0 ? c : 500 - c);
-            drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
-            drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
-            break;
-        case 2:
-            renderScene(scene(ateriePlace), c + 250);
-            break;
-        case 3:
-            renderScene(scene(ateriePlace), c + 1200);
-            drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
-            break;
         case 4:
             // A picture shot: no scene and no closing layers.
             drawGridScaled(layer(35), 1, 1, 1, 1, tt * 0.5f);
             if (c < 50) fadeScreen(float(c * 0.02));
             if (c > 100) fadeScreen(float(1 - (c - 100) * 0.05));
             return;
-        case 5:
-            renderScene(scene(ateriePlace), float(350 - c * 0.5));
-            drawGridScaled(layer(33), 1, 1, 1, 1, tt * 0.5f);
-            break;
-        case 6:
-            renderScene(scene(ateriePlace), float(1300 - c * 0.5));
-            drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
-            drawGridScaled(layer(33), 0.5f, 1, 1, 1, tt * 0.5f);
-            break;
-        case 7:
-            renderScene(scene(ateriePlace), c + 450);
-            drawGridScaled(layer(33), 0.2f, 1, 1, 1, tt * 0.5f);
-            break;
         case 8:
             drawGridScaled(layer(34), 1, 1, 1, 1, tt * 0.5f);
             if (c < 50) fadeScreen(float(c * 0.02));
             if (pt > 1200) fadeScreen(float(1 - (pt - 1200) * 0.01));
             return;
         default:
-            return;  // past the part's end
+            if (s < 0 || s > 7) return;  // past the part's end
     }
+    const AterieShot& shot = aterieShots[s];
+    renderScene(scene(ateriePlace), float(double(shot.start) + double(shot.rate) * c));
+    if (shot.mask) drawGridScaledMultiply(layer(36), 1, 1, 1, 1, tt * 0.5f);
+    if (shot.picture > 0) drawGridScaled(layer(33), shot.picture, 1, 1, 1, tt * 0.5f);
     drawAterieTail(s, pt, c, tt);
 }

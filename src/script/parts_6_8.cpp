@@ -76,21 +76,14 @@ void runPart7() {
     if (pt > 200) v = clampTo(float(1 - (pt - 200) * 0.02), 0, 1);
     if (pt > 350) v = float((pt - 350) * 0.02);
     v = clampTo(v, 0, 1);
-    drawGridOffsetMultiply(layer(44), 1, v, 0, 0, tt * 0.5f);
-    drawGridOffset(layer(45), 1, v, 0, 0, tt * 0.5f);
+    drawMaskedPicture(44, 45, v, tt);
 
-    float n = 3;
-    if (pt > 300) n = float(3 - (pt - 300) * 0.02);
+    const float n = flyingWordsOffset(pt, 300, 300);
     drawGridOffset(layer(46), 0.5f, n, 0, 0, tt * 0.5f);
     drawGridOffset(layer(47), 0.3f, n * 1.5f, 0, 0, tt * 0.5f);
     drawGridOffset(layer(48), 0.2f, -n * 0.5f - 2, 0, 0, tt * 0.5f);
 
-    if (pt > 500) {
-        float r = float(2 - (pt - 500) * 0.025);
-        if (r < 0) r = 0;
-        drawGridOffsetMultiply(layer(27), 1, 0, -r, 0, tt * 0.5f);
-        drawGridOffsetMultiply(layer(28), 1, 0, r, 0, tt * 0.5f);
-    }
+    drawClosingWipe(pt, 500, tt);
 }
 
 void runPart8() {

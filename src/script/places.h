@@ -19,4 +19,8 @@ enum SharedLayer : int {
     insideWordsLayer = 51,
     outsideWordsLayer = 52,
     insideWordsWideLayer = 53,
+    // The two halves of the closing wipe of parts 2 and 7, built by the darm
+    // set-up.
+    wipeFirstLayer = 27,
+    wipeSecondLayer = 28,
 };

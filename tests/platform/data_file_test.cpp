@@ -105,3 +105,25 @@ TEST(DataFile, AnUnreadableFileSaysPermissionDenied) {
     EXPECT_EQ(status, dataFileDenied);
     EXPECT_EQ(err, "data\\locked.dat: permission denied (" + path + ")\n");
 }
+
+// Each problem found at a path says its own reason with the path, or with the
+// name where no path was found; a missing kind still reads as a sentence.
+TEST(DataFile, EachProblemAtAPathSaysItsOwnReason) {
+    struct Case {
+        DataFileStatus status;
+        const char* realPath;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {dataFileDenied, "/d/x.dat", "data\\x.dat: permission denied (/d/x.dat)"},
+        {dataFileLinkLoop, "/d/x.dat", "data\\x.dat: its symbolic links lead round in a loop (/d/x.dat)"},
+        {dataFileUnreadable, "/d/x.dat", "data\\x.dat: the file cannot be read (/d/x.dat)"},
+        {dataFileUnreadable, nullptr, "data\\x.dat: the file cannot be read (data\\x.dat)"},
+        {dataFileNotRegular, nullptr, "data\\x.dat: not a regular file (data\\x.dat is something else)"},
+    };
+    for (const Case& c : cases) {
+        char text[256];
+        describeDataFileProblem(text, sizeof text, "data\\x.dat", c.realPath, c.status);
+        EXPECT_STREQ(text, c.expected);
+    }
+}

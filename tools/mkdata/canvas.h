@@ -51,24 +51,26 @@ inline float pixelSize(int width, int height, float aspect) {
     return 0.5f * (aspect / width + 1.0f / height);
 }
 
+// Calls f(k, x, y) for every pixel of a width x height grid, row by row: its
+// index and the design coordinates of its centre.
+template <typename F>
+void forEachPixel(int width, int height, float aspect, F f) {
+    for (int j = 0; j < height; ++j) {
+        float y = designY(height, j);
+        for (int i = 0; i < width; ++i) f(size_t(j) * width + i, designX(width, aspect, i), y);
+    }
+}
+
 // Calls f(x, y) for every pixel with its design coordinates and stores the
 // colour it returns.
 template <typename F>
 void paint(Canvas& c, F f) {
-    for (int j = 0; j < c.height; ++j) {
-        float y = designY(c.height, j);
-        for (int i = 0; i < c.width; ++i)
-            c.px[size_t(j) * c.width + i] = f(designX(c.width, c.aspect, i), y);
-    }
+    forEachPixel(c.width, c.height, c.aspect, [&](size_t k, float x, float y) { c.px[k] = f(x, y); });
 }
 
 template <typename F>
 void fillMask(Mask& m, F f) {
-    for (int j = 0; j < m.height; ++j) {
-        float y = designY(m.height, j);
-        for (int i = 0; i < m.width; ++i)
-            m.a[size_t(j) * m.width + i] = f(designX(m.width, m.aspect, i), y);
-    }
+    forEachPixel(m.width, m.height, m.aspect, [&](size_t k, float x, float y) { m.a[k] = f(x, y); });
 }
 
 // Paints a colour through a mask: dst = dst + colour x mask.
@@ -78,15 +80,11 @@ void overMasked(Canvas& c, const Mask& m, Rgb colour);
 // dst = mix(dst, f(x, y), mask) with a per-pixel colour.
 template <typename F>
 void overMaskedWith(Canvas& c, const Mask& m, F f) {
-    for (int j = 0; j < c.height; ++j) {
-        float y = designY(c.height, j);
-        for (int i = 0; i < c.width; ++i) {
-            size_t k = size_t(j) * c.width + i;
-            float t = m.a[k];
-            if (t <= 0) continue;
-            c.px[k] = mix(c.px[k], f(designX(c.width, c.aspect, i), y), t > 1 ? 1 : t);
-        }
-    }
+    forEachPixel(c.width, c.height, c.aspect, [&](size_t k, float x, float y) {
+        float t = m.a[k];
+        if (t <= 0) return;
+        c.px[k] = mix(c.px[k], f(x, y), t > 1 ? 1 : t);
+    });
 }
 
 // Gaussian-like blur (three box passes) with a radius in design units.

@@ -28,31 +28,26 @@ Figure birdFigure(int width, int height, float aspect) {
     f.shape = outlineMask(f.colour, placeOutline(birdOutline(), x0, y0, w, h));
     Mask glow = f.shape;
     blurMask(glow, 0.025f);
-    for (int j = 0; j < height; ++j) {
-        float y = designY(height, j);
-        for (int i = 0; i < width; ++i) {
-            size_t k = size_t(j) * width + i;
-            float x = designX(width, aspect, i);
-            float lx = (x - x0) / w, ly = (y - y0) / h;
-            Rgb col;
-            if (ly < 0.44f && lx > 0.33f) {
-                col = wingColour(lx, ly, 0.42f, 0.48f, 0.55f);  // upper wing
-            } else if (ly > 0.6f && lx > 0.36f && lx < 0.7f) {
-                col = wingColour(lx, ly, 0.48f, 0.6f, 0.42f) * 0.8f;  // lower wing, in shade
-            } else if (lx > 0.72f) {
-                col = wingColour(lx, ly, 0.66f, 0.52f, 0.36f);  // tail
-            } else {
-                // Body: bright above, shaded below.
-                float shade = smoothstep(0.62f, 0.44f, ly);
-                col = mix(rgb(0.45f, 0.6f, 0.8f), rgb(1.0f, 1.0f, 1.0f), shade);
-            }
-            // Beak and eye.
-            if (lx < 0.12f) col = mix(col, rgb(1.0f, 0.65f, 0.15f), smoothstep(0.12f, 0.09f, lx));
-            float eye = std::hypot((lx - 0.165f) * w, (ly - 0.475f) * h);
-            col = mix(col, rgb(0.02f, 0.02f, 0.05f), smoothstep(0.011f, 0.007f, eye));
-            float cov = f.shape.a[k];
-            f.colour.px[k] = col * cov + rgb(0.2f, 0.7f, 1.0f) * (0.5f * glow.a[k] * (1 - cov));
+    forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+        float lx = (x - x0) / w, ly = (y - y0) / h;
+        Rgb col;
+        if (ly < 0.44f && lx > 0.33f) {
+            col = wingColour(lx, ly, 0.42f, 0.48f, 0.55f);  // upper wing
+        } else if (ly > 0.6f && lx > 0.36f && lx < 0.7f) {
+            col = wingColour(lx, ly, 0.48f, 0.6f, 0.42f) * 0.8f;  // lower wing, in shade
+        } else if (lx > 0.72f) {
+            col = wingColour(lx, ly, 0.66f, 0.52f, 0.36f);  // tail
+        } else {
+            // Body: bright above, shaded below.
+            float shade = smoothstep(0.62f, 0.44f, ly);
+            col = mix(rgb(0.45f, 0.6f, 0.8f), rgb(1.0f, 1.0f, 1.0f), shade);
         }
-    }
+        // Beak and eye.
+        if (lx < 0.12f) col = mix(col, rgb(1.0f, 0.65f, 0.15f), smoothstep(0.12f, 0.09f, lx));
+        float eye = std::hypot((lx - 0.165f) * w, (ly - 0.475f) * h);
+        col = mix(col, rgb(0.02f, 0.02f, 0.05f), smoothstep(0.011f, 0.007f, eye));
+        float cov = f.shape.a[k];
+        f.colour.px[k] = col * cov + rgb(0.2f, 0.7f, 1.0f) * (0.5f * glow.a[k] * (1 - cov));
+    });
     return f;
 }

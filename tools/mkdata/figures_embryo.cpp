@@ -57,41 +57,36 @@ Figure embryoFigure(int width, int height, float aspect) {
     const float sacX = aspect * 0.5f, sacY = 0.5f, sacR = 0.42f;
     // The body is drawn around (0.7, 0.5); centre it in the sac.
     const float shiftX = sacX - 0.7f;
-    for (int j = 0; j < height; ++j) {
-        float y = designY(height, j);
-        for (int i = 0; i < width; ++i) {
-            size_t k = size_t(j) * width + i;
-            float x = designX(width, aspect, i);
-            float r = std::hypot(x - sacX, y - sacY) / sacR;
-            float sac = coverage(r * sacR - sacR, soft);
-            // Membrane: brighter toward the wall, with fine veins.
-            float vein = 1 - smoothstep(0.0f, 0.04f, std::fabs(fbm(x * 5, y * 5, 501u, 4)));
-            Rgb col = rgb(0.3f, 0.04f, 0.1f) * (0.35f + 0.65f * std::pow(std::min(r, 1.0f), 3.0f)) +
-                      rgb(0.5f, 0.08f, 0.1f) * (vein * 0.5f * r);
-            col = col * sac + rgb(1.0f, 0.5f, 0.55f) * (std::exp(-std::pow((r - 1) / 0.03f, 2.0f)) * 0.7f) +
-                  rgb(0.6f, 0.15f, 0.3f) * (std::exp(-std::pow((r - 1) / 0.12f, 2.0f)) * 0.25f * (r > 1 ? 1.0f : 0.0f));
-            float bx = x - shiftX;
-            // Cord behind the body.
-            float along = 0;
-            float cd = cordDistance(bx, y, &along);
-            float cord = coverage(cd - 0.02f, soft) * sac;
-            float twist = 0.75f + 0.25f * std::sin(along * 60 + (cd / 0.02f) * 2);
-            col = mix(col, rgb(0.95f, 0.6f, 0.65f) * twist * (1 - 0.5f * cd / 0.02f), cord);
-            // Body: translucent, darker red at its edge, glowing within.
-            float d = sdEmbryo(bx, y);
-            float body = coverage(d, soft);
-            if (body > 0) {
-                float depth = smoothstep(0.0f, 0.07f, -d);
-                Rgb skin = mix(rgb(0.7f, 0.15f, 0.15f), rgb(1.0f, 0.72f, 0.58f), depth);
-                float light = 0.75f + 0.35f * clamp01((0.45f - y) * 3 + (0.7f - bx) * 2);
-                skin = skin * light;
-                float eye = sdEllipse(bx, y, 0.575f, 0.35f, 0.026f, 0.012f);
-                skin = mix(skin, rgb(0.35f, 0.05f, 0.08f), coverage(eye, soft));
-                col = mix(col, skin, body);
-            }
-            f.colour.px[k] = col;
-            f.shape.a[k] = sac;
+    forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+        float r = std::hypot(x - sacX, y - sacY) / sacR;
+        float sac = coverage(r * sacR - sacR, soft);
+        // Membrane: brighter toward the wall, with fine veins.
+        float vein = 1 - smoothstep(0.0f, 0.04f, std::fabs(fbm(x * 5, y * 5, 501u, 4)));
+        Rgb col = rgb(0.3f, 0.04f, 0.1f) * (0.35f + 0.65f * std::pow(std::min(r, 1.0f), 3.0f)) +
+                  rgb(0.5f, 0.08f, 0.1f) * (vein * 0.5f * r);
+        col = col * sac + rgb(1.0f, 0.5f, 0.55f) * (std::exp(-std::pow((r - 1) / 0.03f, 2.0f)) * 0.7f) +
+              rgb(0.6f, 0.15f, 0.3f) * (std::exp(-std::pow((r - 1) / 0.12f, 2.0f)) * 0.25f * (r > 1 ? 1.0f : 0.0f));
+        float bx = x - shiftX;
+        // Cord behind the body.
+        float along = 0;
+        float cd = cordDistance(bx, y, &along);
+        float cord = coverage(cd - 0.02f, soft) * sac;
+        float twist = 0.75f + 0.25f * std::sin(along * 60 + (cd / 0.02f) * 2);
+        col = mix(col, rgb(0.95f, 0.6f, 0.65f) * twist * (1 - 0.5f * cd / 0.02f), cord);
+        // Body: translucent, darker red at its edge, glowing within.
+        float d = sdEmbryo(bx, y);
+        float body = coverage(d, soft);
+        if (body > 0) {
+            float depth = smoothstep(0.0f, 0.07f, -d);
+            Rgb skin = mix(rgb(0.7f, 0.15f, 0.15f), rgb(1.0f, 0.72f, 0.58f), depth);
+            float light = 0.75f + 0.35f * clamp01((0.45f - y) * 3 + (0.7f - bx) * 2);
+            skin = skin * light;
+            float eye = sdEllipse(bx, y, 0.575f, 0.35f, 0.026f, 0.012f);
+            skin = mix(skin, rgb(0.35f, 0.05f, 0.08f), coverage(eye, soft));
+            col = mix(col, skin, body);
         }
-    }
+        f.colour.px[k] = col;
+        f.shape.a[k] = sac;
+    });
     return f;
 }

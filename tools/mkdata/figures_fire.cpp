@@ -31,37 +31,32 @@ Figure fireBreatherFigure(int width, int height, float aspect) {
     float mouthX = pivotX + mx * std::cos(tilt) - my * std::sin(tilt) + 0.01f;
     float mouthY = pivotY + mx * std::sin(tilt) + my * std::cos(tilt);
     const float dirX = 0.6f, dirY = -0.8f;
-    for (int j = 0; j < height; ++j) {
-        float y = designY(height, j);
-        for (int i = 0; i < width; ++i) {
-            size_t k = size_t(j) * width + i;
-            float x = designX(width, aspect, i);
-            float px = x - mouthX, py = y - mouthY;
-            float s = px * dirX + py * dirY;    // along the plume
-            float t = -px * dirY + py * dirX;   // across it
-            float flame = 0;
-            if (s > -0.02f) {
-                float warp = 0.08f * fbm(s * 5 - 0.0f, t * 5, 401u, 4) * s * 2;
-                float spread = 0.015f + 0.32f * s;
-                float core = std::exp(-std::pow((t + warp) / spread, 2.0f));
-                float licks = 0.6f + 0.7f * fbm(s * 9, (t + warp) * 9, 402u, 5);
-                float along = smoothstep(-0.02f, 0.04f, s) * (1 - smoothstep(0.35f, 0.85f, s));
-                flame = clamp01(core * licks * along * 1.4f);
-            }
-            float heat = flame * (1.15f - 0.5f * s);
-            Rgb col = fireRamp(heat) * smoothstep(0.0f, 0.15f, flame);
-            float cov = body.a[k];
-            if (cov > 0) {
-                // Dark skin lit from the flame above: a hot rim toward it.
-                float rim = cov * (1 - sampleMask(body, x + 0.012f * dirX, y + 0.012f * dirY));
-                float glow = std::exp(-(px * px + py * py) / 0.05f);
-                Rgb skin = rgb(0.06f, 0.03f, 0.03f) + rgb(0.6f, 0.22f, 0.05f) * (0.5f * glow) +
-                           rgb(1.0f, 0.6f, 0.2f) * (rim * (0.25f + 0.9f * glow));
-                col = mix(col, skin, cov);
-            }
-            f.colour.px[k] = col;
-            f.shape.a[k] = std::fmax(cov, 0.75f * smoothstep(0.05f, 0.6f, flame));
+    forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+        float px = x - mouthX, py = y - mouthY;
+        float s = px * dirX + py * dirY;    // along the plume
+        float t = -px * dirY + py * dirX;   // across it
+        float flame = 0;
+        if (s > -0.02f) {
+            float warp = 0.08f * fbm(s * 5 - 0.0f, t * 5, 401u, 4) * s * 2;
+            float spread = 0.015f + 0.32f * s;
+            float core = std::exp(-std::pow((t + warp) / spread, 2.0f));
+            float licks = 0.6f + 0.7f * fbm(s * 9, (t + warp) * 9, 402u, 5);
+            float along = smoothstep(-0.02f, 0.04f, s) * (1 - smoothstep(0.35f, 0.85f, s));
+            flame = clamp01(core * licks * along * 1.4f);
         }
-    }
+        float heat = flame * (1.15f - 0.5f * s);
+        Rgb col = fireRamp(heat) * smoothstep(0.0f, 0.15f, flame);
+        float cov = body.a[k];
+        if (cov > 0) {
+            // Dark skin lit from the flame above: a hot rim toward it.
+            float rim = cov * (1 - sampleMask(body, x + 0.012f * dirX, y + 0.012f * dirY));
+            float glow = std::exp(-(px * px + py * py) / 0.05f);
+            Rgb skin = rgb(0.06f, 0.03f, 0.03f) + rgb(0.6f, 0.22f, 0.05f) * (0.5f * glow) +
+                       rgb(1.0f, 0.6f, 0.2f) * (rim * (0.25f + 0.9f * glow));
+            col = mix(col, skin, cov);
+        }
+        f.colour.px[k] = col;
+        f.shape.a[k] = std::fmax(cov, 0.75f * smoothstep(0.05f, 0.6f, flame));
+    });
     return f;
 }

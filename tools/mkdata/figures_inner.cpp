@@ -33,21 +33,16 @@ Figure innerWorldFigure(int width, int height, float aspect) {
     const float x0 = aspect * 0.5f - 0.42f, y0 = 0.05f, w = 0.8f, h = 1.0f;
     f.shape = outlineMask(f.colour, placeOutline(headProfileOutline(), x0, y0, w, h));
     const float cx = x0 + 0.47f * w, cy = y0 + 0.3f * h;  // middle of the skull
-    for (int j = 0; j < height; ++j) {
-        float y = designY(height, j);
-        for (int i = 0; i < width; ++i) {
-            size_t k = size_t(j) * width + i;
-            float cov = f.shape.a[k];
-            if (cov <= 0) continue;
-            float x = designX(width, aspect, i);
-            // Light catches the face from the right.
-            float rim = cov * (1 - sampleMask(f.shape, x + 0.01f, y));
-            float rimBack = cov * (1 - sampleMask(f.shape, x - 0.008f, y + 0.004f));
-            Rgb col = innerSpace(x, y, cx, cy) + rgb(0.5f, 0.9f, 1.0f) * (rim * 1.2f) +
-                      rgb(0.6f, 0.3f, 1.0f) * (rimBack * 0.6f);
-            f.colour.px[k] = col * cov;
-        }
-    }
+    forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+        float cov = f.shape.a[k];
+        if (cov <= 0) return;
+        // Light catches the face from the right.
+        float rim = cov * (1 - sampleMask(f.shape, x + 0.01f, y));
+        float rimBack = cov * (1 - sampleMask(f.shape, x - 0.008f, y + 0.004f));
+        Rgb col = innerSpace(x, y, cx, cy) + rgb(0.5f, 0.9f, 1.0f) * (rim * 1.2f) +
+                  rgb(0.6f, 0.3f, 1.0f) * (rimBack * 0.6f);
+        f.colour.px[k] = col * cov;
+    });
     return f;
 }
 
@@ -61,49 +56,44 @@ Figure logoFigure(int width, int height, float aspect) {
                                   {0.14f, 0.84f}, {0.1f, 0.55f}, {0.32f, 0.28f}}, 10);
     const float dropX = cx - 0.12f, dropY = 0.25f, dropW = 0.24f, dropH = 0.37f;
     Mask dropMask = outlineMask(f.colour, placeOutline(drop, dropX, dropY, dropW, dropH));
-    for (int j = 0; j < height; ++j) {
-        float y = designY(height, j);
-        for (int i = 0; i < width; ++i) {
-            size_t k = size_t(j) * width + i;
-            float x = designX(width, aspect, i);
-            float dx = x - cx, dy = y - cy;
-            float r = std::sqrt(dx * dx + dy * dy);
-            float disc = coverage(r - badge, soft);
-            // Badge: deep water with faint ripples rising toward the drop.
-            Rgb col = mix(rgb(0.0f, 0.05f, 0.15f), rgb(0.0f, 0.25f, 0.4f), clamp01(0.9f - y));
-            for (int ring = 0; ring < 3; ++ring) {
-                float ry = 0.032f + ring * 0.018f, rx = 0.085f + ring * 0.065f;
-                float e = std::sqrt((dx / rx) * (dx / rx) + ((y - 0.67f) / ry) * ((y - 0.67f) / ry));
-                col = col + rgb(0.3f, 0.8f, 1.0f) * (gauss(e - 1, 0.12f) * (0.7f - ring * 0.18f));
-            }
-            // The ring of the badge, bright metal.
-            float ring = ringCoverage(x, y, cx, cy, badge - 0.01f, 0.013f, soft);
-            Rgb metal = mix(rgb(0.25f, 0.55f, 0.8f), rgb(0.9f, 1.0f, 1.0f), clamp01(0.5f - dy * 1.5f + dx * 0.5f));
-            col = mix(col, metal, ring);
-            // The drop: glassy, lit from the upper left.
-            float dm = dropMask.a[k];
-            if (dm > 0) {
-                float lx = (x - dropX) / dropW, ly = (y - dropY) / dropH;
-                Rgb water = mix(rgb(0.6f, 0.95f, 1.0f), rgb(0.05f, 0.3f, 0.85f), clamp01(lx * 0.6f + ly * 0.7f));
-                float highlight = gauss(std::hypot(lx - 0.4f, ly - 0.55f), 0.08f);
-                col = mix(col, water + rgb(1, 1, 1) * highlight, dm);
-            }
-            // Light lines leaving the badge to both sides.
-            float side = std::fabs(dx) - badge;
-            float lines = 0;
-            if (side > 0) {
-                float taper = 1 - clamp01(side / (cx - badge));
-                for (int l = -1; l <= 1; l += 2) {
-                    float off = l * 0.04f * (1 + side * 0.5f);
-                    lines += coverage(std::fabs(dy - off) - 0.008f * taper, soft) * taper;
-                }
-            }
-            col = col * disc + rgb(0.4f, 0.85f, 1.0f) * lines;
-            // A soft glow around the badge.
-            col = col + rgb(0.1f, 0.4f, 0.6f) * (gauss(r - badge, 0.04f) * 0.5f * (r > badge ? 1.0f : 0.0f));
-            f.colour.px[k] = col;
-            f.shape.a[k] = std::fmax(disc, clamp01(lines));
+    forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+        float dx = x - cx, dy = y - cy;
+        float r = std::sqrt(dx * dx + dy * dy);
+        float disc = coverage(r - badge, soft);
+        // Badge: deep water with faint ripples rising toward the drop.
+        Rgb col = mix(rgb(0.0f, 0.05f, 0.15f), rgb(0.0f, 0.25f, 0.4f), clamp01(0.9f - y));
+        for (int ring = 0; ring < 3; ++ring) {
+            float ry = 0.032f + ring * 0.018f, rx = 0.085f + ring * 0.065f;
+            float e = std::sqrt((dx / rx) * (dx / rx) + ((y - 0.67f) / ry) * ((y - 0.67f) / ry));
+            col = col + rgb(0.3f, 0.8f, 1.0f) * (gauss(e - 1, 0.12f) * (0.7f - ring * 0.18f));
         }
-    }
+        // The ring of the badge, bright metal.
+        float ring = ringCoverage(x, y, cx, cy, badge - 0.01f, 0.013f, soft);
+        Rgb metal = mix(rgb(0.25f, 0.55f, 0.8f), rgb(0.9f, 1.0f, 1.0f), clamp01(0.5f - dy * 1.5f + dx * 0.5f));
+        col = mix(col, metal, ring);
+        // The drop: glassy, lit from the upper left.
+        float dm = dropMask.a[k];
+        if (dm > 0) {
+            float lx = (x - dropX) / dropW, ly = (y - dropY) / dropH;
+            Rgb water = mix(rgb(0.6f, 0.95f, 1.0f), rgb(0.05f, 0.3f, 0.85f), clamp01(lx * 0.6f + ly * 0.7f));
+            float highlight = gauss(std::hypot(lx - 0.4f, ly - 0.55f), 0.08f);
+            col = mix(col, water + rgb(1, 1, 1) * highlight, dm);
+        }
+        // Light lines leaving the badge to both sides.
+        float side = std::fabs(dx) - badge;
+        float lines = 0;
+        if (side > 0) {
+            float taper = 1 - clamp01(side / (cx - badge));
+            for (int l = -1; l <= 1; l += 2) {
+                float off = l * 0.04f * (1 + side * 0.5f);
+                lines += coverage(std::fabs(dy - off) - 0.008f * taper, soft) * taper;
+            }
+        }
+        col = col * disc + rgb(0.4f, 0.85f, 1.0f) * lines;
+        // A soft glow around the badge.
+        col = col + rgb(0.1f, 0.4f, 0.6f) * (gauss(r - badge, 0.04f) * 0.5f * (r > badge ? 1.0f : 0.0f));
+        f.colour.px[k] = col;
+        f.shape.a[k] = std::fmax(disc, clamp01(lines));
+    });
     return f;
 }

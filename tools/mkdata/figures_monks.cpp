@@ -60,19 +60,14 @@ Figure monksFigure(int width, int height, float aspect) {
     Outline unit = monkOutline();
     for (const MonkPlace& m : monks) {
         Mask shape = outlineMask(f.colour, placeOutline(unit, m.x0, m.y0, m.w, m.h));
-        for (int j = 0; j < height; ++j) {
-            float y = designY(height, j);
-            for (int i = 0; i < width; ++i) {
-                size_t k = size_t(j) * width + i;
-                float cov = shape.a[k];
-                if (cov <= 0) continue;
-                float x = designX(width, aspect, i);
-                float rim = cov * (1 - sampleMask(shape, x + 0.014f, y - 0.006f));
-                Rgb c = monkColour((x - m.x0) / m.w, (y - m.y0) / m.h, m, rim);
-                f.colour.px[k] = mix(f.colour.px[k], c, cov);
-                f.shape.a[k] = std::fmax(f.shape.a[k], cov);
-            }
-        }
+        forEachPixel(width, height, aspect, [&](size_t k, float x, float y) {
+            float cov = shape.a[k];
+            if (cov <= 0) return;
+            float rim = cov * (1 - sampleMask(shape, x + 0.014f, y - 0.006f));
+            Rgb c = monkColour((x - m.x0) / m.w, (y - m.y0) / m.h, m, rim);
+            f.colour.px[k] = mix(f.colour.px[k], c, cov);
+            f.shape.a[k] = std::fmax(f.shape.a[k], cov);
+        });
     }
     // The candle flame and its glow, added over everything.
     const MonkPlace& front = monks[1];

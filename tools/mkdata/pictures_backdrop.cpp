@@ -74,21 +74,12 @@ bool drawInnenweltVordergrund(Canvas& c) {
     }
     return true;
 }
-bool drawLogo(Canvas& c) {
-    paintColour(c, logoFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawLogoOpacity(Canvas& c) {
-    paintOpacity(c, logoFigure(c.width, c.height, c.aspect).shape, 0.03f);
-    return true;
-}
 
 }  // namespace
 
 void addBackdropPictures(std::vector<PictureRecipe>& list) {
     list.push_back({"logo-background.jpg", 512, 512, screenAspect, drawLogoBackground});
-    list.push_back({"logo-quelltarnlogo.jpg", 512, 256, logoAspect, drawLogo});
-    list.push_back({"logo-opacity.jpg", 512, 256, logoAspect, drawLogoOpacity});
+    addMaskedPair<logoFigure>(list, "logo-quelltarnlogo.jpg", "logo-opacity.jpg", 512, 256, logoAspect);
     list.push_back({"innenwelt-background.jpg", 512, 512, screenAspect, drawInnenweltBackground});
     list.push_back({"innenwelt-opacity.jpg", 512, 512, screenAspect, drawInnenweltOpacity});
     list.push_back({"innenwelt-vordergrund.jpg", 512, 512, screenAspect, drawInnenweltVordergrund});

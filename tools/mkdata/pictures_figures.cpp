@@ -28,58 +28,14 @@ const float helmetAspect = 416.0f / 480.0f;
 const float monksAspect = 240.0f / 480.0f;
 const float birdAspect = 576.0f / 480.0f;
 
-bool drawHelmchen(Canvas& c) {
-    paintColour(c, helmetFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawHelmOp(Canvas& c) {
-    paintOpacity(c, helmetFigure(c.width, c.height, c.aspect).shape, 0.03f);
-    return true;
-}
-bool drawMonks(Canvas& c) {
-    paintColour(c, monksFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawMonksOp(Canvas& c) {
-    paintOpacity(c, monksFigure(c.width, c.height, c.aspect).shape, 0.03f);
-    return true;
-}
-bool drawVogel(Canvas& c) {
-    paintColour(c, birdFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawVogelOp(Canvas& c) {
-    paintOpacity(c, birdFigure(c.width, c.height, c.aspect).shape, 0.03f);
-    return true;
-}
-bool drawFeuerSpucker(Canvas& c) {
-    paintColour(c, fireBreatherFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawFeuerOpacity(Canvas& c) {
-    paintOpacity(c, fireBreatherFigure(c.width, c.height, c.aspect).shape, 0.03f);
-    return true;
-}
-bool drawEmbryoF(Canvas& c) {
-    paintColour(c, embryoFigure(c.width, c.height, c.aspect));
-    return true;
-}
-bool drawEmbryoO(Canvas& c) {
-    paintOpacity(c, embryoFigure(c.width, c.height, c.aspect).shape, 0.04f, 0.4f);
-    return true;
-}
-
 }  // namespace
 
 void addFigurePictures(std::vector<PictureRecipe>& list) {
-    list.push_back({"helmchen.jpg", 512, 512, helmetAspect, drawHelmchen});
-    list.push_back({"helm-op.jpg", 512, 512, helmetAspect, drawHelmOp});
-    list.push_back({"monks.jpg", 256, 512, monksAspect, drawMonks});
-    list.push_back({"monks-op.jpg", 256, 512, monksAspect, drawMonksOp});
-    list.push_back({"vogel.jpg", 512, 512, birdAspect, drawVogel});
-    list.push_back({"vogel-op.jpg", 512, 512, birdAspect, drawVogelOp});
-    list.push_back({"feuer-spucker.jpg", 512, 512, helmetAspect, drawFeuerSpucker});
-    list.push_back({"feuer-opacity.jpg", 512, 512, helmetAspect, drawFeuerOpacity});
-    list.push_back({"embryo-f.jpg", 512, 512, screenAspect, drawEmbryoF});
-    list.push_back({"embryo-o.jpg", 512, 512, screenAspect, drawEmbryoO});
+    addMaskedPair<helmetFigure>(list, "helmchen.jpg", "helm-op.jpg", 512, 512, helmetAspect);
+    addMaskedPair<monksFigure>(list, "monks.jpg", "monks-op.jpg", 256, 512, monksAspect);
+    addMaskedPair<birdFigure>(list, "vogel.jpg", "vogel-op.jpg", 512, 512, birdAspect);
+    addMaskedPair<fireBreatherFigure>(list, "feuer-spucker.jpg", "feuer-opacity.jpg", 512, 512,
+                                      helmetAspect);
+    addMaskedPair<embryoFigure, 0.04f, 0.4f>(list, "embryo-f.jpg", "embryo-o.jpg", 512, 512,
+                                             screenAspect);
 }

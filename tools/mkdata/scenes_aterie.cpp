@@ -9,6 +9,7 @@
 
 #include "scene_mesh.h"
 #include "scenes.h"
+#include "tube_axis.h"
 
 namespace scenegen {
 namespace {
@@ -21,70 +22,31 @@ const int cloudTime = 600;       // the clouds use path points 0..600 only
 
 enum Material { vesselWall = 0 };
 
-// The vessel's axis, sampled every `axisStep` units from its start.
-const float axisStep = 20.0f;
+// The vessel's axis: points every 20 units, its far parts kept three radii
+// apart.
+const AxisWalk vesselWalk = {19, 0.45f, 0.3f, 0.25f, 850.0f, 24, 20.0f, 3.0f * vesselRadius};
 
-std::vector<Vec3> randomAxis(Rng& rng);
-
-// True when parts of the axis that are far apart along it come close in
-// space: the vessel would run through itself.
-bool selfCrossing(const std::vector<Vec3>& axis, float clearance) {
-    for (size_t i = 0; i < axis.size(); i += 5)
-        for (size_t j = i + size_t(4 * clearance / axisStep); j < axis.size(); j += 5)
-            if (length(axis[i] - axis[j]) < clearance) return true;
-    return false;
+// A direction across the vessel at s, turning slowly with `angle`.
+Vec3 across(const TubeAxis& v, float s, float angle) {
+    Vec3 t = v.tangent(s, 10.0f);
+    Vec3 n = normalized(cross(t, v3(0, 0, 1)));
+    Vec3 b = cross(n, t);
+    return n * std::cos(angle) + b * std::sin(angle);
 }
-
-std::vector<Vec3> makeAxis(Rng& rng) {
-    for (;;) {
-        std::vector<Vec3> axis = randomAxis(rng);
-        if (!selfCrossing(axis, 3.0f * vesselRadius)) return axis;
-    }
-}
-
-std::vector<Vec3> randomAxis(Rng& rng) {
-    std::vector<Vec3> control;
-    Vec3 p = v3(0, 0, 0);
-    float yaw = 0, pitch = 0;
-    for (int i = 0; i < 19; ++i) {
-        control.push_back(p);
-        yaw += rng.range(-0.45f, 0.45f);
-        pitch = std::fmax(-0.3f, std::fmin(0.3f, pitch * 0.5f + rng.range(-0.25f, 0.25f) - p.z * 0.0002f));
-        p = p + v3(std::cos(yaw) * std::cos(pitch), std::sin(yaw) * std::cos(pitch), std::sin(pitch)) * 850.0f;
-    }
-    return resampleEvenly(catmullRom(control, 24), axisStep);
-}
-
-struct Vessel {
-    std::vector<Vec3> axis;
-    Vec3 at(float s) const {
-        float f = std::fmax(0.0f, std::fmin(s / axisStep, float(axis.size() - 1) - 0.001f));
-        size_t i = size_t(f);
-        return lerp(axis[i], axis[i + 1], f - float(i));
-    }
-    // A direction across the vessel at s, turning slowly with `angle`.
-    Vec3 across(float s, float angle) const {
-        Vec3 t = normalized(at(s + 10.0f) - at(s - 10.0f));
-        Vec3 n = normalized(cross(t, v3(0, 0, 1)));
-        Vec3 b = cross(n, t);
-        return n * std::cos(angle) + b * std::sin(angle);
-    }
-    float length() const { return axisStep * float(axis.size() - 1); }
-};
 }  // namespace
 
 int writeAterieScene(const std::string& dir) {
     SceneDraft d;
     Rng rng(303);
-    Vessel v{makeAxis(rng)};
+    const TubeAxis v = walkAxis(rng, vesselWalk);
 
     auto eye = [&v](float t) {
         float s = cameraStart + cameraSpeed * t;
-        return v.at(s) + v.across(s, t * 0.01f) * (35.0f * std::sin(t / 60.0f));
+        return v.at(s) + across(v, s, t * 0.01f) * (35.0f * std::sin(t / 60.0f));
     };
     auto target = [&v](float t) {
         float s = cameraStart + cameraSpeed * t + 450.0f;
-        return v.at(s) + v.across(s, t * 0.013f) * (45.0f * std::sin(t / 80.0f + 1.0f));
+        return v.at(s) + across(v, s, t * 0.013f) * (45.0f * std::sin(t / 80.0f + 1.0f));
     };
     setCamera(d, eye, target, keyTimes(0, lastTime, 10), 0.6f,
               [](float t) { return 0.35f * std::sin(t / 170.0f); });
@@ -118,7 +80,7 @@ int writeAterieScene(const std::string& dir) {
         o.position = positionKeys(
             [=, &v](float t) {
                 float s = std::fmin(s0 + drift * t, v.length() - 100.0f);
-                return v.at(s) + v.across(s, angle0 + t * 0.004f) * offset;
+                return v.at(s) + across(v, s, angle0 + t * 0.004f) * offset;
             },
             keyTimes(0, lastTime, 50));
         o.rotation = rotationKeys(
@@ -136,7 +98,7 @@ int writeAterieScene(const std::string& dir) {
             d.lights.back().position = positionKeys(
                 [&v](float t) {
                     float s = 600.0f + 19.0f * t;
-                    return v.at(s) + v.across(s, t * 0.05f) * 55.0f;
+                    return v.at(s) + across(v, s, t * 0.05f) * 55.0f;
                 },
                 keyTimes(0, cloudTime, 10));
             d.lights.emplace_back();  // light 8
@@ -144,12 +106,12 @@ int writeAterieScene(const std::string& dir) {
             d.lights.back().position = positionKeys(
                 [&v](float t) {
                     float s = 11300.0f - 18.0f * t;
-                    return v.at(s) + v.across(s, 2.0f - t * 0.05f) * 55.0f;
+                    return v.at(s) + across(v, s, 2.0f - t * 0.05f) * 55.0f;
                 },
                 keyTimes(0, cloudTime, 10));
         }
         const unsigned char* c = warm[row % 3];
-        d.addLight(c[0], c[1], c[2], v.at(s) + v.across(s, float(row) * 2.1f) * 80.0f);
+        d.addLight(c[0], c[1], c[2], v.at(s) + across(v, s, float(row) * 2.1f) * 80.0f);
     }
     return writeDraft(d, dir, "aterie.dat");
 }

@@ -9,47 +9,19 @@
 
 #include "scene_mesh.h"
 #include "scenes.h"
+#include "tube_axis.h"
 
 namespace scenegen {
 namespace {
 const float kPi = 3.14159265f;
 const int lastTime = 2560;
-const float axisStep = 15.0f;
 const float ringSpacing = 50.0f;
 const float foldLength = 330.0f;
 
 enum Material { skin = 0, rings = 1 };
 
-std::vector<Vec3> randomAxis(Rng& rng) {
-    std::vector<Vec3> control;
-    Vec3 p = v3(0, 0, 0);
-    float yaw = 0, pitch = 0;
-    for (int i = 0; i < 31; ++i) {
-        control.push_back(p);
-        yaw += rng.range(-0.65f, 0.65f);
-        pitch = std::fmax(-0.35f, std::fmin(0.35f, pitch * 0.5f + rng.range(-0.3f, 0.3f) - p.z * 0.0002f));
-        p = p + v3(std::cos(yaw) * std::cos(pitch), std::sin(yaw) * std::cos(pitch), std::sin(pitch)) * 650.0f;
-    }
-    return resampleEvenly(catmullRom(control, 32), axisStep);
-}
-
-bool selfCrossing(const std::vector<Vec3>& axis, float clearance) {
-    for (size_t i = 0; i < axis.size(); i += 5)
-        for (size_t j = i + size_t(4 * clearance / axisStep); j < axis.size(); j += 5)
-            if (length(axis[i] - axis[j]) < clearance) return true;
-    return false;
-}
-
-struct Gut {
-    std::vector<Vec3> axis;
-    Vec3 at(float s) const {
-        float f = std::fmax(0.0f, std::fmin(s / axisStep, float(axis.size() - 1) - 0.001f));
-        size_t i = size_t(f);
-        return lerp(axis[i], axis[i + 1], f - float(i));
-    }
-    Vec3 tangent(float s) const { return normalized(at(s + 20.0f) - at(s - 20.0f)); }
-    float length() const { return axisStep * float(axis.size() - 1); }
-};
+// The gut's axis: points every 15 units, its far parts kept 900 apart.
+const AxisWalk gutWalk = {31, 0.65f, 0.35f, 0.3f, 650.0f, 32, 15.0f, 900.0f};
 
 // Radius of the tunnel: folds every foldLength, a slow swell, small lumps.
 float tunnelRadius(float s, float angle) {
@@ -66,11 +38,7 @@ const int lightLastTime = 2510;  // the swarms use path points up to 2500
 int writeDarmScene(const std::string& dir) {
     SceneDraft d;
     Rng rng(505);
-    Gut g;
-    for (;;) {
-        g.axis = randomAxis(rng);
-        if (!selfCrossing(g.axis, 900.0f)) break;
-    }
+    const TubeAxis g = walkAxis(rng, gutWalk);
 
     auto eye = [&g](float t) { return g.at(cameraStart + cameraSpeed * t); };
     auto target = [&g](float t) {
@@ -92,7 +60,7 @@ int writeDarmScene(const std::string& dir) {
     // Rings hugging every fourth narrow.
     for (float s = foldLength * 2; s < g.length() - foldLength; s += foldLength * 4) {
         float r = tunnelRadius(s, 0) - 8.0f;
-        Vec3 t = g.tangent(s);
+        Vec3 t = g.tangent(s, 20.0f);
         Vec3 axis = cross(v3(0, 0, 1), t);
         float angle = std::acos(std::fmax(-1.0f, std::fmin(1.0f, t.z)));
         Rotation turn = length(axis) > 1e-4f ? rotationAxisAngle(axis, angle) : Rotation{1, 0, 0, 0};
