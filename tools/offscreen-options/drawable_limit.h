@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+// How large a picture the offscreen programs can draw, in pixels across: the
+// GL's limit for its viewport and renderbuffers, and SDL's for a window.
+
+// The GL's limit in the current context.
+int currentDrawableLimit();
+
+// The GL's limit, asked of a small offscreen context of its own, made and
+// given back before the program opens its drawable. 0 when none can be made:
+// the run itself then says what fails.
+int probeDrawableLimit();
+
+// Empty when a width x height picture fits under the GL's limit (0: unknown,
+// anything fits), else "the GL draws LIMIT pixels across at most".
+std::string drawableProblem(int limit, int width, int height);
+
+// Refuses a picture larger than can be drawn before anything is loaded,
+// created or written (a huge supersampled capture would otherwise allocate
+// gigabytes and fail at its first frame): 0, or 2 after saying
+// "PROGRAM: WHAT draws WxH pixels: the GL draws N pixels across at most".
+// A window has SDL's limit as well; a framebuffer of the program's own only
+// the GL's. The demo's own 640x480 and anything smaller is drawn by every GL
+// the demo runs on: no context is made for it.
+int checkDrawnSize(const char* program, const std::string& what, int width, int height,
+                   bool window);
