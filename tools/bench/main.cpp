@@ -257,15 +257,6 @@ int parseBenchOptions(int argc, char** argv, Bench* b, HeadlessRun* run, BenchOp
     return -1;
 }
 
-// Before the frame list is opened: the largest picture drawn, the compared
-// frames' framebuffer or the drawable, must be one the GL draws.
-int checkBenchSize(const Bench& b, const OffscreenOptions& o) {
-    const int scale = b.usesTarget ? b.target.scale : 1;
-    std::string what = "--size " + std::to_string(o.width) + "x" + std::to_string(o.height);
-    if (scale > 1) what += " --compare supersample" + std::to_string(scale);
-    return checkDrawnSize(program, what, o.width * scale, o.height * scale, scale == 1);
-}
-
 void printReport(const Bench& b, const HeadlessRun& run, bool json, long drawn, double total) {
     const int configs = b.compare ? 2 : 1;
     const char* const names[2] = {"tuned", "other"};
@@ -321,7 +312,13 @@ int main(int argc, char** argv) {
     BenchOptions options;
     const int parsed = parseBenchOptions(argc, argv, &b, &run, &options);
     if (parsed >= 0) return parsed;
-    if (const int refused = checkBenchSize(b, options.offscreen)) return refused;
+    // Before the frame list is opened: the largest picture drawn, the compared
+    // frames' framebuffer or the drawable, must be one the GL draws.
+    const int scale = b.usesTarget ? b.target.scale : 1;
+    if (const int refused = checkDrawnSize(program, options.offscreen, scale,
+                                           "--compare supersample" + std::to_string(scale),
+                                           scale == 1))
+        return refused;
     if (!options.framesPath.empty()) {
         b.frameLog = std::fopen(options.framesPath.c_str(), "w");
         if (!b.frameLog) {

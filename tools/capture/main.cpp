@@ -104,14 +104,6 @@ bool onFrame(long frame, void* user) {
     return frame < c->lastWanted;
 }
 
-// "--size 8192x6144 --supersample 4", for a refusal of the drawn size.
-std::string drawingName(const CaptureOptions& o) {
-    std::string name =
-        "--size " + std::to_string(o.offscreen.width) + "x" + std::to_string(o.offscreen.height);
-    if (o.supersample > 1) name += " --supersample " + std::to_string(o.supersample);
-    return name;
-}
-
 // Music time of a frame (or the length of that many), in seconds.
 double frameSeconds(const FrameRate& rate, long frame) {
     return double(frame) * double(rate.den) / double(rate.num);
@@ -248,9 +240,8 @@ int main(int argc, char** argv) {
     if (parsed != 0) return parsed;
     const CaptureOptions& o = c.options;
     // Before the output exists: a picture the GL cannot draw leaves nothing behind.
-    if (const int refused = checkDrawnSize("demo-capture", drawingName(o),
-                                           o.offscreen.width * o.supersample,
-                                           o.offscreen.height * o.supersample, true))
+    if (const int refused = checkDrawnSize("demo-capture", o.offscreen, o.supersample,
+                                           "--supersample " + std::to_string(o.supersample), true))
         return refused;
 
     for (double t : o.atTimes)

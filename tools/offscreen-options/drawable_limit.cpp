@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 
-#include "offscreen_options.h"
-
 namespace {
 // SDL opens no window wider or taller than this ("Window is too large").
 const int sdlWindowLimit = 16384;
@@ -48,13 +46,16 @@ std::string drawableProblem(int limit, int width, int height) {
     return "the GL draws " + std::to_string(limit) + " pixels across at most";
 }
 
-int checkDrawnSize(const char* program, const std::string& what, int width, int height,
-                   bool window) {
+int checkDrawnSize(const char* program, const OffscreenOptions& o, int scale,
+                   const std::string& scaleOption, bool window) {
+    const int width = o.width * scale, height = o.height * scale;
     if (width <= 640 && height <= 480) return 0;
     std::string problem = drawableProblem(probeDrawableLimit(), width, height);
     if (problem.empty() && window && (width > sdlWindowLimit || height > sdlWindowLimit))
         problem = "SDL opens windows of " + std::to_string(sdlWindowLimit) + " pixels across at most";
     if (problem.empty()) return 0;
+    std::string what = "--size " + std::to_string(o.width) + "x" + std::to_string(o.height);
+    if (scale > 1) what += " " + scaleOption;
     return refuseOption(program, what + " draws " + std::to_string(width) + "x" +
                                      std::to_string(height) + " pixels: " + problem);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "offscreen_options.h"
+
 // How large a picture the offscreen programs can draw, in pixels across: the
 // GL's limit for its viewport and renderbuffers, and SDL's for a window.
 
@@ -18,10 +20,12 @@ std::string drawableProblem(int limit, int width, int height);
 
 // Refuses a picture larger than can be drawn before anything is loaded,
 // created or written (a huge supersampled capture would otherwise allocate
-// gigabytes and fail at its first frame): 0, or 2 after saying
-// "PROGRAM: WHAT draws WxH pixels: the GL draws N pixels across at most".
-// A window has SDL's limit as well; a framebuffer of the program's own only
-// the GL's. The demo's own 640x480 and anything smaller is drawn by every GL
-// the demo runs on: no context is made for it.
-int checkDrawnSize(const char* program, const std::string& what, int width, int height,
-                   bool window);
+// gigabytes and fail at its first frame): the --size picture, `scale` times
+// as wide and high where `scaleOption` ("--supersample 4") asks for that.
+// Returns 0, or 2 after saying "PROGRAM: --size 8192x6144 --supersample 4
+// draws 32768x24576 pixels: the GL draws 16384 pixels across at most". A
+// window has SDL's limit as well; a framebuffer of the program's own only the
+// GL's. The demo's own 640x480 and anything smaller is drawn by every GL the
+// demo runs on: no context is made for it.
+int checkDrawnSize(const char* program, const OffscreenOptions& options, int scale,
+                   const std::string& scaleOption, bool window);
