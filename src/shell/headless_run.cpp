@@ -50,22 +50,6 @@ int stopHeld(void* user) {
 }
 }  // namespace
 
-bool parseFrameRate(const std::string& text, FrameRate* rate) {
-    char* end = nullptr;
-    const long num = std::strtol(text.c_str(), &end, 10);
-    long den = 1;
-    if (end == text.c_str()) return false;
-    if (*end == '/') {
-        const char* d = end + 1;
-        den = std::strtol(d, &end, 10);
-        if (end == d) return false;
-    }
-    if (*end != '\0' || num <= 0 || den <= 0 || num > 100000 || den > 100000) return false;
-    rate->num = num;
-    rate->den = den;
-    return true;
-}
-
 uint32_t frameTimeMs(const FrameRate& rate, long frame) {
     // n x den / num seconds, to the nearest millisecond, in integers.
     const long long numerator = (long long)frame * rate.den * 1000;

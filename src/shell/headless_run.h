@@ -11,9 +11,6 @@ struct FrameRate {
     long den = 1;
 };
 
-// "60", "60000/1001", "29.97" is refused (use a fraction). False on bad text.
-bool parseFrameRate(const std::string& text, FrameRate* rate);
-
 // Music time of frame n, in milliseconds.
 uint32_t frameTimeMs(const FrameRate& rate, long frame);
 

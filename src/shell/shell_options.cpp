@@ -1,6 +1,8 @@
 #include "shell/shell_options.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -34,6 +36,16 @@ bool parseSampleCount(const char* text, int* samples) {
         return true;
     }
     return false;
+}
+
+bool parseWholeNumber(const char* text, long low, long high, long* number) {
+    if (!text || *text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    *number = v;
+    return true;
 }
 
 bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help) {

@@ -15,6 +15,11 @@ void printShellUsage(int fullscreen, bool toStderr);
 // "16" (no sign, space, leading zero or trailing text).
 bool parseSampleCount(const char* text, int* samples);
 
+// A whole number as every program's options take it: decimal digits only (no
+// sign, space or trailing text), from low to high. False otherwise, *number
+// untouched.
+bool parseWholeNumber(const char* text, long low, long high, long* number);
+
 // A comma list as every program takes it (--at, --compare): the items between
 // the commas in order, empty ones kept ("" is one empty item, "1," two).
 std::vector<std::string> splitCommaList(const std::string& text);

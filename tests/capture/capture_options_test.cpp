@@ -39,8 +39,8 @@ TEST(CaptureOptions, DefaultsToAFullMp4At60) {
     ASSERT_EQ(parse({}, &o), 0);
     EXPECT_EQ(o.output, "demo.mp4");
     EXPECT_FALSE(o.png);
-    EXPECT_EQ(o.width, 640);
-    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(o.offscreen.width, 640);
+    EXPECT_EQ(o.offscreen.height, 480);
     EXPECT_EQ(o.firstFrame, 0);
     EXPECT_EQ(o.endFrame, 13680);
 }
@@ -94,8 +94,8 @@ TEST(CaptureOptions, ClearErrors) {
 TEST(CaptureOptions, LargerSizesAreAllowed) {
     CaptureOptions o;
     ASSERT_EQ(parse({"--size", "1280x960"}, &o), 0);
-    EXPECT_EQ(o.width, 1280);
-    EXPECT_EQ(o.height, 960);
+    EXPECT_EQ(o.offscreen.width, 1280);
+    EXPECT_EQ(o.offscreen.height, 960);
 }
 
 // Each refusal of the programs' options gives its real reason.

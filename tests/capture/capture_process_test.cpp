@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_folder.h"
 #include "support/png_read.h"
 #include "support/process.h"
 
@@ -39,8 +40,7 @@ TEST(Capture, ShortPngCaptureIsExactAndRepeatable) {
     r = capture({"--rate", "10", "--frames", "0-4", "-o", b});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (int i = 0; i < 4; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame-%06d.png", i);
+        const std::string name = "/" + frameFileName(i);
         Picture pic;
         ASSERT_TRUE(readPng(a + name, &pic)) << name;
         EXPECT_EQ(pic.width, 640);

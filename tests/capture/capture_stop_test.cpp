@@ -116,6 +116,62 @@ std::string dataWithout(const std::string& tag, const std::vector<std::string>& 
 
 bool haveFfmpeg() { return fileExists("/usr/bin/ffmpeg") && fileExists("/usr/bin/ffprobe"); }
 
+// A video capture of the whole timeline into out/clip.mp4, in the background
+// and past its start-up: its temporary file is there (false when it never
+// came).
+struct VideoCapture {
+    Child child;
+    std::string temporary;  // where the video is written until it is whole
+};
+
+bool startVideoCapture(const std::string& out, VideoCapture* v) {
+    v->child = start(DEMO_CAPTURE_EXE,
+                     {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
+    v->temporary = out + "/.clip.part-" + std::to_string(long(v->child.pid)) + ".mp4";
+    return waitForFile(v->temporary);
+}
+
+// A video capture interrupted by `count` SIGINTs at once, `after` its start-up:
+// how it ended and what it left in its folder. False (why in errors) when it
+// did not start, or was still running waitLimitSeconds() after the signals.
+struct Interrupted {
+    int status = 0;
+    std::vector<std::string> left;
+    std::string errors;
+};
+
+bool interruptVideoCapture(int count, std::chrono::seconds after, Interrupted* r) {
+    const std::string out = makeTempDir("cap-int");
+    VideoCapture v;
+    const bool started = startVideoCapture(out, &v);
+    if (started) {
+        std::this_thread::sleep_for(after);
+        for (int i = 0; i < count; ++i) kill(v.child.pid, SIGINT);
+    } else {
+        kill(v.child.pid, SIGKILL);
+    }
+    // finish() kills what is still running when its wait is over.
+    const bool ended = finish(&v.child) && started;
+    r->status = v.child.status;
+    r->left = entries(out);
+    r->errors = errorsOf(v.child);
+    if (!started) r->errors += "\nthe capture did not start";
+    else if (!ended)
+        r->errors += "\nstill running " + std::to_string(waitLimitSeconds()) + " s after " +
+                     std::to_string(count) + " SIGINT";
+    removeTree(out);
+    removeTree(v.child.dir);
+    return ended;
+}
+
+// The first second of the demo as a video into target, from data.
+ProcessResult captureOneSecond(const std::string& data, const std::string& target,
+                               const std::string& workDir = "") {
+    return runProcess(DEMO_CAPTURE_EXE,
+                      {"--data", data, "--quiet", "--rate", "5", "--time", "0-1", "-o", target},
+                      headless, waitLimitSeconds(), workDir);
+}
+
 }  // namespace
 
 TEST(Capture, SigtermStopsAPngCaptureAndLeavesOnlyWholeFrames) {
@@ -145,47 +201,33 @@ TEST(Capture, SigtermStopsAPngCaptureAndLeavesOnlyWholeFrames) {
 TEST(Capture, SigintStopsAVideoCaptureAndLeavesNoVideo) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
-    const std::string out = makeTempDir("cap-int");
-    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
     // The video is written under a temporary name from the start.
-    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    kill(c.pid, SIGINT);
-    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after SIGINT";
-    ASSERT_TRUE(WIFEXITED(c.status)) << errorsOf(c);
-    EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
-    EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
-    removeTree(out);
-    removeTree(c.dir);
+    Interrupted r;
+    ASSERT_TRUE(interruptVideoCapture(1, std::chrono::seconds(2), &r)) << r.errors;
+    ASSERT_TRUE(WIFEXITED(r.status)) << r.errors;
+    EXPECT_EQ(WEXITSTATUS(r.status), 130) << r.errors;
+    EXPECT_TRUE(r.left.empty()) << "left behind: " << r.left[0];
 }
 
 TEST(Capture, ASecondSigintEndsAtOnceAndTakesTheUnfinishedVideo) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
-    const std::string out = makeTempDir("cap-int2");
-    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
-    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    kill(c.pid, SIGINT);
-    kill(c.pid, SIGINT);
-    ASSERT_TRUE(finish(&c)) << "still running " << waitLimitSeconds() << " s after two SIGINTs";
+    Interrupted r;
+    ASSERT_TRUE(interruptVideoCapture(2, std::chrono::seconds(1), &r)) << r.errors;
     // The first asks to stop after the frame; the second does not wait.
-    if (WIFSIGNALED(c.status)) EXPECT_EQ(WTERMSIG(c.status), SIGINT);
-    else EXPECT_EQ(WEXITSTATUS(c.status), 130) << errorsOf(c);
-    EXPECT_TRUE(entries(out).empty()) << "left behind: " << entries(out)[0];
-    removeTree(out);
-    removeTree(c.dir);
+    if (WIFSIGNALED(r.status)) EXPECT_EQ(WTERMSIG(r.status), SIGINT);
+    else EXPECT_EQ(WEXITSTATUS(r.status), 130) << r.errors;
+    EXPECT_TRUE(r.left.empty()) << "left behind: " << r.left[0];
 }
 
 TEST(Capture, TheNextCaptureRemovesWhatAKilledOneLeftBehind) {
     if (!haveData()) GTEST_SKIP() << "no generated data";
     if (!haveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
     const std::string out = makeTempDir("cap-kill");
-    Child c = start(DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "30", "-o", out + "/clip.mp4"});
-    const std::string temporary = out + "/.clip.part-" + std::to_string(long(c.pid)) + ".mp4";
-    ASSERT_TRUE(waitForFile(temporary)) << errorsOf(c);
+    VideoCapture v;
+    Child& c = v.child;
+    const std::string& temporary = v.temporary;
+    ASSERT_TRUE(startVideoCapture(out, &v)) << errorsOf(c);
     kill(c.pid, SIGKILL);
     finish(&c);
     ASSERT_TRUE(fileExists(temporary));
@@ -195,9 +237,7 @@ TEST(Capture, TheNextCaptureRemovesWhatAKilledOneLeftBehind) {
     const std::string alike = out + "/.notes.part-x.mp4";
     std::ofstream(alive) << "x";
     std::ofstream(alike) << "x";
-    const ProcessResult r = runProcess(
-        DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", out + "/next.mp4"},
-        headless, waitLimitSeconds());
+    const ProcessResult r = captureOneSecond(dataDir, out + "/next.mp4");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(fileExists(temporary));
     EXPECT_TRUE(fileExists(alive));
@@ -226,17 +266,13 @@ TEST(Capture, OutputsThatCannotBeWrittenSayWhy) {
              "x.mp4 (the name is longer than the 255 characters a file name may have)\n"},
     };
     for (const auto& c : cases) {
-        const ProcessResult r = runProcess(
-            DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", c.target},
-            headless, waitLimitSeconds());
+        const ProcessResult r = captureOneSecond(dataDir, c.target);
         EXPECT_EQ(r.exitCode, 1) << c.target << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
     // A legal name of 254 characters is written: its temporary name gives way.
     const std::string longest = dir + "/" + std::string(250, 'n') + ".mp4";
-    const ProcessResult r = runProcess(
-        DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", longest},
-        headless, waitLimitSeconds());
+    const ProcessResult r = captureOneSecond(dataDir, longest);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fileExists(longest));
     removeTree(dir);
@@ -269,9 +305,7 @@ TEST(Capture, FailedVideoCapturesLeaveNothingUnderTheFinalName) {
         for (bool existing : {false, true}) {
             const std::string target = out + (existing ? "/old.mp4" : "/new.mp4");
             if (existing) std::ofstream(target) << "earlier video";
-            const ProcessResult r = runProcess(
-                DEMO_CAPTURE_EXE, {"--data", data, "--quiet", "--rate", "5", "--time", "0-1", "-o", target},
-                headless, waitLimitSeconds());
+            const ProcessResult r = captureOneSecond(data, target);
             EXPECT_EQ(r.exitCode, 1) << c.what << "\n" << r.err;
             EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << "\n" << r.err;
             if (existing) {
@@ -295,9 +329,7 @@ TEST(Capture, OutputNamesReachFfmpegAsPlainFiles) {
     const std::string dir = makeTempDir("cap-names");
     // ffmpeg would take the first for its file: protocol, the second for an option.
     for (const std::string name : {"file:y.mp4", "-x.mp4"}) {
-        const ProcessResult r = runProcess(
-            DEMO_CAPTURE_EXE, {"--data", dataDir, "--quiet", "--rate", "5", "--time", "0-1", "-o", name},
-            headless, waitLimitSeconds(), dir);
+        const ProcessResult r = captureOneSecond(dataDir, name, dir);
         ASSERT_EQ(r.exitCode, 0) << name << "\n" << r.err;
         const ProcessResult probe = runProcess(
             "/usr/bin/ffprobe",

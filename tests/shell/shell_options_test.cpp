@@ -80,3 +80,19 @@ TEST(ShellOptions, ACommaListKeepsEveryItemInOrderEmptyOnesToo) {
     EXPECT_EQ(splitCommaList("1,"), (List{"1", ""}));
     EXPECT_EQ(splitCommaList(""), (List{""}));
 }
+
+// The one whole-number reader of the programs' options: digits only, in range,
+// and nothing that wraps.
+TEST(ShellOptions, WholeNumbersAreDigitsWithinTheirRange) {
+    long n = -1;
+    EXPECT_TRUE(parseWholeNumber("4096", 1, 4096, &n));
+    EXPECT_EQ(n, 4096);
+    EXPECT_TRUE(parseWholeNumber("007", 0, 8, &n));
+    EXPECT_EQ(n, 7);
+    for (const char* bad : {"", "+4", "-4", " 4", "4 ", "4x", "0x10", "1e3", "4097", "0",
+                            "99999999999999999999"}) {
+        EXPECT_FALSE(parseWholeNumber(bad, 1, 4096, &n)) << bad;
+        EXPECT_EQ(n, 7) << bad;  // untouched by refusals
+    }
+    EXPECT_FALSE(parseWholeNumber(nullptr, 0, 8, &n));
+}

@@ -18,7 +18,8 @@
 
 #include "platform/standard_output.h"
 #include "bench_stats.h"
-#include "frame_size.h"
+#include "drawable_limit.h"
+#include "offscreen_options.h"
 #include "picture_target.h"
 #include "fx/frame_profile.h"
 #include "fx/render_tuning.h"
@@ -28,6 +29,8 @@
 #include "state/demo_state.h"
 
 namespace {
+
+const char* const program = "demo-bench";
 
 struct Bench {
     FrameRate rate;
@@ -135,9 +138,8 @@ std::string jsonText(const std::string& s) {
     return out;
 }
 
-int usage(const char* problem) {
-    if (problem) std::fprintf(stderr, "demo-bench: %s\n", problem);
-    std::fprintf(problem ? stderr : stdout,
+int usage() {
+    std::fprintf(stdout,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
                  "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
                  "                  [--msaa N] [--print-timeline]\n"
@@ -162,7 +164,7 @@ int usage(const char* problem) {
                  "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
                  "demo's own work outside GL, and the frame with the most processor time, where\n"
                  "it falls and how many medians of processor time it took.\n");
-    return problem ? 2 : 0;
+    return 0;
 }
 
 // The timeline for scripts (the browser test reads it): every boundary in ms,
@@ -176,24 +178,12 @@ int printTimeline() {
     return 0;
 }
 
-// Strict whole numbers: no sign, space or trailing text; false when out of range.
-bool parseWhole(const char* text, long low, long high, long* n) {
-    if (!text || *text < '0' || *text > '9') return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    *n = v;
-    return true;
-}
-
 // "A-B", two part indices from 0 to 8, A at most B.
-bool parsePartRange(const char* text, int* first, int* last) {
-    const char* dash = std::strchr(text, '-');
-    if (!dash) return false;
-    const std::string a(text, dash);
+bool parsePartRange(const std::string& text, int* first, int* last) {
+    std::string a, b;
     long from = 0, to = 0;
-    if (!parseWhole(a.c_str(), 0, 8, &from) || !parseWhole(dash + 1, 0, 8, &to) || from > to)
+    if (!splitRange(text, &a, &b) || !parseWholeNumber(a.c_str(), 0, 8, &from) ||
+        !parseWholeNumber(b.c_str(), 0, 8, &to) || from > to)
         return false;
     *first = int(from);
     *last = int(to);
@@ -201,62 +191,69 @@ bool parsePartRange(const char* text, int* first, int* last) {
 }
 
 struct BenchOptions {
+    OffscreenOptions offscreen;  // --rate, --size, --msaa, --data
     bool json = false;
     std::string framesPath;  // --frames FILE, opened once every option is known good
 };
 
+// The value of --parts, --compare or --cores.
+int readBenchValue(const std::string& arg, const std::string& v, Bench* b) {
+    long cores = 0;
+    if (arg == "--parts") {
+        if (!parsePartRange(v, &b->firstPart, &b->lastPart))
+            return refuseOption(program, "bad part range (0-8)", v);
+    } else if (arg == "--compare") {
+        b->usesTarget = parsePictureTarget(v, &b->target);
+        if (!b->usesTarget && !parseCompare(v, &b->other))
+            return refuseOption(
+                program, "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)",
+                v);
+        b->compare = true;
+    } else {
+        if (!parseWholeNumber(v.c_str(), 1, 4096, &cores))
+            return refuseOption(program, "bad --cores (1 to 4096)", v);
+        b->cores = int(cores);
+    }
+    return 0;
+}
+
+// The options of the bench alone; *taken says whether r->option was one.
+int readBenchOption(OptionReader* r, Bench* b, HeadlessRun* run, BenchOptions* o, bool* taken) {
+    const std::string& arg = r->option;
+    *taken = true;
+    std::string v;
+    if (arg == "--json") {
+        o->json = true;
+    } else if (arg == "--no-warm-up") {
+        run->warmUp = false;
+    } else if (arg == "--frames") {
+        return optionValue(r, &o->framesPath);
+    } else if (arg == "--parts" || arg == "--compare" || arg == "--cores") {
+        if (const int refused = optionValue(r, &v)) return refused;
+        return readBenchValue(arg, v, b);
+    } else {
+        *taken = false;
+    }
+    return 0;
+}
+
 // Reads the command line into the bench and the run. -1 to go on, else the
 // exit code (after the usage or what was asked for was printed).
 int parseBenchOptions(int argc, char** argv, Bench* b, HeadlessRun* run, BenchOptions* o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (arg == "--json") {
-            o->json = true;
-            continue;
-        } else if (arg == "-h" || arg == "--help") {
-            return finishStandardOutput("demo-bench", usage(nullptr));
-        } else if (arg == "--print-timeline") {
-            return finishStandardOutput("demo-bench", printTimeline());
-        } else if (arg == "--no-warm-up") {
-            run->warmUp = false;
-            continue;
-        }
-        const bool takesValue = arg == "--parts" || arg == "--rate" || arg == "--size" ||
-                                arg == "--compare" || arg == "--cores" || arg == "--msaa" ||
-                                arg == "--frames" || arg == "--data";
-        if (!takesValue) return usage(("unknown option " + arg).c_str());
-        if (!v) return usage((arg + " needs a value").c_str());
-        ++i;
-        long cores = 0;
-        if (arg == "--parts") {
-            if (!parsePartRange(v, &b->firstPart, &b->lastPart))
-                return usage("bad part range (0-8)");
-        } else if (arg == "--rate") {
-            if (!parseFrameRate(v, &b->rate)) return usage("bad rate");
-        } else if (arg == "--size") {
-            // The capture's rule: the demo's 4:3 frame, even sizes.
-            const char* problem = nullptr;
-            if (!parseFrameSize(v, &run->width, &run->height, &problem)) return usage(problem);
-        } else if (arg == "--compare") {
-            b->usesTarget = parsePictureTarget(v, &b->target);
-            if (!b->usesTarget && !parseCompare(v, &b->other))
-                return usage(
-                    "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)");
-            b->compare = true;
-        } else if (arg == "--cores") {
-            if (!parseWhole(v, 1, 4096, &cores)) return usage("bad --cores (1 to 4096)");
-            b->cores = int(cores);
-        } else if (arg == "--msaa") {
-            if (!parseSampleCount(v, &run->msaaSamples)) return usage("bad --msaa (2, 4, 8, 16)");
-        } else if (arg == "--frames") {
-            o->framesPath = v;
-        } else {
-            run->dataDir = v;
-        }
+    OptionReader r = startOptions(program, argc, argv);
+    while (nextOption(&r)) {
+        if (r.option == "-h" || r.option == "--help") return finishStandardOutput(program, usage());
+        if (r.option == "--print-timeline")
+            return finishStandardOutput(program, printTimeline());
+        bool taken = false;
+        if (const int refused = readSharedOption(&r, &o->offscreen, &taken)) return refused;
+        if (!taken)
+            if (const int refused = readBenchOption(&r, b, run, o, &taken)) return refused;
+        if (!taken) return refuseOption(program, "unknown option", r.option);
     }
-    if (b->usesTarget && run->msaaSamples > 0)
-        return usage("--compare msaa/supersample draws both halves itself: leave out --msaa");
+    if (b->usesTarget && o->offscreen.msaa > 0)
+        return refuseOption(program,
+                            "--compare msaa/supersample draws both halves itself: leave out --msaa");
     return -1;
 }
 
@@ -315,15 +312,32 @@ int main(int argc, char** argv) {
     BenchOptions options;
     const int parsed = parseBenchOptions(argc, argv, &b, &run, &options);
     if (parsed >= 0) return parsed;
+    // Before the frame list is opened: the largest picture drawn, the compared
+    // frames' framebuffer or the drawable, must be one the GL draws.
+    const int scale = b.usesTarget ? b.target.scale : 1;
+    if (const int refused = checkDrawnSize(program, options.offscreen, scale,
+                                           "--compare supersample" + std::to_string(scale),
+                                           scale == 1))
+        return refused;
     if (!options.framesPath.empty()) {
         b.frameLog = std::fopen(options.framesPath.c_str(), "w");
-        if (!b.frameLog) return usage(("cannot write " + options.framesPath).c_str());
+        if (!b.frameLog) {
+            std::fprintf(stderr, "demo-bench: cannot write %s (%s)\n", options.framesPath.c_str(),
+                         std::strerror(errno));
+            return 2;
+        }
     }
+    const OffscreenOptions& shared = options.offscreen;
+    b.rate = shared.rate;
+    run.width = shared.width;
+    run.height = shared.height;
+    run.msaaSamples = shared.msaa;
+    run.dataDir = shared.dataDir;
     b.startMs = b.firstPart == 0 ? 0 : uint32_t(partStartMs(b.firstPart) + 1);
     b.endMs = uint32_t(Timeline[b.lastPart + 1]);
     b.width = run.width;
     b.height = run.height;
-    run.rate = b.rate;
+    run.rate = shared.rate;
     run.startMs = b.startMs;
     run.onFrame = onFrame;
     run.user = &b;

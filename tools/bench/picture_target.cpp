@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "drawable_limit.h"
 #include "platform/window.h"
 #include "shell/shell_options.h"
 
@@ -96,15 +97,12 @@ bool createPictureTarget(PictureTarget* target, int drawableWidth, int drawableH
         *problem = "the GL has no framebuffer objects (GL 3.0)";
         return false;
     }
-    GLint maxSize = 0, maxSamples = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
+    GLint maxSamples = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
     target->width = drawableWidth * target->scale;
     target->height = drawableHeight * target->scale;
-    if (target->width > maxSize || target->height > maxSize) {
-        *problem = "the GL draws " + std::to_string(maxSize) + " pixels across at most";
-        return false;
-    }
+    *problem = drawableProblem(currentDrawableLimit(), target->width, target->height);
+    if (!problem->empty()) return false;
     int samples = target->samples;
     if (samples > maxSamples) {
         std::fprintf(stderr, "demo-bench: the GL offers %d samples per pixel at most, not %d\n",

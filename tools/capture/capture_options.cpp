@@ -1,42 +1,15 @@
 #include "capture_options.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "capture_range.h"
-#include "frame_size.h"
 #include "script/timeline.h"
 #include "shell/shell_options.h"
 
 namespace {
-bool parseSeconds(const std::string& text, double* out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v) || v < 0) return false;
-    *out = v;
-    return true;
-}
-
-bool parseCount(const std::string& text, long* out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || v < 0) return false;
-    *out = v;
-    return true;
-}
-
-// "A-B", "A-" or "-B".
-bool splitRange(const std::string& text, std::string* a, std::string* b) {
-    const size_t dash = text.find('-');
-    if (dash == std::string::npos) return false;
-    *a = text.substr(0, dash);
-    *b = text.substr(dash + 1);
-    return !(a->empty() && b->empty());
-}
+const char* const program = "demo-capture";
 
 bool knownPreset(const std::string& name) {
     static const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
@@ -46,11 +19,15 @@ bool knownPreset(const std::string& name) {
     return false;
 }
 
-int bad(const char* what, const std::string& value) {
-    std::fprintf(stderr, "demo-capture: %s: '%s'\n", what, value.c_str());
-    std::fprintf(stderr, "Try 'demo-capture --help'.\n");
-    return 2;
+int bad(const std::string& what, const std::string& value) {
+    return refuseOption(program, what, value);
 }
+
+// Frame numbers: whole numbers from 0.
+bool parseFrame(const std::string& text, long* frame) {
+    return parseWholeNumber(text.c_str(), 0, LONG_MAX, frame);
+}
+
 // --at T1,T2,...: every time, by the name given, on the timeline.
 int parseAtList(const std::string& v, CaptureOptions* o) {
     for (const std::string& item : splitCommaList(v)) {
@@ -74,8 +51,8 @@ int parseAtList(const std::string& v, CaptureOptions* o) {
 int applyFrameRange(const std::string& text, long total, CaptureOptions* o) {
     std::string a, b;
     long first = 0, end = total;
-    if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseCount(a, &first)) ||
-        (!b.empty() && !parseCount(b, &end)) || first >= end)
+    if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseFrame(a, &first)) ||
+        (!b.empty() && !parseFrame(b, &end)) || first >= end)
         return bad("bad frame range", text);
     o->firstFrame = first;
     o->endFrame = end < total ? end : total;
@@ -98,8 +75,9 @@ int applyTimeRange(const std::string& text, long total, CaptureOptions* o) {
     // An end past the timeline is clipped to it, whatever its value.
     if (e > timelineEndSeconds) e = timelineEndSeconds;
     if (s >= e) return bad("bad time range (it ends before it starts)", text);
-    o->firstFrame = long(std::ceil(s * double(o->rate.num) / double(o->rate.den) - 1e-9));
-    const long end = long(std::ceil(e * double(o->rate.num) / double(o->rate.den) - 1e-9));
+    const double framesPerSecond = double(o->offscreen.rate.num) / double(o->offscreen.rate.den);
+    o->firstFrame = long(std::ceil(s * framesPerSecond - 1e-9));
+    const long end = long(std::ceil(e * framesPerSecond - 1e-9));
     o->endFrame = end < total ? end : total;
     return 0;
 }
@@ -113,6 +91,73 @@ int settleOutput(bool outputGiven, CaptureOptions* o) {
     const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
     if (!mp4) o->png = true;
     if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
+    return 0;
+}
+
+// What --frames, --time and -o said, settled once every option is read.
+struct CaptureRanges {
+    bool outputGiven = false, framesGiven = false, timeGiven = false;
+    std::string framesText, timeText;
+};
+
+int settleSelection(const CaptureRanges& ranges, CaptureOptions* o) {
+    if (ranges.framesGiven && ranges.timeGiven)
+        return bad("use --frames or --time, not both", ranges.timeText);
+    const long total = timelineFrameCount(o->offscreen.rate);
+    if (ranges.framesGiven)
+        if (const int refused = applyFrameRange(ranges.framesText, total, o)) return refused;
+    if (ranges.timeGiven)
+        if (const int refused = applyTimeRange(ranges.timeText, total, o)) return refused;
+    if (o->endFrame < 0) o->endFrame = total;
+    if (const int refused = checkCaptureSelection(*o, ranges.framesText, ranges.timeText))
+        return refused;
+    return settleOutput(ranges.outputGiven, o);
+}
+
+// The value of --at, --preset, --supersample or --filter.
+int readCaptureValue(const std::string& arg, const std::string& v, CaptureOptions* o) {
+    long scale = 0;
+    if (arg == "--at") return parseAtList(v, o);
+    if (arg == "--preset") {
+        if (!knownPreset(v)) return bad("unknown x264 preset", v);
+        o->preset = v;
+    } else if (arg == "--supersample") {
+        if (!parseWholeNumber(v.c_str(), 1, 4, &scale)) return bad("bad --supersample (1 to 4)", v);
+        o->supersample = int(scale);
+    } else if (!(v == "linear" || v == "plain")) {
+        return bad("bad --filter (linear or plain)", v);
+    } else {
+        o->linearFilter = v == "linear";
+    }
+    return 0;
+}
+
+// The options of the capture alone; *taken says whether `option` was one.
+int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges, bool* taken) {
+    const std::string& arg = r->option;
+    *taken = true;
+    std::string v;
+    if (arg == "--png") {
+        o->png = true;
+    } else if (arg == "--quiet") {
+        o->quiet = true;
+    } else if (arg == "--warm-up") {
+        o->warmUp = true;
+    } else if (arg == "-o" || arg == "--output") {
+        ranges->outputGiven = true;
+        return optionValue(r, &o->output);
+    } else if (arg == "--frames") {
+        ranges->framesGiven = true;
+        return optionValue(r, &ranges->framesText);
+    } else if (arg == "--time") {
+        ranges->timeGiven = true;
+        return optionValue(r, &ranges->timeText);
+    } else if (arg == "--at" || arg == "--preset" || arg == "--supersample" || arg == "--filter") {
+        if (const int refused = optionValue(r, &v)) return refused;
+        return readCaptureValue(arg, v, o);
+    } else {
+        *taken = false;
+    }
     return 0;
 }
 
@@ -147,69 +192,18 @@ void printCaptureUsage() {
 }
 
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
-    bool outputGiven = false, framesGiven = false, timeGiven = false;
-    std::string framesText, timeText;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= argc) return false;
-            *out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (arg == "-h" || arg == "--help") {
+    OptionReader r = startOptions(program, argc, argv);
+    CaptureRanges ranges;
+    while (nextOption(&r)) {
+        if (r.option == "-h" || r.option == "--help") {
             printCaptureUsage();
             return 3;
-        } else if (arg == "-o" || arg == "--output") {
-            if (!value(&o->output)) return bad("missing value for", arg);
-            outputGiven = true;
-        } else if (arg == "--png") {
-            o->png = true;
-        } else if (arg == "--quiet") {
-            o->quiet = true;
-        } else if (arg == "--warm-up") {
-            o->warmUp = true;
-        } else if (arg == "--rate") {
-            if (!value(&v) || !parseFrameRate(v, &o->rate)) return bad("bad frame rate", v);
-        } else if (arg == "--size") {
-            const char* problem = "missing value for";
-            if (!value(&v) || !parseFrameSize(v, &o->width, &o->height, &problem))
-                return bad(problem, v);
-        } else if (arg == "--frames") {
-            if (!value(&framesText)) return bad("missing value for", arg);
-            framesGiven = true;
-        } else if (arg == "--time") {
-            if (!value(&timeText)) return bad("missing value for", arg);
-            timeGiven = true;
-        } else if (arg == "--at") {
-            if (!value(&v)) return bad("missing value for", arg);
-            if (const int refused = parseAtList(v, o)) return refused;
-        } else if (arg == "--preset") {
-            if (!value(&v) || !knownPreset(v)) return bad("unknown x264 preset", v);
-            o->preset = v;
-        } else if (arg == "--msaa") {
-            if (!value(&v) || !parseSampleCount(v.c_str(), &o->msaa))
-                return bad("--msaa takes 2, 4, 8 or 16", v);
-        } else if (arg == "--supersample") {
-            if (!value(&v) || !(v == "1" || v == "2" || v == "3" || v == "4"))
-                return bad("--supersample takes 1 to 4", v);
-            o->supersample = std::atoi(v.c_str());
-        } else if (arg == "--filter") {
-            if (!value(&v) || !(v == "linear" || v == "plain")) return bad("--filter takes linear or plain", v);
-            o->linearFilter = v == "linear";
-        } else if (arg == "--data") {
-            if (!value(&o->dataDir)) return bad("missing value for", arg);
-        } else {
-            return bad("unknown option", arg);
         }
+        bool taken = false;
+        if (const int refused = readSharedOption(&r, &o->offscreen, &taken)) return refused;
+        if (!taken)
+            if (const int refused = readCaptureOption(&r, o, &ranges, &taken)) return refused;
+        if (!taken) return bad("unknown option", r.option);
     }
-    if (framesGiven && timeGiven) return bad("use --frames or --time, not both", timeText);
-    const long total = timelineFrameCount(o->rate);
-    if (framesGiven)
-        if (const int refused = applyFrameRange(framesText, total, o)) return refused;
-    if (timeGiven)
-        if (const int refused = applyTimeRange(timeText, total, o)) return refused;
-    if (o->endFrame < 0) o->endFrame = total;
-    if (const int refused = checkCaptureSelection(*o, framesText, timeText)) return refused;
-    return settleOutput(outputGiven, o);
+    return settleSelection(ranges, o);
 }

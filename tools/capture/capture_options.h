@@ -2,22 +2,19 @@
 #include <string>
 #include <vector>
 
-#include "shell/headless_run.h"
+#include "offscreen_options.h"
 
 struct CaptureOptions {
+    OffscreenOptions offscreen;  // --rate, --size, --msaa, --data
     std::string output = "demo.mp4";
     bool png = false;           // numbered PNG frames into the output folder
-    FrameRate rate;             // 60 by default
-    int width = 640, height = 480;
     long firstFrame = 0;        // inclusive
     long endFrame = -1;         // exclusive; -1 = the end of the timeline
     std::vector<double> atTimes;  // single frames, seconds
     std::vector<std::string> atNames;
-    std::string dataDir;
     bool quiet = false;
     std::string preset = "veryfast";  // x264 speed preset of the video
     bool warmUp = false;              // load with the demo's warm-up frames
-    int msaa = 0;                     // samples per pixel asked of the GL (0: one)
     int supersample = 1;              // drawn k x k times larger, then filtered down
     bool linearFilter = true;         // the filter averages light, not stored values
 };

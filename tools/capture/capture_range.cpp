@@ -19,11 +19,11 @@ std::string rateText(const FrameRate& rate) {
 
 int refuse(const std::string& problem, const FrameRate& rate) {
     const long total = timelineFrameCount(rate);
-    std::fprintf(stderr, "demo-capture: %s: the timeline has %ld frame%s at %s (0 to %ld, %g s)\n",
-                 problem.c_str(), total, total == 1 ? "" : "s", rateText(rate).c_str(), total - 1,
-                 timelineEndSeconds);
-    std::fprintf(stderr, "Try 'demo-capture --help'.\n");
-    return 2;
+    char timeline[160];
+    std::snprintf(timeline, sizeof timeline, ": the timeline has %ld frame%s at %s (0 to %ld, %g s)",
+                  total, total == 1 ? "" : "s", rateText(rate).c_str(), total - 1,
+                  timelineEndSeconds);
+    return refuseOption("demo-capture", problem + timeline);
 }
 
 }  // namespace
@@ -34,31 +34,29 @@ long atFrameIndex(const FrameRate& rate, double seconds) {
 
 int checkCaptureSelection(const CaptureOptions& o, const std::string& framesText,
                           const std::string& timeText) {
-    if (!o.atTimes.empty() && (!framesText.empty() || !timeText.empty())) {
-        std::fprintf(stderr,
-                     "demo-capture: --at takes single frames; it cannot be combined with %s\n",
-                     framesText.empty() ? "--time" : "--frames");
-        std::fprintf(stderr, "Try 'demo-capture --help'.\n");
-        return 2;
-    }
-    const long total = timelineFrameCount(o.rate);
+    const FrameRate& rate = o.offscreen.rate;
+    if (!o.atTimes.empty() && (!framesText.empty() || !timeText.empty()))
+        return refuseOption("demo-capture",
+                            std::string("--at takes single frames; it cannot be combined with ") +
+                                (framesText.empty() ? "--time" : "--frames"));
+    const long total = timelineFrameCount(rate);
     for (size_t i = 0; i < o.atTimes.size(); ++i) {
-        const long frame = atFrameIndex(o.rate, o.atTimes[i]);
+        const long frame = atFrameIndex(rate, o.atTimes[i]);
         if (frame >= total)
             return refuse("--at " + o.atNames[i] + " falls on frame " + std::to_string(frame) +
                               ", after the last one",
-                          o.rate);
+                          rate);
         // Every moment asked for gets its own file, or is refused by name.
         for (size_t k = 0; k < i; ++k)
-            if (atFrameIndex(o.rate, o.atTimes[k]) == frame)
+            if (atFrameIndex(rate, o.atTimes[k]) == frame)
                 return refuse("--at " + o.atNames[i] + " falls on frame " + std::to_string(frame) +
                                   ", as --at " + o.atNames[k] + " does",
-                              o.rate);
+                              rate);
     }
     if (o.atTimes.empty() && o.firstFrame >= o.endFrame) {
         const std::string range =
             framesText.empty() ? "--time " + timeText : "--frames " + framesText;
-        return refuse(range + " selects no frame", o.rate);
+        return refuse(range + " selects no frame", rate);
     }
     return 0;
 }

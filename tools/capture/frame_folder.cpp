@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -20,6 +21,12 @@ uint32_t bigEndian32(const unsigned char* p) {
 }
 
 }  // namespace
+
+std::string frameFileName(long frame) {
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+    return name;
+}
 
 bool readPngSize(const std::string& path, int* width, int* height) {
     // Signature (8 bytes), then the IHDR chunk: length, type, width, height.

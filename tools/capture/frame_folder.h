@@ -1,6 +1,9 @@
 #pragma once
 #include <string>
 
+// The file of frame n among numbered PNG frames: "frame-000042.png".
+std::string frameFileName(long frame);
+
 // Frames of two captures of different sizes in one folder would mix
 // silently: a folder is only written into when every frame already there
 // (frame-*.png, at-*.png) has the size of the new ones. Files without a

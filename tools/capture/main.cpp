@@ -16,6 +16,7 @@
 #include "frame_writer.h"
 #include "fx/frame_profile.h"
 #include "downsample.h"
+#include "drawable_limit.h"
 #include "shell/headless_run.h"
 #include "output_file.h"
 #include "platform/audio.h"
@@ -74,9 +75,7 @@ bool wanted(const Capture& c, long frame, std::string* pngName) {
         return false;
     }
     if (frame < c.options.firstFrame || frame >= c.options.endFrame) return false;
-    char name[40];
-    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
-    *pngName = name;
+    *pngName = frameFileName(frame);
     return true;
 }
 
@@ -85,13 +84,13 @@ bool onFrame(long frame, void* user) {
     std::string name;
     if (wanted(*c, frame, &name)) {
         const CaptureOptions& o = c->options;
+        const int width = o.offscreen.width, height = o.offscreen.height;
         unsigned char* pixels = takeFrameBuffer(c->writer);
         if (o.supersample > 1) {
-            readFrameRgb(o.width * o.supersample, o.height * o.supersample, c->large.data());
-            downsampleRgb(c->large.data(), o.width, o.height, o.supersample, o.linearFilter,
-                          pixels);
+            readFrameRgb(width * o.supersample, height * o.supersample, c->large.data());
+            downsampleRgb(c->large.data(), width, height, o.supersample, o.linearFilter, pixels);
         } else {
-            readFrameRgb(o.width, o.height, pixels);
+            readFrameRgb(width, height, pixels);
         }
         if (!submitFrame(c->writer, pixels, c->video ? "" : o.output + "/" + name)) {
             c->failed = true;
@@ -105,6 +104,11 @@ bool onFrame(long frame, void* user) {
     return frame < c->lastWanted;
 }
 
+// Music time of a frame (or the length of that many), in seconds.
+double frameSeconds(const FrameRate& rate, long frame) {
+    return double(frame) * double(rate.den) / double(rate.num);
+}
+
 bool prepareFolder(const std::string& dir) {
     if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return false;
     struct stat st;
@@ -115,11 +119,12 @@ bool prepareFolder(const std::string& dir) {
 bool framesFit(const CaptureOptions& o) {
     std::string other;
     int w = 0, h = 0;
-    if (folderFramesMatch(o.output, o.width, o.height, &other, &w, &h)) return true;
+    const int width = o.offscreen.width, height = o.offscreen.height;
+    if (folderFramesMatch(o.output, width, height, &other, &w, &h)) return true;
     std::fprintf(stderr,
                  "demo-capture: %s already holds frames of another size (%s is %dx%d, these "
                  "would be %dx%d); choose an empty folder or remove them\n",
-                 o.output.c_str(), other.c_str(), w, h, o.width, o.height);
+                 o.output.c_str(), other.c_str(), w, h, width, height);
     return false;
 }
 
@@ -135,7 +140,7 @@ bool startVideo(Capture* c) {
                      "ffmpeg, or use --png)\n");
         return false;
     }
-    if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
+    if (!o.offscreen.dataDir.empty()) setDataDirectory(o.offscreen.dataDir.c_str());
     char track[PATH_MAX];
     resolveDataPath("data\\5tfina.mp3", track, sizeof track);
     // ffmpeg would wait forever on a named pipe: only a regular file will do.
@@ -159,7 +164,7 @@ bool startVideo(Capture* c) {
     const long long trackSamples = audioDecodedLength(track, &trackRate, &trackChannels);
     const double trackSeconds =
         trackSamples > 0 && trackRate > 0 ? double(trackSamples) / double(trackRate) : 0;
-    const double videoEnd = double(o.endFrame) * double(o.rate.den) / double(o.rate.num);
+    const double videoEnd = frameSeconds(o.offscreen.rate, o.endFrame);
     if (trackSeconds < videoEnd) {
         std::fprintf(stderr,
                      "demo-capture: the soundtrack %s decodes for %.2f s only (damaged or cut "
@@ -176,12 +181,12 @@ bool startVideo(Capture* c) {
     }
     // A second Ctrl-C ends the process at once: it takes this file along.
     setStopCleanupFile(c->videoTemporary.c_str());
-    const double start = double(o.firstFrame) * double(o.rate.den) / double(o.rate.num);
-    const double duration =
-        double(o.endFrame - o.firstFrame) * double(o.rate.den) / double(o.rate.num);
-    c->video = openVideoPipe(ffmpeg, ffmpegFileArgument(c->videoTemporary), o.width, o.height,
-                            o.rate.num, o.rate.den, ffmpegFileArgument(track), start, duration,
-                            o.preset);
+    const FrameRate& rate = o.offscreen.rate;
+    const double start = frameSeconds(rate, o.firstFrame);
+    const double duration = frameSeconds(rate, o.endFrame - o.firstFrame);
+    c->video = openVideoPipe(ffmpeg, ffmpegFileArgument(c->videoTemporary), o.offscreen.width,
+                            o.offscreen.height, rate.num, rate.den, ffmpegFileArgument(track), start,
+                            duration, o.preset);
     if (!c->video) {
         std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
         discardTemporary(c->videoTemporary);
@@ -195,18 +200,18 @@ bool startVideo(Capture* c) {
 int recordFrames(Capture* c, bool* ok) {
     const CaptureOptions& o = c->options;
     HeadlessRun run;
-    run.width = o.width * o.supersample;
-    run.height = o.height * o.supersample;
-    run.msaaSamples = o.msaa;
+    run.width = o.offscreen.width * o.supersample;
+    run.height = o.offscreen.height * o.supersample;
+    run.msaaSamples = o.offscreen.msaa;
     if (o.supersample > 1)
         c->large.resize(size_t(run.width) * size_t(run.height) * 3);
-    run.rate = o.rate;
-    run.dataDir = o.dataDir;
+    run.rate = o.offscreen.rate;
+    run.dataDir = o.offscreen.dataDir;
     run.onFrame = onFrame;
     run.user = c;
     run.warmUp = o.warmUp;
     c->started = profileClockSeconds();
-    c->writer = startFrameWriter(c->video, o.width, o.height, 4);
+    c->writer = startFrameWriter(c->video, o.offscreen.width, o.offscreen.height, 4);
     long drawn = 0;
     const int rc = runHeadless(run, &drawn);
     // Frames already queued are written out (whole PNG frames) before a failed
@@ -234,9 +239,13 @@ int main(int argc, char** argv) {
     if (parsed == 3) return finishStandardOutput("demo-capture", 0);
     if (parsed != 0) return parsed;
     const CaptureOptions& o = c.options;
+    // Before the output exists: a picture the GL cannot draw leaves nothing behind.
+    if (const int refused = checkDrawnSize("demo-capture", o.offscreen, o.supersample,
+                                           "--supersample " + std::to_string(o.supersample), true))
+        return refused;
 
     for (double t : o.atTimes)
-        c.atFrames.push_back(atFrameIndex(o.rate, t));
+        c.atFrames.push_back(atFrameIndex(o.offscreen.rate, t));
     if (!c.atFrames.empty()) {
         for (long f : c.atFrames) c.lastWanted = f > c.lastWanted ? f : c.lastWanted;
     } else {

@@ -29,6 +29,7 @@
 #include "platform/window.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "shell/shell_options.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -125,9 +126,8 @@ bool dumpFrame(const char* path) {
 }
 
 bool parseCount(const char* text, int* out) {
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 1 || v > 100000) return false;
+    long v = 0;
+    if (!parseWholeNumber(text, 1, 100000, &v)) return false;
     *out = int(v);
     return true;
 }

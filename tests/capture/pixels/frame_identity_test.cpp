@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_folder.h"
 #include "support/gl_test_context.h"
 #include "support/png_read.h"
 #include "support/process.h"
@@ -195,8 +196,7 @@ TEST(Capture, RangeEqualsTheSameFramesOfAFullCapture) {
     r = capture({"--rate", "10", "--time", "13.3-13.5", "-o", timed});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (int f = 130; f < 136; ++f) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame-%06d.png", f);
+        const std::string name = "/" + frameFileName(f);
         const std::string reference = slurp(full + name);
         ASSERT_FALSE(reference.empty()) << name;
         EXPECT_EQ(slurp(part + name), reference) << name;

@@ -1,0 +1,61 @@
+#include "drawable_limit.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+
+namespace {
+// SDL opens no window wider or taller than this ("Window is too large").
+const int sdlWindowLimit = 16384;
+}  // namespace
+
+int currentDrawableLimit() {
+    GLint viewport[2] = {0, 0}, renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    // Zero where the GL has no framebuffer objects: no limit of its own then.
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    int limit = 0;
+    for (const GLint v : {viewport[0], viewport[1], renderbuffer})
+        if (v > 0 && (limit == 0 || v < limit)) limit = int(v);
+    return limit;
+}
+
+int probeDrawableLimit() {
+    // The run draws offscreen: so does the probe. Stop signals stay with the
+    // program's own handlers.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    int limit = 0;
+    if (SDL_Window* window =
+            SDL_CreateWindow("", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN)) {
+        if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
+            limit = currentDrawableLimit();
+            SDL_GL_DeleteContext(context);
+        }
+        SDL_DestroyWindow(window);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return limit;
+}
+
+std::string drawableProblem(int limit, int width, int height) {
+    if (limit <= 0 || (width <= limit && height <= limit)) return "";
+    return "the GL draws " + std::to_string(limit) + " pixels across at most";
+}
+
+int checkDrawnSize(const char* program, const OffscreenOptions& o, int scale,
+                   const std::string& scaleOption, bool window) {
+    const int width = o.width * scale, height = o.height * scale;
+    if (width <= 640 && height <= 480) return 0;
+    std::string problem = drawableProblem(probeDrawableLimit(), width, height);
+    if (problem.empty() && window && (width > sdlWindowLimit || height > sdlWindowLimit))
+        problem = "SDL opens windows of " + std::to_string(sdlWindowLimit) + " pixels across at most";
+    if (problem.empty()) return 0;
+    std::string what = "--size " + std::to_string(o.width) + "x" + std::to_string(o.height);
+    if (scale > 1) what += " " + scaleOption;
+    return refuseOption(program, what + " draws " + std::to_string(width) + "x" +
+                                     std::to_string(height) + " pixels: " + problem);
+}
