@@ -18,6 +18,11 @@ ESCAPE = "\ue00c"
 KEY_VALUES = {"Escape": ESCAPE, "Enter": "\ue007", " ": " "}
 
 
+class BrowserCrashed(RuntimeError):
+    """The browser itself went away under the page (a crash of its own), as
+    opposed to a page that does not answer."""
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -31,10 +36,28 @@ class PageDriver:
 
     engine = None
     can_set_density = False
+    # What each browser of the test run lost under its pages, as crash_reason
+    # said when it closed: cleared by the runner before each test.
+    crashes = []
+
+    def crash_reason(self):
+        """Why the browser can no longer answer for the page, where its own
+        processes went away; None while they run."""
+        return None
+
+    def note_crash(self):
+        """Called by close() before it ends the browser."""
+        try:
+            reason = self.crash_reason()
+        except OSError:
+            reason = None
+        if reason:
+            PageDriver.crashes.append(reason)
 
     def wait_for(self, expression, timeout, step=0.1):
         """Polls a page expression until it is truthy; returns its value, or
-        None after the timeout."""
+        None after the timeout. Raises BrowserCrashed when the browser lost
+        the page under it: waiting on would only run out the time."""
         deadline = time.time() + timeout
         guarded = "(() => { try { return (%s); } catch (e) { return null; } })()" % expression
         while time.time() < deadline:
@@ -42,6 +65,9 @@ class PageDriver:
                 value = self.evaluate(guarded)
             except RuntimeError:
                 value = None  # between two pages
+                reason = self.crash_reason()
+                if reason:
+                    raise BrowserCrashed(reason)
             if value:
                 return value
             time.sleep(step)

@@ -6,6 +6,7 @@ the browser process, so a browser is started for each density."""
 
 import base64
 import json
+import os
 import shutil
 import subprocess
 import time
@@ -17,6 +18,32 @@ import xdisplay
 from processes import stop_process
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+# /proc's command names are cut at 15 characters.
+PAGE_PROCESS = "WebKitWebProces"
+
+
+def descendants(pid):
+    """The command names of a process's running children, grandchildren and
+    so on, from /proc."""
+    children = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                stat = f.read()
+        except OSError:
+            continue  # ended meanwhile
+        name, rest = stat[stat.index("(") + 1:].rsplit(")", 1)
+        state, parent = rest.split()[:2]
+        if state != "Z":  # ended, not yet waited for
+            children.setdefault(int(parent), []).append((int(entry), name))
+    found, todo = [], [pid]
+    while todo:
+        for child, name in children.get(todo.pop(), []):
+            found.append(name)
+            todo.append(child)
+    return found
 
 
 class Browser(driver_base.WebDriverPage):
@@ -73,6 +100,24 @@ class Browser(driver_base.WebDriverPage):
             raise RuntimeError("%s %s: %s" % (method, path, detail.get("message", e.code)))
         return answer.get("value")
 
+    def crash_reason(self):
+        # The page process crashes now and then (a segfault of its compositor
+        # thread in Mesa's software GL, in the kernel's log) and MiniBrowser
+        # starts no other: from then on every script call fails. A new page
+        # starts its process before the old one ends, so none at all is a
+        # crash, not a page change; looked at twice to be sure.
+        if self.process.poll() is not None:
+            return "WebKitWebDriver ended"
+        for attempt in range(2):
+            names = descendants(self.process.pid)
+            if "MiniBrowser" not in names:
+                return "MiniBrowser ended"
+            if PAGE_PROCESS in names:
+                return None
+            if attempt == 0:
+                time.sleep(0.5)
+        return "WebKit's page process ended under the page (a crash of the browser's own)"
+
     def call(self, method, path, body=None):
         return self._http(method, "/session/%s%s" % (self.session, path), body)
 
@@ -110,6 +155,7 @@ class Browser(driver_base.WebDriverPage):
     def close(self):
         try:
             if self.session:
+                self.note_crash()
                 try:
                     self._http("DELETE", "/session/" + self.session)
                 except (OSError, RuntimeError):
