@@ -91,6 +91,13 @@ int settleOutput(bool outputGiven, CaptureOptions* o) {
     const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
     if (!mp4) o->png = true;
     if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
+    // What only a video can be.
+    const char* videoOnly = o->lossless ? "--lossless" : o->noAudio ? "--no-audio"
+                          : !o->joinList.empty() ? "--join" : nullptr;
+    if (videoOnly && o->png && !o->printFrames)
+        return bad(std::string(videoOnly) + " makes a video (an .mp4 file), not PNG frames in",
+                   o->output);
+    if (!o->joinList.empty() && o->noAudio) return bad("--join adds the soundtrack; drop", "--no-audio");
     return 0;
 }
 
@@ -143,6 +150,15 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
         o->quiet = true;
     } else if (arg == "--warm-up") {
         o->warmUp = true;
+    } else if (arg == "--lossless") {
+        o->lossless = true;
+    } else if (arg == "--no-audio") {
+        o->noAudio = true;
+    } else if (arg == "--print-frames") {
+        o->printFrames = true;
+    } else if (arg == "--join") {
+        if (const int refused = optionValue(r, &o->joinList)) return refused;
+        if (o->joinList.empty()) return bad("--join needs the list of pieces, not", "");
     } else if (arg == "-o" || arg == "--output") {
         ranges->outputGiven = true;
         return optionValue(r, &o->output);
@@ -187,6 +203,15 @@ void printCaptureUsage() {
         "  --supersample K    draw K x K times larger (2 to 4), filter down to the size\n"
         "  --filter linear|plain  how --supersample averages: light (default) or values\n"
         "                     (the same frames; for checking that they are)\n"
+        "  --lossless         H.264's lossless mode: the video decodes to the very RGB\n"
+        "                     frames drawn (a file many times larger; for archiving)\n"
+        "  --no-audio         the video alone, its timestamps counted in frames: a piece\n"
+        "                     of a recording made in pieces (demo-record)\n"
+        "  --join LIST        join the videos named in LIST (ffmpeg's concat list, pieces\n"
+        "                     made with --no-audio) into the output without encoding them\n"
+        "                     again, with the soundtrack of the frames selected\n"
+        "  --print-frames     print the frames the options select (\"frames A-B\", B not\n"
+        "                     included), the rate and the size, and draw nothing\n"
         "  --quiet            no progress line\n"
         "  -h, --help         this text\n");
 }

@@ -17,6 +17,10 @@ struct CaptureOptions {
     bool warmUp = false;              // load with the demo's warm-up frames
     int supersample = 1;              // drawn k x k times larger, then filtered down
     bool linearFilter = true;         // the filter averages light, not stored values
+    bool lossless = false;            // H.264's lossless mode (the RGB frames exactly)
+    bool noAudio = false;             // the video alone: a piece of a recording made in pieces
+    bool printFrames = false;         // say which frames would be drawn, draw nothing
+    std::string joinList;             // join these pieces (a concat list) instead of drawing
 };
 
 // Parses the command line. Returns 0 when the options are usable, 2 after

@@ -128,18 +128,9 @@ bool framesFit(const CaptureOptions& o) {
     return false;
 }
 
-// The video: the soundtrack checked whole first (it must decode to the
-// video's end), then ffmpeg started on a temporary file beside the output.
-// False after saying why.
-bool startVideo(Capture* c) {
-    const CaptureOptions& o = c->options;
-    const std::string ffmpeg = findFfmpeg();
-    if (ffmpeg.empty()) {
-        std::fprintf(stderr,
-                     "demo-capture: ffmpeg was not found on PATH (install the package "
-                     "ffmpeg, or use --png)\n");
-        return false;
-    }
+// The soundtrack, checked whole: a regular file the player would take, decoding
+// at least to the end of the frames chosen. Its path, or empty after saying why.
+std::string checkedSoundtrack(const CaptureOptions& o) {
     if (!o.offscreen.dataDir.empty()) setDataDirectory(o.offscreen.dataDir.c_str());
     char track[PATH_MAX];
     resolveDataPath("data\\5tfina.mp3", track, sizeof track);
@@ -149,13 +140,13 @@ bool startVideo(Capture* c) {
     if (trackStatus != dataFileOk) {
         printDataFileProblem("data\\5tfina.mp3", track, trackStatus, kind);
         std::fprintf(stderr, "demo-capture: cannot read the soundtrack %s\n", track);
-        return false;
+        return "";
     }
     // The soundtrack the player would refuse is refused here too, and
     // with its words: ffmpeg would take a WAV or an Ogg file all the same.
     if (!audioCheckStreamFile(track)) {
         std::fprintf(stderr, "demo-capture: cannot use the soundtrack %s\n", track);
-        return false;
+        return "";
     }
     // Read to its end now, not found damaged by ffmpeg after the last frame:
     // the music must last as long as the video.
@@ -170,29 +161,105 @@ bool startVideo(Capture* c) {
                      "demo-capture: the soundtrack %s decodes for %.2f s only (damaged or cut "
                      "short), the video runs to %.2f s\n",
                      track, trackSeconds, videoEnd);
-        return false;
+        return "";
     }
+    return track;
+}
+
+std::string findFfmpegOrSay() {
+    const std::string ffmpeg = findFfmpeg();
+    if (ffmpeg.empty())
+        std::fprintf(stderr,
+                     "demo-capture: ffmpeg was not found on PATH (install the package "
+                     "ffmpeg, or use --png)\n");
+    return ffmpeg;
+}
+
+// The temporary file the video is written to until it is complete; empty
+// after saying why.
+std::string startTemporary(const CaptureOptions& o) {
     std::string reason;
-    c->videoTemporary = createTemporaryBeside(o.output, &reason);
-    if (c->videoTemporary.empty()) {
+    const std::string temporary = createTemporaryBeside(o.output, &reason);
+    if (temporary.empty())
         std::fprintf(stderr, "demo-capture: cannot write %s (%s)\n", o.output.c_str(),
                      reason.c_str());
-        return false;
-    }
     // A second Ctrl-C ends the process at once: it takes this file along.
-    setStopCleanupFile(c->videoTemporary.c_str());
+    else
+        setStopCleanupFile(temporary.c_str());
+    return temporary;
+}
+
+// The video: the soundtrack checked whole first (it must decode to the
+// video's end), then ffmpeg started on a temporary file beside the output.
+// False after saying why.
+bool startVideo(Capture* c) {
+    const CaptureOptions& o = c->options;
+    const std::string ffmpeg = findFfmpegOrSay();
+    if (ffmpeg.empty()) return false;
+    std::string track;
+    if (!o.noAudio) {
+        track = checkedSoundtrack(o);
+        if (track.empty()) return false;
+    }
+    c->videoTemporary = startTemporary(o);
+    if (c->videoTemporary.empty()) return false;
     const FrameRate& rate = o.offscreen.rate;
+    VideoFormat format;
+    format.width = o.offscreen.width;
+    format.height = o.offscreen.height;
+    format.rateNum = rate.num;
+    format.rateDen = rate.den;
+    format.preset = o.preset;
+    format.lossless = o.lossless;
+    format.exactTimestamps = o.noAudio;
     const double start = frameSeconds(rate, o.firstFrame);
     const double duration = frameSeconds(rate, o.endFrame - o.firstFrame);
-    c->video = openVideoPipe(ffmpeg, ffmpegFileArgument(c->videoTemporary), o.offscreen.width,
-                            o.offscreen.height, rate.num, rate.den, ffmpegFileArgument(track), start,
-                            duration, o.preset);
+    c->video = openVideoPipe(ffmpeg, ffmpegFileArgument(c->videoTemporary), format,
+                             track.empty() ? "" : ffmpegFileArgument(track), start, duration);
     if (!c->video) {
         std::fprintf(stderr, "demo-capture: cannot start %s\n", ffmpeg.c_str());
         discardTemporary(c->videoTemporary);
         return false;
     }
     return true;
+}
+
+// --join: the pieces as they are, the soundtrack of the frames chosen beside
+// them. Exit code 0, or 1 after saying why; nothing is left under the output's
+// name unless the join is complete.
+int joinPieces(const CaptureOptions& o) {
+    const char* kind = nullptr;
+    if (checkRegularFile(o.joinList.c_str(), &kind) != dataFileOk) {
+        std::fprintf(stderr, "demo-capture: cannot read the list of pieces %s\n", o.joinList.c_str());
+        return 1;
+    }
+    const std::string ffmpeg = findFfmpegOrSay();
+    if (ffmpeg.empty()) return 1;
+    const std::string track = checkedSoundtrack(o);
+    if (track.empty()) return 1;
+    const std::string temporary = startTemporary(o);
+    if (temporary.empty()) return 1;
+    const FrameRate& rate = o.offscreen.rate;
+    VideoPipe* join = startVideoJoin(ffmpeg, ffmpegFileArgument(o.joinList),
+                                     ffmpegFileArgument(temporary), rate.num,
+                                     ffmpegFileArgument(track), frameSeconds(rate, o.firstFrame),
+                                     frameSeconds(rate, o.endFrame - o.firstFrame));
+    bool ok = join && closeVideoPipe(join);
+    if (!ok) std::fprintf(stderr, "demo-capture: ffmpeg failed joining %s\n", o.joinList.c_str());
+    ok = ok && commitTemporary(temporary, o.output);
+    setStopCleanupFile(nullptr);
+    if (!ok) {
+        discardTemporary(temporary);
+        return 1;
+    }
+    if (!o.quiet) std::fprintf(stderr, "demo-capture: joined into %s\n", o.output.c_str());
+    return 0;
+}
+
+// --print-frames: what a recording in pieces needs to know of these options.
+void printFrames(const CaptureOptions& o) {
+    std::printf("frames %ld-%ld rate %ld/%ld size %dx%d\n", o.firstFrame, o.endFrame,
+                o.offscreen.rate.num, o.offscreen.rate.den, o.offscreen.width, o.offscreen.height);
 }
 
 // Runs the frames; the video is finished or thrown away. The exit code of
@@ -239,6 +306,11 @@ int main(int argc, char** argv) {
     if (parsed == 3) return finishStandardOutput("demo-capture", 0);
     if (parsed != 0) return parsed;
     const CaptureOptions& o = c.options;
+    if (o.printFrames) {
+        printFrames(o);
+        return finishStandardOutput("demo-capture", 0);
+    }
+    if (!o.joinList.empty()) return joinPieces(o);
     // Before the output exists: a picture the GL cannot draw leaves nothing behind.
     if (const int refused = checkDrawnSize("demo-capture", o.offscreen, o.supersample,
                                            "--supersample " + std::to_string(o.supersample), true))

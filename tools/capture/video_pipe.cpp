@@ -32,34 +32,30 @@ std::string findFfmpeg() {
     return "";
 }
 
-VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, int width,
-                         int height, long rateNum, long rateDen, const std::string& soundtrack,
-                         double audioOffset, double duration, const std::string& preset) {
+long videoTimescale(long rateNum) {
+    long scale = rateNum > 0 ? rateNum : 1;
+    while (scale < 10000) scale *= 2;
+    return scale;
+}
+
+namespace {
+
+// Starts ffmpeg with `args` (args[0] the program), its standard input the
+// read end of a pipe whose write end is returned in the record.
+VideoPipe* startFfmpeg(std::vector<std::string> args) {
     int fds[2];
     if (pipe(fds) != 0) return nullptr;
     // A frame or more in flight (64 kB by default), so that neither side waits
     // for the other at every few rows. The kernel may give less; that only costs speed.
     fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
-    char size[32], rate[48], offset[32], length[32];
-    std::snprintf(size, sizeof size, "%dx%d", width, height);
-    std::snprintf(rate, sizeof rate, "%ld/%ld", rateNum, rateDen);
-    std::snprintf(offset, sizeof offset, "%.6f", audioOffset);
-    std::snprintf(length, sizeof length, "%.6f", duration);
-    std::vector<std::string> args = {ffmpeg, "-y", "-loglevel", "error", "-nostdin",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size,
-                                     "-framerate", rate, "-i", "-"};
-    const bool withAudio = !soundtrack.empty();
-    if (withAudio) {
-        args.insert(args.end(), {"-ss", offset, "-i", soundtrack, "-map", "0:v", "-map", "1:a",
-                                 "-c:a", "aac", "-b:a", "192k"});
-    }
-    args.insert(args.end(), {"-c:v", "libx264", "-preset", preset, "-crf", "16",
-                             "-pix_fmt", "yuv420p", "-t", length, "-movflags", "+faststart",
-                             output});
     signal(SIGPIPE, SIG_IGN);
     const pid_t parent = getpid();
     const pid_t pid = fork();
-    if (pid < 0) return nullptr;
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return nullptr;
+    }
     if (pid == 0) {
         // A process group of its own: Ctrl-C reaches the capture, which ends
         // ffmpeg itself, instead of ffmpeg finishing a file of its own accord.
@@ -79,6 +75,59 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output, i
     }
     close(fds[0]);
     return new VideoPipe{pid, fds[1]};
+}
+
+std::string seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", s);
+    return text;
+}
+
+void addTimescale(std::vector<std::string>* args, long rateNum) {
+    const std::string scale = std::to_string(videoTimescale(rateNum));
+    args->insert(args->end(), {"-video_track_timescale", scale, "-movie_timescale", scale});
+}
+
+}  // namespace
+
+VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output,
+                         const VideoFormat& f, const std::string& soundtrack, double audioOffset,
+                         double duration) {
+    char size[32], rate[48];
+    std::snprintf(size, sizeof size, "%dx%d", f.width, f.height);
+    std::snprintf(rate, sizeof rate, "%ld/%ld", f.rateNum, f.rateDen);
+    std::vector<std::string> args = {ffmpeg, "-y", "-loglevel", "error", "-nostdin",
+                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size,
+                                     "-framerate", rate, "-i", "-"};
+    if (!soundtrack.empty()) {
+        args.insert(args.end(), {"-ss", seconds(audioOffset), "-i", soundtrack, "-map", "0:v",
+                                 "-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
+    }
+    if (f.lossless) {
+        // The RGB frames themselves, quantiser 0: they decode to the very bytes drawn.
+        args.insert(args.end(), {"-c:v", "libx264rgb", "-preset", f.preset, "-qp", "0",
+                                 "-pix_fmt", "rgb24"});
+    } else {
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", f.preset, "-crf", "16",
+                                 "-pix_fmt", "yuv420p"});
+    }
+    args.insert(args.end(), {"-t", seconds(duration)});
+    if (f.exactTimestamps) addTimescale(&args, f.rateNum);
+    args.insert(args.end(), {"-movflags", "+faststart", output});
+    return startFfmpeg(args);
+}
+
+VideoPipe* startVideoJoin(const std::string& ffmpeg, const std::string& list,
+                          const std::string& output, long rateNum, const std::string& soundtrack,
+                          double audioOffset, double duration) {
+    std::vector<std::string> args = {ffmpeg, "-y", "-loglevel", "error", "-nostdin",
+                                     "-f", "concat", "-safe", "0", "-i", list,
+                                     "-ss", seconds(audioOffset), "-i", soundtrack,
+                                     "-map", "0:v", "-map", "1:a", "-c:v", "copy",
+                                     "-c:a", "aac", "-b:a", "192k", "-t", seconds(duration)};
+    addTimescale(&args, rateNum);
+    args.insert(args.end(), {"-movflags", "+faststart", output});
+    return startFfmpeg(args);
 }
 
 bool writeVideoFrame(VideoPipe* p, const unsigned char* rgb, size_t bytes) {
