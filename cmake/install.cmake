@@ -34,5 +34,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # EGL loaders that SDL opens at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, ffmpeg, python3")
 include(CPack)

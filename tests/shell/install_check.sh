@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
     fail "cmake --install: $(tail -3 "$tmp/install.log")"
-for f in bin/demo bin/demo-windowed bin/demo-capture share/quelltarn/data/light.dat \
+for f in bin/demo bin/demo-windowed bin/demo-capture bin/demo-record share/quelltarn/data/light.dat \
     share/quelltarn/data/5tfina.mp3 share/quelltarn/data/flare.cfg \
     share/applications/quelltarn.desktop share/icons/hicolor/scalable/apps/quelltarn.svg; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
@@ -32,7 +32,9 @@ fi
 
 # A hang guard only: up to DEMO_TEST_WAIT seconds (two minutes unless set).
 capture="cd '$tmp' && SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1 \
-    timeout ${DEMO_TEST_WAIT:-120} '$prefix/bin/demo-capture' --at 1 --quiet -o '$tmp/stills'"
+    timeout ${DEMO_TEST_WAIT:-120} '$prefix/bin/demo-capture' --at 1 --quiet -o '$tmp/stills' &&
+    timeout ${DEMO_TEST_WAIT:-120} '$prefix/bin/demo-record' --rate 2 --size 160x120 --frames 2-6 \
+        --pieces 2 --quiet --work '$tmp/pieces' -o '$tmp/pieces.mp4'"
 mkdir "$tmp/stills"
 if unshare -m true 2>/dev/null; then
     echo "running the installed capture with the build folder hidden"
@@ -45,6 +47,7 @@ rc=$?
 [ $rc -eq 0 ] || fail "the installed demo-capture failed (exit code $rc): $(tail -5 "$tmp/capture.log")"
 ls "$tmp/stills"/*.png >/dev/null 2>&1 || fail "no frame written: $(tail -5 "$tmp/capture.log")"
 echo "installed capture wrote $(ls "$tmp/stills")"
+[ -s "$tmp/pieces.mp4" ] || fail "the installed demo-record wrote no video: $(tail -5 "$tmp/capture.log")"
 
 # The Debian package.
 command -v cpack >/dev/null || fail "cpack is missing"
@@ -59,7 +62,7 @@ for lib in libsdl2 libmpg123 libjpeg62-turbo libglu1-mesa libgl1; do
 done
 echo "$depends" | grep -q -- "-dev" && fail "the package depends on development packages"
 dpkg-deb -c "$deb" >"$tmp/contents"
-for f in usr/bin/demo usr/bin/demo-windowed usr/bin/demo-capture usr/share/quelltarn/data/light.dat \
+for f in usr/bin/demo usr/bin/demo-windowed usr/bin/demo-capture usr/bin/demo-record usr/share/quelltarn/data/light.dat \
     usr/share/applications/quelltarn.desktop; do
     grep -q " \./$f\$" "$tmp/contents" || fail "the package lacks $f"
 done

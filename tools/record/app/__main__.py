@@ -1,0 +1,5 @@
+import sys
+
+from demo_record.main import main
+
+sys.exit(main())
