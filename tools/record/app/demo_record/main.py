@@ -25,13 +25,13 @@ def run(argv):
     if opts.help:
         sys.stdout.write(options.USAGE)
         return 0
-    if opts.task or opts.join_task or opts.follow:
+    if opts.task or opts.join_only or opts.follow:
         record = plan.read_record(opts.work)
         record["work"] = opts.work
         if opts.task:
             return slurm.run_task(record)
-        if opts.join_task:
-            return slurm.run_join_task(record)
+        if opts.join_only:
+            return slurm.run_join(record)
         return slurm.follow(record, opts.quiet)
     capture = opts.capture or options.default_capture()
     record = plan.make_record(opts, capture)

@@ -80,7 +80,7 @@ class Options:
         self.capture = None
         self.quiet = False
         self.task = False        # a Slurm array task: the piece of SLURM_ARRAY_TASK_ID
-        self.join_task = False   # the Slurm join job
+        self.join_only = False   # the join alone (the Slurm join job runs it)
         self.jobs_given = False
         self.help = False
 
@@ -162,8 +162,8 @@ def parse(argv):
             opts.quiet = True
         elif arg == "--task":
             opts.task = True
-        elif arg == "--join-task":
-            opts.join_task = True
+        elif arg == "--join-only":
+            opts.join_only = True
         else:
             refuse("unknown option", arg)
     return check(opts)
@@ -172,7 +172,7 @@ def parse(argv):
 def check(opts):
     if opts.work is None:
         refuse("--work DIR is needed: the folder that keeps the pieces")
-    if opts.task or opts.join_task or opts.follow:
+    if opts.task or opts.join_only or opts.follow:
         return opts  # the rest comes from the work folder
     if opts.pieces is None:
         refuse("--pieces N is needed: how many pieces to record")

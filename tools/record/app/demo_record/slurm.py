@@ -113,7 +113,7 @@ def submit(record, opts):
         array = sbatch(["--array", array_list(todo), "--job-name", "demo-record-pieces",
                         "--output", os.path.join(work, "log", "piece-%a.log")] + extra + common +
                        [script])
-    script = write_script(work, "join.sh", "--join-task")
+    script = write_script(work, "join.sh", "--join-only")
     after = ["--dependency", "afterany:" + array] if array else []
     join_id = sbatch(after + ["--job-name", "demo-record-join",
                               "--output", os.path.join(work, "log", "join.log")] + common + [script])
@@ -197,7 +197,7 @@ def run_task(record):
     return 0 if render_piece(record, int(text)) else 1
 
 
-def run_join_task(record):
+def run_join(record):
     path = os.path.join(record["work"], JOIN_RESULT)
     try:
         seconds = join(record, quiet=True)
