@@ -128,3 +128,35 @@ TEST(CaptureOptions, RefusedOptionsSayWhy) {
     EXPECT_EQ(o.firstFrame, 227);
     EXPECT_EQ(o.endFrame, 228);
 }
+
+TEST(CaptureOptions, PiecesOfARecordingAreVideosAndAJoinAddsTheSound) {
+    CaptureOptions o;
+    ASSERT_EQ(parse({"--lossless", "--no-audio", "--frames", "10-20", "-o", "p.mp4"}, &o), 0);
+    EXPECT_TRUE(o.lossless && o.noAudio);
+    EXPECT_FALSE(o.png);
+    CaptureOptions j;
+    ASSERT_EQ(parse({"--join", "list.txt", "--time", "1-2", "-o", "v.mp4"}, &j), 0);
+    EXPECT_EQ(j.joinList, "list.txt");
+    // Only a video can be lossless, a piece or a join; a join is never silent.
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--lossless", "--png", "-o", "frames"},
+          std::vector<std::string>{"--no-audio", "-o", "frames"},
+          std::vector<std::string>{"--join", "l.txt", "--at", "3"},
+          std::vector<std::string>{"--join", "l.txt", "--no-audio", "-o", "v.mp4"},
+          std::vector<std::string>{"--join", "", "-o", "v.mp4"}}) {
+        CaptureOptions b;
+        EXPECT_EQ(parse(bad, &b), 2) << bad[0] << " " << bad[1];
+    }
+}
+
+TEST(CaptureOptions, PrintFramesSaysWhatTheOptionsSelect) {
+    ProcessResult r = runProcess(DEMO_CAPTURE_EXE,
+                                 {"--rate", "30000/1001", "--size", "320x240", "--time", "10-12",
+                                  "--print-frames"},
+                                 {"DISPLAY="}, 60);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "frames 300-360 rate 30000/1001 size 320x240\n");
+    r = runProcess(DEMO_CAPTURE_EXE, {"--frames", "999999-", "--print-frames"}, {"DISPLAY="}, 60);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("bad frame range"), std::string::npos) << r.err;
+}
