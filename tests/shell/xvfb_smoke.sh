@@ -38,6 +38,15 @@ for exe in "$@"; do
         sleep 5
         kill -TERM $pid
         begun=$(now)
+        while kill -0 $pid 2>/dev/null; do
+            if [ $(($(now) - begun)) -ge $((limit * 1000000000)) ]; then
+                echo "step end after the close request: gave up after $(since "$begun") s, killed"
+                kill -KILL $pid
+                wait $pid
+                exit 1
+            fi
+            sleep 0.1
+        done
         wait $pid
         rc=$?
         echo "step end after the close request: $(since "$begun") s"
