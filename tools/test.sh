@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up and builds (tools/setup.sh), runs every test headless, builds the
 # browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh), builds
-# the Windows programs and tests them under Wine (tests/win32/run.sh), then builds
+# the Windows programs and tests them under Wine (tests/win32/run.sh), records in
+# pieces here and on a Slurm cluster of its own (tests/record), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 # Each stage says how long it took ("== stage NAME: SECONDS s").
@@ -75,6 +76,8 @@ sanitized_capture() {
 }
 
 stage "Build and every test headless" plain_build_and_tests
+stage "Recordings in pieces, here and on a one-node Slurm cluster" \
+    python3 -B tests/record/record_tests.py build
 stage "Browser build and its page tests in Chromium, Firefox and WebKit" tests/web/run.sh
 stage "Windows build, its unit tests and the programs under Wine" tests/win32/run.sh
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -124,8 +124,10 @@ class Recorded(unittest.TestCase):
 
     def test_lossless_on_slurm_is_the_one_process_recording_with_a_task_retried(self):
         work, video = tmp + "/slurm-lossless", tmp + "/slurm-lossless.mp4"
-        done = record(["--lossless", "--pieces", "4"], work, video, {"DEMO_RECORD_TEST_FAIL": "1:1"},
-                      slurm=True)
+        # With what a cluster user passes on to sbatch.
+        done = record(["--lossless", "--pieces", "4", "--partition", "main", "--time-limit", "10",
+                       "--cpus-per-task", "1", "--sbatch-args", "--job-name=tested --nice=0"],
+                      work, video, {"DEMO_RECORD_TEST_FAIL": "1:1"}, slurm=True)
         self.assertRecorded(done)
         self.assertEqual(frame_hashes(video), self.reference)
         self.assertSoundAsLongAsPictures(video)
@@ -292,6 +294,10 @@ class Recorded(unittest.TestCase):
                 self.assertIn("holds pieces of another recording", done.stderr)
                 self.assertIn(words, done.stderr)
         self.assertEqual(before, {p: slurp(p) for p in glob.glob(work + "/pieces/*")})
+        done = record(["--pieces", "2", "--partition", "nosuch"], tmp + "/bad-slurm", video, slurm=True)
+        self.assertEqual(done.returncode, 1, done.stderr)
+        self.assertIn("sbatch refused the job", done.stderr)
+        self.assertIn("partition", done.stderr.lower())
 
 
 if __name__ == "__main__":
