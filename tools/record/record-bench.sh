@@ -24,9 +24,14 @@ calc() { awk "BEGIN { print $1 }"; }
 echo "stretch: $span, 640x480, $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg)"
 t0=$(now)
 # shellcheck disable=SC2086
-"$build/demo-capture" $span --quiet -o "$tmp/one.mp4"
+if [ -x /usr/bin/time ]; then
+    /usr/bin/time -f "%U %S" -o "$tmp/one.cpu" "$build/demo-capture" $span --quiet -o "$tmp/one.mp4"
+else
+    "$build/demo-capture" $span --quiet -o "$tmp/one.mp4"
+fi
 one=$(secs "$t0" "$(now)")
-echo "one process: $one s"
+cpu=$(awk '{ printf "%.1f", $1 + $2 }' "$tmp/one.cpu" 2>/dev/null || echo "?")
+echo "one process: $one s wall, $cpu s processor (drawing and encoding on their own threads)"
 
 # record LABEL ARGS...: one demo-record run, its wall time and its join's.
 record() {
