@@ -1,5 +1,4 @@
 #pragma once
-#include "state/demo_state.h"
 
 // The three time values of the current frame, demo.DemoClock (starts at
 // {0, 0, 1}). Written only by the frame loop; read everywhere.

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "math/demo_clock.h"
+#include "state/demo_clock.h"
 
 struct TextureSlot;
 struct GridLayer;

@@ -6,7 +6,7 @@
 
 #include "fx/lens_flares.h"
 #include "fx2d_support.h"
-#include "math/demo_clock.h"
+#include "state/demo_clock.h"
 #include "state/demo_state.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "fx/switches.h"
-#include "math/demo_clock.h"
 #include "math/random.h"
 #include "scene/scene.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
+#include "state/demo_clock.h"
 #include "state/demo_state.h"
 
 namespace fx3d {

@@ -124,11 +124,24 @@ class Recorded(unittest.TestCase):
 
     def test_lossless_on_slurm_is_the_one_process_recording_with_a_task_retried(self):
         work, video = tmp + "/slurm-lossless", tmp + "/slurm-lossless.mp4"
-        # With what a cluster user passes on to sbatch.
-        done = record(["--lossless", "--pieces", "4", "--partition", "main", "--time-limit", "10",
-                       "--cpus-per-task", "1", "--sbatch-args", "--job-name=tested --nice=0"],
-                      work, video, {"DEMO_RECORD_TEST_FAIL": "1:1"}, slurm=True)
+        # With what a cluster user passes on to sbatch; Ctrl-C stops the
+        # following, not the jobs, and --follow takes it up again.
+        args = [RECORD] + SPAN + ["--lossless", "--pieces", "4", "--partition", "main",
+                                  "--time-limit", "10", "--cpus-per-task", "1", "--sbatch-args",
+                                  "--job-name=tested --nice=0", "--slurm", "--work", work, "-o", video]
+        env = dict(cluster_env, DEMO_RECORD_TEST_FAIL="1:1")
+        following = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                     text=True, env=env)
+        deadline = time.monotonic() + WAIT
+        while not os.path.exists(work + "/slurm.json") and time.monotonic() < deadline:
+            time.sleep(0.05)
+        following.send_signal(signal.SIGINT)
+        _, err = following.communicate(timeout=WAIT)
+        self.assertEqual(following.returncode, 130, err)
+        self.assertIn("the jobs go on: follow them again with demo-record --follow --work " + work, err)
+        done = run([RECORD, "--follow", "--work", work], cluster_env)
         self.assertRecorded(done)
+        self.assertIn("4 pieces joined into " + video, done.stderr)
         self.assertEqual(frame_hashes(video), self.reference)
         self.assertSoundAsLongAsPictures(video)
         with open(work + "/record.log") as f:
