@@ -1,10 +1,10 @@
 #include "shell/start_up.h"
 
-#include "fx/switches.h"
 #include "platform/report_error.h"
 #include "platform/window.h"
 #include "script/setup.h"
 #include "script/warm_up.h"
+#include "state/demo_state.h"
 
 int checkMultiTexture() { return 1; }
 
