@@ -1,0 +1,85 @@
+"""The include checker finds what the map forbids, on small made-up trees."""
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import check_includes  # noqa: E402
+
+MAP = """
+layer top    top/            -> low base   # a comment
+layer low    low/            ->
+layer base   low/base.       ->
+file  low/make.cpp           -> top
+system top : SDL*
+"""
+
+
+class Tree:
+    def __init__(self, files):
+        self.dir = tempfile.TemporaryDirectory()
+        self.src = os.path.join(self.dir.name, "src")
+        self.map = os.path.join(self.dir.name, "layers.txt")
+        with open(self.map, "w") as f:
+            f.write(MAP)
+        for path, text in files.items():
+            full = os.path.join(self.src, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "w") as f:
+                f.write(text)
+
+    def faults(self):
+        try:
+            return check_includes.check(self.src, check_includes.read_map(self.map))
+        finally:
+            self.dir.cleanup()
+
+
+BASE = {
+    "top/a.h": '#pragma once\n#include "low/b.h"\n',
+    "top/a.cpp": '#include "top/a.h"\n#include "low/base.h"\n#include <SDL2/SDL.h>\n',
+    "low/b.h": "#pragma once\n#include <cstdint>\n",
+    "low/base.h": "#pragma once\n",
+    "low/make.cpp": '#include "top/a.h"\n',
+    "low/notes.md": '#include "top/a.h"\n',
+}
+
+
+class Arrows(unittest.TestCase):
+    def test_a_tree_that_follows_the_map_passes(self):
+        self.assertEqual(Tree(BASE).faults(), [])
+
+    def test_an_arrow_up_is_named_with_file_line_and_layers(self):
+        files = dict(BASE)
+        files["low/b.h"] = '#pragma once\n\n  #  include "top/a.h"\n'
+        files["low/base.h"] = '#pragma once\n#include "low/b.h"\n'
+        self.assertEqual(Tree(files).faults(), [
+            'low/b.h:3: low -> top ("top/a.h"): the map has no such arrow',
+            'low/base.h:2: base -> low ("low/b.h"): the map has no such arrow'])
+
+    def test_a_file_allowance_is_that_file_s_alone(self):
+        files = dict(BASE)
+        files["low/other.cpp"] = '#include "top/a.h"\n'
+        self.assertEqual(Tree(files).faults(),
+                         ['low/other.cpp:1: low -> top ("top/a.h"): the map has no such arrow'])
+
+    def test_unmapped_folders_and_missing_files_fail(self):
+        files = dict(BASE)
+        files["new/c.cpp"] = "\n"
+        files["top/d.cpp"] = '#include "b.h"\n'
+        self.assertEqual(Tree(files).faults(), [
+            "new/c.cpp: belongs to no layer of the map",
+            'top/d.cpp:1: "b.h" is no file below src/'])
+
+    def test_system_headers_only_where_the_map_allows(self):
+        files = dict(BASE)
+        files["low/e.cpp"] = "#include <SDL.h>\n#include <cstdio>\n#include_next <SDL_video.h>\n"
+        self.assertEqual(Tree(files).faults(), [
+            "low/e.cpp:1: low -> <SDL.h>: only top may include it",
+            "low/e.cpp:3: low -> <SDL_video.h>: only top may include it"])
+
+
+if __name__ == "__main__":
+    unittest.main()
