@@ -67,6 +67,16 @@ def probe(path, entries, stream="v:0"):
     return done.stdout.split()
 
 
+def interrupt_when(proc, path, sig):
+    """Sends `sig` to the process once `path` exists; its exit code and stderr."""
+    deadline = time.monotonic() + WAIT
+    while not os.path.exists(path) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    proc.send_signal(sig)
+    _, err = proc.communicate(timeout=WAIT)
+    return proc.returncode, err
+
+
 def png_capture(folder, frames):
     done = run([CAPTURE] + SPAN[:-2] + ["--png", "--quiet", "--frames", frames, "-o", folder])
     assert done.returncode == 0, done.stderr
@@ -132,12 +142,8 @@ class Recorded(unittest.TestCase):
         env = dict(cluster_env, DEMO_RECORD_TEST_FAIL="1:1")
         following = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                      text=True, env=env)
-        deadline = time.monotonic() + WAIT
-        while not os.path.exists(work + "/slurm.json") and time.monotonic() < deadline:
-            time.sleep(0.05)
-        following.send_signal(signal.SIGINT)
-        _, err = following.communicate(timeout=WAIT)
-        self.assertEqual(following.returncode, 130, err)
+        code, err = interrupt_when(following, work + "/slurm.json", signal.SIGINT)
+        self.assertEqual(code, 130, err)
         self.assertIn("the jobs go on: follow them again with demo-record --follow --work " + work, err)
         done = run([RECORD, "--follow", "--work", work], cluster_env)
         self.assertRecorded(done)
@@ -203,12 +209,8 @@ class Recorded(unittest.TestCase):
         args = [RECORD] + SPAN + ["--lossless", "--pieces", "4", "--jobs", "1", "--quiet",
                                   "--work", work, "-o", video]
         proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        deadline = time.monotonic() + WAIT
-        while not os.path.exists(work + "/pieces/piece-0000.json") and time.monotonic() < deadline:
-            time.sleep(0.05)
-        proc.send_signal(signal.SIGTERM)
-        _, err = proc.communicate(timeout=WAIT)
-        self.assertEqual(proc.returncode, 130, err)
+        code, err = interrupt_when(proc, work + "/pieces/piece-0000.json", signal.SIGTERM)
+        self.assertEqual(code, 130, err)
         self.assertIn("the same command resumes", err)
         self.assertFalse(os.path.exists(video))
         self.assertEqual(glob.glob(work + "/pieces/.*"), [], "half-written files left")

@@ -144,19 +144,19 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
     const std::string& arg = r->option;
     *taken = true;
     std::string v;
-    if (arg == "--png") {
-        o->png = true;
-    } else if (arg == "--quiet") {
-        o->quiet = true;
-    } else if (arg == "--warm-up") {
-        o->warmUp = true;
-    } else if (arg == "--lossless") {
-        o->lossless = true;
-    } else if (arg == "--no-audio") {
-        o->noAudio = true;
-    } else if (arg == "--print-frames") {
-        o->printFrames = true;
-    } else if (arg == "--join") {
+    // The switches: present or not.
+    const struct {
+        const char* name;
+        bool CaptureOptions::*field;
+    } switches[] = {{"--png", &CaptureOptions::png},           {"--quiet", &CaptureOptions::quiet},
+                    {"--warm-up", &CaptureOptions::warmUp},    {"--lossless", &CaptureOptions::lossless},
+                    {"--no-audio", &CaptureOptions::noAudio}, {"--print-frames", &CaptureOptions::printFrames}};
+    for (const auto& s : switches)
+        if (arg == s.name) {
+            o->*s.field = true;
+            return 0;
+        }
+    if (arg == "--join") {
         if (const int refused = optionValue(r, &o->joinList)) return refused;
         if (o->joinList.empty()) return bad("--join needs the list of pieces, not", "");
     } else if (arg == "-o" || arg == "--output") {

@@ -100,6 +100,28 @@ def whole_number(option, text, least):
     return n
 
 
+def counting_from(least):
+    return lambda option, text: whole_number(option, text, least)
+
+
+def path(option, text):
+    return os.path.abspath(text)
+
+
+def word(option, text):
+    return text
+
+
+# demo-record's own options: the field each sets and how its value is read.
+SWITCHES = {"--slurm": "slurm", "--resume": "resume", "--follow": "follow", "--quiet": "quiet",
+            "--task": "task", "--join-only": "join_only"}
+VALUES = {"--pieces": ("pieces", counting_from(1)), "--jobs": ("jobs", counting_from(1)),
+          "--retries": ("retries", counting_from(0)), "--work": ("work", path),
+          "-o": ("output", path), "--output": ("output", path), "--capture": ("capture", path),
+          "--partition": ("partition", word), "--time-limit": ("time_limit", word),
+          "--cpus-per-task": ("cpus_per_task", counting_from(1))}
+
+
 def capture_option_value(args, opts, arg, value):
     if arg == "--data":
         value = os.path.abspath(value)  # the same folder from every node
@@ -131,39 +153,14 @@ def parse(argv):
                 opts.capture_args.append(arg)
         elif arg in NOT_IN_PIECES:
             refuse("a recording in pieces makes one video; %s would make %s" % (arg, NOT_IN_PIECES[arg]))
-        elif arg == "--pieces":
-            opts.pieces = whole_number(arg, value(arg), 1)
-        elif arg == "--jobs":
-            opts.jobs = whole_number(arg, value(arg), 1)
-            opts.jobs_given = True
-        elif arg == "--retries":
-            opts.retries = whole_number(arg, value(arg), 0)
-        elif arg == "--work":
-            opts.work = os.path.abspath(value(arg))
-        elif arg in ("-o", "--output"):
-            opts.output = os.path.abspath(value(arg))
-        elif arg == "--slurm":
-            opts.slurm = True
-        elif arg == "--resume":
-            opts.resume = True
-        elif arg == "--follow":
-            opts.follow = True
-        elif arg == "--partition":
-            opts.partition = value(arg)
-        elif arg == "--time-limit":
-            opts.time_limit = value(arg)
-        elif arg == "--cpus-per-task":
-            opts.cpus_per_task = whole_number(arg, value(arg), 1)
+        elif arg in SWITCHES:
+            setattr(opts, SWITCHES[arg], True)
+        elif arg in VALUES:
+            field, read = VALUES[arg]
+            setattr(opts, field, read(arg, value(arg)))
+            opts.jobs_given = opts.jobs_given or arg == "--jobs"
         elif arg == "--sbatch-args":
             opts.sbatch_args += shlex.split(value(arg))
-        elif arg == "--capture":
-            opts.capture = os.path.abspath(value(arg))
-        elif arg == "--quiet":
-            opts.quiet = True
-        elif arg == "--task":
-            opts.task = True
-        elif arg == "--join-only":
-            opts.join_only = True
         else:
             refuse("unknown option", arg)
     return check(opts)
