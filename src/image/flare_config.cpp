@@ -13,6 +13,67 @@ namespace {
 const int maxLensesPerSet = 64;
 }
 
+namespace {
+
+// The [Flare] section's numbers (the file's FlareBlend is read and never used).
+struct FlareHeader {
+    int lensCount, distance, preLight, angle, blend;
+};
+
+FlareHeader readFlareHeader(ConfigText* file, const char* path) {
+    FlareHeader h;
+    // An empty or foreign file still gives a flare, without lenses, but says so.
+    if (!seekConfigSection(file, "[Flare]"))
+        std::fprintf(stderr, "%s: no [Flare] section; the flare has no lenses\n", path);
+    readConfigInt(file, "NumberOfFlares: ", &h.lensCount);
+    readConfigInt(file, "FlareDistance: ", &h.distance);
+    readConfigInt(file, "FlarePreLight: ", &h.preLight);
+    readConfigInt(file, "FlareAngle: ", &h.angle);
+    readConfigInt(file, "FlareBlend: ", &h.blend);
+    if (h.lensCount < 0) h.lensCount = 0;
+    if (h.lensCount > maxLensesPerSet) {
+        std::fprintf(stderr, "%s: %d lenses, only the first %d are used\n", path, h.lensCount,
+                     maxLensesPerSet);
+        h.lensCount = maxLensesPerSet;
+    }
+    return h;
+}
+
+// Lens k (from 1) of the file: its size, colour and picture.
+void readFlareLens(ConfigText* file, const char* path, int k, FlareLens* lens) {
+    char header[32], fileName[configLineSize];
+    int size, red, green, blue;
+    std::snprintf(header, sizeof header, "[Lens %d]", k);
+    seekConfigSection(file, header);
+    readConfigString(file, "Filename: ", fileName);
+    readConfigInt(file, "size: ", &size);
+    readConfigInt(file, "colour red: ", &red);
+    readConfigInt(file, "colour green: ", &green);
+    readConfigInt(file, "colour blue: ", &blue);
+
+    lens->size = float(size) / 255;
+    lens->red = float(red) / 255;
+    lens->green = float(green) / 255;
+    lens->blue = float(blue) / 255;
+    // A lens without a file name simply has no picture, and so has one
+    // whose name leads out of the data folder: the file must not make
+    // the program read elsewhere.
+    const char* problem = fileName[0] ? dataNameProblem(fileName) : nullptr;
+    if (problem) {
+        std::fprintf(stderr, "%s: lens %d: the picture %s is refused (%s); the lens has no picture\n",
+                     path, k, fileName, problem);
+    } else if (fileName[0] && !dataNameStaysInside(fileName)) {
+        std::fprintf(stderr,
+                     "%s: lens %d: the picture %s lies outside the data folder; the lens "
+                     "has no picture\n",
+                     path, k, fileName);
+    } else if (fileName[0]) {
+        loadPicture(fileName, &lens->glTexture);
+    }
+}
+
+}  // namespace
+
 void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
     if (scene->flareSetCount >= maxSceneTableEntries) {
         std::fprintf(stderr, "flare set table full (%d sets): %s not added\n",
@@ -28,67 +89,18 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
         return;
     }
     ConfigText text = {reinterpret_cast<const char*>(bytes), size_t(size), 0};
-    ConfigText* file = &text;
-
-    int lensCount, distance, preLight, angle, blend;
-    // An empty or foreign file still gives a flare, without lenses, but says so.
-    if (!seekConfigSection(file, "[Flare]"))
-        std::fprintf(stderr, "%s: no [Flare] section; the flare has no lenses\n", path);
-    readConfigInt(file, "NumberOfFlares: ", &lensCount);
-    readConfigInt(file, "FlareDistance: ", &distance);
-    readConfigInt(file, "FlarePreLight: ", &preLight);
-    readConfigInt(file, "FlareAngle: ", &angle);
-    readConfigInt(file, "FlareBlend: ", &blend);  // read, never used
-
-    if (lensCount < 0) lensCount = 0;
-    if (lensCount > maxLensesPerSet) {
-        std::fprintf(stderr, "%s: %d lenses, only the first %d are used\n", path, lensCount,
-                     maxLensesPerSet);
-        lensCount = maxLensesPerSet;
-    }
+    const FlareHeader h = readFlareHeader(&text, path);
 
     FlareSet* set = &scene->flareSets[scene->flareSetCount++];
-    set->lenses = static_cast<FlareLens*>(std::calloc(size_t(lensCount) + 1, sizeof(FlareLens)));
-    set->lensCount = set->lenses ? lensCount : 0;
-    set->preLight = preLight;
-    set->spacing = float(distance) / 256;
-    set->falloff = float(angle) / 256;
-    set->fadeRate = float(angle) / 2560;
+    set->lenses = static_cast<FlareLens*>(std::calloc(size_t(h.lensCount) + 1, sizeof(FlareLens)));
+    set->lensCount = set->lenses ? h.lensCount : 0;
+    set->preLight = h.preLight;
+    set->spacing = float(h.distance) / 256;
+    set->falloff = float(h.angle) / 256;
+    set->fadeRate = float(h.angle) / 2560;
     set->intensity = 0;
     set->source = source;
     set->fadeDir = 1;
-
-    for (int k = 1; k <= set->lensCount; ++k) {
-        char header[32], fileName[configLineSize];
-        int size, red, green, blue;
-        std::snprintf(header, sizeof header, "[Lens %d]", k);
-        seekConfigSection(file, header);
-        readConfigString(file, "Filename: ", fileName);
-        readConfigInt(file, "size: ", &size);
-        readConfigInt(file, "colour red: ", &red);
-        readConfigInt(file, "colour green: ", &green);
-        readConfigInt(file, "colour blue: ", &blue);
-
-        FlareLens* lens = &set->lenses[k - 1];
-        lens->size = float(size) / 255;
-        lens->red = float(red) / 255;
-        lens->green = float(green) / 255;
-        lens->blue = float(blue) / 255;
-        // A lens without a file name simply has no picture, and so has one
-        // whose name leads out of the data folder: the file must not make
-        // the program read elsewhere.
-        const char* problem = fileName[0] ? dataNameProblem(fileName) : nullptr;
-        if (problem) {
-            std::fprintf(stderr, "%s: lens %d: the picture %s is refused (%s); the lens has no picture\n",
-                         path, k, fileName, problem);
-        } else if (fileName[0] && !dataNameStaysInside(fileName)) {
-            std::fprintf(stderr,
-                         "%s: lens %d: the picture %s lies outside the data folder; the lens "
-                         "has no picture\n",
-                         path, k, fileName);
-        } else if (fileName[0]) {
-            loadPicture(fileName, &lens->glTexture);
-        }
-    }
+    for (int k = 1; k <= set->lensCount; ++k) readFlareLens(&text, path, k, &set->lenses[k - 1]);
     std::free(bytes);
 }
