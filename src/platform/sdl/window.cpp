@@ -113,15 +113,13 @@ void installStopSignals() {
 
 }  // namespace
 
-DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
-    setErrorBox(showErrorBox);
-    // Alt-Tab away from the fullscreen demo gives the desktop its own mode
-    // back; coming back switches again. The music and clock keep running.
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
-    installStopSignals();
+namespace {
+
+// SDL's video, on a display a viewer can see. False after saying why.
+bool openVideo() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
-        return nullptr;
+        return false;
     }
     // Without a display SDL falls back to drivers that show nothing: a viewer
     // would hear four minutes of music and see no window.
@@ -130,13 +128,44 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
                              "is DISPLAY or WAYLAND_DISPLAY set?)\n",
                      SDL_GetCurrentVideoDriver());
         SDL_Quit();
-        return nullptr;
+        return false;
     }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    return true;
+}
+
+// The window with its context made: presented in step with the display,
+// shown, raised and its viewport set.
+void showWindow(DemoWindow* w, int width, int height) {
+    if (w->fullscreen) SDL_ShowCursor(SDL_DISABLE);
+    // Present in step with the display where the driver allows it (smooth
+    // motion); adaptive first, plain vsync otherwise.
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+
+    const char* driver = SDL_GetCurrentVideoDriver();
+    w->finishBeforeSwap = driver && std::strcmp(driver, "offscreen") == 0;
+
+    SDL_ShowWindow(w->window);
+    SDL_RaiseWindow(w->window);
+    SDL_GL_MakeCurrent(w->window, w->context);
+    int dw = width, dh = height;
+    SDL_GL_GetDrawableSize(w->window, &dw, &dh);
+    setPerspective(dw, dh);
+}
+
+}  // namespace
+
+DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
+    setErrorBox(showErrorBox);
+    // Alt-Tab away from the fullscreen demo gives the desktop its own mode
+    // back; coming back switches again. The music and clock keep running.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
+    installStopSignals();
+    if (!openVideo()) return nullptr;
 
     DemoWindow* w = &theWindow;
     *w = DemoWindow{};
@@ -156,24 +185,11 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         return nullptr;
     }
     if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
-    if ( (w->fullscreen && !enterFullscreen(w, width, height))) {
+    if (w->fullscreen && !enterFullscreen(w, width, height)) {
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (w->fullscreen) SDL_ShowCursor(SDL_DISABLE);
-    // Present in step with the display where the driver allows it (smooth
-    // motion); adaptive first, plain vsync otherwise.
-    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
-
-    const char* driver = SDL_GetCurrentVideoDriver();
-    w->finishBeforeSwap = driver && std::strcmp(driver, "offscreen") == 0;
-
-    SDL_ShowWindow(w->window);
-    SDL_RaiseWindow(w->window);
-    SDL_GL_MakeCurrent(w->window, w->context);
-    int dw = width, dh = height;
-    SDL_GL_GetDrawableSize(w->window, &dw, &dh);
-    setPerspective(dw, dh);
+    showWindow(w, width, height);
     return w;
 }
 

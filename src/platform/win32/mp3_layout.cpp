@@ -39,10 +39,11 @@ uint32_t be32(const unsigned char* p) {
 }
 }  // namespace
 
-bool readMp3Layout(const unsigned char* data, size_t size, Mp3Layout* layout) {
-    if (!data || !layout) return false;
-    *layout = Mp3Layout{};
-    layout->musicSamples = -1;
+namespace {
+
+// Where the first frame starts (its header in *h), or size when there is none
+// within 64 kB after the ID3v2 tag.
+size_t findFirstFrame(const unsigned char* data, size_t size, FrameHeader* h) {
     size_t at = 0;
     // An ID3v2 tag: ten bytes of header, then its size in 7-bit bytes.
     if (size >= 10 && std::memcmp(data, "ID3", 3) == 0) {
@@ -50,38 +51,32 @@ bool readMp3Layout(const unsigned char* data, size_t size, Mp3Layout* layout) {
                                 size_t(data[8] & 0x7F) << 7 | size_t(data[9] & 0x7F);
         at = 10 + tagBytes + ((data[5] & 0x10) ? 10 : 0);
     }
-    FrameHeader h = {};
     const size_t searchEnd = at + 65536 < size ? at + 65536 : size;
-    bool found = false;
     // A frame counts where the next one follows right after it (or the file
     // ends there): stray 0xFF bytes in a tag are not a frame.
     for (; at + 4 <= searchEnd; ++at) {
-        if (!parseHeader(data + at, &h)) continue;
-        const size_t next = at + size_t(h.bytes) + ((data[at + 2] >> 1) & 1);
+        if (!parseHeader(data + at, h)) continue;
+        const size_t next = at + size_t(h->bytes) + ((data[at + 2] >> 1) & 1);
         FrameHeader following;
-        if (next + 4 > size || parseHeader(data + next, &following)) {
-            found = true;
-            break;
-        }
+        if (next + 4 > size || parseHeader(data + next, &following)) return at;
     }
-    if (!found) return false;
-    layout->firstFrame = at;
-    layout->rate = h.rate;
-    layout->channels = h.channels;
-    layout->bitrate = h.bitrate;
-    layout->frameBytes = h.bytes;
-    layout->samplesPerFrame = h.samples;
+    return size;
+}
 
+// The Xing/Info header in the first frame (at `at`), and LAME's tag after it:
+// the frame count, the encoder's delay and padding, and so the music's length.
+void readHeaderFrame(const unsigned char* data, size_t size, size_t at, const FrameHeader& h,
+                     Mp3Layout* layout) {
     const size_t tag = at + 4 + size_t(h.sideInfoBytes);
     if (tag + 8 > size || (std::memcmp(data + tag, "Xing", 4) != 0 &&
                            std::memcmp(data + tag, "Info", 4) != 0))
-        return true;
+        return;
     layout->headerFrame = true;
     const uint32_t flags = be32(data + tag + 4);
     size_t field = tag + 8;
     long long frames = -1;
     if (flags & 1) {
-        if (field + 4 > size) return true;
+        if (field + 4 > size) return;
         frames = be32(data + field);
         field += 4;
     }
@@ -90,11 +85,11 @@ bool readMp3Layout(const unsigned char* data, size_t size, Mp3Layout* layout) {
     if (flags & 8) field += 4;    // quality
     // LAME's tag: nine bytes of version, then at 21 the delay and the padding
     // in twelve bits each.
-    if (field + 24 > size || field + 24 > at + size_t(h.bytes)) return true;
+    if (field + 24 > size || field + 24 > at + size_t(h.bytes)) return;
     const unsigned char* lame = data + field;
     if (std::memcmp(lame, "LAME", 4) != 0 && std::memcmp(lame, "Lavc", 4) != 0 &&
         std::memcmp(lame, "Lavf", 4) != 0)
-        return true;
+        return;
     layout->encoderDelay = lame[21] << 4 | lame[22] >> 4;
     layout->encoderPadding = (lame[22] & 0x0F) << 8 | lame[23];
     if (frames > 0) {
@@ -102,6 +97,24 @@ bool readMp3Layout(const unsigned char* data, size_t size, Mp3Layout* layout) {
             frames * h.samples - layout->encoderDelay - layout->encoderPadding;
         if (total > 0) layout->musicSamples = total;
     }
+}
+
+}  // namespace
+
+bool readMp3Layout(const unsigned char* data, size_t size, Mp3Layout* layout) {
+    if (!data || !layout) return false;
+    *layout = Mp3Layout{};
+    layout->musicSamples = -1;
+    FrameHeader h = {};
+    const size_t at = findFirstFrame(data, size, &h);
+    if (at >= size) return false;
+    layout->firstFrame = at;
+    layout->rate = h.rate;
+    layout->channels = h.channels;
+    layout->bitrate = h.bitrate;
+    layout->frameBytes = h.bytes;
+    layout->samplesPerFrame = h.samples;
+    readHeaderFrame(data, size, at, h, layout);
     return true;
 }
 

@@ -132,6 +132,52 @@ void showErrorBox(const char* text) {
     }
 }
 
+namespace {
+
+// Where and how the window opens. Fullscreen: a borderless topmost window
+// over the desktop first; once it has its GL context the display switches and
+// the window shrinks to the mode. Windowed: a resizable window with a width x
+// height drawable.
+struct WindowFrame {
+    DWORD style, exStyle;
+    int x, y, outerW, outerH;
+};
+
+WindowFrame windowFrame(bool fullscreen, int width, int height) {
+    WindowFrame f = {0, 0, 0, 0, width, height};
+    if (fullscreen) {
+        f.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        f.exStyle = WS_EX_TOPMOST;
+        f.outerW = GetSystemMetrics(SM_CXSCREEN);
+        f.outerH = GetSystemMetrics(SM_CYSCREEN);
+    } else {
+        f.style = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        RECT r = {0, 0, width, height};
+        AdjustWindowRectEx(&r, f.style, FALSE, 0);
+        f.outerW = r.right - r.left;
+        f.outerH = r.bottom - r.top;
+        f.x = f.y = CW_USEDEFAULT;
+    }
+    return f;
+}
+
+// The window shown, in front, its context current and its viewport set.
+void showWindow(DemoWindow* w, HWND hwnd) {
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+    wglMakeCurrent(w->dc, w->context);
+    setSwapInterval(1);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    w->width = r.right;
+    w->height = r.bottom;
+    setPerspective(r.right, r.bottom);
+}
+
+}  // namespace
+
 DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     setErrorBox(showErrorBox);
     SetUnhandledExceptionFilter(onCrash);
@@ -145,27 +191,10 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     w->fullscreen = fullscreen == 1;
     releasing = false;
 
-    // Fullscreen: a borderless topmost window over the desktop first; once it
-    // has its GL context the display switches and the window shrinks to the
-    // mode. Windowed: a resizable window with a width x height drawable.
-    DWORD style, exStyle = 0;
-    int x = 0, y = 0, outerW = width, outerH = height;
-    if (w->fullscreen) {
-        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        exStyle = WS_EX_TOPMOST;
-        outerW = GetSystemMetrics(SM_CXSCREEN);
-        outerH = GetSystemMetrics(SM_CYSCREEN);
-    } else {
-        style = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        RECT r = {0, 0, width, height};
-        AdjustWindowRectEx(&r, style, FALSE, 0);
-        outerW = r.right - r.left;
-        outerH = r.bottom - r.top;
-        x = y = CW_USEDEFAULT;
-    }
     if (windowOptions.msaaSamples > 0) prepareMultisampling(instance);
-    const HWND hwnd = CreateWindowExA(exStyle, windowClass, ".quellTarn", style, x, y, outerW, outerH,
-                                      nullptr, nullptr, instance, nullptr);
+    const WindowFrame f = windowFrame(w->fullscreen, width, height);
+    const HWND hwnd = CreateWindowExA(f.exStyle, windowClass, ".quellTarn", f.style, f.x, f.y,
+                                      f.outerW, f.outerH, nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
         std::fprintf(stderr, "video: cannot open a window (error %lu; is there a display?)\n",
                      (unsigned long)GetLastError());
@@ -185,17 +214,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         ShowCursor(FALSE);
         cursorHidden = true;
     }
-    ShowWindow(hwnd, SW_SHOW);
-    UpdateWindow(hwnd);
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
-    wglMakeCurrent(w->dc, w->context);
-    setSwapInterval(1);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    w->width = r.right;
-    w->height = r.bottom;
-    setPerspective(r.right, r.bottom);
+    showWindow(w, hwnd);
     return w;
 }
 
