@@ -82,9 +82,13 @@ void reportGone(const char* what) {
 // through their real-time service), so a busy machine neither lets the music
 // run dry nor dates the reports late. Without the right it runs as it is.
 void raiseLoopThread() {
-    static bool raised = false;
+    // Once for each loop thread: a player opened again runs a new one.
+    thread_local bool raised = false;
     if (raised) return;
     raised = true;
+    // The lowest real-time priorities, where PulseAudio's own daemon puts
+    // itself by default (realtime-priority = 5): before every ordinary thread,
+    // never ahead of the server it feeds.
     sched_param param = {};
     param.sched_priority = 5;
     pthread_setschedparam(pthread_self(), SCHED_RR, &param);

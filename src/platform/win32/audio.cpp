@@ -23,7 +23,7 @@ struct Player {
     int rate = 0;
     HANDLE bufferDone = nullptr;  // set by the device when it finishes a buffer
     HANDLE feeder = nullptr;
-    volatile LONG stopping = 0;
+    LONG stopping = 0;  // written and read through the Interlocked calls alone
     CRITICAL_SECTION lock;  // the decoder, the counts and the observer
     bool lockReady = false;
     WAVEHDR headers[bufferCount] = {};
@@ -60,10 +60,13 @@ void fillAndQueue(int i) {
     waveOutWrite(player.device, &h, sizeof h);
 }
 
+// The feeder's stop request, read as the thread that set it wrote it.
+bool stopAsked() { return InterlockedCompareExchange(&player.stopping, 0, 0) != 0; }
+
 DWORD WINAPI feed(void*) {
-    while (!player.stopping) {
+    while (!stopAsked()) {
         WaitForSingleObject(player.bufferDone, 50);
-        for (int i = 0; i < bufferCount && !player.stopping; ++i)
+        for (int i = 0; i < bufferCount && !stopAsked(); ++i)
             if (player.headers[i].dwFlags & WHDR_DONE) fillAndQueue(i);
     }
     return 0;
@@ -87,7 +90,7 @@ void closeDevice() {
     if (player.bufferDone) CloseHandle(player.bufferDone);
     player.bufferDone = nullptr;
     player.playing = false;
-    player.stopping = 0;
+    InterlockedExchange(&player.stopping, 0);
 }
 
 bool openDevice(int rate) {
