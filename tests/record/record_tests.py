@@ -209,6 +209,12 @@ class Recorded(unittest.TestCase):
         args = [RECORD] + SPAN + ["--lossless", "--pieces", "4", "--jobs", "1", "--quiet",
                                   "--work", work, "-o", video]
         proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        deadline = time.monotonic() + WAIT
+        while not os.path.exists(work + "/record.lock") and time.monotonic() < deadline:
+            time.sleep(0.05)
+        second = run(args)
+        self.assertEqual(second.returncode, 1, second.stderr)
+        self.assertIn("another demo-record is drawing the pieces in " + work, second.stderr)
         code, err = interrupt_when(proc, work + "/pieces/piece-0000.json", signal.SIGTERM)
         self.assertEqual(code, 130, err)
         self.assertIn("the same command resumes", err)

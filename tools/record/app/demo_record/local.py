@@ -1,5 +1,7 @@
 """A recording in pieces on this machine: the pieces not yet finished drawn K at
 a time, then the join."""
+import fcntl
+import os
 import sys
 import threading
 import time
@@ -29,8 +31,21 @@ def missing_pieces(record, quiet):
     return todo
 
 
+def hold_work_folder(work):
+    """The folder's lock, held until this process ends: two recordings drawing
+    the same pieces at once would only waste each other's time."""
+    fd = os.open(os.path.join(work, "record.lock"), os.O_RDWR | os.O_CREAT, 0o644)
+    try:
+        fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        os.close(fd)
+        raise Refused("another demo-record is drawing the pieces in %s now" % work, 1)
+    return fd
+
+
 def run_local(record, jobs, quiet):
     work = record["work"]
+    hold_work_folder(work)
     todo = missing_pieces(record, quiet)
     count = len(record["ranges"])
     if not quiet and len(todo) < count:
