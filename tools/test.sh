@@ -1,8 +1,8 @@
 #!/bin/sh
-# Sets up and builds (tools/setup.sh), runs every test headless, builds the
-# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh), builds
-# the Windows programs and tests them under Wine (tests/win32/run.sh), records in
-# pieces here and on a Slurm cluster of its own (tests/record), then builds
+# Sets up and builds (tools/setup.sh), runs every test headless, records in
+# pieces here and on a Slurm cluster of its own (tests/record), builds the
+# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh),
+# builds the Windows programs and tests them under Wine (tests/win32/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them.
 # Each stage says how long it took ("== stage NAME: SECONDS s").
