@@ -3,9 +3,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "fx/gentle.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 
 namespace {
 
@@ -114,5 +116,6 @@ void fadeScreen(float level) {
 void flashScreen(float level) {
     if (!(level > 0)) return;
     if (level > 1) level = 1;
+    if (gentleMode.on) level = gentleFlashLevel(level);
     coverScreen(GL_SRC_ALPHA, GL_SRC_ALPHA, level, 1);
 }

@@ -4,12 +4,14 @@
 
 #include <GL/gl.h>
 
+#include "fx/gentle.h"
 #include "fx/mesh_draw.h"
 #include "fx/render_tuning.h"
 #include "fx/switches.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 
 namespace {
 
@@ -50,10 +52,19 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
             const float x = p->viewPos.x;
             const float y = p->viewPos.y;
             const float s = p->size;
-            putCorner(&meshBatch[n++], 0, 0, p->colour, x - s, y - s, z);
-            putCorner(&meshBatch[n++], 1, 0, p->colour, x + s, y - s, z);
-            putCorner(&meshBatch[n++], 1, 1, p->colour, x + s, y + s, z);
-            putCorner(&meshBatch[n++], 0, 1, p->colour, x - s, y + s, z);
+            const float* colour = p->colour;
+            float faded[3];
+            if (gentleMode.on) {
+                // Near the eye a sprite fades out (fx/gentle.h).
+                const float weight = gentleSpriteWeight(s, z);
+                if (weight <= 0) continue;
+                for (int c = 0; c < 3; ++c) faded[c] = p->colour[c] * weight;
+                colour = faded;
+            }
+            putCorner(&meshBatch[n++], 0, 0, colour, x - s, y - s, z);
+            putCorner(&meshBatch[n++], 1, 0, colour, x + s, y - s, z);
+            putCorner(&meshBatch[n++], 1, 1, colour, x + s, y + s, z);
+            putCorner(&meshBatch[n++], 0, 1, colour, x - s, y + s, z);
         }
         flushMeshBatch(GL_QUADS, n, 1, 1);
     }

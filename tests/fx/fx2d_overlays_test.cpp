@@ -7,6 +7,7 @@
 #include "fx/overlays.h"
 #include "fx2d_support.h"
 #include "scene/texture_slot.h"
+#include "state/gentle_mode.h"
 
 namespace {
 
@@ -80,6 +81,17 @@ TEST_F(Fx2dOverlays, FlashAddsToTheFrame) {
                   {{0, {0.2f, 0.4f, 0.6f}}, {-1, {0.2f, 0.4f, 0.6f}},
                    {0.25f, {0.45f, 0.65f, 0.85f}}, {3, {1, 1, 1}}},
                   {{320, 240}, {5, 470}});
+}
+
+// Gentle play adds the same share of every flash; the fade is its own.
+TEST_F(Fx2dOverlays, GentleFlashAddsItsShare) {
+    gentleMode.on = true;
+    expectOverlay(flashScreen, {0.2f, 0.4f, 0.6f},
+                  {{0, {0.2f, 0.4f, 0.6f}}, {0.25f, {0.3f, 0.5f, 0.7f}}, {1, {0.6f, 0.8f, 1}},
+                   {3, {0.6f, 0.8f, 1}}},
+                  {{320, 240}, {5, 470}});
+    expectOverlay(fadeScreen, {0.8f, 0.4f, 0.2f}, {{0.5f, {0.4f, 0.2f, 0.1f}}}, {{320, 240}});
+    gentleMode.on = false;
 }
 
 // A green quad far behind the near plane, over the whole screen.

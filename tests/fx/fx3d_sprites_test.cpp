@@ -1,5 +1,5 @@
-// Particle sprites: the strict depth window, the second update step, and a
-// system switched off through its count.
+// Particle sprites: the strict depth window, the second update step, a
+// system switched off through its count, and gentle play's fade near the eye.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include "fx3d_support.h"
 #include "scene/scene_builder.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -108,6 +109,32 @@ TEST_F(SpritesTest, SquaresFaceTheViewerAndLeaveImmediateModeState) {
     EXPECT_FLOAT_EQ(current.colour[1], 0.4f);
     EXPECT_FLOAT_EQ(current.tex[0], 0.0f);
     EXPECT_FLOAT_EQ(current.tex[1], 1.0f);
+}
+
+TEST_F(SpritesTest, GentlePlayFadesSpritesNearTheEye) {
+    REQUIRE_GL();
+    demo.TextureTable[3].glTexture = testgl::solidTexture(255, 255, 255);
+    struct Case {
+        float size;  // at depth 10
+        bool gentle;
+        int red;     // at the centre; -1: not drawn at all
+    };
+    const Case cases[] = {{0.5f, true, 51}, {1.0f, true, 51}, {1.5f, true, 26},
+                          {2.0f, true, -1}, {2.5f, true, -1}, {2.5f, false, 51}};
+    for (const Case& c : cases) {
+        testgl::clearFrame(0, 0, 0);
+        fx3d::setTestProjection(1.0);
+        placeParticle(0, 10);
+        particles[0].size = c.size;
+        gentleMode.on = c.gentle;
+        updates = 0;
+        const auto counts = fx3d::recordFeedback([&] { drawParticleSprites(scene, &camera); });
+        drawParticleSprites(scene, &camera);
+        gentleMode.on = false;
+        EXPECT_EQ(counts.polygons > 0, c.red >= 0) << c.size;
+        EXPECT_EQ(updates, 2) << c.size;  // stepped whether drawn or not
+        EXPECT_NEAR(testgl::readPixel(320, 240).r, c.red < 0 ? 0 : c.red, 2) << c.size;
+    }
 }
 
 }  // namespace
