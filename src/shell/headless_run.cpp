@@ -8,7 +8,6 @@
 
 #include "platform/data_path.h"
 #include "platform/window.h"
-#include "script/timeline.h"
 #include "platform/window_options.h"
 #include "script/frame_loop.h"
 #include "shell/start_up.h"
@@ -49,19 +48,6 @@ int stopHeld(void* user) {
     return static_cast<HeadlessProgress*>(user)->stopRequested || stopSignalReceived() ? 1 : 0;
 }
 }  // namespace
-
-uint32_t frameTimeMs(const FrameRate& rate, long frame) {
-    // n x den / num seconds, to the nearest millisecond, in integers.
-    const long long numerator = (long long)frame * rate.den * 1000;
-    return uint32_t((numerator * 2 + rate.num) / (2 * rate.num));
-}
-
-long timelineFrameCount(const FrameRate& rate) {
-    // Frames whose time is below the end: ceil(end x num / den), in ms.
-    const long long n = (long long)timelineEndMs * rate.num;
-    const long long d = 1000LL * rate.den;
-    return long((n + d - 1) / d);
-}
 
 int runHeadless(const HeadlessRun& run, long* framesDrawn) {
     // Always offscreen: this program never shows a window or a box.

@@ -2,20 +2,10 @@
 #include <cstdint>
 #include <string>
 
-// Plays the demo's frame loop without a display on a fixed-step clock: frame n
-// is drawn at music time n x den / num seconds (rounded to the millisecond, the
-// clock's own unit). Used by the capture and benchmark programs.
+#include "shell/frame_clock.h"
 
-struct FrameRate {
-    long num = 60;
-    long den = 1;
-};
-
-// Music time of frame n, in milliseconds.
-uint32_t frameTimeMs(const FrameRate& rate, long frame);
-
-// Number of frames that cover the timeline (frame times below 228 s).
-long timelineFrameCount(const FrameRate& rate);
+// Plays the demo's frame loop without a display on a fixed-step clock
+// (shell/frame_clock.h). Used by the capture and benchmark programs.
 
 struct HeadlessRun {
     int width = 640;
