@@ -1,0 +1,110 @@
+#include "script/demo_snapshot.h"
+
+#include <cstring>
+
+#include "fx/grid_layer.h"
+#include "image/image.h"
+#include "scene/scene.h"
+#include "scene/texture_slot.h"
+#include "state/demo_state.h"
+
+namespace {
+
+template <typename T>
+void add(SnapshotLayout* layout, T* at, long count) {
+    if (!at || count <= 0) return;
+    const size_t size = sizeof(T) * size_t(count);
+    layout->blocks.push_back({at, size});
+    layout->bytes += size;
+}
+
+bool sceneInUse(const Scene& s) {
+    return s.camera || s.objectCount > 0 || s.lightCount > 0 || s.spotCount > 0 ||
+           s.particleSystemCount > 0 || s.hookCount > 0 || s.flareSetCount > 0;
+}
+
+void addScene(SnapshotLayout* layout, Scene* scene) {
+    add(layout, scene, 1);
+    add(layout, scene->camera, 1);
+    add(layout, scene->objects, scene->objectCount);
+    for (int i = 0; i < scene->objectCount; ++i) {
+        SceneObject* o = &scene->objects[i];
+        add(layout, o->baseVertices, o->vertexCount);
+        add(layout, o->viewVertices, o->vertexCount);
+        add(layout, o->normals, o->vertexCount);
+        add(layout, o->normalScale, o->vertexCount);
+        add(layout, o->faces, o->faceCount);
+    }
+    add(layout, scene->lights, scene->lightCount);
+    add(layout, scene->spots, scene->spotCount);
+    for (int k = 0; k < scene->particleSystemCount; ++k)
+        add(layout, scene->particleSystems[k].particles, scene->particleSystems[k].count);
+}
+
+}  // namespace
+
+SnapshotLayout layoutLoadedDemo() {
+    SnapshotLayout layout;
+    add(&layout, &demo, 1);
+    add(&layout, demo.TextureTable, demo.TextureTable ? textureTableSize : 0);
+    if (demo.GridLayerTable) {
+        add(&layout, demo.GridLayerTable, gridLayerTableSize);
+        for (int i = 0; i < gridLayerTableSize; ++i)
+            add(&layout, demo.GridLayerTable[i].vertices, demo.GridLayerTable[i].vertexCount);
+    }
+    if (demo.SceneBank)
+        for (int i = 0; i < sceneBankSize; ++i)
+            if (sceneInUse(demo.SceneBank[i])) addScene(&layout, &demo.SceneBank[i]);
+    if (const Image* canvas = demo.waterCanvas) {
+        const int rows = canvas->height < 0 ? -canvas->height : canvas->height;
+        add(&layout, canvas->pixels, long(canvas->width) * rows * 3);
+    }
+    return layout;
+}
+
+void takeSnapshot(const SnapshotLayout& layout, DemoSnapshot* snapshot) {
+    snapshot->bytes.resize(layout.bytes);
+    unsigned char* to = snapshot->bytes.data();
+    for (const SnapshotBlock& b : layout.blocks) {
+        std::memcpy(to, b.at, b.size);
+        to += b.size;
+    }
+}
+
+void restoreSnapshot(const SnapshotLayout& layout, const DemoSnapshot& snapshot) {
+    if (snapshot.bytes.size() != layout.bytes) return;
+    int keys[256];
+    std::memcpy(keys, demo.KeyState, sizeof keys);
+    const unsigned char* from = snapshot.bytes.data();
+    for (const SnapshotBlock& b : layout.blocks) {
+        std::memcpy(b.at, from, b.size);
+        from += b.size;
+    }
+    std::memcpy(demo.KeyState, keys, sizeof keys);
+}
+
+void diffSnapshots(const DemoSnapshot& before, const DemoSnapshot& after, SnapshotChanges* changes) {
+    changes->pages.clear();
+    changes->bytes.clear();
+    const size_t size = after.bytes.size();
+    if (before.bytes.size() != size) return;
+    for (size_t at = 0, page = 0; at < size; at += snapshotPageBytes, ++page) {
+        const size_t n = size - at < snapshotPageBytes ? size - at : snapshotPageBytes;
+        if (std::memcmp(before.bytes.data() + at, after.bytes.data() + at, n) == 0) continue;
+        changes->pages.push_back(uint32_t(page));
+        changes->bytes.insert(changes->bytes.end(), after.bytes.begin() + long(at),
+                              after.bytes.begin() + long(at + n));
+    }
+}
+
+void applyChanges(const SnapshotChanges& changes, DemoSnapshot* snapshot) {
+    const size_t size = snapshot->bytes.size();
+    const unsigned char* from = changes.bytes.data();
+    for (uint32_t page : changes.pages) {
+        const size_t at = size_t(page) * snapshotPageBytes;
+        if (at >= size) return;
+        const size_t n = size - at < snapshotPageBytes ? size - at : snapshotPageBytes;
+        std::memcpy(snapshot->bytes.data() + at, from, n);
+        from += n;
+    }
+}

@@ -1,0 +1,122 @@
+#include "shell/seek_replay.h"
+
+#include <cmath>
+#include <utility>
+
+#include "script/frame_loop.h"
+#include "script/history_only.h"
+#include "shell/frame_clock.h"
+#include "state/demo_state.h"
+
+namespace {
+
+// How often a long replay asks whether to go on.
+enum : long { watchEveryFrames = 30 };
+
+constexpr FrameRate seekRate = {seekFrameRate, 1};
+
+struct Replay {
+    SeekCache* cache;
+    const SeekWatch* watch;
+    long from;       // the last frame drawn before the state put back
+    long target;
+    long next;       // the frame the next timer reading belongs to
+    long current;
+    bool started;
+    bool abandoned;
+};
+
+uint32_t replayClock(void* user) {
+    Replay* r = static_cast<Replay*>(user);
+    // The reading before the first frame is that of the frame drawn last.
+    if (!r->started) {
+        r->started = true;
+        return r->from < 0 ? 0 : seekFrameMs(r->from);
+    }
+    r->current = r->next++;
+    return seekFrameMs(r->current);
+}
+
+long chainEnd(const SeekCache& cache) {
+    return cache.points.empty() ? -1 : cache.points.back().frame;
+}
+
+// The chain grows only from its end, by a replay that started there.
+void keepIfDue(Replay* r) {
+    SeekCache* c = r->cache;
+    const long frame = r->current;
+    if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames || c->lastFrame != chainEnd(*c))
+        return;
+    takeSnapshot(c->layout, &c->scratch);
+    SeekPoint point;
+    point.frame = frame;
+    diffSnapshots(c->last, c->scratch, &point.changes);
+    c->points.push_back(std::move(point));
+    std::swap(c->last, c->scratch);
+    c->lastFrame = frame;
+}
+
+// Puts back the point kept last before `frame`; returns its frame.
+long putBackBefore(SeekCache* c, long frame) {
+    c->last.bytes = c->start.bytes;
+    c->lastFrame = -1;
+    for (const SeekPoint& p : c->points) {
+        if (p.frame >= frame) break;
+        applyChanges(p.changes, &c->last);
+        c->lastFrame = p.frame;
+    }
+    restoreSnapshot(c->layout, c->last);
+    return c->lastFrame;
+}
+
+void afterReplayFrame(void* user) {
+    Replay* r = static_cast<Replay*>(user);
+    keepIfDue(r);
+    playForHistoryOnly(r->current + 1 < r->target);
+    if (r->current % watchEveryFrames == 0 && r->watch->keepGoing &&
+        !r->watch->keepGoing(r->watch->user))
+        r->abandoned = true;
+}
+
+int replayDone(void* user) {
+    const Replay* r = static_cast<const Replay*>(user);
+    return r->abandoned || r->current >= r->target;
+}
+
+}  // namespace
+
+void prepareSeeking(SeekCache* cache) {
+    releaseSeeking(cache);
+    cache->layout = layoutLoadedDemo();
+    takeSnapshot(cache->layout, &cache->start);
+    cache->prepared = true;
+}
+
+bool seekingPrepared(const SeekCache& cache) { return cache.prepared; }
+
+void releaseSeeking(SeekCache* cache) { *cache = SeekCache{}; }
+
+long seekFrameAtMs(uint32_t ms) {
+    // The first frame whose exact time, n / 60 s, is not before ms.
+    return long((int64_t(ms) * seekFrameRate + 999) / 1000);
+}
+
+long seekFrameAtSeconds(double seconds) {
+    // As the capture's --time counts (a hair below a whole frame is that frame).
+    return long(std::ceil(seconds * double(seekFrameRate) - 1e-9));
+}
+
+uint32_t seekFrameMs(long frame) { return frameTimeMs(seekRate, frame); }
+
+bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
+    if (!seekingPrepared(*cache) || frame < 0) return false;
+    // The frame itself is always drawn from the one before it, as in the
+    // fixed-step play.
+    const long from = putBackBefore(cache, frame);
+    demo.musicStartMs = 0;
+    Replay r = {cache, &watch, from, frame, from + 1, from, false, false};
+    playForHistoryOnly(r.next < frame);
+    runDemo(FrameLoopIo{replayClock, nullptr, nullptr, afterReplayFrame, replayDone, &r});
+    playForHistoryOnly(false);
+    return !r.abandoned && r.current == frame;
+}

@@ -1,0 +1,126 @@
+// demo-seek-bench: how long the demo's seeks take, offscreen: the state put
+// back from the nearest kept moment and the frames from there played without
+// rasterizing, as the desktop demo does on Left, Right, Page Up/Down, the
+// number keys and --start. The sound's restart is not in these figures (the
+// demo prints its own, with it).
+//
+//   demo-seek-bench [--data DIR]
+//
+// "Cold" seeks find only the start kept (the first seek of a play); "warm"
+// ones find the moments an earlier seek kept on its way.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench_stats.h"
+#include "offscreen_options.h"
+#include "platform/data_path.h"
+#include "platform/standard_output.h"
+#include "shell/seek_replay.h"
+#include "shell/start_up.h"
+
+namespace {
+
+const char* const program = "demo-seek-bench";
+
+double nowSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Timed {
+    double wall, cpu;
+    long played;  // frames played to reach the target, the target included
+};
+
+long nearestKeptBefore(const SeekCache& cache, long frame) {
+    long kept = -1;
+    for (const SeekPoint& p : cache.points)
+        if (p.frame < frame) kept = p.frame;
+    return kept;
+}
+
+Timed seekTo(SeekCache* cache, double seconds) {
+    const long frame = seekFrameAtSeconds(seconds);
+    const long from = nearestKeptBefore(*cache, frame);
+    const double w0 = nowSeconds(), c0 = processCpuSeconds();
+    if (!drawSeekFrame(cache, frame)) {
+        std::fprintf(stderr, "%s: the seek to %.1f s failed\n", program, seconds);
+        std::exit(1);
+    }
+    glFinish();
+    return {nowSeconds() - w0, processCpuSeconds() - c0, frame - from};
+}
+
+// Back to the start alone kept: the next seek is a play's first.
+void forgetKept(SeekCache* cache) { cache->points.clear(); }
+
+void printSeek(const char* what, const Timed& t) {
+    std::printf("  %-34s %7.3f s wall %7.3f s cpu  %5ld frames  %.2f ms a frame\n", what, t.wall,
+                t.cpu, t.played, t.played > 0 ? 1000.0 * t.wall / double(t.played) : 0.0);
+}
+
+int usage(int code) {
+    std::fprintf(code ? stderr : stdout, "usage: %s [--data DIR]\n", program);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    OffscreenOptions options;
+    OptionReader reader = startOptions(program, argc, argv);
+    while (nextOption(&reader)) {
+        if (reader.option == "-h" || reader.option == "--help") return usage(0);
+        bool taken = false;
+        if (const int refused = readSharedOption(&reader, &options, &taken)) return refused;
+        if (!taken || reader.option != "--data")
+            return refuseOption(program, "unknown option", reader.option);
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!options.dataDir.empty()) setDataDirectory(options.dataDir.c_str());
+    DemoStart start;
+    start.warmUp = true;
+    start.exactSize = true;
+    if (!startDemo(start)) return 1;
+
+    SeekCache cache;
+    double w0 = nowSeconds();
+    prepareSeeking(&cache);
+    std::printf("kept state: %zu bytes in %zu blocks; the start kept in %.1f ms\n",
+                cache.layout.bytes, cache.layout.blocks.size(), 1000.0 * (nowSeconds() - w0));
+
+    std::printf("cold: the first seek of a play, from the start to\n");
+    for (double target : {10.0, 40.0, 100.0, 160.0, 218.0}) {
+        forgetKept(&cache);
+        char what[64];
+        std::snprintf(what, sizeof what, "%.0f s", target);
+        printSeek(what, seekTo(&cache, target));
+    }
+    size_t keptBytes = cache.start.bytes.size();
+    for (const SeekPoint& p : cache.points) keptBytes += p.changes.bytes.size();
+    std::printf("warm: after that last one (%zu moments kept besides the start, %zu bytes in all)\n",
+                cache.points.size(), keptBytes);
+    printSeek("back 10 s from the end (208 s)", seekTo(&cache, 208.0));
+    printSeek("forward 10 s (218 s)", seekTo(&cache, 218.0));
+    printSeek("back 10 s (208 s) again", seekTo(&cache, 208.0));
+    // The most a warm seek plays: the frame before the next kept moment.
+    // In part 3, the costliest frames to play.
+    const double longest = double(36 * seekKeepEveryFrames + seekKeepEveryFrames - 1) / 60.0;
+    char what[64];
+    std::snprintf(what, sizeof what, "furthest from a kept one (%.2f s)", longest);
+    printSeek(what, seekTo(&cache, longest));
+
+    std::vector<double> walls;
+    for (double t = 3.0; t < 228.0; t += 7.3) walls.push_back(seekTo(&cache, t).wall);
+    std::sort(walls.begin(), walls.end());
+    std::printf("warm sweep, 3 s to 222 s every 7.3 s (%zu seeks): median %.3f s, worst %.3f s\n",
+                walls.size(), walls[walls.size() / 2], walls.back());
+    releaseSeeking(&cache);
+    return finishStandardOutput(program, 0);
+}
