@@ -8,7 +8,9 @@
 #include "script/places.h"
 #include "script/setup.h"
 #include "script/setup_tables.h"
+#include "script/tempered_picture.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 
 int setupNeuronalScene() {
     static const char file[] = "data\\neuronal.dat";
@@ -56,6 +58,12 @@ int setupAterieScene() {
         {32, "data\\blut2.jpg", 1, plainSlot},
     };
     loadSlots(mapSlots, rowCount(mapSlots));
+    if (gentleMode.on) {
+        // The artery's walls and blood cells are saturated reds: as the cells
+        // stream past, patches of the picture would flash red.
+        for (const SlotLoad& row : mapSlots)
+            temperSlotPicture(&demo.TextureTable[row.slot], row.file);
+    }
 
     addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 

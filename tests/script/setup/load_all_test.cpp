@@ -1,9 +1,13 @@
 // The set-ups with the real loaders on the generated data folder.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "fx/grid_layer.h"
 #include "fx/grid_movers.h"
@@ -16,6 +20,7 @@
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
 #include "script/setup.h"
+#include "state/gentle_mode.h"
 
 namespace fs = std::filesystem;
 
@@ -242,5 +247,54 @@ TEST(LoadAll, FillsTheAssetTable) {
     expectGridLayers();
     expectParticlesHooksAndFlares();
     expectWater();
+    freeAll();
+}
+
+namespace {
+
+// Pixels of a slot's texture whose red is more than `share` of their linear light.
+long redderThan(int slot, float share) {
+    glBindTexture(GL_TEXTURE_2D, demo.TextureTable[slot].glTexture);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    const auto linear = [](unsigned char v) {
+        const float c = v / 255.0f;
+        return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+    };
+    long count = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        const float r = linear(rgb[i]), sum = r + linear(rgb[i + 1]) + linear(rgb[i + 2]);
+        if (r > share * sum) ++count;
+    }
+    return width > 0 && height > 0 ? count : -1;
+}
+
+}  // namespace
+
+// The artery's wall (slot 31) and blood cells (slot 32) are saturated reds in
+// plain play and hold none in gentle play; the other pictures stay as they are.
+TEST(LoadAll, GentlePlayTempersTheArterysReds) {
+    REQUIRE_GL();
+    REQUIRE_DATA();
+    DataCopy data;
+    ASSERT_EQ(loadAll(), 1);
+    EXPECT_GT(redderThan(31, 0.8f), 1000);
+    EXPECT_GT(redderThan(32, 0.8f), 1000);
+    const long plainEmbryo = redderThan(33, 0.7f);
+    freeAll();
+
+    gentleMode.on = true;
+    ErrorCapture errors;
+    const int loaded = loadAll();
+    gentleMode.on = false;
+    ASSERT_EQ(loaded, 1);
+    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+    EXPECT_EQ(redderThan(31, 0.7f), 0);
+    EXPECT_EQ(redderThan(32, 0.7f), 0);
+    EXPECT_EQ(redderThan(33, 0.7f), plainEmbryo);
     freeAll();
 }
