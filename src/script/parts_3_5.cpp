@@ -10,6 +10,7 @@
 #include "script/places.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 
 void runPart3() {
     const float pt = demo.DemoClock.partTime;
@@ -67,7 +68,9 @@ void runPart4() {
     // The heads of part 2 stay hidden from here on.
     scene(darmPlace)->particleSystems[1].count = 0;
 
-    renderScene(scene(darmPlace), pt * 2 + 700);
+    // Gentle play replays it at its own pace: at double speed the patterned
+    // walls sweep past in a flicker of light and dark patches.
+    renderScene(scene(darmPlace), gentleMode.on ? pt + 700 : pt * 2 + 700);
 
     float m = 1.2f;
     if (pt > 100) m = float(1.2 - (pt - 100) * 0.012048192771084338);
@@ -97,7 +100,12 @@ static void drawAterieTail(int shot, float pt, float c, float tt) {
     drawGridScaled(layer(insideWordsWideLayer), 0.15f, wave * 0.2f + 1, 1, 1, tt * 0.5f);
     drawGridScaled(layer(insideWordsWideLayer), 0.05f, 1.5f, 1, 1, tt * 0.5f);
     if (c < 50) fadeScreen(float(c * 0.02));
-    if (c > 110) fadeScreen(float(1 - (c - 110) * 0.2));
+    if (gentleMode.on) {
+        // A shot closes over its last 15 units, not in a blink of 5.
+        if (c > 100) fadeScreen(float((115 - c) / 15));
+    } else if (c > 110) {
+        fadeScreen(float(1 - (c - 110) * 0.2));
+    }
 }
 
 // The scene shots of part 5: the scene at start + rate x the cut's time, then

@@ -4,6 +4,7 @@
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
+#include "state/gentle_mode.h"
 
 using Part3 = PartBody;
 using Part4 = PartBody;
@@ -143,4 +144,40 @@ TEST_F(Part5, ShotsFadeInAndOut) {
     runAt(5, 1350);
     EXPECT_LE(only("fadeScreen").args[0], 0);
     EXPECT_EQ(only("drawGridScaled", 34).args[brightnessArg], 1);
+}
+
+// Gentle play: the darm scene at its own pace in part 4, part 5's shots
+// closing over their last 15 units; everything else as in plain play.
+class GentleBody : public PartBody {
+protected:
+    void SetUp() override {
+        PartBody::SetUp();
+        gentleMode.on = true;
+    }
+    void TearDown() override { gentleMode.on = false; }
+};
+using GentlePart4 = GentleBody;
+using GentlePart5 = GentleBody;
+
+TEST_F(GentlePart4, ReplaysTheDarmSceneAtItsOwnPace) {
+    expectSceneTimes(4, 5, {{25, 725}, {500, 1200}, {910, 1610}});
+    runAt(4, 25);
+    EXPECT_NEAR(only("flashScreen").args[0], 0.5f, 1e-5);  // fx softens it
+}
+
+TEST_F(GentlePart5, ShotsCloseOverFifteenUnits) {
+    struct Row {
+        float pt;
+        std::vector<float> fades;
+    };
+    for (const Row& row : {Row{10, {0.2f}}, Row{100, {}}, Row{104, {0.7333f}},
+                           Row{114, {0.0667f}}, Row{575, {0.25f}}, Row{919, {0.0667f}},
+                           Row{1250, {0.5f}}}) {
+        runAt(5, row.pt);
+        std::vector<DrawCall> fades = calls("fadeScreen");
+        ASSERT_EQ(fades.size(), row.fades.size()) << "pt " << row.pt;
+        for (size_t i = 0; i < fades.size(); ++i)
+            EXPECT_NEAR(fades[i].args[0], row.fades[i], 1e-3) << "pt " << row.pt;
+    }
+    expectSceneTimes(5, 2, {{100, 100}, {400, 1255}});
 }
