@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "state/gentle_mode.h"
+
 namespace {
 const char* programName(int fullscreen) { return fullscreen ? "demo" : "demo-windowed"; }
 
@@ -18,7 +20,7 @@ bool refuse(int fullscreen, const char* what, const char* arg) {
 
 void printShellUsage(int fullscreen, bool toStderr) {
     FILE* out = toStderr ? stderr : stdout;
-    std::fprintf(out, "usage: %s [--msaa N]%s\n", programName(fullscreen),
+    std::fprintf(out, "usage: %s [--msaa N]%s [--gentle]\n", programName(fullscreen),
                  fullscreen ? " [--desktop-size]" : "");
     std::fprintf(out,
                  "  --msaa N        draw with N samples per pixel (2, 4, 8 or 16); where the GL\n"
@@ -27,6 +29,9 @@ void printShellUsage(int fullscreen, bool toStderr) {
         std::fprintf(out,
                      "  --desktop-size  fullscreen at the screen's own resolution, no mode switch;\n"
                      "                  the 4:3 picture centred and drawn at that resolution\n");
+    std::fprintf(out,
+                 "  --gentle        fewer and softer flashes, for viewers sensitive to flashing\n"
+                 "                  light (the README says what changes)\n");
 }
 
 bool parseSampleCount(const char* text, int* samples) {
@@ -51,6 +56,7 @@ bool parseWholeNumber(const char* text, long low, long high, long* number) {
 bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help) {
     *options = WindowOptions{};
     *help = false;
+    gentleMode.on = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
@@ -62,6 +68,8 @@ bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* opt
             if (!parseSampleCount(v, &n))
                 return refuse(fullscreen, "--msaa takes 2, 4, 8 or 16, not ", v);
             options->msaaSamples = n;
+        } else if (std::strcmp(arg, "--gentle") == 0) {
+            gentleMode.on = true;
         } else if (fullscreen && std::strcmp(arg, "--desktop-size") == 0) {
             options->desktopSize = true;
         } else {

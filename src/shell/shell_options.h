@@ -7,6 +7,8 @@
 // The command line of demo and demo-windowed. Without options the demo plays
 // as it always did. False (the problem and the usage printed on standard
 // error) for anything it does not know; *help is set for -h / --help.
+// --gentle turns gentle play on (gentleMode, state/gentle_mode.h); without it
+// gentle play is off.
 bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* options, bool* help);
 
 void printShellUsage(int fullscreen, bool toStderr);
