@@ -43,6 +43,9 @@ TEST(CaptureOptions, DefaultsToAFullMp4At60) {
     EXPECT_EQ(o.offscreen.height, 480);
     EXPECT_EQ(o.firstFrame, 0);
     EXPECT_EQ(o.endFrame, 13680);
+    EXPECT_FALSE(o.gentle);
+    ASSERT_EQ(parse({"--gentle", "--png", "--time", "107-131"}, &o), 0);
+    EXPECT_TRUE(o.gentle);
 }
 
 TEST(CaptureOptions, RangesAndSingleFrames) {

@@ -150,7 +150,8 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
         bool CaptureOptions::*field;
     } switches[] = {{"--png", &CaptureOptions::png},           {"--quiet", &CaptureOptions::quiet},
                     {"--warm-up", &CaptureOptions::warmUp},    {"--lossless", &CaptureOptions::lossless},
-                    {"--no-audio", &CaptureOptions::noAudio}, {"--print-frames", &CaptureOptions::printFrames}};
+                    {"--no-audio", &CaptureOptions::noAudio}, {"--print-frames", &CaptureOptions::printFrames},
+                    {"--gentle", &CaptureOptions::gentle}};
     for (const auto& s : switches)
         if (arg == s.name) {
             o->*s.field = true;
@@ -197,6 +198,7 @@ void printCaptureUsage() {
         "  --preset NAME      x264 speed preset of the video, ultrafast ... veryslow\n"
         "                     (default veryfast; ultrafast encodes about 3x faster\n"
         "                     into a file about twice the size, same CRF 16)\n"
+        "  --gentle           gentle play: fewer and softer flashes (see the README)\n"
         "  --warm-up          load as the demo does, drawing warm-up frames first\n"
         "  --msaa N           draw with N samples per pixel (2, 4, 8, 16; fewer where the GL\n"
         "                     offers fewer, said on stderr)\n"

@@ -20,6 +20,7 @@ struct CaptureOptions {
     bool lossless = false;            // H.264's lossless mode (the RGB frames exactly)
     bool noAudio = false;             // the video alone: a piece of a recording made in pieces
     bool printFrames = false;         // say which frames would be drawn, draw nothing
+    bool gentle = false;              // gentle play: fewer and softer flashes
     std::string joinList;             // join these pieces (a concat list) instead of drawing
 };
 

@@ -26,6 +26,7 @@
 #include "png_write.h"
 #include "raster_skip.h"
 #include "shell/stop_signal.h"
+#include "state/gentle_mode.h"
 #include "video_pipe.h"
 
 namespace {
@@ -277,6 +278,8 @@ int recordFrames(Capture* c, bool* ok) {
     run.onFrame = onFrame;
     run.user = c;
     run.warmUp = o.warmUp;
+    // Before loading: gentle play tempers some pictures as they load.
+    gentleMode.on = o.gentle;
     c->started = profileClockSeconds();
     c->writer = startFrameWriter(c->video, o.offscreen.width, o.offscreen.height, 4);
     long drawn = 0;
