@@ -31,7 +31,7 @@ TEST(ShellOptions, GentleTurnsGentlePlayOnInBothBuildsAndOnlyWhenGiven) {
     gentleMode.on = false;
 }
 
-TEST(ShellOptions, UsageNamesGentle) {
+TEST(StartUp, HelpNamesGentle) {
     for (const char* program : {DEMO_WINDOWED_EXE, DEMO_FULLSCREEN_EXE}) {
         const ProcessResult r = runProcess(program, {"--help"}, {}, 60);
         EXPECT_EQ(r.exitCode, 0) << program;
