@@ -31,11 +31,18 @@ int audioStreamPlay(uint32_t stream, int flush, int flags);
 // Bytes of decoded output played so far.
 uint64_t audioChannelGetPosition(uint32_t stream);
 // The system timer reading, in microseconds, at which the stream's first
-// sample was heard: from what the sound server says is being heard, or, on
-// a device without such timing, from its recent buffer hand-overs and what it
-// holds in front of them. 0 while nothing was heard yet, or while the device
-// is stalled or gone.
+// sample was heard (after a new position, the sample at that position): from
+// what the sound server says is being heard, or, on a device without such
+// timing, from its recent buffer hand-overs and what it holds in front of
+// them. 0 while nothing was heard yet, or while the device is stalled or gone.
 int audioAudibleStartUs(uint32_t stream, int64_t* startUs);
+// Pause and seek. audioChannelPause silences the stream at once, where it is;
+// audioChannelSetPosition, while paused or before the first play, chooses the
+// music time (milliseconds from the file's start) the next audioStreamPlay
+// starts from. Both 1 when done; 0 where the player cannot (a backend without
+// them answers 0 and the demo leaves its pause and seek keys alone).
+int audioChannelPause(uint32_t stream);
+int audioChannelSetPosition(uint32_t stream, uint32_t musicMs);
 // What the device holds in front of a buffer it takes, in microseconds
 // (0 where the observer below is told the frames heard).
 int audioOutputLatencyUs();

@@ -23,3 +23,8 @@ uint32_t followMusicStart(ClockFollower* f, uint32_t musicStart, uint32_t target
     if (step > frameMs) step = frameMs;
     return musicStart + uint32_t(int32_t(step));
 }
+
+uint32_t musicZeroMs(int64_t heardUs, uint32_t fromMs) {
+    // To the nearest millisecond, truncated to the timer's 32 bits.
+    return uint32_t(uint64_t(heardUs + 500) / 1000u) - fromMs;
+}

@@ -20,3 +20,10 @@ struct ClockFollower {
 // is (target) and the timer reading now, taken before the frame's own.
 uint32_t followMusicStart(ClockFollower* follower, uint32_t musicStart, uint32_t target,
                           uint32_t now);
+
+// The clock's zero (a timer reading in milliseconds, wrapping as the timer
+// does) when the sample at music time fromMs was heard at heardUs on the
+// microsecond timer: at the start fromMs is 0; after a pause or a seek the
+// music starts again from fromMs, and the zero moves so that the clock reads
+// fromMs there and follows the sound heard from then on as from the start.
+uint32_t musicZeroMs(int64_t heardUs, uint32_t fromMs);

@@ -13,8 +13,9 @@ uint32_t musicStream = 0;
 
 namespace {
 ClockFollower follower = {};
-
-uint32_t msOfUs(int64_t us) { return uint32_t(uint64_t(us + 500) / 1000u); }
+// The music time the stream last started playing from: what the player says
+// it heard first.
+uint32_t playedFromMs = 0;
 
 // A device takes its first buffer within one buffer time of being started.
 // A sound server plays the first sample once what its sink holds in front of
@@ -22,9 +23,29 @@ uint32_t msOfUs(int64_t us) { return uint32_t(uint64_t(us + 500) / 1000u); }
 // 2 s. One that says nothing for this long is stalled, and the clock runs
 // from the estimate.
 constexpr uint64_t firstHeardWaitUs = 3000000;
+
+// What the start and a resume share: plays, waits until the first sample is
+// heard (fromMs of music), puts the clock's zero there and waits until the
+// clock reads fromMs.
+void playAndTakeZero(uint32_t fromMs) {
+    const uint64_t playUs = readSystemTimerUs();
+    audioStreamPlay(musicStream, 0, 4);
+    // The zero is the moment the first sample is heard: as the sound server
+    // says, or when the device has taken it and played out what it holds in
+    // front of it.
+    int64_t startUs = int64_t(playUs) + audioOutputLatencyUs();
+    while (!audioAudibleStartUs(musicStream, &startUs) &&
+           readSystemTimerUs() - playUs < firstHeardWaitUs)
+        sleepMicroseconds(1000);
+    demo.musicStartMs = musicZeroMs(startUs, fromMs);
+    follower = ClockFollower{};
+    // The first frame shows music time fromMs, not a moment before the music.
+    while (int32_t(readSystemTimer() - demo.musicStartMs) < int32_t(fromMs)) sleepMicroseconds(1000);
+}
 }  // namespace
 
-int startMusic(const char* path) {
+int openMusic(const char* path) {
+    playedFromMs = 0;
     if (audioGetVersion() != audioPlayerVersion) return 0;
     if (!audioInit(-1, 44100, 0)) return 0;
     char real[PATH_MAX];
@@ -39,21 +60,30 @@ int startMusic(const char* path) {
     musicStream = audioStreamCreateFile(0, real, 0, 0, 0);
     if (!musicStream) return 0;
     audioStart();
-    const uint64_t playUs = readSystemTimerUs();
-    audioStreamPlay(musicStream, 0, 4);
-    // The zero is the moment the first sample is heard: as the sound server
-    // says, or when the device has taken it and played out what it holds in
-    // front of it.
-    int64_t startUs = int64_t(playUs) + audioOutputLatencyUs();
-    while (!audioAudibleStartUs(musicStream, &startUs) &&
-           readSystemTimerUs() - playUs < firstHeardWaitUs)
-        sleepMicroseconds(1000);
-    demo.musicStartMs = msOfUs(startUs);
-    follower = ClockFollower{};
-    // The first frame shows music time 0, not a moment before the music.
-    while (int32_t(readSystemTimer() - demo.musicStartMs) < 0) sleepMicroseconds(1000);
     return 1;
 }
+
+int startMusic(const char* path) {
+    if (!openMusic(path)) return 0;
+    playMusic();
+    return 1;
+}
+
+int positionMusic(uint32_t fromMs) {
+    if (!musicStream || !audioChannelSetPosition(musicStream, fromMs)) return 0;
+    playedFromMs = fromMs;
+    return 1;
+}
+
+void playMusic() { playAndTakeZero(playedFromMs); }
+
+int playMusicFrom(uint32_t fromMs) {
+    if (!positionMusic(fromMs)) return 0;
+    playMusic();
+    return 1;
+}
+
+int pauseMusic() { return musicStream ? audioChannelPause(musicStream) : 0; }
 
 void stopMusic() {
     audioFree();
@@ -66,6 +96,8 @@ void queryMusicPosition() {
     int64_t startUs = 0;
     const uint32_t now = readSystemTimer();
     // A stalled device says nothing, and the pictures run on with the timer.
-    const uint32_t target = audioAudibleStartUs(musicStream, &startUs) ? msOfUs(startUs) : demo.musicStartMs;
+    const uint32_t target = audioAudibleStartUs(musicStream, &startUs)
+                                ? musicZeroMs(startUs, playedFromMs)
+                                : demo.musicStartMs;
     demo.musicStartMs = followMusicStart(&follower, demo.musicStartMs, target, now);
 }

@@ -84,3 +84,22 @@ TEST(ClockFollow, SurvivesTheTimerWrapAround) {
     const uint32_t zero = Follow().play(0xFFFFFF00u, 0xFFFFFF10u, 0xFFFFFF80u, 100, 16);
     EXPECT_EQ(zero, 0xFFFFFF10u - 1);  // within the dead band of 2 ms
 }
+
+// After a pause or a seek the music starts again from a music time: the zero
+// is where time 0 would have been heard, so the clock reads that time when
+// its sample is heard, across the timer's wrap too.
+TEST(ClockFollow, TheZeroOfAPlayFromAMusicTimeMakesTheClockReadThatTime) {
+    EXPECT_EQ(musicZeroMs(5000000, 0), 5000u);
+    EXPECT_EQ(musicZeroMs(5000499, 0), 5000u);  // to the nearest millisecond
+    EXPECT_EQ(musicZeroMs(5000500, 0), 5001u);
+    EXPECT_EQ(musicZeroMs(250000000, 134017), 250000u - 134017u);
+    // Heard 2 s after the timer started, 120 s in: the zero is "before" the
+    // timer's start, and differences still come out right.
+    const uint32_t zero = musicZeroMs(2000000, 120000);
+    EXPECT_EQ(int32_t(2000u - zero), 120000);
+    EXPECT_EQ(int32_t(2016u - zero), 120016);
+    // Past the 32-bit wrap of the millisecond timer.
+    const int64_t wrapUs = (int64_t(1) << 32) * 1000 + 7000;
+    EXPECT_EQ(int32_t(7u - musicZeroMs(wrapUs, 60000)), 60000);
+    EXPECT_EQ(int32_t(0xFFFFFFF0u - musicZeroMs(wrapUs, 60000)), 60000 - 23);
+}

@@ -17,7 +17,15 @@
       the limit (but for a second after the sound itself paused or skipped,
       the time the clock has to close that), the music time drawn never going
       back; 1: not; 4: the recording cannot be trusted.
+  sync_clicks.py judge-moves PREFIX PROBE_LOG [--limit-ms 10]
+      the same for a play with pauses and seeks (the probe's --pause and
+      --seek): the drawn music time jumps or holds there, so each click is
+      named by its pitch and the music time drawn when it was heard, and
+      judged from one second after the play went on. Exit 0: every click from
+      then on within the limit and none heard while the picture was held;
+      1: not; 4: too few clicks to judge.
 """
+import bisect
 import array
 import math
 import os
@@ -215,6 +223,87 @@ def judge(prefix, log, limit_ms, quiet):
     return 1 if bad else 0
 
 
+def read_frames(log):
+    frames = []
+    with open(log) as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            parts = line.split()
+            frames.append((float(parts[0]), int(parts[1])))
+    return frames
+
+
+def judge_moves(prefix, log, limit_ms):
+    stamps = read_stamps(prefix)
+    clicks = find_clicks(prefix)
+    frames = read_frames(log)
+    if len(frames) < 2:
+        print("no frames in %s" % log)
+        return 4
+    # Where the drawn time stops following the timer: a seek jumps, a pause
+    # holds. The frame after is where the play went on.
+    restarts = [frames[0][0]]
+    holds = []
+    for (t0, d0), (t1, d1) in zip(frames, frames[1:]):
+        if abs((d1 - d0) - (t1 - t0) * 1000.0) > 50.0:
+            restarts.append(t1)
+            if abs(d1 - d0) < 50.0:
+                holds.append((t0, t1))
+    times = [t for t, _ in frames]
+    judged, early, during = [], 0, []
+    for idx, pitch in clicks:
+        h = date_sample(stamps, idx)
+        if h is None:
+            continue
+        if any(a + 0.05 < h < b - 0.05 for a, b in holds):
+            during.append(h)
+            continue
+        i = bisect.bisect_right(times, h)
+        if i == 0 or i >= len(frames) or frames[i][0] in restarts:
+            continue  # before the first frame, after the last, or across a jump
+        t0, d0 = frames[i - 1]
+        music = d0 + (h - t0) * 1000.0
+        second = pitch + 30 * int(round((music / 1000.0 - pitch) / 30.0))
+        went_on = restarts[bisect.bisect_right(restarts, h) - 1]
+        if h - went_on < 1.0:
+            early += 1
+            continue
+        judged.append((h - restarts[0], second, music - second * 1000.0))
+    print("clicks %d, judged %d (%d within a second of the play going on), %d moves"
+          % (len(clicks), len(judged), early, len(restarts) - 1))
+    if os.environ.get("SYNC_DUMP"):
+        for t, sec, off in judged:
+            print("  at %6.2f s second %3d offset %+6.1f ms" % (t, sec, off))
+    bad = False
+    if during:
+        print("  %d clicks heard while the picture was held (first at %.2f s)"
+              % (len(during), during[0] - restarts[0]))
+        bad = True
+    # Every stretch the play went on for 2.5 s or more has its clicks judged.
+    ends = restarts[1:] + [frames[-1][0]]
+    for a, b in zip(restarts, ends):
+        if b - a >= 2.5 and not any(a + 1.0 <= restarts[0] + t < b for t, _, _ in judged):
+            print("  no click judged between %.2f s and %.2f s" % (a - restarts[0], b - restarts[0]))
+            return 4
+    beyond = [(t, sec, off) for t, sec, off in judged if abs(off) > limit_ms]
+    if judged:
+        worst = max(judged, key=lambda j: abs(j[2]))
+        print("  offsets %+.1f to %+.1f ms, worst %+.1f ms at second %d"
+              % (min(o for _, _, o in judged), max(o for _, _, o in judged), worst[2], worst[1]))
+    for t, sec, off in beyond:
+        print("  at %.2f s (second %d) the picture is %+.1f ms off" % (t, sec, off))
+        bad = True
+    drawn = [d for _, d in frames]
+    holds_or_jumps = set(restarts)
+    back = [i for i in range(1, len(drawn))
+            if drawn[i] < drawn[i - 1] and frames[i][0] not in holds_or_jumps]
+    if back:
+        print("  the music time drawn went back %d times between moves" % len(back))
+        bad = True
+    return 1 if bad else 0
+
+
 def main(argv):
     if len(argv) >= 2 and argv[0] == "record":
         record(argv[1])
@@ -231,6 +320,9 @@ def main(argv):
             else:
                 break
         return judge(argv[1], argv[2], limit, quiet)
+    if len(argv) >= 3 and argv[0] == "judge-moves":
+        limit = float(argv[4]) if len(argv) >= 5 and argv[3] == "--limit-ms" else 10.0
+        return judge_moves(argv[1], argv[2], limit)
     print(__doc__, file=sys.stderr)
     return 2
 

@@ -4,7 +4,11 @@
 // opened.
 //
 //   demo-sync-probe [--seconds N] [--uncompensated] [--check] [--log FILE] [--data DIR]
+//                   [--pause AT,FOR]... [--seek AT,TO]...
 //
+// --pause AT,FOR and --seek AT,TO pause the music or move it, as the demo's
+// keys do, when the music time drawn reaches AT (in the order given): the
+// log then shows what the clock did after each.
 // --uncompensated takes the clock's zero when the stream is started and never
 // follows the device, as the demo once did. --check exits 3 when more than 5 %
 // of the frames are off by over 10 ms, the first second is, or the offset
@@ -53,18 +57,31 @@ void startUncompensated() {
     demo.musicStartMs = readSystemTimer();
 }
 
+// A pause or a seek due at the music time just drawn, made as the demo's
+// keys make it; true when one was.
+bool makeMove(const std::vector<ProbeMove>& moves, size_t* next, int32_t drawnMs) {
+    if (*next >= moves.size() || drawnMs < int32_t(moves[*next].at * 1000)) return false;
+    const ProbeMove& m = moves[(*next)++];
+    pauseMusic();
+    if (!m.seek) sleepMicroseconds(uint32_t(m.value * 1e6));
+    playMusicFrom(m.seek ? uint32_t(m.value * 1000 + 0.5) : uint32_t(drawnMs));
+    return true;
+}
+
 // What the frame loop does at the top of each frame, about 60 times a second.
-std::vector<DrawnFrame> runFrames(double seconds, bool follow) {
+std::vector<DrawnFrame> runFrames(double seconds, bool follow, const std::vector<ProbeMove>& moves) {
     std::vector<DrawnFrame> frames;
     frames.reserve(size_t(seconds * 100) + 16);
     const uint64_t endUs = readSystemTimerUs() + uint64_t(seconds * 1e6);
+    size_t nextMove = 0;
     for (;;) {
         if (follow) queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
         const uint32_t now = uint32_t(nowUs / 1000);
-        frames.push_back(DrawnFrame{nowUs, int32_t(now - demo.musicStartMs)});
+        const int32_t drawn = int32_t(now - demo.musicStartMs);
+        frames.push_back(DrawnFrame{nowUs, drawn});
         if (nowUs >= endUs) break;
-        sleepMicroseconds(16000);
+        if (!makeMove(moves, &nextMove, drawn)) sleepMicroseconds(16000);
     }
     return frames;
 }
@@ -110,7 +127,7 @@ int main(int argc, char** argv) {
         if (log) std::fclose(log);
         return 1;
     }
-    const std::vector<DrawnFrame> frames = runFrames(o.seconds, !o.uncompensated);
+    const std::vector<DrawnFrame> frames = runFrames(o.seconds, !o.uncompensated, o.moves);
     const int rate = audioOutputRate();
     const int latencyFrames = int(int64_t(audioOutputLatencyUs()) * rate / 1000000);
     const char* output = audioOutputName();

@@ -1,4 +1,15 @@
 #pragma once
+#include <vector>
+
+// A pause or a seek of the music, as the demo's keys make them: when the
+// music time drawn first reaches `at` (seconds, after the moves before it),
+// the music pauses for `value` seconds and plays on from where it stood, or
+// plays on from music time `value`.
+struct ProbeMove {
+    bool seek;
+    double at;
+    double value;
+};
 
 // demo-sync-probe's command line.
 struct ProbeOptions {
@@ -7,6 +18,7 @@ struct ProbeOptions {
     bool check = false;
     const char* logPath = nullptr;
     const char* dataDir = nullptr;
+    std::vector<ProbeMove> moves;  // --pause AT,FOR and --seek AT,TO, in order
 };
 
 // False, after a line on stderr saying why and the usage, on anything it

@@ -63,6 +63,16 @@ uint64_t audioChannelGetPosition(uint32_t stream) {
     return output->position();
 }
 
+int audioChannelPause(uint32_t stream) {
+    if (!output || stream == 0 || !streamOpen) return 0;
+    return output->pause();
+}
+
+int audioChannelSetPosition(uint32_t stream, uint32_t musicMs) {
+    if (!output || stream == 0 || !streamOpen) return 0;
+    return output->setPosition(musicMs);
+}
+
 int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
     if (!output || stream == 0 || !streamOpen || !startUs) return 0;
     return output->audibleStartUs(startUs);

@@ -15,7 +15,9 @@ struct AudioOutput {
     int (*open)(int frequency);
     // Takes the decoder (the file's own rate and channels) as the one stream.
     int (*openStream)(mpg123_handle* decoder, long rate, int channels);
-    int (*play)();
+    int (*play)();   // from the start, or after pause from the position set
+    int (*pause)();  // silent at once
+    int (*setPosition)(uint32_t musicMs);  // while paused or before the first play
     uint64_t (*position)();  // decoded bytes played so far
     int (*audibleStartUs)(int64_t* startUs);
     int (*latencyUs)();
@@ -35,3 +37,5 @@ void closeDecoder(mpg123_handle* mh);
 // Fills out with up to bytes of decoded samples; returns how many. Sets
 // *ended once the file is used up (or fails to decode further).
 size_t decodeSome(mpg123_handle* mh, unsigned char* out, size_t bytes, bool* ended);
+// Moves the decoder to the sample at a music time. False when it cannot.
+bool seekDecoder(mpg123_handle* mh, uint32_t musicMs);

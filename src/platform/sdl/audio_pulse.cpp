@@ -62,6 +62,12 @@ struct PulsePlayer {
     bool reported = false;
     uint64_t lastQueryUs = 0;
     AudioHandOverFn observer = nullptr;
+    // A new position: the stream's byte where its first sample lies (reports
+    // date the stream's bytes from its start), and the writes held while the
+    // server drops what it queued before it.
+    uint64_t originBytes = 0;
+    bool holdWrites = false;
+    bool timingAnswered = false;
 };
 
 PulsePlayer player;
@@ -116,6 +122,7 @@ void onStreamState(pa_stream* s, void*) {
 // On the server's request, on the loop's thread: music, then silence after
 // its end, so that the stream's time runs on to the demo's end.
 void onWritable(pa_stream* s, size_t bytes, void*) {
+    if (player.holdWrites) return;
     while (bytes > 0) {
         void* data = nullptr;
         size_t n = bytes;
@@ -143,6 +150,30 @@ bool waitFor(Done done) {
         pa_threaded_mainloop_lock(player.loop);
     }
     return true;
+}
+
+// Lets the stream go (with the loop locked): silent at once, whatever the
+// server still held of it.
+void dropStream() {
+    if (!player.stream) return;
+    pa_stream_set_write_callback(player.stream, nullptr, nullptr);
+    pa_stream_set_state_callback(player.stream, nullptr, nullptr);
+    pa_stream_set_latency_update_callback(player.stream, nullptr, nullptr);
+    pa_stream_disconnect(player.stream);
+    pa_stream_unref(player.stream);
+    player.stream = nullptr;
+}
+
+// What the start of a play has learnt, forgotten: the next play's first
+// sample is awaited as the stream's first was.
+void forgetStart() {
+    player.started = player.heard = false;
+    player.lastQueryUs = 0;
+    player.lastReportAt = timeval{};
+    player.reportedStartUs = 0;
+    player.agreeSinceUs = 0;
+    player.playingSinceUs = 0;
+    player.recentCount = 0;
 }
 
 void pulseClose();
@@ -174,16 +205,11 @@ int pulseOpen(int /*frequency*/) {
     return 1;
 }
 
-int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
-    if (!player.loop || player.stream || channels < 1 || channels > 2) return 0;
-    player.format = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
-    pa_threaded_mainloop_lock(player.loop);
+// A new playback stream for the decoder, corked, with the loop locked. False
+// (nothing left of it) when the server refuses it or does not answer in time.
+bool connectStream() {
     player.stream = pa_stream_new(player.context, "music", &player.format, nullptr);
-    if (!player.stream) {
-        pa_threaded_mainloop_unlock(player.loop);
-        return 0;
-    }
-    player.decoder = mh;
+    if (!player.stream) return false;
     player.ended = false;
     pa_stream_set_state_callback(player.stream, onStreamState, nullptr);
     pa_stream_set_write_callback(player.stream, onWritable, nullptr);
@@ -204,14 +230,19 @@ int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
              if (!PA_STREAM_IS_GOOD(s)) player.gone = true;
              return s == PA_STREAM_READY;
          });
-    if (!ok) {
-        // The decoder goes back to the caller, which closes it.
-        player.decoder = nullptr;
-        pa_stream_set_write_callback(player.stream, nullptr, nullptr);
-        pa_stream_disconnect(player.stream);
-        pa_stream_unref(player.stream);
-        player.stream = nullptr;
-    }
+    if (!ok) dropStream();
+    return ok;
+}
+
+int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
+    if (!player.loop || player.stream || channels < 1 || channels > 2) return 0;
+    player.format = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
+    pa_threaded_mainloop_lock(player.loop);
+    player.decoder = mh;
+    player.originBytes = 0;
+    const bool ok = connectStream();
+    // On failure the decoder goes back to the caller, which closes it.
+    if (!ok) player.decoder = nullptr;
     pa_threaded_mainloop_unlock(player.loop);
     return ok ? 1 : 0;
 }
@@ -219,6 +250,8 @@ int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
 int pulsePlay() {
     if (!player.stream) return 0;
     pa_threaded_mainloop_lock(player.loop);
+    // After a pause or a new position the first sample is awaited afresh.
+    forgetStart();
     pa_gettimeofday(&player.uncorkedAt);
     if (!player.gone) {
         if (pa_operation* o = pa_stream_cork(player.stream, 0, nullptr, nullptr)) pa_operation_unref(o);
@@ -226,6 +259,54 @@ int pulsePlay() {
     player.started = true;
     pa_threaded_mainloop_unlock(player.loop);
     return 1;
+}
+
+// Corked, the stream stays the server's (the sink keeps the short latency it
+// asked for) and the sink gives back what it had not played of it.
+int pulsePause() {
+    if (!player.stream) return 0;
+    pa_threaded_mainloop_lock(player.loop);
+    if (!player.gone) {
+        if (pa_operation* o = pa_stream_cork(player.stream, 1, nullptr, nullptr)) pa_operation_unref(o);
+    }
+    forgetStart();
+    pa_threaded_mainloop_unlock(player.loop);
+    return 1;
+}
+
+void onTimingAnswered(pa_stream*, int, void*) {
+    player.timingAnswered = true;
+    pa_threaded_mainloop_signal(player.loop, 0);
+}
+
+// Corked, what the server queued is dropped (its write index goes back to
+// its read index, where the corked stream stands) and, once the server says
+// where that is, the music from the position is written there.
+int pulseSetPosition(uint32_t musicMs) {
+    if (!player.stream) return 0;
+    pa_threaded_mainloop_lock(player.loop);
+    forgetStart();
+    player.holdWrites = true;
+    bool known = false;
+    if (!player.gone) {
+        if (pa_operation* o = pa_stream_cork(player.stream, 1, nullptr, nullptr)) pa_operation_unref(o);
+        if (pa_operation* o = pa_stream_flush(player.stream, nullptr, nullptr)) pa_operation_unref(o);
+        player.timingAnswered = false;
+        if (pa_operation* o = pa_stream_update_timing_info(player.stream, onTimingAnswered, nullptr))
+            pa_operation_unref(o);
+        known = waitFor([] { return player.timingAnswered; });
+    }
+    const pa_timing_info* t = known ? pa_stream_get_timing_info(player.stream) : nullptr;
+    player.originBytes = t && t->read_index > 0 ? uint64_t(t->read_index) : 0;
+    const bool moved = seekDecoder(player.decoder, musicMs);
+    player.ended = false;
+    player.holdWrites = false;
+    if (!player.gone) {
+        const size_t room = pa_stream_writable_size(player.stream);
+        if (room != size_t(-1) && room > 0) onWritable(player.stream, room, nullptr);
+    }
+    pa_threaded_mainloop_unlock(player.loop);
+    return moved ? 1 : 0;
 }
 
 // The stream time heard now, 0 while it is not known.
@@ -263,7 +344,9 @@ void onTiming(pa_stream* s, void*) {
     if (!player.observer) return;
     const uint64_t nowUs = readSystemTimerUs();
     int64_t start = 0;
-    if (!reportedStart(pa_stream_get_timing_info(s), nowUs, &start) || int64_t(nowUs) <= start) return;
+    if (!reportedStart(pa_stream_get_timing_info(s), nowUs, &start)) return;
+    start += int64_t(pa_bytes_to_usec(player.originBytes, &player.format));
+    if (int64_t(nowUs) <= start) return;
     player.observer(nowUs, uint64_t(int64_t(nowUs) - start) * player.format.rate / 1000000u);
 }
 
@@ -329,7 +412,7 @@ int pulseAudibleStartUs(int64_t* startUs) {
             pa_operation_unref(o);
     }
     pa_threaded_mainloop_unlock(player.loop);
-    if (known) *startUs = start;
+    if (known) *startUs = start + int64_t(pa_bytes_to_usec(player.originBytes, &player.format));
     return known ? 1 : 0;
 }
 
@@ -348,13 +431,7 @@ void pulseSetObserver(AudioHandOverFn fn) {
 void pulseClose() {
     if (!player.loop) return;
     pa_threaded_mainloop_lock(player.loop);
-    if (player.stream) {
-        pa_stream_set_write_callback(player.stream, nullptr, nullptr);
-        pa_stream_set_state_callback(player.stream, nullptr, nullptr);
-        pa_stream_set_latency_update_callback(player.stream, nullptr, nullptr);
-        pa_stream_disconnect(player.stream);
-        pa_stream_unref(player.stream);
-    }
+    dropStream();
     if (player.context) {
         pa_context_set_state_callback(player.context, nullptr, nullptr);
         pa_context_disconnect(player.context);
@@ -366,22 +443,19 @@ void pulseClose() {
     closeDecoder(player.decoder);
     player.loop = nullptr;
     player.context = nullptr;
-    player.stream = nullptr;
     player.decoder = nullptr;
-    player.started = player.heard = player.reported = false;
+    forgetStart();
+    player.reported = false;
     player.gone = false;
-    player.lastQueryUs = 0;
-    player.lastReportAt = timeval{};
-    player.reportedStartUs = 0;
-    player.agreeSinceUs = 0;
-    player.playingSinceUs = 0;
-    player.recentCount = 0;
     player.observer = nullptr;
+    player.originBytes = 0;
+    player.holdWrites = false;
 }
 
 }  // namespace
 
 const AudioOutput pulseAudioOutput = {
-    "pulseaudio", pulseOpen, pulseOpenStream, pulsePlay, pulsePosition, pulseAudibleStartUs,
+    "pulseaudio", pulseOpen, pulseOpenStream, pulsePlay, pulsePause, pulseSetPosition,
+    pulsePosition, pulseAudibleStartUs,
     pulseLatencyUs, pulseRate, pulseSetObserver, pulseClose,
 };

@@ -106,6 +106,28 @@ int sdlPlay() {
     return 1;
 }
 
+int sdlPause() {
+    if (!player.device || !player.decoder) return 0;
+    SDL_PauseAudioDevice(player.device, 1);
+    return 1;
+}
+
+// The device is paused: its thread no longer asks for buffers. The clock
+// starts again from the first buffer taken after the position.
+int sdlSetPosition(uint32_t musicMs) {
+    if (!player.device || !player.decoder) return 0;
+    SDL_PauseAudioDevice(player.device, 1);
+    SDL_LockAudioDevice(player.device);
+    const bool moved = seekDecoder(player.decoder, musicMs);
+    SDL_AudioStreamClear(player.convert);
+    player.ended = false;
+    player.position = 0;
+    player.clock = AudioClockHistory{};
+    player.framesHanded = 0;
+    SDL_UnlockAudioDevice(player.device);
+    return moved ? 1 : 0;
+}
+
 uint64_t sdlPosition() {
     if (!player.device) return 0;
     SDL_LockAudioDevice(player.device);
@@ -156,6 +178,6 @@ void sdlClose() {
 }  // namespace
 
 const AudioOutput sdlAudioOutput = {
-    "sdl", sdlOpen, sdlOpenStream, sdlPlay, sdlPosition, sdlAudibleStartUs,
+    "sdl", sdlOpen, sdlOpenStream, sdlPlay, sdlPause, sdlSetPosition, sdlPosition, sdlAudibleStartUs,
     sdlLatencyUs, sdlRate, sdlSetObserver, sdlClose,
 };

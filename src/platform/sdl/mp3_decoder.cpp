@@ -67,6 +67,15 @@ size_t decodeSome(mpg123_handle* mh, unsigned char* out, size_t bytes, bool* end
     return filled;
 }
 
+bool seekDecoder(mpg123_handle* mh, uint32_t musicMs) {
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (!mh || mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK || rate <= 0)
+        return false;
+    const off_t sample = off_t((int64_t(musicMs) * rate + 500) / 1000);
+    return mpg123_seek(mh, sample, SEEK_SET) >= 0;
+}
+
 int audioCheckStreamFile(const char* path) {
     long rate = 0;
     int channels = 0;

@@ -1,0 +1,75 @@
+#!/bin/sh
+# The demo clock after a pause and after seeks both ways, against what a real
+# sound server played: a private PulseAudio server with a null sink, a click
+# track as the soundtrack (a 20 ms tone at every whole second, its pitch
+# naming the second), the sink's monitor recorded and stamped on the
+# monotonic clock, and the probe's log of the music time each frame drew.
+# The probe pauses 2 s at 2 s, seeks from 4.5 s to 60 s and from 63.5 s back
+# to 20 s, as the demo's keys do. Every click heard from one second after the
+# play went on is within 10 ms of the music time drawn, none is heard while
+# the picture holds.
+#   pulse_moves_check.sh DEMO_SYNC_PROBE DEMO_CLICK_TRACK
+# SYNC_MOVE_PLAYS (3) sets the number of plays.
+set -u
+probe=$1 clicks=$2
+here=$(cd "$(dirname "$0")/../support" && pwd)
+for tool in pulseaudio pactl parec python3; do
+    command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+. "$here/pulse_server.sh"
+dir=$(mktemp -d "${TMPDIR:-/tmp}/pulse-moves.XXXXXX")
+rec=""
+cleanup() {
+    [ -n "$rec" ] && kill "$rec" 2>/dev/null
+    pulse_stop "$dir/server"
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+unset SDL_AUDIODRIVER
+pulse_start "$dir/server" || { echo "FAIL: the test's sound server does not start"; exit 1; }
+mkdir -p "$dir/data"
+"$clicks" "$dir/data/5tfina.mp3" 70 || { echo "FAIL: no click track"; exit 1; }
+rt=""
+chrt -f 20 true 2>/dev/null && rt="chrt -f 20"
+
+# One play, recorded and judged; a recording with too few clicks to judge is
+# made again, three times at most.
+one_play() {
+    for try in 1 2 3; do
+        rm -f "$dir/rec.raw" "$dir/rec.stamps" "$dir/probe.log"
+        $rt python3 "$here/sync_clicks.py" record "$dir/rec" &
+        rec=$!
+        n=0
+        until [ -s "$dir/rec.stamps" ] || [ $n -ge 600 ]; do sleep 0.05; n=$((n + 1)); done
+        "$probe" --data "$dir/data" --seconds 13 --log "$dir/probe.log" \
+            --pause 2,2 --seek 4.5,60 --seek 63.5,20 >"$dir/probe.out" 2>&1
+        rc=$?
+        sleep 0.2
+        kill $rec 2>/dev/null
+        wait $rec 2>/dev/null
+        rec=""
+        [ $rc -eq 0 ] || { cat "$dir/probe.out"; echo "probe exit code $rc"; return 1; }
+        grep -q "output pulseaudio" "$dir/probe.out" ||
+            { cat "$dir/probe.out"; echo "the probe did not play through the sound server"; return 1; }
+        python3 "$here/sync_clicks.py" judge-moves "$dir/rec" "$dir/probe.log" >"$dir/judge.out"
+        rc=$?
+        cat "$dir/judge.out"
+        [ $rc -eq 4 ] && continue
+        return $rc
+    done
+    return 1
+}
+
+began=$(date +%s)
+plays=${SYNC_MOVE_PLAYS:-3}
+failed=0
+i=1
+while [ $i -le "$plays" ]; do
+    printf 'play %d: ' $i
+    one_play || failed=$((failed + 1))
+    i=$((i + 1))
+done
+echo "took $(( $(date +%s) - began )) s"
+[ $failed -eq 0 ] || { echo "FAIL: $failed of $plays plays out of step after a pause or a seek"; exit 1; }
+echo "$plays plays in step after a pause and seeks both ways"
