@@ -558,9 +558,14 @@ def test_options(s):
     rc, err = play_then_press(s, d, "Escape", exe="demo.exe", args=("--desktop-size",))
     assert rc == 0, "--desktop-size: exit %d\n%s" % (rc, err)
     assert "640x480" not in err, err
+    # Gentle play: fewer and softer flashes, otherwise the same program.
+    rc, err = play_then_press(s, d, "Escape", exe="demo.exe", args=("--gentle",))
+    assert rc == 0, "--gentle: exit %d\n%s" % (rc, err)
+    assert "Error" not in err, err
     # A wrong option: the usage, exit 2, nothing opened.
     rc, err, _ = s.run(d, env=None, limit=60, args=("--msaa", "3"))
     assert rc == 2, "--msaa 3: exit %d\n%s" % (rc, err)
+    assert "--gentle        fewer and softer flashes" in err, err
 
 
 STILLS = "5,20,60,100,150,210"
