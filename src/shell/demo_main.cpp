@@ -8,6 +8,8 @@
 #include "script/frame_loop.h"
 #include "script/setup.h"
 #include "shell/music.h"
+#include "shell/play_control.h"
+#include "shell/seek_replay.h"
 #include "shell/shell_options.h"
 #include "shell/start_up.h"
 #include "state/demo_state.h"
@@ -18,24 +20,34 @@ void pumpWindow(void*) { pumpMessages(); }
 void followMusic(void*) { queryMusicPosition(); }
 void present(void*) { presentDemoWindow(); }
 int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
+
+// The music did not start: everything given back, then the demo's message.
+int cannotPlayAudio(DemoWindow* window) {
+    setCloseCallback(nullptr);
+    stopMusic();
+    releaseDemoWindow(window);
+    reportError("cannot play audio");
+    return 0;
+}
 }  // namespace
 
 int playDemo(DemoWindow* window) {
-    if (!startMusic("data\\5tfina.mp3")) {
-        setCloseCallback(nullptr);
-        stopMusic();
-        releaseDemoWindow(window);
-        reportError("cannot play audio");
-        return 0;
-    }
+    if (!startMusic("data\\5tfina.mp3")) return cannotPlayAudio(window);
     runDemo(FrameLoopIo{systemTimer, pumpWindow, followMusic, present, escapeHeld, nullptr});
     return 1;
 }
 
+int playDemoWithKeys(DemoWindow* window, long startFrame) {
+    if (!playWithKeys("data\\5tfina.mp3", startFrame)) return cannotPlayAudio(window);
+    return 1;
+}
+
 int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
+    double startSeconds = 0;
     if (argv) {
         bool help = false;
-        if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help)) return 2;
+        if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help, &startSeconds))
+            return 2;
         if (help) {
             printShellUsage(fullscreen, false);
             return finishStandardOutput(fullscreen ? "demo" : "demo-windowed", 0);
@@ -48,7 +60,7 @@ int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
     if (!window) return 1;
     // The player is released with the window when the user closes it mid-run.
     setCloseCallback(stopMusic);
-    if (!playDemo(window)) return 1;
+    if (!playDemoWithKeys(window, startSeconds > 0 ? seekFrameAtSeconds(startSeconds) : 0)) return 1;
     freeAll();
     stopMusic();
     setCloseCallback(nullptr);

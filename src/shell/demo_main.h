@@ -14,3 +14,8 @@ int demoMain(int fullscreen, int argc = 0, char** argv = nullptr, bool warmUp = 
 // stop. 0 when the music cannot start: then "cannot play audio" is reported
 // and the player and the window are released.
 int playDemo(DemoWindow* window);
+
+// The desktop's play: the same with the viewer's pause and seek keys
+// (play_control.h), from a frame of the 60 fps fixed-step clock (0: the
+// start, as playDemo).
+int playDemoWithKeys(DemoWindow* window, long startFrame);

@@ -96,3 +96,60 @@ TEST(ShellOptions, WholeNumbersAreDigitsWithinTheirRange) {
     }
     EXPECT_FALSE(parseWholeNumber(nullptr, 0, 8, &n));
 }
+
+// --start: seconds of music from 0 to the end, written plainly; the frame
+// shown is the capture's at that time (seek_replay's tests).
+TEST(ShellOptions, StartTakesPlainSecondsWithinTheDemo) {
+    WindowOptions o;
+    bool help = false;
+    double start = -1;
+    auto parseStart = [&](std::vector<const char*> args) {
+        args.insert(args.begin(), "demo");
+        return parseShellOptions(int(args.size()), const_cast<char**>(args.data()), 0, &o, &help,
+                                 &start);
+    };
+    ASSERT_TRUE(parseStart({}));
+    EXPECT_EQ(start, 0.0);
+    for (auto [text, seconds] : {std::pair{"95", 95.0}, {"95.5", 95.5}, {".5", 0.5}, {"0", 0.0},
+                                 {"227.999", 227.999}, {"007", 7.0}}) {
+        ASSERT_TRUE(parseStart({"--start", text})) << text;
+        EXPECT_EQ(start, seconds) << text;
+    }
+    ASSERT_TRUE(parseStart({"--msaa", "4", "--start", "12"}));
+    EXPECT_EQ(o.msaaSamples, 4);
+    for (const char* bad : {"", "-5", "-0", "+5", "228", "228.0", "1000", "1e2", "5s", "12,5", " 5",
+                            ".", "abc", "nan", "inf"})
+        EXPECT_FALSE(parseStart({"--start", bad})) << bad;
+    EXPECT_FALSE(parseStart({"--start"}));
+    // Where the caller takes no start (the other programs), it is unknown.
+    EXPECT_FALSE(parse({"--start", "5"}, 0, &o, &help));
+
+    const char* problem = "";
+    EXPECT_FALSE(parseStartSeconds("-3", &start, &problem));
+    EXPECT_NE(std::string(problem).find("before the music starts"), std::string::npos);
+    EXPECT_FALSE(parseStartSeconds("300", &start, &problem));
+    EXPECT_NE(std::string(problem).find("past the end"), std::string::npos);
+}
+
+TEST(ShellOptions, ABadStartEndsBothProgramsWithItsReason) {
+    const std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
+                                          "DISPLAY=", "WAYLAND_DISPLAY="};
+    const ProcessResult a =
+        runProcess(DEMO_FULLSCREEN_EXE, {"--start", "240"}, env, waitLimitSeconds(), "/");
+    EXPECT_EQ(a.exitCode, 2);
+    EXPECT_NE(a.err.find("demo: --start is past the end of the demo (228 s): 240"),
+              std::string::npos)
+        << a.err;
+    const ProcessResult b =
+        runProcess(DEMO_WINDOWED_EXE, {"--start", "-1"}, env, waitLimitSeconds(), "/");
+    EXPECT_EQ(b.exitCode, 2);
+    EXPECT_NE(b.err.find("demo-windowed: --start cannot be before the music starts: -1"),
+              std::string::npos)
+        << b.err;
+    const ProcessResult c =
+        runProcess(DEMO_WINDOWED_EXE, {"--start", "ten"}, env, waitLimitSeconds(), "/");
+    EXPECT_EQ(c.exitCode, 2);
+    EXPECT_NE(c.err.find("--start takes seconds of music (such as 95.5), not ten"),
+              std::string::npos)
+        << c.err;
+}

@@ -12,6 +12,8 @@
 //   x11-helper drawn NAME   succeeds once the window NAME shows anything but
 //                           black: the program has presented a frame (a
 //                           window never drawn into reads back black)
+//   x11-helper hash NAME    prints a hash of what the window NAME shows: the
+//                           same picture, the same hash
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -131,6 +133,21 @@ int checkDrawn(Display* d, const char* name) {
     return lit > 0 ? 0 : 3;
 }
 
+int hashPicture(Display* d, const char* name) {
+    XWindowAttributes a;
+    XImage* img = readWindow(d, name, true, &a);
+    if (!img) return 1;
+    unsigned long long h = 1469598103934665603ull;  // FNV-1a
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            h ^= XGetPixel(img, x, y);
+            h *= 1099511628211ull;
+        }
+    XDestroyImage(img);
+    std::printf("%016llx\n", h);
+    return 0;
+}
+
 int focusAway(Display* d) {
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 200, 0, 0, 0);
     XStoreName(d, w, "another program");
@@ -154,7 +171,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "focus-away") == 0) return focusAway(d);
     if (argc == 3 && std::strcmp(argv[1], "check-picture") == 0) return checkPicture(d, argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "drawn") == 0) return checkDrawn(d, argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "hash") == 0) return hashPicture(d, argv[2]);
     std::fprintf(stderr,
-                 "usage: x11-helper close NAME | focus-away | check-picture NAME | drawn NAME\n");
+                 "usage: x11-helper close NAME | focus-away | check-picture NAME | drawn NAME | "
+                 "hash NAME\n");
     return 2;
 }
