@@ -4,7 +4,7 @@
 # track as the soundtrack (a 20 ms tone at every whole second, its pitch
 # naming the second), the sink's monitor recorded and stamped on the
 # monotonic clock, and the probe's log of the music time each frame drew.
-# The probe pauses 2 s at 2 s, seeks from 4.5 s to 60 s and from 63.5 s back
+# The probe pauses 2 s at 2.5 s, seeks from 5 s to 60 s and from 63.5 s back
 # to 20 s, as the demo's keys do. Every click heard from one second after the
 # play went on is within 10 ms of the music time drawn, none is heard while
 # the picture holds.
@@ -42,8 +42,8 @@ one_play() {
         rec=$!
         n=0
         until [ -s "$dir/rec.stamps" ] || [ $n -ge 600 ]; do sleep 0.05; n=$((n + 1)); done
-        "$probe" --data "$dir/data" --seconds 13 --log "$dir/probe.log" \
-            --pause 2,2 --seek 4.5,60 --seek 63.5,20 >"$dir/probe.out" 2>&1
+        "$probe" --data "$dir/data" --seconds 13.5 --log "$dir/probe.log" \
+            --pause 2.5,2 --seek 5,60 --seek 63.5,20 >"$dir/probe.out" 2>&1
         rc=$?
         sleep 0.2
         kill $rec 2>/dev/null

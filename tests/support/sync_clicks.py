@@ -244,12 +244,16 @@ def judge_moves(prefix, log, limit_ms):
     # Where the drawn time stops following the timer: a seek jumps, a pause
     # holds. The frame after is where the play went on.
     restarts = [frames[0][0]]
-    holds = []
+    holds, moves = [], []
     for (t0, d0), (t1, d1) in zip(frames, frames[1:]):
         if abs((d1 - d0) - (t1 - t0) * 1000.0) > 50.0:
             restarts.append(t1)
+            moves.append((t0, t1))
             if abs(d1 - d0) < 50.0:
                 holds.append((t0, t1))
+    # A click whose tone a move or the end cut short names no second.
+    def cut(h):
+        return h > frames[-1][0] - 0.03 or any(t0 - 0.03 < h <= t1 for t0, t1 in moves)
     times = [t for t, _ in frames]
     judged, early, during = [], 0, []
     for idx, pitch in clicks:
@@ -258,6 +262,8 @@ def judge_moves(prefix, log, limit_ms):
             continue
         if any(a + 0.05 < h < b - 0.05 for a, b in holds):
             during.append(h)
+            continue
+        if cut(h):
             continue
         i = bisect.bisect_right(times, h)
         if i == 0 or i >= len(frames) or frames[i][0] in restarts:
@@ -281,7 +287,7 @@ def judge_moves(prefix, log, limit_ms):
               % (len(during), during[0] - restarts[0]))
         bad = True
     # Every stretch the play went on for 2.5 s or more has its clicks judged.
-    ends = restarts[1:] + [frames[-1][0]]
+    ends = [t0 for t0, _ in moves] + [frames[-1][0]]
     for a, b in zip(restarts, ends):
         if b - a >= 2.5 and not any(a + 1.0 <= restarts[0] + t < b for t, _, _ in judged):
             print("  no click judged between %.2f s and %.2f s" % (a - restarts[0], b - restarts[0]))
