@@ -126,6 +126,11 @@ void runPart5() {
     const float pt = demo.DemoClock.partTime;
     const float tt = demo.DemoClock.totalTime;
     setPlainSceneSwitches();
+    // The blood cells' picture: gentle play's tempered twin where it loaded.
+    const bool tempered = gentleMode.on && slot(temperedBloodSlot)->glTexture != 0;
+    Scene* aterie = scene(ateriePlace);
+    for (int i = 0; i < aterie->particleSystemCount; ++i)
+        aterie->particleSystems[i].texture = slot(tempered ? temperedBloodSlot : 32);
 
     float c = 0;
     const int s = selectCut(cutListB, 11, pt, &c);

@@ -24,3 +24,8 @@ enum SharedLayer : int {
     wipeFirstLayer = 27,
     wipeSecondLayer = 28,
 };
+
+// Gentle play's twin of the blood cells' picture (slot 32), its saturated
+// reds tempered: part 5 draws the artery's cells from it in gentle play. Past
+// the slots the demo's own pictures fill.
+enum GentleSlot : int { temperedBloodSlot = 132 };

@@ -58,12 +58,11 @@ int setupAterieScene() {
         {32, "data\\blut2.jpg", 1, plainSlot},
     };
     loadSlots(mapSlots, rowCount(mapSlots));
-    if (gentleMode.on) {
-        // The artery's walls and blood cells are saturated reds: as the cells
-        // stream past, patches of the picture would flash red.
-        for (const SlotLoad& row : mapSlots)
-            temperSlotPicture(&demo.TextureTable[row.slot], row.file);
-    }
+    // The blood cells are a saturated red: as they stream past the camera,
+    // patches of the picture would flash red. Gentle play draws them tempered.
+    if (gentleMode.on || gentleMode.chosenAtPlay)
+        loadTemperedTwin(&demo.TextureTable[temperedBloodSlot], &demo.TextureTable[32],
+                         "data\\blut2.jpg");
 
     addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 

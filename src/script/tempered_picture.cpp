@@ -7,17 +7,19 @@
 #include "image/jpeg.h"
 #include "image/texture_table.h"
 
-void temperSlotPicture(TextureSlot* slot, const char* path) {
-    if (!slot || slot->glTexture == 0) return;
+void loadTemperedTwin(TextureSlot* twin, const TextureSlot* plain, const char* path) {
+    if (!twin || !plain || plain->glTexture == 0) return;
+    loadTextureSlot(twin, path, plain->opacity);
+    if (twin->glTexture == 0) return;
     int width = 0, height = 0;
     unsigned char* bgr = nullptr;
     if (!loadJpegImage(path, &width, &height, &bgr)) return;
-    // Rows as the plain loader gives them to the texture.
+    // Rows as the loader gives them to the texture.
     unsigned char* rgb = jpegRowsToBottomUpRgb(bgr, width, height);
     std::free(bgr);
     if (!rgb) return;
     temperSaturatedRed(rgb, long(width) * long(height));
     const Image picture = {width, height, rgb};
-    uploadImageToTexture(slot, &picture);
+    uploadImageToTexture(twin, &picture);
     std::free(rgb);
 }

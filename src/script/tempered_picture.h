@@ -1,7 +1,7 @@
 #pragma once
 #include "scene/texture_slot.h"
 
-// Gentle play: a slot's picture read again with its saturated reds tempered
-// (fx/gentle.h) and given to the slot's texture in place of the plain one. A
-// slot whose picture did not load (its loader has said so) is left as it is.
-void temperSlotPicture(TextureSlot* slot, const char* path);
+// Gentle play's twin of a picture: `twin` gets the picture at `path` with its
+// saturated reds tempered (fx/gentle.h), loaded as `plain` was. Nothing is
+// loaded when the plain one did not load (its loader has said why).
+void loadTemperedTwin(TextureSlot* twin, const TextureSlot* plain, const char* path);

@@ -3,6 +3,7 @@
 #include "body_fixture.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "script/places.h"
 #include "state/demo_state.h"
 #include "state/gentle_mode.h"
 
@@ -163,6 +164,28 @@ TEST_F(GentlePart4, ReplaysTheDarmSceneAtItsOwnPace) {
     expectSceneTimes(4, 5, {{25, 725}, {500, 1200}, {910, 1610}});
     runAt(4, 25);
     EXPECT_NEAR(only("flashScreen").args[0], 0.5f, 1e-5);  // fx softens it
+}
+
+// The artery's two clouds of blood cells: drawn from the tempered twin in
+// gentle play, where it loaded; from the plain picture otherwise.
+TEST_F(GentlePart5, BloodCellsComeFromTheTemperedTwin) {
+    Scene& aterie = demo.SceneBank[ateriePlace];
+    aterie.particleSystemCount = 2;
+    const TextureSlot* plain = &demo.TextureTable[32];
+    const TextureSlot* twin = &demo.TextureTable[temperedBloodSlot];
+    struct Row {
+        bool gentle;
+        unsigned twinTexture;
+        const TextureSlot* drawn;
+    };
+    for (const Row& row : {Row{true, 7, twin}, Row{true, 0, plain}, Row{false, 7, plain}}) {
+        gentleMode.on = row.gentle;
+        demo.TextureTable[temperedBloodSlot].glTexture = row.twinTexture;
+        runAt(5, 400);
+        EXPECT_EQ(aterie.particleSystems[0].texture, row.drawn) << row.gentle << row.twinTexture;
+        EXPECT_EQ(aterie.particleSystems[1].texture, row.drawn) << row.gentle << row.twinTexture;
+    }
+    aterie.particleSystemCount = 0;
 }
 
 TEST_F(GentlePart5, ShotsCloseOverFifteenUnits) {

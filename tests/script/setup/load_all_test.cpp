@@ -19,6 +19,7 @@
 #include "platform/data_path.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "script/places.h"
 #include "script/setup.h"
 #include "state/gentle_mode.h"
 
@@ -275,26 +276,30 @@ long redderThan(int slot, float share) {
 
 }  // namespace
 
-// The artery's wall (slot 31) and blood cells (slot 32) are saturated reds in
-// plain play and hold none in gentle play; the other pictures stay as they are.
-TEST(LoadAll, GentlePlayTempersTheArterysReds) {
+// Gentle play loads a twin of the blood cells' picture (slot 32) with no
+// saturated red in it; plain play loads none, and the plain picture stays as
+// it is either way.
+TEST(LoadAll, GentlePlayLoadsATemperedTwinOfTheBloodCells) {
     REQUIRE_GL();
     REQUIRE_DATA();
     DataCopy data;
     ASSERT_EQ(loadAll(), 1);
-    EXPECT_GT(redderThan(31, 0.8f), 1000);
-    EXPECT_GT(redderThan(32, 0.8f), 1000);
-    const long plainEmbryo = redderThan(33, 0.7f);
+    const long plainReds = redderThan(32, 0.8f);
+    EXPECT_GT(plainReds, 1000);
+    EXPECT_TRUE(slotUntouched(temperedBloodSlot));
     freeAll();
 
-    gentleMode.on = true;
-    ErrorCapture errors;
-    const int loaded = loadAll();
-    gentleMode.on = false;
-    ASSERT_EQ(loaded, 1);
-    EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
-    EXPECT_EQ(redderThan(31, 0.7f), 0);
-    EXPECT_EQ(redderThan(32, 0.7f), 0);
-    EXPECT_EQ(redderThan(33, 0.7f), plainEmbryo);
-    freeAll();
+    for (bool chosenAtPlay : {false, true}) {
+        gentleMode.on = !chosenAtPlay;
+        gentleMode.chosenAtPlay = chosenAtPlay;
+        ErrorCapture errors;
+        const int loaded = loadAll();
+        gentleMode = GentleMode{};
+        ASSERT_EQ(loaded, 1);
+        EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+        EXPECT_EQ(redderThan(32, 0.8f), plainReds);
+        EXPECT_EQ(redderThan(temperedBloodSlot, 0.7f), 0);
+        EXPECT_EQ(demo.TextureTable[temperedBloodSlot].opacity, 1);
+        freeAll();
+    }
 }
