@@ -19,12 +19,17 @@
 #include "shell/start_up.h"
 #include "shell/still_times.h"
 #include "shell/stills_run.h"
+#include "state/gentle_mode.h"
 
 namespace {
 
 EM_ASYNC_JS(void, pageShowStill, (double seconds, long frame, int isLast), {
     await Module.page.showStill(seconds, frame, isLast != 0);
 });
+
+// Gentle play is the page's switch ("gentle: fewer flashes") as it stands at
+// the click that starts a play: the page sets the switch's byte here then.
+EM_JS(void, pageOfferGentleSwitch, (bool* on), { Module.page.gentleSwitchAt = on; });
 
 bool showStill(const StillAt& still, void* user) {
     const std::vector<double>* seconds = static_cast<const std::vector<double>*>(user);
@@ -91,6 +96,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
         code = runStillsInPage(argv[2]);
     } else {
+        gentleMode.chosenAtPlay = true;
+        pageOfferGentleSwitch(&gentleMode.on);
         // Returns only after a start-up failure.
         code = playInPage();
     }

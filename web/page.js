@@ -1,7 +1,7 @@
-// The page around the demo: loading bar, "click to start", the audio context,
-// keys, fullscreen, the screen kept on while it plays, "watch again", the
-// offline copy, messages, and the program's side of the page calls
-// (src/platform/web/page_bridge.cpp and audio.cpp).
+// The page around the demo: loading bar, "click to start", the switch of
+// gentle play, the audio context, keys, fullscreen, the screen kept on while
+// it plays, "watch again", the offline copy, messages, and the program's side
+// of the page calls (src/platform/web/page_bridge.cpp and audio.cpp).
 'use strict';
 
 (function () {
@@ -14,6 +14,7 @@
   const fill = document.getElementById('fill');
   const startButton = document.getElementById('start');
   const messages = document.getElementById('messages');
+  const gentleBox = document.getElementById('gentle');
 
   // What the tests and the measurements read: the state of the run, the
   // presented frames and their music times.
@@ -24,7 +25,7 @@
     clock: null, clockReason: null, sound: null, notices: [],
     canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
     plays: 0, musicDecodes: 0, stillRun: 0, wakeLock: null, wakeLockRequests: 0,
-    offline: null,
+    offline: null, gentlePlay: null,
   };
   window.demoStats = stats;
 
@@ -49,6 +50,22 @@
   const shownNotices = new Map();
   let contextRestorePending = false;
   let contextLostTimer = null;
+
+  // Gentle play (fewer and softer flashes): the switch on the start screen,
+  // remembered by the page; until the viewer sets it, on where the browser
+  // says they prefer reduced motion. A play takes it as it stands at the
+  // click that starts it.
+  function rememberedGentle() {
+    try { return localStorage.getItem('quelltarn-gentle'); } catch (e) { return null; }
+  }
+  const toldGentle = rememberedGentle();
+  gentleBox.checked = toldGentle === '1' || (toldGentle !== '0' && !!window.matchMedia &&
+    matchMedia('(prefers-reduced-motion: reduce)').matches);
+  gentleBox.addEventListener('change', () => {
+    try {
+      localStorage.setItem('quelltarn-gentle', gentleBox.checked ? '1' : '0');
+    } catch (e) { /* no storage: the switch holds for this visit */ }
+  });
 
   function showError(text) {
     const p = document.createElement('p');
@@ -294,6 +311,8 @@
         againButton.focus();
       }
     },
+    // The program's switch of gentle play (a byte of its memory).
+    gentleSwitchAt: 0,
     // Resolves when the viewer asks to watch again.
     waitForReplay() {
       return new Promise((resolve) => { replayAsked = resolve; });
@@ -354,6 +373,9 @@
     // no sound, at once: the demo then plays on the page's clock.
     async audioPlay() {
       if (stats.clickMs === null) await page.waitForClick();
+      // The play takes the switch as the click found it.
+      stats.gentlePlay = gentleBox.checked;
+      if (page.gentleSwitchAt) Module.HEAPU8[page.gentleSwitchAt] = gentleBox.checked ? 1 : 0;
       const running = await waitForRunning(2000);
       audio.baseMs = performance.now();
       if (running) {

@@ -12,7 +12,8 @@ from 127.0.0.1:
   or textures" on the page, and a missing soundtrack "cannot play audio".
 - the screen wake lock is held while it plays; "watch again" plays again
   with nothing downloaded or decoded again, and draws the same stills;
-- the offline copy plays with the server gone and takes a new build whole.
+- the offline copy plays with the server gone and takes a new build whole;
+- the start screen's switch of gentle play is remembered and the play takes it.
 Prints one line per test and "N passed, N failed" at the end. A test during
 which the browser itself crashed (its page process gone) runs again in a new
 browser, after a line "AGAIN" that says so, up to CRASH_RUNS times in all."""
@@ -763,12 +764,80 @@ def test_offline_copy(build_web, desktop, out):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def open_ready(b, url):
+    """Opens the page anew (a new visit) and waits until it offers "click to start"."""
+    b.evaluate('window.visitBefore = true')
+    b.open(url)
+    check(b.wait_for('!window.visitBefore && window.demoStats && demoStats.state == "ready"', 90),
+          "the page did not finish loading (state %r)" % b.evaluate(
+              "window.demoStats && demoStats.state"))
+
+
+def gentle_switch(b):
+    return b.evaluate('document.getElementById("gentle").checked')
+
+
+def test_gentle_switch_is_remembered(build_web, desktop, out):
+    """The start screen's switch "gentle: fewer flashes": off unless the
+    browser says the viewer prefers reduced motion, remembered by the page
+    across visits once set either way, and the play the click starts takes
+    it. In Chromium also: on by itself for a viewer who prefers reduced
+    motion."""
+    with page_server.Server(build_web) as server:
+        with Browser(width=800, height=700) as b:
+            open_ready(b, server.url())
+            label = b.evaluate('document.getElementById("gentle-switch").textContent.trim()')
+            check(label == "gentle: fewer flashes", "the switch reads %r" % label)
+            reduced = b.evaluate('matchMedia("(prefers-reduced-motion: reduce)").matches')
+            check(gentle_switch(b) == reduced, "the switch is %r where the browser prefers "
+                  "reduced motion: %r" % (gentle_switch(b), reduced))
+            if gentle_switch(b):
+                b.click(*element_centre(b, "gentle"))
+            b.click(*element_centre(b, "gentle"))
+            check(gentle_switch(b), "a click did not turn the switch on")
+            stored = b.evaluate('localStorage.getItem("quelltarn-gentle")')
+            check(stored == "1", "the page keeps %r for the switch" % stored)
+
+            open_ready(b, server.url())
+            check(gentle_switch(b), "the switch was not remembered on")
+            b.click(*start_button_centre(b))
+            check(b.wait_for('demoStats.musicMs.length >= 2', 30),
+                  "no frame presented after the click; page says: %r" % page_messages(b))
+            check(b.evaluate('demoStats.gentlePlay') is True, "the play is not gentle")
+            check(b.evaluate('Module.HEAPU8[Module.page.gentleSwitchAt]') == 1,
+                  "the program's switch is off")
+            b.key_down("Escape")
+            ended = b.wait_for('demoStats.state == "ended"', 10)
+            b.key_up("Escape")
+            check(ended, "Escape did not end the demo")
+
+            open_ready(b, server.url())
+            b.click(*element_centre(b, "gentle"))
+            check(not gentle_switch(b), "a click did not turn the switch off")
+            open_ready(b, server.url())
+            check(not gentle_switch(b), "the switch was not remembered off")
+            check(not b.errors, "console errors: %r" % b.errors)
+        if b.engine != "chromium":
+            return "prefers-reduced-motion is emulated in Chromium only"
+        with Browser(width=800, height=700) as b:
+            b.call("Emulation.setEmulatedMedia",
+                   features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
+            open_ready(b, server.url())
+            check(gentle_switch(b), "the switch is off for a viewer who prefers reduced motion")
+            b.click(*element_centre(b, "gentle"))
+            open_ready(b, server.url())
+            check(not gentle_switch(b), "the switch turned off was not remembered over "
+                  "the preference for reduced motion")
+    return None
+
+
 TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again, test_no_wake_lock_plays_quietly,
          test_watch_again_draws_the_same_frames, test_offline_copy, test_music_clock_keeps_real_time,
          test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
          test_lying_audio_clock_falls_back, test_no_webgl_is_explained,
          test_failed_download_offers_retry, test_context_loss_and_restore, test_missing_scene_file_is_shown,
-         test_missing_soundtrack_is_shown, test_stills_match_the_desktop]
+         test_missing_soundtrack_is_shown, test_gentle_switch_is_remembered,
+         test_stills_match_the_desktop]
 
 
 # WebKitGTK's page process crashed under about one run in eight of the
