@@ -122,15 +122,25 @@ static const AterieShot aterieShots[8] = {
     {1300, -0.5f, true, 0.5f}, {450, 1, false, 0.2f},
 };
 
+// The artery's wall (slot 31) and blood cells (slot 32), or in gentle play
+// their tempered twins where those loaded.
+static void chooseArteryPictures(bool gentle) {
+    const int wall = gentle && slot(temperedWallSlot)->glTexture ? temperedWallSlot : 31;
+    const int blood = gentle && slot(temperedBloodSlot)->glTexture ? temperedBloodSlot : 32;
+    Scene* aterie = scene(ateriePlace);
+    for (int i = 0; i < aterie->objectCount; ++i) {
+        int& index = aterie->objects[i].textureIndex;
+        if (index == 31 || index == temperedWallSlot) index = wall;
+    }
+    for (int i = 0; i < aterie->particleSystemCount; ++i)
+        aterie->particleSystems[i].texture = slot(blood);
+}
+
 void runPart5() {
     const float pt = demo.DemoClock.partTime;
     const float tt = demo.DemoClock.totalTime;
     setPlainSceneSwitches();
-    // The blood cells' picture: gentle play's tempered twin where it loaded.
-    const bool tempered = gentleMode.on && slot(temperedBloodSlot)->glTexture != 0;
-    Scene* aterie = scene(ateriePlace);
-    for (int i = 0; i < aterie->particleSystemCount; ++i)
-        aterie->particleSystems[i].texture = slot(tempered ? temperedBloodSlot : 32);
+    chooseArteryPictures(gentleMode.on);
 
     float c = 0;
     const int s = selectCut(cutListB, 11, pt, &c);

@@ -25,7 +25,7 @@ enum SharedLayer : int {
     wipeSecondLayer = 28,
 };
 
-// Gentle play's twin of the blood cells' picture (slot 32), its saturated
-// reds tempered: part 5 draws the artery's cells from it in gentle play. Past
-// the slots the demo's own pictures fill.
-enum GentleSlot : int { temperedBloodSlot = 132 };
+// Gentle play's twins of the artery's wall (slot 31) and blood cells (slot
+// 32), their saturated reds tempered: part 5 draws the artery from them in
+// gentle play. Past the slots the demo's own pictures fill.
+enum GentleSlot : int { temperedWallSlot = 131, temperedBloodSlot = 132 };

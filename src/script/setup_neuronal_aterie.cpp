@@ -58,11 +58,15 @@ int setupAterieScene() {
         {32, "data\\blut2.jpg", 1, plainSlot},
     };
     loadSlots(mapSlots, rowCount(mapSlots));
-    // The blood cells are a saturated red: as they stream past the camera,
-    // patches of the picture would flash red. Gentle play draws them tempered.
-    if (gentleMode.on || gentleMode.chosenAtPlay)
-        loadTemperedTwin(&demo.TextureTable[temperedBloodSlot], &demo.TextureTable[32],
-                         "data\\blut2.jpg");
+    // The wall and the blood cells are saturated reds: as the cells stream
+    // past the camera, patches of the picture would flash red. Gentle play
+    // draws them tempered.
+    if (gentleMode.on || gentleMode.chosenAtPlay) {
+        const int twins[2] = {temperedWallSlot, temperedBloodSlot};
+        for (int i = 0; i < 2; ++i)
+            loadTemperedTwin(&demo.TextureTable[twins[i]], &demo.TextureTable[mapSlots[i].slot],
+                             mapSlots[i].file);
+    }
 
     addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 

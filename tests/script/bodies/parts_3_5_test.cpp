@@ -166,25 +166,36 @@ TEST_F(GentlePart4, ReplaysTheDarmSceneAtItsOwnPace) {
     EXPECT_NEAR(only("flashScreen").args[0], 0.5f, 1e-5);  // fx softens it
 }
 
-// The artery's two clouds of blood cells: drawn from the tempered twin in
-// gentle play, where it loaded; from the plain picture otherwise.
-TEST_F(GentlePart5, BloodCellsComeFromTheTemperedTwin) {
+// The artery's wall and its two clouds of blood cells: drawn from the
+// tempered twins in gentle play, where they loaded; from the plain pictures
+// otherwise, and back again.
+TEST_F(GentlePart5, TheArteryComesFromItsTemperedTwins) {
     Scene& aterie = demo.SceneBank[ateriePlace];
+    SceneObject objects[2] = {};
+    objects[0].textureIndex = 31;
+    objects[1].textureIndex = 5;  // not the wall: left alone
+    aterie.objects = objects;
+    aterie.objectCount = 2;
     aterie.particleSystemCount = 2;
-    const TextureSlot* plain = &demo.TextureTable[32];
-    const TextureSlot* twin = &demo.TextureTable[temperedBloodSlot];
     struct Row {
         bool gentle;
-        unsigned twinTexture;
-        const TextureSlot* drawn;
+        unsigned twinTextures;
+        int wall, blood;
     };
-    for (const Row& row : {Row{true, 7, twin}, Row{true, 0, plain}, Row{false, 7, plain}}) {
+    for (const Row& row : {Row{true, 7, temperedWallSlot, temperedBloodSlot}, Row{true, 0, 31, 32},
+                           Row{true, 7, temperedWallSlot, temperedBloodSlot}, Row{false, 7, 31, 32}}) {
         gentleMode.on = row.gentle;
-        demo.TextureTable[temperedBloodSlot].glTexture = row.twinTexture;
+        demo.TextureTable[temperedWallSlot].glTexture = row.twinTextures;
+        demo.TextureTable[temperedBloodSlot].glTexture = row.twinTextures;
         runAt(5, 400);
-        EXPECT_EQ(aterie.particleSystems[0].texture, row.drawn) << row.gentle << row.twinTexture;
-        EXPECT_EQ(aterie.particleSystems[1].texture, row.drawn) << row.gentle << row.twinTexture;
+        SCOPED_TRACE(testing::Message() << row.gentle << " " << row.twinTextures);
+        EXPECT_EQ(objects[0].textureIndex, row.wall);
+        EXPECT_EQ(objects[1].textureIndex, 5);
+        EXPECT_EQ(aterie.particleSystems[0].texture, &demo.TextureTable[row.blood]);
+        EXPECT_EQ(aterie.particleSystems[1].texture, &demo.TextureTable[row.blood]);
     }
+    aterie.objects = nullptr;
+    aterie.objectCount = 0;
     aterie.particleSystemCount = 0;
 }
 

@@ -276,16 +276,18 @@ long redderThan(int slot, float share) {
 
 }  // namespace
 
-// Gentle play loads a twin of the blood cells' picture (slot 32) with no
-// saturated red in it; plain play loads none, and the plain picture stays as
-// it is either way.
-TEST(LoadAll, GentlePlayLoadsATemperedTwinOfTheBloodCells) {
+// Gentle play loads twins of the artery's wall (slot 31) and blood cells
+// (slot 32) with no saturated red in them; plain play loads none, and the
+// plain pictures stay as they are either way.
+TEST(LoadAll, GentlePlayLoadsTemperedTwinsOfTheArtery) {
     REQUIRE_GL();
     REQUIRE_DATA();
     DataCopy data;
     ASSERT_EQ(loadAll(), 1);
-    const long plainReds = redderThan(32, 0.8f);
+    const long plainWallReds = redderThan(31, 0.8f), plainReds = redderThan(32, 0.8f);
+    EXPECT_GT(plainWallReds, 1000);
     EXPECT_GT(plainReds, 1000);
+    EXPECT_TRUE(slotUntouched(temperedWallSlot));
     EXPECT_TRUE(slotUntouched(temperedBloodSlot));
     freeAll();
 
@@ -297,8 +299,11 @@ TEST(LoadAll, GentlePlayLoadsATemperedTwinOfTheBloodCells) {
         gentleMode = GentleMode{};
         ASSERT_EQ(loaded, 1);
         EXPECT_TRUE(errors.texts.empty()) << errors.texts.front();
+        EXPECT_EQ(redderThan(31, 0.8f), plainWallReds);
         EXPECT_EQ(redderThan(32, 0.8f), plainReds);
+        EXPECT_EQ(redderThan(temperedWallSlot, 0.7f), 0);
         EXPECT_EQ(redderThan(temperedBloodSlot, 0.7f), 0);
+        EXPECT_EQ(demo.TextureTable[temperedWallSlot].opacity, 0);
         EXPECT_EQ(demo.TextureTable[temperedBloodSlot].opacity, 1);
         freeAll();
     }
