@@ -15,48 +15,24 @@ for tool in pulseaudio pactl parec python3; do
     command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 . "$here/pulse_server.sh"
+. "$here/recorded_play.sh"
 dir=$(mktemp -d "${TMPDIR:-/tmp}/pulse-sync.XXXXXX")
 busy=""
+rec=""
 cleanup() {
     for p in $busy; do kill "$p" 2>/dev/null; done
+    [ -n "$rec" ] && kill "$rec" 2>/dev/null
     pulse_stop "$dir/server"
     rm -rf "$dir"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 unset SDL_AUDIODRIVER
-pulse_start "$dir/server" || { echo "FAIL: the test's sound server does not start"; exit 1; }
-mkdir -p "$dir/data"
-"$clicks" "$dir/data/5tfina.mp3" 8 || { echo "FAIL: no click track"; exit 1; }
-# The measuring side (recorder and its parec) runs ahead of everything else
-# where real-time priority is allowed: late stamps would blame the program.
-rt=""
-chrt -f 20 true 2>/dev/null && rt="chrt -f 20"
+recorded_setup "$clicks" 8
 
-# One start: record, play 3 s through the probe, judge. A recording that
-# cannot be trusted (clicks missing or out of order) is made again.
+# One start: record, play 3 s through the probe, judge.
 one_start() {
-    for try in 1 2 3; do
-        rm -f "$dir/rec.raw" "$dir/rec.stamps" "$dir/probe.log"
-        $rt python3 "$here/sync_clicks.py" record "$dir/rec" &
-        rec=$!
-        n=0
-        until [ -s "$dir/rec.stamps" ] || [ $n -ge 600 ]; do sleep 0.05; n=$((n + 1)); done
-        "$probe" --data "$dir/data" --seconds 3 --log "$dir/probe.log" >"$dir/probe.out" 2>&1
-        rc=$?
-        sleep 0.2
-        kill $rec 2>/dev/null
-        wait $rec 2>/dev/null
-        [ $rc -eq 0 ] || { cat "$dir/probe.out"; echo "probe exit code $rc"; return 1; }
-        grep -q "output pulseaudio" "$dir/probe.out" ||
-            { cat "$dir/probe.out"; echo "the probe did not play through the sound server"; return 1; }
-        python3 "$here/sync_clicks.py" judge "$dir/rec" "$dir/probe.log" >"$dir/judge.out"
-        rc=$?
-        cat "$dir/judge.out"
-        [ $rc -eq 4 ] && continue
-        return $rc
-    done
-    return 1
+    recorded_play judge --seconds 3
 }
 
 starts() {
