@@ -150,13 +150,7 @@ def judge(prefix, log, limit_ms, quiet):
     # second after it): then it is dated from the second.
     if clicks[1][0] - clicks[0][0] < RATE - 3 or clicks[0][1] != 0:
         heard[0] = (heard[1][0] - 1.0, 0)
-    frames = []
-    with open(log) as f:
-        for line in f:
-            if line.startswith("#") or not line.strip():
-                continue
-            parts = line.split()
-            frames.append((float(parts[0]), int(parts[1])))
+    frames = read_frames(log)
     offsets = []  # (music ms heard, offset ms)
     otimes = []   # each one's frame time
     k = 0
