@@ -134,22 +134,18 @@ TEST(ShellOptions, StartTakesPlainSecondsWithinTheDemo) {
 TEST(ShellOptions, ABadStartEndsBothProgramsWithItsReason) {
     const std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                           "DISPLAY=", "WAYLAND_DISPLAY="};
-    const ProcessResult a =
-        runProcess(DEMO_FULLSCREEN_EXE, {"--start", "240"}, env, waitLimitSeconds(), "/");
-    EXPECT_EQ(a.exitCode, 2);
-    EXPECT_NE(a.err.find("demo: --start is past the end of the demo (228 s): 240"),
-              std::string::npos)
-        << a.err;
-    const ProcessResult b =
-        runProcess(DEMO_WINDOWED_EXE, {"--start", "-1"}, env, waitLimitSeconds(), "/");
-    EXPECT_EQ(b.exitCode, 2);
-    EXPECT_NE(b.err.find("demo-windowed: --start cannot be before the music starts: -1"),
-              std::string::npos)
-        << b.err;
-    const ProcessResult c =
-        runProcess(DEMO_WINDOWED_EXE, {"--start", "ten"}, env, waitLimitSeconds(), "/");
-    EXPECT_EQ(c.exitCode, 2);
-    EXPECT_NE(c.err.find("--start takes seconds of music (such as 95.5), not ten"),
-              std::string::npos)
-        << c.err;
+    const struct {
+        const char* program;
+        const char* value;
+        const char* reason;
+    } cases[] = {
+        {DEMO_FULLSCREEN_EXE, "240", "demo: --start is past the end of the demo (228 s): 240"},
+        {DEMO_WINDOWED_EXE, "-1", "demo-windowed: --start cannot be before the music starts: -1"},
+        {DEMO_WINDOWED_EXE, "ten", "--start takes seconds of music (such as 95.5), not ten"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = runProcess(c.program, {"--start", c.value}, env, waitLimitSeconds(), "/");
+        EXPECT_EQ(r.exitCode, 2) << c.value;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
 }
