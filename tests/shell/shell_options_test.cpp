@@ -144,7 +144,8 @@ TEST(ShellOptions, ABadStartEndsBothProgramsWithItsReason) {
         {DEMO_WINDOWED_EXE, "ten", "--start takes seconds of music (such as 95.5), not ten"},
     };
     for (const auto& c : cases) {
-        const ProcessResult r = runProcess(c.program, {"--start", c.value}, env, waitLimitSeconds(), "/");
+        const ProcessResult r =
+            runProcess(c.program, {"--start", c.value}, env, waitLimitSeconds(), "/");
         EXPECT_EQ(r.exitCode, 2) << c.value;
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
     }
