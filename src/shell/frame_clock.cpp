@@ -14,3 +14,12 @@ long timelineFrameCount(const FrameRate& rate) {
     const long long d = 1000LL * rate.den;
     return long((n + d - 1) / d);
 }
+
+uint32_t readFixedStep(FixedStepReadings* r) {
+    if (!r->started) {
+        r->started = true;
+        return r->offsetMs + frameTimeMs(r->rate, r->next > 0 ? r->next - 1 : 0);
+    }
+    r->current = r->next++;
+    return r->offsetMs + frameTimeMs(r->rate, r->current);
+}

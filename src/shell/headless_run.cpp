@@ -18,26 +18,17 @@ namespace {
 // Where a headless run stands, handed to the frame loop's callbacks.
 struct HeadlessProgress {
     const HeadlessRun* run;
-    long nextFrame;     // the frame the next timer reading belongs to
-    long currentFrame;
+    FixedStepReadings clock;
     bool stopRequested;
-    bool startReading;
 };
 
 uint32_t fixedClock(void* user) {
-    HeadlessProgress* p = static_cast<HeadlessProgress*>(user);
-    // The loop reads the clock once before its first frame, then once per frame.
-    if (p->startReading) {
-        p->startReading = false;
-        return p->run->startMs;
-    }
-    p->currentFrame = p->nextFrame++;
-    return p->run->startMs + frameTimeMs(p->run->rate, p->currentFrame);
+    return readFixedStep(&static_cast<HeadlessProgress*>(user)->clock);
 }
 
 void afterFrame(void* user) {
     HeadlessProgress* p = static_cast<HeadlessProgress*>(user);
-    if (p->run->onFrame && !p->run->onFrame(p->currentFrame, p->run->user)) p->stopRequested = true;
+    if (p->run->onFrame && !p->run->onFrame(p->clock.current, p->run->user)) p->stopRequested = true;
     if (p->run->present)
         p->run->present(p->run->user);
     else
@@ -69,7 +60,9 @@ int runHeadless(const HeadlessRun& run, long* framesDrawn) {
 }
 
 long playHeadless(const HeadlessRun& run) {
-    HeadlessProgress progress = {&run, 0, -1, false, true};
+    HeadlessProgress progress = {&run, {}, false};
+    progress.clock.rate = run.rate;
+    progress.clock.offsetMs = run.startMs;
     demo.musicStartMs = 0;
     return runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, &progress});
 }

@@ -18,24 +18,12 @@ constexpr FrameRate seekRate = {seekFrameRate, 1};
 struct Replay {
     SeekCache* cache;
     const SeekWatch* watch;
-    long from;       // the last frame drawn before the state put back
     long target;
-    long next;       // the frame the next timer reading belongs to
-    long current;
-    bool started;
+    FixedStepReadings clock;  // from the frame after the state put back
     bool abandoned;
 };
 
-uint32_t replayClock(void* user) {
-    Replay* r = static_cast<Replay*>(user);
-    // The reading before the first frame is that of the frame drawn last.
-    if (!r->started) {
-        r->started = true;
-        return r->from < 0 ? 0 : seekFrameMs(r->from);
-    }
-    r->current = r->next++;
-    return seekFrameMs(r->current);
-}
+uint32_t replayClock(void* user) { return readFixedStep(&static_cast<Replay*>(user)->clock); }
 
 long chainEnd(const SeekCache& cache) {
     return cache.points.empty() ? -1 : cache.points.back().frame;
@@ -44,7 +32,7 @@ long chainEnd(const SeekCache& cache) {
 // The chain grows only from its end, by a replay that started there.
 void keepIfDue(Replay* r) {
     SeekCache* c = r->cache;
-    const long frame = r->current;
+    const long frame = r->clock.current;
     if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames || c->lastFrame != chainEnd(*c))
         return;
     takeSnapshot(c->layout, &c->scratch);
@@ -72,15 +60,15 @@ long putBackBefore(SeekCache* c, long frame) {
 void afterReplayFrame(void* user) {
     Replay* r = static_cast<Replay*>(user);
     keepIfDue(r);
-    playForHistoryOnly(r->current + 1 < r->target);
-    if (r->current % watchEveryFrames == 0 && r->watch->keepGoing &&
+    playForHistoryOnly(r->clock.current + 1 < r->target);
+    if (r->clock.current % watchEveryFrames == 0 && r->watch->keepGoing &&
         !r->watch->keepGoing(r->watch->user))
         r->abandoned = true;
 }
 
 int replayDone(void* user) {
     const Replay* r = static_cast<const Replay*>(user);
-    return r->abandoned || r->current >= r->target;
+    return r->abandoned || r->clock.current >= r->target;
 }
 
 }  // namespace
@@ -114,9 +102,12 @@ bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     // fixed-step play.
     const long from = putBackBefore(cache, frame);
     demo.musicStartMs = 0;
-    Replay r = {cache, &watch, from, frame, from + 1, from, false, false};
-    playForHistoryOnly(r.next < frame);
+    Replay r = {cache, &watch, frame, {}, false};
+    r.clock.rate = seekRate;
+    r.clock.next = from + 1;
+    r.clock.current = from;
+    playForHistoryOnly(r.clock.next < frame);
     runDemo(FrameLoopIo{replayClock, nullptr, nullptr, afterReplayFrame, replayDone, &r});
     playForHistoryOnly(false);
-    return !r.abandoned && r.current == frame;
+    return !r.abandoned && r.clock.current == frame;
 }
