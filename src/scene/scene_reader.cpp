@@ -75,22 +75,10 @@ float takeF32(SceneReader* r) {
     return f;
 }
 
-Vec3 takeVec3(SceneReader* r) {
-    Vec3 v;
-    v.x = takeF32(r);
-    v.y = takeF32(r);
-    v.z = takeF32(r);
-    return v;
-}
+// A braced list is evaluated left to right: the fields in file order.
+Vec3 takeVec3(SceneReader* r) { return Vec3{takeF32(r), takeF32(r), takeF32(r)}; }
 
-Quat takeQuat(SceneReader* r) {
-    Quat q;
-    q.w = takeF32(r);
-    q.x = takeF32(r);
-    q.y = takeF32(r);
-    q.z = takeF32(r);
-    return q;
-}
+Quat takeQuat(SceneReader* r) { return Quat{takeF32(r), takeF32(r), takeF32(r), takeF32(r)}; }
 
 // u8 count, then that many records of recordBytes each; returns the count or -1.
 int blockCount(SceneReader* r, long recordBytes) {
@@ -148,8 +136,33 @@ bool readVisibilityTrack(SceneReader* r, VisibilityTrack* track) {
     return true;
 }
 
+bool readTrack(SceneReader* r, PositionTrack* track) { return readPositionTrack(r, track); }
+bool readTrack(SceneReader* r, RotationTrack* track) { return readRotationTrack(r, track); }
+bool readTrack(SceneReader* r, ScalarTrack* track) { return readScalarTrack(r, track); }
+bool readTrack(SceneReader* r, VisibilityTrack* track) { return readVisibilityTrack(r, track); }
+
+// A track of the record `node` ("the camera", "object 3"), named in messages
+// as "<node> <name>".
+template <typename Track>
+bool readNamedTrack(SceneReader* r, const char* node, const char* name, Track* track) {
+    setPlace(r, "%s %s", node, name);
+    return readTrack(r, track);
+}
+
+// "object 3", "light 0": a record of a list as the messages name it.
+struct NodeName {
+    char text[24];
+};
+
+NodeName nodeName(const char* list, int index) {
+    NodeName name;
+    std::snprintf(name.text, sizeof name.text, "%s %d", list, index);
+    return name;
+}
+
 // kind and parentIndex, the two bytes every record starts with.
-bool readNodeHeader(SceneReader* r, unsigned char* kind, int* parentIndex) {
+bool readNodeHeader(SceneReader* r, const char* node, unsigned char* kind, int* parentIndex) {
+    setPlace(r, "%s header", node);
     if (!need(r, 2)) return false;
     *kind = static_cast<unsigned char>(takeU8(r));
     *parentIndex = int(takeU8(r));
@@ -157,18 +170,13 @@ bool readNodeHeader(SceneReader* r, unsigned char* kind, int* parentIndex) {
 }
 
 bool readSceneCamera(SceneReader* r, SceneCamera* camera) {
-    setPlace(r, "the camera header");
-    if (!readNodeHeader(r, &camera->kind, &camera->parentIndex)) return false;
-    setPlace(r, "the camera position track");
-    if (!readPositionTrack(r, &camera->positionTrack)) return false;
-    setPlace(r, "the camera roll track");
-    if (!readScalarTrack(r, &camera->rollTrack)) return false;
-    setPlace(r, "the camera fov track");
-    if (!readScalarTrack(r, &camera->fovTrack)) return false;
-    setPlace(r, "the camera target track");
-    if (!readPositionTrack(r, &camera->targetTrack)) return false;
-    setPlace(r, "the camera visibility track");
-    return readVisibilityTrack(r, &camera->visibility);
+    const char* node = "the camera";
+    return readNodeHeader(r, node, &camera->kind, &camera->parentIndex) &&
+           readNamedTrack(r, node, "position track", &camera->positionTrack) &&
+           readNamedTrack(r, node, "roll track", &camera->rollTrack) &&
+           readNamedTrack(r, node, "fov track", &camera->fovTrack) &&
+           readNamedTrack(r, node, "target track", &camera->targetTrack) &&
+           readNamedTrack(r, node, "visibility track", &camera->visibility);
 }
 
 bool readObjectFaces(SceneReader* r, SceneObject* object, int index) {
@@ -191,8 +199,8 @@ bool readObjectFaces(SceneReader* r, SceneObject* object, int index) {
 
 bool readSceneObject(SceneReader* r, SceneObject* object, int index, int objectCount,
                      int textureBase) {
-    setPlace(r, "object %d header", index);
-    if (!readNodeHeader(r, &object->kind, &object->parentIndex)) return false;
+    const NodeName node = nodeName("object", index);
+    if (!readNodeHeader(r, node.text, &object->kind, &object->parentIndex)) return false;
     if (object->kind == 1 && object->parentIndex >= objectCount) {
         fail(r, "object %d hangs below object %d, but the file has %d objects", index,
              object->parentIndex, objectCount);
@@ -238,52 +246,50 @@ bool readSceneObject(SceneReader* r, SceneObject* object, int index, int objectC
     object->faceCount = faceCount;
     if (!readObjectFaces(r, object, index)) return false;
 
-    setPlace(r, "object %d position track", index);
-    if (!readPositionTrack(r, &object->positionTrack)) return false;
-    setPlace(r, "object %d rotation track", index);
-    if (!readRotationTrack(r, &object->rotationTrack)) return false;
-    setPlace(r, "object %d scale track", index);
-    if (!readPositionTrack(r, &object->scaleTrack)) return false;
-    setPlace(r, "object %d visibility track", index);
-    return readVisibilityTrack(r, &object->visibility);
+    return readNamedTrack(r, node.text, "position track", &object->positionTrack) &&
+           readNamedTrack(r, node.text, "rotation track", &object->rotationTrack) &&
+           readNamedTrack(r, node.text, "scale track", &object->scaleTrack) &&
+           readNamedTrack(r, node.text, "visibility track", &object->visibility);
 }
 
 bool readSceneLight(SceneReader* r, SceneLight* light, int index) {
-    setPlace(r, "light %d header", index);
-    if (!readNodeHeader(r, &light->kind, &light->parentIndex)) return false;
+    const NodeName node = nodeName("light", index);
+    if (!readNodeHeader(r, node.text, &light->kind, &light->parentIndex)) return false;
     if (!need(r, 3)) return false;
     light->red = float(takeU8(r)) * 0.00390625f;
     light->green = float(takeU8(r)) * 0.00390625f;
     light->blue = float(takeU8(r)) * 0.00390625f;
     light->worldPosition = Vec3{0.0f, 0.0f, 0.0f};
-    setPlace(r, "light %d position track", index);
-    if (!readPositionTrack(r, &light->positionTrack)) return false;
-    setPlace(r, "light %d visibility track", index);
-    return readVisibilityTrack(r, &light->visibility);
+    return readNamedTrack(r, node.text, "position track", &light->positionTrack) &&
+           readNamedTrack(r, node.text, "visibility track", &light->visibility);
 }
 
 bool readSceneSpot(SceneReader* r, SceneSpot* spot, int index) {
-    setPlace(r, "spot %d header", index);
-    if (!readNodeHeader(r, &spot->kind, &spot->parentIndex)) return false;
+    const NodeName node = nodeName("spot", index);
+    if (!readNodeHeader(r, node.text, &spot->kind, &spot->parentIndex)) return false;
     if (!need(r, 3)) return false;
     for (int i = 0; i < 3; ++i) spot->colour[i] = float(takeU8(r));
-    setPlace(r, "spot %d position track", index);
-    if (!readPositionTrack(r, &spot->positionTrack)) return false;
-    setPlace(r, "spot %d value track A", index);
-    if (!readScalarTrack(r, &spot->valueTrackA)) return false;
-    setPlace(r, "spot %d value track B", index);
-    if (!readScalarTrack(r, &spot->valueTrackB)) return false;
-    setPlace(r, "spot %d target track", index);
-    if (!readPositionTrack(r, &spot->targetTrack)) return false;
-    setPlace(r, "spot %d visibility track", index);
-    return readVisibilityTrack(r, &spot->visibility);
+    return readNamedTrack(r, node.text, "position track", &spot->positionTrack) &&
+           readNamedTrack(r, node.text, "value track A", &spot->valueTrackA) &&
+           readNamedTrack(r, node.text, "value track B", &spot->valueTrackB) &&
+           readNamedTrack(r, node.text, "target track", &spot->targetTrack) &&
+           readNamedTrack(r, node.text, "visibility track", &spot->visibility);
 }
 
-// u8 record count of a list section.
-int listCount(SceneReader* r, const char* what) {
+// A list section: the u8 record count, then the records, each read by
+// readOne(record, index) once the list and its count are in place.
+template <typename Record, typename ReadOne>
+bool readList(SceneReader* r, const char* what, Record** records, int* count, ReadOne readOne) {
     setPlace(r, "the %s count", what);
-    if (!need(r, 1)) return -1;
-    return int(takeU8(r));
+    if (!need(r, 1)) return false;
+    const int n = int(takeU8(r));
+    setPlace(r, "the %s list", what);
+    *records = static_cast<Record*>(allocate(r, n, sizeof(Record)));
+    if (r->failed) return false;
+    *count = n;
+    for (int i = 0; i < n; ++i)
+        if (!readOne(&(*records)[i], i)) return false;
+    return true;
 }
 
 bool readSceneBody(SceneReader* r, Scene* scene, int textureBase) {
@@ -294,33 +300,14 @@ bool readSceneBody(SceneReader* r, Scene* scene, int textureBase) {
     }
     if (!readSceneCamera(r, scene->camera)) return false;
 
-    int n = listCount(r, "object");
-    if (n < 0) return false;
-    setPlace(r, "the object list");
-    scene->objects = static_cast<SceneObject*>(allocate(r, n, sizeof(SceneObject)));
-    if (r->failed) return false;
-    scene->objectCount = n;
-    for (int i = 0; i < n; ++i)
-        if (!readSceneObject(r, &scene->objects[i], i, n, textureBase)) return false;
-
-    n = listCount(r, "light");
-    if (n < 0) return false;
-    setPlace(r, "the light list");
-    scene->lights = static_cast<SceneLight*>(allocate(r, n, sizeof(SceneLight)));
-    if (r->failed) return false;
-    scene->lightCount = n;
-    for (int i = 0; i < n; ++i)
-        if (!readSceneLight(r, &scene->lights[i], i)) return false;
-
-    n = listCount(r, "spot");
-    if (n < 0) return false;
-    setPlace(r, "the spot list");
-    scene->spots = static_cast<SceneSpot*>(allocate(r, n, sizeof(SceneSpot)));
-    if (r->failed) return false;
-    scene->spotCount = n;
-    for (int i = 0; i < n; ++i)
-        if (!readSceneSpot(r, &scene->spots[i], i)) return false;
-    return true;
+    return readList(r, "object", &scene->objects, &scene->objectCount,
+                    [&](SceneObject* object, int i) {
+                        return readSceneObject(r, object, i, scene->objectCount, textureBase);
+                    }) &&
+           readList(r, "light", &scene->lights, &scene->lightCount,
+                    [&](SceneLight* light, int i) { return readSceneLight(r, light, i); }) &&
+           readList(r, "spot", &scene->spots, &scene->spotCount,
+                    [&](SceneSpot* spot, int i) { return readSceneSpot(r, spot, i); });
 }
 
 // What the scene set-ups rely on after a load, successful or not.
