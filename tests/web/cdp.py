@@ -15,7 +15,7 @@ import time
 import urllib.request
 
 import driver_base
-from processes import stop_process
+from pyrun.servers import stop_process
 
 CHROMIUM_FLAGS = [
     "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",

@@ -8,14 +8,21 @@ screenshots cut to a clip, and free ports."""
 import json
 import os
 import socket
+import sys
 import tempfile
 import time
 
 import pictures
 
+# The runners' shared package (tests/pyrun) lies beside this folder.
+TESTS = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+if TESTS not in sys.path:
+    sys.path.append(TESTS)
+
 ESCAPE = "\ue00c"
 # W3C WebDriver key values of the keys the tests press.
-KEY_VALUES = {"Escape": ESCAPE, "Enter": "\ue007", " ": " "}
+KEY_VALUES = {"Escape": ESCAPE, "Enter": "\ue007", " ": " ", "PageUp": "\ue00e",
+              "PageDown": "\ue00f", "ArrowLeft": "\ue012", "ArrowRight": "\ue014"}
 
 
 class BrowserCrashed(RuntimeError):

@@ -18,7 +18,7 @@ import time
 
 import driver_base
 import xdisplay
-from processes import stop_process
+from pyrun.servers import stop_process
 
 PREFS = {
     "browser.shell.checkDefaultBrowser": False,

@@ -25,16 +25,17 @@ import subprocess
 import sys
 import tempfile
 import time
-import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import cdp  # noqa: E402
 import driver_base  # noqa: E402
 import marionette  # noqa: E402
 import page_server  # noqa: E402
 import pictures  # noqa: E402
 import webkit  # noqa: E402
-from processes import stop_process  # noqa: E402
+from pyrun.runner import Failure, check, run_tests  # noqa: E402
+from pyrun.servers import stop_process  # noqa: E402
 
 # The engines the tests run in; WEB_ENGINES (comma-separated) picks some.
 ENGINES = {"chromium": cdp.Browser, "firefox": marionette.Browser, "webkit": webkit.Browser}
@@ -85,15 +86,6 @@ def part_of(seconds):
     while part + 1 < len(PART_STARTS_MS) and ms > PART_STARTS_MS[part + 1]:
         part += 1
     return part
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, text):
-    if not condition:
-        raise Failure(text)
 
 
 def element_centre(browser, element_id):
@@ -847,31 +839,6 @@ TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again, test_no_
 CRASH_RUNS = 3
 
 
-def run_test(test, engine, build_web, desktop, out):
-    """Runs one test and says how it went. A test during which the browser
-    lost its page process (the browser's own crash, not the page's fault)
-    runs again in a new browser, and the output says so."""
-    for attempt in range(1, CRASH_RUNS + 1):
-        started = time.time()
-        driver_base.PageDriver.crashes = []
-        try:
-            note = test(build_web, desktop, out)
-            print("PASS %s %s (%.0f s)%s" % (engine, test.__name__, time.time() - started,
-                                             ": " + note if note else ""), flush=True)
-            return True
-        except Exception as e:  # a failure of one test must not stop the others
-            detail = str(e) if isinstance(e, Failure) else traceback.format_exc()
-            crashes = driver_base.PageDriver.crashes
-            if crashes and attempt < CRASH_RUNS:
-                print("AGAIN %s %s (%.0f s): the browser crashed: %s" % (
-                    engine, test.__name__, time.time() - started, "; ".join(crashes)), flush=True)
-                continue
-            print("FAIL %s %s (%.0f s): %s%s" % (
-                engine, test.__name__, time.time() - started, detail,
-                "" if not crashes else "\nthe browser crashed: " + "; ".join(crashes)), flush=True)
-            return False
-
-
 def main():
     args = sys.argv[1:]
     if len(args) not in (2, 4) or (len(args) == 4 and args[2] != "--stills-out"):
@@ -883,23 +850,29 @@ def main():
     read_timeline(desktop)
     only = os.environ.get("WEB_TESTS")
     engines = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
-    passed = failed = 0
-    global Browser
-    for engine in engines:
+    cases = [(engine, test) for engine in engines for test in TESTS
+             if not only or only in test.__name__]
+
+    def run(case):
+        global Browser
+        engine, test = case
         Browser = ENGINES[engine]
+        driver_base.PageDriver.crashes = []
         engine_out = os.path.join(out, engine)
         os.makedirs(engine_out, exist_ok=True)
-        for test in TESTS:
-            if only and only not in test.__name__:
-                continue
-            if run_test(test, engine, build_web, desktop, engine_out):
-                passed += 1
-            else:
-                failed += 1
+        return test(build_web, desktop, engine_out)
+
+    # A test during which the browser lost its page process (the browser's
+    # own crash, not the page's fault) runs again in a new browser.
+    def browser_crashed(_):
+        crashes = driver_base.PageDriver.crashes
+        return "the browser crashed: " + "; ".join(crashes) if crashes else None
+
+    status = run_tests(cases, run, name=lambda case: "%s %s" % (case[0], case[1].__name__),
+                       again=browser_crashed, runs=CRASH_RUNS)
     if len(args) == 2:
         shutil.rmtree(out, ignore_errors=True)
-    print("%d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
+    return status
 
 
 if __name__ == "__main__":

@@ -15,7 +15,7 @@ import urllib.request
 
 import driver_base
 import xdisplay
-from processes import stop_process
+from pyrun.servers import stop_process
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 # /proc's command names are cut at 15 characters.
