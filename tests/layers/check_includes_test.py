@@ -47,36 +47,34 @@ BASE = {
 }
 
 
+def faults_with(changes):
+    """The faults of BASE with some files added or replaced."""
+    return Tree({**BASE, **changes}).faults()
+
+
 class Arrows(unittest.TestCase):
     def test_a_tree_that_follows_the_map_passes(self):
         self.assertEqual(Tree(BASE).faults(), [])
 
     def test_an_arrow_up_is_named_with_file_line_and_layers(self):
-        files = dict(BASE)
-        files["low/b.h"] = '#pragma once\n\n  #  include "top/a.h"\n'
-        files["low/base.h"] = '#pragma once\n#include "low/b.h"\n'
-        self.assertEqual(Tree(files).faults(), [
+        self.assertEqual(faults_with({
+            "low/b.h": '#pragma once\n\n  #  include "top/a.h"\n',
+            "low/base.h": '#pragma once\n#include "low/b.h"\n'}), [
             'low/b.h:3: low -> top ("top/a.h"): the map has no such arrow',
             'low/base.h:2: base -> low ("low/b.h"): the map has no such arrow'])
 
     def test_a_file_allowance_is_that_file_s_alone(self):
-        files = dict(BASE)
-        files["low/other.cpp"] = '#include "top/a.h"\n'
-        self.assertEqual(Tree(files).faults(),
+        self.assertEqual(faults_with({"low/other.cpp": '#include "top/a.h"\n'}),
                          ['low/other.cpp:1: low -> top ("top/a.h"): the map has no such arrow'])
 
     def test_unmapped_folders_and_missing_files_fail(self):
-        files = dict(BASE)
-        files["new/c.cpp"] = "\n"
-        files["top/d.cpp"] = '#include "b.h"\n'
-        self.assertEqual(Tree(files).faults(), [
+        self.assertEqual(faults_with({"new/c.cpp": "\n", "top/d.cpp": '#include "b.h"\n'}), [
             "new/c.cpp: belongs to no layer of the map",
             'top/d.cpp:1: "b.h" is no file below src/'])
 
     def test_system_headers_only_where_the_map_allows(self):
-        files = dict(BASE)
-        files["low/e.cpp"] = "#include <SDL.h>\n#include <cstdio>\n#include_next <SDL_video.h>\n"
-        self.assertEqual(Tree(files).faults(), [
+        self.assertEqual(faults_with({
+            "low/e.cpp": "#include <SDL.h>\n#include <cstdio>\n#include_next <SDL_video.h>\n"}), [
             "low/e.cpp:1: low -> <SDL.h>: only top may include it",
             "low/e.cpp:3: low -> <SDL_video.h>: only top may include it"])
 
