@@ -20,7 +20,10 @@ import threading
 import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-PULSE_HELPER = os.path.join(ROOT, "tests", "support", "pulse_server.sh")
+sys.path.insert(0, os.path.join(ROOT, "tests"))
+from pyrun.runner import Failure, check, run_tests  # noqa: E402
+from pyrun.servers import PulseServer, Xvfb, wine_env, wine_server_stop  # noqa: E402
+
 # Generous: a busy machine with two cores, a sanitizer build beside us.
 START_LIMIT = 120
 REGISTRY = r"""REGEDIT4
@@ -45,32 +48,13 @@ class Session:
         self.prefix = os.path.join(self.tmp, "prefix")
         self.pulse_dir = os.path.join(self.tmp, "pulse")
         self.xvfb = None
-        self.display = None
-        self.pulse_up = False
+        self.pulse = None
 
     # -- set-up and tear-down ------------------------------------------------
     def start(self):
-        self._start_xvfb()
+        self.xvfb = Xvfb("1024x768x24", limit=START_LIMIT)
         self._make_prefix()
-        self._start_pulse()
-
-    def _start_xvfb(self):
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        number = b""
-        deadline = time.monotonic() + START_LIMIT
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read)
-        if not number.strip():
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        self.pulse = PulseServer(self.pulse_dir, limit=START_LIMIT)
 
     def _make_prefix(self):
         reg = os.path.join(self.tmp, "headless.reg")
@@ -83,35 +67,19 @@ class Session:
         # windowed run: wait until it is gone.
         subprocess.run(["wineserver", "-w"], env=env, timeout=600)
 
-    def _start_pulse(self):
-        subprocess.run(["sh", "-c", '. "$0" && pulse_start "$1"', PULSE_HELPER, self.pulse_dir],
-                       check=True, timeout=START_LIMIT)
-        self.pulse_up = True
-
     def stop(self):
-        if os.path.isdir(self.prefix):
-            subprocess.run(["wineserver", "-k"], env=self.env(display=False),
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        if self.pulse_up:
-            subprocess.run(["sh", "-c", '. "$0" && pulse_stop "$1"', PULSE_HELPER, self.pulse_dir],
-                           timeout=60)
+        wine_server_stop(self.prefix)
+        if self.pulse:
+            self.pulse.close()
         if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(20)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
+            self.xvfb.close()
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     # -- helpers ---------------------------------------------------------------
     def env(self, display=True, pulse=True):
-        env = dict(os.environ)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY", "PULSE_SERVER", "SDL_VIDEODRIVER"):
-            env.pop(name, None)
-        env.update(WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")
-        if display and self.display:
-            env["DISPLAY"] = self.display
+        env = wine_env(self.prefix)
+        if display and self.xvfb:
+            env["DISPLAY"] = self.xvfb.name
         if pulse is True:
             env["PULSE_SERVER"] = "unix:" + os.path.join(self.pulse_dir, "native")
         elif pulse:
@@ -154,10 +122,10 @@ class Session:
             # Killing Wine's launcher leaves the Windows process running (a
             # fullscreen window over the display would spoil the next tests):
             # end everything in our own prefix.
-            subprocess.run(["wineserver", "-k"], env=self.env(display=False), timeout=60)
+            wine_server_stop(self.prefix)
             p.kill()
             p.wait()
-            raise AssertionError("still running after %d s; stderr:\n%s" % (limit, read(p.err_path)))
+            raise Failure("still running after %d s; stderr:\n%s" % (limit, read(p.err_path)))
         return rc, read(p.err_path)
 
     def run(self, folder, exe="demo-windowed.exe", env=None, limit=START_LIMIT, args=()):
@@ -170,7 +138,7 @@ class Session:
         deadline = time.monotonic() + limit
         while time.monotonic() < deadline:
             if p.poll() is not None:
-                raise AssertionError("ended (%s) before its window appeared:\n%s"
+                raise Failure("ended (%s) before its window appeared:\n%s"
                                      % (p.returncode, read(p.err_path)))
             r = subprocess.run(["xdotool", "search", "--name", r"^\.quellTarn$"],
                                env=self.env(), capture_output=True, text=True)
@@ -178,7 +146,7 @@ class Session:
             if ids:
                 return ids[0]
             time.sleep(0.2)
-        raise AssertionError("no window after %d s" % limit)
+        raise Failure("no window after %d s" % limit)
 
     def key(self, window, key):
         # Held for a moment, as a hand does: the frame loop reads whether the
@@ -197,7 +165,7 @@ class Session:
         deadline = time.monotonic() + START_LIMIT
         while not self.sink_inputs():
             if p.poll() is not None or time.monotonic() > deadline:
-                raise AssertionError("the music did not start:\n" + read(p.err_path))
+                raise Failure("the music did not start:\n" + read(p.err_path))
             time.sleep(0.2)
         time.sleep(0.5)
 
@@ -314,48 +282,48 @@ def test_plays_with_sound_and_escape_ends_it(s):
     # The music opens quietly: its first two seconds peak at 2166, the next
     # three at 5000 and more.
     samples = s.record(5.0)
-    assert len(samples) > 44100 * 2 * 3, "the monitor recorded only %d samples" % len(samples)
-    assert loudest(samples) > 2000, "the recorded monitor is silent (peak %d)" % loudest(samples)
+    check(len(samples) > 44100 * 2 * 3, "the monitor recorded only %d samples" % len(samples))
+    check(loudest(samples) > 2000, "the recorded monitor is silent (peak %d)" % loudest(samples))
     s.key(w, "Escape")
     rc, err = s.finish(p, 60)
-    assert rc == 0, "Escape: exit %d\n%s" % (rc, err)
-    assert "Error" not in err, err
+    check(rc == 0, "Escape: exit %d\n%s" % (rc, err))
+    check("Error" not in err, err)
 
 
 def test_window_close_ends_it(s):
     # Alt-F4: the system's close command, a WM_CLOSE to the window procedure.
     rc, err = play_then_press(s, s.folder("close"), "alt+F4")
-    assert rc == 0, "window close: exit %d\n%s" % (rc, err)
+    check(rc == 0, "window close: exit %d\n%s" % (rc, err))
 
 
 def test_missing_scene_file(s):
     d = s.folder("noscene", leave_out=("light.dat",))
     rc, err, _ = s.run(d)
-    assert rc == 1, "exit %d\n%s" % (rc, err)
-    assert "light.dat" in err and "mesh-file not found" in err, err
-    assert err.find("mesh-file not found") < err.find("cannot load scenes or textures"), err
+    check(rc == 1, "exit %d\n%s" % (rc, err))
+    check("light.dat" in err and "mesh-file not found" in err, err)
+    check(err.find("mesh-file not found") < err.find("cannot load scenes or textures"), err)
 
 
 def test_missing_soundtrack(s):
     d = s.folder("notrack", leave_out=("5tfina.mp3",))
     rc, err, _ = s.run(d)
-    assert rc == 1, "exit %d\n%s" % (rc, err)
-    assert "5tfina.mp3" in err and "cannot play audio" in err, err
+    check(rc == 1, "exit %d\n%s" % (rc, err))
+    check("5tfina.mp3" in err and "cannot play audio" in err, err)
 
 
 def test_soundtrack_not_mp3(s):
     d = s.folder("textrack", replace={"5tfina.mp3": b"this is a text file, not a soundtrack\n"})
     rc, err, _ = s.run(d)
-    assert rc == 1, "exit %d\n%s" % (rc, err)
-    assert "does not decode as MP3" in err and "cannot play audio" in err, err
+    check(rc == 1, "exit %d\n%s" % (rc, err))
+    check("does not decode as MP3" in err and "cannot play audio" in err, err)
 
 
 def test_no_sound_server(s):
     d = s.folder("nosound")
     env = s.env(pulse="unix:" + os.path.join(s.tmp, "no-server-here"))
     rc, err, took = s.run(d, env=env, limit=60)
-    assert rc == 1, "exit %d\n%s" % (rc, err)
-    assert "cannot play audio" in err, err
+    check(rc == 1, "exit %d\n%s" % (rc, err))
+    check("cannot play audio" in err, err)
     print("    no sound server: exit 1 after %.1f s (loading included)" % took)
 
 
@@ -363,16 +331,16 @@ def test_no_display(s):
     d = s.folder("nodisplay")
     for exe in ("demo.exe", "demo-windowed.exe"):
         rc, err, _ = s.run(d, exe=exe, env=s.env(display=False), limit=60)
-        assert rc == 1, "%s: exit %d\n%s" % (exe, rc, err)
-        assert "cannot init opengl-window" in err, err
-        assert "mesh-file" not in err, err
+        check(rc == 1, "%s: exit %d\n%s" % (exe, rc, err))
+        check("cannot init opengl-window" in err, err)
+        check("mesh-file" not in err, err)
 
 
 def test_fullscreen_on_plain_xvfb_escape(s):
     # Plain Xvfb offers only its own size: fullscreen at the desktop size.
     rc, err = play_then_press(s, s.folder("fullscreen"), "Escape", exe="demo.exe")
-    assert rc == 0, "exit %d\n%s" % (rc, err)
-    assert "fullscreen at the desktop size" in err, err
+    check(rc == 0, "exit %d\n%s" % (rc, err))
+    check("fullscreen at the desktop size" in err, err)
 
 
 def test_clock_follows_the_music_heard(s):
@@ -404,14 +372,14 @@ def test_clock_follows_the_music_heard(s):
     rc = p.wait(START_LIMIT)
     time.sleep(0.3)
     recorded = rec.stop()
-    assert rc == 0, err
-    assert timer_zero is not None, "the probe printed no timer readings"
+    check(rc == 0, err)
+    check(timer_zero is not None, "the probe printed no timer readings")
     # Which music sample the recording holds where: anchors every tenth of a
     # second, each found in the reference near the one before. Between two
     # anchors the music runs on sample by sample; where the sink ran dry (a
     # busy machine starves the player now and then) the offset steps.
     loud = next((i for i, v in enumerate(recorded) if abs(v) > 1000), None)
-    assert loud is not None, "the recording has no music (%d samples)" % len(recorded)
+    check(loud is not None, "the recording has no music (%d samples)" % len(recorded))
     anchors = []  # (recording index, music sample)
     near = None
     for at in range(loud, len(recorded) - 300, 4410):
@@ -421,7 +389,7 @@ def test_clock_follows_the_music_heard(s):
         if j is not None:
             anchors.append((at, j))
             near = j + 4410
-    assert len(anchors) > 20, "the recording is not the soundtrack (%d anchors)" % len(anchors)
+    check(len(anchors) > 20, "the recording is not the soundtrack (%d anchors)" % len(anchors))
     breaks = [b[0] for a, b in zip(anchors, anchors[1:]) if (b[0] - b[1]) != (a[0] - a[1])]
     steps = len(breaks)
     first_index = anchors[0][0] - anchors[0][1]
@@ -442,7 +410,7 @@ def test_clock_follows_the_music_heard(s):
             offsets.append(int(drawn) - heard_ms)
             if not breaks or k < breaks[0] - 4410:
                 clean.append(offsets[-1])
-    assert offsets, "no frames logged"
+    check(offsets, "no frames logged")
     ordered = sorted(abs(o) for o in offsets)
     p95 = ordered[int(len(ordered) * 0.95) - 1]
     print("    clock against the recording, %d frames from 1 s on: median %+.1f ms, "
@@ -458,7 +426,7 @@ def test_clock_follows_the_music_heard(s):
     # clock. On a quiet machine (no breaks) the frames must be within 10 ms of
     # the music heard.
     if steps == 0:
-        assert p95 <= 10, "95%% of the frames within %.1f ms of the music heard" % p95
+        check(p95 <= 10, "95%% of the frames within %.1f ms of the music heard" % p95)
 
 
 def test_hostile_names_in_the_flare_file(s):
@@ -476,17 +444,17 @@ def test_hostile_names_in_the_flare_file(s):
         if line.startswith("Filename: ") and k < len(names):
             lines[i] = "Filename: " + names[k]
             k += 1
-    assert k == len(names), "the flare file has %d lenses" % k
+    check(k == len(names), "the flare file has %d lenses" % k)
     d = s.folder("hostile", replace={"flare.cfg": "\r\n".join(lines).encode("latin-1")})
     rc, err = play_then_press(s, d, "Escape")
-    assert rc == 0, "exit %d\n%s" % (rc, err)
+    check(rc == 0, "exit %d\n%s" % (rc, err))
     for n, name in enumerate(names[:-1], 1):
         prefix = "data\\flare.cfg: lens %d: the picture %s " % (n, name)
-        assert (prefix + "is refused (") in err or (prefix + "lies outside the data folder") in err, \
-            "lens %d (%s) not refused:\n%s" % (n, name, err)
+        check((prefix + "is refused (") in err or (prefix + "lies outside the data folder") in err,
+              "lens %d (%s) not refused:\n%s" % (n, name, err))
     # The flare file's lines hold 255 characters: the long name arrives cut
     # there, and with the data folder in front it is still too long a path.
-    assert ": the name is too long for a path" in err, err
+    check(": the name is too long for a path" in err, err)
 
 
 def mode_check(s, folder, name, close_after=None, switch_away=False, limit=START_LIMIT):
@@ -505,11 +473,11 @@ def mode_check(s, folder, name, close_after=None, switch_away=False, limit=START
         try:
             p.wait(limit)
         except subprocess.TimeoutExpired:
-            subprocess.run(["wineserver", "-k"], env=s.env(display=False), timeout=60)
+            wine_server_stop(s.prefix)
             p.kill()
             p.wait()
-            raise AssertionError("still running after %d s:\n%s" % (limit, read(err)))
-    assert os.path.exists(report), "no report from mode-check:\n" + read(err)
+            raise Failure("still running after %d s:\n%s" % (limit, read(err)))
+    check(os.path.exists(report), "no report from mode-check:\n" + read(err))
     return read(report).split(), read(err)
 
 
@@ -518,11 +486,11 @@ def test_fullscreen_switches_the_mode_and_gives_it_back(s):
     # Played for a while, then closed by the system's close request.
     words, err = mode_check(s, d, "modes", close_after=3000)
     report = dict(zip(words[0::2], words[1::2]))
-    assert report["before"] == "1024x768", words
-    assert report["during"] == "640x480", "%s\n%s" % (words, err)
-    assert report["after"] == "1024x768", words
-    assert report["exit"] == "0", "%s\n%s" % (words, err)
-    assert "fullscreen at the desktop size" not in err, err
+    check(report["before"] == "1024x768", words)
+    check(report["during"] == "640x480", "%s\n%s" % (words, err))
+    check(report["after"] == "1024x768", words)
+    check(report["exit"] == "0", "%s\n%s" % (words, err))
+    check("fullscreen at the desktop size" not in err, err)
 
 
 def test_fullscreen_gives_the_desktop_back_to_another_window(s):
@@ -533,18 +501,18 @@ def test_fullscreen_gives_the_desktop_back_to_another_window(s):
     report = dict(zip(words[0::2], words[1::2]))
     # mode-check only takes the focus after 3 s in another mode than the
     # start's, so a mode while away means the demo had switched.
-    assert report["away"] == "1024x768", "%s\n%s" % (words, err)
-    assert report["after"] == "1024x768", words
-    assert report["exit"] == "0", "%s\n%s" % (words, err)
+    check(report["away"] == "1024x768", "%s\n%s" % (words, err))
+    check(report["after"] == "1024x768", words)
+    check(report["exit"] == "0", "%s\n%s" % (words, err))
 
 
 def test_fullscreen_start_up_failure_gives_the_mode_back(s):
     d = s.folder("modesfail", leave_out=("5tfina.mp3",))
     words, err = mode_check(s, d, "modesfail")
     report = dict(zip(words[0::2], words[1::2]))
-    assert report["after"] == "1024x768", words
-    assert report["exit"] == "1", "%s\n%s" % (words, err)
-    assert "cannot play audio" in err, err
+    check(report["after"] == "1024x768", words)
+    check(report["exit"] == "1", "%s\n%s" % (words, err))
+    check("cannot play audio" in err, err)
 
 
 def test_options(s):
@@ -552,20 +520,20 @@ def test_options(s):
     # or a line saying what the driver gave instead.
     d = s.folder("options")
     rc, err = play_then_press(s, d, "Escape", args=("--msaa", "4"))
-    assert rc == 0, "--msaa 4: exit %d\n%s" % (rc, err)
-    assert "Error" not in err, err
+    check(rc == 0, "--msaa 4: exit %d\n%s" % (rc, err))
+    check("Error" not in err, err)
     # The screen's own size, no mode switch asked for.
     rc, err = play_then_press(s, d, "Escape", exe="demo.exe", args=("--desktop-size",))
-    assert rc == 0, "--desktop-size: exit %d\n%s" % (rc, err)
-    assert "640x480" not in err, err
+    check(rc == 0, "--desktop-size: exit %d\n%s" % (rc, err))
+    check("640x480" not in err, err)
     # Gentle play: fewer and softer flashes, otherwise the same program.
     rc, err = play_then_press(s, d, "Escape", exe="demo.exe", args=("--gentle",))
-    assert rc == 0, "--gentle: exit %d\n%s" % (rc, err)
-    assert "Error" not in err, err
+    check(rc == 0, "--gentle: exit %d\n%s" % (rc, err))
+    check("Error" not in err, err)
     # A wrong option: the usage, exit 2, nothing opened.
     rc, err, _ = s.run(d, env=None, limit=60, args=("--msaa", "3"))
-    assert rc == 2, "--msaa 3: exit %d\n%s" % (rc, err)
-    assert "--gentle        fewer and softer flashes" in err, err
+    check(rc == 2, "--msaa 3: exit %d\n%s" % (rc, err))
+    check("--gentle        fewer and softer flashes" in err, err)
 
 
 STILLS = "5,20,60,100,150,210"
@@ -589,23 +557,24 @@ def test_frames_match_the_linux_capture(s):
     r = subprocess.run(["wine", os.path.join(s.build, "tests", "frames.exe"),
                         "Z:" + os.path.join(s.build, "data"), "Z:" + out, "5", STILLS],
                        env=s.env(), capture_output=True, text=True, timeout=600)
-    assert r.returncode == 0, r.stderr
+    check(r.returncode == 0, r.stderr)
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", SDL_AUDIODRIVER="dummy")
     r = subprocess.run([capture, "--rate", "5", "--at", STILLS, "--quiet", "-o", lin],
                        env=env, capture_output=True, text=True, timeout=600)
-    assert r.returncode == 0, r.stderr
+    check(r.returncode == 0, r.stderr)
     for t in STILLS.split(","):
         with open(os.path.join(out, "at-%s.ppm" % t), "rb") as f:
             ours = f.read().split(b"\n", 3)[3]
         theirs = subprocess.run(["ffmpeg", "-loglevel", "error", "-i",
                                  os.path.join(lin, "at-%s.png" % t), "-f", "rawvideo",
                                  "-pix_fmt", "rgb24", "-"], capture_output=True, check=True).stdout
-        assert len(ours) == len(theirs), (t, len(ours), len(theirs))
+        check(len(ours) == len(theirs),
+              "frame at %s s: %d bytes, the Linux frame %d" % (t, len(ours), len(theirs)))
         se = sum((a - b) ** 2 for a, b in zip(ours, theirs))
         worst = max(abs(a - b) for a, b in zip(ours, theirs))
         psnr = float("inf") if se == 0 else 10 * math.log10(255 ** 2 * len(ours) / se)
         print("    %6s s: PSNR %.1f dB, at most %d levels apart" % (t, psnr, worst))
-        assert psnr >= 50, "frame at %s s: PSNR %.1f dB" % (t, psnr)
+        check(psnr >= 50, "frame at %s s: PSNR %.1f dB" % (t, psnr))
 
 
 TESTS = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
@@ -618,21 +587,11 @@ def main():
     chosen = sys.argv[2:]
     tests = [t for t in TESTS if not chosen or any(c in t.__name__ for c in chosen)]
     s = Session(sys.argv[1])
-    failed = []
     try:
         s.start()
-        for t in tests:
-            start = time.monotonic()
-            try:
-                t(s)
-                print("  ok    %s (%.1f s)" % (t.__name__, time.monotonic() - start), flush=True)
-            except AssertionError as e:
-                failed.append(t.__name__)
-                print("  FAIL  %s: %s" % (t.__name__, e), flush=True)
+        return run_tests(tests, lambda test: test(s))
     finally:
         s.stop()
-    print("%d of %d Wine tests passed" % (len(tests) - len(failed), len(tests)))
-    return 1 if failed else 0
 
 
 if __name__ == "__main__":
