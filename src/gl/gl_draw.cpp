@@ -94,7 +94,7 @@ void sendUniforms(Program* p, const ProgramKey& key) {
 }  // namespace
 
 void drawVertices(GLenum mode, const Vertex* vertices, int count) {
-    if (count <= 0 || !layer.es) return;
+    if (count <= 0 || !layer.es || layer.discard) return;
     const GlesFunctions& es = *layer.es;
     const ProgramKey key = currentKey();
     Program* p = programFor(key);

@@ -34,7 +34,14 @@ bool esCap(GLenum cap) {
            cap == GL_STENCIL_TEST;
 }
 
+// GL 3.0's switch (history only: nothing drawn), kept by the layer alone.
+constexpr GLenum rasterizerDiscard = 0x8C89;
+
 void setCap(GLenum cap, bool on) {
+    if (cap == rasterizerDiscard) {
+        layer.discard = on;
+        return;
+    }
     bool* flag = capFlag(layer.s, cap);
     if (flag) {
         if (*flag == on) return;
@@ -153,6 +160,7 @@ void glClearDepth(GLclampd depth) {
 }
 
 void glClear(GLbitfield mask) {
+    if (layer.discard) return;
     layer.es->clear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
 }
 

@@ -132,6 +132,8 @@ struct Layer {
     unsigned matrixSerial, fogSerial, envSerial;
     GlQuadSplit quadSplit;
     GlLayerStats stats;
+    // GL_RASTERIZER_DISCARD (WebGL 1 has none): draws and clears do nothing.
+    bool discard = false;
 };
 
 extern Layer layer;
