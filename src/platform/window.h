@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/viewport_fit.h"
+#include "platform/window_options.h"
 
 // The demo's one window with its GL context.
 struct DemoWindow;
@@ -8,10 +9,13 @@ struct DemoWindow;
 // (16 colour bits at least, 16 depth bits). Fullscreen: switches the display to
 // the deepest width x height mode (fullscreen at the desktop size where the
 // display cannot switch) and hides the cursor; windowed: a resizable window
-// with a drawable of width x height. Without a display (only the offscreen or
-// dummy driver, not asked for by SDL_VIDEODRIVER) it fails. Null on failure
-// (the GL set-up failures are reported here); nothing is left open then.
-DemoWindow* createDemoWindow(int width, int height, int fullscreen);
+// with a drawable of width x height. The options add multisampling, the
+// desktop's own size and the offscreen drawable. Without a display (SDL: only
+// its offscreen or dummy driver, asked for neither by options.offscreen nor by
+// SDL_VIDEODRIVER) it fails. Null on failure (the GL set-up failures are
+// reported here); nothing is left open then.
+DemoWindow* createDemoWindow(int width, int height, int fullscreen,
+                             const WindowOptions& options = WindowOptions{});
 
 // Viewport and projection for a drawable of that size (height 0 taken as 1):
 // the picture is the largest centred 4:3 rectangle, black bars around it.

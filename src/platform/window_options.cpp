@@ -1,7 +1,5 @@
 #include "platform/window_options.h"
 
-WindowOptions windowOptions;
-
 int msaaFallbacks(int n, int out[4]) {
     int count = 0;
     for (int s = 16; s >= 2; s /= 2)

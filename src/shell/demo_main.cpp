@@ -44,16 +44,16 @@ int playDemoWithKeys(DemoWindow* window, long startFrame) {
 
 int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
     double startSeconds = 0;
+    DemoStart start;
     if (argv) {
         bool help = false;
-        if (!parseShellOptions(argc, argv, fullscreen, &windowOptions, &help, &startSeconds))
+        if (!parseShellOptions(argc, argv, fullscreen, &start.window, &help, &startSeconds))
             return 2;
         if (help) {
             printShellUsage(fullscreen, false);
             return finishStandardOutput(fullscreen ? "demo" : "demo-windowed", 0);
         }
     }
-    DemoStart start;
     start.fullscreen = fullscreen;
     start.warmUp = warmUp;
     DemoWindow* window = startDemo(start);

@@ -2,16 +2,14 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/data_path.h"
+#include "platform/stop_signal.h"
 #include "platform/window.h"
-#include "platform/window_options.h"
 #include "script/frame_loop.h"
 #include "shell/start_up.h"
-#include "shell/stop_signal.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -41,12 +39,12 @@ int stopHeld(void* user) {
 }  // namespace
 
 int runHeadless(const HeadlessRun& run, long* framesDrawn) {
-    // Always offscreen: this program never shows a window or a box.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     installStopSignals();
     if (!run.dataDir.empty()) setDataDirectory(run.dataDir.c_str());
-    windowOptions.msaaSamples = run.msaaSamples;
     DemoStart start;
+    // Always offscreen: this program never shows a window or a box.
+    start.window.offscreen = true;
+    start.window.msaaSamples = run.msaaSamples;
     start.width = run.width;
     start.height = run.height;
     start.warmUp = run.warmUp;

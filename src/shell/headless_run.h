@@ -26,7 +26,7 @@ struct HeadlessRun {
 
 // Opens the offscreen window, loads everything and runs frames from 0 until
 // onFrame says stop, the timeline ends or a stop signal arrives (see
-// stop_signal.h). Returns the process exit code the caller should use: 0
+// platform/stop_signal.h). Returns the process exit code the caller should use: 0
 // fine, 1 a start-up failure (already reported), 128 + the signal's number
 // when a signal stopped it.
 int runHeadless(const HeadlessRun& run, long* framesDrawn);

@@ -20,7 +20,7 @@ const char* prepareDemo(const DemoStart& start) {
 
 DemoWindow* startDemo(const DemoStart& start) {
     resetSceneSwitches();
-    DemoWindow* window = createDemoWindow(start.width, start.height, start.fullscreen);
+    DemoWindow* window = createDemoWindow(start.width, start.height, start.fullscreen, start.window);
     if (!window) {
         reportError("cannot init opengl-window");
         return nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/window_options.h"
 
 struct DemoWindow;
 
@@ -6,12 +7,12 @@ struct DemoWindow;
 // recordings, benchmarks and reference stills, and the browser page. The
 // drawing switches at their start values, the window (or offscreen
 // drawable) with its GL context, the capability check, then every scene and
-// picture loaded, with the warm-up frames where asked for. The window options
-// (platform/window_options.h) are read by the window as it opens.
+// picture loaded, with the warm-up frames where asked for.
 struct DemoStart {
     int width = 640;
     int height = 480;
     int fullscreen = 0;
+    WindowOptions window;  // multisampling, desktop size, offscreen
     bool warmUp = true;
     // The offscreen programs need exactly the drawable they asked for; a
     // fullscreen window takes what the display gives.

@@ -23,9 +23,9 @@
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/standard_output.h"
+#include "platform/stop_signal.h"
 #include "png_write.h"
 #include "raster_skip.h"
-#include "shell/stop_signal.h"
 #include "state/gentle_mode.h"
 #include "video_pipe.h"
 

@@ -4,7 +4,6 @@
 
 #include "platform/display_modes.h"
 #include "platform/sdl/window_state.h"
-#include "platform/window_options.h"
 
 namespace {
 // Wayland compositors (and X programs under them) only pretend to change the
@@ -60,10 +59,10 @@ bool switchMode(DemoWindow* w, int width, int height) {
 }
 }  // namespace
 
-bool enterFullscreen(DemoWindow* w, int width, int height) {
+bool enterFullscreen(DemoWindow* w, int width, int height, bool desktopSize) {
     // --desktop-size: the screen keeps its mode (and a multi-monitor desktop
     // its arrangement); the picture is drawn at the screen's resolution.
-    if (!windowOptions.desktopSize && switchMode(w, width, height)) return true;
+    if (!desktopSize && switchMode(w, width, height)) return true;
     SDL_DisplayMode desktop;
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
         std::fprintf(stderr, "video: cannot go fullscreen: %s\n", SDL_GetError());

@@ -4,8 +4,6 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 
-#include <signal.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +11,7 @@
 #include "platform/keys.h"
 #include "platform/report_error.h"
 #include "platform/sdl/window_state.h"
-#include "platform/window_options.h"
+#include "platform/stop_signal.h"
 
 namespace {
 DemoWindow theWindow = {};
@@ -48,9 +46,10 @@ SDL_Window* openWindow(Uint32 flags, bool fullscreen, int width, int height) {
 
 // With --msaa the asked-for count first, then the lower ones; the plain
 // visual when the GL offers none of them.
-SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, int height) {
+SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, int height,
+                                     int samples) {
     int counts[4];
-    const int n = msaaFallbacks(windowOptions.msaaSamples, counts);
+    const int n = msaaFallbacks(samples, counts);
     for (int i = 0; i < n; ++i) {
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, counts[i]);
@@ -87,43 +86,18 @@ void showErrorBox(const char* text) {
 }
 
 namespace {
-// Ctrl-C or SIGTERM while the demo plays: recorded here, acted on by the
-// next pumpMessages, so the run ends through the close handling but with
-// the signal's exit code (130, 143), not that of a finished run.
-volatile sig_atomic_t stopSignal = 0;
 
-void onStopSignal(int sig) { stopSignal = sig; }
-
-// Only where nobody installed handlers of their own (the offscreen tools
-// do) and SDL was not told to leave them alone.
-void installStopSignals() {
-    if (std::getenv("SDL_NO_SIGNAL_HANDLERS")) return;
-    struct sigaction old = {};
-    if (sigaction(SIGINT, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
-    if (sigaction(SIGTERM, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    struct sigaction action = {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    // A second signal ends the process at once, should the loop be stuck.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-}  // namespace
-
-namespace {
-
-// SDL's video, on a display a viewer can see. False after saying why.
-bool openVideo() {
+// SDL's video, on a display a viewer can see, or offscreen where asked for.
+// False after saying why.
+bool openVideo(bool offscreen) {
+    if (offscreen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
         return false;
     }
     // Without a display SDL falls back to drivers that show nothing: a viewer
     // would hear four minutes of music and see no window.
-    if (!driverRequested() && isHeadlessDriver(SDL_GetCurrentVideoDriver())) {
+    if (!offscreen && !driverRequested() && isHeadlessDriver(SDL_GetCurrentVideoDriver())) {
         std::fprintf(stderr, "video: no display to open a window on (SDL found only its %s driver; "
                              "is DISPLAY or WAYLAND_DISPLAY set?)\n",
                      SDL_GetCurrentVideoDriver());
@@ -159,20 +133,20 @@ void showWindow(DemoWindow* w, int width, int height) {
 
 }  // namespace
 
-DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
+DemoWindow* createDemoWindow(int width, int height, int fullscreen, const WindowOptions& options) {
     setErrorBox(showErrorBox);
     // Alt-Tab away from the fullscreen demo gives the desktop its own mode
     // back; coming back switches again. The music and clock keep running.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1");
     installStopSignals();
-    if (!openVideo()) return nullptr;
+    if (!openVideo(options.offscreen)) return nullptr;
 
     DemoWindow* w = &theWindow;
     *w = DemoWindow{};
     w->fullscreen = fullscreen == 1;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= w->fullscreen ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
-    w->window = createMultisampledWindow(flags, w->fullscreen, width, height);
+    w->window = createMultisampledWindow(flags, w->fullscreen, width, height, options.msaaSamples);
     if (!w->window) {
         // No visual with the requested buffers (or no window at all).
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
@@ -184,8 +158,8 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
-    if (w->fullscreen && !enterFullscreen(w, width, height)) {
+    if (options.msaaSamples > 0) reportSamples(options.msaaSamples);
+    if (w->fullscreen && !enterFullscreen(w, width, height, options.desktopSize)) {
         releaseDemoWindow(w);
         return nullptr;
     }
@@ -232,7 +206,9 @@ namespace {
 void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
 
 void pumpMessages() {
-    if (stopSignal) closeWithCode(&theWindow, 128 + int(stopSignal));
+    // Ctrl-C or SIGTERM while the demo plays: the close handling, with the
+    // signal's exit code (130, 143), not that of a finished run.
+    if (stopSignalReceived()) closeWithCode(&theWindow, stopSignalExitCode());
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {

@@ -15,8 +15,9 @@ struct DemoWindow {
 
 // Takes the display for the window: the deepest width x height mode where the
 // display really switches, otherwise fullscreen at the desktop size (the
-// picture then keeps its shape in the middle). False when neither works.
-bool enterFullscreen(DemoWindow* w, int width, int height);
+// picture then keeps its shape in the middle); desktopSize: always the
+// latter. False when neither works.
+bool enterFullscreen(DemoWindow* w, int width, int height, bool desktopSize);
 
 // Focus is back after another program had it: the demo's mode again, where
 // the desktop still shows its own.

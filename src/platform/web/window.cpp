@@ -82,8 +82,11 @@ void setCloseCallback(void (*fn)()) { closeCallback = fn; }
 
 void showErrorBox(const char* text) { pageShowError(text); }
 
-DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
-    (void)fullscreen;  // the page offers fullscreen itself
+DemoWindow* createDemoWindow(int width, int height, int fullscreen, const WindowOptions& options) {
+    // The page offers fullscreen itself and chooses multisampling; its canvas
+    // is the drawable whether shown or not.
+    (void)fullscreen;
+    (void)options;
     setErrorBox(showErrorBox);
     DemoWindow* w = &theWindow;
     w->width = width;

@@ -64,7 +64,7 @@ HGLRC createGlContext(HDC dc) {
     return context;
 }
 
-void prepareMultisampling(HINSTANCE instance) {
+void prepareMultisampling(HINSTANCE instance, int samples) {
     multisampledFormat = 0;
     WNDCLASSA wc = {};
     wc.style = CS_OWNDC;
@@ -85,7 +85,7 @@ void prepareMultisampling(HINSTANCE instance) {
             reinterpret_cast<ChoosePixelFormatArb>(
             reinterpret_cast<void*>(wglGetProcAddress("wglChoosePixelFormatARB")));
         int counts[4];
-        const int n = choose ? msaaFallbacks(windowOptions.msaaSamples, counts) : 0;
+        const int n = choose ? msaaFallbacks(samples, counts) : 0;
         for (int i = 0; i < n && !multisampledFormat; ++i) {
             const int attributes[] = {wglDrawToWindow, 1, wglSupportOpenGl, 1, wglDoubleBuffer, 1,
                                       wglPixelType, wglTypeRgba, wglColorBits, 16, wglDepthBits, 16,

@@ -7,9 +7,10 @@
 // ("Can't Find A Suitable PixelFormat." and the others) and returns null.
 HGLRC createGlContext(HDC dc);
 
-// With --msaa: finds the multisampled pixel format through a hidden
-// window (the extension that offers it needs a context first).
-void prepareMultisampling(HINSTANCE instance);
+// With --msaa: finds a pixel format with `samples` per pixel (or the next
+// lower count offered) through a hidden window (the extension that offers it
+// needs a context first).
+void prepareMultisampling(HINSTANCE instance, int samples);
 
 // Presents in step with the display where the driver allows it.
 void setSwapInterval(int interval);

@@ -9,8 +9,8 @@
 #include "platform/keys.h"
 #include "platform/report_error.h"
 #include "platform/win32/gl_context.h"
+#include "platform/stop_signal.h"
 #include "platform/win32/window_state.h"
-#include "platform/window_options.h"
 
 namespace {
 DemoWindow theWindow = {};
@@ -19,6 +19,8 @@ void (*closeCallback)() = nullptr;
 // not start the close handling again.
 bool releasing = false;
 bool cursorHidden = false;
+// Drawn for a read-back: the window takes no focus and shows no box.
+bool offscreen = false;
 const char* const windowClass = "OpenGL WinClass";
 
 void showCursor() {
@@ -120,7 +122,7 @@ void showErrorBox(const char* text) {
     // The box must be seen: the desktop's own mode and the cursor first.
     restoreDisplayMode();
     showCursor();
-    if (!stderrIsRead())
+    if (!offscreen && !stderrIsRead())
         MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
     // A report the demo plays on after (a missing flare file): its mode again.
     if (theWindow.window && theWindow.fullscreen && !releasing) {
@@ -137,7 +139,8 @@ namespace {
 // Where and how the window opens. Fullscreen: a borderless topmost window
 // over the desktop first; once it has its GL context the display switches and
 // the window shrinks to the mode. Windowed: a resizable window with a width x
-// height drawable.
+// height drawable. Offscreen: a borderless window of exactly that drawable in
+// the corner, behind the others.
 struct WindowFrame {
     DWORD style, exStyle;
     int x, y, outerW, outerH;
@@ -145,7 +148,10 @@ struct WindowFrame {
 
 WindowFrame windowFrame(bool fullscreen, int width, int height) {
     WindowFrame f = {0, 0, 0, 0, width, height};
-    if (fullscreen) {
+    if (offscreen) {
+        f.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        f.exStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    } else if (fullscreen) {
         f.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         f.exStyle = WS_EX_TOPMOST;
         f.outerW = GetSystemMetrics(SM_CXSCREEN);
@@ -163,12 +169,15 @@ WindowFrame windowFrame(bool fullscreen, int width, int height) {
 
 // The window shown, in front, its context current and its viewport set.
 void showWindow(DemoWindow* w, HWND hwnd) {
-    ShowWindow(hwnd, SW_SHOW);
+    ShowWindow(hwnd, offscreen ? SW_SHOWNOACTIVATE : SW_SHOW);
     UpdateWindow(hwnd);
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
+    if (!offscreen) {
+        SetForegroundWindow(hwnd);
+        SetFocus(hwnd);
+    }
     wglMakeCurrent(w->dc, w->context);
-    setSwapInterval(1);
+    // Frames read back are not paced by the display.
+    setSwapInterval(offscreen ? 0 : 1);
     RECT r;
     GetClientRect(hwnd, &r);
     w->width = r.right;
@@ -178,8 +187,10 @@ void showWindow(DemoWindow* w, HWND hwnd) {
 
 }  // namespace
 
-DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
+DemoWindow* createDemoWindow(int width, int height, int fullscreen, const WindowOptions& options) {
+    offscreen = options.offscreen;
     setErrorBox(showErrorBox);
+    installStopSignals();
     SetUnhandledExceptionFilter(onCrash);
     static bool exitHook = false;
     if (!exitHook) exitHook = std::atexit(atExit) == 0;
@@ -188,10 +199,10 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
     if (!registerClass(instance)) return nullptr;
     DemoWindow* w = &theWindow;
     *w = DemoWindow{};
-    w->fullscreen = fullscreen == 1;
+    w->fullscreen = fullscreen == 1 && !offscreen;
     releasing = false;
 
-    if (windowOptions.msaaSamples > 0) prepareMultisampling(instance);
+    if (options.msaaSamples > 0) prepareMultisampling(instance, options.msaaSamples);
     const WindowFrame f = windowFrame(w->fullscreen, width, height);
     const HWND hwnd = CreateWindowExA(f.exStyle, windowClass, ".quellTarn", f.style, f.x, f.y,
                                       f.outerW, f.outerH, nullptr, nullptr, instance, nullptr);
@@ -205,11 +216,11 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen) {
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (windowOptions.msaaSamples > 0) reportSamples(windowOptions.msaaSamples);
+    if (options.msaaSamples > 0) reportSamples(options.msaaSamples);
     if (w->fullscreen) {
         // --desktop-size: the screen keeps its mode; the picture is drawn at
         // the screen's resolution.
-        if (!windowOptions.desktopSize && switchDisplayMode(w, width, height))
+        if (!options.desktopSize && switchDisplayMode(w, width, height))
             SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, width, height, 0);
         ShowCursor(FALSE);
         cursorHidden = true;
@@ -244,15 +255,22 @@ void releaseDemoWindow(DemoWindow* window) {
     *window = DemoWindow{};
 }
 
-void closeDemoWindow(DemoWindow* window) {
+namespace {
+[[noreturn]] void closeWithCode(DemoWindow* window, int code) {
     releaseDemoWindow(window);
     if (closeCallback) closeCallback();
     std::fflush(stdout);
     std::fflush(stderr);
-    std::exit(0);
+    std::exit(code);
 }
+}  // namespace
+
+void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
 
 void pumpMessages() {
+    // Ctrl-C or the console closing while the demo plays: the close
+    // handling, with the request's exit code.
+    if (stopSignalReceived()) closeWithCode(&theWindow, stopSignalExitCode());
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue;  // only the close handling ends the run

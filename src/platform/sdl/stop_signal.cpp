@@ -1,10 +1,10 @@
-#include "shell/stop_signal.h"
+#include "platform/stop_signal.h"
 
+#include <SDL2/SDL_hints.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 
 namespace {
@@ -27,14 +27,18 @@ void onStopSignal(int sig) {
 }  // namespace
 
 void installStopSignals() {
-    // SDL installs its own handlers only where it finds the default action;
-    // the hint keeps it from touching them at all.
-    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
+    // SDL would turn these signals into a quit event: ours are the only ones.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A hang-up ignored by whoever started us (nohup) stays ignored.
+    struct sigaction hangUp = {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 int stopSignalReceived() { return int(received); }
