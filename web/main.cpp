@@ -1,12 +1,16 @@
 // The browser build's entry. The page starts it after the user's click with
-// no arguments (the demo as on the desktop, windowed in the page), or with
-// "--at T1,T2,..." for stills: no sound, the capture program's fixed-step
-// clock at 30 frames a second from 0, stopping on the frame of each time.
-// After the end (or Escape) the page offers to watch again: the program
-// starts a new play from the files and the music it already holds.
+// no arguments (the demo as on the desktop, windowed in the page, with the
+// desktop's pause and seek keys), "--start S" for a play S seconds in (the
+// address's ?t=S), or "--at T1,T2,..." for stills: no sound, the capture
+// program's fixed-step clock at 30 frames a second from 0 (with "--fps 60",
+// 60), stopping on the frame of each time; with "--seek" instead each still
+// is the frame a seek to its time draws. After the end (or Escape) the page
+// offers to watch again: the program starts a new play, from the start, from
+// the files and the music it already holds.
 #include <emscripten.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/report_error.h"
@@ -15,7 +19,11 @@
 #include "platform/web/web_present.h"
 #include "replay.h"
 #include "shell/demo_main.h"
+#include "script/timeline.h"
 #include "shell/music.h"
+#include "shell/play_keys.h"
+#include "shell/seek_replay.h"
+#include "shell/shell_options.h"
 #include "shell/start_up.h"
 #include "shell/still_times.h"
 #include "shell/stills_run.h"
@@ -31,6 +39,18 @@ EM_ASYNC_JS(void, pageShowStill, (double seconds, long frame, int isLast), {
 // the click that starts a play: the page sets the switch's byte here then.
 EM_JS(void, pageOfferGentleSwitch, (bool* on), { Module.page.gentleSwitchAt = on; });
 
+// A message that does not stop the play.
+EM_JS(void, pageShowNotice, (const char* text), {
+    Module.page.showNotice('start', UTF8ToString(text));
+});
+
+// The chapters of the page's bar: the music time each part starts at.
+EM_JS(void, pageSetChapters, (const uint32_t* startsMs, int count, uint32_t endMs), {
+    const starts = [];
+    for (let i = 0; i < count; ++i) starts.push(HEAPU32[(startsMs >> 2) + i]);
+    Module.page.setChapters(starts, endMs);
+});
+
 bool showStill(const StillAt& still, void* user) {
     const std::vector<double>* seconds = static_cast<const std::vector<double>*>(user);
     // The frame is drawn: the page shows it (and, before the last one, waits
@@ -42,18 +62,35 @@ bool showStill(const StillAt& still, void* user) {
     return true;
 }
 
+// Each still drawn by a seek to its time, in the order asked.
+int runSeekStillsInPage(const std::vector<double>& seconds) {
+    DemoStart start;
+    start.warmUp = false;
+    start.exactSize = true;
+    if (!startDemo(start)) return 1;
+    SeekCache seeks;
+    prepareSeeking(&seeks);
+    for (size_t i = 0; i < seconds.size(); ++i) {
+        const long frame = seekFrameAtSeconds(seconds[i]);
+        if (!drawSeekFrame(&seeks, frame)) return 1;
+        pageShowStill(seconds[i], frame, i + 1 == seconds.size());
+    }
+    return 0;
+}
+
 // The stills, and again from a new start as often as the page asks.
-int runStillsInPage(const char* list) {
+int runStillsInPage(const char* list, long framesPerSecond, bool bySeeking) {
     std::vector<double> seconds;
     if (!parseStillTimes(list, &seconds)) {
         reportError("bad still times (seconds from 0 to 228, separated by commas)");
         return 2;
     }
     setPresentPacing(PresentPacing::free);
+    if (bySeeking) return runSeekStillsInPage(seconds);
     StillsRun stills;
-    stills.run.rate.num = 30;
+    stills.run.rate.num = framesPerSecond;
     stills.run.rate.den = 1;
-    stills.frames = stillFrames(seconds, 30);
+    stills.frames = stillFrames(seconds, framesPerSecond);
     stills.onStill = showStill;
     stills.user = &seconds;
     int code = runStills(stills);
@@ -72,13 +109,14 @@ int runStillsInPage(const char* list) {
 // music); the tables stay until the next play loads them again. No warm-up
 // frames: the GL layer builds its few shader programs on first use, which
 // costs far less than drawing a few hundred frames before the click.
-int playInPage() {
+int playInPage(long startFrame) {
     DemoStart start;
     start.warmUp = false;
     DemoWindow* window = startDemo(start);
     if (!window) return 1;
     for (;;) {
-        if (!playDemo(window)) return 1;
+        if (!playDemoWithKeys(window, startFrame)) return 1;
+        startFrame = 0;
         stopMusic();
         pageDemoEnded(0);
         pageWaitForReplay();
@@ -89,17 +127,43 @@ int playInPage() {
     }
 }
 
+// The frame of the address's start time; a time that is not one is named
+// on the page, and the play starts from the beginning.
+long startFrameOf(const char* text) {
+    double seconds = 0;
+    const char* problem = "";
+    if (parseStartSeconds(text, &seconds, &problem)) return seekFrameAtSeconds(seconds);
+    // The option's own words, for the address's t.
+    const char* words = std::strncmp(problem, "--start", 7) == 0 ? problem + 7 : problem;
+    const std::string text2 = std::string("The address's t") + words + text +
+                              ": the demo plays from the start.";
+    pageShowNotice(text2.c_str());
+    return 0;
+}
+
+void offerChapters() {
+    uint32_t starts[lastPlayedPart + 1];
+    for (int part = 0; part <= lastPlayedPart; ++part) starts[part] = partStartTargetMs(part);
+    pageSetChapters(starts, lastPlayedPart + 1, timelineEndMs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int code;
-    if (argc == 3 && std::strcmp(argv[1], "--at") == 0) {
-        code = runStillsInPage(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "--at") == 0) {
+        const bool seek = argc == 4 && std::strcmp(argv[3], "--seek") == 0;
+        const bool fps60 = argc == 5 && std::strcmp(argv[3], "--fps") == 0 &&
+                           std::strcmp(argv[4], "60") == 0;
+        code = runStillsInPage(argv[2], fps60 || seek ? 60 : 30, seek);
     } else {
         gentleMode.chosenAtPlay = true;
         pageOfferGentleSwitch(&gentleMode.on);
+        offerChapters();
+        const long startFrame =
+            argc == 3 && std::strcmp(argv[1], "--start") == 0 ? startFrameOf(argv[2]) : 0;
         // Returns only after a start-up failure.
-        code = playInPage();
+        code = playInPage(startFrame);
     }
     pageDemoEnded(code);
     return code;

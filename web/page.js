@@ -25,7 +25,7 @@
     clock: null, clockReason: null, sound: null, notices: [],
     canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
     plays: 0, musicDecodes: 0, stillRun: 0, wakeLock: null, wakeLockRequests: 0,
-    offline: null, gentlePlay: null,
+    offline: null, gentlePlay: null, paused: false,
   };
   window.demoStats = stats;
 
@@ -36,9 +36,12 @@
   const audio = {
     ctx: null, buffer: null, bufferName: null, source: null, clock: null,
     segment: null,  // { kind: 'audio', ctxStart, offset } | { kind: 'silent', atMs, offset }
-    baseMs: 0,      // the page clock's value at music time 0
+    baseMs: 0,      // the page clock's value when music second baseOffset was heard
+    baseOffset: 0,
     lastPosition: 0,
     started: false,
+    from: 0,        // the music second the next play starts at
+    paused: null,   // { atMs, clockMs, position } while the viewer holds the music
   };
   const keys = [];
   let resumeStill = null;
@@ -104,6 +107,7 @@
 
   // Seconds of music heard so far.
   function musicPosition() {
+    if (audio.paused) return audio.paused.position;
     const seg = audio.segment;
     if (!seg) return 0;
     let t;
@@ -215,6 +219,73 @@
   }
 
   function sleep(ms) { return new Promise((resolve) => setTimeout(resolve, ms)); }
+
+  // Pause and seek. A pause stops the music's source where it is (what the
+  // output holds in front of the speakers still plays out) and the page's
+  // clock runs on by itself from the value it had; the play after it starts
+  // a new source at the music second chosen, and once its first sample is
+  // heard the clock follows the audio context again from there, as at the
+  // start. The screen may sleep while the music is held.
+  function pausedClockMs() {
+    return audio.paused.clockMs + performance.now() - audio.paused.atMs;
+  }
+
+  function pauseAudio() {
+    if (!audio.started || !audio.segment) return false;
+    if (audio.paused) return true;
+    const clockMs = page.clockMs();
+    const position = musicPosition();
+    if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
+    audio.source = null;
+    audio.paused = { atMs: performance.now(), clockMs, position };
+    audio.from = position;
+    stats.paused = true;
+    rateCheck = null;
+    releaseWakeLock();
+    return true;
+  }
+
+  // Where the next play starts, in seconds of music: while paused, or
+  // before the first play.
+  function setAudioPosition(seconds) {
+    if (audio.started && !audio.paused) return false;
+    if (!(seconds >= 0)) return false;
+    audio.from = audio.buffer ? Math.min(seconds, audio.buffer.duration) : seconds;
+    // Paused, the position is where the play goes on from.
+    if (audio.paused) audio.paused.position = audio.from;
+    return true;
+  }
+
+  // The music again from audio.from; returns once its first sample is heard
+  // (at once where the page plays without sound).
+  async function resumeAudio() {
+    const from = audio.from;
+    const ctx = audio.ctx;
+    let heard = false;
+    if (audio.segment.kind === 'audio' && ctx && ctx.state === 'running') {
+      const at = startSource(from);
+      audio.segment = { kind: 'audio', ctxStart: at, offset: from };
+      const giveUp = performance.now() + 3000;
+      while (audibleSeconds() < at && performance.now() < giveUp) await sleep(1);
+      heard = audibleSeconds() >= at;
+    }
+    if (!heard) {
+      if (audio.segment.kind === 'audio') setSound('none');
+      audio.segment = { kind: 'silent', atMs: performance.now(), offset: from };
+    }
+    resumeClock(from);
+    return true;
+  }
+
+  // The clock's value now is where music second `from` is heard.
+  function resumeClock(from) {
+    audio.baseMs = pausedClockMs();
+    audio.baseOffset = from;
+    audio.lastPosition = from;
+    audio.paused = null;
+    stats.paused = false;
+    if (stats.state === 'running') holdWakeLock();
+  }
   const channel = new MessageChannel();
   const yielders = [];
   channel.port1.onmessage = () => { const r = yielders.shift(); if (r) r(); };
@@ -234,6 +305,8 @@
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
+    showNotice,
+    setChapters,
     // Asked before the program makes its context: a throwaway context tells
     // what draws the WebGL here.
     wantsAntialias() {
@@ -336,7 +409,8 @@
     },
     // The page's clock before the music, the music's position after it.
     clockMs() {
-      if (audio.started) return audio.baseMs + musicPosition() * 1000;
+      if (audio.paused) return pausedClockMs();
+      if (audio.started) return audio.baseMs + (musicPosition() - audio.baseOffset) * 1000;
       return performance.now();
     },
     // Sound before a gesture is refused by browsers, decoding is not: the
@@ -372,16 +446,19 @@
     // Returns once the first sample is heard, or, where the browser gives
     // no sound, at once: the demo then plays on the page's clock.
     async audioPlay() {
+      if (audio.started && audio.paused) return resumeAudio();
       if (stats.clickMs === null) await page.waitForClick();
       // The play takes the switch as the click found it.
       stats.gentlePlay = gentleBox.checked;
       if (page.gentleSwitchAt) Module.HEAPU8[page.gentleSwitchAt] = gentleBox.checked ? 1 : 0;
       const running = await waitForRunning(2000);
+      const from = audio.from;
       audio.baseMs = performance.now();
+      audio.baseOffset = from;
       if (running) {
-        const at = startSource(0);
+        const at = startSource(from);
         const giveUp = performance.now() + 3000;
-        audio.segment = { kind: 'audio', ctxStart: at, offset: 0 };
+        audio.segment = { kind: 'audio', ctxStart: at, offset: from };
         while (audibleSeconds() < at && performance.now() < giveUp) await sleep(1);
         if (audibleSeconds() >= at) {
           audio.baseMs = performance.now();
@@ -390,8 +467,8 @@
         }
       }
       if (!audio.started) {
-        audio.segment = { kind: 'silent', atMs: performance.now(), offset: 0 };
-        audio.lastPosition = 0;
+        audio.segment = { kind: 'silent', atMs: performance.now(), offset: from };
+        audio.lastPosition = from;
         audio.baseMs = performance.now();
         audio.started = true;
         setSound('none');
@@ -415,7 +492,13 @@
       audio.segment = null;
       audio.lastPosition = 0;
       audio.started = false;
+      audio.baseOffset = 0;
+      audio.from = 0;
+      audio.paused = null;
+      stats.paused = false;
     },
+    audioPause: pauseAudio,
+    audioSetPosition: setAudioPosition,
     async showStill(seconds, frame, isLast) {
       // Two animation frames: the drawn frame is on the canvas after them.
       await page.nextAnimationFrame();
@@ -542,7 +625,7 @@
       lastFrames = stats.frames;
       lastMusic = music;
       const waitingForSound = stats.sound === 'suspended' || stats.sound === 'interrupted' ||
-                              document.hidden;
+                              document.hidden || stats.paused;
       if (moved || waitingForSound) {
         stillSince = performance.now();
         hideNotice('motion');
@@ -555,11 +638,17 @@
     }, 500);
   }
 
+  // The keys the play answers (Escape, Space, Page Up/Down, Left, Right) do
+  // nothing else on the page meanwhile (no scrolling, no button pressed). A
+  // key held down is one press: its repeats are not passed on.
+  const playKeyCodes = new Set([27, 32, 33, 34, 37, 39]);
   function onKey(down) {
     return (e) => {
       if (stats.state === 'loading' || stats.state === 'ended') return;
+      if (playKeyCodes.has(e.keyCode) && stats.state === 'running') e.preventDefault();
+      else if (e.keyCode === 27) e.preventDefault();
+      if (down && e.repeat) return;
       keys.push([e.keyCode | 0, down ? 1 : 0, e.altKey ? 1 : 0]);
-      if (e.keyCode === 27) e.preventDefault();
     };
   }
   window.addEventListener('keydown', onKey(true));
@@ -706,6 +795,62 @@
     return name === '' || /swiftshader|llvmpipe|softpipe|software|basic render/i.test(name);
   }
 
+  // Touch screens: a tap on the picture shows a thin bar of the parts, as
+  // chapters, and the time; a tap on a part goes to its start (as its number
+  // key does); the bar hides by itself a few seconds after the last tap.
+  const chapterBar = document.getElementById('chapters');
+  const chapterClock = document.getElementById('chapter-time');
+  const chapterShowMs = 4000;
+  const chapters = { endMs: 0, hideTimer: null, tick: null };
+  stats.chapterBar = 'hidden';
+  function setChapters(startsMs, endMs) {
+    const list = document.getElementById('chapter-parts');
+    if (list.children.length) return;
+    chapters.endMs = endMs;
+    startsMs.forEach((from, part) => {
+      const to = part + 1 < startsMs.length ? startsMs[part + 1] : endMs;
+      const b = document.createElement('button');
+      b.type = 'button';
+      b.textContent = String(part);
+      b.title = 'part ' + part + ' (' + clockText(from) + ')';
+      b.style.flexGrow = String(Math.max(1, to - from));
+      b.addEventListener('click', (e) => { e.stopPropagation(); goToPart(part); });
+      list.appendChild(b);
+    });
+  }
+  function clockText(ms) {
+    const s = Math.max(0, Math.floor(ms / 1000));
+    return Math.floor(s / 60) + ':' + String(s % 60).padStart(2, '0');
+  }
+  function showChapters() {
+    if (stats.state !== 'running' || !chapters.endMs) return;
+    chapterBar.hidden = false;
+    stats.chapterBar = 'shown';
+    updateChapterClock();
+    clearInterval(chapters.tick);
+    chapters.tick = setInterval(updateChapterClock, 250);
+    clearTimeout(chapters.hideTimer);
+    chapters.hideTimer = setTimeout(hideChapters, chapterShowMs);
+  }
+  function hideChapters() {
+    chapterBar.hidden = true;
+    stats.chapterBar = 'hidden';
+    clearInterval(chapters.tick);
+    clearTimeout(chapters.hideTimer);
+  }
+  function updateChapterClock() {
+    if (stats.state !== 'running') return hideChapters();
+    const ms = audio.started ? musicPosition() * 1000 : 0;
+    chapterClock.textContent = clockText(ms) + ' / ' + clockText(chapters.endMs) +
+                               (audio.paused ? ' paused' : '');
+  }
+  function goToPart(part) {
+    if (stats.state !== 'running') return;
+    keys.push([48 + part, 1, 0], [48 + part, 0, 0]);
+    showChapters();
+  }
+  canvas.addEventListener('pointerup', (e) => { if (e.pointerType === 'touch') showChapters(); });
+
   startButton.addEventListener('click', start);
   const againButton = document.getElementById('again');
   againButton.addEventListener('click', watchAgain);
@@ -732,10 +877,14 @@
       fill.style.width = '100%';
       if (stillTimes !== null) {
         overlay.classList.add('gone');
-        run(['--at', stillTimes]);
+        // &seek: each still is the frame a seek draws; &fps=60: the plain
+        // stills on the seek's 60 fps clock.
+        const how = params.has('seek') ? ['--seek'] : params.get('fps') === '60' ? ['--fps', '60'] : [];
+        run(['--at', stillTimes].concat(how));
         return;
       }
-      run([]);
+      // ?t=S: the play starts S seconds into the music.
+      run(params.has('t') ? ['--start', params.get('t')] : []);
     },
     onAbort(what) {
       // demo.wasm that did not arrive (or arrived damaged) ends here too.

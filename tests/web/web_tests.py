@@ -823,7 +823,195 @@ def test_gentle_switch_is_remembered(build_web, desktop, out):
     return None
 
 
-TESTS = [test_plays_and_ends_on_escape, test_wake_lock_and_watch_again, test_no_wake_lock_plays_quietly,
+# Stills drawn by seeks, in this order (forward, back into what the first
+# seek played, forward past it), against the same moments played from the
+# start on the seek's 60 fps clock: the same build draws the same picture.
+SEEK_STILLS = ["100", "45", "12", "110.5"]
+SUBSET_SEEK_STILLS = ["45", "12", "25.5"]
+
+
+def still_frame(b, t):
+    check(b.wait_for('demoStats.still && demoStats.still.seconds == %s && "ok"' % t, 240),
+          "the page did not stop at %s s (messages %r)" % (t, page_messages(b)))
+    return b.evaluate("demoStats.still.frame")
+
+
+def test_seek_stills_match_the_played_stills(build_web, desktop, out):
+    times = SEEK_STILLS if Browser is cdp.Browser else SUBSET_SEEK_STILLS
+    folder = os.path.join(out, "seek")
+    os.makedirs(folder, exist_ok=True)
+    frames = {}
+    with page_server.Server(build_web) as server:
+        with Browser() as b:
+            for how, order in (("seek", times), ("fps=60", sorted(times, key=float))):
+                started = time.time()
+                b.open(server.url("index.html?at=%s&%s" % (",".join(order), how)))
+                for t in order:
+                    frames[(how, t)] = still_frame(b, t)
+                    shoot_still(b, t, os.path.join(folder, "%s-%s.png" % (how[:4], t)))
+                check(b.wait_for('demoStats.state == "ended"', 30), "the page did not end")
+                print("  %s: %.1f s" % (how, time.time() - started))
+            check(not b.errors, "console errors: %r" % b.errors)
+    for t in times:
+        check(frames[("seek", t)] == frames[("fps=60", t)],
+              "%s s: the seek drew frame %r, the play %r" % (t, frames[("seek", t)],
+                                                            frames[("fps=60", t)]))
+        seek = pictures.read_png(os.path.join(folder, "seek-%s.png" % t))
+        played = pictures.read_png(os.path.join(folder, "fps=-%s.png" % t))
+        check(seek == played, "%s s: the frame after a seek differs from the frame played "
+              "(PSNR %.2f dB)" % (t, pictures.psnr(seek, played)))
+    return "%d stills the same byte for byte" % len(times)
+
+
+def press(b, key, code):
+    b.key_down(key, code)
+    b.key_up(key, code)
+
+
+def music_ms(b):
+    """The music time of the frame presented last."""
+    return b.evaluate("demoStats.musicMs[demoStats.musicMs.length - 1]")
+
+
+def wait_music(b, low, high, what, timeout=120):
+    """Waits until the frame presented last is between low and high ms."""
+    got = b.wait_for("(function () { const m = demoStats.musicMs[demoStats.musicMs.length - 1];"
+                     " return m >= %d && m <= %d && m; })()" % (low, high), timeout)
+    check(got, "%s: the music is at %r ms, not %d to %d" % (what, music_ms(b), low, high))
+    return got
+
+
+def test_pause_and_seek_keys(build_web, desktop, out):
+    """Space holds the picture, the music and the screen's wake lock and plays
+    on from the same moment; Left/Right seek 10 s, a number key goes to a
+    part's start, Page Up/Down to the part before/after; a key held down acts
+    once; Escape ends the play while paused."""
+    with page_server.Server(build_web) as server:
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            grant_wake_lock(b, server)
+            start_play(b)
+            offered = wake_lock_offered(b)
+            time.sleep(1.5)
+            press(b, " ", 32)
+            check(b.wait_for("demoStats.paused", 10), "Space did not pause")
+            if offered:
+                check(b.wait_for('demoStats.wakeLock == "released"', 5),
+                      "the wake lock is %r while paused" % b.evaluate("demoStats.wakeLock"))
+            held = json.loads(b.evaluate("JSON.stringify([demoStats.frames, demoStats.musicMs.slice(-1)[0]])"))
+            # Longer than the page waits before it says the demo is not moving.
+            time.sleep(6)
+            now = json.loads(b.evaluate("JSON.stringify([demoStats.frames, demoStats.musicMs.slice(-1)[0]])"))
+            check(now == held, "paused, the play went on: %r then %r" % (held, now))
+            check("not moving" not in page_messages(b), "paused, the page says %r" % page_messages(b))
+            # A seek while paused shows its frame and stays paused; the
+            # music plays on from there.
+            press(b, "ArrowRight", 39)
+            check(b.wait_for("demoStats.frames == %d" % (held[0] + 1), 60),
+                  "Right while paused showed %r frames" % (b.evaluate("demoStats.frames") - held[0]))
+            time.sleep(0.5)
+            check(b.evaluate("demoStats.paused && demoStats.frames") == held[0] + 1,
+                  "the seek ended the pause")
+            press(b, " ", 32)
+            check(b.wait_for("!demoStats.paused", 10), "Space did not play on")
+            if offered:
+                check(b.wait_for('demoStats.wakeLock == "held"', 5),
+                      "the wake lock is %r after the pause" % b.evaluate("demoStats.wakeLock"))
+            target = held[1] + 10000
+            wait_music(b, target - 1000, target + 1000, "Right while paused, then Space")
+            time.sleep(1.5)
+            check(target + 800 <= music_ms(b) <= target + 3000,
+                  "played on to %r ms from %r" % (music_ms(b), target))
+            # Held down, Right seeks once.
+            before = music_ms(b)
+            b.key_down("ArrowRight", 39)
+            b.key_down("ArrowRight", 39)
+            b.key_down("ArrowRight", 39)
+            b.key_up("ArrowRight", 39)
+            wait_music(b, before + 9000, before + 14000, "Right held down")
+            time.sleep(1)
+            check(music_ms(b) < before + 18000, "a held key seeked more than once: %r from %r"
+                  % (music_ms(b), before))
+            press(b, "3", 51)
+            wait_music(b, PART_STARTS_MS[3], PART_STARTS_MS[3] + 2500, "3")
+            press(b, "PageDown", 34)
+            wait_music(b, PART_STARTS_MS[4], PART_STARTS_MS[4] + 2500, "Page Down")
+            time.sleep(1)
+            press(b, "ArrowLeft", 37)
+            wait_music(b, PART_STARTS_MS[4] - 10000, PART_STARTS_MS[4] - 7000, "Left")
+            press(b, "PageUp", 33)
+            wait_music(b, PART_STARTS_MS[2], PART_STARTS_MS[2] + 2500, "Page Up")
+            press(b, " ", 32)
+            check(b.wait_for("demoStats.paused", 10), "Space did not pause again")
+            end_on_escape(b)
+            check(not b.errors, "console errors: %r" % b.errors)
+            return "wake lock %s" % ("given back while paused" if offered else "not offered")
+
+
+def test_start_time_in_the_address(build_web, desktop, out):
+    """?t=S starts the play S seconds in; a t that is not a time is named on
+    the page and the play starts from the beginning; keys pressed before the
+    click do nothing."""
+    notes = []
+    with page_server.Server(build_web) as server:
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            for t, low, high, words in (("95.5", 95500, 97500, None),
+                                        ("abc", 0, 2000, "takes seconds of music"),
+                                        ("-5", 0, 2000, "cannot be before the music starts"),
+                                        ("300", 0, 2000, "past the end of the demo")):
+                b.open(server.url("index.html?t=" + t))
+                check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
+                      "t=%s: the page did not finish loading" % t)
+                # Keys before the click (while loading) are dropped.
+                press(b, "5", 53)
+                press(b, "ArrowRight", 39)
+                b.click(*start_button_centre(b))
+                first = b.wait_for("demoStats.musicMs.length >= 1 && demoStats.musicMs[0]", 60)
+                check(first is not None and low <= (first or 0) <= high,
+                      "t=%s: the first frame is at %r ms" % (t, first))
+                text = page_messages(b)
+                if words:
+                    check("t" in text and words in text and "plays from the start" in text,
+                          "t=%s: the page says %r" % (t, text))
+                else:
+                    check(text.strip() == "", "t=%s: the page says %r" % (t, text))
+                notes.append("t=%s: %.0f ms" % (t, first))
+                end_on_escape(b)
+            check(not b.errors, "console errors: %r" % b.errors)
+    return ", ".join(notes)
+
+
+def test_chapter_bar_on_a_tap(build_web, desktop, out):
+    """A tap (a touch pointer) on the picture shows the bar of the parts and
+    the time; a tap on a part goes to its start; the bar hides by itself. A
+    mouse click shows nothing."""
+    with page_server.Server(build_web) as server:
+        with Browser(width=800, height=700) as b:
+            b.server = server
+            start_play(b)
+            tap = ('document.getElementById("canvas").dispatchEvent(new PointerEvent("pointerup",'
+                   ' {pointerType: "%s", bubbles: true})) && demoStats.chapterBar')
+            check(b.evaluate(tap % "mouse") == "hidden", "a mouse click showed the bar")
+            check(b.evaluate(tap % "touch") == "shown", "a tap did not show the bar")
+            bar = json.loads(b.evaluate(
+                'JSON.stringify({parts: Array.from(document.querySelectorAll("#chapter-parts'
+                ' button")).map((e) => e.textContent), time: document.getElementById('
+                '"chapter-time").textContent, box: document.getElementById("chapters")'
+                '.getBoundingClientRect().height})'))
+            check(bar["parts"] == [str(i) for i in range(9)], "the bar's parts: %r" % bar["parts"])
+            check(bar["time"].endswith("/ 3:48"), "the bar's time: %r" % bar["time"])
+            check(0 < bar["box"] <= 40, "the bar is %r px high" % bar["box"])
+            b.evaluate('document.querySelectorAll("#chapter-parts button")[2].click() || 1')
+            wait_music(b, PART_STARTS_MS[2], PART_STARTS_MS[2] + 2500, "the tap on part 2")
+            check(b.wait_for('demoStats.chapterBar == "hidden"', 10), "the bar stayed")
+            end_on_escape(b)
+            check(not b.errors, "console errors: %r" % b.errors)
+    return "9 parts, %s" % bar["time"]
+
+
+TESTS = [test_pause_and_seek_keys, test_start_time_in_the_address, test_chapter_bar_on_a_tap,
+         test_seek_stills_match_the_played_stills, test_plays_and_ends_on_escape, test_wake_lock_and_watch_again, test_no_wake_lock_plays_quietly,
          test_watch_again_draws_the_same_frames, test_offline_copy, test_music_clock_keeps_real_time,
          test_phone_shows_the_whole_picture, test_density_two_draws_sharp,
          test_lying_audio_clock_falls_back, test_no_webgl_is_explained,

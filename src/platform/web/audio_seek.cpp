@@ -1,7 +1,24 @@
-// Pause and seek are not in this backend's player yet: it says so, and the
-// demo leaves its pause and seek keys alone here.
+// Pause and seek of the page's player: the page stops the music's source
+// where it is and starts a new one from the music time chosen at the next
+// play (web/page.js, audioPause, audioSetPosition and audioPlay).
+#include <emscripten.h>
+
 #include "platform/audio.h"
 
-int audioChannelPause(uint32_t /*stream*/) { return 0; }
+namespace {
 
-int audioChannelSetPosition(uint32_t /*stream*/, uint32_t /*musicMs*/) { return 0; }
+EM_JS(int, webAudioPause, (), {
+    return Module.page.audioPause() ? 1 : 0;
+});
+
+EM_JS(int, webAudioSetPosition, (double seconds), {
+    return Module.page.audioSetPosition(seconds) ? 1 : 0;
+});
+
+}  // namespace
+
+int audioChannelPause(uint32_t stream) { return stream != 0 && webAudioPause() != 0 ? 1 : 0; }
+
+int audioChannelSetPosition(uint32_t stream, uint32_t musicMs) {
+    return stream != 0 && webAudioSetPosition(double(musicMs) / 1000.0) != 0 ? 1 : 0;
+}

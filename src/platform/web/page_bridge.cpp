@@ -43,8 +43,22 @@ EM_JS(double, pageClockMsJs, (), {
     return Module.page.clockMs();
 });
 
-void pageWaitAnimationFrame() { pageWaitAnimationFrameJs(); }
-void pageYield() { pageYieldJs(); }
+namespace {
+// When the browser last had its turn (emscripten_get_now, ms).
+double lastTurnMs = 0;
+// Work that draws no frames (a seek playing the timeline forward) gives the
+// page a turn this often, so it keeps answering and its keys come in.
+constexpr double longestWithoutTurnMs = 100;
+}  // namespace
+
+void pageWaitAnimationFrame() {
+    pageWaitAnimationFrameJs();
+    lastTurnMs = emscripten_get_now();
+}
+void pageYield() {
+    pageYieldJs();
+    lastTurnMs = emscripten_get_now();
+}
 void pageShowError(const char* text) { pageShowErrorJs(text); }
 void pageHalt() {
     for (;;) pageHaltJs();
@@ -55,6 +69,7 @@ int pageStillsAgain() { return pageStillsAgainJs(); }
 double pageClockMs() { return pageClockMsJs(); }
 
 void pageDrainKeys() {
+    if (emscripten_get_now() - lastTurnMs > longestWithoutTurnMs) pageYield();
     // Triples of keyCode, down, Alt held, oldest first.
     int events[3 * 64];
     for (;;) {
