@@ -45,10 +45,30 @@ inline float holdEnvelope(long t, long attack, long hold, long release) {
     return std::max(0.0f, 1.0f - (float)(t - hold) / (float)release);
 }
 
+// The frames a voice draws a note over: `len` from the note's start, up to
+// `end`, the bus's end at the latest.
+struct NoteSpan {
+    long len, end;
+};
+
+NoteSpan noteSpan(const NoteEvent& e, const MixBus& bus, long len) {
+    return NoteSpan{len, std::min(e.start + len, bus.frames)};
+}
+
+// A held note sounds for its length, then fades out over its release.
+struct HeldSpan {
+    long len, end, release;
+};
+
+HeldSpan heldSpan(const NoteEvent& e, const MixBus& bus, float releaseSeconds) {
+    const long release = secondsToFrames(releaseSeconds);
+    const NoteSpan span = noteSpan(e, bus, e.length + release);
+    return HeldSpan{span.len, span.end, release};
+}
+
 void renderKick(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long len = secondsToFrames(0.5f);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, secondsToFrames(0.5f));
     const float pitchK = decayFactor(0.03f), ampK = decayFactor(0.17f);
     const float clickK = decayFactor(0.002f);
     float phase = 0.0f, pitchEnv = 1.0f, amp = e.velocity, click = e.velocity;
@@ -71,8 +91,7 @@ void renderKick(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix)
 
 void renderSnare(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long len = secondsToFrames(0.35f);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, secondsToFrames(0.35f));
     const float pitchK = decayFactor(0.02f), bodyK = decayFactor(0.06f);
     const float noiseK = decayFactor(0.13f);
     float phase = 0.0f, pitchEnv = 1.0f, body = e.velocity * 0.55f, hiss = e.velocity * 0.8f;
@@ -96,8 +115,7 @@ void renderSnare(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix
 
 void renderHat(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix, float decay,
                float seconds) {
-    const long len = secondsToFrames(seconds);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, secondsToFrames(seconds));
     const float k = decayFactor(decay);
     const Pan pan = panGains(e.pan);
     float amp = e.velocity;
@@ -122,8 +140,7 @@ void renderOpenHat(const NoteEvent& e, const MixBus& bus, const InstrumentMix& m
 }
 
 void renderCrash(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
-    const long len = secondsToFrames(3.0f);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, secondsToFrames(3.0f));
     const long attack = secondsToFrames(0.003f);
     const float k = decayFactor(1.1f);
     float amp = e.velocity;
@@ -146,8 +163,7 @@ void renderCrash(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix
 
 // Noise through a band-pass sweeping upwards, swelling into the next section.
 void renderRiser(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
-    const long len = std::max(e.length, 1L);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, std::max(e.length, 1L));
     Noise noiseL = makeNoise(e.seed), noiseR = makeNoise(e.seed + 31u);
     Svf bandL, bandR;
     for (long n = e.start; n < end; ++n) {
@@ -165,9 +181,7 @@ void renderRiser(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix
 
 void renderBass(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long release = secondsToFrames(0.025f);
-    const long len = e.length + release;
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end, release] = heldSpan(e, bus, 0.025f);
     const long attack = secondsToFrames(0.002f);
     const float hz = midiHz(e.pitch);
     const float filterK = decayFactor(0.09f);
@@ -192,9 +206,7 @@ void renderBass(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix)
 // Three detuned saws spread across the stereo field, slowly breathing filter.
 void renderPad(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long release = secondsToFrames(0.9f);
-    const long len = e.length + release;
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end, release] = heldSpan(e, bus, 0.9f);
     const long attack = std::max(1L, secondsToFrames(e.attack));
     const float hz = midiHz(e.pitch);
     const float base = 350.0f + 2600.0f * e.bright;
@@ -228,9 +240,7 @@ void renderPad(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) 
 // Two detuned saws, a plucked filter and a delayed vibrato.
 void renderLead(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long release = secondsToFrames(0.15f);
-    const long len = e.length + release;
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end, release] = heldSpan(e, bus, 0.15f);
     const long attack = secondsToFrames(0.005f);
     const float hz = midiHz(e.pitch);
     const float filterK = decayFactor(0.12f), decayK = decayFactor(0.25f);
@@ -260,8 +270,7 @@ void renderLead(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix)
 // Two-operator FM: a bright strike that mellows as the modulation dies.
 void renderBell(const NoteEvent& e, const MixBus& bus, const InstrumentMix& mix) {
     const float* sine = sineTable();
-    const long len = secondsToFrames(0.8f);
-    const long end = std::min(e.start + len, bus.frames);
+    const auto [len, end] = noteSpan(e, bus, secondsToFrames(0.8f));
     const long attack = secondsToFrames(0.001f);
     const float inc = midiHz(e.pitch) / kRateF;
     const float indexK = decayFactor(0.1f), ampK = decayFactor(0.26f);
