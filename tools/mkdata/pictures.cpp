@@ -18,6 +18,11 @@ std::vector<PictureRecipe> allPictures() {
     return list;
 }
 
+void addSquarePictures(std::vector<PictureRecipe>& list, int size,
+                       std::initializer_list<NamedDrawing> drawings) {
+    for (const NamedDrawing& d : drawings) list.push_back({d.file, size, size, 1.0f, d.draw});
+}
+
 int writePictures(const char* dir) {
     for (const PictureRecipe& recipe : allPictures()) {
         Canvas canvas = makeCanvas(recipe.width, recipe.height, recipe.aspect);

@@ -3,6 +3,7 @@
 // file's size. `aspect` is the shape the picture has on screen (its layer's
 // rectangle in pixels, width over height), so words and round things keep
 // their shape when a texture is stretched onto its layer.
+#include <initializer_list>
 #include <vector>
 
 #include "canvas.h"
@@ -14,6 +15,14 @@ struct PictureRecipe {
     float aspect;
     bool (*draw)(Canvas& canvas);  // false after printing why
 };
+
+struct NamedDrawing {
+    const char* file;
+    bool (*draw)(Canvas& canvas);
+};
+// Square pictures of one size, square on screen too, in the order given.
+void addSquarePictures(std::vector<PictureRecipe>& list, int size,
+                       std::initializer_list<NamedDrawing> drawings);
 
 // Each group adds its pictures to the list.
 void addPlainPictures(std::vector<PictureRecipe>& list);    // black, white, blue, fader

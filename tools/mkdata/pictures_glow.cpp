@@ -197,15 +197,10 @@ bool drawLens4(Canvas& c) {
 }  // namespace
 
 void addGlowPictures(std::vector<PictureRecipe>& list) {
-    list.push_back({"atom1.jpg", 256, 256, 1.0f, drawAtom});
-    list.push_back({"flare2.jpg", 256, 256, 1.0f, drawFlare2});
-    list.push_back({"flare3.jpg", 256, 256, 1.0f, drawFlare3});
-    list.push_back({"flare4.jpg", 256, 256, 1.0f, drawFlare4});
-    list.push_back({"flare5.jpg", 256, 256, 1.0f, drawFlare5});
-    list.push_back({"netz-flare.jpg", 256, 256, 1.0f, drawNetzFlare});
-    list.push_back({"blut2.jpg", 256, 256, 1.0f, drawBlut});
-    list.push_back({"lens1.jpg", 256, 256, 1.0f, drawLens1});
-    list.push_back({"lens2.jpg", 256, 256, 1.0f, drawLens2});
-    list.push_back({"lens3.jpg", 256, 256, 1.0f, drawLens3});
-    list.push_back({"lens4.jpg", 256, 256, 1.0f, drawLens4});
+    addSquarePictures(list, 256,
+                      {{"atom1.jpg", drawAtom}, {"flare2.jpg", drawFlare2},
+                       {"flare3.jpg", drawFlare3}, {"flare4.jpg", drawFlare4},
+                       {"flare5.jpg", drawFlare5}, {"netz-flare.jpg", drawNetzFlare},
+                       {"blut2.jpg", drawBlut}, {"lens1.jpg", drawLens1}, {"lens2.jpg", drawLens2},
+                       {"lens3.jpg", drawLens3}, {"lens4.jpg", drawLens4}});
 }

@@ -48,8 +48,7 @@ bool drawFader(Canvas& c) {
 }  // namespace
 
 void addPlainPictures(std::vector<PictureRecipe>& list) {
-    list.push_back({"black.jpg", 256, 256, 1.0f, drawBlack});
-    list.push_back({"white.jpg", 256, 256, 1.0f, drawWhite});
-    list.push_back({"blue.jpg", 256, 256, 1.0f, drawBlue});
+    addSquarePictures(list, 256,
+                      {{"black.jpg", drawBlack}, {"white.jpg", drawWhite}, {"blue.jpg", drawBlue}});
     list.push_back({"fader.jpg", 512, 512, screenAspect, drawFader});
 }

@@ -3,6 +3,7 @@
 // top of the picture facing up). Every probe is a small world of sky, horizon
 // and floor with a few bright lights, so chrome objects catch highlights.
 #include <cmath>
+#include <vector>
 
 #include "noise.h"
 #include "pictures.h"
@@ -25,8 +26,7 @@ struct Probe {
     Rgb cloudColour;
     float gridAmount;  // glowing floor grid
     Rgb gridColour;
-    const Light* lights;
-    int lightCount;
+    std::vector<Light> lights;
     uint32_t seed;
 };
 
@@ -51,8 +51,7 @@ Rgb environment(const Probe& p, float dx, float dy, float dz) {
         col = col * (0.7f + 0.6f * pattern) + p.gridColour * (p.gridAmount * lines * smoothstep(0.0f, 0.5f, down + 0.1f));
     }
     col = col + p.horizonGlow * std::exp(-(elevation * elevation) / (0.08f * 0.08f));
-    for (int i = 0; i < p.lightCount; ++i) {
-        const Light& l = p.lights[i];
+    for (const Light& l : p.lights) {
         float lx = std::cos(l.elevation) * std::sin(l.azimuth);
         float ly = std::sin(l.elevation);
         float lz = std::cos(l.elevation) * std::cos(l.azimuth);
@@ -87,61 +86,52 @@ bool drawProbe(Canvas& c, const Probe& p) {
 
 // Cool blue studio: bright soft boxes over a glowing floor grid.
 bool drawEnvmap(Canvas& c) {
-    static const Light lights[] = {
-        {0.6f, 0.7f, 0.22f, {0.9f, 0.95f, 1.0f}},
-        {-1.2f, 0.35f, 0.16f, {0.4f, 0.8f, 1.0f}},
-        {2.6f, 0.9f, 0.3f, {0.6f, 0.7f, 1.0f}},
-        {-2.4f, 0.2f, 0.1f, {1.0f, 1.0f, 1.0f}},
-    };
-    Probe p{{0.02f, 0.05f, 0.2f}, {0.15f, 0.45f, 0.8f}, {0.05f, 0.2f, 0.35f}, {0.0f, 0.02f, 0.06f},
-            {0.3f, 0.6f, 0.9f}, 0.3f, {0.5f, 0.7f, 1.0f}, 0.7f, {0.2f, 0.8f, 1.0f},
-            lights, 4, 11u};
-    return drawProbe(c, p);
+    return drawProbe(c, {{0.02f, 0.05f, 0.2f}, {0.15f, 0.45f, 0.8f}, {0.05f, 0.2f, 0.35f},
+                         {0.0f, 0.02f, 0.06f}, {0.3f, 0.6f, 0.9f}, 0.3f, {0.5f, 0.7f, 1.0f},
+                         0.7f, {0.2f, 0.8f, 1.0f},
+                         {{0.6f, 0.7f, 0.22f, {0.9f, 0.95f, 1.0f}},
+                          {-1.2f, 0.35f, 0.16f, {0.4f, 0.8f, 1.0f}},
+                          {2.6f, 0.9f, 0.3f, {0.6f, 0.7f, 1.0f}},
+                          {-2.4f, 0.2f, 0.1f, {1.0f, 1.0f, 1.0f}}},
+                         11u});
 }
 
 // Warm sunset over dark water.
 bool drawEnvmap2(Canvas& c) {
-    static const Light lights[] = {
-        {0.3f, 0.12f, 0.12f, {1.0f, 0.85f, 0.5f}},
-        {-2.0f, 0.6f, 0.35f, {0.5f, 0.2f, 0.35f}},
-    };
-    Probe p{{0.12f, 0.05f, 0.3f}, {1.0f, 0.45f, 0.15f}, {0.35f, 0.12f, 0.05f}, {0.03f, 0.01f, 0.03f},
-            {0.9f, 0.5f, 0.2f}, 0.55f, {1.0f, 0.6f, 0.45f}, 0.15f, {1.0f, 0.5f, 0.2f},
-            lights, 2, 23u};
-    return drawProbe(c, p);
+    return drawProbe(c, {{0.12f, 0.05f, 0.3f}, {1.0f, 0.45f, 0.15f}, {0.35f, 0.12f, 0.05f},
+                         {0.03f, 0.01f, 0.03f}, {0.9f, 0.5f, 0.2f}, 0.55f, {1.0f, 0.6f, 0.45f},
+                         0.15f, {1.0f, 0.5f, 0.2f},
+                         {{0.3f, 0.12f, 0.12f, {1.0f, 0.85f, 0.5f}},
+                          {-2.0f, 0.6f, 0.35f, {0.5f, 0.2f, 0.35f}}},
+                         23u});
 }
 
 // Magenta sky, cyan horizon band, coloured lamps.
 bool drawEnvmap4(Canvas& c) {
-    static const Light lights[] = {
-        {0.9f, 0.45f, 0.15f, {0.3f, 1.0f, 0.9f}},
-        {-0.8f, 0.3f, 0.12f, {1.0f, 0.8f, 0.3f}},
-        {2.8f, 1.1f, 0.25f, {1.0f, 0.5f, 1.0f}},
-    };
-    Probe p{{0.35f, 0.05f, 0.4f}, {0.8f, 0.25f, 0.6f}, {0.15f, 0.05f, 0.25f}, {0.02f, 0.0f, 0.05f},
-            {0.2f, 0.9f, 0.9f}, 0.35f, {1.0f, 0.6f, 0.9f}, 0.45f, {0.9f, 0.3f, 1.0f},
-            lights, 3, 37u};
-    return drawProbe(c, p);
+    return drawProbe(c, {{0.35f, 0.05f, 0.4f}, {0.8f, 0.25f, 0.6f}, {0.15f, 0.05f, 0.25f},
+                         {0.02f, 0.0f, 0.05f}, {0.2f, 0.9f, 0.9f}, 0.35f, {1.0f, 0.6f, 0.9f},
+                         0.45f, {0.9f, 0.3f, 1.0f},
+                         {{0.9f, 0.45f, 0.15f, {0.3f, 1.0f, 0.9f}},
+                          {-0.8f, 0.3f, 0.12f, {1.0f, 0.8f, 0.3f}},
+                          {2.8f, 1.1f, 0.25f, {1.0f, 0.5f, 1.0f}}},
+                         37u});
 }
 
 // Under water looking around: bright window to the surface above, green-blue
 // depths below.
 bool drawEnvmap5(Canvas& c) {
-    static const Light lights[] = {
-        {0.0f, 1.45f, 0.45f, {0.7f, 1.0f, 0.95f}},
-        {1.5f, 0.9f, 0.12f, {1.0f, 1.0f, 0.9f}},
-    };
-    Probe p{{0.5f, 0.95f, 0.95f}, {0.05f, 0.45f, 0.45f}, {0.02f, 0.25f, 0.22f}, {0.0f, 0.04f, 0.08f},
-            {0.1f, 0.5f, 0.4f}, 0.6f, {0.8f, 1.0f, 0.95f}, 0.2f, {0.3f, 1.0f, 0.7f},
-            lights, 2, 53u};
-    return drawProbe(c, p);
+    return drawProbe(c, {{0.5f, 0.95f, 0.95f}, {0.05f, 0.45f, 0.45f}, {0.02f, 0.25f, 0.22f},
+                         {0.0f, 0.04f, 0.08f}, {0.1f, 0.5f, 0.4f}, 0.6f, {0.8f, 1.0f, 0.95f},
+                         0.2f, {0.3f, 1.0f, 0.7f},
+                         {{0.0f, 1.45f, 0.45f, {0.7f, 1.0f, 0.95f}},
+                          {1.5f, 0.9f, 0.12f, {1.0f, 1.0f, 0.9f}}},
+                         53u});
 }
 
 }  // namespace
 
 void addProbePictures(std::vector<PictureRecipe>& list) {
-    list.push_back({"envmap.jpg", 512, 512, 1.0f, drawEnvmap});
-    list.push_back({"envmap2.jpg", 512, 512, 1.0f, drawEnvmap2});
-    list.push_back({"envmap4.jpg", 512, 512, 1.0f, drawEnvmap4});
-    list.push_back({"envmap5.jpg", 512, 512, 1.0f, drawEnvmap5});
+    addSquarePictures(list, 512,
+                      {{"envmap.jpg", drawEnvmap}, {"envmap2.jpg", drawEnvmap2},
+                       {"envmap4.jpg", drawEnvmap4}, {"envmap5.jpg", drawEnvmap5}});
 }

@@ -265,15 +265,12 @@ float waterHeight(float u, float v) {
 }
 
 void addSurfacePictures(std::vector<PictureRecipe>& list) {
-    list.push_back({"felsen.jpg", 512, 512, 1.0f, drawFelsen});
-    list.push_back({"aterie-map.jpg", 512, 512, 1.0f, drawAterieMap});
-    list.push_back({"netz-map.jpg", 512, 512, 1.0f, drawNetzMap});
-    list.push_back({"netz-back.jpg", 512, 512, 1.0f, drawNetzBack});
-    list.push_back({"meergrund.jpg", 512, 512, 1.0f, drawMeergrund});
-    list.push_back({"water.jpg", 512, 512, 1.0f, drawWater});
-    list.push_back({"ballfish.jpg", 512, 512, 1.0f, drawBallfish});
-    list.push_back({"grass.jpg", 512, 512, 1.0f, drawGrass});
+    addSquarePictures(list, 512,
+                      {{"felsen.jpg", drawFelsen}, {"aterie-map.jpg", drawAterieMap},
+                       {"netz-map.jpg", drawNetzMap}, {"netz-back.jpg", drawNetzBack},
+                       {"meergrund.jpg", drawMeergrund}, {"water.jpg", drawWater},
+                       {"ballfish.jpg", drawBallfish}, {"grass.jpg", drawGrass}});
     // Stand-ins for the two textures the water generator rewrites each frame.
-    list.push_back({"waterfx.jpg", 128, 128, 1.0f, drawWaterSurface});
-    list.push_back({"surface.jpg", 128, 128, 1.0f, drawWaterSurface});
+    addSquarePictures(list, 128,
+                      {{"waterfx.jpg", drawWaterSurface}, {"surface.jpg", drawWaterSurface}});
 }
