@@ -1,112 +1,111 @@
-// frames: the demo's frame loop in its window on a fixed-step clock, as the
-// Linux capture program runs it offscreen: frame n is drawn at music time
-// n / RATE seconds, from frame 0 on, with no sound.
+// frames: the shell's offscreen runners in the Windows build, for the frame
+// test under Wine and the drawing time per part. The fixed-step clock, the
+// stills and the read-back are the ones the Linux capture program runs on.
 //
 //   frames DATA_FOLDER OUT_FOLDER RATE [SECONDS,...]
 //
-// Writes the frames at the listed times (rounded to the nearest frame, as
-// the capture program's --at does) as OUT_FOLDER/at-SECONDS.ppm, top row
-// first, and stops after the last; without a list it plays the whole
-// timeline. Prints, per part, how many frames were drawn and the mean time
-// of one (drawing finished before the clock is read).
-#include <windows.h>
+// With a list: the frames at those music times (the nearest frame at RATE,
+// as the capture program's --at) as OUT_FOLDER/at-SECONDS.png, top row first.
+// Without: the whole timeline drawn, and per part how many frames and the mean
+// time of one (from the end of the frame before to its glFinish).
 #include <GL/gl.h>
 
-#include <cmath>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/data_path.h"
 #include "platform/timer.h"
-#include "platform/window.h"
-#include "script/frame_loop.h"
 #include "script/timeline.h"
-#include "shell/shell_options.h"
-#include "shell/start_up.h"
+#include "shell/stills_run.h"
+#include "shell/still_times.h"
 
 namespace {
-long rate = 30;
-std::string outFolder;
-std::vector<std::pair<long, std::string>> wanted;  // frame, name
-long lastWanted = -1;
-long currentFrame = -1;
-long nextFrame = 0;
-bool firstReading = true;
-bool stop = false;
-uint64_t frameStartUs = 0;
-double partUs[partCount + 1] = {};
-long partFrames[partCount + 1] = {};
+const int width = 640, height = 480;
 
-uint32_t frameMs(long n) { return uint32_t((n * 2000 + rate) / (2 * rate)); }
+struct Stills {
+    std::string folder;
+    std::vector<std::string> names;
+    bool failed = false;
+};
 
-uint32_t fixedClock(void*) {
-    if (firstReading) {
-        firstReading = false;
-        return 0;
+bool writeStill(const StillAt& still, void* user) {
+    Stills* s = static_cast<Stills*>(user);
+    std::vector<unsigned char> rgb(size_t(width) * height * 3);
+    readFrameRgb(width, height, rgb.data());
+    const std::string path = s->folder + "/at-" + s->names[still.index] + ".png";
+    if (!stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3)) {
+        std::fprintf(stderr, "frames: cannot write %s\n", path.c_str());
+        s->failed = true;
+        return false;
     }
-    currentFrame = nextFrame++;
-    frameStartUs = readSystemTimerUs();
-    return frameMs(currentFrame);
+    return true;
 }
 
-void writeFrame(const std::string& name) {
-    const int w = 640, h = 480;  // the windowed demo's drawable
-    std::vector<unsigned char> rgb(size_t(w) * h * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    FILE* f = std::fopen((outFolder + "/at-" + name + ".ppm").c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int y = h - 1; y >= 0; --y) std::fwrite(rgb.data() + size_t(y) * w * 3, 1, size_t(w) * 3, f);
-    std::fclose(f);
-}
+struct PartTimes {
+    FrameRate rate;
+    uint64_t lastUs = 0;
+    double us[partCount + 1] = {};
+    long frames[partCount + 1] = {};
+};
 
-void afterFrame(void*) {
+bool timeFrame(long frame, void* user) {
+    PartTimes* t = static_cast<PartTimes*>(user);
     glFinish();
-    const int part = partIndexForElapsed(int32_t(frameMs(currentFrame)));
-    if (part >= 0 && part <= partCount) {
-        partUs[part] += double(readSystemTimerUs() - frameStartUs);
-        ++partFrames[part];
+    const uint64_t now = readSystemTimerUs();
+    const int part = partIndexForElapsed(int32_t(frameTimeMs(t->rate, frame)));
+    if (frame > 0 && part >= 0 && part <= partCount) {
+        t->us[part] += double(now - t->lastUs);
+        ++t->frames[part];
     }
-    for (const auto& [frame, name] : wanted)
-        if (frame == currentFrame) writeFrame(name);
-    if (lastWanted >= 0 && currentFrame >= lastWanted) stop = true;
-    pumpMessages();
-    presentDemoWindow();
+    t->lastUs = now;
+    return true;
 }
 
-int stopHeld(void*) { return stop ? 1 : 0; }
+int timeParts(const HeadlessRun& base) {
+    PartTimes times;
+    times.rate = base.rate;
+    HeadlessRun run = base;
+    run.onFrame = timeFrame;
+    run.user = &times;
+    long drawn = 0;
+    const int rc = runHeadless(run, &drawn);
+    std::printf("%ld frames\n", drawn);
+    for (int p = 0; p < partCount; ++p)
+        if (times.frames[p] > 0)
+            std::printf("part %d: %ld frames, %.2f ms a frame, %.1f fps\n", p, times.frames[p],
+                        times.us[p] / double(times.frames[p]) / 1000.0,
+                        1e6 * double(times.frames[p]) / times.us[p]);
+    return rc;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
+    const long rate = argc >= 4 ? std::atol(argv[3]) : 0;
+    std::vector<double> seconds;
+    if (argc < 4 || argc > 5 || rate <= 0 || (argc == 5 && !parseStillTimes(argv[4], &seconds))) {
         std::fprintf(stderr, "usage: frames DATA_FOLDER OUT_FOLDER RATE [SECONDS,...]\n");
         return 2;
     }
-    setDataDirectory(argv[1]);
-    outFolder = argv[2];
-    rate = std::atol(argv[3]);
-    if (rate <= 0) return 2;
-    if (argc > 4) {
-        for (const std::string& name : splitCommaList(argv[4])) {
-            const long frame = std::lround(std::atof(name.c_str()) * double(rate));
-            wanted.emplace_back(frame, name);
-            if (frame > lastWanted) lastWanted = frame;
-        }
+    HeadlessRun run;
+    run.dataDir = argv[1];
+    run.rate = FrameRate{rate, 1};
+    if (seconds.empty()) return timeParts(run);
+
+    Stills stills;
+    stills.folder = argv[2];
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = std::string(argv[4]).find(',', start);
+        stills.names.push_back(std::string(argv[4]).substr(start, end - start));
     }
-    DemoStart start;
-    start.warmUp = false;
-    start.exactSize = true;
-    if (!startDemo(start)) return 1;
-    demo.musicStartMs = 0;
-    const long drawn = runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, nullptr});
-    std::printf("%ld frames\n", drawn);
-    for (int p = 0; p < partCount; ++p)
-        if (partFrames[p] > 0)
-            std::printf("part %d: %ld frames, %.2f ms a frame, %.1f fps\n", p, partFrames[p],
-                        partUs[p] / partFrames[p] / 1000.0, 1e6 * partFrames[p] / partUs[p]);
-    return 0;
+    StillsRun still;
+    still.run = run;
+    still.frames = stillFrames(seconds, rate);
+    still.onStill = writeStill;
+    still.user = &stills;
+    const int rc = runStills(still);
+    return rc != 0 ? rc : stills.failed ? 1 : 0;
 }

@@ -540,8 +540,9 @@ STILLS = "5,20,60,100,150,210"
 
 
 def test_frames_match_the_linux_capture(s):
-    """Frames drawn by the Windows build in its window (GL through Wine's
-    opengl32 to the same llvmpipe) against the Linux capture's at the same
+    """Frames drawn by the Windows build's stills runner, the one the Linux
+    capture program runs on (GL through Wine's opengl32 to the same
+    llvmpipe), written as PNG files, against the Linux capture's at the same
     moments on the same fixed-step clock. They are not byte-identical: the
     Windows build decodes the JPEG pictures with stb_image where the Linux one
     uses libjpeg-turbo (a level or two apart in places), and its mipmaps
@@ -562,12 +563,12 @@ def test_frames_match_the_linux_capture(s):
     r = subprocess.run([capture, "--rate", "5", "--at", STILLS, "--quiet", "-o", lin],
                        env=env, capture_output=True, text=True, timeout=600)
     check(r.returncode == 0, r.stderr)
+    def rgb(folder, t):
+        return subprocess.run(["ffmpeg", "-loglevel", "error", "-i",
+                               os.path.join(folder, "at-%s.png" % t), "-f", "rawvideo",
+                               "-pix_fmt", "rgb24", "-"], capture_output=True, check=True).stdout
     for t in STILLS.split(","):
-        with open(os.path.join(out, "at-%s.ppm" % t), "rb") as f:
-            ours = f.read().split(b"\n", 3)[3]
-        theirs = subprocess.run(["ffmpeg", "-loglevel", "error", "-i",
-                                 os.path.join(lin, "at-%s.png" % t), "-f", "rawvideo",
-                                 "-pix_fmt", "rgb24", "-"], capture_output=True, check=True).stdout
+        ours, theirs = rgb(out, t), rgb(lin, t)
         check(len(ours) == len(theirs),
               "frame at %s s: %d bytes, the Linux frame %d" % (t, len(ours), len(theirs)))
         se = sum((a - b) ** 2 for a, b in zip(ours, theirs))
