@@ -21,7 +21,7 @@ struct Rgb {
 };
 
 // Writes bitmaps the way the usual tools do, so that each variant can be
-// described in a few lines.
+// described in a few lines (by designated initializers, in this order).
 struct BmpRecipe {
     bool fileHeader = true;
     uint32_t headerSize = 40;
@@ -30,10 +30,21 @@ struct BmpRecipe {
     uint16_t bits = 24;
     uint32_t compression = 0;
     uint32_t coloursUsed = 0;
-    std::vector<Rgb> palette;
-    std::vector<uint32_t> masks;
-    Bytes pixels;  // exactly as stored, rows padded by the caller
+    std::vector<Rgb> palette{};
+    std::vector<uint32_t> masks{};
+    Bytes pixels{};  // exactly as stored, rows padded by the caller
 };
+
+// A full 256-colour palette of `fill` but for the listed entries.
+struct PaletteEntry {
+    int index;
+    Rgb colour;
+};
+std::vector<Rgb> palette256(Rgb fill, std::initializer_list<PaletteEntry> entries) {
+    std::vector<Rgb> palette(256, fill);
+    for (const PaletteEntry& e : entries) palette[size_t(e.index)] = e.colour;
+    return palette;
+}
 
 void put16(Bytes& b, unsigned v) {
     b.push_back(v & 255);
@@ -162,16 +173,10 @@ TEST(BmpReader, Width5At24BitsHasNoSkewBetweenRows) {
 
 TEST(BmpReader, BareHeaderLoadsLikeTheFullFile) {
     for (uint32_t headerSize : {40u, 12u}) {
-        BmpRecipe s;
-        s.headerSize = headerSize;
-        s.width = 3;
-        s.height = 2;
-        s.bits = 8;
-        s.palette.assign(256, Rgb{0, 0, 0});
-        s.palette[1] = Rgb{255, 0, 0};
-        s.palette[2] = Rgb{0, 255, 0};
-        s.palette[255] = Rgb{1, 2, 3};
-        s.pixels = {1, 2, 255, 0, 255, 2, 1, 0};
+        BmpRecipe s{.headerSize = headerSize, .width = 3, .height = 2, .bits = 8,
+                    .palette = palette256({0, 0, 0}, {{1, {255, 0, 0}}, {2, {0, 255, 0}},
+                                                      {255, {1, 2, 3}}}),
+                    .pixels = {1, 2, 255, 0, 255, 2, 1, 0}};
         Decoded full, bare;
         decode(build(s), full);
         s.fileHeader = false;
@@ -188,66 +193,44 @@ TEST(BmpReader, BareHeaderLoadsLikeTheFullFile) {
 }
 
 TEST(BmpReader, CoreHeaderWithPaletteGivesTheRightColours) {
-    BmpRecipe s;
-    s.headerSize = 12;
-    s.width = 2;
-    s.height = 1;
-    s.bits = 8;
-    s.palette.assign(256, Rgb{9, 9, 9});
-    s.palette[7] = Rgb{10, 20, 30};
-    s.palette[200] = Rgb{250, 128, 5};
-    s.pixels = {7, 200, 0, 0};
+    const BmpRecipe s{.headerSize = 12, .width = 2, .height = 1, .bits = 8,
+                      .palette = palette256({9, 9, 9}, {{7, {10, 20, 30}}, {200, {250, 128, 5}}}),
+                      .pixels = {7, 200, 0, 0}};
     expectPixels(s, {{0, 0, 10, 20, 30}, {1, 0, 250, 128, 5}});
 }
 
 TEST(BmpReader, OneAndFourBitPalettes) {
-    BmpRecipe one;
-    one.width = 10;
-    one.bits = 1;
-    one.palette = {Rgb{0, 0, 0}, Rgb{255, 255, 255}};
-    one.pixels = {0xA5, 0x80, 0, 0};  // 1010 0101 10
+    const BmpRecipe one{.width = 10, .bits = 1, .palette = {{0, 0, 0}, {255, 255, 255}},
+                        .pixels = {0xA5, 0x80, 0, 0}};  // 1010 0101 10
     Decoded d1;
     decode(build(one), d1);
     ASSERT_NE(d1.image, nullptr);
     const int bits[10] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 0};
     for (int x = 0; x < 10; ++x) EXPECT_EQ(d1.at(x, 0).g, bits[x] ? 255 : 0) << x;
 
-    BmpRecipe four;
-    four.width = 3;
-    four.bits = 4;
+    BmpRecipe four{.width = 3, .bits = 4, .pixels = {0x3C, 0x70, 0, 0}};
     for (int i = 0; i < 16; ++i) four.palette.push_back(Rgb{uint8_t(i * 16), 0, uint8_t(i)});
-    four.pixels = {0x3C, 0x70, 0, 0};
     expectPixels(four, {{0, 0, 48, 0, 3}, {1, 0, 192, 0, 12}, {2, 0, 112, 0, 7}});
 }
 
 TEST(BmpReader, IndexBeyondAShortPaletteIsBlack) {
-    BmpRecipe s;
-    s.width = 2;
-    s.bits = 8;
-    s.coloursUsed = 2;
-    s.palette = {Rgb{1, 1, 1}, Rgb{50, 60, 70}};
-    s.pixels = {1, 9, 0, 0};
+    const BmpRecipe s{.width = 2, .bits = 8, .coloursUsed = 2,
+                      .palette = {{1, 1, 1}, {50, 60, 70}}, .pixels = {1, 9, 0, 0}};
     expectPixels(s, {{0, 0, 50, 60, 70}, {1, 0, 0, 0, 0}});
 }
 
 TEST(BmpReader, PaletteLongerThanTheBitCountAllowsIsCut) {
     // 300 colours announced for 8 bits: only 256 can be used, but the pixels
     // of a bare header still follow all 300.
-    BmpRecipe s;
-    s.fileHeader = false;
-    s.width = 2;
-    s.bits = 8;
-    s.coloursUsed = 300;
+    BmpRecipe s{.fileHeader = false, .width = 2, .bits = 8, .coloursUsed = 300,
+                .pixels = {255, 3, 0, 0}};
     for (int i = 0; i < 300; ++i) s.palette.push_back(Rgb{uint8_t(i), uint8_t(i >> 8), 7});
-    s.pixels = {255, 3, 0, 0};
     expectPixels(s, {{0, 0, 255, 0, 7}, {1, 0, 3, 0, 7}});
 }
 
 TEST(BmpReader, SixteenAndThirtyTwoBits) {
-    BmpRecipe rgb555;
-    rgb555.width = 2;
-    rgb555.bits = 16;
-    rgb555.pixels = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
+    const BmpRecipe rgb555{.width = 2, .bits = 16,
+                           .pixels = {0x00, 0x7C, 0x1F, 0x00}};  // pure red, pure blue
     expectPixels(rgb555, {{0, 0, 255, 0, 0}, {1, 0, 0, 0, 255}});
 
     BmpRecipe rgb565 = rgb555;
@@ -256,10 +239,7 @@ TEST(BmpReader, SixteenAndThirtyTwoBits) {
     rgb565.pixels = {0xE0, 0x07, 0x10, 0x84};  // pure green; (16, 32, 16) of (31, 63, 31)
     expectPixels(rgb565, {{0, 0, 0, 255, 0}, {1, 0, 132, 130, 132}});
 
-    BmpRecipe bits32;
-    bits32.width = 1;
-    bits32.bits = 32;
-    bits32.pixels = {30, 20, 10, 99};
+    const BmpRecipe bits32{.width = 1, .bits = 32, .pixels = {30, 20, 10, 99}};
     expectPixels(bits32, {{0, 0, 10, 20, 30}});
 }
 
@@ -281,40 +261,29 @@ void expectGreyIndices(const BmpRecipe& s, const std::vector<std::vector<int>>& 
 }
 
 TEST(BmpReader, RunLengthEightBits) {
-    BmpRecipe s;
-    s.width = 6;
-    s.height = 4;
-    s.bits = 8;
-    s.compression = 1;
-    s.coloursUsed = 16;
-    s.palette = greyRamp(16);
-    s.pixels = {
+    const BmpRecipe s{.width = 6, .height = 4, .bits = 8, .compression = 1, .coloursUsed = 16,
+                      .palette = greyRamp(16), .pixels = {
         3, 5, 0, 3, 1, 2, 3, 0,  // row 0: run of three 5s, absolute 1 2 3 (padded)
         0, 0,                    // end of line
         9, 7, 0, 0,              // row 1: run of nine 7s, cut at the row's end
         0, 2, 2, 1,              // delta: two right, one row up (row 2 stays black)
         2, 4, 0, 0,              // row 3: 4 4 from column 2
         0, 1,                    // end of bitmap
-    };
+    }};
     expectGreyIndices(
         s, {{5, 5, 5, 1, 2, 3}, {7, 7, 7, 7, 7, 7}, {0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}});
 }
 
 TEST(BmpReader, RunLengthFourBits) {
-    BmpRecipe s;
-    s.width = 7;
-    s.height = 2;
-    s.bits = 4;
-    s.compression = 2;
-    s.palette = greyRamp(16);
-    s.pixels = {
+    const BmpRecipe s{.width = 7, .height = 2, .bits = 4, .compression = 2,
+                      .palette = greyRamp(16), .pixels = {
         5, 0x12, 0, 0,     // row 0: 1 2 1 2 1, end of line
         0, 3, 0x34, 0x50,  // row 1: absolute 3 4 5 (two bytes, already even)
         4, 0x9A,           // run 9 A 9 A
         0, 2, 100, 100,    // a delta far outside the picture
         3, 0xFF,           // ignored
         0, 1,
-    };
+    }};
     expectGreyIndices(s, {{1, 2, 1, 2, 1, 0, 0}, {3, 4, 5, 9, 10, 9, 10}});
 }
 
@@ -371,20 +340,12 @@ TEST(BmpReader, RejectsBadFilesWithTheirMessage) {
 // What today's editors write: the same pixels behind a version 4 or 5 header,
 // with and without the file header, palette and bit-field pictures alike.
 TEST(BmpReader, VersionFourAndFiveHeadersReadLikeTheCommonOne) {
-    BmpRecipe palette;
-    palette.width = 3;
-    palette.height = 2;
-    palette.bits = 8;
-    palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
-    palette.coloursUsed = 3;
-    palette.pixels = {0, 1, 2, 0, 2, 1, 0, 0};
-    BmpRecipe fields;
-    fields.width = 2;
-    fields.height = 1;
-    fields.bits = 16;
-    fields.compression = 3;
-    fields.masks = {0xF800, 0x07E0, 0x001F};
-    fields.pixels = {0x00, 0xF8, 0x1F, 0x00};  // pure red, pure blue
+    const BmpRecipe palette{.width = 3, .height = 2, .bits = 8, .coloursUsed = 3,
+                            .palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}},
+                            .pixels = {0, 1, 2, 0, 2, 1, 0, 0}};
+    const BmpRecipe fields{.width = 2, .height = 1, .bits = 16, .compression = 3,
+                           .masks = {0xF800, 0x07E0, 0x001F},
+                           .pixels = {0x00, 0xF8, 0x1F, 0x00}};  // pure red, pure blue
     for (BmpRecipe base : {width5(), palette, fields}) {
         for (bool fileHeader : {true, false}) {
             base.fileHeader = fileHeader;
@@ -427,13 +388,9 @@ TEST(BmpReader, TruncatedHeadersAreRejected) {
 // build to see a stray read).
 TEST(BmpReader, SurvivesDamagedFiles) {
     std::vector<Bytes> seeds = {build(width5())};
-    BmpRecipe rle;
-    rle.width = 6;
-    rle.height = 4;
-    rle.bits = 8;
-    rle.compression = 1;
-    rle.palette = greyRamp(256);
-    rle.pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 4, 0, 1};
+    const BmpRecipe rle{.width = 6, .height = 4, .bits = 8, .compression = 1,
+                        .palette = greyRamp(256),
+                        .pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 4, 0, 1}};
     seeds.push_back(build(rle));
     std::mt19937 random(1234);
     ErrorCapture errors;
