@@ -39,6 +39,12 @@ protected:
         return set;
     }
 
+    // Clears the frame to a grey level and draws the flares once.
+    void drawOver(float grey) {
+        testgl::clearFrame(grey, grey, grey);
+        drawLensFlares(scene);
+    }
+
     Scene* scene = nullptr;
     unsigned white = 0;
     FlareLens lenses[16];
@@ -51,14 +57,12 @@ TEST_F(Fx2dFlares, StraightAheadStacksAtTheCentreAndFadesIn) {
     FlareSet* set = addSet(&ahead, 2, 0.2f, 0.1f, 0.4f, 0.1f);
     demo.DemoClock.frameStep = 0.5f;
 
-    testgl::clearFrame(0, 0, 0);
-    drawLensFlares(scene);
+    drawOver(0);
     EXPECT_FLOAT_EQ(set->intensity, 0.5f);
     EXPECT_PIXEL(320, 240, 0.2f, 0.1f, 0.4f);  // two lenses at weight 0.5
     EXPECT_PIXEL(320 + 40, 240, 0, 0, 0);      // outside the half size of 0.1
 
-    testgl::clearFrame(0, 0, 0);
-    drawLensFlares(scene);
+    drawOver(0);
     EXPECT_FLOAT_EQ(set->intensity, 1.0f);
     EXPECT_PIXEL(320, 240, 0.4f, 0.2f, 0.8f);
     drawLensFlares(scene);
@@ -77,8 +81,7 @@ TEST_F(Fx2dFlares, AnchorMirrorsALightUpToTheRight) {
     set->falloff = 0;
     set->intensity = 1;
     set->fadeDir = 2;  // held
-    testgl::clearFrame(0, 0, 0);
-    drawLensFlares(scene);
+    drawOver(0);
     EXPECT_EQ(set->intensity, 1.0f);
     EXPECT_PIXEL(256, 192, 1, 1, 1);
     EXPECT_PIXEL(320, 240, 0, 0, 0);
@@ -90,33 +93,40 @@ TEST_F(Fx2dFlares, FarOffCentreDrawsNothingVisible) {
     FlareSet* set = addSet(&light, 3, 1, 1, 1, 0.2f);
     set->falloff = 1;
     set->intensity = 1;
-    testgl::clearFrame(0.3f, 0.3f, 0.3f);
-    drawLensFlares(scene);
+    drawOver(0.3f);
     EXPECT_PIXEL(160, 240, 0.3f, 0.3f, 0.3f);
     EXPECT_PIXEL(320, 240, 0.3f, 0.3f, 0.3f);
 }
 
-TEST_F(Fx2dFlares, LightInTheCameraPlaneOnlyFades) {
-    Vec3 inPlane{1, 1, 0};
-    FlareSet* set = addSet(&inPlane, 2, 1, 1, 1, 2);
-    set->intensity = 0.5f;
-    set->fadeDir = 0;
-    demo.DemoClock.frameStep = 0.1f;
-    testgl::clearFrame(0.1f, 0.1f, 0.1f);
-    drawLensFlares(scene);
-    EXPECT_FLOAT_EQ(set->intensity, 0.4f);
-    EXPECT_PIXEL(320, 240, 0.1f, 0.1f, 0.1f);
-    EXPECT_PIXEL(10, 10, 0.1f, 0.1f, 0.1f);
-}
-
-TEST_F(Fx2dFlares, SetWithoutLensesStillFades) {
-    Vec3 ahead{0, 0, -1};
-    FlareSet* set = addSet(&ahead, 0, 1, 1, 1, 1);
-    demo.DemoClock.frameStep = 0.25f;
-    testgl::clearFrame(0, 0, 0);
-    drawLensFlares(scene);
-    EXPECT_FLOAT_EQ(set->intensity, 0.25f);
-    EXPECT_PIXEL(320, 240, 0, 0, 0);
+// Sets that draw nothing still fade: a light in the camera plane fading out,
+// and a set without lenses fading in.
+TEST_F(Fx2dFlares, SetsThatDrawNothingStillFade) {
+    struct Case {
+        const char* what;
+        Vec3 source;
+        int lensCount;
+        float size, intensity;
+        int fadeDir;
+        float frameStep, grey, intensityAfter;
+    };
+    const Case cases[] = {
+        {"light in the camera plane", {1, 1, 0}, 2, 2, 0.5f, 0, 0.1f, 0.1f, 0.4f},
+        {"set without lenses", {0, 0, -1}, 0, 1, 0, 1, 0.25f, 0, 0.25f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scene->flareSetCount = 0;
+        scene->flareSets[0] = FlareSet{};
+        Vec3 source = c.source;
+        FlareSet* set = addSet(&source, c.lensCount, 1, 1, 1, c.size);
+        set->intensity = c.intensity;
+        set->fadeDir = c.fadeDir;
+        demo.DemoClock.frameStep = c.frameStep;
+        drawOver(c.grey);
+        EXPECT_FLOAT_EQ(set->intensity, c.intensityAfter);
+        EXPECT_PIXEL(320, 240, c.grey, c.grey, c.grey);
+        EXPECT_PIXEL(10, 10, c.grey, c.grey, c.grey);
+    }
 }
 
 }  // namespace

@@ -15,8 +15,7 @@ class Fx2dOverlays : public testing::Test {
 protected:
     void SetUp() override {
         if (!testgl::ensureContext()) GTEST_SKIP() << "no GL context";
-        fx2d::setSolidSlot(22, 0, 0, 0, 1);
-        fx2d::setSolidSlot(98, 0, 0, 0, 1);
+        for (int slot : {22, 98}) fx2d::setSolidSlot(slot, 0, 0, 0, 1);
     }
 };
 
