@@ -7,9 +7,28 @@
 #include "state/demo_state.h"
 #include "state/gentle_mode.h"
 
+// Part 5's shots fade in and out: at each part time, the fades drawn, in order.
+struct FadesAt {
+    float pt;
+    std::vector<float> fades;
+};
+template <typename Body>
+class Part5Shots : public Body {
+protected:
+    static void expectFades(std::initializer_list<FadesAt> rows) {
+        for (const FadesAt& row : rows) {
+            Body::runAt(5, row.pt);
+            const std::vector<DrawCall> fades = Body::calls("fadeScreen");
+            ASSERT_EQ(fades.size(), row.fades.size()) << "pt " << row.pt;
+            for (size_t i = 0; i < fades.size(); ++i)
+                EXPECT_NEAR(fades[i].args[0], row.fades[i], 1e-3) << "pt " << row.pt;
+        }
+    }
+};
+
 using Part3 = PartBody;
 using Part4 = PartBody;
-using Part5 = PartBody;
+using Part5 = Part5Shots<PartBody>;
 
 TEST_F(Part3, SceneTimeLoopsEvery250Units) {
     expectSceneTimes(3, 1, {{100, 50}, {500, 250}, {500.2f, 0.1f}, {800, 150}});
@@ -129,19 +148,8 @@ TEST_F(Part5, OddShotsRunTheWaveTheOtherWay) {
 }
 
 TEST_F(Part5, ShotsFadeInAndOut) {
-    struct Row {
-        float pt;
-        std::vector<float> fades;
-    };
-    for (const Row& row : {Row{10, {0.2f}}, Row{60, {}}, Row{114, {0.2f}},
-                           Row{470, {0.2f}}, Row{575, {0.25f}}, Row{930, {0.2f}},
-                           Row{1250, {0.5f}}, Row{1300, {0}}}) {
-        runAt(5, row.pt);
-        std::vector<DrawCall> fades = calls("fadeScreen");
-        ASSERT_EQ(fades.size(), row.fades.size()) << "pt " << row.pt;
-        for (size_t i = 0; i < fades.size(); ++i)
-            EXPECT_NEAR(fades[i].args[0], row.fades[i], 1e-3) << "pt " << row.pt;
-    }
+    expectFades({{10, {0.2f}}, {60, {}}, {114, {0.2f}}, {470, {0.2f}}, {575, {0.25f}},
+                 {930, {0.2f}}, {1250, {0.5f}}, {1300, {0}}});
     runAt(5, 1350);
     EXPECT_LE(only("fadeScreen").args[0], 0);
     EXPECT_EQ(only("drawGridScaled", 34).args[brightnessArg], 1);
@@ -158,7 +166,7 @@ protected:
     void TearDown() override { gentleMode.on = false; }
 };
 using GentlePart4 = GentleBody;
-using GentlePart5 = GentleBody;
+using GentlePart5 = Part5Shots<GentleBody>;
 
 TEST_F(GentlePart4, ReplaysTheDarmSceneAtItsOwnPace) {
     expectSceneTimes(4, 5, {{25, 725}, {500, 1200}, {910, 1610}});
@@ -200,18 +208,7 @@ TEST_F(GentlePart5, TheArteryComesFromItsTemperedTwins) {
 }
 
 TEST_F(GentlePart5, ShotsCloseOverFifteenUnits) {
-    struct Row {
-        float pt;
-        std::vector<float> fades;
-    };
-    for (const Row& row : {Row{10, {0.2f}}, Row{100, {}}, Row{104, {0.7333f}},
-                           Row{114, {0.0667f}}, Row{575, {0.25f}}, Row{919, {0.0667f}},
-                           Row{1250, {0.5f}}}) {
-        runAt(5, row.pt);
-        std::vector<DrawCall> fades = calls("fadeScreen");
-        ASSERT_EQ(fades.size(), row.fades.size()) << "pt " << row.pt;
-        for (size_t i = 0; i < fades.size(); ++i)
-            EXPECT_NEAR(fades[i].args[0], row.fades[i], 1e-3) << "pt " << row.pt;
-    }
+    expectFades({{10, {0.2f}}, {100, {}}, {104, {0.7333f}}, {114, {0.0667f}}, {575, {0.25f}},
+                 {919, {0.0667f}}, {1250, {0.5f}}});
     expectSceneTimes(5, 2, {{100, 100}, {400, 1255}});
 }
