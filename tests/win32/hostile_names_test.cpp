@@ -3,46 +3,43 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 
 TEST(Win32HostileNames, AreRefusedWithTheReason) {
-    const std::string longName = "data\\" + std::string(270, 'x') + ".jpg";
+    // The names of each kind, and a word of the reason given for them.
     const struct {
-        const char* name;
         const char* reason;
-    } cases[] = {
-        {"C:\\windows\\win.ini", "drive"},
-        {"c:lens.jpg", "drive"},
-        {"\\\\host\\share\\lens.jpg", "network path"},
-        {"//host/share/lens.jpg", "network path"},
-        {"data\\lens2.jpg:x", "stream"},
-        {"data\\lens2.jpg::$DATA", "stream"},
-        {"data\\CON", "device"},
-        {"data\\con.jpg", "device"},
-        {"data\\NUL.", "device"},
-        {"data\\aux .jpg", "device"},
-        {"data\\COM1.jpg", "device"},
-        {"data\\lpt9", "device"},
-        {"data\\con\\lens.jpg", "device"},
-        {longName.c_str(), "260"},
+        std::vector<std::string> names;
+    } kinds[] = {
+        {"drive", {"C:\\windows\\win.ini", "c:lens.jpg"}},
+        {"network path", {"\\\\host\\share\\lens.jpg", "//host/share/lens.jpg"}},
+        {"stream", {"data\\lens2.jpg:x", "data\\lens2.jpg::$DATA"}},
+        {"device", {"data\\CON", "data\\con.jpg", "data\\NUL.", "data\\aux .jpg", "data\\COM1.jpg",
+                    "data\\lpt9", "data\\con\\lens.jpg"}},
+        {"260", {"data\\" + std::string(270, 'x') + ".jpg"}},
     };
-    for (const auto& c : cases) {
-        const char* problem = dataNameProblem(c.name);
-        ASSERT_NE(problem, nullptr) << c.name;
-        EXPECT_NE(std::string(problem).find(c.reason), std::string::npos) << c.name << ": " << problem;
-        EXPECT_FALSE(dataNameStaysInside(c.name)) << c.name;
-        char real[4096];
-        EXPECT_EQ(resolveDataPath(c.name, real, sizeof real), 0) << c.name;
-        // Reading it says the name and why, and opens nothing.
-        char text[1024];
-        describeDataFileProblem(text, sizeof text, c.name, nullptr, dataFileMissing);
-        EXPECT_EQ(std::string(text), std::string(c.name) + ": refused, not opened: " + problem);
-        unsigned char* data = nullptr;
-        long long size = 0;
-        EXPECT_EQ(readDataFile(c.name, 1 << 20, &data, &size, true), dataFileMissing) << c.name;
-        EXPECT_EQ(data, nullptr);
+    for (const auto& kind : kinds) {
+        for (const std::string& text : kind.names) {
+            const char* name = text.c_str();
+            const char* problem = dataNameProblem(name);
+            ASSERT_NE(problem, nullptr) << name;
+            EXPECT_NE(std::string(problem).find(kind.reason), std::string::npos)
+                << name << ": " << problem;
+            EXPECT_FALSE(dataNameStaysInside(name)) << name;
+            char real[4096];
+            EXPECT_EQ(resolveDataPath(name, real, sizeof real), 0) << name;
+            // Reading it says the name and why, and opens nothing.
+            char said[1024];
+            describeDataFileProblem(said, sizeof said, name, nullptr, dataFileMissing);
+            EXPECT_EQ(std::string(said), text + ": refused, not opened: " + problem);
+            unsigned char* data = nullptr;
+            long long size = 0;
+            EXPECT_EQ(readDataFile(name, 1 << 20, &data, &size, true), dataFileMissing) << name;
+            EXPECT_EQ(data, nullptr);
+        }
     }
 }
 
