@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,6 +24,13 @@ Scene* blankScene() {
 
 int load(const Bytes& b, Scene* scene, int textureBase = 0) {
     return loadSceneBytes(b.data.data(), long(b.data.size()), "data\\test.dat", scene, textureBase);
+}
+
+// The two bytes every record starts with.
+template <typename Node>
+void expectHeader(const Node& node, int kind, int parentIndex) {
+    EXPECT_EQ(node.kind, kind);
+    EXPECT_EQ(node.parentIndex, parentIndex);
 }
 
 // One object: 3 vertices, 1 face, one key per sampled track, no visibility keys.
@@ -67,8 +75,7 @@ TEST(SceneLoader, CameraOnlyFileOf122Bytes) {
     EXPECT_EQ(scene->fogColour[3], 0.0f);
 
     const SceneCamera* c = scene->camera;
-    EXPECT_EQ(c->kind, 3);
-    EXPECT_EQ(c->parentIndex, 9);
+    expectHeader(*c, 3, 9);
     const PositionKey& k = c->positionTrack.keys[0];
     EXPECT_EQ(k.inTangent.z, 3.0f);
     EXPECT_EQ(k.time, 4);
@@ -94,7 +101,7 @@ TEST(SceneLoader, ObjectRecordOf223Bytes) {
     ASSERT_EQ(load(oneObjectFile({0, 0, 0}, 3), scene, 25), 1);
     ASSERT_EQ(scene->objectCount, 1);
     const SceneObject& o = scene->objects[0];
-    EXPECT_EQ(o.kind, 7);
+    expectHeader(o, 7, 0);
     EXPECT_EQ(o.textureIndex, 28);
     EXPECT_EQ(o.vertexCount, 3);
     EXPECT_EQ(o.faceCount, 1);
@@ -141,20 +148,15 @@ TEST(SceneLoader, LightsAndSpotsAndTrailingBytes) {
     ASSERT_EQ(load(b, scene), 1);
     ASSERT_EQ(scene->lightCount, 1);
     const SceneLight& l = scene->lights[0];
-    EXPECT_EQ(l.kind, 0);
-    EXPECT_EQ(l.parentIndex, 4);
-    EXPECT_EQ(l.red, 0.99609375f);
-    EXPECT_EQ(l.green, 0.5f);
-    EXPECT_EQ(l.blue, 0.0f);
+    expectHeader(l, 0, 4);
+    EXPECT_EQ((std::array{l.red, l.green, l.blue}), (std::array{0.99609375f, 0.5f, 0.0f}));
     EXPECT_EQ(l.worldPosition.y, 0.0f);
     EXPECT_EQ(l.visibility.times[1], 60);
 
     ASSERT_EQ(scene->spotCount, 1);
     const SceneSpot& s = scene->spots[0];
-    EXPECT_EQ(s.kind, 2);
-    EXPECT_EQ(s.parentIndex, 3);
-    EXPECT_EQ(s.colour[0], 255.0f);
-    EXPECT_EQ(s.colour[1], 128.0f);
+    expectHeader(s, 2, 3);
+    EXPECT_EQ(std::to_array(s.colour), (std::array{255.0f, 128.0f, 0.0f}));
     EXPECT_EQ(s.valueTrackA.keys[0].value, 7.0f);
     EXPECT_EQ(s.valueTrackB.keyCount, 0);
     EXPECT_EQ(s.visibility.times[0], 5);
