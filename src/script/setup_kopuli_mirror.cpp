@@ -10,8 +10,8 @@
 
 int setupKopuliScene() {
     static const char file[] = "data\\kopuli.dat";
-    if (!loadSetupScene(file, kopuliPlace, 70, 0, 0)) return 0;
-    Scene* scene = &demo.SceneBank[kopuliPlace];
+    Scene* scene = loadSetupScene(file, kopuliPlace, 70, 0, 0);
+    if (!scene) return 0;
 
     static const SlotLoad slots[] = {
         {70, "data\\envmap5.jpg", 0, envMapSlot},
@@ -27,8 +27,8 @@ int setupKopuliScene() {
 
 int setupMirrorScene() {
     // Object 2 is the mirror image rebuilt every frame from object 0.
-    if (!loadSetupScene("data\\mirror.dat", mirrorPlace, 80, 3, 0)) return 0;
-    Scene* scene = &demo.SceneBank[mirrorPlace];
+    Scene* scene = loadSetupScene("data\\mirror.dat", mirrorPlace, 80, 3, 0);
+    if (!scene) return 0;
     // The fish and mirror frames are all in place now: check that the morph
     // targets and frame sets fit each other before anything draws them.
     if (!checkMorphFrames()) return 0;

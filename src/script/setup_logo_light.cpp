@@ -10,16 +10,6 @@
 #include "state/demo_state.h"
 
 int setupLogoAssets() {
-    static const SlotLoad slots[] = {
-        {0, "data\\logo-quelltarnlogo.jpg", 1, plainSlot},
-        {1, "data\\logo-opacity.jpg", 1, plainSlot},
-        {2, "data\\logo-background.jpg", 1, plainSlot},
-        {3, "data\\logo-credits.jpg", 1, plainSlot},
-        {4, "data\\logo-vexdrift.jpg", 1, plainSlot},
-        {5, "data\\logo-quelltarn.jpg", 1, plainSlot},
-        {6, "data\\logo-wearegetting.jpg", 1, plainSlot},
-        {7, "data\\black.jpg", 1, plainSlot},
-    };
     static const LayerRow layers[] = {
         {0, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 0, gridVertexWobble},
         {1, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 1, gridVertexWobble},
@@ -30,34 +20,24 @@ int setupLogoAssets() {
         {6, -0.68f, -0.52f, 0.22f, -0.38f, 0, 0, 1, 1, 10, 10, 6, gridVertexDrift},
         {7, -1.5f, -1.5f, 1.5f, 1.5f, 0, 0, 1, 1, 10, 10, 2, gridVertexWobble},
     };
-    loadSlots(slots, rowCount(slots));
+    loadSlotRun(0, 1, {"data\\logo-quelltarnlogo.jpg", "data\\logo-opacity.jpg",
+                       "data\\logo-background.jpg", "data\\logo-credits.jpg",
+                       "data\\logo-vexdrift.jpg", "data\\logo-quelltarn.jpg",
+                       "data\\logo-wearegetting.jpg", "data\\black.jpg"});
     buildLayers(layers, rowCount(layers));
     return 1;
 }
 
 int setupLightScene() {
-    static const char file[] = "data\\light.dat";
     // Light 0 carries the burst's origin and the flare chain.
-    if (!loadSetupScene(file, lightPlace, 10, 0, 1)) return 0;
-    Scene* scene = &demo.SceneBank[lightPlace];
+    Scene* scene = loadSetupScene("data\\light.dat", lightPlace, 10, 0, 1);
+    if (!scene) return 0;
 
-    static const SlotLoad slots[] = {
-        {10, "data\\felsen.jpg", 0, plainSlot},
-        {11, "data\\envmap2.jpg", 0, plainSlot},
-        {12, "data\\black.jpg", 0, plainSlot},
-        {13, "data\\atom1.jpg", 1, plainSlot},
-        {14, "data\\flare2.jpg", 1, plainSlot},
-        {15, "data\\lens1.jpg", 1, plainSlot},
-        {16, "data\\lens2.jpg", 1, plainSlot},
-        {17, "data\\lens3.jpg", 1, plainSlot},
-        {18, "data\\lens4.jpg", 1, plainSlot},
-        {19, "data\\innenwelt-background.jpg", 1, plainSlot},
-        {20, "data\\innenwelt-opacity.jpg", 1, plainSlot},
-        {21, "data\\innenwelt-vordergrund.jpg", 1, plainSlot},
-        {22, "data\\black.jpg", 1, plainSlot},
-        {23, "data\\envmap.jpg", 1, plainSlot},
-    };
-    loadSlots(slots, rowCount(slots));
+    loadSlotRun(10, 0, {"data\\felsen.jpg", "data\\envmap2.jpg", "data\\black.jpg"});
+    loadSlotRun(13, 1, {"data\\atom1.jpg", "data\\flare2.jpg", "data\\lens1.jpg", "data\\lens2.jpg",
+                        "data\\lens3.jpg", "data\\lens4.jpg", "data\\innenwelt-background.jpg",
+                        "data\\innenwelt-opacity.jpg", "data\\innenwelt-vordergrund.jpg",
+                        "data\\black.jpg", "data\\envmap.jpg"});
 
     addParticleSystem(scene, &scene->lights[0].worldPosition, 1500, initBurstParticle,
                       updateBurstParticle, 13);

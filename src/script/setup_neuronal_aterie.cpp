@@ -13,20 +13,12 @@
 #include "state/gentle_mode.h"
 
 int setupNeuronalScene() {
-    static const char file[] = "data\\neuronal.dat";
     // Lights 0 and 1 each carry a burst and a flare chain.
-    if (!loadSetupScene(file, neuronalPlace, 25, 0, 2)) return 0;
-    Scene* scene = &demo.SceneBank[neuronalPlace];
+    Scene* scene = loadSetupScene("data\\neuronal.dat", neuronalPlace, 25, 0, 2);
+    if (!scene) return 0;
 
-    static const SlotLoad slots[] = {
-        {25, "data\\netz-map.jpg", 1, plainSlot},
-        {26, "data\\netz-back.jpg", 1, plainSlot},
-        {27, "data\\netz-flare.jpg", 1, plainSlot},
-        {28, "data\\helmchen.jpg", 1, plainSlot},
-        {29, "data\\helm-op.jpg", 1, plainSlot},
-        {30, "data\\text-greetings.jpg", 1, plainSlot},
-    };
-    loadSlots(slots, rowCount(slots));
+    loadSlotRun(25, 1, {"data\\netz-map.jpg", "data\\netz-back.jpg", "data\\netz-flare.jpg",
+                        "data\\helmchen.jpg", "data\\helm-op.jpg", "data\\text-greetings.jpg"});
 
     for (int light = 0; light < 2; ++light)
         addParticleSystem(scene, &scene->lights[light].worldPosition, 100,
@@ -46,10 +38,9 @@ int setupNeuronalScene() {
 }
 
 int setupAterieScene() {
-    static const char file[] = "data\\aterie.dat";
     // Object 0 wobbles; lights 7 and 8 trace the two particle clouds.
-    if (!loadSetupScene(file, ateriePlace, 31, 1, 9)) return 0;
-    Scene* scene = &demo.SceneBank[ateriePlace];
+    Scene* scene = loadSetupScene("data\\aterie.dat", ateriePlace, 31, 1, 9);
+    if (!scene) return 0;
 
     bakeSoftLighting(scene);
 
@@ -70,15 +61,8 @@ int setupAterieScene() {
 
     addSceneHook(scene, &scene->objects[0], &demo.DemoClock.partTime, wobbleVertices);
 
-    static const SlotLoad pictureSlots[] = {
-        {33, "data\\embryo-f.jpg", 1, plainSlot},
-        {34, "data\\fishpic.jpg", 1, plainSlot},
-        {35, "data\\jesus.jpg", 1, plainSlot},
-        {36, "data\\embryo-o.jpg", 1, plainSlot},
-        {37, "data\\text-light.jpg", 1, plainSlot},
-        {38, "data\\text-flyout.jpg", 1, plainSlot},
-    };
-    loadSlots(pictureSlots, rowCount(pictureSlots));
+    loadSlotRun(33, 1, {"data\\embryo-f.jpg", "data\\fishpic.jpg", "data\\jesus.jpg",
+                        "data\\embryo-o.jpg", "data\\text-light.jpg", "data\\text-flyout.jpg"});
 
     static const LayerRow layers[] = {
         {33, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 20, 20, 33, gridVertexWobble},

@@ -19,6 +19,11 @@ void loadSlots(const SlotLoad* rows, int count) {
     }
 }
 
+void loadSlotRun(int firstSlot, float opacity, std::initializer_list<const char*> files) {
+    int slot = firstSlot;
+    for (const char* file : files) loadTextureSlot(&demo.TextureTable[slot++], file, opacity);
+}
+
 void buildLayers(const LayerRow* rows, int count) {
     for (int i = 0; i < count; ++i) {
         const LayerRow& row = rows[i];
@@ -28,16 +33,16 @@ void buildLayers(const LayerRow* rows, int count) {
     }
 }
 
-int loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
-                   int lightsNeeded) {
+Scene* loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
+                      int lightsNeeded) {
     Scene* scene = &demo.SceneBank[place];
-    if (!loadSceneFile(file, scene, textureBase)) return 0;
-    if (scene->objectCount >= objectsNeeded && scene->lightCount >= lightsNeeded) return 1;
+    if (!loadSceneFile(file, scene, textureBase)) return nullptr;
+    if (scene->objectCount >= objectsNeeded && scene->lightCount >= lightsNeeded) return scene;
     char text[200];
     std::snprintf(text, sizeof text, "%s: needs %d objects and %d lights, holds %d and %d",
                   file, objectsNeeded, lightsNeeded, scene->objectCount, scene->lightCount);
     reportError(text);
-    return 0;
+    return nullptr;
 }
 
 SceneObject* requireObjectWithSlot(const char* file, int place, int slot) {

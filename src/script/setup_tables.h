@@ -1,4 +1,6 @@
 #pragma once
+#include <initializer_list>
+
 #include "fx/grid_layer.h"
 #include "scene/scene.h"
 
@@ -24,12 +26,14 @@ struct LayerRow {
 };
 
 void loadSlots(const SlotLoad* rows, int count);
+// Plain pictures into the slots from firstSlot on, one a file, in order.
+void loadSlotRun(int firstSlot, float opacity, std::initializer_list<const char*> files);
 void buildLayers(const LayerRow* rows, int count);
 
 // Loads a scene file into its place; on success also checks that the file
 // holds the objects and lights the set-up wires up (a short file is reported
-// by name rather than read past). 1 when the scene can be used.
-int loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
+// by name rather than read past). The scene when it can be used, else null.
+Scene* loadSetupScene(const char* file, int place, int textureBase, int objectsNeeded,
                    int lightsNeeded);
 
 // The hook target a set-up looks up by texture slot; reports a file without one.
