@@ -1,6 +1,7 @@
 #include "platform/win32/gl_context.h"
 
 #include <GL/gl.h>
+#include <GL/wglext.h>
 
 #include <cstdio>
 
@@ -8,21 +9,6 @@
 #include "platform/window_options.h"
 
 namespace {
-// WGL_ARB_pixel_format and WGL_ARB_multisample names.
-enum : int {
-    wglDrawToWindow = 0x2001,
-    wglSupportOpenGl = 0x2010,
-    wglDoubleBuffer = 0x2011,
-    wglPixelType = 0x2013,
-    wglTypeRgba = 0x202B,
-    wglColorBits = 0x2014,
-    wglDepthBits = 0x2022,
-    wglSampleBuffers = 0x2041,
-    wglSamples = 0x2042,
-};
-typedef BOOL(WINAPI* ChoosePixelFormatArb)(HDC, const int*, const FLOAT*, UINT, int*, UINT*);
-typedef BOOL(WINAPI* SwapIntervalExt)(int);
-
 // The pixel format found for --msaa; 0: the plain one.
 int multisampledFormat = 0;
 
@@ -82,14 +68,15 @@ void prepareMultisampling(HINSTANCE instance, int samples) {
     if (plain && SetPixelFormat(dc, plain, &pfd)) context = wglCreateContext(dc);
     if (context && wglMakeCurrent(dc, context)) {
         auto choose =
-            reinterpret_cast<ChoosePixelFormatArb>(
+            reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(
             reinterpret_cast<void*>(wglGetProcAddress("wglChoosePixelFormatARB")));
         int counts[4];
         const int n = choose ? msaaFallbacks(samples, counts) : 0;
         for (int i = 0; i < n && !multisampledFormat; ++i) {
-            const int attributes[] = {wglDrawToWindow, 1, wglSupportOpenGl, 1, wglDoubleBuffer, 1,
-                                      wglPixelType, wglTypeRgba, wglColorBits, 16, wglDepthBits, 16,
-                                      wglSampleBuffers, 1, wglSamples, counts[i], 0};
+            const int attributes[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_SUPPORT_OPENGL_ARB, 1,
+                                      WGL_DOUBLE_BUFFER_ARB, 1, WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_ARB,
+                                      WGL_COLOR_BITS_ARB, 16, WGL_DEPTH_BITS_ARB, 16,
+                                      WGL_SAMPLE_BUFFERS_ARB, 1, WGL_SAMPLES_ARB, counts[i], 0};
             int format = 0;
             UINT found = 0;
             if (choose(dc, attributes, nullptr, 1, &format, &found) && found > 0)
@@ -103,7 +90,7 @@ void prepareMultisampling(HINSTANCE instance, int samples) {
 }
 
 void setSwapInterval(int interval) {
-    auto swapInterval = reinterpret_cast<SwapIntervalExt>(
+    auto swapInterval = reinterpret_cast<PFNWGLSWAPINTERVALEXTPROC>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
     if (swapInterval) swapInterval(interval);
 }
