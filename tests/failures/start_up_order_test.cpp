@@ -14,40 +14,50 @@
 
 using namespace failtest;
 
+namespace {
+
+// The windowed program on a copy of the data that lacks `leaveOut`, headless
+// but for one driver setting (NAME=value); it must end its start-up with
+// exit code 1. The copy is removed again.
+ProcessResult runRefused(const std::string& tag, const std::vector<std::string>& leaveOut,
+                         const std::string& driver, const std::string& what) {
+    const std::string dir = installCopy(tag, leaveOut);
+    std::vector<std::string> env = headlessEnv();
+    const std::string name = driver.substr(0, driver.find('=') + 1);
+    for (std::string& setting : env)
+        if (setting.rfind(name, 0) == 0) setting = driver;
+    const ProcessResult r = runWindowed(dir, env);
+    expectExitOne(r, what);
+    removeTree(dir);
+    return r;
+}
+
+}  // namespace
+
 TEST(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     // "dummy" exists but offers no GL; the data folder lacks a scene too.
-    const std::string dir = installCopy("no-gl", {"light.dat"});
-    std::vector<std::string> env = headlessEnv();
-    env[0] = "SDL_VIDEODRIVER=dummy";
-    const ProcessResult r = runWindowed(dir, env);
-    expectExitOne(r, "dummy video driver");
+    const ProcessResult r =
+        runRefused("no-gl", {"light.dat"}, "SDL_VIDEODRIVER=dummy", "dummy video driver");
     EXPECT_EQ(countOf(r.err, "Error: cannot init opengl-window\n"), 1) << r.err;
     EXPECT_EQ(r.err.find("mesh-file not found"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << r.err;
-    removeTree(dir);
 }
 
 TEST(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
     if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
     // A scene failure ends the start-up before the audio device is asked for.
+    const std::string noAudio = "SDL_AUDIODRIVER=no-such-driver";
     {
-        const std::string dir = installCopy("order-scene", {"kopuli.dat"});
-        std::vector<std::string> env = headlessEnv();
-        env[1] = "SDL_AUDIODRIVER=no-such-driver";
-        const ProcessResult r = runWindowed(dir, env);
-        expectExitOne(r, "kopuli.dat missing, no audio");
+        const ProcessResult r =
+            runRefused("order-scene", {"kopuli.dat"}, noAudio, "kopuli.dat missing, no audio");
         EXPECT_NE(r.err.find("cannot load scenes or textures"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("cannot play audio"), std::string::npos) << r.err;
-        removeTree(dir);
     }
     // The last loads (slots 97-99, the water bitmaps) come before the soundtrack.
     {
-        const std::string dir = installCopy("order-last", {"blue.jpg", "water.bmp"});
-        std::vector<std::string> env = headlessEnv();
-        env[1] = "SDL_AUDIODRIVER=no-such-driver";
-        const ProcessResult r = runWindowed(dir, env);
-        expectExitOne(r, "last pictures missing, no audio");
+        const ProcessResult r = runRefused("order-last", {"blue.jpg", "water.bmp"}, noAudio,
+                                           "last pictures missing, no audio");
         const size_t picture = r.err.find("cannot load picture: data\\blue.jpg");
         const size_t bitmap = r.err.find("Failed to open DIB file data\\water.bmp.");
         const size_t audio = r.err.find("Error: cannot play audio\n");
@@ -57,7 +67,6 @@ TEST(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
         EXPECT_LT(picture, bitmap);
         EXPECT_LT(bitmap, audio);
         EXPECT_EQ(countOf(r.err, "Error: "), 2) << r.err;  // the bitmap and the audio
-        removeTree(dir);
     }
 }
 
