@@ -13,6 +13,8 @@
 #   DEMO_JPEG_DECODER       the JPEG decoder's source, below src/
 #   DEMO_JPEG_LIBRARY       what that decoder needs
 #   DEMO_BACKEND_LIBRARIES  what the backend's window, timer and audio need
+#   DEMO_BACKEND_SOURCES    shared sources below src/ it builds on besides
+#                           platform/*.cpp (the music player over its outputs)
 include(${DEMO_ROOT}/src/platform/${DEMO_BACKEND}/backend.cmake)
 
 # The sources of a folder: all its .cpp files.

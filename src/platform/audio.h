@@ -3,15 +3,17 @@
 
 // A small streaming MP3 player with the calls the music start-up relies on:
 // the stream is decoded while it plays, on the audio device's own thread.
+// Written once (platform/audio/player.cpp) over the outputs a backend lists
+// (audio_output.h); failures are said on stderr as that header describes.
 //
 // The calls keep the shape the demo's start-up was written against, and the
 // start-up relies on it: it checks the version answer (audioPlayerVersion),
 // opens device -1 at 44100 Hz, creates the stream from a file with in-memory
-// 0, offset 0, length 0 and flags 0, plays it with flush 0 and flags 4, and
-// polls the position once a frame without reading the answer. Arguments that
+// 0, offset 0, length 0 and flags 0, and plays it with flush 0 and flags 4
+// (it once polled the position every frame without reading the answer; that
+// poll, which cost a lock on the sound server's loop, is gone). Arguments that
 // only say what the start-up always says (device, flags, in-memory, offset,
-// length, flush) are taken and not used by either backend; a backend may
-// answer the position cheaply where reading it would cost something.
+// length, flush) are taken and not used by any output.
 
 enum : uint32_t { audioPlayerVersion = 0x80000 };
 
@@ -43,6 +45,10 @@ int audioAudibleStartUs(uint32_t stream, int64_t* startUs);
 // them answers 0 and the demo leaves its pause and seek keys alone).
 int audioChannelPause(uint32_t stream);
 int audioChannelSetPosition(uint32_t stream, uint32_t musicMs);
+// Where the output lost its sound server while playing (it said so on
+// stderr): tries, without blocking, to get it back. 1 once the stream is back,
+// paused: the caller then sets the position and plays it, as after a pause.
+int audioChannelRecover(uint32_t stream);
 // What the device holds in front of a buffer it takes, in microseconds
 // (0 where the observer below is told the frames heard).
 int audioOutputLatencyUs();

@@ -23,6 +23,14 @@ uint32_t playedFromMs = 0;
 // 2 s. One that says nothing for this long is stalled, and the clock runs
 // from the estimate.
 constexpr uint64_t firstHeardWaitUs = 3000000;
+// A sound server's new stream may be heard a second or more after it is
+// played (a sink nobody asked for a short latency yet); once it is, a stream
+// corked and played again is heard within 20-70 ms. So the music that comes
+// back is put where the pictures are twice: when the stream is back, and once
+// it is heard, where it is then further off than realignMs.
+constexpr uint32_t comebackLeadMs = 50;
+constexpr int32_t realignMs = 100;
+bool realign = false;
 
 // What the start and a resume share: plays, waits until the first sample is
 // heard (fromMs of music), puts the clock's zero there and waits until the
@@ -46,6 +54,7 @@ void playAndTakeZero(uint32_t fromMs) {
 
 int openMusic(const char* path) {
     playedFromMs = 0;
+    realign = false;
     if (audioGetVersion() != audioPlayerVersion) return 0;
     if (!audioInit(-1, 44100, 0)) return 0;
     char real[PATH_MAX];
@@ -90,14 +99,37 @@ void stopMusic() {
     musicStream = 0;
 }
 
-void queryMusicPosition() {
-    (void)audioChannelGetPosition(musicStream);
-    if (!musicStream) return;
+// The sound server came back after it went away: the music plays on from the
+// time the pictures show, a little ahead for the stream's own start, and the
+// follower closes what is left of the gap as after any start.
+void playOnWherePicturesAre(uint32_t now) {
+    const int32_t shownMs = int32_t(now - demo.musicStartMs) + int32_t(comebackLeadMs);
+    if (positionMusic(uint32_t(shownMs > 0 ? shownMs : 0))) audioStreamPlay(musicStream, 0, 4);
+}
+
+// The zero the sound heard asks for; false while nothing is heard. Once, after
+// the server came back, music heard far from the pictures is moved to them.
+bool heardZero(uint32_t now, uint32_t* zero) {
     int64_t startUs = 0;
+    if (!audioAudibleStartUs(musicStream, &startUs)) return false;
+    *zero = musicZeroMs(startUs, playedFromMs);
+    const int32_t off = int32_t(*zero - demo.musicStartMs);
+    if (!realign) return true;
+    realign = false;
+    if (off < realignMs && off > -realignMs) return true;
+    if (audioChannelPause(musicStream)) playOnWherePicturesAre(now);
+    return false;
+}
+
+void queryMusicPosition() {
+    if (!musicStream) return;
     const uint32_t now = readSystemTimer();
+    if (audioChannelRecover(musicStream)) {
+        playOnWherePicturesAre(now);
+        realign = true;
+    }
     // A stalled device says nothing, and the pictures run on with the timer.
-    const uint32_t target = audioAudibleStartUs(musicStream, &startUs)
-                                ? musicZeroMs(startUs, playedFromMs)
-                                : demo.musicStartMs;
+    uint32_t target = demo.musicStartMs;
+    if (!heardZero(now, &target)) target = demo.musicStartMs;
     demo.musicStartMs = followMusicStart(&follower, demo.musicStartMs, target, now);
 }

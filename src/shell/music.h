@@ -26,5 +26,6 @@ int playMusicFrom(uint32_t fromMs);
 // player cannot pause (the caller then leaves pauses and seeks alone).
 int pauseMusic();
 // Polled once per frame, before the frame's timer reading: keeps
-// demo.musicStartMs on the audio device's own clock.
+// demo.musicStartMs on the audio device's own clock, and plays the music on
+// where the pictures are when a sound server that went away is back.
 void queryMusicPosition();

@@ -4,28 +4,22 @@
 # resumed. Each time the probe (the demo's own start-up and clock) ends by
 # itself with exit code 0, says in one line what happened (a suspended sink
 # is no fault: nothing), and the music time it drew never went back and ran
-# on with the timer. Without any server at the start, the player falls back
-# to SDL's audio; with no device there either: "cannot play audio".
+# on with the timer. A restarted server plays the music again, in step with
+# the pictures (recorded from its sink). Without any server at the start, or
+# with one that refuses the music's stream, the player says why and falls
+# back to SDL's audio; with no device there either: "cannot play audio".
 # Then the real demo, windowed under Xvfb: the server killed while it draws,
 # Escape still ends it with exit code 0.
 #   pulse_faults_check.sh DEMO_SYNC_PROBE DEMO_CLICK_TRACK [DEMO_WINDOWED DATA_DIR X11_HELPER]
 set -u
 probe=$1 clicks=$2
 here=$(cd "$(dirname "$0")/../support" && pwd)
-for tool in pulseaudio pactl; do
-    command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 . "$here/pulse_server.sh"
-dir=$(mktemp -d "${TMPDIR:-/tmp}/pulse-faults.XXXXXX")
-cleanup() {
-    pulse_stop "$dir/server"
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-unset SDL_AUDIODRIVER
-mkdir -p "$dir/data"
-"$clicks" "$dir/data/5tfina.mp3" 8 || { echo "FAIL: no click track"; exit 1; }
+pulse_need pulseaudio pactl parec python3
+rec=""
+pulse_test_cleanup() { [ -n "$rec" ] && kill "$rec" 2>/dev/null; }
+pulse_test_dir pulse-faults
+pulse_click_track "$clicks" 14
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -53,7 +47,6 @@ fault() {
     case $what in
         killed) pulse_stop "$dir/server" ;;
         "sink removed") pactl unload-module module-null-sink ;;
-        restarted) pulse_stop "$dir/server"; pulse_start "$dir/server" ;;
         "sink suspended") pactl suspend-sink null 1; sleep 0.5; pactl suspend-sink null 0 ;;
     esac
     wait $pid
@@ -71,14 +64,56 @@ fault() {
     fi
 }
 
-for what in killed "sink removed" restarted "sink suspended"; do
+for what in killed "sink removed" "sink suspended"; do
     fault "$what"
 done
 
-# No server at all: SDL's audio, which finds no device here either.
+# Restarted once the pictures run: the player calls the server again, and
+# the music is heard again where the pictures are (clicks recorded from the
+# restarted server's sink, judged from a second after the first one heard;
+# 100 ms: the machine may be busy, and a server just started is slow).
+pulse_start "$dir/server" || fail "the test's sound server does not start"
+"$probe" --data "$dir/data" --seconds 11 --log "$dir/probe.log" >"$dir/out" 2>"$dir/err" &
+pid=$!
+sleep 3
+pulse_stop "$dir/server"
+pulse_start "$dir/server" || fail "the test's sound server does not start again"
+python3 "$here/sync_clicks.py" record "$dir/rec" &
+rec=$!
+wait $pid
+rc=$?
+kill $rec 2>/dev/null
+wait $rec 2>/dev/null
+rec=""
+pulse_stop "$dir/server"
+echo "server restarted: exit code $rc, $(grep '^audio:' "$dir/err" || echo 'nothing said')"
+[ $rc -eq 0 ] || fail "exit code $rc after the server was restarted"
+[ "$(grep -c '^audio:' "$dir/err")" -eq 1 ] || fail "not one line about the server restarted"
+python3 "$here/sync_clicks.py" judge-comeback "$dir/rec" "$dir/probe.log" --limit-ms 100 ||
+    fail "after the server was restarted the music was not heard again in step"
+
+# A server that takes the connection but refuses the music's stream (here:
+# it has no sink): said why, then SDL's audio (SDL_AUDIODRIVER names the
+# sound server, so SDL's disk driver is set as its choice of device).
+pulse_start "$dir/server" || fail "the test's sound server does not start"
+pactl unload-module module-null-sink
+SDL_AUDIODRIVER=pulseaudio "$probe" --data "$dir/data" --seconds 1 >"$dir/out" 2>"$dir/err"
+rc=$?
+pulse_stop "$dir/server"
+echo "no sink: exit code $rc, $(grep -c '^audio:' "$dir/err") lines: $(grep '^audio:' "$dir/err" | head -2 | tr '\n' ' ')"
+grep -q '^audio: the sound server refused the music stream' "$dir/err" ||
+    fail "a refused stream did not say why"
+grep -q "the pictures run on without sound" "$dir/err" &&
+    fail "a refused stream was reported as a lost server"
+grep -q "output sdl" "$dir/out" || grep -q '^audio: no output device' "$dir/err" ||
+    fail "a refused stream, and SDL's audio was not tried"
+
+# No server at all: said why, then SDL's audio, which finds no device here
+# either.
 PULSE_SERVER=unix:$dir/no-server "$probe" --data "$dir/data" --seconds 1 >"$dir/out" 2>"$dir/err"
 rc=$?
 echo "no server: exit code $rc, $(grep -c . "$dir/err") lines on stderr"
+[ "$(grep -c '^audio: no sound server' "$dir/err")" -eq 1 ] || fail "no server, and not one line saying so"
 if [ $rc -eq 0 ]; then
     grep -q "output sdl" "$dir/out" || fail "no server, yet it did not play through SDL's audio"
 else

@@ -11,23 +11,16 @@
 set -u
 probe=$1 clicks=$2
 here=$(cd "$(dirname "$0")/../support" && pwd)
-for tool in pulseaudio pactl parec python3; do
-    command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 . "$here/pulse_server.sh"
 . "$here/recorded_play.sh"
-dir=$(mktemp -d "${TMPDIR:-/tmp}/pulse-sync.XXXXXX")
+pulse_need pulseaudio pactl parec python3
 busy=""
 rec=""
-cleanup() {
+pulse_test_cleanup() {
     for p in $busy; do kill "$p" 2>/dev/null; done
     [ -n "$rec" ] && kill "$rec" 2>/dev/null
-    pulse_stop "$dir/server"
-    rm -rf "$dir"
 }
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-unset SDL_AUDIODRIVER
+pulse_test_dir pulse-sync
 recorded_setup "$clicks" 8
 
 # One start: record, play 3 s through the probe, judge.

@@ -6,6 +6,15 @@
 #                     answers and exports PULSE_SERVER; non-zero if it cannot
 #   pulse_stop DIR    ends the server whose pid is in DIR/pid and waits for it
 # Clients started after pulse_start find the server through PULSE_SERVER.
+# For a test of the demo through such a server:
+#   pulse_need TOOLS...   exits 77 (skipped) when one of the tools is missing
+#   pulse_test_dir NAME   makes the test's temporary folder $dir; on the way
+#                         out runs the caller's pulse_test_cleanup where one
+#                         is defined, ends the server in $dir/server and
+#                         removes $dir; plays through the sound server (no
+#                         SDL_AUDIODRIVER)
+#   pulse_click_track CLICKS SECONDS   writes SECONDS of the click track
+#                         (DEMO_CLICK_TRACK) as $dir/data/5tfina.mp3
 
 pulse_start() {
     _pdir=$1
@@ -58,4 +67,27 @@ pulse_stop() {
     done
     rm -f "$_pdir/pid"
     return 0
+}
+
+pulse_need() {
+    for _ptool in "$@"; do
+        command -v "$_ptool" >/dev/null 2>&1 || { echo "SKIP: $_ptool is not installed"; exit 77; }
+    done
+}
+
+pulse_test_dir() {
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX") || exit 1
+    trap _pulse_test_end EXIT
+    trap 'exit 1' INT TERM
+    unset SDL_AUDIODRIVER
+}
+
+_pulse_test_end() {
+    command -v pulse_test_cleanup >/dev/null 2>&1 && pulse_test_cleanup
+    pulse_stop "$dir/server"
+    rm -rf "$dir"
+}
+
+pulse_click_track() {
+    mkdir -p "$dir/data" && "$1" "$dir/data/5tfina.mp3" "$2" || { echo "FAIL: no click track"; exit 1; }
 }

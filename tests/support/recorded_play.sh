@@ -12,8 +12,7 @@
 
 recorded_setup() {
     pulse_start "$dir/server" || { echo "FAIL: the test's sound server does not start"; exit 1; }
-    mkdir -p "$dir/data"
-    "$1" "$dir/data/5tfina.mp3" "$2" || { echo "FAIL: no click track"; exit 1; }
+    pulse_click_track "$1" "$2"
     # The measuring side (recorder and its parec) runs ahead of everything else
     # where real-time priority is allowed: late stamps would blame the program.
     rt=""

@@ -25,6 +25,10 @@
       after the sound itself paused or skipped; the start is judge's). Exit 0: every click from then on within the
       limit and none heard while the picture was held; 1: not; 4: too few
       clicks to judge.
+  sync_clicks.py judge-comeback PREFIX PROBE_LOG [--limit-ms 10]
+      judge-moves for a recording begun after the sound server was
+      restarted: the clicks from one second after the first one heard (the
+      music back); 1 also when none was heard.
 """
 import bisect
 import array
@@ -229,13 +233,16 @@ def read_frames(log):
     return frames
 
 
-def judge_moves(prefix, log, limit_ms):
+def judge_moves(prefix, log, limit_ms, comeback=False):
     stamps = read_stamps(prefix)
     clicks = find_clicks(prefix)
     frames = read_frames(log)
     if len(frames) < 2:
         print("no frames in %s" % log)
         return 4
+    if comeback and not clicks:
+        print("no click heard after the sound server came back")
+        return 1
     # Where the drawn time stops following the timer: a seek jumps, a pause
     # holds. The frame after is where the play went on.
     restarts = [frames[0][0]]
@@ -246,6 +253,14 @@ def judge_moves(prefix, log, limit_ms):
             moves.append((t0, t1))
             if abs(d1 - d0) < 50.0:
                 holds.append((t0, t1))
+    # The music back after the sound server was: judged as after a move, from
+    # its first click heard.
+    if comeback:
+        back = date_sample(stamps, clicks[0][0])
+        if back is not None:
+            at = bisect.bisect(restarts, back)
+            restarts.insert(at, back)
+            moves.insert(at - 1, (back, back))
     # A click whose tone a move or the end cut short names no second.
     def cut(h):
         return h > frames[-1][0] - 0.03 or any(t0 - 0.03 < h <= t1 for t0, t1 in moves)
@@ -335,9 +350,9 @@ def main(argv):
             else:
                 break
         return judge(argv[1], argv[2], limit, quiet)
-    if len(argv) >= 3 and argv[0] == "judge-moves":
+    if len(argv) >= 3 and argv[0] in ("judge-moves", "judge-comeback"):
         limit = float(argv[4]) if len(argv) >= 5 and argv[3] == "--limit-ms" else 10.0
-        return judge_moves(argv[1], argv[2], limit)
+        return judge_moves(argv[1], argv[2], limit, argv[0] == "judge-comeback")
     print(__doc__, file=sys.stderr)
     return 2
 

@@ -41,6 +41,30 @@ TEST(Soundtrack, DecodesToTheMusicsOwnLength) {
     EXPECT_EQ(channels, 2);
 }
 
+// A seek, forward or back, gives the samples a play from the start gives at
+// that music time: the same sample, not one early or late. Past the music's
+// end it fails.
+TEST(Soundtrack, ASeekLandsOnTheSampleOfItsMusicTime) {
+    Mp3Decoder d = {};
+    ASSERT_TRUE(openMp3File(&d, track.c_str())) << track;
+    const std::vector<int16_t> all = decodeAll(&d);
+    ASSERT_GT(all.size(), size_t(2 * 44100 * 70));
+    auto samplesAfterSeek = [&](long long at) {
+        std::vector<int16_t> got(2 * 2048);
+        EXPECT_TRUE(seekMp3(&d, at)) << at;
+        EXPECT_EQ(readMp3Frames(&d, got.data(), 2048), 2048) << at;
+        return got;
+    };
+    // 60 s in, then back to 20 s, 1 ms in, and a sample away from 60 s.
+    for (long long at : {60LL * 44100, 20LL * 44100, 44LL, 60LL * 44100 + 1}) {
+        const std::vector<int16_t> got = samplesAfterSeek(at);
+        const std::vector<int16_t> want(all.begin() + 2 * at, all.begin() + 2 * at + 2 * 2048);
+        EXPECT_EQ(got, want) << "seek to sample " << at;
+    }
+    EXPECT_FALSE(seekMp3(&d, d.layout.musicSamples + 44100));
+    closeMp3(&d);
+}
+
 #ifdef DEMO_SOUNDTRACK_REFERENCE
 // Another decoder's first ten seconds, with the encoder's delay dropped by
 // LAME's tag: the same samples within a few steps of rounding, from the first

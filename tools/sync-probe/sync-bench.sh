@@ -24,21 +24,15 @@ support=$root/tests/support
 probe=$build/demo-sync-probe clicks=$build/demo-click-track
 [ -x "$probe" ] && [ -x "$clicks" ] || { echo "build demo-sync-probe and demo-click-track first"; exit 1; }
 . "$support/pulse_server.sh"
-dir=$(mktemp -d "${TMPDIR:-/tmp}/sync-bench.XXXXXX")
 pw=""
-cleanup() {
+pulse_test_cleanup() {
     # PipeWire's processes by their pids; the session then ends by itself,
     # and with it its bus.
     [ -f "$dir/pw.pids" ] && kill $(cat "$dir/pw.pids") 2>/dev/null
     [ -n "$pw" ] && wait $pw
-    pulse_stop "$dir/server"
-    rm -rf "$dir"
 }
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-unset SDL_AUDIODRIVER
-mkdir -p "$dir/data"
-"$clicks" "$dir/data/5tfina.mp3" $((seconds + 2 < 235 ? seconds + 2 : 235)) || exit 1
+pulse_test_dir sync-bench
+pulse_click_track "$clicks" $((seconds + 2 < 235 ? seconds + 2 : 235))
 
 if [ $pipewire -eq 1 ]; then
     # PipeWire headless: its own runtime folder and session bus; the null

@@ -1,18 +1,19 @@
 // The sound server as the output (PulseAudio, or PipeWire through its pulse
 // layer). The stream asks for a short buffer of its own, and the clock is read
 // from what the server says is being heard: its timing reports, each dated on
-// the system timer by its age. What they say may step back after a stall (the
-// demo clock keeps the pictures monotonic).
+// the system timer by its age (platform/audio_server_clock.h). What they say
+// may step back after a stall (the demo clock keeps the pictures monotonic).
+// A server that goes away while the music plays is called again now and then
+// (pulse_recover.cpp); the music then plays on from where the pictures are.
+#include "platform/sdl/audio_pulse.h"
+
 #include <pthread.h>
-#include <pulse/pulseaudio.h>
 #include <sched.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <cstring>
 
-#include "platform/sdl/audio_output.h"
+#include "platform/sdl/audio_outputs.h"
+#include "platform/sdl/mp3_decoder.h"
 #include "platform/timer.h"
 
 namespace {
@@ -22,66 +23,12 @@ namespace {
 // target gives its largest buffer, about 2 s).
 constexpr pa_usec_t targetBufferUs = 150000;
 constexpr pa_usec_t requestUs = 25000;
-// How long the server may take to answer a connection or a new stream.
-constexpr uint64_t answerWaitUs = 3000000;
-// The server reports every 100 ms; a report older than this means it stopped
-// (a suspended sink, a busy server), and what it said then is not run on.
-constexpr int64_t staleReportUs = 350000;
-// While the start is awaited, timing is asked for this often; the server's
-// first reports after the stream starts may still put it early, so the zero
-// is taken once its reports agree (within startAgreeUs) for startSpanUs.
+// While the start is awaited, timing is asked for this often; once playing,
+// a little more often than the server's own reports (every 100 ms).
 constexpr uint64_t startQueryUs = 3000;
-constexpr int64_t startAgreeUs = 2000;
-constexpr uint64_t startSpanUs = 20000;
-// A server whose reports move in steps of its processing period (PipeWire's
-// pulse layer) may never agree that closely: after this long playing, the
-// middle of the recent reports' answers is taken.
-constexpr uint64_t startSettleUs = 150000;
-enum { startKept = 16, recentUsed = 5 };
-// Once playing, reports are asked for this often (the server sends its own
-// every 100 ms).
 constexpr uint64_t runQueryUs = 50000;
 
-struct PulsePlayer {
-    pa_threaded_mainloop* loop = nullptr;
-    pa_context* context = nullptr;
-    pa_stream* stream = nullptr;
-    pa_sample_spec format = {};
-    mpg123_handle* decoder = nullptr;
-    bool ended = false;
-    bool started = false;         // the stream was uncorked
-    bool heard = false;           // its first sample was heard
-    timeval uncorkedAt = {};      // wall clock when it was uncorked
-    timeval lastReportAt = {};    // the last report taken in
-    int64_t reportedStartUs = 0;  // where it put the first sample
-    uint64_t agreeSinceUs = 0;    // since when the reports agree (0: not)
-    uint64_t playingSinceUs = 0;  // the first report that said it plays
-    int64_t recentStarts[startKept] = {};
-    int recentCount = 0;
-    std::atomic<bool> gone{false};  // the server or the stream went away
-    bool reported = false;
-    uint64_t lastQueryUs = 0;
-    AudioHandOverFn observer = nullptr;
-    // A new position: the stream's byte where its first sample lies (reports
-    // date the stream's bytes from its start), and the writes held while the
-    // server drops what it queued before it.
-    uint64_t originBytes = 0;
-    bool holdWrites = false;
-    bool timingAnswered = false;
-};
-
-PulsePlayer player;
-
-void onTiming(pa_stream* s, void*);
-
-// One line, once, whatever goes first (the connection or the stream).
-void reportGone(const char* what) {
-    if (player.reported) return;
-    player.reported = true;
-    player.gone = true;
-    std::fprintf(stderr, "audio: %s (%s); the pictures run on without sound\n", what,
-                 pa_strerror(pa_context_errno(player.context)));
-}
+PulsePlayer pulsePlayer;
 
 // The thread that feeds the server and takes its timing reports runs ahead of
 // ordinary work where the system lets it (as the desktops' sound clients do
@@ -100,37 +47,40 @@ void raiseLoopThread() {
     pthread_setschedparam(pthread_self(), SCHED_RR, &param);
 }
 
-void onContextState(pa_context* c, void*) {
+void onContextState(pa_context* c, void* user) {
+    PulsePlayer* p = pulseOf(user);
     raiseLoopThread();
     const pa_context_state_t s = pa_context_get_state(c);
     if (s == PA_CONTEXT_FAILED || s == PA_CONTEXT_TERMINATED) {
-        if (player.stream) reportGone("the sound server went away");
-        player.gone = true;
+        if (p->streamReady) reportPulseLoss(p, "the sound server went away");
+        p->gone = true;
     }
-    pa_threaded_mainloop_signal(player.loop, 0);
+    pa_threaded_mainloop_signal(p->loop, 0);
 }
 
-void onStreamState(pa_stream* s, void*) {
+void onStreamState(pa_stream* s, void* user) {
+    PulsePlayer* p = pulseOf(user);
     const pa_stream_state_t st = pa_stream_get_state(s);
     if (st == PA_STREAM_FAILED || st == PA_STREAM_TERMINATED) {
-        reportGone("the sound server ended the music stream");
-        player.gone = true;
+        // A stream refused before it was ready is its opener's to report.
+        if (p->streamReady) reportPulseLoss(p, "the sound server ended the music stream");
+        p->gone = true;
     }
-    pa_threaded_mainloop_signal(player.loop, 0);
+    pa_threaded_mainloop_signal(p->loop, 0);
 }
 
 // On the server's request, on the loop's thread: music, then silence after
 // its end, so that the stream's time runs on to the demo's end.
-void onWritable(pa_stream* s, size_t bytes, void*) {
-    if (player.holdWrites) return;
+void onWritable(pa_stream* s, size_t bytes, void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (p->holdWrites) return;
     while (bytes > 0) {
         void* data = nullptr;
         size_t n = bytes;
         if (pa_stream_begin_write(s, &data, &n) < 0 || !data || n == 0) return;
-        const size_t frame = pa_frame_size(&player.format);
-        size_t got = player.ended ? 0
-                                  : decodeSome(player.decoder, static_cast<unsigned char*>(data), n,
-                                               &player.ended);
+        const size_t frame = pa_frame_size(&p->format);
+        size_t got = p->ended ? 0
+                              : decodeSome(p->decoder, static_cast<unsigned char*>(data), n, &p->ended);
         got -= got % frame;
         if (got < n) std::memset(static_cast<unsigned char*>(data) + got, 0, n - got);
         if (pa_stream_write(s, data, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
@@ -138,324 +88,319 @@ void onWritable(pa_stream* s, size_t bytes, void*) {
     }
 }
 
-// Waits, with the loop locked, until done() holds or the server fails to
-// answer in time. The lock is let go while waiting.
-template <typename Done>
-bool waitFor(Done done) {
-    const uint64_t until = readSystemTimerUs() + answerWaitUs;
-    while (!done()) {
-        if (player.gone || readSystemTimerUs() > until) return false;
-        pa_threaded_mainloop_unlock(player.loop);
-        sleepMicroseconds(2000);
-        pa_threaded_mainloop_lock(player.loop);
-    }
-    return true;
+// The report the server sent last, as the start estimator takes it.
+TimingReport latestReport(const PulsePlayer* p) {
+    TimingReport r = {};
+    const pa_timing_info* t = p->gone ? nullptr : pa_stream_get_timing_info(p->stream);
+    if (!t) return r;
+    r.madeUs = pa_timeval_load(&t->timestamp);
+    r.ageUs = pa_timeval_age(&t->timestamp);
+    r.heardUs = int64_t(pa_bytes_to_usec(uint64_t(t->read_index > 0 ? t->read_index : 0), &p->format)) +
+                int64_t(t->transport_usec) - int64_t(t->sink_usec);
+    // Only reports sent after the stream was uncorked that say it plays (not
+    // underrun, not suspended) count.
+    r.playing = t->playing && t->read_index > 0 && pa_timeval_cmp(&t->timestamp, &p->uncorkedAt) > 0;
+    return r;
 }
 
-// Lets the stream go (with the loop locked): silent at once, whatever the
-// server still held of it.
-void dropStream() {
-    if (!player.stream) return;
-    pa_stream_set_write_callback(player.stream, nullptr, nullptr);
-    pa_stream_set_state_callback(player.stream, nullptr, nullptr);
-    pa_stream_set_latency_update_callback(player.stream, nullptr, nullptr);
-    pa_stream_disconnect(player.stream);
-    pa_stream_unref(player.stream);
-    player.stream = nullptr;
+int64_t originUs(const PulsePlayer* p) { return int64_t(pa_bytes_to_usec(p->originBytes, &p->format)); }
+
+// At every timing report: what is heard now, for measurements.
+void onTiming(pa_stream*, void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->observer) return;
+    const uint64_t nowUs = readSystemTimerUs();
+    int64_t start = 0;
+    if (!serverReportStart(latestReport(p), nowUs, &start)) return;
+    start += originUs(p);
+    if (int64_t(nowUs) <= start) return;
+    p->observer(nowUs, uint64_t(int64_t(nowUs) - start) * p->format.rate / 1000000u);
 }
 
 // What the start of a play has learnt, forgotten: the next play's first
 // sample is awaited as the stream's first was.
-void forgetStart() {
-    player.started = player.heard = false;
-    player.lastQueryUs = 0;
-    player.lastReportAt = timeval{};
-    player.reportedStartUs = 0;
-    player.agreeSinceUs = 0;
-    player.playingSinceUs = 0;
-    player.recentCount = 0;
+void forgetStart(PulsePlayer* p) {
+    p->started = false;
+    p->lastQueryUs = 0;
+    p->clock = ServerClock{};
 }
 
-void pulseClose();
+void cork(PulsePlayer* p, int corked) {
+    if (p->gone) return;
+    if (pa_operation* o = pa_stream_cork(p->stream, corked, nullptr, nullptr)) pa_operation_unref(o);
+}
 
-int pulseOpen(int /*frequency*/) {
-    if (player.loop) return 1;
-    player.loop = pa_threaded_mainloop_new();
-    if (!player.loop) return 0;
-    player.context = pa_context_new(pa_threaded_mainloop_get_api(player.loop), "quelltarn");
-    if (!player.context) {
-        pulseClose();
-        return 0;
-    }
-    pa_context_set_state_callback(player.context, onContextState, nullptr);
-    pa_threaded_mainloop_lock(player.loop);
-    // Never start a server of our own: no server answering means SDL's audio.
-    bool ok = pa_context_connect(player.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0 &&
-              pa_threaded_mainloop_start(player.loop) >= 0;
-    ok = ok && waitFor([] {
-             const pa_context_state_t s = pa_context_get_state(player.context);
-             if (!PA_CONTEXT_IS_GOOD(s)) player.gone = true;
+AudioFault pulseOpen(void* user, int /*frequency*/) {
+    PulsePlayer* p = pulseOf(user);
+    if (p->loop) return AudioFault::none;
+    p->loop = pa_threaded_mainloop_new();
+    if (!p->loop) return sayAudioFault(AudioFault::output, "no sound server: out of memory");
+    bool ok = pa_threaded_mainloop_start(p->loop) >= 0;
+    pa_threaded_mainloop_lock(p->loop);
+    ok = ok && newPulseContext(p);
+    ok = ok && waitForPulse(p, [p] {
+             const pa_context_state_t s = pa_context_get_state(p->context);
+             if (!PA_CONTEXT_IS_GOOD(s)) p->gone = true;
              return s == PA_CONTEXT_READY;
          });
-    pa_threaded_mainloop_unlock(player.loop);
+    const int err = p->context ? pa_context_errno(p->context) : PA_ERR_INTERNAL;
+    pa_threaded_mainloop_unlock(p->loop);
+    if (ok) return AudioFault::none;
+    // SDL's audio plays instead: this line says why the server does not.
+    return sayAudioFault(AudioFault::output, "no sound server (%s)",
+                         p->gone ? pa_strerror(err) : "it does not answer");
+}
+
+AudioFault pulseOpenStream(void* user, const char* path) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->loop || p->stream) return AudioFault::output;
+    long rate = 0;
+    int channels = 0;
+    mpg123_handle* mh = openCheckedStream(path, &rate, &channels);
+    if (!mh) return AudioFault::stream;
+    if (channels < 1 || channels > 2) {
+        closeDecoder(mh);
+        return sayAudioFault(AudioFault::stream, "%s has %d channels", path, channels);
+    }
+    p->format = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
+    pa_threaded_mainloop_lock(p->loop);
+    p->decoder = mh;
+    p->originBytes = 0;
+    const bool ok = !p->gone && newPulseStream(p) && waitForPulse(p, [p] { return pulseStreamReady(p); });
+    const int err = pa_context_errno(p->context);
     if (!ok) {
-        pulseClose();
-        return 0;
+        dropPulseStream(p);
+        p->decoder = nullptr;
     }
-    return 1;
+    pa_threaded_mainloop_unlock(p->loop);
+    if (ok) return AudioFault::none;
+    closeDecoder(mh);
+    sdlAudioSkipsSoundServer();
+    return sayAudioFault(AudioFault::output, "the sound server refused the music stream (%s)",
+                         p->gone ? pa_strerror(err) : "it does not answer");
 }
 
-// A new playback stream for the decoder, corked, with the loop locked. False
-// (nothing left of it) when the server refuses it or does not answer in time.
-bool connectStream() {
-    player.stream = pa_stream_new(player.context, "music", &player.format, nullptr);
-    if (!player.stream) return false;
-    player.ended = false;
-    pa_stream_set_state_callback(player.stream, onStreamState, nullptr);
-    pa_stream_set_write_callback(player.stream, onWritable, nullptr);
-    pa_stream_set_latency_update_callback(player.stream, onTiming, nullptr);
-    pa_buffer_attr attr;
-    attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(targetBufferUs, &player.format));
-    attr.prebuf = uint32_t(-1);
-    attr.minreq = uint32_t(pa_usec_to_bytes(requestUs, &player.format));
-    attr.fragsize = uint32_t(-1);
-    // Filled while corked, so the music starts with a full buffer.
-    const pa_stream_flags_t flags = pa_stream_flags_t(
-        PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-        PA_STREAM_ADJUST_LATENCY | PA_STREAM_NOT_MONOTONIC);
-    bool ok = pa_stream_connect_playback(player.stream, nullptr, &attr, flags, nullptr, nullptr) >= 0;
-    ok = ok && waitFor([] {
-             const pa_stream_state_t s = pa_stream_get_state(player.stream);
-             if (!PA_STREAM_IS_GOOD(s)) player.gone = true;
-             return s == PA_STREAM_READY;
-         });
-    if (!ok) dropStream();
-    return ok;
-}
-
-int pulseOpenStream(mpg123_handle* mh, long rate, int channels) {
-    if (!player.loop || player.stream || channels < 1 || channels > 2) return 0;
-    player.format = pa_sample_spec{PA_SAMPLE_S16NE, uint32_t(rate), uint8_t(channels)};
-    pa_threaded_mainloop_lock(player.loop);
-    player.decoder = mh;
-    player.originBytes = 0;
-    const bool ok = connectStream();
-    // On failure the decoder goes back to the caller, which closes it.
-    if (!ok) player.decoder = nullptr;
-    pa_threaded_mainloop_unlock(player.loop);
-    return ok ? 1 : 0;
-}
-
-int pulsePlay() {
-    if (!player.stream) return 0;
-    pa_threaded_mainloop_lock(player.loop);
+AudioFault pulsePlay(void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->stream && !p->lost) return AudioFault::output;
+    pa_threaded_mainloop_lock(p->loop);
     // After a pause or a new position the first sample is awaited afresh.
-    forgetStart();
-    pa_gettimeofday(&player.uncorkedAt);
-    if (!player.gone) {
-        if (pa_operation* o = pa_stream_cork(player.stream, 0, nullptr, nullptr)) pa_operation_unref(o);
-    }
-    player.started = true;
-    pa_threaded_mainloop_unlock(player.loop);
-    return 1;
+    forgetStart(p);
+    pa_gettimeofday(&p->uncorkedAt);
+    if (p->stream) cork(p, 0);
+    p->started = true;
+    pa_threaded_mainloop_unlock(p->loop);
+    return AudioFault::none;
 }
 
 // Corked, the stream stays the server's (the sink keeps the short latency it
 // asked for) and the sink gives back what it had not played of it.
-int pulsePause() {
-    if (!player.stream) return 0;
-    pa_threaded_mainloop_lock(player.loop);
-    if (!player.gone) {
-        if (pa_operation* o = pa_stream_cork(player.stream, 1, nullptr, nullptr)) pa_operation_unref(o);
-    }
-    forgetStart();
-    pa_threaded_mainloop_unlock(player.loop);
-    return 1;
+AudioFault pulsePause(void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->stream && !p->lost) return AudioFault::output;
+    pa_threaded_mainloop_lock(p->loop);
+    if (p->stream) cork(p, 1);
+    forgetStart(p);
+    pa_threaded_mainloop_unlock(p->loop);
+    return AudioFault::none;
 }
 
-void onTimingAnswered(pa_stream*, int, void*) {
-    player.timingAnswered = true;
-    pa_threaded_mainloop_signal(player.loop, 0);
+void onTimingAnswered(pa_stream*, int, void* user) {
+    PulsePlayer* p = pulseOf(user);
+    p->timingAnswered = true;
+    pa_threaded_mainloop_signal(p->loop, 0);
 }
 
 // Corked, what the server queued is dropped (its write index goes back to
 // its read index, where the corked stream stands) and, once the server says
 // where that is, the music from the position is written there.
-int pulseSetPosition(uint32_t musicMs) {
-    if (!player.stream) return 0;
-    pa_threaded_mainloop_lock(player.loop);
-    forgetStart();
-    player.holdWrites = true;
+AudioFault pulseSetPosition(void* user, uint32_t musicMs) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->decoder) return AudioFault::output;
+    pa_threaded_mainloop_lock(p->loop);
+    forgetStart(p);
+    p->holdWrites = true;
     bool known = false;
-    if (!player.gone) {
-        if (pa_operation* o = pa_stream_cork(player.stream, 1, nullptr, nullptr)) pa_operation_unref(o);
-        if (pa_operation* o = pa_stream_flush(player.stream, nullptr, nullptr)) pa_operation_unref(o);
-        player.timingAnswered = false;
-        if (pa_operation* o = pa_stream_update_timing_info(player.stream, onTimingAnswered, nullptr))
+    if (p->stream && !p->gone) {
+        cork(p, 1);
+        if (pa_operation* o = pa_stream_flush(p->stream, nullptr, nullptr)) pa_operation_unref(o);
+        p->timingAnswered = false;
+        if (pa_operation* o = pa_stream_update_timing_info(p->stream, onTimingAnswered, p))
             pa_operation_unref(o);
-        known = waitFor([] { return player.timingAnswered; });
+        known = waitForPulse(p, [p] { return p->timingAnswered; });
     }
-    const pa_timing_info* t = known ? pa_stream_get_timing_info(player.stream) : nullptr;
-    player.originBytes = t && t->read_index > 0 ? uint64_t(t->read_index) : 0;
-    const bool moved = seekDecoder(player.decoder, musicMs);
-    player.ended = false;
-    player.holdWrites = false;
-    if (!player.gone) {
-        const size_t room = pa_stream_writable_size(player.stream);
-        if (room != size_t(-1) && room > 0) onWritable(player.stream, room, nullptr);
+    const pa_timing_info* t = known ? pa_stream_get_timing_info(p->stream) : nullptr;
+    p->originBytes = t && t->read_index > 0 ? uint64_t(t->read_index) : 0;
+    const bool moved = seekDecoder(p->decoder, musicMs);
+    p->ended = false;
+    p->holdWrites = false;
+    if (p->stream && !p->gone) {
+        const size_t room = pa_stream_writable_size(p->stream);
+        if (room != size_t(-1) && room > 0) onWritable(p->stream, room, p);
     }
-    pa_threaded_mainloop_unlock(player.loop);
-    return moved ? 1 : 0;
+    pa_threaded_mainloop_unlock(p->loop);
+    return moved ? AudioFault::none
+                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
 }
 
-// The stream time heard now, 0 while it is not known.
-pa_usec_t heardUs() {
+uint64_t pulsePosition(void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->stream) return 0;
+    pa_threaded_mainloop_lock(p->loop);
     pa_usec_t t = 0;
-    if (player.gone || pa_stream_get_time(player.stream, &t) < 0) return 0;
-    return t;
-}
-
-uint64_t pulsePosition() {
-    if (!player.stream) return 0;
-    pa_threaded_mainloop_lock(player.loop);
-    const pa_usec_t t = heardUs();
-    pa_threaded_mainloop_unlock(player.loop);
-    return pa_usec_to_bytes(t, &player.format);
-}
-
-// Where a report puts the stream's first sample on the system timer: the
-// report is dated by its age, and what had played by then is the server's
-// read position less what its sink still held. Only reports sent after the
-// stream was uncorked that say it plays (not underrun, not suspended) count.
-bool reportedStart(const pa_timing_info* r, uint64_t nowUs, int64_t* start) {
-    if (!r || !r->playing || r->read_index <= 0 || pa_timeval_cmp(&r->timestamp, &player.uncorkedAt) <= 0)
-        return false;
-    const pa_usec_t age = pa_timeval_age(&r->timestamp);
-    if (int64_t(age) > staleReportUs) return false;
-    const int64_t playedUs = int64_t(pa_bytes_to_usec(uint64_t(r->read_index), &player.format)) +
-                             int64_t(r->transport_usec) - int64_t(r->sink_usec);
-    *start = int64_t(nowUs) - int64_t(age) - playedUs;
-    return true;
-}
-
-// At every timing report: what is heard now, for measurements.
-void onTiming(pa_stream* s, void*) {
-    if (!player.observer) return;
-    const uint64_t nowUs = readSystemTimerUs();
-    int64_t start = 0;
-    if (!reportedStart(pa_stream_get_timing_info(s), nowUs, &start)) return;
-    start += int64_t(pa_bytes_to_usec(player.originBytes, &player.format));
-    if (int64_t(nowUs) <= start) return;
-    player.observer(nowUs, uint64_t(int64_t(nowUs) - start) * player.format.rate / 1000000u);
-}
-
-int64_t middleOfRecent(int count) {
-    int64_t sorted[startKept];
-    const int n = count < player.recentCount ? count : player.recentCount;
-    for (int i = 0; i < n; ++i)
-        sorted[i] = player.recentStarts[(player.recentCount - 1 - i) % startKept];
-    std::nth_element(sorted, sorted + n / 2, sorted + n);
-    return sorted[n / 2];
-}
-
-// At the start: whether the reports agree on when the first sample was heard
-// for long enough (or, on a server that reports in steps, have settled).
-bool startAgreed(int64_t start, uint64_t nowUs) {
-    const int64_t diff = start - player.reportedStartUs;
-    player.reportedStartUs = start;
-    if (player.playingSinceUs == 0) player.playingSinceUs = nowUs;
-    if (nowUs - player.playingSinceUs >= startSettleUs && player.recentCount >= startKept) {
-        player.reportedStartUs = middleOfRecent(startKept);
-        return true;
-    }
-    if (diff > startAgreeUs || diff < -startAgreeUs) {
-        player.agreeSinceUs = 0;
-        return false;
-    }
-    if (player.agreeSinceUs == 0) player.agreeSinceUs = nowUs;
-    return nowUs - player.agreeSinceUs >= startSpanUs;
+    if (p->gone || pa_stream_get_time(p->stream, &t) < 0) t = 0;
+    pa_threaded_mainloop_unlock(p->loop);
+    return pa_usec_to_bytes(t, &p->format);
 }
 
 // The server's reports themselves, not libpulse's smoothed time: after an
 // underrun that eases back over seconds, while each report says where the
-// music is. A report's answer jitters by the sink's period; the middle of the
-// last few answers is taken.
-int pulseAudibleStartUs(int64_t* startUs) {
-    if (!player.stream || !player.started) return 0;
-    pa_threaded_mainloop_lock(player.loop);
+// music is.
+bool pulseAudibleStartUs(void* user, int64_t* startUs) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->stream || !p->started) return false;
+    pa_threaded_mainloop_lock(p->loop);
     const uint64_t nowUs = readSystemTimerUs();
-    const pa_timing_info* report = player.gone ? nullptr : pa_stream_get_timing_info(player.stream);
     int64_t start = 0;
-    const bool playing = reportedStart(report, nowUs, &start);
-    bool known = false;
-    if (playing && pa_timeval_cmp(&report->timestamp, &player.lastReportAt) != 0) {
-        player.lastReportAt = report->timestamp;
-        player.recentStarts[player.recentCount++ % startKept] = start;
-        if (!player.heard && startAgreed(start, nowUs)) {
-            player.heard = true;
-            // The answers before the agreement may be early: start afresh.
-            player.recentCount = 0;
-            player.recentStarts[player.recentCount++] = player.reportedStartUs;
-        }
-    }
-    if (player.heard && playing) {
-        known = true;
-        start = middleOfRecent(recentUsed);
-    }
+    const bool known = !p->gone && takeTimingReport(&p->clock, latestReport(p), nowUs, &start);
     // Ask often until the start is known, then a little more often than the
     // server's own updates.
-    const uint64_t every = player.heard ? runQueryUs : startQueryUs;
-    if (!player.gone && nowUs - player.lastQueryUs >= every) {
-        player.lastQueryUs = nowUs;
-        if (pa_operation* o = pa_stream_update_timing_info(player.stream, nullptr, nullptr))
+    const uint64_t every = p->clock.heard ? runQueryUs : startQueryUs;
+    if (!p->gone && nowUs - p->lastQueryUs >= every) {
+        p->lastQueryUs = nowUs;
+        if (pa_operation* o = pa_stream_update_timing_info(p->stream, nullptr, nullptr))
             pa_operation_unref(o);
     }
-    pa_threaded_mainloop_unlock(player.loop);
-    if (known) *startUs = start + int64_t(pa_bytes_to_usec(player.originBytes, &player.format));
-    return known ? 1 : 0;
+    pa_threaded_mainloop_unlock(p->loop);
+    if (known) *startUs = start + originUs(p);
+    return known;
 }
 
 // The server's answers are what is heard; nothing sits in front of them.
-int pulseLatencyUs() { return 0; }
+int pulseLatencyUs(void*) { return 0; }
 
-int pulseRate() { return player.stream ? int(player.format.rate) : 0; }
+int pulseRate(void* user) { return pulseOf(user)->decoder ? int(pulseOf(user)->format.rate) : 0; }
 
-void pulseSetObserver(AudioHandOverFn fn) {
-    if (!player.loop) return;
-    pa_threaded_mainloop_lock(player.loop);
-    player.observer = fn;
-    pa_threaded_mainloop_unlock(player.loop);
+void pulseSetObserver(void* user, AudioHandOverFn fn) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->loop) return;
+    pa_threaded_mainloop_lock(p->loop);
+    p->observer = fn;
+    pa_threaded_mainloop_unlock(p->loop);
 }
 
-void pulseClose() {
-    if (!player.loop) return;
-    pa_threaded_mainloop_lock(player.loop);
-    dropStream();
-    if (player.context) {
-        pa_context_set_state_callback(player.context, nullptr, nullptr);
-        pa_context_disconnect(player.context);
-        pa_context_unref(player.context);
-    }
-    pa_threaded_mainloop_unlock(player.loop);
-    pa_threaded_mainloop_stop(player.loop);
-    pa_threaded_mainloop_free(player.loop);
-    closeDecoder(player.decoder);
-    player.loop = nullptr;
-    player.context = nullptr;
-    player.decoder = nullptr;
-    forgetStart();
-    player.reported = false;
-    player.gone = false;
-    player.observer = nullptr;
-    player.originBytes = 0;
-    player.holdWrites = false;
+void pulseClose(void* user) {
+    PulsePlayer* p = pulseOf(user);
+    if (!p->loop) return;
+    pa_threaded_mainloop_lock(p->loop);
+    dropPulseStream(p);
+    dropPulseContext(p);
+    pa_threaded_mainloop_unlock(p->loop);
+    pa_threaded_mainloop_stop(p->loop);
+    pa_threaded_mainloop_free(p->loop);
+    closeDecoder(p->decoder);
+    p->loop = nullptr;
+    p->decoder = nullptr;
+    forgetStart(p);
+    p->reported = false;
+    p->gone = false;
+    p->lost = false;
+    p->nextTryUs = 0;
+    p->nextStreamUs = 0;
+    p->observer = nullptr;
+    p->originBytes = 0;
+    p->holdWrites = false;
 }
 
 }  // namespace
 
+PulsePlayer* pulseOf(void* user) { return static_cast<PulsePlayer*>(user); }
+
+// One line, once for each loss, whatever goes first (the connection or the
+// stream); the player then calls the server again now and then.
+void reportPulseLoss(PulsePlayer* p, const char* what) {
+    if (!p->reported)
+        sayAudioFault(AudioFault::output, "%s (%s); the pictures run on without sound", what,
+                      pa_strerror(pa_context_errno(p->context)));
+    p->reported = true;
+    p->gone = true;
+    p->lost = true;
+}
+
+bool newPulseContext(PulsePlayer* p) {
+    p->context = pa_context_new(pa_threaded_mainloop_get_api(p->loop), "quelltarn");
+    if (!p->context) return false;
+    pa_context_set_state_callback(p->context, onContextState, p);
+    p->gone = false;
+    // Never start a server of our own: no server answering means SDL's audio.
+    if (pa_context_connect(p->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        p->gone = true;
+        return false;
+    }
+    return true;
+}
+
+void dropPulseContext(PulsePlayer* p) {
+    if (!p->context) return;
+    pa_context_set_state_callback(p->context, nullptr, nullptr);
+    pa_context_disconnect(p->context);
+    pa_context_unref(p->context);
+    p->context = nullptr;
+}
+
+bool newPulseStream(PulsePlayer* p) {
+    p->streamReady = false;
+    p->stream = pa_stream_new(p->context, "music", &p->format, nullptr);
+    if (!p->stream) return false;
+    p->ended = false;
+    pa_stream_set_state_callback(p->stream, onStreamState, p);
+    pa_stream_set_write_callback(p->stream, onWritable, p);
+    pa_stream_set_latency_update_callback(p->stream, onTiming, p);
+    pa_buffer_attr attr;
+    attr.maxlength = uint32_t(-1);
+    attr.tlength = uint32_t(pa_usec_to_bytes(targetBufferUs, &p->format));
+    attr.prebuf = uint32_t(-1);
+    attr.minreq = uint32_t(pa_usec_to_bytes(requestUs, &p->format));
+    attr.fragsize = uint32_t(-1);
+    // Filled while corked, so the music starts with a full buffer.
+    const pa_stream_flags_t flags = pa_stream_flags_t(
+        PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_NOT_MONOTONIC);
+    return pa_stream_connect_playback(p->stream, nullptr, &attr, flags, nullptr, nullptr) >= 0;
+}
+
+bool pulseStreamReady(PulsePlayer* p) {
+    if (!p->stream) return false;
+    const pa_stream_state_t s = pa_stream_get_state(p->stream);
+    if (!PA_STREAM_IS_GOOD(s)) p->gone = true;
+    if (s == PA_STREAM_READY) p->streamReady = true;
+    return p->streamReady;
+}
+
+void dropPulseStream(PulsePlayer* p) {
+    if (!p->stream) return;
+    p->streamReady = false;
+    pa_stream_set_write_callback(p->stream, nullptr, nullptr);
+    pa_stream_set_state_callback(p->stream, nullptr, nullptr);
+    pa_stream_set_latency_update_callback(p->stream, nullptr, nullptr);
+    pa_stream_disconnect(p->stream);
+    pa_stream_unref(p->stream);
+    p->stream = nullptr;
+}
+
 const AudioOutput pulseAudioOutput = {
-    "pulseaudio", pulseOpen, pulseOpenStream, pulsePlay, pulsePause, pulseSetPosition,
-    pulsePosition, pulseAudibleStartUs,
-    pulseLatencyUs, pulseRate, pulseSetObserver, pulseClose,
+    .name = "pulseaudio",
+    .user = &pulsePlayer,
+    .open = pulseOpen,
+    .openStream = pulseOpenStream,
+    .play = pulsePlay,
+    .pause = pulsePause,
+    .setPosition = pulseSetPosition,
+    .recover = recoverPulse,
+    .position = pulsePosition,
+    .audibleStartUs = pulseAudibleStartUs,
+    .latencyUs = pulseLatencyUs,
+    .rate = pulseRate,
+    .setObserver = pulseSetObserver,
+    .close = pulseClose,
 };

@@ -2,16 +2,17 @@
 // thread, and the clock is read from when it asked (the hand-overs).
 #include <SDL2/SDL.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/audio_clock.h"
-#include "platform/sdl/audio_output.h"
+#include "platform/sdl/audio_outputs.h"
+#include "platform/sdl/mp3_decoder.h"
 #include "platform/timer.h"
 
 namespace {
 
 struct SdlPlayer {
+    bool skipSoundServer = false;
     bool subsystemUp = false;
     SDL_AudioDeviceID device = 0;
     SDL_AudioSpec obtained = {};
@@ -28,7 +29,9 @@ struct SdlPlayer {
     AudioHandOverFn observer = nullptr;
 };
 
-SdlPlayer player;
+SdlPlayer sdlPlayer;
+
+SdlPlayer* of(void* user) { return static_cast<SdlPlayer*>(user); }
 
 // What a driver holds in front of the buffer it asks for. The file and
 // null drivers write or drop each buffer as it is handed over; the sound
@@ -40,144 +43,184 @@ int queuedFrames(const char* driver, int bufferFrames) {
 }
 
 // Runs on the audio device's thread: decode just enough for this buffer.
-void fillAudio(void*, Uint8* out, int len) {
+void fillAudio(void* user, Uint8* out, int len) {
+    SdlPlayer* p = of(user);
     const uint64_t nowUs = readSystemTimerUs();
-    recordHandOver(&player.clock, nowUs, player.framesHanded);
-    if (player.observer) player.observer(nowUs, player.framesHanded);
-    player.framesHanded += uint64_t(len / player.frameBytes);
+    recordHandOver(&p->clock, nowUs, p->framesHanded);
+    if (p->observer) p->observer(nowUs, p->framesHanded);
+    p->framesHanded += uint64_t(len / p->frameBytes);
     unsigned char chunk[8192];
-    while (!player.ended && SDL_AudioStreamAvailable(player.convert) < len) {
-        const size_t done = decodeSome(player.decoder, chunk, sizeof chunk, &player.ended);
-        if (done > 0) SDL_AudioStreamPut(player.convert, chunk, int(done));
-        if (player.ended) SDL_AudioStreamFlush(player.convert);
+    while (!p->ended && SDL_AudioStreamAvailable(p->convert) < len) {
+        const size_t done = decodeSome(p->decoder, chunk, sizeof chunk, &p->ended);
+        if (done > 0) SDL_AudioStreamPut(p->convert, chunk, int(done));
+        if (p->ended) SDL_AudioStreamFlush(p->convert);
     }
-    int got = SDL_AudioStreamGet(player.convert, out, len);
+    int got = SDL_AudioStreamGet(p->convert, out, len);
     if (got < 0) got = 0;
     if (got < len) std::memset(out + got, 0, size_t(len - got));
-    player.position += uint64_t(got);
+    p->position += uint64_t(got);
 }
 
-int sdlOpen(int frequency) {
-    if (!player.subsystemUp) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            std::fprintf(stderr, "audio: %s\n", SDL_GetError());
-            return 0;
-        }
-        player.subsystemUp = true;
+// SDL's drivers but its sound server's, in its order, as SDL_AUDIODRIVER
+// takes a list.
+void leaveOutSoundServer() {
+    char list[256] = "";
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+        const char* name = SDL_GetAudioDriver(i);
+        if (!name || std::strcmp(name, "pulseaudio") == 0) continue;
+        if (list[0]) SDL_strlcat(list, ",", sizeof list);
+        SDL_strlcat(list, name, sizeof list);
     }
-    if (player.device) return 1;
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, list, SDL_HINT_OVERRIDE);
+}
+
+AudioFault sdlOpen(void* user, int frequency) {
+    SdlPlayer* p = of(user);
+    if (p->skipSoundServer) leaveOutSoundServer();
+    if (!p->subsystemUp) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return sayAudioFault(AudioFault::output, "%s", SDL_GetError());
+        p->subsystemUp = true;
+    }
+    if (p->device) return AudioFault::none;
     SDL_AudioSpec want = {};
     want.freq = frequency;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = 2048;
     want.callback = fillAudio;
-    player.device = SDL_OpenAudioDevice(nullptr, 0, &want, &player.obtained, 0);
-    if (!player.device) {
-        std::fprintf(stderr, "audio: no output device: %s\n", SDL_GetError());
-        return 0;
-    }
-    player.frameBytes = int(SDL_AUDIO_BITSIZE(player.obtained.format) / 8) * player.obtained.channels;
-    if (player.frameBytes <= 0) player.frameBytes = 4;
-    player.latencyFrames = queuedFrames(SDL_GetCurrentAudioDriver(), player.obtained.samples);
-    return 1;
+    want.userdata = p;
+    p->device = SDL_OpenAudioDevice(nullptr, 0, &want, &p->obtained, 0);
+    if (!p->device) return sayAudioFault(AudioFault::output, "no output device: %s", SDL_GetError());
+    p->frameBytes = int(SDL_AUDIO_BITSIZE(p->obtained.format) / 8) * p->obtained.channels;
+    if (p->frameBytes <= 0) p->frameBytes = 4;
+    p->latencyFrames = queuedFrames(SDL_GetCurrentAudioDriver(), p->obtained.samples);
+    return AudioFault::none;
 }
 
-int sdlOpenStream(mpg123_handle* mh, long rate, int channels) {
-    if (!player.device || player.decoder) return 0;
+AudioFault sdlOpenStream(void* user, const char* path) {
+    SdlPlayer* p = of(user);
+    if (!p->device || p->decoder) return AudioFault::output;
+    long rate = 0;
+    int channels = 0;
+    mpg123_handle* mh = openCheckedStream(path, &rate, &channels);
+    if (!mh) return AudioFault::stream;
     SDL_AudioStream* convert = SDL_NewAudioStream(AUDIO_S16SYS, Uint8(channels), int(rate),
-                                                  player.obtained.format, player.obtained.channels,
-                                                  player.obtained.freq);
-    if (!convert) return 0;
-    SDL_LockAudioDevice(player.device);
-    player.decoder = mh;
-    player.convert = convert;
-    player.ended = false;
-    player.position = 0;
-    player.clock = AudioClockHistory{};
-    player.framesHanded = 0;
-    SDL_UnlockAudioDevice(player.device);
-    return 1;
+                                                  p->obtained.format, p->obtained.channels,
+                                                  p->obtained.freq);
+    if (!convert) {
+        closeDecoder(mh);
+        return sayAudioFault(AudioFault::output, "cannot convert the music: %s", SDL_GetError());
+    }
+    SDL_LockAudioDevice(p->device);
+    p->decoder = mh;
+    p->convert = convert;
+    p->ended = false;
+    p->position = 0;
+    p->clock = AudioClockHistory{};
+    p->framesHanded = 0;
+    SDL_UnlockAudioDevice(p->device);
+    return AudioFault::none;
 }
 
-int sdlPlay() {
-    if (!player.device || !player.decoder) return 0;
-    SDL_PauseAudioDevice(player.device, 0);
-    return 1;
+AudioFault sdlPlay(void* user) {
+    SdlPlayer* p = of(user);
+    if (!p->device || !p->decoder) return AudioFault::output;
+    SDL_PauseAudioDevice(p->device, 0);
+    return AudioFault::none;
 }
 
-int sdlPause() {
-    if (!player.device || !player.decoder) return 0;
-    SDL_PauseAudioDevice(player.device, 1);
-    return 1;
+AudioFault sdlPause(void* user) {
+    SdlPlayer* p = of(user);
+    if (!p->device || !p->decoder) return AudioFault::output;
+    SDL_PauseAudioDevice(p->device, 1);
+    return AudioFault::none;
 }
 
 // The device is paused: its thread no longer asks for buffers. The clock
 // starts again from the first buffer taken after the position.
-int sdlSetPosition(uint32_t musicMs) {
-    if (!player.device || !player.decoder) return 0;
-    SDL_PauseAudioDevice(player.device, 1);
-    SDL_LockAudioDevice(player.device);
-    const bool moved = seekDecoder(player.decoder, musicMs);
-    SDL_AudioStreamClear(player.convert);
-    player.ended = false;
-    player.position = 0;
-    player.clock = AudioClockHistory{};
-    player.framesHanded = 0;
-    SDL_UnlockAudioDevice(player.device);
-    return moved ? 1 : 0;
+AudioFault sdlSetPosition(void* user, uint32_t musicMs) {
+    SdlPlayer* p = of(user);
+    if (!p->device || !p->decoder) return AudioFault::output;
+    SDL_PauseAudioDevice(p->device, 1);
+    SDL_LockAudioDevice(p->device);
+    const bool moved = seekDecoder(p->decoder, musicMs);
+    SDL_AudioStreamClear(p->convert);
+    p->ended = false;
+    p->position = 0;
+    p->clock = AudioClockHistory{};
+    p->framesHanded = 0;
+    SDL_UnlockAudioDevice(p->device);
+    return moved ? AudioFault::none
+                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
 }
 
-uint64_t sdlPosition() {
-    if (!player.device) return 0;
-    SDL_LockAudioDevice(player.device);
-    const uint64_t p = player.position;
-    SDL_UnlockAudioDevice(player.device);
-    return p;
+uint64_t sdlPosition(void* user) {
+    SdlPlayer* p = of(user);
+    if (!p->device) return 0;
+    SDL_LockAudioDevice(p->device);
+    const uint64_t position = p->position;
+    SDL_UnlockAudioDevice(p->device);
+    return position;
 }
 
-int sdlAudibleStartUs(int64_t* startUs) {
-    if (!player.device) return 0;
+bool sdlAudibleStartUs(void* user, int64_t* startUs) {
+    SdlPlayer* p = of(user);
+    if (!p->device) return false;
     const uint64_t nowUs = readSystemTimerUs();
-    SDL_LockAudioDevice(player.device);
+    SDL_LockAudioDevice(p->device);
     // Four buffers without a hand-over: the device is stalled.
-    const uint64_t staleUs = uint64_t(player.obtained.samples) * 4000000u /
-                             uint64_t(player.obtained.freq > 0 ? player.obtained.freq : 44100);
-    const bool known = audibleStartUs(player.clock, player.obtained.freq, player.latencyFrames, nowUs,
-                                      staleUs, startUs);
-    SDL_UnlockAudioDevice(player.device);
-    return known ? 1 : 0;
+    const uint64_t staleUs = uint64_t(p->obtained.samples) * 4000000u /
+                             uint64_t(p->obtained.freq > 0 ? p->obtained.freq : 44100);
+    const bool known =
+        audibleStartUs(p->clock, p->obtained.freq, p->latencyFrames, nowUs, staleUs, startUs);
+    SDL_UnlockAudioDevice(p->device);
+    return known;
 }
 
-int sdlLatencyUs() {
-    if (!player.device || player.obtained.freq <= 0) return 0;
-    return int(int64_t(player.latencyFrames) * 1000000 / player.obtained.freq);
+int sdlLatencyUs(void* user) {
+    SdlPlayer* p = of(user);
+    if (!p->device || p->obtained.freq <= 0) return 0;
+    return int(int64_t(p->latencyFrames) * 1000000 / p->obtained.freq);
 }
 
-int sdlRate() { return player.device ? player.obtained.freq : 0; }
+int sdlRate(void* user) { return of(user)->device ? of(user)->obtained.freq : 0; }
 
-void sdlSetObserver(AudioHandOverFn fn) {
-    if (player.device) SDL_LockAudioDevice(player.device);
-    player.observer = fn;
-    if (player.device) SDL_UnlockAudioDevice(player.device);
+void sdlSetObserver(void* user, AudioHandOverFn fn) {
+    SdlPlayer* p = of(user);
+    if (p->device) SDL_LockAudioDevice(p->device);
+    p->observer = fn;
+    if (p->device) SDL_UnlockAudioDevice(p->device);
 }
 
-void sdlClose() {
-    if (player.device) {
-        SDL_CloseAudioDevice(player.device);
-        player.device = 0;
-    }
-    if (player.convert) SDL_FreeAudioStream(player.convert);
-    player.convert = nullptr;
-    closeDecoder(player.decoder);
-    player.decoder = nullptr;
-    if (player.subsystemUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    player.subsystemUp = false;
+void sdlClose(void* user) {
+    SdlPlayer* p = of(user);
+    if (p->device) SDL_CloseAudioDevice(p->device);
+    if (p->convert) SDL_FreeAudioStream(p->convert);
+    closeDecoder(p->decoder);
+    if (p->subsystemUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    const bool skip = p->skipSoundServer;
+    *p = SdlPlayer{};
+    p->skipSoundServer = skip;
 }
 
 }  // namespace
 
+void sdlAudioSkipsSoundServer() { sdlPlayer.skipSoundServer = true; }
+
 const AudioOutput sdlAudioOutput = {
-    "sdl", sdlOpen, sdlOpenStream, sdlPlay, sdlPause, sdlSetPosition, sdlPosition, sdlAudibleStartUs,
-    sdlLatencyUs, sdlRate, sdlSetObserver, sdlClose,
+    .name = "sdl",
+    .user = &sdlPlayer,
+    .open = sdlOpen,
+    .openStream = sdlOpenStream,
+    .play = sdlPlay,
+    .pause = sdlPause,
+    .setPosition = sdlSetPosition,
+    .recover = nullptr,
+    .position = sdlPosition,
+    .audibleStartUs = sdlAudibleStartUs,
+    .latencyUs = sdlLatencyUs,
+    .rate = sdlRate,
+    .setObserver = sdlSetObserver,
+    .close = sdlClose,
 };

@@ -1,7 +1,8 @@
-#include <cstdio>
+#include <cstdio>  // SEEK_SET
 
 #include "platform/audio.h"
-#include "platform/sdl/audio_output.h"
+#include "platform/audio_output.h"
+#include "platform/sdl/mp3_decoder.h"
 
 namespace {
 bool decoderLibraryUp = false;
@@ -33,14 +34,14 @@ mpg123_handle* openCheckedStream(const char* path, long* rate, int* channels) {
     if (!mh) return nullptr;
     int encoding = 0;
     if (mpg123_open(mh, path) != MPG123_OK) {
-        std::fprintf(stderr, "audio: cannot open %s\n", path);
+        sayAudioFault(AudioFault::stream, "cannot open %s", path);
         mpg123_delete(mh);
         return nullptr;
     }
     // A stream counts only when a first frame decodes.
     if (mpg123_getformat(mh, rate, channels, &encoding) != MPG123_OK ||
         mpg123_decode_frame(mh, nullptr, nullptr, nullptr) == MPG123_ERR) {
-        std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);
+        sayAudioFault(AudioFault::stream, "%s does not decode as MP3", path);
         mpg123_close(mh);
         mpg123_delete(mh);
         return nullptr;

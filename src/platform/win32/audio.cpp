@@ -1,4 +1,5 @@
 #include "platform/audio.h"
+#include "platform/audio_output.h"
 
 // clang-format off
 #include <windows.h>
@@ -41,60 +42,67 @@ struct Player {
     AudioHandOverFn observer = nullptr;
 };
 
-Player player;
+Player waveOutPlayer;
+
+Player* of(void* user) { return static_cast<Player*>(user); }
 
 // Decodes into a buffer and queues it; silence after the music's end, so the
 // device and its position keep running as long as the program plays.
-void fillAndQueue(int i) {
-    WAVEHDR& h = player.headers[i];
-    EnterCriticalSection(&player.lock);
+void fillAndQueue(Player* p, int i) {
+    WAVEHDR& h = p->headers[i];
+    EnterCriticalSection(&p->lock);
     const uint64_t nowUs = readSystemTimerUs();
-    if (player.observer) player.observer(nowUs, player.framesHanded);
-    int got = player.streamOpen ? readMp3Frames(&player.decoder, player.samples[i], bufferFrames) : 0;
-    player.musicFrames += uint64_t(got);
-    player.framesHanded += bufferFrames;
-    LeaveCriticalSection(&player.lock);
+    if (p->observer) p->observer(nowUs, p->framesHanded);
+    int got = p->streamOpen ? readMp3Frames(&p->decoder, p->samples[i], bufferFrames) : 0;
+    p->musicFrames += uint64_t(got);
+    p->framesHanded += bufferFrames;
+    LeaveCriticalSection(&p->lock);
     if (got < bufferFrames)
-        std::memset(player.samples[i] + 2 * got, 0, size_t(bufferFrames - got) * 4);
+        std::memset(p->samples[i] + 2 * got, 0, size_t(bufferFrames - got) * 4);
     h.dwFlags &= ~WHDR_DONE;
-    waveOutWrite(player.device, &h, sizeof h);
+    waveOutWrite(p->device, &h, sizeof h);
 }
 
 // The feeder's stop request, read as the thread that set it wrote it.
-bool stopAsked() { return InterlockedCompareExchange(&player.stopping, 0, 0) != 0; }
+bool stopAsked(Player* p) { return InterlockedCompareExchange(&p->stopping, 0, 0) != 0; }
 
-DWORD WINAPI feed(void*) {
-    while (!stopAsked()) {
-        WaitForSingleObject(player.bufferDone, 50);
-        for (int i = 0; i < bufferCount && !stopAsked(); ++i)
-            if (player.headers[i].dwFlags & WHDR_DONE) fillAndQueue(i);
+DWORD WINAPI feed(void* user) {
+    Player* p = of(user);
+    while (!stopAsked(p)) {
+        WaitForSingleObject(p->bufferDone, 50);
+        for (int i = 0; i < bufferCount && !stopAsked(p); ++i)
+            if (p->headers[i].dwFlags & WHDR_DONE) fillAndQueue(p, i);
     }
     return 0;
 }
 
-void closeDevice() {
-    if (player.feeder) {
-        InterlockedExchange(&player.stopping, 1);
-        SetEvent(player.bufferDone);
-        WaitForSingleObject(player.feeder, INFINITE);
-        CloseHandle(player.feeder);
-        player.feeder = nullptr;
-    }
-    if (player.device) {
-        waveOutReset(player.device);
-        for (auto& h : player.headers)
-            if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(player.device, &h, sizeof h);
-        waveOutClose(player.device);
-        player.device = nullptr;
-    }
-    if (player.bufferDone) CloseHandle(player.bufferDone);
-    player.bufferDone = nullptr;
-    player.playing = false;
-    InterlockedExchange(&player.stopping, 0);
+// The feeder ended: no buffer is refilled until the next play starts it.
+void stopFeeder(Player* p) {
+    if (!p->feeder) return;
+    InterlockedExchange(&p->stopping, 1);
+    SetEvent(p->bufferDone);
+    WaitForSingleObject(p->feeder, INFINITE);
+    CloseHandle(p->feeder);
+    p->feeder = nullptr;
+    InterlockedExchange(&p->stopping, 0);
 }
 
-bool openDevice(int rate) {
-    player.bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+void closeDevice(Player* p) {
+    stopFeeder(p);
+    if (p->device) {
+        waveOutReset(p->device);
+        for (auto& h : p->headers)
+            if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(p->device, &h, sizeof h);
+        waveOutClose(p->device);
+        p->device = nullptr;
+    }
+    if (p->bufferDone) CloseHandle(p->bufferDone);
+    p->bufferDone = nullptr;
+    p->playing = false;
+}
+
+bool openDevice(Player* p, int rate) {
+    p->bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     WAVEFORMATEX f = {};
     f.wFormatTag = WAVE_FORMAT_PCM;
     f.nChannels = 2;
@@ -102,37 +110,37 @@ bool openDevice(int rate) {
     f.wBitsPerSample = 16;
     f.nBlockAlign = 4;
     f.nAvgBytesPerSec = f.nSamplesPerSec * 4;
-    const MMRESULT rc = waveOutOpen(&player.device, WAVE_MAPPER, &f, DWORD_PTR(player.bufferDone), 0,
+    const MMRESULT rc = waveOutOpen(&p->device, WAVE_MAPPER, &f, DWORD_PTR(p->bufferDone), 0,
                                     CALLBACK_EVENT);
     if (rc != MMSYSERR_NOERROR) {
         char text[256] = "";
         waveOutGetErrorTextA(rc, text, sizeof text);
-        std::fprintf(stderr, "audio: no output device (%s)\n", text[0] ? text : "waveOutOpen failed");
-        player.device = nullptr;
-        CloseHandle(player.bufferDone);
-        player.bufferDone = nullptr;
+        sayAudioFault(AudioFault::output, "no output device (%s)", text[0] ? text : "waveOutOpen failed");
+        p->device = nullptr;
+        CloseHandle(p->bufferDone);
+        p->bufferDone = nullptr;
         return false;
     }
     // Held until everything is queued: the position starts with the music.
-    waveOutPause(player.device);
+    waveOutPause(p->device);
     for (int i = 0; i < bufferCount; ++i) {
-        WAVEHDR& h = player.headers[i];
+        WAVEHDR& h = p->headers[i];
         h = WAVEHDR{};
-        h.lpData = reinterpret_cast<LPSTR>(player.samples[i]);
+        h.lpData = reinterpret_cast<LPSTR>(p->samples[i]);
         h.dwBufferLength = bufferFrames * 4;
-        waveOutPrepareHeader(player.device, &h, sizeof h);
+        waveOutPrepareHeader(p->device, &h, sizeof h);
         h.dwFlags |= WHDR_DONE;
     }
-    player.rate = rate;
-    player.leadFrames = int(int64_t(outputLeadUs()) * rate / 1000000);
+    p->rate = rate;
+    p->leadFrames = int(int64_t(outputLeadUs()) * rate / 1000000);
     return true;
 }
 
 // The device's played position in frames, or false when it cannot say.
-bool readPosition(DWORD* frames) {
+bool readPosition(Player* p, DWORD* frames) {
     MMTIME t = {};
     t.wType = TIME_SAMPLES;
-    if (waveOutGetPosition(player.device, &t, sizeof t) != MMSYSERR_NOERROR) return false;
+    if (waveOutGetPosition(p->device, &t, sizeof t) != MMSYSERR_NOERROR) return false;
     if (t.wType == TIME_SAMPLES) {
         *frames = t.u.sample;
         return true;
@@ -143,105 +151,173 @@ bool readPosition(DWORD* frames) {
     }
     return false;
 }
+
+// The clock, the counts and the device's position start again with the next
+// buffer queued (after a new position, from that music time).
+void restartCounts(Player* p) {
+    EnterCriticalSection(&p->lock);
+    p->musicFrames = 0;
+    p->framesHanded = 0;
+    p->clock = AudioClockHistory{};
+    p->lastPosition = 0;
+    LeaveCriticalSection(&p->lock);
+}
+
+AudioFault waveOutOpenOutput(void* user, int frequency) {
+    Player* p = of(user);
+    if (!p->lockReady) {
+        InitializeCriticalSection(&p->lock);
+        p->lockReady = true;
+    }
+    if (p->device) return AudioFault::none;
+    return openDevice(p, frequency) ? AudioFault::none : AudioFault::output;
+}
+
+AudioFault waveOutOpenStream(void* user, const char* path) {
+    Player* p = of(user);
+    if (!p->device || p->streamOpen) return AudioFault::output;
+    Mp3Decoder d = {};
+    if (!openMp3File(&d, path)) return AudioFault::stream;
+    // The device plays at the music's own rate.
+    if (d.layout.rate != p->rate) {
+        closeDevice(p);
+        if (!openDevice(p, d.layout.rate)) {
+            closeMp3(&d);
+            return AudioFault::output;
+        }
+    }
+    EnterCriticalSection(&p->lock);
+    p->decoder = d;
+    p->streamOpen = true;
+    LeaveCriticalSection(&p->lock);
+    restartCounts(p);
+    return AudioFault::none;
+}
+
+// From the start or from a new position, the buffers are filled and queued
+// with the device held, so the position starts with the music; after a plain
+// pause the device goes on where it stopped.
+AudioFault waveOutPlay(void* user) {
+    Player* p = of(user);
+    if (!p->device || !p->streamOpen) return AudioFault::output;
+    if (p->playing) return AudioFault::none;
+    if (!p->feeder) {
+        waveOutPause(p->device);
+        for (int i = 0; i < bufferCount; ++i) fillAndQueue(p, i);
+        p->feeder = CreateThread(nullptr, 0, feed, p, 0, nullptr);
+        if (!p->feeder) return sayAudioFault(AudioFault::output, "cannot start the music's feeder");
+        SetThreadPriority(p->feeder, THREAD_PRIORITY_TIME_CRITICAL);
+    }
+    EnterCriticalSection(&p->lock);
+    p->clock = AudioClockHistory{};
+    LeaveCriticalSection(&p->lock);
+    waveOutRestart(p->device);
+    p->playing = true;
+    return AudioFault::none;
+}
+
+// Silent at once; the buffers queued stay where they are.
+AudioFault waveOutPauseOutput(void* user) {
+    Player* p = of(user);
+    if (!p->device || !p->streamOpen) return AudioFault::output;
+    waveOutPause(p->device);
+    p->playing = false;
+    return AudioFault::none;
+}
+
+// The device gives back every buffer and its position goes to 0; the decoder
+// moves to the music time, and the next play queues from there.
+AudioFault waveOutSetPosition(void* user, uint32_t musicMs) {
+    Player* p = of(user);
+    if (!p->device || !p->streamOpen) return AudioFault::output;
+    stopFeeder(p);
+    waveOutPause(p->device);
+    waveOutReset(p->device);
+    p->playing = false;
+    EnterCriticalSection(&p->lock);
+    const bool moved = seekMp3(&p->decoder, (long long)musicMs * p->decoder.layout.rate / 1000);
+    LeaveCriticalSection(&p->lock);
+    restartCounts(p);
+    return moved ? AudioFault::none
+                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
+}
+
+uint64_t waveOutPosition(void* user) {
+    Player* p = of(user);
+    if (!p->device || !p->streamOpen) return 0;
+    DWORD frames = 0;
+    if (!readPosition(p, &frames)) return 0;
+    EnterCriticalSection(&p->lock);
+    const uint64_t music = p->musicFrames;
+    LeaveCriticalSection(&p->lock);
+    return (uint64_t(frames) < music ? uint64_t(frames) : music) * 4u;
+}
+
+bool waveOutAudibleStartUs(void* user, int64_t* startUs) {
+    Player* p = of(user);
+    if (!p->device || !p->playing) return false;
+    DWORD frames = 0;
+    const bool read = readPosition(p, &frames);
+    const uint64_t nowUs = readSystemTimerUs();
+    // Each step of the position is dated by the first reading that sees it:
+    // never early, so the earliest answer of the recent steps is the best.
+    EnterCriticalSection(&p->lock);
+    if (read && frames != p->lastPosition) {
+        p->lastPosition = frames;
+        recordHandOver(&p->clock, nowUs, frames);
+    }
+    // Four buffers without a step: the device is stalled.
+    const uint64_t staleUs = uint64_t(bufferFrames) * 4000000u / uint64_t(p->rate);
+    const bool known = audibleStartUs(p->clock, p->rate, p->leadFrames, nowUs, staleUs, startUs);
+    LeaveCriticalSection(&p->lock);
+    return known;
+}
+
+int waveOutLatencyUs(void* user) { return of(user)->device ? outputLeadUs() : 0; }
+
+int waveOutRate(void* user) { return of(user)->device ? of(user)->rate : 0; }
+
+void waveOutSetObserver(void* user, AudioHandOverFn fn) {
+    Player* p = of(user);
+    if (p->lockReady) EnterCriticalSection(&p->lock);
+    p->observer = fn;
+    if (p->lockReady) LeaveCriticalSection(&p->lock);
+}
+
+void waveOutClose(void* user) {
+    Player* p = of(user);
+    closeDevice(p);
+    if (p->streamOpen) closeMp3(&p->decoder);
+    p->streamOpen = false;
+}
 }  // namespace
 
-uint32_t audioGetVersion() { return audioPlayerVersion; }
-
-int audioInit(int /*device*/, int frequency, int /*flags*/) {
-    if (!player.lockReady) {
-        InitializeCriticalSection(&player.lock);
-        player.lockReady = true;
-    }
-    if (player.device) return 1;
-    return openDevice(frequency) ? 1 : 0;
+int backendAudioOutputs(const AudioOutput* outputs[], int capacity) {
+    static const AudioOutput waveOut = {
+        .name = "waveout",
+        .user = &waveOutPlayer,
+        .open = waveOutOpenOutput,
+        .openStream = waveOutOpenStream,
+        .play = waveOutPlay,
+        .pause = waveOutPauseOutput,
+        .setPosition = waveOutSetPosition,
+        .recover = nullptr,
+        .position = waveOutPosition,
+        .audibleStartUs = waveOutAudibleStartUs,
+        .latencyUs = waveOutLatencyUs,
+        .rate = waveOutRate,
+        .setObserver = waveOutSetObserver,
+        .close = waveOutClose,
+    };
+    if (capacity < 1) return 0;
+    outputs[0] = &waveOut;
+    return 1;
 }
 
 int audioCheckStreamFile(const char* path) {
     Mp3Decoder d = {};
     if (!openMp3File(&d, path)) return 0;
     closeMp3(&d);
-    return 1;
-}
-
-uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
-                               uint64_t /*length*/, int /*flags*/) {
-    if (!player.device || player.streamOpen) return 0;
-    Mp3Decoder d = {};
-    if (!openMp3File(&d, path)) return 0;
-    // The device plays at the music's own rate.
-    if (d.layout.rate != player.rate) {
-        closeDevice();
-        if (!openDevice(d.layout.rate)) {
-            closeMp3(&d);
-            return 0;
-        }
-    }
-    EnterCriticalSection(&player.lock);
-    player.decoder = d;
-    player.streamOpen = true;
-    player.musicFrames = 0;
-    player.framesHanded = 0;
-    player.clock = AudioClockHistory{};
-    player.lastPosition = 0;
-    LeaveCriticalSection(&player.lock);
-    return 1;
-}
-
-int audioStart() { return player.device ? 1 : 0; }
-
-int audioStreamPlay(uint32_t stream, int /*flush*/, int /*flags*/) {
-    if (!player.device || stream == 0 || !player.streamOpen) return 0;
-    if (player.playing) return 1;
-    for (int i = 0; i < bufferCount; ++i) fillAndQueue(i);
-    player.feeder = CreateThread(nullptr, 0, feed, nullptr, 0, nullptr);
-    if (!player.feeder) return 0;
-    SetThreadPriority(player.feeder, THREAD_PRIORITY_TIME_CRITICAL);
-    waveOutRestart(player.device);
-    player.playing = true;
-    return 1;
-}
-
-uint64_t audioChannelGetPosition(uint32_t stream) {
-    if (!player.device || stream == 0) return 0;
-    DWORD frames = 0;
-    if (!readPosition(&frames)) return 0;
-    EnterCriticalSection(&player.lock);
-    const uint64_t music = player.musicFrames;
-    LeaveCriticalSection(&player.lock);
-    return (uint64_t(frames) < music ? uint64_t(frames) : music) * 4u;
-}
-
-int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
-    if (!player.device || stream == 0 || !startUs || !player.playing) return 0;
-    DWORD frames = 0;
-    const bool read = readPosition(&frames);
-    const uint64_t nowUs = readSystemTimerUs();
-    // Each step of the position is dated by the first reading that sees it:
-    // never early, so the earliest answer of the recent steps is the best.
-    if (read && frames != player.lastPosition) {
-        player.lastPosition = frames;
-        recordHandOver(&player.clock, nowUs, frames);
-    }
-    // Four buffers without a step: the device is stalled.
-    const uint64_t staleUs = uint64_t(bufferFrames) * 4000000u / uint64_t(player.rate);
-    return audibleStartUs(player.clock, player.rate, player.leadFrames, nowUs, staleUs, startUs) ? 1 : 0;
-}
-
-int audioOutputLatencyUs() { return player.device ? outputLeadUs() : 0; }
-
-int audioOutputRate() { return player.device ? player.rate : 0; }
-const char* audioOutputName() { return player.device ? "waveout" : ""; }
-
-void audioSetHandOverObserver(AudioHandOverFn fn) {
-    if (player.lockReady) EnterCriticalSection(&player.lock);
-    player.observer = fn;
-    if (player.lockReady) LeaveCriticalSection(&player.lock);
-}
-
-int audioFree() {
-    closeDevice();
-    if (player.streamOpen) closeMp3(&player.decoder);
-    player.streamOpen = false;
     return 1;
 }
 

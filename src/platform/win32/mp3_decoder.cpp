@@ -203,6 +203,24 @@ int readMp3Frames(Mp3Decoder* decoder, int16_t* out, int frames) {
     return done;
 }
 
+bool seekMp3(Mp3Decoder* decoder, long long sample) {
+    Mp3DecoderState* s = decoder->state;
+    if (!s || sample < 0) return false;
+    s->next = decoder->layout.firstFrame;
+    s->skip = mp3LeadingSamples(decoder->layout);
+    s->remaining = decoder->layout.musicSamples;
+    s->started = false;  // the next chunk restarts the codec
+    s->drained = false;
+    s->pendingAt = s->pendingEnd = 0;
+    int16_t dropped[4096 * 2];
+    while (sample > 0) {
+        const int got = readMp3Frames(decoder, dropped, int(sample < 4096 ? sample : 4096));
+        if (got <= 0) return false;
+        sample -= got;
+    }
+    return true;
+}
+
 void closeMp3(Mp3Decoder* decoder) {
     freeState(decoder->state);
     decoder->state = nullptr;

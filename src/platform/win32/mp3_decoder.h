@@ -25,4 +25,10 @@ bool openMp3Bytes(Mp3Decoder* decoder, const unsigned char* data, long size);
 // Up to frames stereo frames into out; fewer only at the end (0 there).
 int readMp3Frames(Mp3Decoder* decoder, int16_t* out, int frames);
 
+// Moves to music sample `sample` (per channel): the codec starts again from
+// the file's first frame and what comes before the sample is decoded and
+// dropped, so the samples from there are the ones a play from the start gives
+// (the codec keeps no index to jump by). False past the music's end.
+bool seekMp3(Mp3Decoder* decoder, long long sample);
+
 void closeMp3(Mp3Decoder* decoder);
