@@ -334,6 +334,9 @@ def test_no_display(s):
         check(rc == 1, "%s: exit %d\n%s" % (exe, rc, err))
         check("cannot init opengl-window" in err, err)
         check("mesh-file" not in err, err)
+    # The Wine server of a run without a display would fail the next
+    # windowed run's CreateWindowEx: wait until it is gone.
+    subprocess.run(["wineserver", "-w"], env=s.env(display=False), timeout=120)
 
 
 def test_fullscreen_on_plain_xvfb_escape(s):
