@@ -1,5 +1,6 @@
 #pragma once
 // Damaged copies of the generated data and the real programs run on them.
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <string>
@@ -13,6 +14,14 @@ namespace failtest {
 extern const std::string generatedData;  // BUILD/data, written by mkdata
 
 bool haveData();
+
+// A test of the programs on the generated data: skipped where there is none.
+class GeneratedDataTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+    }
+};
 
 // A fresh folder holding a copy of the windowed program and a data folder that
 // links every generated file except those left out. Removed by removeTree.

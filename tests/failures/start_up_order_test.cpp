@@ -34,8 +34,9 @@ ProcessResult runRefused(const std::string& tag, const std::vector<std::string>&
 
 }  // namespace
 
-TEST(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+using DemoStartUpOrder = GeneratedDataTest;
+
+TEST_F(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
     // "dummy" exists but offers no GL; the data folder lacks a scene too.
     const ProcessResult r =
         runRefused("no-gl", {"light.dat"}, "SDL_VIDEODRIVER=dummy", "dummy video driver");
@@ -44,8 +45,7 @@ TEST(DemoStartUpOrder, AVideoDriverWithoutOpenGlFailsBeforeAnythingIsLoaded) {
     EXPECT_EQ(r.err.find("cannot load"), std::string::npos) << r.err;
 }
 
-TEST(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+TEST_F(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
     // A scene failure ends the start-up before the audio device is asked for.
     const std::string noAudio = "SDL_AUDIODRIVER=no-such-driver";
     {
@@ -70,8 +70,7 @@ TEST(DemoStartUpOrder, TheSoundtrackIsOpenedOnlyAfterAllAssetsLoaded) {
     }
 }
 
-TEST(DemoStartUpOrder, SoundtracksThatDoNotDecodeReportCannotPlayAudio) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+TEST_F(DemoStartUpOrder, SoundtracksThatDoNotDecodeReportCannotPlayAudio) {
     const std::string track = generatedBytes("5tfina.mp3");
     ASSERT_GT(track.size(), 70000u);
     struct Case {
@@ -100,8 +99,7 @@ TEST(DemoStartUpOrder, SoundtracksThatDoNotDecodeReportCannotPlayAudio) {
 
 // The pictures follow the timer, not the music: a soundtrack that ends after a
 // few seconds still starts the demo, which is still running when stopped.
-TEST(DemoStartUpOrder, AShortSoundtrackStillStartsTheDemo) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+TEST_F(DemoStartUpOrder, AShortSoundtrackStillStartsTheDemo) {
     const std::string dir = installCopy("audio-short", {"5tfina.mp3"});
     // 64 KiB of a 192 kbit/s track: less than 3 s of music.
     ASSERT_TRUE(replaceDataFile(dir, "5tfina.mp3", generatedBytes("5tfina.mp3").substr(0, 65536)));
@@ -120,8 +118,7 @@ TEST(DemoStartUpOrder, AShortSoundtrackStillStartsTheDemo) {
 // A close request (SIGTERM arrives as one) while the frames run ends the demo
 // through the close handling within a few seconds, with the code of a run
 // that was stopped.
-TEST(DemoStartUpOrder, ACloseRequestEndsTheDemoPromptly) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+TEST_F(DemoStartUpOrder, ACloseRequestEndsTheDemoPromptly) {
     const std::string dir = installCopy("close");
     RunningDemo demo = startWindowed(dir, headlessEnv());
     const bool started = waitForSoundtrack(&demo);

@@ -33,8 +33,9 @@ std::string dibMissing(const std::string& file) {
 
 }  // namespace
 
-TEST(DemoWaterBitmaps, MissingOrDamagedBitmapsLeaveTheJpegPictures) {
-    if (!haveData()) GTEST_SKIP() << "no generated data in " << generatedData;
+using DemoWaterBitmaps = GeneratedDataTest;
+
+TEST_F(DemoWaterBitmaps, MissingOrDamagedBitmapsLeaveTheJpegPictures) {
     const std::string water = generatedBytes("water.bmp");
     ASSERT_GT(water.size(), 1000u);
     struct Case {
