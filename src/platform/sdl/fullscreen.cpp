@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/display_modes.h"
-#include "platform/sdl/window_state.h"
+#include "platform/sdl/native_window.h"
 
 namespace {
 // Wayland compositors (and X programs under them) only pretend to change the
@@ -42,11 +42,11 @@ bool switchMode(DemoWindow* w, int width, int height) {
                      width, height);
         return false;
     }
-    if (SDL_SetWindowDisplayMode(w->window, &chosen) != 0 ||
-        SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN) != 0) {
+    if (SDL_SetWindowDisplayMode(w->native->window, &chosen) != 0 ||
+        SDL_SetWindowFullscreen(w->native->window, SDL_WINDOW_FULLSCREEN) != 0) {
         std::fprintf(stderr, "video: cannot switch to %dx%d (%s); fullscreen at the desktop size\n",
                      width, height, SDL_GetError());
-        SDL_SetWindowFullscreen(w->window, 0);
+        SDL_SetWindowFullscreen(w->native->window, 0);
         return false;
     }
     w->modeSwitched = true;
@@ -54,7 +54,7 @@ bool switchMode(DemoWindow* w, int width, int height) {
     if (SDL_GetCurrentDisplayMode(0, &now) == 0 && now.w == width && now.h == height) return true;
     std::fprintf(stderr, "video: the display did not switch to %dx%d; fullscreen at the desktop size\n",
                  width, height);
-    SDL_SetWindowFullscreen(w->window, 0);
+    SDL_SetWindowFullscreen(w->native->window, 0);
     return false;
 }
 }  // namespace
@@ -70,26 +70,26 @@ bool enterFullscreen(DemoWindow* w, int width, int height, bool desktopSize) {
     }
     // The borderless window over the whole screen first, so that it covers it
     // also where no window manager acts on the fullscreen request.
-    SDL_SetWindowPosition(w->window, 0, 0);
-    SDL_SetWindowSize(w->window, desktop.w, desktop.h);
-    if (SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+    SDL_SetWindowPosition(w->native->window, 0, 0);
+    SDL_SetWindowSize(w->native->window, desktop.w, desktop.h);
+    if (SDL_SetWindowFullscreen(w->native->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
         std::fprintf(stderr, "video: fullscreen request refused (%s); a window over the screen\n",
                      SDL_GetError());
     return true;
 }
 
 void resumeFullscreen(DemoWindow* w) {
-    if (!w->window || !w->modeSwitched) return;
+    if (!w->native->window || !w->modeSwitched) return;
     // One pump can bring a focus gained and the loss after it (another
     // program took the focus back while we were loading): what counts is
     // whether the window has the focus now.
-    if (!(SDL_GetWindowFlags(w->window) & SDL_WINDOW_INPUT_FOCUS)) return;
+    if (!(SDL_GetWindowFlags(w->native->window) & SDL_WINDOW_INPUT_FOCUS)) return;
     SDL_DisplayMode want, now;
-    if (SDL_GetWindowDisplayMode(w->window, &want) != 0 || SDL_GetCurrentDisplayMode(0, &now) != 0)
+    if (SDL_GetWindowDisplayMode(w->native->window, &want) != 0 || SDL_GetCurrentDisplayMode(0, &now) != 0)
         return;
     if (now.w == want.w && now.h == want.h) return;
     // Back from another program, and nothing restored our mode (a window
     // manager does, by restoring the minimised window): switch again.
-    SDL_SetWindowFullscreen(w->window, 0);
-    SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN);
+    SDL_SetWindowFullscreen(w->native->window, 0);
+    SDL_SetWindowFullscreen(w->native->window, SDL_WINDOW_FULLSCREEN);
 }

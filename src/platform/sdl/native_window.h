@@ -1,13 +1,12 @@
 #pragma once
 #include <SDL2/SDL.h>
 
+#include "platform/window_state.h"
+
 // The SDL side of the demo window, shared by the files of this backend.
-struct DemoWindow {
+struct NativeWindow {
     SDL_Window* window;
     SDL_GLContext context;
-    int fullscreen;
-    // The display mode was changed and must be given back on the way out.
-    bool modeSwitched;
     // Without a display nothing paces the buffer swaps: the software renderer
     // would queue frames without limit, so each frame is finished first.
     bool finishBeforeSwap;

@@ -10,12 +10,12 @@
 
 #include "platform/keys.h"
 #include "platform/report_error.h"
-#include "platform/sdl/window_state.h"
+#include "platform/sdl/native_window.h"
 #include "platform/stop_signal.h"
 
+NativeWindow nativeWindow = {};
+
 namespace {
-DemoWindow theWindow = {};
-void (*closeCallback)() = nullptr;
 
 bool isHeadlessDriver(const char* driver) {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -61,23 +61,21 @@ SDL_Window* createMultisampledWindow(Uint32 flags, bool fullscreen, int width, i
 }
 
 bool makeContext(DemoWindow* w, int width, int height) {
-    w->context = SDL_GL_CreateContext(w->window);
-    if (!w->context) {
+    w->native->context = SDL_GL_CreateContext(w->native->window);
+    if (!w->native->context) {
         failGlSetup("Can't Create A GL Rendering Context.");
         return false;
     }
-    if (SDL_GL_MakeCurrent(w->window, w->context) != 0) {
+    if (SDL_GL_MakeCurrent(w->native->window, w->native->context) != 0) {
         failGlSetup("Can't activate GLRC.");
         return false;
     }
     int dw = width, dh = height;
-    SDL_GL_GetDrawableSize(w->window, &dw, &dh);
+    SDL_GL_GetDrawableSize(w->native->window, &dw, &dh);
     initGlState(dw, dh);
     return true;
 }
 }  // namespace
-
-void setCloseCallback(void (*fn)()) { closeCallback = fn; }
 
 void showErrorBox(const char* text) {
     SDL_ShowCursor(SDL_ENABLE);
@@ -121,13 +119,15 @@ void showWindow(DemoWindow* w, int width, int height) {
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
     const char* driver = SDL_GetCurrentVideoDriver();
-    w->finishBeforeSwap = driver && std::strcmp(driver, "offscreen") == 0;
+    w->native->finishBeforeSwap = driver && std::strcmp(driver, "offscreen") == 0;
 
-    SDL_ShowWindow(w->window);
-    SDL_RaiseWindow(w->window);
-    SDL_GL_MakeCurrent(w->window, w->context);
+    SDL_ShowWindow(w->native->window);
+    SDL_RaiseWindow(w->native->window);
+    SDL_GL_MakeCurrent(w->native->window, w->native->context);
     int dw = width, dh = height;
-    SDL_GL_GetDrawableSize(w->window, &dw, &dh);
+    SDL_GL_GetDrawableSize(w->native->window, &dw, &dh);
+    w->width = dw;
+    w->height = dh;
     setPerspective(dw, dh);
 }
 
@@ -141,13 +141,15 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
     installStopSignals();
     if (!openVideo(options.offscreen)) return nullptr;
 
-    DemoWindow* w = &theWindow;
-    *w = DemoWindow{};
+    DemoWindow* w = demoWindow();
+    *w->native = NativeWindow{};
     w->fullscreen = fullscreen == 1;
+    w->modeSwitched = false;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= w->fullscreen ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
-    w->window = createMultisampledWindow(flags, w->fullscreen, width, height, options.msaaSamples);
-    if (!w->window) {
+    w->native->window =
+        createMultisampledWindow(flags, w->fullscreen, width, height, options.msaaSamples);
+    if (!w->native->window) {
         // No visual with the requested buffers (or no window at all).
         std::fprintf(stderr, "video: %s\n", SDL_GetError());
         failGlSetup("Can't Find A Suitable PixelFormat.");
@@ -168,47 +170,36 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
 }
 
 void demoWindowSize(const DemoWindow* window, int* width, int* height) {
-    SDL_GL_GetDrawableSize(window->window, width, height);
+    SDL_GL_GetDrawableSize(window->native->window, width, height);
 }
 
 void presentFrame(DemoWindow* window) {
     clearPictureBars();
-    if (window->finishBeforeSwap) glFinish();
-    SDL_GL_SwapWindow(window->window);
+    if (window->native->finishBeforeSwap) glFinish();
+    SDL_GL_SwapWindow(window->native->window);
 }
 
-void presentDemoWindow() { presentFrame(&theWindow); }
-
 void releaseDemoWindow(DemoWindow* window) {
-    if (window && window->window) {
+    if (window && window->native->window) {
         // Leaving fullscreen gives the desktop its mode back.
-        if (window->fullscreen) SDL_SetWindowFullscreen(window->window, 0);
+        if (window->fullscreen) SDL_SetWindowFullscreen(window->native->window, 0);
         SDL_ShowCursor(SDL_ENABLE);
-        SDL_GL_MakeCurrent(window->window, nullptr);
-        if (window->context) SDL_GL_DeleteContext(window->context);
-        SDL_DestroyWindow(window->window);
-        window->window = nullptr;
-        window->context = nullptr;
+        SDL_GL_MakeCurrent(window->native->window, nullptr);
+        if (window->native->context) SDL_GL_DeleteContext(window->native->context);
+        SDL_DestroyWindow(window->native->window);
+        window->native->window = nullptr;
+        window->native->context = nullptr;
         window->modeSwitched = false;
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-namespace {
-[[noreturn]] void closeWithCode(DemoWindow* window, int code) {
-    releaseDemoWindow(window);
-    if (closeCallback) closeCallback();
+void endDemoProcess(int code) {
     SDL_Quit();
     std::exit(code);
 }
-}  // namespace
 
-void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
-
-void pumpMessages() {
-    // Ctrl-C or SIGTERM while the demo plays: the close handling, with the
-    // signal's exit code (130, 143), not that of a finished run.
-    if (stopSignalReceived()) closeWithCode(&theWindow, stopSignalExitCode());
+void pumpWindowEvents(DemoWindow* window) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -220,16 +211,18 @@ void pumpMessages() {
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                     int dw = e.window.data1, dh = e.window.data2;
-                    if (theWindow.window) SDL_GL_GetDrawableSize(theWindow.window, &dw, &dh);
+                    if (window->native->window) SDL_GL_GetDrawableSize(window->native->window, &dw, &dh);
+                    window->width = dw;
+                    window->height = dh;
                     setPerspective(dw, dh);
                 } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-                    resumeFullscreen(&theWindow);
+                    resumeFullscreen(window);
                 } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                    closeDemoWindow(&theWindow);
+                    closeDemoWindow(window);
                 }
                 break;
             case SDL_QUIT:
-                closeDemoWindow(&theWindow);
+                closeDemoWindow(window);
             default:
                 break;
         }

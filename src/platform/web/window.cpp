@@ -9,6 +9,7 @@
 #include "platform/report_error.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
+#include "platform/window_state.h"
 
 #include "gl/gl_layer.h"
 #include "gl/gl_restore.h"
@@ -17,15 +18,14 @@
 // at 640 x 480; while the demo plays the page sizes the canvas to the pixels
 // it is shown with, and the drawable follows (the 4:3 picture fitted inside,
 // black bars around it where the shapes differ).
-struct DemoWindow {
+struct NativeWindow {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
-    int width;
-    int height;
 };
 
+NativeWindow nativeWindow = {};
+
 namespace {
-DemoWindow theWindow = {};
-void (*closeCallback)() = nullptr;
+DemoWindow& theWindow = *demoWindow();
 PresentPacing pacing = PresentPacing::animationFrame;
 long presentsSinceYield = 0;
 
@@ -78,8 +78,6 @@ void followCanvasSize() {
 
 void setPresentPacing(PresentPacing p) { pacing = p; }
 
-void setCloseCallback(void (*fn)()) { closeCallback = fn; }
-
 void showErrorBox(const char* text) { pageShowError(text); }
 
 DemoWindow* createDemoWindow(int width, int height, int fullscreen, const WindowOptions& options) {
@@ -109,14 +107,14 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
     attrs.preserveDrawingBuffer = EM_FALSE;
     attrs.majorVersion = 1;
     attrs.minorVersion = 0;
-    w->context = emscripten_webgl_create_context("#canvas", &attrs);
-    if (w->context <= 0) {
+    w->native->context = emscripten_webgl_create_context("#canvas", &attrs);
+    if (w->native->context <= 0) {
         std::fprintf(stderr, "video: the browser offers no WebGL context\n");
         pageNoWebGlJs();
         reportError("Can't Create A GL Rendering Context.");
         return nullptr;
     }
-    if (emscripten_webgl_make_context_current(w->context) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (emscripten_webgl_make_context_current(w->native->context) != EMSCRIPTEN_RESULT_SUCCESS) {
         reportError("Can't activate GLRC.");
         return nullptr;
     }
@@ -129,7 +127,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
     // layer keeps the pictures to give them back.
     glLayerKeepPictures(1);
     initGlState(width, height);
-    pageContextMadeJs(int(w->context));
+    pageContextMadeJs(int(w->native->context));
     return w;
 }
 
@@ -157,21 +155,18 @@ void presentFrame(DemoWindow*) {
     }
 }
 
-void presentDemoWindow() { presentFrame(&theWindow); }
-
 // The canvas stays as it is: the page shows the message that follows.
 void releaseDemoWindow(DemoWindow* window) { (void)window; }
 
-void closeDemoWindow(DemoWindow* window) {
-    if (window && window->context > 0) emscripten_webgl_destroy_context(window->context);
-    if (closeCallback) closeCallback();
-    pageDemoEnded(0);
+void endDemoProcess(int code) {
+    if (nativeWindow.context > 0) emscripten_webgl_destroy_context(nativeWindow.context);
+    pageDemoEnded(code);
     // A page has no process to end: the program stops here for good and the
     // page shows that it is over.
     pageHalt();
 }
 
-void pumpMessages() {
+void pumpWindowEvents(DemoWindow*) {
     pageDrainKeys();
     restoreContextIfBack();
     followCanvasSize();

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "platform/display_modes.h"
-#include "platform/win32/window_state.h"
+#include "platform/win32/native_window.h"
 
 namespace {
 // Written before the switch, read by the restore, which may run from an
@@ -39,7 +39,7 @@ bool switchDisplayMode(DemoWindow* w, int width, int height) {
                      width, height, long(rc));
         return false;
     }
-    w->mode = mode;
+    w->native->mode = mode;
     w->modeSwitched = true;
     return true;
 }
@@ -51,17 +51,18 @@ void restoreDisplayMode() {
 void suspendFullscreen(DemoWindow* w) {
     if (!w->modeSwitched || !switched) return;
     restoreDisplayMode();
-    ShowWindow(w->window, SW_MINIMIZE);
+    ShowWindow(w->native->window, SW_MINIMIZE);
 }
 
 void resumeFullscreen(DemoWindow* w) {
     if (!w->modeSwitched || switched) return;
     InterlockedExchange(&switched, 1);
-    if (ChangeDisplaySettingsA(&w->mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+    if (ChangeDisplaySettingsA(&w->native->mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
         InterlockedExchange(&switched, 0);
         return;
     }
-    ShowWindow(w->window, SW_RESTORE);
-    SetWindowPos(w->window, HWND_TOPMOST, 0, 0, int(w->mode.dmPelsWidth), int(w->mode.dmPelsHeight),
+    ShowWindow(w->native->window, SW_RESTORE);
+    SetWindowPos(w->native->window, HWND_TOPMOST, 0, 0, int(w->native->mode.dmPelsWidth),
+                 int(w->native->mode.dmPelsHeight),
                  SWP_SHOWWINDOW);
 }

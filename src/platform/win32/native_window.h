@@ -1,16 +1,14 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/window_state.h"
+
 // The Win32 side of the demo window, shared by the files of this backend.
-struct DemoWindow {
+struct NativeWindow {
     HWND window;
     HDC dc;
     HGLRC context;
-    bool fullscreen;
-    // The display mode was changed and must be given back on the way out.
-    bool modeSwitched;
     DEVMODEA mode;  // the mode switched to, for coming back after Alt-Tab
-    int width, height;  // client size
 };
 
 // Switches the display to the deepest width x height mode. False (after a

@@ -10,11 +10,11 @@
 #include "platform/report_error.h"
 #include "platform/win32/gl_context.h"
 #include "platform/stop_signal.h"
-#include "platform/win32/window_state.h"
+#include "platform/win32/native_window.h"
+
+NativeWindow nativeWindow = {};
 
 namespace {
-DemoWindow theWindow = {};
-void (*closeCallback)() = nullptr;
 // Set while the window is being taken down, so the messages that causes do
 // not start the close handling again.
 bool releasing = false;
@@ -51,10 +51,10 @@ void atExit() { restoreDisplayMode(); }
 LRESULT CALLBACK demoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
-            theWindow.window = hwnd;
-            theWindow.dc = GetDC(hwnd);
-            theWindow.context = createGlContext(theWindow.dc);
-            if (theWindow.context) {
+            nativeWindow.window = hwnd;
+            nativeWindow.dc = GetDC(hwnd);
+            nativeWindow.context = createGlContext(nativeWindow.dc);
+            if (nativeWindow.context) {
                 RECT r;
                 GetClientRect(hwnd, &r);
                 initGlState(r.right, r.bottom);
@@ -62,10 +62,14 @@ LRESULT CALLBACK demoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         case WM_SIZE:
-            if (theWindow.context && !releasing) setPerspective(LOWORD(lParam), HIWORD(lParam));
+            if (nativeWindow.context && !releasing) {
+                demoWindow()->width = LOWORD(lParam);
+                demoWindow()->height = HIWORD(lParam);
+                setPerspective(LOWORD(lParam), HIWORD(lParam));
+            }
             return 0;
         case WM_CLOSE:
-            if (!releasing) closeDemoWindow(&theWindow);
+            if (!releasing) closeDemoWindow(demoWindow());
             return 0;
         case WM_DESTROY:
             return 0;
@@ -79,11 +83,11 @@ LRESULT CALLBACK demoWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             applyVirtualKey(int(wParam), message == WM_SYSKEYDOWN, 1);
             break;
         case WM_ACTIVATEAPP:
-            if (theWindow.fullscreen && !releasing) {
+            if (demoWindow()->fullscreen && !releasing) {
                 if (wParam)
-                    resumeFullscreen(&theWindow);
+                    resumeFullscreen(demoWindow());
                 else
-                    suspendFullscreen(&theWindow);
+                    suspendFullscreen(demoWindow());
             }
             break;
         case WM_SYSCOMMAND:
@@ -116,8 +120,6 @@ bool registerClass(HINSTANCE instance) {
 }
 }  // namespace
 
-void setCloseCallback(void (*fn)()) { closeCallback = fn; }
-
 void showErrorBox(const char* text) {
     // The box must be seen: the desktop's own mode and the cursor first.
     restoreDisplayMode();
@@ -125,8 +127,8 @@ void showErrorBox(const char* text) {
     if (!offscreen && !stderrIsRead())
         MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
     // A report the demo plays on after (a missing flare file): its mode again.
-    if (theWindow.window && theWindow.fullscreen && !releasing) {
-        resumeFullscreen(&theWindow);
+    if (nativeWindow.window && demoWindow()->fullscreen && !releasing) {
+        resumeFullscreen(demoWindow());
         if (!cursorHidden) {
             ShowCursor(FALSE);
             cursorHidden = true;
@@ -175,7 +177,7 @@ void showWindow(DemoWindow* w, HWND hwnd) {
         SetForegroundWindow(hwnd);
         SetFocus(hwnd);
     }
-    wglMakeCurrent(w->dc, w->context);
+    wglMakeCurrent(w->native->dc, w->native->context);
     // Frames read back are not paced by the display.
     setSwapInterval(offscreen ? 0 : 1);
     RECT r;
@@ -197,9 +199,10 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
 
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!registerClass(instance)) return nullptr;
-    DemoWindow* w = &theWindow;
-    *w = DemoWindow{};
+    DemoWindow* w = demoWindow();
+    *w->native = NativeWindow{};
     w->fullscreen = fullscreen == 1 && !offscreen;
+    w->modeSwitched = false;
     releasing = false;
 
     if (options.msaaSamples > 0) prepareMultisampling(instance, options.msaaSamples);
@@ -212,7 +215,7 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
         releaseDemoWindow(w);
         return nullptr;
     }
-    if (!w->context) {  // the GL set-up failed and said why
+    if (!w->native->context) {  // the GL set-up failed and said why
         releaseDemoWindow(w);
         return nullptr;
     }
@@ -231,17 +234,15 @@ DemoWindow* createDemoWindow(int width, int height, int fullscreen, const Window
 
 void demoWindowSize(const DemoWindow* window, int* width, int* height) {
     RECT r = {0, 0, 0, 0};
-    if (window && window->window) GetClientRect(window->window, &r);
+    if (window && window->native->window) GetClientRect(window->native->window, &r);
     *width = r.right;
     *height = r.bottom;
 }
 
 void presentFrame(DemoWindow* window) {
     clearPictureBars();
-    SwapBuffers(window->dc);
+    SwapBuffers(window->native->dc);
 }
-
-void presentDemoWindow() { presentFrame(&theWindow); }
 
 void releaseDemoWindow(DemoWindow* window) {
     restoreDisplayMode();
@@ -249,28 +250,20 @@ void releaseDemoWindow(DemoWindow* window) {
     if (!window) return;
     releasing = true;
     wglMakeCurrent(nullptr, nullptr);
-    if (window->context) wglDeleteContext(window->context);
-    if (window->dc) ReleaseDC(window->window, window->dc);
-    if (window->window) DestroyWindow(window->window);
-    *window = DemoWindow{};
+    if (window->native->context) wglDeleteContext(window->native->context);
+    if (window->native->dc) ReleaseDC(window->native->window, window->native->dc);
+    if (window->native->window) DestroyWindow(window->native->window);
+    *window->native = NativeWindow{};
+    *window = DemoWindow{window->native, false, false, 0, 0};
 }
 
-namespace {
-[[noreturn]] void closeWithCode(DemoWindow* window, int code) {
-    releaseDemoWindow(window);
-    if (closeCallback) closeCallback();
+void endDemoProcess(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
     std::exit(code);
 }
-}  // namespace
 
-void closeDemoWindow(DemoWindow* window) { closeWithCode(window, 0); }
-
-void pumpMessages() {
-    // Ctrl-C or the console closing while the demo plays: the close
-    // handling, with the request's exit code.
-    if (stopSignalReceived()) closeWithCode(&theWindow, stopSignalExitCode());
+void pumpWindowEvents(DemoWindow*) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue;  // only the close handling ends the run
