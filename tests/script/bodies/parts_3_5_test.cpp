@@ -7,7 +7,7 @@
 #include "state/demo_state.h"
 #include "state/gentle_mode.h"
 
-// Part 5's shots fade in and out: at each part time, the fades drawn, in order.
+// The shots fade in and out: at each part time, the fades drawn, in order.
 struct FadesAt {
     float pt;
     std::vector<float> fades;
