@@ -22,24 +22,24 @@ void present(void*) { presentDemoWindow(); }
 int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
 
 // The music did not start: everything given back, then the demo's message.
-int cannotPlayAudio(DemoWindow* window) {
+bool cannotPlayAudio(DemoWindow* window) {
     setCloseCallback(nullptr);
     stopMusic();
     releaseDemoWindow(window);
     reportError("cannot play audio");
-    return 0;
+    return false;
 }
 }  // namespace
 
-int playDemo(DemoWindow* window) {
+bool playDemo(DemoWindow* window) {
     if (!startMusic("data\\5tfina.mp3")) return cannotPlayAudio(window);
     runDemo(FrameLoopIo{systemTimer, pumpWindow, followMusic, present, escapeHeld, nullptr});
-    return 1;
+    return true;
 }
 
-int playDemoWithKeys(DemoWindow* window, long startFrame) {
+bool playDemoWithKeys(DemoWindow* window, long startFrame) {
     if (!playWithKeys("data\\5tfina.mp3", startFrame)) return cannotPlayAudio(window);
-    return 1;
+    return true;
 }
 
 int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {

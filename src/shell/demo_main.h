@@ -11,11 +11,11 @@ int demoMain(int fullscreen, int argc = 0, char** argv = nullptr, bool warmUp = 
 
 // One play on a window that startDemo made: the music from its start and the
 // frames until the end or Escape; the music is left playing for the caller to
-// stop. 0 when the music cannot start: then "cannot play audio" is reported
-// and the player and the window are released.
-int playDemo(DemoWindow* window);
+// stop. False when the music cannot start: then "cannot play audio" is
+// reported and the player and the window are released.
+bool playDemo(DemoWindow* window);
 
 // The desktop's play: the same with the viewer's pause and seek keys
 // (play_control.h), from a frame of the 60 fps fixed-step clock (0: the
 // start, as playDemo).
-int playDemoWithKeys(DemoWindow* window, long startFrame);
+bool playDemoWithKeys(DemoWindow* window, long startFrame);

@@ -4,9 +4,8 @@
 #include "platform/window.h"
 #include "script/setup.h"
 #include "script/warm_up.h"
+#include "shell/gl_capabilities.h"
 #include "state/demo_state.h"
-
-int checkMultiTexture() { return 1; }
 
 namespace {
 // The steps once a GL context is current: null when all went well, else the

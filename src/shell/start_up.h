@@ -3,6 +3,14 @@
 
 struct DemoWindow;
 
+// Failures in the shell and the window take one form: a call that can fail
+// returns false (or null) after its reason was reported once, in the demo's
+// words (reportError: the box where one can be shown, always stderr), with
+// the detail before it on stderr ("video: ...", "audio: ..."). Steps that run
+// while the display is not the desktop's hand their message up instead
+// (const char*, null when all went well), so that the display is given back
+// before it is reported. Exit codes belong to the programs' mains alone.
+
 // The start every program of the demo shares: the demo itself, its
 // recordings, benchmarks and reference stills, and the browser page. The
 // drawing switches at their start values, the window (or offscreen
@@ -30,6 +38,3 @@ DemoWindow* startDemo(const DemoStart& start);
 // own): the context gets the start state a window's context gets, then the
 // same checks and loading. False after a failure, reported as startDemo does.
 bool startDemoOnContext(const DemoStart& start);
-
-// The graphics capability check; every GL we run on has what the demo uses.
-int checkMultiTexture();
