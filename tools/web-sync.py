@@ -2,7 +2,7 @@
 """Benchmark (prints figures, judges nothing): the music time the page draws
 against the clicks its browser's sound server played.
 
-  tools/web-sync.py [--engine NAME[,NAME...]] [--seconds N] BUILD_WEB DESKTOP_BUILD
+  tools/web-sync.py [--engine NAME[,NAME...]] [--seconds N] [--moves] BUILD_WEB DESKTOP_BUILD
 
 For each engine (chromium, firefox, webkit; all three unless named): a
 private PulseAudio server with a null sink (tests/support/pulse_server.sh),
@@ -19,7 +19,12 @@ is done for this process's CLOCK_REALTIME. Then sync_clicks.py judge prints
 the offset of drawn against heard (positive: the picture leads) at 1 s, the
 95th percentile, the worst frame and the drift, and the page's own readings
 of its audio context and the server's latency of the browser's stream are
-printed beside them."""
+printed beside them.
+
+With --moves the play is paused and sought instead of played through: four
+seconds in, Space holds it for 3 s, then it plays on for 4 s, seeks 10 s
+forward (Right), plays 4 s, seeks 10 s back (Left) and plays 4 s; the offsets
+are judged from one second after each move (sync_clicks.py judge-moves)."""
 
 import json
 import os
@@ -141,7 +146,18 @@ def sink_inputs():
     return "; ".join(keep)
 
 
-def measure(engine, site, seconds, folder):
+# The keys of --moves, each with the seconds the play is left to go on after it.
+MOVES = [(" ", 32, 3.0), (" ", 32, 4.0), ("ArrowRight", 39, 4.0), ("ArrowLeft", 37, 4.0)]
+
+
+def play_moves(b):
+    for key, code, then in MOVES:
+        b.key_down(key, code)
+        b.key_up(key, code)
+        time.sleep(then)
+
+
+def measure(engine, site, seconds, folder, moves=False):
     server_dir = os.path.join(folder, "pulse-" + engine)
     r = shell(". '%s/pulse_server.sh' && pulse_start '%s' && echo \"$PULSE_SERVER\"" %
               (SUPPORT, server_dir))
@@ -178,8 +194,11 @@ def measure(engine, site, seconds, folder):
                 print("%s: the page has no sound (%s)" % (engine, b.evaluate('demoStats.sound')))
             time.sleep(2)
             inputs = sink_inputs()
-            b.wait_for('demoStats.musicMs.length && demoStats.musicMs[demoStats.musicMs.length - 1]'
-                       ' >= %d' % (seconds * 1000), seconds + 60, step=0.5)
+            if moves:
+                play_moves(b)
+            else:
+                b.wait_for('demoStats.musicMs.length && demoStats.musicMs[demoStats.musicMs.length'
+                           ' - 1] >= %d' % (seconds * 1000), seconds + 60, step=0.5)
             after = clock_tie(b)
             real_after = realtime_tie()
             log = json.loads(b.evaluate("JSON.stringify(window.__syncLog)"))
@@ -220,6 +239,10 @@ def measure(engine, site, seconds, folder):
                  " (heard %.1f ms behind currentTime)" % ((c["currentTime"] - audible) * 1000)))
     print("  server: %s" % inputs)
     sys.stdout.flush()
+    if moves:
+        subprocess.run([sys.executable, os.path.join(SUPPORT, "sync_clicks.py"), "judge-moves",
+                        prefix, probe_log, "--limit-ms", "10"])
+        return
     subprocess.run([sys.executable, os.path.join(SUPPORT, "sync_clicks.py"), "judge", prefix,
                     probe_log, "--limit-ms", "20", "--quiet"])
 
@@ -227,11 +250,15 @@ def measure(engine, site, seconds, folder):
 def main(argv):
     engines = list(ENGINES)
     seconds = 20
+    moves = False
     rest = []
     while argv:
         if argv[0] == "--engine" and len(argv) > 1:
             engines = argv[1].split(",")
             argv = argv[2:]
+        elif argv[0] == "--moves":
+            moves = True
+            argv = argv[1:]
         elif argv[0] == "--seconds" and len(argv) > 1:
             seconds = int(argv[1])
             argv = argv[2:]
@@ -251,7 +278,7 @@ def main(argv):
         print("load average %s" % open("/proc/loadavg").read().split()[:3])
         for engine in engines:
             try:
-                measure(engine, site, seconds, folder)
+                measure(engine, site, seconds, folder, moves)
             except Exception as e:  # one engine's failure must not stop the others
                 print("%s: the measurement failed: %r" % (engine, e))
     finally:

@@ -9,6 +9,7 @@
 // the files and the music it already holds.
 #include <emscripten.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -127,17 +128,28 @@ int playInPage(long startFrame) {
     }
 }
 
+// What is wrong with a start time parseStartSeconds refused.
+const char* startTimeProblem(const char* text) {
+    double seconds = 0;
+    const char* ignored = "";
+    if (text[0] == '-' && parseStartSeconds(text + 1, &seconds, &ignored))
+        return "is before the music starts";
+    const size_t length = std::strlen(text);
+    if (length > 0 && std::strspn(text, "0123456789.") == length &&
+        std::strtod(text, nullptr) >= timelineEndSeconds)
+        return "is past the end of the demo (228 s)";
+    return "is not a time in seconds of music (such as 95.5)";
+}
+
 // The frame of the address's start time; a time that is not one is named
 // on the page, and the play starts from the beginning.
 long startFrameOf(const char* text) {
     double seconds = 0;
     const char* problem = "";
     if (parseStartSeconds(text, &seconds, &problem)) return seekFrameAtSeconds(seconds);
-    // The option's own words, for the address's t.
-    const char* words = std::strncmp(problem, "--start", 7) == 0 ? problem + 7 : problem;
-    const std::string text2 = std::string("The address's t") + words + text +
-                              ": the demo plays from the start.";
-    pageShowNotice(text2.c_str());
+    const std::string notice = std::string("The address's t=") + text + " " +
+                               startTimeProblem(text) + ": the demo plays from the start.";
+    pageShowNotice(notice.c_str());
     return 0;
 }
 

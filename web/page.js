@@ -191,7 +191,10 @@
       setSound('none');
       return;
     }
-    if (audio.segment.kind === 'silent') {
+    if (audio.paused) {
+      // The music comes back with the play.
+      audio.segment = { kind: 'audio', ctxStart: 0, offset: audio.from };
+    } else if (audio.segment.kind === 'silent') {
       const offset = musicPosition() + 0.05;
       const at = startSource(offset);
       audio.segment = { kind: 'audio', ctxStart: at, offset };

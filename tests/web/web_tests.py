@@ -957,9 +957,9 @@ def test_start_time_in_the_address(build_web, desktop, out):
         with Browser(width=800, height=700) as b:
             b.server = server
             for t, low, high, words in (("95.5", 95500, 97500, None),
-                                        ("abc", 0, 2000, "takes seconds of music"),
-                                        ("-5", 0, 2000, "cannot be before the music starts"),
-                                        ("300", 0, 2000, "past the end of the demo")):
+                                        ("abc", 0, 2000, "is not a time in seconds"),
+                                        ("-5", 0, 2000, "is before the music starts"),
+                                        ("300", 0, 2000, "is past the end of the demo")):
                 b.open(server.url("index.html?t=" + t))
                 check(b.wait_for('window.demoStats && demoStats.state == "ready"', 90),
                       "t=%s: the page did not finish loading" % t)
@@ -972,10 +972,11 @@ def test_start_time_in_the_address(build_web, desktop, out):
                       "t=%s: the first frame is at %r ms" % (t, first))
                 text = page_messages(b)
                 if words:
-                    check("t" in text and words in text and "plays from the start" in text,
+                    check("The address's t=%s %s" % (t, words) in text and
+                          "the demo plays from the start" in text,
                           "t=%s: the page says %r" % (t, text))
                 else:
-                    check(text.strip() == "", "t=%s: the page says %r" % (t, text))
+                    check("The address" not in text, "t=%s: the page says %r" % (t, text))
                 notes.append("t=%s: %.0f ms" % (t, first))
                 end_on_escape(b)
             check(not b.errors, "console errors: %r" % b.errors)
