@@ -18,6 +18,8 @@ enum class AudioFault { none, output, stream };
 // Prints "audio: " and the formatted reason on one line; returns kind.
 AudioFault sayAudioFault(AudioFault kind, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+// What a new position answers: done, or the stream's fault, said.
+AudioFault audioMoved(bool moved, uint32_t musicMs);
 
 // Every call gets the output's `user` back. A null pause or setPosition: the
 // output cannot (the demo leaves its pause and seek keys alone); a null

@@ -26,9 +26,9 @@ long runDemo(const FrameLoopIo& io) {
     if (io.escapeHeld && io.escapeHeld(user)) return 0;
     while (previousPart < partCount - 1) {
         if (io.pumpMessages) io.pumpMessages(user);
-        if (io.queryMusicPosition) io.queryMusicPosition(user);
+        const uint32_t musicStart = io.musicStart ? io.musicStart(user) : 0;
         const uint32_t now = io.readTimer(user);
-        const int part = updateDemoClock(now, previous, demo.musicStartMs);
+        const int part = updateDemoClock(now, previous, musicStart);
 
         float clear[4];
         partClearColour(part, clear);

@@ -10,7 +10,10 @@
 struct FrameLoopIo {
     uint32_t (*readTimer)(void* user);           // milliseconds, wrapping at 2^32
     void (*pumpMessages)(void* user);            // window messages, key state
-    void (*queryMusicPosition)(void* user);      // once per frame; may move the music start
+    // Once per frame, before the timer reading: the timer reading at which
+    // music time 0 is heard (the real clock's zero moves with the sound
+    // heard). Null: 0, as the fixed-step and scripted clocks count from it.
+    uint32_t (*musicStart)(void* user);
     void (*presentFrame)(void* user);            // ends the frame
     int (*escapeHeld)(void* user);               // non-zero while Escape is down
     void* user;                                  // handed to every callback

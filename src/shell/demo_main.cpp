@@ -17,7 +17,7 @@
 namespace {
 uint32_t systemTimer(void*) { return readSystemTimer(); }
 void pumpWindow(void*) { pumpMessages(); }
-void followMusic(void*) { queryMusicPosition(); }
+uint32_t followMusic(void*) { return queryMusicPosition(); }
 void present(void*) { presentDemoWindow(); }
 int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
 

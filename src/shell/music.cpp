@@ -121,8 +121,8 @@ bool heardZero(uint32_t now, uint32_t* zero) {
     return false;
 }
 
-void queryMusicPosition() {
-    if (!musicStream) return;
+uint32_t queryMusicPosition() {
+    if (!musicStream) return demo.musicStartMs;
     const uint32_t now = readSystemTimer();
     if (audioChannelRecover(musicStream)) {
         playOnWherePicturesAre(now);
@@ -132,4 +132,5 @@ void queryMusicPosition() {
     uint32_t target = demo.musicStartMs;
     if (!heardZero(now, &target)) target = demo.musicStartMs;
     demo.musicStartMs = followMusicStart(&follower, demo.musicStartMs, target, now);
+    return demo.musicStartMs;
 }

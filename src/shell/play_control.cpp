@@ -22,6 +22,7 @@ enum : uint32_t { pausedPollUs = 10000 };
 struct Play {
     SeekCache seeks;
     uint32_t reading = 0;     // the timer reading of the frame drawn last
+    uint32_t musicStart = 0;  // the clock's zero for that frame
     int32_t shownMs = 0;      // the music time on screen
     bool firstPump = true;    // the presses it brings were made while loading
     bool stillPlayer = false; // the player said it cannot pause
@@ -73,12 +74,16 @@ void playPump(void* user) {
         if (p->pending.action == PlayAction::none) p->pending = playKeyFor(vk);
 }
 
-void playFollow(void*) { queryMusicPosition(); }
+uint32_t playFollow(void* user) {
+    Play* p = static_cast<Play*>(user);
+    p->musicStart = queryMusicPosition();
+    return p->musicStart;
+}
 
 void playPresent(void* user) {
     Play* p = static_cast<Play*>(user);
     presentDemoWindow();
-    p->shownMs = int32_t(p->reading - demo.musicStartMs);
+    p->shownMs = int32_t(p->reading - p->musicStart);
 }
 
 int playStop(void* user) {

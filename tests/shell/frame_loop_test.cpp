@@ -94,8 +94,8 @@ TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     for (uint32_t t = 0; t <= 229000; t += 700) readings.push_back(5000 + t);
     nextReading = 0;
     frames.clear();
-    demo.musicStartMs = 5000;
-    const FrameLoopIo io{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    const FrameLoopIo io{scriptedTimer, nullptr, [](void*) -> uint32_t { return 5000; }, recordFrame,
+                         escapeState, nullptr};
     const long drawn = runDemo(io);
     // Readings 700, 1400, ... 228200: the first above 228000 is the last frame.
     EXPECT_EQ(drawn, 326);

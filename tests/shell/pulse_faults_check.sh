@@ -16,8 +16,6 @@ probe=$1 clicks=$2
 here=$(cd "$(dirname "$0")/../support" && pwd)
 . "$here/pulse_server.sh"
 pulse_need pulseaudio pactl parec python3
-rec=""
-pulse_test_cleanup() { [ -n "$rec" ] && kill "$rec" 2>/dev/null; }
 pulse_test_dir pulse-faults
 pulse_click_track "$clicks" 14
 failed=0

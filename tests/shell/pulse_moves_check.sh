@@ -16,8 +16,6 @@ here=$(cd "$(dirname "$0")/../support" && pwd)
 . "$here/pulse_server.sh"
 . "$here/recorded_play.sh"
 pulse_need pulseaudio pactl parec python3
-rec=""
-pulse_test_cleanup() { [ -n "$rec" ] && kill "$rec" 2>/dev/null; }
 pulse_test_dir pulse-moves
 recorded_setup "$clicks" 70
 

@@ -15,11 +15,7 @@ here=$(cd "$(dirname "$0")/../support" && pwd)
 . "$here/recorded_play.sh"
 pulse_need pulseaudio pactl parec python3
 busy=""
-rec=""
-pulse_test_cleanup() {
-    for p in $busy; do kill "$p" 2>/dev/null; done
-    [ -n "$rec" ] && kill "$rec" 2>/dev/null
-}
+pulse_test_cleanup() { for p in $busy; do kill "$p" 2>/dev/null; done; }
 pulse_test_dir pulse-sync
 recorded_setup "$clicks" 8
 

@@ -9,7 +9,8 @@
 # For a test of the demo through such a server:
 #   pulse_need TOOLS...   exits 77 (skipped) when one of the tools is missing
 #   pulse_test_dir NAME   makes the test's temporary folder $dir; on the way
-#                         out runs the caller's pulse_test_cleanup where one
+#                         out ends the recorder whose pid is in $rec (if any)
+#                         and runs the caller's pulse_test_cleanup where one
 #                         is defined, ends the server in $dir/server and
 #                         removes $dir; plays through the sound server (no
 #                         SDL_AUDIODRIVER)
@@ -83,6 +84,7 @@ pulse_test_dir() {
 }
 
 _pulse_test_end() {
+    [ -n "${rec:-}" ] && kill "$rec" 2>/dev/null
     command -v pulse_test_cleanup >/dev/null 2>&1 && pulse_test_cleanup
     pulse_stop "$dir/server"
     rm -rf "$dir"

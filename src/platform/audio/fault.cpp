@@ -12,3 +12,8 @@ AudioFault sayAudioFault(AudioFault kind, const char* format, ...) {
     std::fprintf(stderr, "audio: %s\n", line);
     return kind;
 }
+
+AudioFault audioMoved(bool moved, uint32_t musicMs) {
+    return moved ? AudioFault::none
+                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
+}

@@ -239,8 +239,7 @@ AudioFault pulseSetPosition(void* user, uint32_t musicMs) {
         if (room != size_t(-1) && room > 0) onWritable(p->stream, room, p);
     }
     pa_threaded_mainloop_unlock(p->loop);
-    return moved ? AudioFault::none
-                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
+    return audioMoved(moved, musicMs);
 }
 
 uint64_t pulsePosition(void* user) {

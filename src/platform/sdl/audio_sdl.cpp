@@ -151,8 +151,7 @@ AudioFault sdlSetPosition(void* user, uint32_t musicMs) {
     p->clock = AudioClockHistory{};
     p->framesHanded = 0;
     SDL_UnlockAudioDevice(p->device);
-    return moved ? AudioFault::none
-                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
+    return audioMoved(moved, musicMs);
 }
 
 uint64_t sdlPosition(void* user) {

@@ -238,8 +238,7 @@ AudioFault waveOutSetPosition(void* user, uint32_t musicMs) {
     const bool moved = seekMp3(&p->decoder, (long long)musicMs * p->decoder.layout.rate / 1000);
     LeaveCriticalSection(&p->lock);
     restartCounts(p);
-    return moved ? AudioFault::none
-                 : sayAudioFault(AudioFault::stream, "cannot move the music to %u ms", musicMs);
+    return audioMoved(moved, musicMs);
 }
 
 uint64_t waveOutPosition(void* user) {
