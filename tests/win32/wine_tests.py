@@ -11,6 +11,7 @@ programs show none when their stderr is read), and every run has a time limit.
 import array
 import math
 import os
+import re
 import statistics
 import shutil
 import subprocess
@@ -537,6 +538,70 @@ def test_options(s):
     rc, err, _ = s.run(d, env=None, limit=60, args=("--msaa", "3"))
     check(rc == 2, "--msaa 3: exit %d\n%s" % (rc, err))
     check("--gentle        fewer and softer flashes" in err, err)
+
+
+def test_pause_seek_and_part_keys(s):
+    """The viewer's keys in demo-windowed.exe started at 100 s: Space pauses
+    the pictures and waveOut's music and plays both on, Left/Right seek 10 s
+    (paused too), Page Down/Page Up and the number keys go to a part's start,
+    Escape ends the play; each action says its line on standard output."""
+    d = s.folder("keys")
+    out_path = os.path.join(d, "keys.stdout")
+    with open(out_path, "wb") as out, open(os.path.join(d, "keys.stderr"), "wb") as err:
+        p = subprocess.Popen(["wine", os.path.join(d, "demo-windowed.exe"), "--start", "100"],
+                             cwd="/", env=s.env(), stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    p.err_path = err.name
+
+    def said(pattern, limit=60):
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline:
+            text = read(out_path)
+            if re.search(pattern, text):
+                return text
+            check(p.poll() is None, "ended (%s) before saying %r:\n%s\n%s"
+                  % (p.returncode, pattern, text, read(p.err_path)))
+            time.sleep(0.2)
+        raise Failure("no %r after %d s:\n%s\n%s" % (pattern, limit, read(out_path),
+                                                     read(p.err_path)))
+
+    try:
+        w = s.window(p)
+        s.wait_playing(p)
+        # The device opens before the timeline is played up to 100 s, and
+        # keys pressed until the first frame are dropped: the music heard
+        # says the frames run.
+        deadline = time.monotonic() + START_LIMIT
+        while loudest(s.record(0.5)) < 1000:
+            check(p.poll() is None and time.monotonic() < deadline,
+                  "no music heard:\n%s\n%s" % (read(out_path), read(p.err_path)))
+        s.key(w, "space")
+        said(r"paused at 10\d\.")
+        # Paused, the sound server hears silence from the paused device.
+        quiet = loudest(s.record(1.0))
+        s.key(w, "Right")
+        said(r"seek to 11\d\.")
+        s.key(w, "space")
+        said(r"playing from 11\d\.")
+        s.key(w, "Left")
+        said(r"seek to 10\d\.")
+        for key, line in (("Next", "seek to 107.817 s"), ("Prior", "seek to 82.217 s"),
+                          ("6", "seek to 173.017 s")):
+            s.key(w, key)
+            said(re.escape(line))
+        heard = loudest(s.record(2.0))
+        s.key(w, "Escape")
+        rc, err = s.finish(p, 60)
+    finally:
+        if p.poll() is None:
+            wine_server_stop(s.prefix)
+            p.kill()
+            p.wait()
+    text = read(out_path)
+    print("    " + text.strip().replace("\n", "\n    "))
+    check(rc == 0, "Escape: exit %d\n%s" % (rc, err))
+    check("Error" not in err and "cannot" not in err + text, err + text)
+    check(quiet < 100, "the music went on while paused (peak %d)" % quiet)
+    check(heard > 2000, "no music after the seeks (peak %d)" % heard)
 
 
 STILLS = "5,20,60,100,150,210"
