@@ -2,7 +2,6 @@
 
 #include "platform/keys.h"
 #include "platform/report_error.h"
-#include "platform/standard_output.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "script/frame_loop.h"
@@ -49,10 +48,7 @@ int demoMain(int fullscreen, int argc, char** argv, bool warmUp) {
         bool help = false;
         if (!parseShellOptions(argc, argv, fullscreen, &start.window, &help, &startSeconds))
             return 2;
-        if (help) {
-            printShellUsage(fullscreen, false);
-            return finishStandardOutput(fullscreen ? "demo" : "demo-windowed", 0);
-        }
+        if (help) return showHelp(shellProgram(fullscreen));
     }
     start.fullscreen = fullscreen;
     start.warmUp = warmUp;

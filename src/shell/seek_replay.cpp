@@ -84,15 +84,10 @@ bool seekingPrepared(const SeekCache& cache) { return cache.prepared; }
 
 void releaseSeeking(SeekCache* cache) { *cache = SeekCache{}; }
 
-long seekFrameAtMs(uint32_t ms) {
-    // The first frame whose exact time, n / 60 s, is not before ms.
-    return long((int64_t(ms) * seekFrameRate + 999) / 1000);
-}
+long seekFrameAtMs(uint32_t ms) { return framesBeforeMs(seekRate, ms); }
 
-long seekFrameAtSeconds(double seconds) {
-    // As the capture's --time counts (a hair below a whole frame is that frame).
-    return long(std::ceil(seconds * double(seekFrameRate) - 1e-9));
-}
+// As the capture's --time counts.
+long seekFrameAtSeconds(double seconds) { return firstFrameAtSeconds(seekRate, seconds); }
 
 uint32_t seekFrameMs(long frame) { return frameTimeMs(seekRate, frame); }
 

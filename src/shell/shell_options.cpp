@@ -1,28 +1,14 @@
 #include "shell/shell_options.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "script/timeline.h"
 #include "state/gentle_mode.h"
 
 namespace {
-const char* programName(int fullscreen) { return fullscreen ? "demo" : "demo-windowed"; }
-
-bool refuse(int fullscreen, const char* what, const char* arg) {
-    std::fprintf(stderr, "%s: %s%s\n", programName(fullscreen), what, arg ? arg : "");
-    printShellUsage(fullscreen, true);
-    return false;
-}
-}  // namespace
-
-void printShellUsage(int fullscreen, bool toStderr) {
-    FILE* out = toStderr ? stderr : stdout;
+void printUsage(FILE* out, int fullscreen) {
     std::fprintf(out, "usage: %s [--msaa N]%s [--start S] [--gentle]\n",
-                 programName(fullscreen), fullscreen ? " [--desktop-size]" : "");
+                 fullscreen ? "demo" : "demo-windowed", fullscreen ? " [--desktop-size]" : "");
     std::fprintf(out,
                  "  --msaa N        draw with N samples per pixel (2, 4, 8 or 16); where the GL\n"
                  "                  offers fewer, the nearest lower count (said on stderr)\n");
@@ -38,47 +24,48 @@ void printShellUsage(int fullscreen, bool toStderr) {
                  "keys: Space pause/play, Left/Right 10 s back/forward, Page Up/Page Down the\n"
                  "      part before/after, 0-8 that part, Escape end\n");
 }
+void printDemoUsage(FILE* out) { printUsage(out, 1); }
+void printWindowedUsage(FILE* out) { printUsage(out, 0); }
 
-bool parseSampleCount(const char* text, int* samples) {
-    for (int n : {2, 4, 8, 16}) {
-        if (std::to_string(n) != text) continue;
-        *samples = n;
-        return true;
-    }
-    return false;
+std::string startTaken() {
+    char text[96];
+    std::snprintf(text, sizeof text, "seconds of music from 0 to below the end at %g s, such as 95.5",
+                  timelineEndSeconds);
+    return text;
 }
 
-bool parseWholeNumber(const char* text, long low, long high, long* number) {
-    if (!text || *text < '0' || *text > '9') return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    *number = v;
-    return true;
+// The option just read: 0 when it was taken, else 2 (refused).
+int readShellOption(OptionReader* r, int fullscreen, WindowOptions* options, double* startSeconds) {
+    std::string v;
+    if (r->option == "--msaa") {
+        if (const int refused = optionValue(r, &v, sampleCountTaken)) return refused;
+        if (!parseSampleCount(v.c_str(), &options->msaaSamples))
+            return refuseOption(r->program, "--msaa", v, sampleCountTaken);
+    } else if (startSeconds && r->option == "--start") {
+        if (const int refused = optionValue(r, &v, startTaken())) return refused;
+        if (!parseStartSeconds(v.c_str(), startSeconds))
+            return refuseOption(r->program, "--start", v, startTaken());
+    } else if (r->option == "--gentle") {
+        gentleMode.on = true;
+    } else if (fullscreen && r->option == "--desktop-size") {
+        options->desktopSize = true;
+    } else {
+        return refuseUnknown(*r);
+    }
+    return 0;
+}
+}  // namespace
+
+ProgramUsage shellProgram(int fullscreen) {
+    ProgramUsage program;
+    program.name = fullscreen ? "demo" : "demo-windowed";
+    program.print = fullscreen ? printDemoUsage : printWindowedUsage;
+    return program;
 }
 
-bool parseStartSeconds(const char* text, double* seconds, const char** problem) {
-    const char* at = text;
-    if (*at == '-' || *at == '+') ++at;
-    size_t digits = 0;
-    const char* p = at;
-    for (; *p >= '0' && *p <= '9'; ++p) ++digits;
-    if (*p == '.')
-        for (++p; *p >= '0' && *p <= '9'; ++p) ++digits;
-    if (digits == 0 || *p != '\0' || *text == '+') {
-        *problem = "--start takes seconds of music (such as 95.5), not ";
-        return false;
-    }
-    const double v = std::strtod(at, nullptr);
-    if (*text == '-') {
-        *problem = "--start cannot be before the music starts: ";
-        return false;
-    }
-    if (v >= timelineEndSeconds) {
-        *problem = "--start is past the end of the demo (228 s): ";
-        return false;
-    }
+bool parseStartSeconds(const char* text, double* seconds) {
+    double v = 0;
+    if (!parsePlainSeconds(text, &v) || v >= timelineEndSeconds) return false;
     *seconds = v;
     return true;
 }
@@ -89,42 +76,12 @@ bool parseShellOptions(int argc, char** argv, int fullscreen, WindowOptions* opt
     *help = false;
     gentleMode.on = false;
     if (startSeconds) *startSeconds = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+    OptionReader r = startOptions(shellProgram(fullscreen), argc, argv);
+    while (nextOption(&r)) {
+        if (helpAsked(r))
             *help = true;
-        } else if (std::strcmp(arg, "--msaa") == 0) {
-            if (i + 1 >= argc) return refuse(fullscreen, "--msaa needs a sample count", nullptr);
-            const char* v = argv[++i];
-            int n = 0;
-            if (!parseSampleCount(v, &n))
-                return refuse(fullscreen, "--msaa takes 2, 4, 8 or 16, not ", v);
-            options->msaaSamples = n;
-        } else if (startSeconds && std::strcmp(arg, "--start") == 0) {
-            if (i + 1 >= argc) return refuse(fullscreen, "--start needs a time in seconds", nullptr);
-            const char* v = argv[++i];
-            const char* problem = "";
-            if (!parseStartSeconds(v, startSeconds, &problem)) return refuse(fullscreen, problem, v);
-        } else if (std::strcmp(arg, "--gentle") == 0) {
-            gentleMode.on = true;
-        } else if (fullscreen && std::strcmp(arg, "--desktop-size") == 0) {
-            options->desktopSize = true;
-        } else {
-            return refuse(fullscreen, "unknown option ", arg);
-        }
+        else if (readShellOption(&r, fullscreen, options, startSeconds) != 0)
+            return false;
     }
     return true;
-}
-
-std::vector<std::string> splitCommaList(const std::string& text) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = text.find(',', start);
-        if (comma == std::string::npos) break;
-        items.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    items.push_back(text.substr(start));
-    return items;
 }

@@ -1,22 +1,18 @@
 #include "shell/still_times.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <string>
 
+#include "options/frame_rate.h"
+#include "options/option_values.h"
 #include "script/timeline.h"
 
 bool parseStillTimes(const char* text, std::vector<double>* seconds) {
+    if (!text) return false;
     std::vector<double> out;
-    if (!text || !*text) return false;
-    const char* p = text;
-    for (;;) {
-        char* end = nullptr;
-        const double t = std::strtod(p, &end);
-        if (end == p || !std::isfinite(t) || t < 0 || t > timelineEndSeconds) return false;
+    for (const std::string& item : splitCommaList(text)) {
+        double t = 0;
+        if (!parseSeconds(item, &t) || t > timelineEndSeconds) return false;
         out.push_back(t);
-        if (*end == '\0') break;
-        if (*end != ',') return false;
-        p = end + 1;
     }
     *seconds = out;
     return true;
@@ -24,6 +20,6 @@ bool parseStillTimes(const char* text, std::vector<double>* seconds) {
 
 std::vector<long> stillFrames(const std::vector<double>& seconds, long framesPerSecond) {
     std::vector<long> frames;
-    for (double t : seconds) frames.push_back(long(std::llround(t * double(framesPerSecond))));
+    for (double t : seconds) frames.push_back(nearestFrame(FrameRate{framesPerSecond, 1}, t));
     return frames;
 }

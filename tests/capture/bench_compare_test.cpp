@@ -164,13 +164,13 @@ TEST(Bench, RefusesBadOptionsBeforeTouchingTheFrameList) {
         std::vector<std::string> args;
         const char* says;
     } cases[] = {
-        {{"--frames", list, "--parts", "9-9"}, "bad part range"},
-        {{"--frames", list, "--parts", "0-8junk"}, "bad part range"},
-        {{"--frames", list, "--cores", "1x"}, "bad --cores"},
-        {{"--frames", list, "--cores", "99999999999"}, "bad --cores"},
-        {{"--frames", list, "--msaa", "+4"}, "bad --msaa"},
-        {{"--frames", list, "--compare", "msaa4", "--msaa", "4"}, "leave out --msaa"},
-        {{"--frames", list, "--rate"}, "--rate needs a value"},
+        {{"--frames", list, "--parts", "9-9"}, "demo-bench: --parts got '9-9'; it takes A-B"},
+        {{"--frames", list, "--parts", "0-8junk"}, "--parts got '0-8junk'"},
+        {{"--frames", list, "--cores", "1x"}, "--cores got '1x'; it takes a whole number"},
+        {{"--frames", list, "--cores", "99999999999"}, "--cores got '99999999999'"},
+        {{"--frames", list, "--msaa", "+4"}, "--msaa got '+4'; it takes 2, 4, 8 or 16"},
+        {{"--frames", list, "--compare", "msaa4", "--msaa", "4"}, "leave it out"},
+        {{"--frames", list, "--rate"}, "demo-bench: --rate got nothing; it takes frames a second"},
     };
     for (const auto& c : cases) {
         const ProcessResult r = runProcess(DEMO_BENCH_EXE, c.args, {}, waitLimitSeconds());

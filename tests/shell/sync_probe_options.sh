@@ -18,12 +18,15 @@ expect() {
         failed=1
     fi
 }
-expect 2 "not \"2abc\"" --seconds 2abc
-expect 2 "not \"0\"" --seconds 0
-expect 2 "not \"241\"" --seconds 241
-expect 2 "a value must follow \"--seconds\"" --seconds
-expect 2 "a value must follow \"--log\"" --log
-expect 2 "unknown option \"--fast\"" --fast
+expect 2 "demo-sync-probe: --seconds got '2abc'; it takes seconds" --seconds 2abc
+expect 2 "--seconds got '0'" --seconds 0
+expect 2 "--seconds got '241'" --seconds 241
+expect 2 "--seconds got nothing; it takes" --seconds
+expect 2 "--log got nothing; it takes a file name" --log
+expect 2 "--seek got '5'; it takes two times" --seek 5
+expect 2 "--pause got '1,2,3'" --pause 1,2,3
+expect 2 "the command line got '--fast'" --fast
+expect 2 "usage: demo-sync-probe" --fast
 expect 1 "cannot create /nonexistent-folder/sync.log" --log /nonexistent-folder/sync.log
 if [ -f "$data/5tfina.mp3" ] && [ -w /dev/full ]; then
     expect 1 "cannot write /dev/full" --seconds 0.2 --log /dev/full

@@ -13,7 +13,11 @@ TEST(MkdataOptions, HelpGoesToStandardOutputAndAFullOneFails) {
     EXPECT_EQ(r.err.find("unknown"), std::string::npos) << r.err;
     r = runProcess(MKDATA_EXE, {"--no-such-option"}, {}, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("unknown option"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("mkdata: the command line got '--no-such-option'"), std::string::npos)
+        << r.err;
+    r = runProcess(MKDATA_EXE, {"--out"}, {}, waitLimitSeconds());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("mkdata: --out got nothing; it takes a folder"), std::string::npos) << r.err;
     if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     r = runProcess("/bin/sh", {"-c", std::string("exec '") + MKDATA_EXE + "' -h >/dev/full"}, {},
                    waitLimitSeconds());

@@ -24,13 +24,14 @@
 #include "fx/frame_profile.h"
 #include "fx/render_tuning.h"
 #include "shell/headless_run.h"
-#include "shell/shell_options.h"
+#include "options/option_values.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
 
 namespace {
 
-const char* const program = "demo-bench";
+void printUsage(FILE* out);
+const ProgramUsage program = {"demo-bench", printUsage};
 
 struct Bench {
     FrameRate rate;
@@ -138,8 +139,8 @@ std::string jsonText(const std::string& s) {
     return out;
 }
 
-int usage() {
-    std::fprintf(stdout,
+void printUsage(FILE* out) {
+    std::fprintf(out,
                  "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
                  "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
                  "                  [--msaa N] [--print-timeline]\n"
@@ -164,7 +165,6 @@ int usage() {
                  "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
                  "demo's own work outside GL, and the frame with the most processor time, where\n"
                  "it falls and how many medians of processor time it took.\n");
-    return 0;
 }
 
 // The timeline for scripts (the browser test reads it): every boundary in ms,
@@ -196,22 +196,29 @@ struct BenchOptions {
     std::string framesPath;  // --frames FILE, opened once every option is known good
 };
 
+// What --parts, --compare, --cores and --frames take.
+const char* benchTaken(const std::string& arg) {
+    return arg == "--parts"     ? "A-B, two parts from 0 to 8, A at most B"
+           : arg == "--compare" ? "all, or a comma list of arrays, one and flush; msaa2 .. msaa16; "
+                                  "supersample2 .. supersample4"
+           : arg == "--cores"   ? "a whole number from 1 to 4096"
+                                : "a file name";
+}
+
 // The value of --parts, --compare or --cores.
 int readBenchValue(const std::string& arg, const std::string& v, Bench* b) {
     long cores = 0;
     if (arg == "--parts") {
         if (!parsePartRange(v, &b->firstPart, &b->lastPart))
-            return refuseOption(program, "bad part range (0-8)", v);
+            return refuseOption(program, arg, v, benchTaken(arg));
     } else if (arg == "--compare") {
         b->usesTarget = parsePictureTarget(v, &b->target);
         if (!b->usesTarget && !parseCompare(v, &b->other))
-            return refuseOption(
-                program, "bad --compare (all, arrays, one, flush; msaa2 .. msaa16, supersample2 .. 4)",
-                v);
+            return refuseOption(program, arg, v, benchTaken(arg));
         b->compare = true;
     } else {
         if (!parseWholeNumber(v.c_str(), 1, 4096, &cores))
-            return refuseOption(program, "bad --cores (1 to 4096)", v);
+            return refuseOption(program, arg, v, benchTaken(arg));
         b->cores = int(cores);
     }
     return 0;
@@ -227,9 +234,9 @@ int readBenchOption(OptionReader* r, Bench* b, HeadlessRun* run, BenchOptions* o
     } else if (arg == "--no-warm-up") {
         run->warmUp = false;
     } else if (arg == "--frames") {
-        return optionValue(r, &o->framesPath);
+        return optionValue(r, &o->framesPath, benchTaken(arg));
     } else if (arg == "--parts" || arg == "--compare" || arg == "--cores") {
-        if (const int refused = optionValue(r, &v)) return refused;
+        if (const int refused = optionValue(r, &v, benchTaken(arg))) return refused;
         return readBenchValue(arg, v, b);
     } else {
         *taken = false;
@@ -242,18 +249,19 @@ int readBenchOption(OptionReader* r, Bench* b, HeadlessRun* run, BenchOptions* o
 int parseBenchOptions(int argc, char** argv, Bench* b, HeadlessRun* run, BenchOptions* o) {
     OptionReader r = startOptions(program, argc, argv);
     while (nextOption(&r)) {
-        if (r.option == "-h" || r.option == "--help") return finishStandardOutput(program, usage());
+        if (helpAsked(r)) return showHelp(program);
         if (r.option == "--print-timeline")
-            return finishStandardOutput(program, printTimeline());
+            return finishStandardOutput(program.name, printTimeline());
         bool taken = false;
         if (const int refused = readSharedOption(&r, &o->offscreen, &taken)) return refused;
         if (!taken)
             if (const int refused = readBenchOption(&r, b, run, o, &taken)) return refused;
-        if (!taken) return refuseOption(program, "unknown option", r.option);
+        if (!taken) return refuseUnknown(r);
     }
     if (b->usesTarget && o->offscreen.msaa > 0)
-        return refuseOption(program,
-                            "--compare msaa/supersample draws both halves itself: leave out --msaa");
+        return refuseOption(program, "--msaa", std::to_string(o->offscreen.msaa),
+                            "no value beside --compare msaa/supersample, which draws both halves "
+                            "itself: leave it out");
     return -1;
 }
 

@@ -9,7 +9,7 @@
 
 #include "drawable_limit.h"
 #include "platform/window.h"
-#include "shell/shell_options.h"
+#include "options/option_values.h"
 
 namespace {
 

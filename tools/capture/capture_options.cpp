@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "capture_range.h"
+#include "options/option_values.h"
 #include "script/timeline.h"
-#include "shell/shell_options.h"
+#include "shell/frame_clock.h"
 
 namespace {
-const char* const program = "demo-capture";
 
 bool knownPreset(const std::string& name) {
     static const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
@@ -19,9 +19,23 @@ bool knownPreset(const std::string& name) {
     return false;
 }
 
-int bad(const std::string& what, const std::string& value) {
-    return refuseOption(program, what, value);
+int bad(const std::string& option, const std::string& value, const std::string& takes) {
+    return refuseOption(captureProgram(), option, value, takes);
 }
+
+std::string atTaken() {
+    char takes[120];
+    std::snprintf(takes, sizeof takes,
+                  "times in seconds, such as 12.5, from 0 to below the timeline's end at %g s, "
+                  "between commas",
+                  timelineEndSeconds);
+    return takes;
+}
+
+const char* const framesTaken =
+    "A-B: frames A up to B-1 in whole numbers, A before B, either end left out";
+const char* const timeTaken =
+    "S-E: seconds of music from S up to E, such as 10-20.5, S before E, either end left out";
 
 // Frame numbers: whole numbers from 0.
 bool parseFrame(const std::string& text, long* frame) {
@@ -32,15 +46,9 @@ bool parseFrame(const std::string& text, long* frame) {
 int parseAtList(const std::string& v, CaptureOptions* o) {
     for (const std::string& item : splitCommaList(v)) {
         double t = 0;
-        if (!parseSeconds(item, &t)) return bad("bad time for --at (use seconds, such as 12.5)", item);
-        if (t >= timelineEndSeconds) {
-            // Which time is the last one depends on the rate: the selection
-            // check names the last frame.
-            char why[80];
-            std::snprintf(why, sizeof why, "bad time for --at (the timeline ends at %g s)",
-                          timelineEndSeconds);
-            return bad(why, item);
-        }
+        // Which time is the last one depends on the rate: the selection
+        // check names the last frame.
+        if (!parseSeconds(item, &t) || t >= timelineEndSeconds) return bad("--at", item, atTaken());
         o->atTimes.push_back(t);
         o->atNames.push_back(item);
     }
@@ -53,7 +61,7 @@ int applyFrameRange(const std::string& text, long total, CaptureOptions* o) {
     long first = 0, end = total;
     if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseFrame(a, &first)) ||
         (!b.empty() && !parseFrame(b, &end)) || first >= end)
-        return bad("bad frame range", text);
+        return bad("--frames", text, framesTaken);
     o->firstFrame = first;
     o->endFrame = end < total ? end : total;
     return 0;
@@ -65,7 +73,7 @@ int applyTimeRange(const std::string& text, long total, CaptureOptions* o) {
     double s = 0, e = timelineEndSeconds;
     if (text.empty() || !splitRange(text, &a, &b) || (!a.empty() && !parseSeconds(a, &s)) ||
         (!b.empty() && !parseSeconds(b, &e)))
-        return bad("bad time range (use START-END in seconds, such as 10-20.5)", text);
+        return bad("--time", text, timeTaken);
     if (s >= timelineEndSeconds) {
         // Past the timeline, whatever the end: no frame (refused with the
         // timeline's length), and no frame number computed from a huge time.
@@ -74,10 +82,9 @@ int applyTimeRange(const std::string& text, long total, CaptureOptions* o) {
     }
     // An end past the timeline is clipped to it, whatever its value.
     if (e > timelineEndSeconds) e = timelineEndSeconds;
-    if (s >= e) return bad("bad time range (it ends before it starts)", text);
-    const double framesPerSecond = double(o->offscreen.rate.num) / double(o->offscreen.rate.den);
-    o->firstFrame = long(std::ceil(s * framesPerSecond - 1e-9));
-    const long end = long(std::ceil(e * framesPerSecond - 1e-9));
+    if (s >= e) return bad("--time", text, timeTaken);
+    o->firstFrame = firstFrameAtSeconds(o->offscreen.rate, s);
+    const long end = firstFrameAtSeconds(o->offscreen.rate, e);
     o->endFrame = end < total ? end : total;
     return 0;
 }
@@ -90,14 +97,15 @@ int settleOutput(bool outputGiven, CaptureOptions* o) {
     }
     const bool mp4 = o->output.size() > 4 && o->output.compare(o->output.size() - 4, 4, ".mp4") == 0;
     if (!mp4) o->png = true;
-    if (mp4 && o->png) return bad("PNG frames need a folder, not", o->output);
+    if (mp4 && o->png) return bad("--output", o->output, "a folder for PNG frames, not an .mp4 file");
     // What only a video can be.
     const char* videoOnly = o->lossless ? "--lossless" : o->noAudio ? "--no-audio"
                           : !o->joinList.empty() ? "--join" : nullptr;
     if (videoOnly && o->png && !o->printFrames)
-        return bad(std::string(videoOnly) + " makes a video (an .mp4 file), not PNG frames in",
-                   o->output);
-    if (!o->joinList.empty() && o->noAudio) return bad("--join adds the soundtrack; drop", "--no-audio");
+        return bad("--output", o->output,
+                   std::string("an .mp4 file with ") + videoOnly + ": it makes a video, not PNG frames");
+    if (!o->joinList.empty() && o->noAudio)
+        return bad("--join", o->joinList, "pieces without --no-audio: the join adds the soundtrack");
     return 0;
 }
 
@@ -109,7 +117,7 @@ struct CaptureRanges {
 
 int settleSelection(const CaptureRanges& ranges, CaptureOptions* o) {
     if (ranges.framesGiven && ranges.timeGiven)
-        return bad("use --frames or --time, not both", ranges.timeText);
+        return bad("--time", ranges.timeText, "a range instead of --frames, not beside it");
     const long total = timelineFrameCount(o->offscreen.rate);
     if (ranges.framesGiven)
         if (const int refused = applyFrameRange(ranges.framesText, total, o)) return refused;
@@ -126,13 +134,13 @@ int readCaptureValue(const std::string& arg, const std::string& v, CaptureOption
     long scale = 0;
     if (arg == "--at") return parseAtList(v, o);
     if (arg == "--preset") {
-        if (!knownPreset(v)) return bad("unknown x264 preset", v);
+        if (!knownPreset(v)) return bad(arg, v, "an x264 preset, ultrafast ... veryslow");
         o->preset = v;
     } else if (arg == "--supersample") {
-        if (!parseWholeNumber(v.c_str(), 1, 4, &scale)) return bad("bad --supersample (1 to 4)", v);
+        if (!parseWholeNumber(v.c_str(), 1, 4, &scale)) return bad(arg, v, "1, 2, 3 or 4");
         o->supersample = int(scale);
     } else if (!(v == "linear" || v == "plain")) {
-        return bad("bad --filter (linear or plain)", v);
+        return bad(arg, v, "linear or plain");
     } else {
         o->linearFilter = v == "linear";
     }
@@ -157,20 +165,21 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
             o->*s.field = true;
             return 0;
         }
+    const char* const joinTaken = "the list of pieces (ffmpeg's concat list)";
     if (arg == "--join") {
-        if (const int refused = optionValue(r, &o->joinList)) return refused;
-        if (o->joinList.empty()) return bad("--join needs the list of pieces, not", "");
+        if (const int refused = optionValue(r, &o->joinList, joinTaken)) return refused;
+        if (o->joinList.empty()) return bad(arg, "", joinTaken);
     } else if (arg == "-o" || arg == "--output") {
         ranges->outputGiven = true;
-        return optionValue(r, &o->output);
+        return optionValue(r, &o->output, "an .mp4 file or a folder");
     } else if (arg == "--frames") {
         ranges->framesGiven = true;
-        return optionValue(r, &ranges->framesText);
+        return optionValue(r, &ranges->framesText, framesTaken);
     } else if (arg == "--time") {
         ranges->timeGiven = true;
-        return optionValue(r, &ranges->timeText);
+        return optionValue(r, &ranges->timeText, timeTaken);
     } else if (arg == "--at" || arg == "--preset" || arg == "--supersample" || arg == "--filter") {
-        if (const int refused = optionValue(r, &v)) return refused;
+        if (const int refused = optionValue(r, &v, "a value (see below)")) return refused;
         return readCaptureValue(arg, v, o);
     } else {
         *taken = false;
@@ -180,8 +189,8 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
 
 }  // namespace
 
-void printCaptureUsage() {
-    std::printf(
+void printCaptureUsage(FILE* out) {
+    std::fprintf(out,
         "usage: demo-capture [options]\n"
         "Records the demo frame by frame, offscreen, at a fixed frame rate.\n\n"
         "  -o, --output PATH  a .mp4 file (H.264 video with the soundtrack, through ffmpeg)\n"
@@ -218,19 +227,23 @@ void printCaptureUsage() {
         "  -h, --help         this text\n");
 }
 
+ProgramUsage captureProgram() {
+    ProgramUsage program;
+    program.name = "demo-capture";
+    program.print = printCaptureUsage;
+    return program;
+}
+
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
-    OptionReader r = startOptions(program, argc, argv);
+    OptionReader r = startOptions(captureProgram(), argc, argv);
     CaptureRanges ranges;
     while (nextOption(&r)) {
-        if (r.option == "-h" || r.option == "--help") {
-            printCaptureUsage();
-            return 3;
-        }
+        if (helpAsked(r)) return 3;
         bool taken = false;
         if (const int refused = readSharedOption(&r, &o->offscreen, &taken)) return refused;
         if (!taken)
             if (const int refused = readCaptureOption(&r, o, &ranges, &taken)) return refused;
-        if (!taken) return bad("unknown option", r.option);
+        if (!taken) return refuseUnknown(r);
     }
     return settleSelection(ranges, o);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct CaptureOptions {
 };
 
 // Parses the command line. Returns 0 when the options are usable, 2 after
-// printing the problem (unknown option, bad value), 3 for --help (printed).
+// refusing it (unknown option, bad value), 3 for --help (printed by the
+// caller: showHelp(captureProgram())).
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* options);
-void printCaptureUsage();
+void printCaptureUsage(FILE* out);
+ProgramUsage captureProgram();

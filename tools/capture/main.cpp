@@ -105,11 +105,6 @@ bool onFrame(long frame, void* user) {
     return frame < c->lastWanted;
 }
 
-// Music time of a frame (or the length of that many), in seconds.
-double frameSeconds(const FrameRate& rate, long frame) {
-    return double(frame) * double(rate.den) / double(rate.num);
-}
-
 bool prepareFolder(const std::string& dir) {
     if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return false;
     struct stat st;
@@ -306,7 +301,7 @@ int main(int argc, char** argv) {
     installStopSignals();
     Capture c;
     const int parsed = parseCaptureOptions(argc, argv, &c.options);
-    if (parsed == 3) return finishStandardOutput("demo-capture", 0);
+    if (parsed == 3) return showHelp(captureProgram());
     if (parsed != 0) return parsed;
     const CaptureOptions& o = c.options;
     if (o.printFrames) {
@@ -315,7 +310,7 @@ int main(int argc, char** argv) {
     }
     if (!o.joinList.empty()) return joinPieces(o);
     // Before the output exists: a picture the GL cannot draw leaves nothing behind.
-    if (const int refused = checkDrawnSize("demo-capture", o.offscreen, o.supersample,
+    if (const int refused = checkDrawnSize(captureProgram(), o.offscreen, o.supersample,
                                            "--supersample " + std::to_string(o.supersample), true))
         return refused;
 

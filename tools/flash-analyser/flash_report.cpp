@@ -2,17 +2,16 @@
 
 #include <algorithm>
 
+#include "options/frame_rate.h"
+
 namespace {
 
 double frameTime(const FlashAnalysis& a, long frame) {
-    return double(frame) * double(a.rateDen) / double(a.rateNum);
+    return frameSeconds(FrameRate{a.rateNum, a.rateDen}, frame);
 }
 
 void printRate(std::FILE* out, const FlashAnalysis& a) {
-    if (a.rateDen == 1)
-        std::fprintf(out, "%ld fps", a.rateNum);
-    else
-        std::fprintf(out, "%ld/%ld fps", a.rateNum, a.rateDen);
+    std::fputs(frameRateText(FrameRate{a.rateNum, a.rateDen}).c_str(), out);
 }
 
 }  // namespace

@@ -7,14 +7,14 @@
 #include "flash_report.h"
 #include "flash_windows.h"
 #include "frame_files.h"
-#include "offscreen_options.h"
+#include "options/frame_rate.h"
+#include "options/option_reader.h"
+#include "options/option_values.h"
 
 namespace {
 
-const char* const program = "demo-flashes";
-
-void printUsage() {
-    std::printf(
+void printUsage(FILE* out) {
+    std::fprintf(out,
         "usage: demo-flashes --rate N[/D] [--area P] FOLDER\n"
         "Counts the flashes in a capture's PNG frames (frame-000000.png ..., from\n"
         "demo-capture --png) in every one-second window, after WCAG 2.3.1: a flash is a\n"
@@ -32,11 +32,13 @@ void printUsage() {
         "1: more; 2: a bad command line or unreadable frames.\n");
 }
 
+const ProgramUsage program = {"demo-flashes", printUsage};
+
 int analyse(const std::string& folder, const FrameRate& rate, double area) {
     FrameFiles files;
     std::string problem;
     if (!listFrameFiles(folder, &files, &problem)) {
-        std::fprintf(stderr, "%s: %s\n", program, problem.c_str());
+        std::fprintf(stderr, "%s: %s\n", program.name, problem.c_str());
         return 2;
     }
     FlashAnalysis analysis;
@@ -45,13 +47,13 @@ int analyse(const std::string& folder, const FrameRate& rate, double area) {
         const std::string path = frameFilePath(files, frame);
         int width = 0, height = 0;
         if (!readFrameFile(path, &rgb, &width, &height, &problem)) {
-            std::fprintf(stderr, "%s: %s\n", program, problem.c_str());
+            std::fprintf(stderr, "%s: %s\n", program.name, problem.c_str());
             return 2;
         }
         if (frame == files.first) {
             analysis = startFlashAnalysis(width, height, rate.num, rate.den, files.first, area);
         } else if (width != analysis.width || height != analysis.height) {
-            std::fprintf(stderr, "%s: %s: %dx%d, the frames before it %dx%d\n", program,
+            std::fprintf(stderr, "%s: %s: %dx%d, the frames before it %dx%d\n", program.name,
                          path.c_str(), width, height, analysis.width, analysis.height);
             return 2;
         }
@@ -62,43 +64,52 @@ int analyse(const std::string& folder, const FrameRate& rate, double area) {
     return flashesPass(analysis.worst) ? 0 : 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    OptionReader r = startOptions(program, argc, argv);
+struct FlashOptions {
     FrameRate rate;
     bool rateGiven = false;
     double area = flashAreaShare;
     std::string folder;
+};
+
+const char* const areaTaken = "a percentage above 0, up to 100";
+const char* const folderTaken = "one folder of PNG frames";
+
+// The argument just read: 0 when taken, else 2 (refused).
+int readFlashOption(OptionReader* r, FlashOptions* o) {
+    std::string value;
+    if (r->option == "--rate") {
+        if (const int refused = optionValue(r, &value, frameRateTaken)) return refused;
+        if (!parseFrameRate(value, &o->rate))
+            return refuseOption(program, r->option, value, frameRateTaken);
+        o->rateGiven = true;
+    } else if (r->option == "--area") {
+        if (const int refused = optionValue(r, &value, areaTaken)) return refused;
+        double percent = 0;
+        // A percentage is written as seconds are: decimal, no sign.
+        if (!parseSeconds(value, &percent) || percent <= 0 || percent > 100)
+            return refuseOption(program, r->option, value, areaTaken);
+        o->area = percent / 100;
+    } else if (!r->option.empty() && r->option[0] == '-') {
+        return refuseUnknown(*r);
+    } else if (!o->folder.empty()) {
+        return refuseOption(program, "the folder", r->option, folderTaken);
+    } else {
+        o->folder = r->option;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    OptionReader r = startOptions(program, argc, argv);
+    FlashOptions o;
     while (nextOption(&r)) {
-        if (r.option == "-h" || r.option == "--help") {
-            printUsage();
-            return 0;
-        }
-        if (r.option == "--rate") {
-            std::string value;
-            if (const int refused = optionValue(&r, &value)) return refused;
-            if (!parseFrameRate(value, &rate))
-                return refuseOption(program, "bad --rate (use N or N/D, such as 60000/1001)",
-                                    value);
-            rateGiven = true;
-        } else if (r.option == "--area") {
-            std::string value;
-            if (const int refused = optionValue(&r, &value)) return refused;
-            double percent = 0;
-            if (!parseSeconds(value, &percent) || percent <= 0 || percent > 100)
-                return refuseOption(program, "bad --area (a percentage above 0, up to 100)", value);
-            area = percent / 100;
-        } else if (!r.option.empty() && r.option[0] == '-') {
-            return refuseOption(program, "unknown option", r.option);
-        } else if (!folder.empty()) {
-            return refuseOption(program, "one folder only", r.option);
-        } else {
-            folder = r.option;
-        }
+        if (helpAsked(r)) return showHelp(program);
+        if (const int refused = readFlashOption(&r, &o)) return refused;
     }
     // Without the rate every time and window would be silently wrong.
-    if (!rateGiven) return refuseOption(program, "--rate is needed: the capture's frame rate");
-    if (folder.empty()) return refuseOption(program, "the folder of frames is needed");
-    return analyse(folder, rate, area);
+    if (!o.rateGiven) return refuseOption(program, "--rate", nullptr, frameRateTaken);
+    if (o.folder.empty()) return refuseOption(program, "the folder", nullptr, folderTaken);
+    return analyse(o.folder, o.rate, o.area);
 }

@@ -4,10 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "mkdata.h"
+#include "options/option_reader.h"
 
 namespace {
 void printUsage(FILE* out) {
@@ -15,38 +15,28 @@ void printUsage(FILE* out) {
                  "usage: mkdata [--out DIR] [--only pictures|bitmaps|flares|scenes|music] "
                  "[--sheet FILE.png]\n");
 }
-
-int usage() {
-    printUsage(stderr);
-    return 2;
-}
-
-// -h / --help: the usage on standard output, which must take it.
-int help() {
-    printUsage(stdout);
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    std::fprintf(stderr, "mkdata: cannot write to standard output (%s)\n", std::strerror(errno));
-    return 1;
-}
+const ProgramUsage program = {"mkdata", printUsage};
+const char* const partsTaken = "pictures, bitmaps, flares, scenes or music";
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string out = "data";
     std::string only;
     std::string sheet;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
-            return help();
-        } else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
-            out = argv[++i];
-        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
-            only = argv[++i];
-        } else if (!std::strcmp(argv[i], "--sheet") && i + 1 < argc) {
-            sheet = argv[++i];
-        } else {
-            std::fprintf(stderr, "mkdata: unknown option '%s'\n", argv[i]);
-            return usage();
-        }
+    OptionReader r = startOptions(program, argc, argv);
+    while (nextOption(&r)) {
+        int refused = 0;
+        if (helpAsked(r))
+            return showHelp(program);
+        else if (r.option == "--out")
+            refused = optionValue(&r, &out, "a folder");
+        else if (r.option == "--only")
+            refused = optionValue(&r, &only, partsTaken);
+        else if (r.option == "--sheet")
+            refused = optionValue(&r, &sheet, "a PNG file name");
+        else
+            refused = refuseUnknown(r);
+        if (refused) return refused;
     }
     if (!sheet.empty() && only.empty()) {
         // Review mode: only the contact sheet of an existing folder.
@@ -72,9 +62,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (!known) {
-        std::fprintf(stderr, "mkdata: unknown part '%s'\n", only.c_str());
-        return usage();
-    }
+    if (!known) return refuseOption(program, "--only", only, partsTaken);
     return 0;
 }

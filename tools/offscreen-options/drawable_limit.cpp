@@ -46,7 +46,7 @@ std::string drawableProblem(int limit, int width, int height) {
     return "the GL draws " + std::to_string(limit) + " pixels across at most";
 }
 
-int checkDrawnSize(const char* program, const OffscreenOptions& o, int scale,
+int checkDrawnSize(const ProgramUsage& program, const OffscreenOptions& o, int scale,
                    const std::string& scaleOption, bool window) {
     const int width = o.width * scale, height = o.height * scale;
     if (width <= 640 && height <= 480) return 0;
@@ -54,8 +54,8 @@ int checkDrawnSize(const char* program, const OffscreenOptions& o, int scale,
     if (problem.empty() && window && (width > sdlWindowLimit || height > sdlWindowLimit))
         problem = "SDL opens windows of " + std::to_string(sdlWindowLimit) + " pixels across at most";
     if (problem.empty()) return 0;
-    std::string what = "--size " + std::to_string(o.width) + "x" + std::to_string(o.height);
-    if (scale > 1) what += " " + scaleOption;
-    return refuseOption(program, what + " draws " + std::to_string(width) + "x" +
-                                     std::to_string(height) + " pixels: " + problem);
+    const std::string size = std::to_string(o.width) + "x" + std::to_string(o.height);
+    std::string drawn = scale > 1 ? "with " + scaleOption + " it draws " : "it draws ";
+    drawn += std::to_string(width) + "x" + std::to_string(height) + " pixels";
+    return refuseOption(program, "--size", size, "a picture that can be drawn: " + drawn + ", " + problem);
 }

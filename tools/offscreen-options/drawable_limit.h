@@ -22,10 +22,10 @@ std::string drawableProblem(int limit, int width, int height);
 // created or written (a huge supersampled capture would otherwise allocate
 // gigabytes and fail at its first frame): the --size picture, `scale` times
 // as wide and high where `scaleOption` ("--supersample 4") asks for that.
-// Returns 0, or 2 after saying "PROGRAM: --size 8192x6144 --supersample 4
-// draws 32768x24576 pixels: the GL draws 16384 pixels across at most". A
-// window has SDL's limit as well; a framebuffer of the program's own only the
-// GL's. The demo's own 640x480 and anything smaller is drawn by every GL the
-// demo runs on: no context is made for it.
-int checkDrawnSize(const char* program, const OffscreenOptions& options, int scale,
+// Returns 0, or 2 after refusing --size ("... with --supersample 4 it draws
+// 32768x24576 pixels, the GL draws 16384 pixels across at most"). A window
+// has SDL's limit as well; a framebuffer of the program's own only the GL's.
+// The demo's own 640x480 and anything smaller is drawn by every GL the demo
+// runs on: no context is made for it.
+int checkDrawnSize(const ProgramUsage& program, const OffscreenOptions& options, int scale,
                    const std::string& scaleOption, bool window);

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <ctime>
 #include <vector>
 
@@ -29,7 +29,8 @@
 #include "platform/window.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
-#include "shell/shell_options.h"
+#include "options/option_reader.h"
+#include "options/option_values.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -125,34 +126,39 @@ bool dumpFrame(const char* path) {
     return std::fclose(f) == 0;
 }
 
-bool parseCount(const char* text, int* out) {
-    long v = 0;
-    if (!parseWholeNumber(text, 1, 100000, &v)) return false;
-    *out = int(v);
-    return true;
+void printUsage(FILE* out) {
+    std::fprintf(out,
+                 "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n"
+                 "  --frames N       frames timed (default 120)\n"
+                 "  --warmup N       untimed frames before them (default 10)\n"
+                 "  --dump FILE.ppm  the last frame as a picture\n");
 }
+const ProgramUsage program = {"render-bench", printUsage};
 
 struct BenchOptions {
     int frames = 120, warmup = 10;
-    const char* dumpPath = nullptr;
+    std::string dumpPath;
 };
 
-bool parseBenchOptions(int argc, char** argv, BenchOptions* o) {
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--frames") && hasValue && parseCount(argv[i + 1], &o->frames)) {
-            ++i;
-        } else if (!std::strcmp(argv[i], "--warmup") && hasValue &&
-                   parseCount(argv[i + 1], &o->warmup)) {
-            ++i;
-        } else if (!std::strcmp(argv[i], "--dump") && hasValue) {
-            o->dumpPath = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n");
-            return false;
+// -1 to go on; else the exit code, after the help or a refusal.
+int parseBenchOptions(int argc, char** argv, BenchOptions* o) {
+    const char* const countTaken = "a whole number from 1 to 100000";
+    OptionReader r = startOptions(program, argc, argv);
+    while (nextOption(&r)) {
+        if (helpAsked(r)) return showHelp(program);
+        std::string v;
+        if (r.option == "--dump") {
+            if (const int refused = optionValue(&r, &o->dumpPath, "a file name")) return refused;
+            continue;
         }
+        if (r.option != "--frames" && r.option != "--warmup") return refuseUnknown(r);
+        if (const int refused = optionValue(&r, &v, countTaken)) return refused;
+        long n = 0;
+        if (!parseWholeNumber(v.c_str(), 1, 100000, &n))
+            return refuseOption(program, r.option, v, countTaken);
+        (r.option == "--frames" ? o->frames : o->warmup) = int(n);
     }
-    return true;
+    return -1;
 }
 
 // The bench scene, its tube turned to face the camera, described on stdout.
@@ -217,7 +223,8 @@ void report(const BenchOptions& o, const BenchSeries& m) {
 
 int main(int argc, char** argv) {
     BenchOptions options;
-    if (!parseBenchOptions(argc, argv, &options)) return 2;
+    const int parsed = parseBenchOptions(argc, argv, &options);
+    if (parsed >= 0) return parsed;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     DemoWindow* window = createDemoWindow(640, 480, 0);
     if (!window) {
@@ -231,10 +238,10 @@ int main(int argc, char** argv) {
     Scene* scene = prepareBenchScene();
     BenchSeries measured;
     measure(scene, options, &measured);
-    if (options.dumpPath) {
+    if (!options.dumpPath.empty()) {
         renderScene(scene, float(options.warmup + options.frames) * 1.2f);
-        if (!dumpFrame(options.dumpPath))
-            std::fprintf(stderr, "render-bench: cannot write %s\n", options.dumpPath);
+        if (!dumpFrame(options.dumpPath.c_str()))
+            std::fprintf(stderr, "render-bench: cannot write %s\n", options.dumpPath.c_str());
     }
     report(options, measured);
     const GLenum error = glGetError();

@@ -26,7 +26,8 @@
 
 namespace {
 
-const char* const program = "demo-seek-bench";
+void printUsage(FILE* out) { std::fprintf(out, "usage: demo-seek-bench [--data DIR]\n"); }
+const ProgramUsage program = {"demo-seek-bench", printUsage};
 
 double nowSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -50,7 +51,7 @@ Timed seekTo(SeekCache* cache, double seconds) {
     const long from = nearestKeptBefore(*cache, frame);
     const double w0 = nowSeconds(), c0 = processCpuSeconds();
     if (!drawSeekFrame(cache, frame)) {
-        std::fprintf(stderr, "%s: the seek to %.1f s failed\n", program, seconds);
+        std::fprintf(stderr, "%s: the seek to %.1f s failed\n", program.name, seconds);
         std::exit(1);
     }
     glFinish();
@@ -105,22 +106,17 @@ void warmSeeks(SeekCache* cache) {
     printSeek(what, worst);
 }
 
-int usage(int code) {
-    std::fprintf(code ? stderr : stdout, "usage: %s [--data DIR]\n", program);
-    return code;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     OffscreenOptions options;
     OptionReader reader = startOptions(program, argc, argv);
     while (nextOption(&reader)) {
-        if (reader.option == "-h" || reader.option == "--help") return usage(0);
+        if (helpAsked(reader)) return showHelp(program);
+        // Of the shared options, only the data folder: the seeks are the 60 fps clock's.
         bool taken = false;
+        if (reader.option != "--data") return refuseUnknown(reader);
         if (const int refused = readSharedOption(&reader, &options, &taken)) return refused;
-        if (!taken || reader.option != "--data")
-            return refuseOption(program, "unknown option", reader.option);
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (!options.dataDir.empty()) setDataDirectory(options.dataDir.c_str());
@@ -138,5 +134,5 @@ int main(int argc, char** argv) {
     coldSeeks(&cache);
     warmSeeks(&cache);
     releaseSeeking(&cache);
-    return finishStandardOutput(program, 0);
+    return finishStandardOutput(program.name, 0);
 }

@@ -46,15 +46,16 @@ void onHandOver(uint64_t timeUs, uint64_t framesBefore) {
 }
 
 // The old start: the zero is the timer reading right after the stream was
-// told to play.
-void startUncompensated() {
+// told to play. False when the stream does not open.
+bool startUncompensated() {
     char real[PATH_MAX];
-    if (resolveDataPath("data\\5tfina.mp3", real, sizeof real))
-        musicStream = audioStreamCreateFile(0, real, 0, 0, 0);
-    if (!musicStream) return;
+    const uint32_t stream =
+        resolveDataPath("data\\5tfina.mp3", real, sizeof real) ? audioStreamCreateFile(0, real, 0, 0, 0) : 0;
+    if (!stream) return false;
     audioStart();
-    audioStreamPlay(musicStream, 0, 4);
+    audioStreamPlay(stream, 0, 4);
     demo.musicStartMs = readSystemTimer();
+    return true;
 }
 
 // A pause or a seek due at the music time just drawn, made as the demo's
@@ -105,24 +106,24 @@ bool writeLog(std::FILE* f, const char* path, const std::vector<DrawnFrame>& fra
 
 int main(int argc, char** argv) {
     ProbeOptions o;
-    if (!parseProbeOptions(argc, argv, &o)) return 2;
+    const int parsed = parseProbeOptions(argc, argv, &o);
+    if (parsed >= 0) return parsed;
     // Opened first: a log that cannot be written fails before the music plays.
     std::FILE* log = nullptr;
-    if (o.logPath && !(log = std::fopen(o.logPath, "w"))) {
-        std::fprintf(stderr, "demo-sync-probe: cannot create %s: %s\n", o.logPath, std::strerror(errno));
+    if (!o.logPath.empty() && !(log = std::fopen(o.logPath.c_str(), "w"))) {
+        std::fprintf(stderr, "demo-sync-probe: cannot create %s: %s\n", o.logPath.c_str(),
+                     std::strerror(errno));
         return 1;
     }
-    if (o.dataDir) setDataDirectory(o.dataDir);
+    if (!o.dataDir.empty()) setDataDirectory(o.dataDir.c_str());
     // The observer is installed once the device is open, inside startMusic's
     // first step; before it the stream has not started, so nothing is missed.
+    bool playing = false;
     if (audioInit(-1, 44100, 0)) {
         audioSetHandOverObserver(onHandOver);
-        if (o.uncompensated)
-            startUncompensated();
-        else
-            startMusic("data\\5tfina.mp3");
+        playing = o.uncompensated ? startUncompensated() : startMusic("data\\5tfina.mp3") != 0;
     }
-    if (!musicStream) {
+    if (!playing) {
         std::fprintf(stderr, "Error: cannot play audio\n");
         if (log) std::fclose(log);
         return 1;
@@ -136,7 +137,7 @@ int main(int argc, char** argv) {
     stopMusic();
 
     const SyncReport r = compareSync(frames, h, rate, latencyFrames);
-    if (log && !writeLog(log, o.logPath, frames, h, rate, latencyFrames)) return 1;
+    if (log && !writeLog(log, o.logPath.c_str(), frames, h, rate, latencyFrames)) return 1;
     std::printf("%s clock, %d frames over %.1f s, output %s, device latency %.1f ms\n",
                 o.uncompensated ? "uncompensated" : "compensated", r.frames, r.seconds, output,
                 latencyFrames * 1000.0 / (rate > 0 ? rate : 1));

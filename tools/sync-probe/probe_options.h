@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <vector>
 
 // A pause or a seek of the music, as the demo's keys make them: when the
@@ -16,12 +17,12 @@ struct ProbeOptions {
     double seconds = 0;  // 0: the whole timeline
     bool uncompensated = false;
     bool check = false;
-    const char* logPath = nullptr;
-    const char* dataDir = nullptr;
+    std::string logPath;  // empty: no log
+    std::string dataDir;  // empty: the folder beside the program
     std::vector<ProbeMove> moves;  // --pause AT,FOR and --seek AT,TO, in order
 };
 
-// False, after a line on stderr saying why and the usage, on anything it
-// does not take: an unknown option, a missing value, a number with trailing
-// text or out of its range.
-bool parseProbeOptions(int argc, char** argv, ProbeOptions* options);
+// -1 to go on. Otherwise the exit code: 0 after --help, 2 after refusing
+// what it does not take (an unknown option, a missing value, a number with
+// trailing text or out of its range; options/option_reader.h).
+int parseProbeOptions(int argc, char** argv, ProbeOptions* options);
