@@ -13,11 +13,8 @@
 set -u
 probe=$1 clicks=$2
 here=$(cd "$(dirname "$0")/../support" && pwd)
-. "$here/pulse_server.sh"
 . "$here/recorded_play.sh"
-pulse_need pulseaudio pactl parec python3
-pulse_test_dir pulse-moves
-recorded_setup "$clicks" 70
+recorded_setup pulse-moves "$clicks" 70
 
 # One play, recorded and judged.
 one_play() {

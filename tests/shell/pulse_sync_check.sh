@@ -11,13 +11,10 @@
 set -u
 probe=$1 clicks=$2
 here=$(cd "$(dirname "$0")/../support" && pwd)
-. "$here/pulse_server.sh"
 . "$here/recorded_play.sh"
-pulse_need pulseaudio pactl parec python3
 busy=""
 pulse_test_cleanup() { for p in $busy; do kill "$p" 2>/dev/null; done; }
-pulse_test_dir pulse-sync
-recorded_setup "$clicks" 8
+recorded_setup pulse-sync "$clicks" 8
 
 # One start: record, play 3 s through the probe, judge.
 one_start() {

@@ -1,18 +1,24 @@
 # What the sync checks share: the test's own sound server with a click track as
 # the soundtrack, and one play of the sync probe recorded from the server's sink
-# and judged. Source it after pulse_server.sh, with $dir (the test's folder),
-# $here (tests/support) and $probe (demo-sync-probe) set, then:
-#   recorded_setup CLICKS SECONDS   starts the server in $dir/server and writes
+# and judged. Source it with $here (tests/support) and $probe
+# (demo-sync-probe) set, then:
+#   recorded_setup NAME CLICKS SECONDS
+#                                   skips the test where a tool is missing,
+#                                   makes its folder $dir (pulse_test_dir NAME),
+#                                   starts the server in $dir/server and writes
 #                                   SECONDS of clicks to $dir/data/5tfina.mp3
 #   recorded_play JUDGE ARGS...     records a play of the probe with ARGS and
 #                                   judges it with sync_clicks.py JUDGE; a
 #                                   recording too poor to judge is made again,
 #                                   three times at most
-# $rec holds the recorder's pid while it runs, for the caller's clean-up.
+# $rec holds the recorder's pid while it runs, for the clean-up.
+. "$here/pulse_server.sh"
 
 recorded_setup() {
+    pulse_need pulseaudio pactl parec python3
+    pulse_test_dir "$1"
     pulse_start "$dir/server" || { echo "FAIL: the test's sound server does not start"; exit 1; }
-    pulse_click_track "$1" "$2"
+    pulse_click_track "$2" "$3"
     # The measuring side (recorder and its parec) runs ahead of everything else
     # where real-time priority is allowed: late stamps would blame the program.
     rt=""
