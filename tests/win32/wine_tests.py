@@ -14,6 +14,7 @@ import os
 import re
 import statistics
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -602,6 +603,29 @@ def test_pause_seek_and_part_keys(s):
     check("Error" not in err and "cannot" not in err + text, err + text)
     check(quiet < 100, "the music went on while paused (peak %d)" % quiet)
     check(heard > 2000, "no music after the seeks (peak %d)" % heard)
+
+
+def test_ctrl_c_stops_an_offscreen_run(s):
+    """Ctrl-C (Wine turns SIGINT into the console's CTRL_C_EVENT) asks the
+    headless runner to stop: the frame under way is finished, the program
+    says what it drew and ends with 130, as on Linux."""
+    out = os.path.join(s.tmp, "ctrl-c")
+    os.makedirs(out)
+    p = subprocess.Popen(["wine", os.path.join(s.build, "tests", "frames.exe"),
+                          "Z:" + os.path.join(s.build, "data"), "Z:" + out, "30"],
+                         env=s.env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        time.sleep(20)
+        p.send_signal(signal.SIGINT)
+        said, err = p.communicate(timeout=120)
+    finally:
+        if p.poll() is None:
+            wine_server_stop(s.prefix)
+            p.kill()
+            p.wait()
+    print("    " + said.strip().splitlines()[0] if said.strip() else "    (nothing said)")
+    check(p.returncode == 130, "exit %d after Ctrl-C\n%s%s" % (p.returncode, said, err))
+    check(re.match(r"\d+ frames\n", said), said + err)
 
 
 STILLS = "5,20,60,100,150,210"
