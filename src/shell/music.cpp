@@ -9,9 +9,9 @@
 #include "state/demo_state.h"
 #include "shell/clock_follow.h"
 
-uint32_t musicStream = 0;
-
 namespace {
+// The soundtrack's stream while it is open; only this file plays it.
+uint32_t musicStream = 0;
 ClockFollower follower = {};
 // The music time the stream last started playing from: what the player says
 // it heard first.

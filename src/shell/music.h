@@ -2,7 +2,6 @@
 #include <cstdint>
 
 // The soundtrack. Its start is the zero of the demo clock.
-extern uint32_t musicStream;
 
 // 1 when the stream plays; 0 on any failure (wrong player version, no output
 // device, a missing or undecodable file). Sets demo.musicStartMs to the timer
