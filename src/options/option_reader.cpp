@@ -1,7 +1,6 @@
 #include "options/option_reader.h"
 
-#include <cerrno>
-#include <cstring>
+#include "options/standard_output.h"
 
 OptionReader startOptions(const ProgramUsage& program, int argc, char** argv) {
     OptionReader r;
@@ -19,19 +18,14 @@ bool nextOption(OptionReader* r) {
 
 bool helpAsked(const OptionReader& r) { return r.option == "-h" || r.option == "--help"; }
 
-int finishOutput(const char* program, int rc) {
-    errno = 0;
-    const bool flushed = std::fflush(stdout) == 0;
-    const int error = errno;
-    if (flushed && !std::ferror(stdout)) return rc;
-    std::fprintf(stderr, "%s: cannot write to standard output (%s)\n", program,
-                 error ? std::strerror(error) : "a write failed");
-    return 1;
+void printUsage(const ProgramUsage& program, FILE* out) {
+    if (program.text) std::fputs(program.text, out);
+    if (program.print) program.print(out);
 }
 
 int showHelp(const ProgramUsage& program) {
-    if (program.print) program.print(stdout);
-    return finishOutput(program.name, 0);
+    printUsage(program, stdout);
+    return finishStandardOutput(program.name, 0);
 }
 
 int optionValue(OptionReader* r, std::string* value, const std::string& takes) {
@@ -48,7 +42,7 @@ int refuseOption(const ProgramUsage& program, const std::string& option, const c
     else
         std::fprintf(stderr, "%s: %s got nothing; it takes %s\n", program.name, option.c_str(),
                      takes.c_str());
-    if (program.print) program.print(stderr);
+    printUsage(program, stderr);
     return 2;
 }
 

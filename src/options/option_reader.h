@@ -12,10 +12,15 @@
 // -h and --help print the usage on standard output and exit 0 (1 when it
 // cannot be written).
 
+// The usage is what --help prints: one fixed text, or printed by the
+// program where it depends on the build.
 struct ProgramUsage {
     const char* name = "";               // the first word of every message
-    void (*print)(FILE* out) = nullptr;  // the usage: what --help prints
+    const char* text = nullptr;          // the usage, or
+    void (*print)(FILE* out) = nullptr;  // what prints it
 };
+
+void printUsage(const ProgramUsage& program, FILE* out);
 
 struct OptionReader {
     ProgramUsage program;
@@ -50,7 +55,3 @@ int refuseOption(const ProgramUsage& program, const std::string& option, const s
 
 // Refuses the option just read as one the program does not know. Returns 2.
 int refuseUnknown(const OptionReader& r);
-
-// Flushes standard output: rc, or 1 after "PROGRAM: cannot write to standard
-// output (reason)" when that or an earlier write to it failed.
-int finishOutput(const char* program, int rc);

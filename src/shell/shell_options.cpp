@@ -6,7 +6,7 @@
 #include "state/gentle_mode.h"
 
 namespace {
-void printUsage(FILE* out, int fullscreen) {
+void printShellUsage(FILE* out, int fullscreen) {
     std::fprintf(out, "usage: %s [--msaa N]%s [--start S] [--gentle]\n",
                  fullscreen ? "demo" : "demo-windowed", fullscreen ? " [--desktop-size]" : "");
     std::fprintf(out,
@@ -24,8 +24,8 @@ void printUsage(FILE* out, int fullscreen) {
                  "keys: Space pause/play, Left/Right 10 s back/forward, Page Up/Page Down the\n"
                  "      part before/after, 0-8 that part, Escape end\n");
 }
-void printDemoUsage(FILE* out) { printUsage(out, 1); }
-void printWindowedUsage(FILE* out) { printUsage(out, 0); }
+void printDemoUsage(FILE* out) { printShellUsage(out, 1); }
+void printWindowedUsage(FILE* out) { printShellUsage(out, 0); }
 
 std::string startTaken() {
     char text[96];

@@ -12,8 +12,7 @@
 #include "shell/seek_replay.h"
 
 namespace {
-void printUsage(FILE* out) { std::fprintf(out, "usage: tool [--rate N]\n"); }
-const ProgramUsage tool = {"tool", printUsage};
+const ProgramUsage tool = {"tool", "usage: tool [--rate N]\n"};
 
 // What reading `args` says on stderr, and its exit code (-1: read whole).
 std::string readAll(std::vector<const char*> args, int* rc) {
@@ -129,11 +128,14 @@ TEST(OptionLibrary, FramesAndTimesConvertBothWaysAtAnyRate) {
         }
     EXPECT_EQ(firstFrameAtSeconds(sixty, 10.0 - 1e-12), 600);
     EXPECT_EQ(firstFrameAtSeconds(sixty, 10.001), 601);
-    EXPECT_EQ(nearestFrame(one, 227.4), 227);
-    EXPECT_EQ(nearestFrame(one, 227.6), 228);
-    EXPECT_EQ(framesBeforeMs(sixty, 228000), 13680);
-    EXPECT_EQ(framesBeforeMs(ntsc, 228000), 13667);
-    EXPECT_EQ(framesBeforeMs(one, 1), 1);
+    EXPECT_EQ(nearestFrame(one, 227.4) + 1, nearestFrame(one, 227.6));
+    // The frames below the timeline's end, and below its first millisecond.
+    const struct {
+        FrameRate rate;
+        int64_t ms;
+        long frames;
+    } below[] = {{sixty, 228000, 13680}, {ntsc, 228000, 13667}, {one, 1, 1}, {one, 0, 0}};
+    for (const auto& b : below) EXPECT_EQ(framesBeforeMs(b.rate, b.ms), b.frames) << b.ms;
     for (uint32_t ms : {0u, 1u, 16u, 17u, 1000u, 227999u}) {
         EXPECT_EQ(framesBeforeMs(sixty, ms), seekFrameAtMs(ms)) << ms;
         EXPECT_EQ(frameTimeMs(sixty, long(ms)), seekFrameMs(long(ms))) << ms;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/standard_output.h"
+#include "options/standard_output.h"
 #include "bench_stats.h"
 #include "drawable_limit.h"
 #include "offscreen_options.h"
@@ -30,8 +30,6 @@
 
 namespace {
 
-void printUsage(FILE* out);
-const ProgramUsage program = {"demo-bench", printUsage};
 
 struct Bench {
     FrameRate rate;
@@ -139,33 +137,32 @@ std::string jsonText(const std::string& s) {
     return out;
 }
 
-void printUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
-                 "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
-                 "                  [--msaa N] [--print-timeline]\n"
-                 "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
-                 "  --rate N/D      clock steps per second of music (default 60)\n"
-                 "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
-                 "  --compare WHAT  every other frame with renderer tunings off: all, or a comma\n"
-                 "                  list of arrays (vertex arrays), one (GL_ONE additive blend),\n"
-                 "                  flush (early flushes); or drawn with more samples: msaaN\n"
-                 "                  (N = 2, 4, 8, 16) into a multisampled framebuffer, or\n"
-                 "                  supersampleK (K = 2 to 4) K x K times larger, scaled down by\n"
-                 "                  the GL (the capture's own filter is not included); both\n"
-                 "                  halves are reported\n"
-                 "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
-                 "  --cores N       cores for the limit column (default: those online)\n"
-                 "  --msaa N        draw with N samples per pixel\n"
-                 "  --print-timeline  print the part boundaries and the end as JSON and stop\n"
-                 "  --frames FILE   one line per timed frame: frame, music ms, part, config\n"
-                 "                  (0 the demo's, 1 the other), wall ms, processor ms\n"
-                 "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
-                 "median, the part's first frame ms, fps, process processor ms per frame (all\n"
-                 "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
-                 "demo's own work outside GL, and the frame with the most processor time, where\n"
-                 "it falls and how many medians of processor time it took.\n");
-}
+const char* const usage =
+    "usage: demo-bench [--parts A-B] [--rate N[/D]] [--size WxH] [--data DIR] [--json]\n"
+    "                  [--compare WHAT] [--no-warm-up] [--cores N] [--frames FILE]\n"
+    "                  [--msaa N] [--print-timeline]\n"
+    "  --parts A-B     only parts A to B of 0..8 (default all), each from its start\n"
+    "  --rate N/D      clock steps per second of music (default 60)\n"
+    "  --size WxH      picture size, 4:3 and even (default 640x480)\n"
+    "  --compare WHAT  every other frame with renderer tunings off: all, or a comma\n"
+    "                  list of arrays (vertex arrays), one (GL_ONE additive blend),\n"
+    "                  flush (early flushes); or drawn with more samples: msaaN\n"
+    "                  (N = 2, 4, 8, 16) into a multisampled framebuffer, or\n"
+    "                  supersampleK (K = 2 to 4) K x K times larger, scaled down by\n"
+    "                  the GL (the capture's own filter is not included); both\n"
+    "                  halves are reported\n"
+    "  --no-warm-up    skip the warm-up frames during loading (shows the hitches)\n"
+    "  --cores N       cores for the limit column (default: those online)\n"
+    "  --msaa N        draw with N samples per pixel\n"
+    "  --print-timeline  print the part boundaries and the end as JSON and stop\n"
+    "  --frames FILE   one line per timed frame: frame, music ms, part, config\n"
+    "                  (0 the demo's, 1 the other), wall ms, processor ms\n"
+    "Columns: median, p95 and worst frame ms, the music time of the worst, worst /\n"
+    "median, the part's first frame ms, fps, process processor ms per frame (all\n"
+    "threads), the limit (that / cores), mean frame time / limit, the share of the\n"
+    "demo's own work outside GL, and the frame with the most processor time, where\n"
+    "it falls and how many medians of processor time it took.\n";
+const ProgramUsage program = {"demo-bench", usage};
 
 // The timeline for scripts (the browser test reads it): every boundary in ms,
 // the start of each part that draws, and the end of the last one.

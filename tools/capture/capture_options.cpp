@@ -189,48 +189,46 @@ int readCaptureOption(OptionReader* r, CaptureOptions* o, CaptureRanges* ranges,
 
 }  // namespace
 
-void printCaptureUsage(FILE* out) {
-    std::fprintf(out,
-        "usage: demo-capture [options]\n"
-        "Records the demo frame by frame, offscreen, at a fixed frame rate.\n\n"
-        "  -o, --output PATH  a .mp4 file (H.264 video with the soundtrack, through ffmpeg)\n"
-        "                     or a folder for numbered PNG frames (default demo.mp4)\n"
-        "  --png              write PNG frames (frame-000000.png ...) into the output folder\n"
-        "  --rate N[/D]       frames per second, a whole number or a fraction such as\n"
-        "                     60000/1001 (default 60)\n"
-        "  --size WxH         picture size, 4:3 and even (default 640x480)\n"
-        "  --frames A-B       only frames A up to B-1 (either end may be left out)\n"
-        "  --time S-E         only frames from S to E seconds of music\n"
-        "  --at T1,T2,...     single PNG frames at these music times in seconds\n"
-        "                     (the demo runs from the start so every effect has its history)\n"
-        "  --data DIR         the data folder (default: 'data' beside the program)\n"
-        "  --preset NAME      x264 speed preset of the video, ultrafast ... veryslow\n"
-        "                     (default veryfast; ultrafast encodes about 3x faster\n"
-        "                     into a file about twice the size, same CRF 16)\n"
-        "  --gentle           gentle play: fewer and softer flashes (see the README)\n"
-        "  --warm-up          load as the demo does, drawing warm-up frames first\n"
-        "  --msaa N           draw with N samples per pixel (2, 4, 8, 16; fewer where the GL\n"
-        "                     offers fewer, said on stderr)\n"
-        "  --supersample K    draw K x K times larger (2 to 4), filter down to the size\n"
-        "  --filter linear|plain  how --supersample averages: light (default) or values\n"
-        "                     (the same frames; for checking that they are)\n"
-        "  --lossless         H.264's lossless mode: the video decodes to the very RGB\n"
-        "                     frames drawn (a file many times larger; for archiving)\n"
-        "  --no-audio         the video alone, its timestamps counted in frames: a piece\n"
-        "                     of a recording made in pieces (demo-record)\n"
-        "  --join LIST        join the videos named in LIST (ffmpeg's concat list, pieces\n"
-        "                     made with --no-audio) into the output without encoding them\n"
-        "                     again, with the soundtrack of the frames selected\n"
-        "  --print-frames     print the frames the options select (\"frames A-B\", B not\n"
-        "                     included), the rate and the size, and draw nothing\n"
-        "  --quiet            no progress line\n"
-        "  -h, --help         this text\n");
-}
+const char* const captureUsage =
+    "usage: demo-capture [options]\n"
+    "Records the demo frame by frame, offscreen, at a fixed frame rate.\n\n"
+    "  -o, --output PATH  a .mp4 file (H.264 video with the soundtrack, through ffmpeg)\n"
+    "                     or a folder for numbered PNG frames (default demo.mp4)\n"
+    "  --png              write PNG frames (frame-000000.png ...) into the output folder\n"
+    "  --rate N[/D]       frames per second, a whole number or a fraction such as\n"
+    "                     60000/1001 (default 60)\n"
+    "  --size WxH         picture size, 4:3 and even (default 640x480)\n"
+    "  --frames A-B       only frames A up to B-1 (either end may be left out)\n"
+    "  --time S-E         only frames from S to E seconds of music\n"
+    "  --at T1,T2,...     single PNG frames at these music times in seconds\n"
+    "                     (the demo runs from the start so every effect has its history)\n"
+    "  --data DIR         the data folder (default: 'data' beside the program)\n"
+    "  --preset NAME      x264 speed preset of the video, ultrafast ... veryslow\n"
+    "                     (default veryfast; ultrafast encodes about 3x faster\n"
+    "                     into a file about twice the size, same CRF 16)\n"
+    "  --gentle           gentle play: fewer and softer flashes (see the README)\n"
+    "  --warm-up          load as the demo does, drawing warm-up frames first\n"
+    "  --msaa N           draw with N samples per pixel (2, 4, 8, 16; fewer where the GL\n"
+    "                     offers fewer, said on stderr)\n"
+    "  --supersample K    draw K x K times larger (2 to 4), filter down to the size\n"
+    "  --filter linear|plain  how --supersample averages: light (default) or values\n"
+    "                     (the same frames; for checking that they are)\n"
+    "  --lossless         H.264's lossless mode: the video decodes to the very RGB\n"
+    "                     frames drawn (a file many times larger; for archiving)\n"
+    "  --no-audio         the video alone, its timestamps counted in frames: a piece\n"
+    "                     of a recording made in pieces (demo-record)\n"
+    "  --join LIST        join the videos named in LIST (ffmpeg's concat list, pieces\n"
+    "                     made with --no-audio) into the output without encoding them\n"
+    "                     again, with the soundtrack of the frames selected\n"
+    "  --print-frames     print the frames the options select (\"frames A-B\", B not\n"
+    "                     included), the rate and the size, and draw nothing\n"
+    "  --quiet            no progress line\n"
+    "  -h, --help         this text\n";
 
 ProgramUsage captureProgram() {
     ProgramUsage program;
     program.name = "demo-capture";
-    program.print = printCaptureUsage;
+    program.text = captureUsage;
     return program;
 }
 

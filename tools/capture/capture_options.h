@@ -29,5 +29,4 @@ struct CaptureOptions {
 // refusing it (unknown option, bad value), 3 for --help (printed by the
 // caller: showHelp(captureProgram())).
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* options);
-void printCaptureUsage(FILE* out);
 ProgramUsage captureProgram();

@@ -22,7 +22,7 @@
 #include "platform/audio.h"
 #include "platform/data_file.h"
 #include "platform/data_path.h"
-#include "platform/standard_output.h"
+#include "options/standard_output.h"
 #include "platform/stop_signal.h"
 #include "png_write.h"
 #include "raster_skip.h"

@@ -13,26 +13,24 @@
 
 namespace {
 
-void printUsage(FILE* out) {
-    std::fprintf(out,
-        "usage: demo-flashes --rate N[/D] [--area P] FOLDER\n"
-        "Counts the flashes in a capture's PNG frames (frame-000000.png ..., from\n"
-        "demo-capture --png) in every one-second window, after WCAG 2.3.1: a flash is a\n"
-        "pair of opposite changes of relative luminance of 0.1 or more with the darker\n"
-        "state below 0.8 (or of a saturated red) over one patch of the picture at once.\n"
-        "\n"
-        "  --rate N[/D]  the capture's frames per second, as given to demo-capture\n"
-        "  --area P      the patch a flash covers, in percent of the picture (default\n"
-        "                25; WCAG's figure for a full-screen picture is about 2.8)\n"
-        "  -h, --help    this text\n"
-        "\n"
-        "Prints per second of music the worst window starting in it (flashes, red\n"
-        "flashes, flashing share of the picture, median luminance step), then the worst\n"
-        "window. Exit code 0: at most three flashes of each kind within any second;\n"
-        "1: more; 2: a bad command line or unreadable frames.\n");
-}
+const char* const usage =
+    "usage: demo-flashes --rate N[/D] [--area P] FOLDER\n"
+    "Counts the flashes in a capture's PNG frames (frame-000000.png ..., from\n"
+    "demo-capture --png) in every one-second window, after WCAG 2.3.1: a flash is a\n"
+    "pair of opposite changes of relative luminance of 0.1 or more with the darker\n"
+    "state below 0.8 (or of a saturated red) over one patch of the picture at once.\n"
+    "\n"
+    "  --rate N[/D]  the capture's frames per second, as given to demo-capture\n"
+    "  --area P      the patch a flash covers, in percent of the picture (default\n"
+    "                25; WCAG's figure for a full-screen picture is about 2.8)\n"
+    "  -h, --help    this text\n"
+    "\n"
+    "Prints per second of music the worst window starting in it (flashes, red\n"
+    "flashes, flashing share of the picture, median luminance step), then the worst\n"
+    "window. Exit code 0: at most three flashes of each kind within any second;\n"
+    "1: more; 2: a bad command line or unreadable frames.\n";
 
-const ProgramUsage program = {"demo-flashes", printUsage};
+const ProgramUsage program = {"demo-flashes", usage};
 
 int analyse(const std::string& folder, const FrameRate& rate, double area) {
     FrameFiles files;

@@ -10,12 +10,11 @@
 #include "options/option_reader.h"
 
 namespace {
-void printUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: mkdata [--out DIR] [--only pictures|bitmaps|flares|scenes|music] "
-                 "[--sheet FILE.png]\n");
-}
-const ProgramUsage program = {"mkdata", printUsage};
+// The first word of every message, and what --help prints.
+const ProgramUsage program = {
+    "mkdata",
+    "usage: mkdata [--out DIR] [--only pictures|bitmaps|flares|scenes|music] "
+    "[--sheet FILE.png]\n"};
 const char* const partsTaken = "pictures, bitmaps, flares, scenes or music";
 }  // namespace
 

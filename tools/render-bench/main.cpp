@@ -19,7 +19,7 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/standard_output.h"
+#include "options/standard_output.h"
 #include "bench_scene.h"
 #include "bench_stats.h"
 #include "fx/grid_layer.h"
@@ -126,14 +126,12 @@ bool dumpFrame(const char* path) {
     return std::fclose(f) == 0;
 }
 
-void printUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n"
-                 "  --frames N       frames timed (default 120)\n"
-                 "  --warmup N       untimed frames before them (default 10)\n"
-                 "  --dump FILE.ppm  the last frame as a picture\n");
-}
-const ProgramUsage program = {"render-bench", printUsage};
+const char* const usage =
+    "usage: render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]\n"
+    "  --frames N       frames timed (default 120)\n"
+    "  --warmup N       untimed frames before them (default 10)\n"
+    "  --dump FILE.ppm  the last frame as a picture\n";
+const ProgramUsage program = {"render-bench", usage};
 
 struct BenchOptions {
     int frames = 120, warmup = 10;

@@ -20,14 +20,15 @@
 #include "bench_stats.h"
 #include "offscreen_options.h"
 #include "platform/data_path.h"
-#include "platform/standard_output.h"
+#include "options/standard_output.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 
 namespace {
 
-void printUsage(FILE* out) { std::fprintf(out, "usage: demo-seek-bench [--data DIR]\n"); }
-const ProgramUsage program = {"demo-seek-bench", printUsage};
+const char* const usage =
+    "usage: demo-seek-bench [--data DIR]\n";
+const ProgramUsage program = {"demo-seek-bench", usage};
 
 double nowSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())

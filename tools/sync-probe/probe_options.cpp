@@ -8,12 +8,11 @@
 #include "script/timeline.h"
 
 namespace {
-void printUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: demo-sync-probe [--seconds N] [--uncompensated] [--check] [--log FILE] "
-                 "[--data DIR] [--pause AT,FOR]... [--seek AT,TO]...\n");
-}
-const ProgramUsage program = {"demo-sync-probe", printUsage};
+// The first word of every message, and what --help prints.
+const ProgramUsage program = {
+    "demo-sync-probe",
+    "usage: demo-sync-probe [--seconds N] [--uncompensated] [--check] [--log FILE] "
+    "[--data DIR] [--pause AT,FOR]... [--seek AT,TO]...\n"};
 
 const char* const secondsTaken = "seconds above 0, at most 240";
 const char* const moveTaken = "two times in seconds from 0 to 240, AT,FOR or AT,TO";

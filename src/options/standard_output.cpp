@@ -1,4 +1,4 @@
-#include "platform/standard_output.h"
+#include "options/standard_output.h"
 
 #include <cerrno>
 #include <cstdio>
