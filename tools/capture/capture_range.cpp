@@ -26,8 +26,6 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-long atFrameIndex(const FrameRate& rate, double seconds) { return nearestFrame(rate, seconds); }
-
 int checkCaptureSelection(const CaptureOptions& o, const std::string& framesText,
                           const std::string& timeText) {
     const FrameRate& rate = o.offscreen.rate;
@@ -37,14 +35,15 @@ int checkCaptureSelection(const CaptureOptions& o, const std::string& framesText
                                 (framesText.empty() ? "--time" : "--frames"));
     const long total = timelineFrameCount(rate);
     for (size_t i = 0; i < o.atTimes.size(); ++i) {
-        const long frame = atFrameIndex(rate, o.atTimes[i]);
+        // A single frame (--at) is the one nearest its time.
+        const long frame = nearestFrame(rate, o.atTimes[i]);
         const std::string falls = o.atNames[i] + " falls on frame " + std::to_string(frame);
         if (frame >= total)
             return refuse("--at", o.atNames[i],
                           "times on the timeline: " + falls + ", after the last one", rate);
         // Every moment asked for gets its own file, or is refused by name.
         for (size_t k = 0; k < i; ++k)
-            if (atFrameIndex(rate, o.atTimes[k]) == frame)
+            if (nearestFrame(rate, o.atTimes[k]) == frame)
                 return refuse("--at", o.atNames[i],
                               "times on frames of their own: " + falls + ", as " + o.atNames[k] +
                                   " does",

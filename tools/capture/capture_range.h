@@ -3,9 +3,6 @@
 
 #include "capture_options.h"
 
-// The frame a single-frame time (--at, seconds) falls on: the nearest one.
-long atFrameIndex(const FrameRate& rate, double seconds);
-
 // Checks, before anything is rendered, that the frames asked for exist: a
 // range (--frames or --time) that selects no frame of the timeline and a
 // single frame past its end are refused, and so is --at together with a

@@ -315,7 +315,7 @@ int main(int argc, char** argv) {
         return refused;
 
     for (double t : o.atTimes)
-        c.atFrames.push_back(atFrameIndex(o.offscreen.rate, t));
+        c.atFrames.push_back(nearestFrame(o.offscreen.rate, t));
     if (!c.atFrames.empty()) {
         for (long f : c.atFrames) c.lastWanted = f > c.lastWanted ? f : c.lastWanted;
     } else {

@@ -87,7 +87,8 @@ void warmSeeks(SeekCache* cache) {
     printSeek("back 10 s (208 s) again", seekTo(cache, 208.0));
     // The most a warm seek plays, the frames before the next kept moment, in
     // part 3, whose frames cost most to play.
-    const double longest = double(30 * seekKeepEveryFrames + seekKeepEveryFrames - 1) / 60.0;
+    const double longest =
+        frameSeconds(FrameRate{seekFrameRate, 1}, 30 * seekKeepEveryFrames + seekKeepEveryFrames - 1);
     char what[64];
     std::snprintf(what, sizeof what, "furthest from a kept one (%.2f s)", longest);
     printSeek(what, seekTo(cache, longest));
