@@ -41,7 +41,10 @@ def ask_capture(capture, capture_args):
     done = subprocess.run([capture] + capture_args + ["--print-frames"], stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, text=True)
     if done.returncode != 0:
-        raise Refused(done.stderr.rstrip() or "demo-capture refused the options", done.returncode)
+        said = done.stderr.rstrip()
+        if done.returncode == 2:  # a refusal: its line, not the capture's usage after it
+            said = said.split("\n", 1)[0]
+        raise Refused(said or "demo-capture refused the options", done.returncode)
     m = re.match(r"frames (\d+)-(\d+) rate (\d+)/(\d+) size (\d+x\d+)", done.stdout)
     if not m:
         raise Refused("demo-capture answered what it would draw with %r" % done.stdout, 1)
