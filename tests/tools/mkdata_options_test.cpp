@@ -18,6 +18,14 @@ TEST(MkdataOptions, HelpGoesToStandardOutputAndAFullOneFails) {
     r = runProcess(MKDATA_EXE, {"--out"}, {}, waitLimitSeconds());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("mkdata: --out got nothing; it takes a folder"), std::string::npos) << r.err;
+    // A part it does not make is refused before the folder is made.
+    const std::string dir = makeTempDir("mkdata-only");
+    r = runProcess(MKDATA_EXE, {"--only", "sounds", "--out", dir + "/data"}, {}, waitLimitSeconds());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("mkdata: --only got 'sounds'; it takes pictures, bitmaps"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fileExists(dir + "/data"));
+    removeTree(dir);
     if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     r = runProcess("/bin/sh", {"-c", std::string("exec '") + MKDATA_EXE + "' -h >/dev/full"}, {},
                    waitLimitSeconds());

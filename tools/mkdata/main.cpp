@@ -41,10 +41,6 @@ int main(int argc, char** argv) {
         // Review mode: only the contact sheet of an existing folder.
         return writeContactSheet(out.c_str(), sheet.c_str()) ? 0 : 1;
     }
-    if (mkdir(out.c_str(), 0755) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "mkdata: cannot create folder %s\n", out.c_str());
-        return 1;
-    }
     struct Step {
         const char* name;
         int (*write)(const char*);
@@ -52,15 +48,20 @@ int main(int argc, char** argv) {
     const Step steps[] = {{"pictures", writePictures}, {"bitmaps", writeWaterBitmaps},
                           {"flares", writeFlareConfig}, {"scenes", writeScenes},
                           {"music", writeSoundtrack}};
+    // A refused command line leaves no folder behind.
     bool known = only.empty();
+    for (const Step& step : steps) known = known || only == step.name;
+    if (!known) return refuseOption(program, "--only", only, partsTaken);
+    if (mkdir(out.c_str(), 0755) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "mkdata: cannot create folder %s\n", out.c_str());
+        return 1;
+    }
     for (const Step& step : steps) {
         if (!only.empty() && only != step.name) continue;
-        known = true;
         if (!step.write(out.c_str())) {
             std::fprintf(stderr, "mkdata: writing the %s failed\n", step.name);
             return 1;
         }
     }
-    if (!known) return refuseOption(program, "--only", only, partsTaken);
     return 0;
 }
