@@ -131,9 +131,7 @@ int playInPage(long startFrame) {
 // What is wrong with a start time parseStartSeconds refused.
 const char* startTimeProblem(const char* text) {
     double seconds = 0;
-    const char* ignored = "";
-    if (text[0] == '-' && parseStartSeconds(text + 1, &seconds, &ignored))
-        return "is before the music starts";
+    if (text[0] == '-' && parseStartSeconds(text + 1, &seconds)) return "is before the music starts";
     const size_t length = std::strlen(text);
     if (length > 0 && std::strspn(text, "0123456789.") == length &&
         std::strtod(text, nullptr) >= timelineEndSeconds)
@@ -145,8 +143,7 @@ const char* startTimeProblem(const char* text) {
 // on the page, and the play starts from the beginning.
 long startFrameOf(const char* text) {
     double seconds = 0;
-    const char* problem = "";
-    if (parseStartSeconds(text, &seconds, &problem)) return seekFrameAtSeconds(seconds);
+    if (parseStartSeconds(text, &seconds)) return seekFrameAtSeconds(seconds);
     const std::string notice = std::string("The address's t=") + text + " " +
                                startTimeProblem(text) + ": the demo plays from the start.";
     pageShowNotice(notice.c_str());

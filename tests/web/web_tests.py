@@ -13,14 +13,20 @@ from 127.0.0.1:
 - the screen wake lock is held while it plays; "watch again" plays again
   with nothing downloaded or decoded again, and draws the same stills;
 - the offline copy plays with the server gone and takes a new build whole;
-- the start screen's switch of gentle play is remembered and the play takes it.
+- the start screen's switch of gentle play is remembered and the play takes it;
+- the pause and seek keys, a start time in the address (?t=) good and bad,
+  the chapter bar on a tap, and stills drawn by seeks against the same
+  moments played from the start (byte for byte).
 Prints one line per test and "N passed, N failed" at the end. A test during
 which the browser itself crashed (its page process gone) runs again in a new
-browser, after a line "AGAIN" that says so, up to CRASH_RUNS times in all."""
+browser, after a line "AGAIN" that says so, up to CRASH_RUNS times in all.
+The engines (WEB_ENGINES, all unless set) run side by side, WEB_JOBS at once
+(the number of processors unless set); WEB_TESTS=NAME picks tests."""
 
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -34,7 +40,7 @@ import marionette  # noqa: E402
 import page_server  # noqa: E402
 import pictures  # noqa: E402
 import webkit  # noqa: E402
-from pyrun.runner import Failure, check, run_tests  # noqa: E402
+from pyrun.runner import Failure, check, run_side_by_side, run_tests  # noqa: E402
 from pyrun.servers import stop_process  # noqa: E402
 
 # The engines the tests run in; WEB_ENGINES (comma-separated) picks some.
@@ -1037,8 +1043,22 @@ def main():
     out = args[3] if len(args) == 4 else tempfile.mkdtemp(prefix="quelltarn-stills-")
     os.makedirs(out, exist_ok=True)
     read_timeline(desktop)
+    # Ended from outside (a time limit): browsers, servers and folders go too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     only = os.environ.get("WEB_TESTS")
     engines = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
+    # The engines side by side, each in a runner of its own (its own display,
+    # servers and folders), as many at once as there are processors: a page
+    # test waits for the page far more than it computes.
+    jobs = int(os.environ.get("WEB_JOBS", os.cpu_count() or 1))
+    if len(engines) > 1 and jobs > 1:
+        runs = [(engine, [sys.executable, os.path.abspath(__file__), build_web, desktop,
+                          "--stills-out", out], dict(os.environ, WEB_ENGINES=engine))
+                for engine in engines]
+        status = run_side_by_side(runs, jobs)
+        if len(args) == 2:
+            shutil.rmtree(out, ignore_errors=True)
+        return status
     cases = [(engine, test) for engine in engines for test in TESTS
              if not only or only in test.__name__]
 
