@@ -2,7 +2,8 @@
 # The browser stage of the tests: builds build-web (tools/web.sh) and runs the
 # page tests against it and the desktop build in ./build, in each engine:
 # headless Chromium, Firefox ESR and WebKitGTK (both under one Xvfb).
-# WEB_ENGINES=chromium,firefox picks engines, WEB_TESTS=NAME tests.
+# WEB_ENGINES=chromium,firefox picks engines, WEB_TESTS=NAME tests, WEB_JOBS=N
+# how many engines run at once (the number of processors unless set).
 set -eu
 cd "$(dirname "$0")/../.."
 
