@@ -33,7 +33,8 @@ void initGlState(int width, int height);
 void reportSamples(int asked);
 
 // Drains the event queue: key state, size changes; a close request runs the
-// close handling and ends the process with exit code 0.
+// close handling and ends the process with exit code 0, a stop request
+// (platform/stop_signal.h) with its own (130 for Ctrl-C, 143 for SIGTERM).
 void pumpMessages();
 
 // Presents the frame.
