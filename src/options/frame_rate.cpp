@@ -14,6 +14,10 @@ double frameSeconds(const FrameRate& rate, long frame) {
     return double(frame) * double(rate.den) / double(rate.num);
 }
 
+long frameWholeSeconds(const FrameRate& rate, long frame) {
+    return long((long long)frame * rate.den / rate.num);
+}
+
 long framesBeforeMs(const FrameRate& rate, int64_t ms) {
     // ceil(ms x num / (1000 x den)), in integers.
     const long long n = (long long)ms * rate.num;

@@ -17,6 +17,9 @@ uint32_t frameTimeMs(const FrameRate& rate, long frame);
 // Music time of frame n (or the length of n frames), in seconds.
 double frameSeconds(const FrameRate& rate, long frame);
 
+// The whole seconds of music before frame n: the second it falls in.
+long frameWholeSeconds(const FrameRate& rate, long frame);
+
 // The frames whose exact time is below `ms`; also the first frame at or
 // after it.
 long framesBeforeMs(const FrameRate& rate, int64_t ms);

@@ -129,6 +129,9 @@ TEST(OptionLibrary, FramesAndTimesConvertBothWaysAtAnyRate) {
     EXPECT_EQ(firstFrameAtSeconds(sixty, 10.0 - 1e-12), 600);
     EXPECT_EQ(firstFrameAtSeconds(sixty, 10.001), 601);
     EXPECT_EQ(nearestFrame(one, 227.4) + 1, nearestFrame(one, 227.6));
+    EXPECT_EQ(frameWholeSeconds(sixty, 7199), 119);
+    EXPECT_EQ(frameWholeSeconds(ntsc, 7192), 119);  // 119.987 s
+    EXPECT_EQ(frameWholeSeconds(ntsc, 7200), 120);
     // The frames below the timeline's end, and below its first millisecond.
     const struct {
         FrameRate rate;

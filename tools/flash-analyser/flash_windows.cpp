@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "options/frame_rate.h"
+
 namespace {
 
 // Flashes first (general or red, whichever is more), then the area.
@@ -54,15 +56,11 @@ void judgeWindow(FlashAnalysis* a, long start) {
 
 long flashWindowFrames(long rateNum, long rateDen) {
     // The most frames whose first and last lie less than a second apart.
-    return (rateNum - 1) / rateDen + 1;
-}
-
-long framesWithin(long rateNum, long rateDen, long part) {
-    return (rateNum + part * rateDen - 1) / (part * rateDen);
+    return framesBeforeMs(FrameRate{rateNum, rateDen}, 1000);
 }
 
 long frameSecond(long frame, long rateNum, long rateDen) {
-    return long((long long)frame * rateDen / rateNum);
+    return frameWholeSeconds(FrameRate{rateNum, rateDen}, frame);
 }
 
 FlashAnalysis startFlashAnalysis(int width, int height, long rateNum, long rateDen,
@@ -78,8 +76,9 @@ FlashAnalysis startFlashAnalysis(int width, int height, long rateNum, long rateD
     const std::vector<int> pixels = cellPixelCounts(a.grid);
     // Transitions begin together within a twentieth of a second, and may take
     // a quarter of a second to grow past their thresholds.
-    const long together = framesWithin(rateNum, rateDen, 20);
-    const long settle = framesWithin(rateNum, rateDen, 4);
+    // (The frames within 50 and 250 ms, rounded up: 3 and 15 at 60 fps.)
+    const long together = framesBeforeMs(FrameRate{rateNum, rateDen}, 50);
+    const long settle = framesBeforeMs(FrameRate{rateNum, rateDen}, 250);
     a.general = startFlashTrack(FlashKind::general, pixels, a.grid.columns, firstFrame, together,
                                 settle, area);
     a.red = startFlashTrack(FlashKind::red, pixels, a.grid.columns, firstFrame, together, settle,

@@ -50,9 +50,6 @@ struct FlashAnalysis {
 // Frames per window at a rate of num/den frames per second.
 long flashWindowFrames(long rateNum, long rateDen);
 
-// Frames within 1/part of a second, rounded up (for a twentieth: 3 at 60 fps, 2 at 30).
-long framesWithin(long rateNum, long rateDen, long part);
-
 // The second of music frame `frame` falls in.
 long frameSecond(long frame, long rateNum, long rateDen);
 
