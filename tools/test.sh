@@ -4,7 +4,8 @@
 # browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh),
 # builds the Windows programs and tests them under Wine (tests/win32/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
-# there too and records the whole demo at a low frame rate under them.
+# there too and records the whole demo at a low frame rate under them, as
+# played and as played gently.
 # Each stage says how long it took ("== stage NAME: SECONDS s").
 set -eu
 cd "$(dirname "$0")/.."
@@ -49,21 +50,24 @@ sanitizer_build_and_tests() {
     # The generated data is the same; the sanitized programs read the plain build's.
     rm -rf build-asan/data
     ln -s ../build/data build-asan/data
-    # The real-time runs and the timing test (labels realtime, timing) were made
-    # above; the rest runs again here. Tests that start the programs as
-    # processes (label process) check the exit codes of those programs, where
-    # the GL driver's own memory, orphaned when a program ends from inside its
-    # close handling, would count as a leak: they run without the leak checker,
-    # everything else with it (tests/CMakeLists.txt).
+    # The real-time runs and the tests that judge what the sanitizers leave
+    # alone (labels realtime, once) were made above; the rest runs again here.
+    # Tests that start the programs as processes (label process) check the
+    # exit codes of those programs, where the GL driver's own memory, orphaned
+    # when a program ends from inside its close handling, would count as a
+    # leak: they run without the leak checker, everything else with it
+    # (tests/CMakeLists.txt).
     ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime|timing'
+        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime|once'
     ASAN_OPTIONS=detect_leaks=0:halt_on_error=1 \
-        ctest --test-dir build-asan --output-on-failure -j"$jobs" -L process -LE 'realtime|timing'
+        ctest --test-dir build-asan --output-on-failure -j"$jobs" -L process -LE 'realtime|once'
 }
 
-# The whole demo at 2 frames a second. How many frames that is follows from
-# the demo's length and the rate; demo-capture says it (--print-frames: "frames
-# 0-N rate ..."), so the count expected is the one the timeline gives.
+# The whole demo at 2 frames a second, as played and as played gently (the
+# flash tests' stretches at 60 frames a second run in the plain build only).
+# How many frames that is follows from the demo's length and the rate;
+# demo-capture says it (--print-frames: "frames 0-N rate ..."), so the count
+# expected is the one the timeline gives.
 capture_rate=2
 sanitized_capture() {
     selected=$(build-asan/demo-capture --rate "$capture_rate" --print-frames)
@@ -72,17 +76,20 @@ sanitized_capture() {
         echo "demo-capture --print-frames said \"$selected\", not \"frames 0-N ...\""
         return 1
     fi
-    frames=$(mktemp -d)
-    ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-        build-asan/demo-capture --rate "$capture_rate" --png -o "$frames" --quiet
-    count=$(ls "$frames" | wc -l)
-    rm -rf "$frames"
-    frames=""
-    if [ "$count" -ne "$expected" ]; then
-        echo "captured $count frames, expected $expected (the whole demo at $capture_rate a second)"
-        return 1
-    fi
-    echo "captured $count frames"
+    for play in "" --gentle; do
+        frames=$(mktemp -d)
+        ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+            build-asan/demo-capture $play --rate "$capture_rate" --png -o "$frames" --quiet
+        count=$(ls "$frames" | wc -l)
+        rm -rf "$frames"
+        frames=""
+        if [ "$count" -ne "$expected" ]; then
+            echo "captured $count frames${play:+ ($play)}, expected $expected" \
+                "(the whole demo at $capture_rate a second)"
+            return 1
+        fi
+        echo "captured $count frames${play:+ ($play)}"
+    done
 }
 
 stage "Build and every test headless" plain_build_and_tests
@@ -92,5 +99,6 @@ stage "Browser build and its page tests in Chromium, Firefox and WebKit" tests/w
 stage "Windows build, its unit tests and the programs under Wine" tests/win32/run.sh
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 stage "Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)" sanitizer_build_and_tests
-stage "The whole demo under the sanitizers, $capture_rate frames a second" sanitized_capture
+stage "The whole demo under the sanitizers, plain and gentle, $capture_rate frames a second" \
+    sanitized_capture
 echo "all tests passed"
