@@ -25,7 +25,9 @@ struct PulsePlayer {
     ServerClock clock = {};     // what the reports since then said
     std::atomic<bool> gone{false};  // the server or the stream went away (or refused)
     bool reported = false;      // the loss was said
-    bool lost = false;          // the server went away while the music played
+    // The server went away while the music played (set on the loop's thread,
+    // looked at every frame without the lock).
+    std::atomic<bool> lost{false};
     uint64_t nextTryUs = 0;     // when to call it again
     uint64_t nextStreamUs = 0;  // when to ask it for a stream again
     uint64_t lastQueryUs = 0;
