@@ -16,7 +16,6 @@
 #include "platform/audio.h"
 #include "platform/data_path.h"
 #include "platform/timer.h"
-#include "state/demo_state.h"
 #include "shell/music.h"
 
 int main(int argc, char** argv) {
@@ -37,9 +36,11 @@ int main(int argc, char** argv) {
     std::vector<Frame> frames;
     const uint64_t endUs = readSystemTimerUs() + uint64_t(seconds * 1e6);
     for (;;) {
-        queryMusicPosition();
+        // As the frame loop draws: the music's zero as the player keeps it,
+        // then the timer reading the frame is drawn for.
+        const uint32_t zero = queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
-        frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - demo.musicStartMs)});
+        frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - zero)});
         if (frames.size() % 6 == 0) {
             std::printf("timer %llu\n", (unsigned long long)readSystemTimerUs());
             std::fflush(stdout);
