@@ -64,12 +64,20 @@ void reset(AudioFault open0, AudioFault stream0, AudioFault open1, AudioFault st
     fakes[1] = Fake{open1, stream1};
 }
 
-// Opens the player and the stream; what was said on stderr.
-std::string start(bool* opened, uint32_t* stream) {
+// The player and the stream opened, and what was said on stderr meanwhile.
+struct Started {
+    bool opened;
+    uint32_t stream;
+    std::string said;
+};
+
+Started start() {
+    Started s = {};
     testing::internal::CaptureStderr();
-    *opened = audioInit(-1, 44100, 0) != 0;
-    *stream = *opened ? audioStreamCreateFile(0, "music.mp3", 0, 0, 0) : 0;
-    return testing::internal::GetCapturedStderr();
+    s.opened = audioInit(-1, 44100, 0) != 0;
+    s.stream = s.opened ? audioStreamCreateFile(0, "music.mp3", 0, 0, 0) : 0;
+    s.said = testing::internal::GetCapturedStderr();
+    return s;
 }
 
 int lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
@@ -84,9 +92,7 @@ int backendAudioOutputs(const AudioOutput* list[], int capacity) {
 
 TEST(AudioPlayer, TheFirstOutputThatOpensPlays) {
     reset(AudioFault::output, AudioFault::none, AudioFault::none, AudioFault::none);
-    bool opened = false;
-    uint32_t stream = 0;
-    const std::string said = start(&opened, &stream);
+    const auto [opened, stream, said] = start();
     ASSERT_TRUE(opened);
     EXPECT_NE(stream, 0u);
     EXPECT_EQ(said, "audio: no device 0\n");
@@ -103,9 +109,7 @@ TEST(AudioPlayer, TheFirstOutputThatOpensPlays) {
 // next output opens and takes it.
 TEST(AudioPlayer, AnOutputThatRefusesTheStreamGivesWayToTheNext) {
     reset(AudioFault::none, AudioFault::output, AudioFault::none, AudioFault::none);
-    bool opened = false;
-    uint32_t stream = 0;
-    const std::string said = start(&opened, &stream);
+    const auto [opened, stream, said] = start();
     ASSERT_TRUE(opened);
     EXPECT_NE(stream, 0u);
     EXPECT_EQ(said, "audio: refused music.mp3\n");
@@ -121,9 +125,7 @@ TEST(AudioPlayer, AnOutputThatRefusesTheStreamGivesWayToTheNext) {
 // no other output asked.
 TEST(AudioPlayer, AStreamFaultEndsTheTries) {
     reset(AudioFault::none, AudioFault::stream, AudioFault::none, AudioFault::none);
-    bool opened = false;
-    uint32_t stream = 0;
-    const std::string said = start(&opened, &stream);
+    const auto [opened, stream, said] = start();
     EXPECT_TRUE(opened);
     EXPECT_EQ(stream, 0u);
     EXPECT_EQ(lines(said), 1) << said;
@@ -133,17 +135,15 @@ TEST(AudioPlayer, AStreamFaultEndsTheTries) {
 
 TEST(AudioPlayer, NoOutputAtAllSaysWhyForEach) {
     reset(AudioFault::output, AudioFault::none, AudioFault::output, AudioFault::none);
-    bool opened = true;
-    uint32_t stream = 0;
-    const std::string said = start(&opened, &stream);
+    const auto [opened, stream, said] = start();
     EXPECT_FALSE(opened);
     EXPECT_EQ(said, "audio: no device 0\naudio: no device 1\n");
     EXPECT_STREQ(audioOutputName(), "");
     EXPECT_EQ(audioStart(), 0);
     reset(AudioFault::none, AudioFault::output, AudioFault::none, AudioFault::output);
-    const std::string refused = start(&opened, &stream);
-    EXPECT_EQ(stream, 0u);
-    EXPECT_EQ(lines(refused), 2) << refused;
+    const Started refused = start();
+    EXPECT_EQ(refused.stream, 0u);
+    EXPECT_EQ(lines(refused.said), 2) << refused.said;
 }
 
 // Without a stream, or on an output without them, the calls answer 0 and ask
