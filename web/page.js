@@ -440,6 +440,8 @@
         audio.bufferName = name;
         stats.musicDecodes += 1;
         stats.musicDecodeMs = performance.now() - started;
+        // A play from ?t=S plays the timeline up to S unseen first.
+        if (params.has('t')) statusLine.textContent = 'preparing the start';
         return true;
       } catch (e) {
         console.warn('audio: ' + e);
