@@ -308,4 +308,48 @@ TEST_F(LayerState, ReadPixelsPacksRgbRowsByTheAlignment) {
     glClearColor(0.2f, 0.2f, 0.2f, 0);
 }
 
+// GL 3.0's rasterizer discard, which ES 2 lacks: the layer keeps it, and
+// while it is on neither a draw nor a clear reaches the picture (a seek plays
+// frames for their history only).
+TEST_F(LayerState, RasterizerDiscardLeavesThePictureAlone) {
+    const GLenum rasterizerDiscard = 0x8C89;
+    auto centre = [] {
+        unsigned char rgb[3] = {0, 0, 0};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(layertest::caseSize / 2, layertest::caseSize / 2, 1, 1, GL_RGB,
+                     GL_UNSIGNED_BYTE, rgb);
+        return std::vector<int>{rgb[0], rgb[1], rgb[2]};
+    };
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(rasterizerDiscard);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const long draws = glLayerStats()->draws;
+    glColor3f(0, 0, 1);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(-1, -1);
+    glVertex2f(3, -1);
+    glVertex2f(-1, 3);
+    glEnd();
+    EXPECT_EQ(glLayerStats()->draws, draws);
+    EXPECT_EQ(centre(), (std::vector<int>{255, 0, 0}));
+    glDisable(rasterizerDiscard);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(-1, -1);
+    glVertex2f(3, -1);
+    glVertex2f(-1, 3);
+    glEnd();
+    EXPECT_EQ(centre(), (std::vector<int>{0, 0, 255}));
+    glColor3f(1, 1, 1);
+    glClearColor(0.2f, 0.2f, 0.2f, 0);
+}
+
 }  // namespace
