@@ -17,3 +17,8 @@ set(DEMO_BACKEND_LIBRARIES SDL2::SDL2 PkgConfig::MPG123 PkgConfig::PULSE)
 # The music player written once over the outputs this backend lists.
 set(DEMO_BACKEND_SOURCES platform/audio/player.cpp platform/audio/facade.cpp
     platform/audio/fault.cpp)
+# The desktop programs, demo and demo-windowed; the GL layer over ES 2 too,
+# for its tests.
+set(DEMO_PROGRAMS ON)
+set(DEMO_PROGRAM_PROPERTIES)
+set(DEMO_GL_LAYER ON)
