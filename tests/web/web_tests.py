@@ -992,7 +992,7 @@ def test_start_time_in_the_address(build_web, desktop, out):
 def test_chapter_bar_on_a_tap(build_web, desktop, out):
     """A tap (a touch pointer) on the picture shows the bar of the parts and
     the time; a tap on a part goes to its start; the bar hides by itself. A
-    mouse click shows nothing."""
+    mouse click shows nothing. Escape ends the play in the middle of a seek."""
     with page_server.Server(build_web) as server:
         with Browser(width=800, height=700) as b:
             b.server = server
@@ -1012,9 +1012,16 @@ def test_chapter_bar_on_a_tap(build_web, desktop, out):
             b.evaluate('document.querySelectorAll("#chapter-parts button")[2].click() || 1')
             wait_music(b, PART_STARTS_MS[2], PART_STARTS_MS[2] + 2500, "the tap on part 2")
             check(b.wait_for('demoStats.chapterBar == "hidden"', 10), "the bar stayed")
+            # Escape during a long seek (the first one to part 8) ends the
+            # play before the seek is done.
+            press(b, "8", 56)
+            time.sleep(0.5)
+            escaped = time.time()
             end_on_escape(b)
+            escaped = time.time() - escaped
+            check(music_ms(b) < PART_STARTS_MS[8], "the seek to part 8 was done before Escape")
             check(not b.errors, "console errors: %r" % b.errors)
-    return "9 parts, %s" % bar["time"]
+    return "9 parts, %s; Escape in a seek ended the play in %.1f s" % (bar["time"], escaped)
 
 
 TESTS = [test_pause_and_seek_keys, test_start_time_in_the_address, test_chapter_bar_on_a_tap,
