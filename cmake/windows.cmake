@@ -12,6 +12,10 @@ include_directories(BEFORE SYSTEM ${CMAKE_SOURCE_DIR}/src/platform/win32/posix)
 add_link_options(-static)
 
 add_subdirectory(src)
+# demo-capture: PNG frames on the fixed-step clock (no video: it starts no
+# ffmpeg), with the options it shares with the other offscreen programs.
+add_subdirectory(tools/offscreen-options)
+add_subdirectory(tools/capture)
 
 set(DEMO_DATA_DIR "${CMAKE_SOURCE_DIR}/build/data" CACHE PATH
     "The generated data folder to put beside the programs")

@@ -163,6 +163,11 @@ std::string checkedSoundtrack(const CaptureOptions& o) {
 }
 
 std::string findFfmpegOrSay() {
+    const std::string unavailable = videoUnavailable();
+    if (!unavailable.empty()) {
+        std::fprintf(stderr, "demo-capture: %s\n", unavailable.c_str());
+        return "";
+    }
     const std::string ffmpeg = findFfmpeg();
     if (ffmpeg.empty())
         std::fprintf(stderr,

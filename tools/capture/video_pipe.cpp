@@ -32,6 +32,8 @@ std::string findFfmpeg() {
     return "";
 }
 
+std::string videoUnavailable() { return ""; }
+
 long videoTimescale(long rateNum) {
     long scale = rateNum > 0 ? rateNum : 1;
     while (scale < 10000) scale *= 2;

@@ -6,6 +6,10 @@
 // piece by piece into one, without encoding the pictures again.
 struct VideoPipe;
 
+// Empty where this build records video; else why it does not (the Windows
+// build starts no ffmpeg: video_pipe_win32.cpp).
+std::string videoUnavailable();
+
 // The ffmpeg program on PATH, or empty.
 std::string findFfmpeg();
 

@@ -2,14 +2,8 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <SDL2/SDL.h>
 
-#include <cstdlib>
-
-namespace {
-// SDL opens no window wider or taller than this ("Window is too large").
-const int sdlWindowLimit = 16384;
-}  // namespace
+#include "drawable_probe.h"
 
 int currentDrawableLimit() {
     GLint viewport[2] = {0, 0}, renderbuffer = 0;
@@ -19,25 +13,6 @@ int currentDrawableLimit() {
     int limit = 0;
     for (const GLint v : {viewport[0], viewport[1], renderbuffer})
         if (v > 0 && (limit == 0 || v < limit)) limit = int(v);
-    return limit;
-}
-
-int probeDrawableLimit() {
-    // The run draws offscreen: so does the probe. Stop signals stay with the
-    // program's own handlers.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
-    int limit = 0;
-    if (SDL_Window* window =
-            SDL_CreateWindow("", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN)) {
-        if (SDL_GLContext context = SDL_GL_CreateContext(window)) {
-            limit = currentDrawableLimit();
-            SDL_GL_DeleteContext(context);
-        }
-        SDL_DestroyWindow(window);
-    }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return limit;
 }
 
@@ -51,8 +26,7 @@ int checkDrawnSize(const ProgramUsage& program, const OffscreenOptions& o, int s
     const int width = o.width * scale, height = o.height * scale;
     if (width <= 640 && height <= 480) return 0;
     std::string problem = drawableProblem(probeDrawableLimit(), width, height);
-    if (problem.empty() && window && (width > sdlWindowLimit || height > sdlWindowLimit))
-        problem = "SDL opens windows of " + std::to_string(sdlWindowLimit) + " pixels across at most";
+    if (problem.empty() && window) problem = windowSizeProblem(width, height);
     if (problem.empty()) return 0;
     const std::string size = std::to_string(o.width) + "x" + std::to_string(o.height);
     std::string drawn = scale > 1 ? "with " + scaleOption + " it draws " : "it draws ";

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "drawable_probe.h"
 #include "offscreen_options.h"
 
 // How large a picture the offscreen programs can draw, in pixels across: the
@@ -8,11 +9,6 @@
 
 // The GL's limit in the current context.
 int currentDrawableLimit();
-
-// The GL's limit, asked of a small offscreen context of its own, made and
-// given back before the program opens its drawable. 0 when none can be made:
-// the run itself then says what fails.
-int probeDrawableLimit();
 
 // Empty when a width x height picture fits under the GL's limit (0: unknown,
 // anything fits), else "the GL draws LIMIT pixels across at most".
@@ -24,7 +20,8 @@ std::string drawableProblem(int limit, int width, int height);
 // as wide and high where `scaleOption` ("--supersample 4") asks for that.
 // Returns 0, or 2 after refusing --size ("... with --supersample 4 it draws
 // 32768x24576 pixels, the GL draws 16384 pixels across at most"). A window
-// has SDL's limit as well; a framebuffer of the program's own only the GL's.
+// has the backend's limit as well; a framebuffer of the program's own only
+// the GL's.
 // The demo's own 640x480 and anything smaller is drawn by every GL the demo
 // runs on: no context is made for it.
 int checkDrawnSize(const ProgramUsage& program, const OffscreenOptions& options, int scale,

@@ -1,11 +1,16 @@
 #pragma once
-// readlink for the one link the portable code reads, /proc/self/exe: the
+// NAME_MAX, and readlink for the one link the portable code reads, /proc/self/exe: the
 // running program's own path, with forward slashes.
 #include_next <unistd.h>
 
 #include <errno.h>
 #include <string.h>
 #include <windows.h>
+
+// The longest name of one file: NTFS takes 255 characters.
+#ifndef NAME_MAX
+#define NAME_MAX 255
+#endif
 
 static inline ssize_t readlink(const char* path, char* out, size_t size) {
     if (strcmp(path, "/proc/self/exe") != 0 || size == 0) {
