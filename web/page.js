@@ -25,7 +25,7 @@
     clock: null, clockReason: null, sound: null, notices: [],
     canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
     plays: 0, musicDecodes: 0, stillRun: 0, wakeLock: null, wakeLockRequests: 0,
-    offline: null, gentlePlay: null, paused: false,
+    offline: null, gentlePlay: null, paused: false, frameSeconds: null,
   };
   window.demoStats = stats;
 
@@ -294,9 +294,10 @@
   channel.port1.onmessage = () => { const r = yielders.shift(); if (r) r(); };
 
   const page = {
-    nextAnimationFrame() {
+    nextAnimationFrame(frameSeconds) {
       return new Promise((resolve) => requestAnimationFrame(() => {
         stats.frames += 1;
+        if (frameSeconds !== undefined) stats.frameSeconds = frameSeconds;
         if (stats.firstFrameMs === null && stats.clickMs !== null)
           stats.firstFrameMs = performance.now() - stats.clickMs;
         if (audio.started) stats.musicMs.push(musicPosition() * 1000);
@@ -845,7 +846,9 @@
   }
   function updateChapterClock() {
     if (stats.state !== 'running') return hideChapters();
-    const ms = audio.started ? musicPosition() * 1000 : 0;
+    // Paused, the time of the frame shown (a seek moves it, not the music).
+    const ms = audio.paused ? (stats.frameSeconds || 0) * 1000
+                            : audio.started ? musicPosition() * 1000 : 0;
     chapterClock.textContent = clockText(ms) + ' / ' + clockText(chapters.endMs) +
                                (audio.paused ? ' paused' : '');
   }

@@ -918,6 +918,9 @@ def test_pause_and_seek_keys(build_web, desktop, out):
             time.sleep(0.5)
             check(b.evaluate("demoStats.paused && demoStats.frames") == held[0] + 1,
                   "the seek ended the pause")
+            shown = b.evaluate("demoStats.frameSeconds") * 1000
+            check(held[1] + 9000 <= shown <= held[1] + 10100,
+                  "paused at %.0f ms, Right showed the frame of %.0f ms" % (held[1], shown))
             press(b, " ", 32)
             check(b.wait_for("!demoStats.paused", 10), "Space did not play on")
             if offered:

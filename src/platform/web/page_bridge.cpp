@@ -3,12 +3,14 @@
 #include <emscripten.h>
 
 #include "platform/web/web_keys.h"
+#include "state/demo_state.h"
 
 // The page script (web/page.js) puts its side of these calls on Module.page
 // before the program starts; every call here is a thin hand-over to it.
 
-EM_ASYNC_JS(void, pageWaitAnimationFrameJs, (), {
-    await Module.page.nextAnimationFrame();
+// Hands the page the music time of the frame it is about to show.
+EM_ASYNC_JS(void, pageWaitAnimationFrameJs, (double frameSeconds), {
+    await Module.page.nextAnimationFrame(frameSeconds);
 });
 
 EM_ASYNC_JS(void, pageYieldJs, (), {
@@ -52,7 +54,8 @@ constexpr double longestWithoutTurnMs = 100;
 }  // namespace
 
 void pageWaitAnimationFrame() {
-    pageWaitAnimationFrameJs();
+    // The clock counts 35 units a second.
+    pageWaitAnimationFrameJs(double(demo.DemoClock.totalTime) / 35.0);
     lastTurnMs = emscripten_get_now();
 }
 void pageYield() {
