@@ -648,8 +648,8 @@ def test_capture_frames_match_the_linux_capture(s):
     Windows build decodes the JPEG pictures with stb_image where the Linux one
     uses libjpeg-turbo (a level or two apart in places), and its mipmaps
     come from Wine's own GLU. Measured: 64.8-74.3 dB, no byte more than 5
-    levels apart. A video is refused in the program's words: this build
-    starts no ffmpeg."""
+    levels apart. A video is refused in the program's words (this build
+    starts no ffmpeg), and so is a picture larger than the GL draws."""
     exe = os.path.join(s.build, "demo-capture.exe")
     r = subprocess.run(["wine", exe, "--quiet", "-o", "Z:" + os.path.join(s.tmp, "no.mp4")],
                        env=s.env(), capture_output=True, text=True, timeout=START_LIMIT)
@@ -657,6 +657,18 @@ def test_capture_frames_match_the_linux_capture(s):
                                                     "PNG frames only"),
           "video: exit %d\n%s" % (r.returncode, r.stderr))
     check(not os.path.exists(os.path.join(s.tmp, "no.mp4")), "a video file was left")
+    # A picture larger than the GL draws is refused before anything is written,
+    # the limit asked of a small window of the kind the run draws in.
+    huge = os.path.join(s.tmp, "huge")
+    r = subprocess.run(["wine", exe, "--quiet", "--size", "8000x6000", "--supersample", "4",
+                        "--at", "5", "-o", "Z:" + huge],
+                       env=s.env(), capture_output=True, text=True, timeout=START_LIMIT)
+    check(r.returncode == 2 and re.match(r"demo-capture: --size got '8000x6000'; it takes a "
+                                         r"picture that can be drawn: with --supersample 4 it "
+                                         r"draws 32000x24000 pixels, the GL draws \d+ pixels "
+                                         r"across at most\n", r.stderr),
+          "huge picture: exit %d\n%s" % (r.returncode, r.stderr))
+    check(not os.path.exists(huge), "the refused capture made its folder")
     capture = os.path.join(ROOT, "build", "demo-capture")
     if not os.path.exists(capture):
         print("    skipped: no Linux build (build/demo-capture) to compare with")
