@@ -1,15 +1,18 @@
 #include "platform/audio.h"
+#include "platform/audio_output.h"
 
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/data_file.h"
 
-// The player of the browser build: the page's audio context decodes the MP3
+// The browser build's one output: the page's audio context decodes the MP3
 // (the browser's own decoder) and plays it. Its output is made on the user's
 // click, since browsers keep sound off until a gesture: playing waits for it.
+// Pause and seek: the page stops the music's source where it is and starts a
+// new one from the music time chosen at the next play (web/page.js,
+// audioPause, audioSetPosition and audioPlay).
 
 // 0 when the browser has no Web Audio.
 EM_JS(int, webAudioInit, (int frequency), {
@@ -44,84 +47,110 @@ EM_JS(int, webAudioRate, (), {
     return Module.page.audioRate();
 });
 
+EM_JS(int, webAudioPause, (), {
+    return Module.page.audioPause() ? 1 : 0;
+});
+
+EM_JS(int, webAudioSetPosition, (double seconds), {
+    return Module.page.audioSetPosition(seconds) ? 1 : 0;
+});
+
 EM_JS(void, webAudioFree, (), {
     Module.page.audioFree();
 });
 
 namespace {
-bool deviceOpen = false;
-bool streamLoaded = false;
+struct WebPlayer {
+    bool deviceOpen;
+    bool streamLoaded;
+};
 
-}  // namespace
+WebPlayer webPlayer = {};
 
-uint32_t audioGetVersion() { return audioPlayerVersion; }
+WebPlayer* of(void* user) { return static_cast<WebPlayer*>(user); }
 
-int audioInit(int /*device*/, int frequency, int /*flags*/) {
-    if (!deviceOpen) deviceOpen = webAudioInit(frequency) != 0;
-    if (!deviceOpen) std::fprintf(stderr, "audio: the page has no audio output\n");
-    return deviceOpen ? 1 : 0;
+AudioFault webOpen(void* user, int frequency) {
+    WebPlayer* p = of(user);
+    if (!p->deviceOpen) p->deviceOpen = webAudioInit(frequency) != 0;
+    if (!p->deviceOpen) return sayAudioFault(AudioFault::output, "the page has no audio output");
+    return AudioFault::none;
 }
 
-uint32_t audioStreamCreateFile(int /*inMemory*/, const char* path, uint64_t /*offset*/,
-                               uint64_t /*length*/, int /*flags*/) {
-    if (!deviceOpen || streamLoaded) return 0;
+AudioFault webOpenStream(void* user, const char* path) {
+    WebPlayer* p = of(user);
+    if (!p->deviceOpen || p->streamLoaded) return AudioFault::output;
     // Watching again plays what was decoded for the first play.
     if (webAudioKept(path)) {
-        streamLoaded = true;
-        return 1;
+        p->streamLoaded = true;
+        return AudioFault::none;
     }
     unsigned char* bytes = nullptr;
     long long size = 0;
     // The page decodes it in one piece; a soundtrack is a few megabytes.
     if (readRegularFile(path, 1LL << 30, &bytes, &size) != dataFileOk || size <= 0) {
         std::free(bytes);
-        std::fprintf(stderr, "audio: cannot open %s\n", path);
-        return 0;
+        return sayAudioFault(AudioFault::stream, "cannot open %s", path);
     }
     const int ok = webAudioDecode(path, bytes, int(size));
     std::free(bytes);
-    if (!ok) {
-        std::fprintf(stderr, "audio: %s does not decode as MP3\n", path);
-        return 0;
-    }
-    streamLoaded = true;
-    return 1;
+    if (!ok) return sayAudioFault(AudioFault::stream, "%s does not decode as MP3", path);
+    p->streamLoaded = true;
+    return AudioFault::none;
 }
 
-int audioStart() { return deviceOpen ? 1 : 0; }
+AudioFault webPlay(void*) { return webAudioPlay() ? AudioFault::none : AudioFault::output; }
 
-int audioStreamPlay(uint32_t stream, int /*flush*/, int /*flags*/) {
-    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
-    return webAudioPlay();
+AudioFault webPause(void*) { return webAudioPause() ? AudioFault::none : AudioFault::output; }
+
+AudioFault webSetPosition(void*, uint32_t musicMs) {
+    return webAudioSetPosition(double(musicMs) / 1000.0) ? AudioFault::none : AudioFault::output;
 }
 
-// Nobody reads the answer (see audio.h): the page is not asked.
-uint64_t audioChannelGetPosition(uint32_t /*stream*/) { return 0; }
+// Nobody reads the answer: the page is not asked.
+uint64_t webPosition(void*) { return 0; }
 
-int audioAudibleStartUs(uint32_t stream, int64_t* startUs) {
-    if (!deviceOpen || stream == 0 || !streamLoaded) return 0;
-    // The page's clock is the audible position of its audio context, so the
-    // moment the first sample was heard is fixed on it once it has played.
+// The page's clock is the audible position of its audio context, so the
+// moment the first sample was heard is fixed on it once it has played.
+bool webAudibleStartUs(void*, int64_t* startUs) {
     const double seconds = webAudioStartSeconds();
-    if (seconds < 0) return 0;
+    if (seconds < 0) return false;
     *startUs = int64_t(seconds * 1e6);
-    return 1;
+    return true;
 }
 
 // What the output holds in front of the speakers is already taken off the
 // page's clock.
-int audioOutputLatencyUs() { return 0; }
+int webLatencyUs(void*) { return 0; }
 
-int audioOutputRate() { return deviceOpen ? webAudioRate() : 0; }
-
-const char* audioOutputName() { return deviceOpen ? "webaudio" : ""; }
+int webRate(void* user) { return of(user)->deviceOpen ? webAudioRate() : 0; }
 
 // The browser hands over no buffers the program could watch.
-void audioSetHandOverObserver(AudioHandOverFn /*fn*/) {}
+void webSetObserver(void*, AudioHandOverFn) {}
 
-int audioFree() {
+void webClose(void* user) {
     webAudioFree();
-    deviceOpen = false;
-    streamLoaded = false;
+    *of(user) = WebPlayer{};
+}
+}  // namespace
+
+int backendAudioOutputs(const AudioOutput* outputs[], int capacity) {
+    static const AudioOutput webAudio = {
+        .name = "webaudio",
+        .user = &webPlayer,
+        .open = webOpen,
+        .openStream = webOpenStream,
+        .play = webPlay,
+        .pause = webPause,
+        .setPosition = webSetPosition,
+        .recover = nullptr,
+        .position = webPosition,
+        .audibleStartUs = webAudibleStartUs,
+        .latencyUs = webLatencyUs,
+        .rate = webRate,
+        .setObserver = webSetObserver,
+        .close = webClose,
+    };
+    if (capacity < 1) return 0;
+    outputs[0] = &webAudio;
     return 1;
 }
