@@ -26,6 +26,11 @@ DATA = os.path.join(BUILD, "data")
 SPAN = ["--rate", "10", "--size", "160x120", "--data", DATA, "--time", "172-176"]
 FIRST, END = 1720, 1760
 WAIT = 300  # no run below waits longer than this
+# Ctrl-C is sent to demo-record as a person's would be. A shell that starts
+# this runner in the background passes SIGINT on ignored, and a Python program
+# started with it ignored never turns it into KeyboardInterrupt: the runner
+# takes it again, so the programs it starts get the usual disposition.
+signal.signal(signal.SIGINT, signal.default_int_handler)
 
 tmp = None
 cluster_env = None
