@@ -57,7 +57,7 @@ sanitizer_build_and_tests() {
     # when a program ends from inside its close handling, would count as a
     # leak: they run without the leak checker, everything else with it
     # (tests/CMakeLists.txt).
-    ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+    ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
         ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime|once'
     ASAN_OPTIONS=detect_leaks=0:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j"$jobs" -L process -LE 'realtime|once'
