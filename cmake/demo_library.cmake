@@ -13,8 +13,6 @@
 #   DEMO_JPEG_DECODER       the JPEG decoder's source, below src/
 #   DEMO_JPEG_LIBRARY       what that decoder needs
 #   DEMO_BACKEND_LIBRARIES  what the backend's window, timer and audio need
-#   DEMO_BACKEND_SOURCES    shared sources below src/ it builds on besides
-#                           platform/*.cpp (the music player over its outputs)
 #   DEMO_PROGRAMS           whether demo and demo-windowed are built here
 #   DEMO_PROGRAM_PROPERTIES target properties those two programs take
 #   DEMO_GL_LAYER           whether the GL layer over ES 2 (src/gl) is built

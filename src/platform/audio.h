@@ -3,7 +3,7 @@
 
 // A small streaming MP3 player with the calls the music start-up relies on:
 // the stream is decoded while it plays, on the audio device's own thread.
-// Written once (platform/audio/player.cpp) over the outputs a backend lists
+// Written once (platform/audio_player.cpp) over the outputs a backend lists
 // (audio_output.h); failures are said on stderr as that header describes.
 //
 // The calls keep the shape the demo's start-up was written against, and the

@@ -14,9 +14,6 @@ set(DEMO_GL_LIBRARIES OpenGL::OpenGL ${GLU_LIBRARY})
 set(DEMO_JPEG_DECODER image/libjpeg/jpeg_libjpeg.cpp)
 set(DEMO_JPEG_LIBRARY JPEG::JPEG)
 set(DEMO_BACKEND_LIBRARIES SDL2::SDL2 PkgConfig::MPG123 PkgConfig::PULSE)
-# The music player written once over the outputs this backend lists.
-set(DEMO_BACKEND_SOURCES platform/audio/player.cpp platform/audio/facade.cpp
-    platform/audio/fault.cpp)
 # The desktop programs, demo and demo-windowed; the GL layer over ES 2 too,
 # for its tests.
 set(DEMO_PROGRAMS ON)

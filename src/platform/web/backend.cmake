@@ -11,6 +11,3 @@ set(DEMO_PROGRAMS OFF)
 set(DEMO_PROGRAM_PROPERTIES)
 set(DEMO_GL_LAYER ON)
 set(DEMO_GL_LAYER_SOURCES gl/gles_emscripten.cpp)
-# The music player written once over the one output this backend lists.
-set(DEMO_BACKEND_SOURCES platform/audio/player.cpp platform/audio/facade.cpp
-    platform/audio/fault.cpp)

@@ -7,9 +7,6 @@ set(DEMO_GL_LIBRARIES opengl32 glu32 gdi32)
 set(DEMO_JPEG_DECODER image/stb/jpeg_stb.cpp)
 set(DEMO_JPEG_LIBRARY demo_stb)
 set(DEMO_BACKEND_LIBRARIES user32 gdi32 winmm msacm32)
-# The music player written once over the outputs this backend lists.
-set(DEMO_BACKEND_SOURCES platform/audio/player.cpp platform/audio/facade.cpp
-    platform/audio/fault.cpp)
 # The desktop programs, demo.exe and demo-windowed.exe, without a console
 # window of their own (what they print still reaches a console or pipe that
 # starts them); no GL layer (the system's GL 1.1 is the one they draw with).
