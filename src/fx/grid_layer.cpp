@@ -1,11 +1,10 @@
 #include "fx/grid_layer.h"
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 
 #include "fx/overlays.h"
 #include "fx/render_tuning.h"
+#include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -42,11 +41,11 @@ namespace {
 enum class Placement { scaled, offset };
 
 void emitCorner(const GridVertex& v, Placement placement, float a, float b, float c) {
-    glTexCoord2f(v.u, v.v);
+    gl.TexCoord2f(v.u, v.v);
     if (placement == Placement::scaled)
-        glVertex3f(a * v.pos.x, b * v.pos.y, c * v.pos.z);
+        gl.Vertex3f(a * v.pos.x, b * v.pos.y, c * v.pos.z);
     else
-        glVertex3f(a + v.pos.x, b + v.pos.y, c + v.pos.z);
+        gl.Vertex3f(a + v.pos.x, b + v.pos.y, c + v.pos.z);
 }
 
 void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, float time,
@@ -58,20 +57,20 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
     if (demo.TextureTable && layer->textureSlot >= 0 && layer->textureSlot < textureTableSize)
         name = demo.TextureTable[layer->textureSlot].glTexture;
     bindGlTexture(name);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Disable(GL_CULL_FACE);
+    gl.Enable(GL_BLEND);
+    gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     if (multiply) {
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-        glColor4f(brightness, brightness, brightness, brightness);
+        gl.BlendFunc(GL_ZERO, GL_SRC_COLOR);
+        gl.Color4f(brightness, brightness, brightness, brightness);
     } else {
         blendAdditiveAlphaOne();  // RGB picture, colour alpha 1
-        glColor4f(brightness, brightness, brightness, 1);
+        gl.Color4f(brightness, brightness, brightness, 1);
     }
-    glDepthMask(GL_FALSE);
+    gl.DepthMask(GL_FALSE);
 
-    glBegin(GL_QUADS);
-    glNormal3f(0, 0, 0);
+    gl.Begin(GL_QUADS);
+    gl.Normal3f(0, 0, 0);
     if (layer->moveVertex)
         for (int k = 0; k < layer->vertexCount; ++k) layer->moveVertex(&layer->vertices[k], time);
     const int columns = layer->columns;
@@ -85,10 +84,10 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
             emitCorner(next[j], placement, a, b, c);
         }
     }
-    glEnd();
-    glDisable(GL_BLEND);
+    gl.End();
+    gl.Disable(GL_BLEND);
     if (!multiply) blendAdditiveRestore();
-    if (multiply) glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (multiply) gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include "fx/lens_flares.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "fx/overlays.h"
 #include "fx/render_tuning.h"
+#include "glcalls/gl_calls.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -36,23 +35,23 @@ void drawFlareSet(const FlareSet* set) {
     for (int j = 0; j < set->lensCount; ++j) {
         const FlareLens& lens = set->lenses[j];
         const float s = lens.size;
-        glBindTexture(GL_TEXTURE_2D, lens.glTexture);
-        glEnable(GL_BLEND);
+        gl.BindTexture(GL_TEXTURE_2D, lens.glTexture);
+        gl.Enable(GL_BLEND);
         blendAdditiveAlphaOne();  // the colour below has alpha 1
-        glDepthMask(GL_FALSE);
-        glDisable(GL_CULL_FACE);
-        glColor4f(lens.red * w, lens.green * w, lens.blue * w, 1);
-        glBegin(GL_QUADS);
-        glNormal3f(0, 0, 0);
-        glTexCoord2f(0, 0);
-        glVertex3f(x - s, y - s, -1);
-        glTexCoord2f(1, 0);
-        glVertex3f(x + s, y - s, -1);
-        glTexCoord2f(1, 1);
-        glVertex3f(x + s, y + s, -1);
-        glTexCoord2f(0, 1);
-        glVertex3f(x - s, y + s, -1);
-        glEnd();
+        gl.DepthMask(GL_FALSE);
+        gl.Disable(GL_CULL_FACE);
+        gl.Color4f(lens.red * w, lens.green * w, lens.blue * w, 1);
+        gl.Begin(GL_QUADS);
+        gl.Normal3f(0, 0, 0);
+        gl.TexCoord2f(0, 0);
+        gl.Vertex3f(x - s, y - s, -1);
+        gl.TexCoord2f(1, 0);
+        gl.Vertex3f(x + s, y - s, -1);
+        gl.TexCoord2f(1, 1);
+        gl.Vertex3f(x + s, y + s, -1);
+        gl.TexCoord2f(0, 1);
+        gl.Vertex3f(x - s, y + s, -1);
+        gl.End();
         x += dx;
         y += dy;
     }

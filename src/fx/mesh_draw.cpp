@@ -2,10 +2,9 @@
 // triangle is kept or dropped on its corners' z alone and sent whole.
 #include "fx/mesh_draw.h"
 
-#include <GL/gl.h>
-
 #include "fx/render_tuning.h"
 #include "fx/switches.h"
+#include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -17,14 +16,14 @@ namespace {
 const int largeBatch = 3072;
 
 void sendImmediate(unsigned mode, int count, int withTexCoords, int withColours) {
-    glBegin(mode);
+    gl.Begin(mode);
     for (int i = 0; i < count; ++i) {
         const BatchVertex& v = meshBatch[i];
-        if (withTexCoords) glTexCoord2fv(v.uv);
-        if (withColours) glColor3fv(v.rgb);
-        glVertex3fv(&v.pos.x);
+        if (withTexCoords) gl.TexCoord2fv(v.uv);
+        if (withColours) gl.Color3fv(v.rgb);
+        gl.Vertex3fv(&v.pos.x);
     }
-    glEnd();
+    gl.End();
 }
 }  // namespace
 
@@ -36,25 +35,25 @@ void flushMeshBatch(unsigned mode, int count, int withTexCoords, int withColours
         return;
     }
     const GLsizei stride = sizeof(BatchVertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, &meshBatch[0].pos);
+    gl.EnableClientState(GL_VERTEX_ARRAY);
+    gl.VertexPointer(3, GL_FLOAT, stride, &meshBatch[0].pos);
     if (withTexCoords) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, meshBatch[0].uv);
+        gl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl.TexCoordPointer(2, GL_FLOAT, stride, meshBatch[0].uv);
     }
     if (withColours) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_FLOAT, stride, meshBatch[0].rgb);
+        gl.EnableClientState(GL_COLOR_ARRAY);
+        gl.ColorPointer(3, GL_FLOAT, stride, meshBatch[0].rgb);
     }
-    glDrawArrays(mode, 0, count);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    if (withTexCoords) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (withColours) glDisableClientState(GL_COLOR_ARRAY);
+    gl.DrawArrays(mode, 0, count);
+    gl.DisableClientState(GL_VERTEX_ARRAY);
+    if (withTexCoords) gl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (withColours) gl.DisableClientState(GL_COLOR_ARRAY);
     // The current values are undefined after an array draw; later drawing
     // (the wireframe lines) relies on them, so set what glBegin/glEnd left.
     const BatchVertex& last = meshBatch[count - 1];
-    if (withTexCoords) glTexCoord2fv(last.uv);
-    if (withColours) glColor3fv(last.rgb);
+    if (withTexCoords) gl.TexCoord2fv(last.uv);
+    if (withColours) gl.Color3fv(last.rgb);
     if (count >= largeBatch) flushEarly();
 }
 
@@ -118,22 +117,22 @@ inline Vec3 midpoint(const Vec3& a, const Vec3& b) {
 void drawMeshTwoLayer(SceneObject* object) {
     const TextureSlot* slot = &demo.TextureTable[object->textureIndex];
     bindTextureSlot(slot);
-    glColor4f(1, 1, 1, 1);
+    gl.Color4f(1, 1, 1, 1);
     drawTriangles(object, true, layerBase, false, false);
 
-    glDepthFunc(GL_LEQUAL);
-    glBindTexture(GL_TEXTURE_2D, slot->glTexture2);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_CULL_FACE);
-    glColor4f(1, 1, 1, 1);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.BindTexture(GL_TEXTURE_2D, slot->glTexture2);
+    gl.Enable(GL_BLEND);
+    gl.DepthMask(GL_FALSE);
+    gl.Disable(GL_CULL_FACE);
+    gl.Color4f(1, 1, 1, 1);
     // The second layer is weighted by the baked colours: a corner with no red
     // marks a face that keeps its base layer only. Its colours have alpha 1
     // and its picture none, so the blend is a plain sum.
     blendAdditiveAlphaOne();
     drawTriangles(object, true, layerSecond, true, true);
     blendAdditiveRestore();
-    glDepthFunc(GL_LESS);
+    gl.DepthFunc(GL_LESS);
 }
 
 void drawMeshLit(SceneObject* object) {
@@ -142,11 +141,11 @@ void drawMeshLit(SceneObject* object) {
 }
 
 void drawMeshTransparent(SceneObject* object) {
-    if (demo.transparentNoFog) glDisable(GL_FOG);
+    if (demo.transparentNoFog) gl.Disable(GL_FOG);
     bindTextureSlot(&demo.TextureTable[object->textureIndex]);
-    glNormal3f(0, 0, 0);
+    gl.Normal3f(0, 0, 0);
     // Every corner white with alpha 1: the picture is added at full strength.
-    glColor4f(1, 1, 1, 1);
+    gl.Color4f(1, 1, 1, 1);
     blendAdditiveAlphaOne();
     drawTriangles(object, false, layerBase, false, false);
     blendAdditiveRestore();
@@ -156,8 +155,8 @@ void drawMeshWireframe(SceneObject* object) {
     const float level = demo.TextureTable[object->textureIndex].wireLevel;
     if (level == 0.0f) return;
     bindTextureSlot(&demo.TextureTable[wireOverlaySlot]);
-    glNormal3f(0, 0, 0);
-    glColor3f(level, level, level);
+    gl.Normal3f(0, 0, 0);
+    gl.Color3f(level, level, level);
     blendAdditiveAlphaOne();  // grey lines, alpha 1
     const float nearZ = demo.cullNearZ;
     const Vec3* view = object->viewVertices;

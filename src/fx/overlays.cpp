@@ -1,9 +1,7 @@
 #include "fx/overlays.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include "fx/gentle.h"
+#include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -27,73 +25,73 @@ const Cell cells[8] = {
 // A quad over the whole screen, untextured as texturing is off, in the given
 // blend. Shared by the fade and the flash.
 void coverScreen(GLenum srcFactor, GLenum dstFactor, float grey, float alpha) {
-    glPushAttrib(GL_TEXTURE_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glColor4f(0.8f, 0.8f, 0.8f, 0.8f);
+    gl.PushAttrib(GL_TEXTURE_BIT | GL_LIGHTING_BIT | GL_DEPTH_BUFFER_BIT);
+    gl.Disable(GL_TEXTURE_2D);
+    gl.Disable(GL_LIGHTING);
+    gl.Disable(GL_DEPTH_TEST);
+    gl.Disable(GL_BLEND);
+    gl.Color4f(0.8f, 0.8f, 0.8f, 0.8f);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(90, 1, 1, 100000);
+    gl.MatrixMode(GL_PROJECTION);
+    gl.PushMatrix();
+    gl.LoadIdentity();
+    gl.Perspective(90, 1, 1, 100000);
 
     bindGlTexture(demo.TextureTable[fadeSlot].glTexture);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
-    glBlendFunc(srcFactor, dstFactor);
-    glColor4f(grey, grey, grey, alpha);
-    glDepthMask(GL_FALSE);
+    gl.Disable(GL_CULL_FACE);
+    gl.Enable(GL_BLEND);
+    gl.TexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
+    gl.BlendFunc(srcFactor, dstFactor);
+    gl.Color4f(grey, grey, grey, alpha);
+    gl.DepthMask(GL_FALSE);
 
-    glBegin(GL_QUADS);
-    glNormal3f(0, 0, 0);
-    glTexCoord2f(0, 0);
-    glVertex3f(-1, -1, -1);
-    glTexCoord2f(1, 0);
-    glVertex3f(1, -1, -1);
-    glTexCoord2f(1, 1);
-    glVertex3f(1, 1, -1);
-    glTexCoord2f(0, 1);
-    glVertex3f(-1, 1, -1);
-    glEnd();
+    gl.Begin(GL_QUADS);
+    gl.Normal3f(0, 0, 0);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(-1, -1, -1);
+    gl.TexCoord2f(1, 0);
+    gl.Vertex3f(1, -1, -1);
+    gl.TexCoord2f(1, 1);
+    gl.Vertex3f(1, 1, -1);
+    gl.TexCoord2f(0, 1);
+    gl.Vertex3f(-1, 1, -1);
+    gl.End();
 
-    glDisable(GL_BLEND);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    gl.Disable(GL_BLEND);
+    gl.PopMatrix();
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.PopAttrib();
 }
 
 }  // namespace
 
 void setScreenProjection() {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90, 1, 1, 100000);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Perspective(90, 1, 1, 100000);
 }
 
 // Adds black (no change of colour) but writes the nearest depth, so that later
 // drawing with a less-than test cannot cover the rectangle.
 void maskScreenRect(float x0, float y0, float x1, float y1, float z) {
     bindTextureSlot(&demo.TextureTable[maskSlot]);
-    glDepthMask(GL_TRUE);
-    glColor4f(0, 0, 0, 1);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex3f(x0, y0, z);
-    glTexCoord2f(0, 0);
-    glVertex3f(x1, y0, z);
-    glTexCoord2f(0, 0);
-    glVertex3f(x1, y1, z);
-    glTexCoord2f(0, 0);
-    glVertex3f(x0, y1, z);
-    glEnd();
+    gl.DepthMask(GL_TRUE);
+    gl.Color4f(0, 0, 0, 1);
+    gl.Disable(GL_CULL_FACE);
+    gl.Enable(GL_BLEND);
+    gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+    gl.Begin(GL_QUADS);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(x0, y0, z);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(x1, y0, z);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(x1, y1, z);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(x0, y1, z);
+    gl.End();
 }
 
 void maskScreenCells(int n) {
@@ -102,7 +100,7 @@ void maskScreenCells(int n) {
     setScreenProjection();
     for (int i = 1; i < 8; ++i)
         if (n < i) maskScreenRect(cells[i].x0, cells[i].y0, cells[i].x1, cells[i].y1, -1);
-    glDepthFunc(GL_LESS);
+    gl.DepthFunc(GL_LESS);
 }
 
 // frame x level

@@ -2,12 +2,11 @@
 // more: with the evaluation's step that makes two per rendered frame.
 #include "fx/particle_sprites.h"
 
-#include <GL/gl.h>
-
 #include "fx/gentle.h"
 #include "fx/mesh_draw.h"
 #include "fx/render_tuning.h"
 #include "fx/switches.h"
+#include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
 #include "state/demo_state.h"
@@ -33,7 +32,7 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
         bindTextureSlot(system->texture);
         // Corner colours are RGB (alpha 1) and pictures have no alpha.
         if (system->texture->opacity != 0) blendAdditiveAlphaOne();
-        glNormal3f(0, 0, 0);
+        gl.Normal3f(0, 0, 0);
         const float nearZ = demo.cullNearZ;
         const float farZ = demo.cullFarZ;
         int n = 0;

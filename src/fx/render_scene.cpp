@@ -1,9 +1,6 @@
 // One scene, one frame: evaluate, deform, then the passes in their fixed order.
 #include "fx/render_scene.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include "fx/deformers.h"
 #include "fx/frame_profile.h"
 #include "fx/lens_flares.h"
@@ -13,6 +10,7 @@
 #include "fx/particles.h"
 #include "fx/render_tuning.h"
 #include "fx/switches.h"
+#include "glcalls/gl_calls.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -54,19 +52,19 @@ void renderScene(Scene* scene, float time) {
     }
 
     // The camera's vertical axis already carries the 4:3 stretch, hence aspect 1.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(scene->camera->fov * 114.59155902616465, 1.0, 1.0, 50000.0);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Perspective(scene->camera->fov * 114.59155902616465, 1.0, 1.0, 50000.0);
 
     // The fog mode stays at GL's default (exponential).
     if (scene->fogDensity != 0.0f) {
-        glEnable(GL_FOG);
-        glFogf(GL_FOG_DENSITY, scene->fogDensity);
-        glFogfv(GL_FOG_COLOR, scene->fogColour);
+        gl.Enable(GL_FOG);
+        gl.Fogf(GL_FOG_DENSITY, scene->fogDensity);
+        gl.Fogfv(GL_FOG_COLOR, scene->fogColour);
     } else {
-        glDisable(GL_FOG);
+        gl.Disable(GL_FOG);
     }
 
     if (demo.sceneBrightness > 0.0f) drawOpaqueObjects(scene);
@@ -82,5 +80,5 @@ void renderScene(Scene* scene, float time) {
     drawTransparentObjects(scene);
     flushEarly();
     drawWireframeObjects(scene);
-    glDisable(GL_FOG);
+    gl.Disable(GL_FOG);
 }

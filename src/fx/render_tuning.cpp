@@ -1,6 +1,6 @@
 #include "fx/render_tuning.h"
 
-#include <GL/gl.h>
+#include "glcalls/gl_calls.h"
 
 RenderTuning renderTuning = {1, 1, 1};
 
@@ -8,13 +8,13 @@ void resetRenderTuning() { renderTuning = RenderTuning{1, 1, 1}; }
 
 void blendAdditiveAlphaOne() {
     if (renderTuning.additiveOne)
-        glBlendFunc(GL_ONE, GL_ONE);
+        gl.BlendFunc(GL_ONE, GL_ONE);
     else
-        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
 }
 
-void blendAdditiveRestore() { glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA); }
+void blendAdditiveRestore() { gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA); }
 
 void flushEarly() {
-    if (renderTuning.earlyFlush) glFlush();
+    if (renderTuning.earlyFlush) gl.Flush();
 }

@@ -1,10 +1,9 @@
 #include "image/texture_table.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include "glcalls/gl_calls.h"
 #include "image/jpeg.h"
 
 unsigned char* jpegRowsToBottomUpRgb(const unsigned char* bgr, int width, int height) {
@@ -26,17 +25,17 @@ unsigned char* jpegRowsToBottomUpRgb(const unsigned char* bgr, int width, int he
 
 // Rows of odd widths are packed without padding.
 static void specifyRgbTexture(int width, int height, const unsigned char* rows) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rows);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl.TexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rows);
 }
 
 // The driver refuses textures wider or taller than its limit, and the
 // refusal alone would leave a white texture without a word: say why.
 static bool fitsTextureLimit(const char* path, int width, int height) {
     GLint limit = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
     if (limit <= 0 || (width <= limit && height <= limit)) return true;
     std::fprintf(stderr, "%s: %dx%d pixels is more than the graphics driver takes (%dx%d at most)\n",
                  path ? path : "", width, height, int(limit), int(limit));
@@ -55,17 +54,17 @@ void loadPicture(const char* path, unsigned* glName) {
         std::fprintf(stderr, "cannot load picture: %s\n", path ? path : "");
         return;
     }
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    for (int i = 0; i < 16 && gl.GetError() != GL_NO_ERROR; ++i) {
     }
     GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    gl.GenTextures(1, &name);
+    gl.BindTexture(GL_TEXTURE_2D, name);
     specifyRgbTexture(width, height, rgb);
     std::free(rgb);
-    const GLenum error = glGetError();
+    const GLenum error = gl.GetError();
     if (error != GL_NO_ERROR) {
         // Out of texture memory, most likely: no texture rather than a white one.
-        glDeleteTextures(1, &name);
+        gl.DeleteTextures(1, &name);
         std::fprintf(stderr, "%s: the graphics driver refused the %dx%d picture (GL error 0x%x)\n",
                      path ? path : "", width, height, unsigned(error));
         std::fprintf(stderr, "cannot load picture: %s\n", path ? path : "");
@@ -76,7 +75,7 @@ void loadPicture(const char* path, unsigned* glName) {
 
 void uploadImageToTexture(TextureSlot* slot, const Image* image) {
     if (!slot || !image || !image->pixels) return;
-    glBindTexture(GL_TEXTURE_2D, slot->glTexture);
+    gl.BindTexture(GL_TEXTURE_2D, slot->glTexture);
     specifyRgbTexture(image->width, image->height < 0 ? -image->height : image->height,
                       image->pixels);
 }
@@ -108,20 +107,20 @@ void loadTwoLayerTextureSlot(TextureSlot* slot, const char* path, const char* pa
 // Blended entries add (source + destination) x opacity; the texture
 // environment is left as it is.
 void bindTextureSlot(const TextureSlot* slot) {
-    glBindTexture(GL_TEXTURE_2D, slot->glTexture);
+    gl.BindTexture(GL_TEXTURE_2D, slot->glTexture);
     if (slot->opacity != 0) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-        glDisable(GL_CULL_FACE);
-        glColor4f(1, 1, 1, slot->opacity);
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        gl.DepthMask(GL_FALSE);
+        gl.Disable(GL_CULL_FACE);
+        gl.Color4f(1, 1, 1, slot->opacity);
     } else {
-        glDisable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_CULL_FACE);
-        glColor4f(1, 1, 1, 1);
+        gl.Disable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+        gl.DepthMask(GL_TRUE);
+        gl.Enable(GL_CULL_FACE);
+        gl.Color4f(1, 1, 1, 1);
     }
 }
 
-void bindGlTexture(unsigned glName) { glBindTexture(GL_TEXTURE_2D, glName); }
+void bindGlTexture(unsigned glName) { gl.BindTexture(GL_TEXTURE_2D, glName); }

@@ -1,7 +1,6 @@
 #include "script/frame_loop.h"
 
-#include <GL/gl.h>
-
+#include "glcalls/gl_calls.h"
 #include "script/parts.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
@@ -32,13 +31,13 @@ long runDemo(const FrameLoopIo& io) {
 
         float clear[4];
         partClearColour(part, clear);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        glClearDepth(1.0);
-        glDepthFunc(GL_LEQUAL);
+        gl.ClearColor(clear[0], clear[1], clear[2], clear[3]);
+        gl.ClearDepth(1.0);
+        gl.DepthFunc(GL_LEQUAL);
         // The layers of the previous frame leave depth writes off, and a clear
         // obeys the depth mask: without this the cell masks would stay forever.
-        glDepthMask(GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        gl.DepthMask(GL_TRUE);
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
         runPartBody(part);
         if (io.presentFrame) io.presentFrame(user);

@@ -2,8 +2,12 @@
 
 // Frames played for their history only (what they leave to the next frames:
 // particles, flares, water, morphs, track cursors), as a seek plays the
-// timeline forward: every call and state change happens, no pixel is touched
-// (GL 3.0's rasterizer discard; nothing the demo draws reads pixels back),
-// and the early flushes that start a deferred rasterizer are left out, as
-// there is nothing to rasterize. Off puts both back.
+// timeline forward: every state change reaches the driver, nothing that
+// draws does (no vertices, clears, draws, texture uploads or flushes; nothing
+// the demo draws reads pixels back). Off puts the driver's calls back.
 void playForHistoryOnly(bool on);
+
+// For a copy of the process that plays the timeline ahead for a seek: it has
+// no GL context of its own to speak to, so from here on no GL call of the
+// frames reaches the driver at all.
+void playWithoutGl();
