@@ -121,7 +121,18 @@
       return t;
     }
 
-    return { read, state: () => ({ source: c.source, reason: c.reason }) };
+    // The sound goes on after a time without readings (a pause, a seek: the
+    // context ran on with no source, and may have fallen behind the page's
+    // clock meanwhile). The next reading is taken as it is, as the first one
+    // was, and a check of the timestamp starts afresh from it; what the
+    // checks found so far stays.
+    function restart() {
+      c.model = null;
+      c.check = null;
+      c.previous = null;
+    }
+
+    return { read, restart, state: () => ({ source: c.source, reason: c.reason }) };
   }
 
   // The readings of a live context.

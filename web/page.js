@@ -167,10 +167,13 @@
   }
 
   // Starts the music at a music second, a little ahead so it starts on its
-  // exact sample; the position follows the context from then on.
+  // exact sample; the position follows the context from then on, from its
+  // first reading as it is (a pause or a seek read nothing while the context
+  // ran on with no source, and it may have fallen behind meanwhile).
   function startSource(offset) {
     const ctx = audio.ctx;
     if (audio.source) { try { audio.source.stop(); } catch (e) { /* never started */ } }
+    if (audio.clock) audio.clock.restart();
     const source = ctx.createBufferSource();
     source.buffer = audio.buffer;
     source.connect(ctx.destination);
