@@ -1,16 +1,20 @@
 // clock-probe: the demo's music start-up and clock without a window, for the
-// sync test under Wine. Plays the soundtrack for N seconds and writes, about
+// sync tests under Wine. Plays the soundtrack for N seconds and writes, about
 // sixty times a second, the timer reading and the music time a frame drawn
 // then would show:
 //
-//   clock-probe DATA_FOLDER SECONDS LOG
+//   clock-probe DATA_FOLDER SECONDS LOG [--pause AT,FOR]... [--seek AT,TO]...
 //
 // LOG gets one line per frame, "timer_us drawn_ms". The timer is the
 // performance counter, which under Wine runs at the host's monotonic clock's
 // pace but from another zero: every tenth of a second the probe also prints
 // its reading on stdout, at once, so whoever reads it can find that zero.
+// --pause and --seek move the music as the viewer's keys do, when the music
+// time drawn first reaches AT seconds (in the order given): silent at once,
+// then on from where it stood FOR seconds later, or on from music time TO.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/audio.h"
@@ -18,26 +22,51 @@
 #include "platform/timer.h"
 #include "shell/music.h"
 
-int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: clock-probe DATA_FOLDER SECONDS LOG\n");
-        return 2;
+namespace {
+struct Move {
+    bool seek;
+    double at;
+    double value;  // seconds paused, or the music time sought
+};
+
+struct Frame {
+    uint64_t us;
+    int32_t drawnMs;
+};
+
+// "--pause AT,FOR" and "--seek AT,TO" from argv[first] on; false on anything else.
+bool readMoves(int argc, char** argv, int first, std::vector<Move>* moves) {
+    for (int i = first; i < argc; i += 2) {
+        const bool seek = std::strcmp(argv[i], "--seek") == 0;
+        if ((!seek && std::strcmp(argv[i], "--pause") != 0) || i + 1 >= argc) return false;
+        Move m = {seek, 0, 0};
+        char rest = 0;
+        if (std::sscanf(argv[i + 1], "%lf,%lf%c", &m.at, &m.value, &rest) != 2 || m.at < 0 ||
+            m.value < 0 || m.value > 240)
+            return false;
+        moves->push_back(m);
     }
-    setDataDirectory(argv[1]);
-    const double seconds = std::atof(argv[2]);
-    if (!startMusic("data\\5tfina.mp3")) {
-        std::fprintf(stderr, "Error: cannot play audio\n");
-        return 1;
-    }
-    struct Frame {
-        uint64_t us;
-        int32_t drawnMs;
-    };
+    return true;
+}
+
+// The move due at the music time just drawn, made with the calls the keys
+// make; true when one was.
+bool makeMove(const std::vector<Move>& moves, size_t* next, int32_t drawnMs) {
+    if (*next >= moves.size() || drawnMs < int32_t(moves[*next].at * 1000)) return false;
+    const Move& m = moves[(*next)++];
+    pauseMusic();
+    if (!m.seek) sleepMicroseconds(uint32_t(m.value * 1e6));
+    playMusicFrom(m.seek ? uint32_t(m.value * 1000 + 0.5) : uint32_t(drawnMs));
+    return true;
+}
+
+// As the frame loop draws: the music's zero as the player keeps it, then the
+// timer reading the frame is drawn for.
+std::vector<Frame> runFrames(double seconds, const std::vector<Move>& moves) {
     std::vector<Frame> frames;
+    size_t nextMove = 0;
     const uint64_t endUs = readSystemTimerUs() + uint64_t(seconds * 1e6);
     for (;;) {
-        // As the frame loop draws: the music's zero as the player keeps it,
-        // then the timer reading the frame is drawn for.
         const uint32_t zero = queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
         frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - zero)});
@@ -46,8 +75,25 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         if (nowUs >= endUs) break;
-        sleepMicroseconds(16000);
+        if (!makeMove(moves, &nextMove, frames.back().drawnMs)) sleepMicroseconds(16000);
     }
+    return frames;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<Move> moves;
+    if (argc < 4 || !readMoves(argc, argv, 4, &moves)) {
+        std::fprintf(stderr, "usage: clock-probe DATA_FOLDER SECONDS LOG [--pause AT,FOR]... "
+                             "[--seek AT,TO]...\n");
+        return 2;
+    }
+    setDataDirectory(argv[1]);
+    if (!startMusic("data\\5tfina.mp3")) {
+        std::fprintf(stderr, "Error: cannot play audio\n");
+        return 1;
+    }
+    const std::vector<Frame> frames = runFrames(std::atof(argv[2]), moves);
     const int leadUs = audioOutputLatencyUs();
     stopMusic();
     FILE* log = std::fopen(argv[3], "w");

@@ -8,6 +8,6 @@ bool runningUnderWine() {
 }
 
 int outputLeadUs() {
-    static const int lead = runningUnderWine() ? 90000 : 0;
+    static const int lead = runningUnderWine() ? 93500 : 0;
     return lead;
 }

@@ -2,9 +2,12 @@
 
 // How far the device's reported played position runs ahead of what is heard,
 // in microseconds: what the clock adds to the position's answer. Windows
-// reports the sample at the speaker; Wine 8 over PulseAudio reports it about
-// 90 ms early (67-97 ms against the wall clock; 89-100 ms against the
-// recorded output in the stretches without a break: tests/win32).
+// reports the sample at the speaker. Wine 8 reports the frames handed to its
+// own buffer in front of the sound server, about 100 ms ahead of the sound;
+// against the clicks recorded from the server's monitor, dated by the chunks
+// near each (tests/win32), the lead after a start, a pause or a seek came out
+// between 85 and 103 ms: it differs from one start to the next by about Wine's
+// 10 ms period and the server's buffer, so the middle of that range is taken.
 int outputLeadUs();
 
 // True when the program runs under Wine.
