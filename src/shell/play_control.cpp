@@ -11,6 +11,7 @@
 #include "script/timeline.h"
 #include "shell/music.h"
 #include "shell/play_keys.h"
+#include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "state/demo_state.h"
 
@@ -63,6 +64,7 @@ uint32_t playTimer(void* user) {
 void playPump(void* user) {
     Play* p = static_cast<Play*>(user);
     pumpMessages();
+    takeMomentsKept(&p->seeks, 0);
     if (p->firstPump) {
         p->firstPump = false;
         clearKeyPresses();
@@ -141,6 +143,7 @@ bool holdPaused(Play* p) {
     say("paused at %.3f s\n", seconds(p->shownMs));
     for (;;) {
         pumpMessages();
+        takeMomentsKept(&p->seeks, 0);
         const int vk = takeKeyPress();
         if (escapeDown() || vk == vkEscape) return false;
         const PlayKey key = playKeyFor(vk);
@@ -167,12 +170,7 @@ void playOn(Play* p) {
     }
 }
 
-}  // namespace
-
-int playWithKeys(const char* musicPath, long startFrame) {
-    Play play;
-    // The start as loading left it: the way back for every seek.
-    prepareSeeking(&play.seeks);
+int playFrom(Play* play, const char* musicPath, long startFrame) {
     if (startFrame <= 0) {
         if (!startMusic(musicPath)) return 0;
     } else {
@@ -184,12 +182,25 @@ int playWithKeys(const char* musicPath, long startFrame) {
                          seconds(int32_t(from)));
             playMusic();
         } else {
-            if (!drawSeekFrame(&play.seeks, startFrame, SeekWatch{keepSeeking, &play})) return 1;
-            play.shownMs = int32_t(from);
+            if (!drawSeekFrame(&play->seeks, startFrame, SeekWatch{keepSeeking, play})) return 1;
+            play->shownMs = int32_t(from);
             playMusic();
             presentDemoWindow();
         }
     }
-    playOn(&play);
+    playOn(play);
     return 1;
+}
+
+}  // namespace
+
+int playWithKeys(const char* musicPath, long startFrame) {
+    Play play;
+    // The start as loading left it: the way back for every seek; the moments
+    // after it are kept ahead in the background where the platform can.
+    prepareSeeking(&play.seeks);
+    startSeekingAhead(&play.seeks);
+    const int result = playFrom(&play, musicPath, startFrame);
+    releaseSeeking(&play.seeks);
+    return result;
 }

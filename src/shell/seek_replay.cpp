@@ -6,6 +6,7 @@
 #include "script/frame_loop.h"
 #include "script/history_only.h"
 #include "shell/frame_clock.h"
+#include "shell/seek_ahead.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -33,7 +34,8 @@ long chainEnd(const SeekCache& cache) {
 void keepIfDue(Replay* r) {
     SeekCache* c = r->cache;
     const long frame = r->clock.current;
-    if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames || c->lastFrame != chainEnd(*c))
+    if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames ||
+        c->lastFrame != chainEnd(*c) || c->ahead.running)
         return;
     takeSnapshot(c->layout, &c->scratch);
     SeekPoint point;
@@ -42,6 +44,7 @@ void keepIfDue(Replay* r) {
     c->points.push_back(std::move(point));
     std::swap(c->last, c->scratch);
     c->lastFrame = frame;
+    if (c->kept) c->kept(&c->points.back());
 }
 
 // Puts back the point kept last before `frame`; returns its frame.
@@ -82,7 +85,10 @@ void prepareSeeking(SeekCache* cache) {
 
 bool seekingPrepared(const SeekCache& cache) { return cache.prepared; }
 
-void releaseSeeking(SeekCache* cache) { *cache = SeekCache{}; }
+void releaseSeeking(SeekCache* cache) {
+    stopSeekingAhead(cache);
+    *cache = SeekCache{};
+}
 
 long seekFrameAtMs(uint32_t ms) { return framesBeforeMs(seekRate, ms); }
 
@@ -93,6 +99,7 @@ uint32_t seekFrameMs(long frame) { return frameTimeMs(seekRate, frame); }
 
 bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     if (!seekingPrepared(*cache) || frame < 0) return false;
+    if (!awaitMomentsBefore(cache, frame, watch)) return false;
     // The frame itself is always drawn from the one before it, as in the
     // fixed-step play.
     const long from = putBackBefore(cache, frame);

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/helper_copy.h"
 #include "script/demo_snapshot.h"
 
 // A seek: the demo put where the capture's fixed-step play (60 frames a
@@ -16,13 +17,24 @@
 // seekKeepEveryFrames frames that any seek plays past, so each stretch of the
 // timeline is played through once and a later seek into it plays at most that
 // many frames. They form one chain from the start (a seek past the last one
-// plays on from it), each kept as its changes against the one before.
+// plays on from it), each kept as its changes against the one before. Where
+// the platform can copy the process, the copy plays the whole timeline ahead
+// in the background once loading is done and hands its moments back
+// (shell/seek_ahead.h), so that a seek finds them already kept.
 
 enum : long { seekFrameRate = 60, seekKeepEveryFrames = 180 };
 
 struct SeekPoint {
     long frame;               // the last frame drawn before the state kept
     SnapshotChanges changes;  // against the point before (the start for the first)
+};
+
+// The copy playing ahead, while it runs, and the part of a moment it sent
+// that has not all come yet.
+struct SeekAhead {
+    HelperCopy helper;
+    std::vector<unsigned char> received;
+    bool running = false;
 };
 
 struct SeekCache {
@@ -35,6 +47,9 @@ struct SeekCache {
     DemoSnapshot last;
     long lastFrame = -1;
     DemoSnapshot scratch;
+    SeekAhead ahead;
+    // Told of each point as it is kept (the copy playing ahead sends it on).
+    void (*kept)(SeekPoint* point) = nullptr;
 };
 
 // Keeps the start: call once after loading, before any frame is drawn.

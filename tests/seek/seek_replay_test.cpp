@@ -1,18 +1,29 @@
 // Seeks on the fixed-step clock: the frame drawn after a seek against the
 // frame the same build draws at that time playing from the start, byte for
-// byte, whatever was played before the seek.
+// byte, whatever was played before the seek, with moments kept by seeks or
+// by the copy of the process that plays ahead; and the GL table's modes that
+// such plays go through.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <regex>
+#include <string>
 #include <vector>
 
+#include "glcalls/gl_calls.h"
 #include "platform/data_path.h"
 #include "platform/keys.h"
 #include "script/frame_loop.h"
+#include "script/history_only.h"
 #include "shell/headless_run.h"
+#include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 #include "shell/stills_run.h"
@@ -88,6 +99,18 @@ void playLiveFrames(uint32_t fromMs, int frames) {
                         &clock});
 }
 
+// A moment's bytes less what is not the demo's history: the wall-clock
+// figure the record keeps for the benchmark and the viewer's keys, its last
+// fields (the record is the first block, on page 0).
+std::vector<unsigned char> withoutTimings(const SnapshotChanges& changes) {
+    std::vector<unsigned char> bytes = changes.bytes;
+    const size_t from = offsetof(DemoState, frameComputeSeconds);
+    static_assert(offsetof(DemoState, KeyState) > offsetof(DemoState, frameComputeSeconds));
+    if (!changes.pages.empty() && changes.pages[0] == 0)
+        std::memset(bytes.data() + from, 0, sizeof(DemoState) - from);
+    return bytes;
+}
+
 Pixels seekAndRead(long frame) {
     EXPECT_TRUE(drawSeekFrame(&cache, frame)) << "frame " << frame;
     return readFrame();
@@ -159,4 +182,154 @@ TEST(Seek, WaterMorphsAndMirrorComeBackFromAKeptMomentAsPlayedThrough) {
                                                                             : kopuliPlayed))
             << "frame " << frame;
     }
+}
+
+TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    const long fish = seekFrameAtMs(176800);
+    const std::vector<long> frames = {610, 3701, fish};
+    std::map<long, Pixels> before;
+    for (long frame : frames) before[frame] = seekAndRead(frame);
+    const std::vector<SeekPoint> keptHere = cache.points;
+
+    // The copy as the demo starts it: the first seek waits for it, the
+    // frames are the same, and so is every moment both kept.
+    cache.points.clear();
+    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    EXPECT_TRUE(seekAndRead(fish) == before.at(fish));
+    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    const long end = seekFrameAtMs(228000);
+    std::vector<long> kept;
+    for (long f = seekKeepEveryFrames - 1; f < end; f += seekKeepEveryFrames) kept.push_back(f);
+    EXPECT_EQ(keptFrames(), kept);
+    for (size_t i = 0; i < keptHere.size() && i < cache.points.size(); ++i) {
+        EXPECT_EQ(cache.points[i].changes.pages, keptHere[i].changes.pages) << "moment " << i;
+        EXPECT_TRUE(withoutTimings(cache.points[i].changes) == withoutTimings(keptHere[i].changes))
+            << "moment " << i;
+    }
+    for (long frame : {3701L, 610L}) {
+        playLiveFrames(90000, 12);
+        EXPECT_TRUE(seekAndRead(frame) == before.at(frame)) << "frame " << frame;
+    }
+}
+
+TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    cache.points.clear();
+    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    const long pid = cache.ahead.helper.pid;
+    stopSeekingAhead(&cache);
+    EXPECT_FALSE(cache.ahead.running);
+    // Gone, and waited for: no such process any more.
+    EXPECT_NE(kill(pid_t(pid), 0), 0);
+    // Whatever it sent before is a chain from the start; seeks extend it.
+    const long frame = seekFrameAtMs(30000);
+    const Pixels drawn = seekAndRead(frame);
+    long last = seekKeepEveryFrames - 1;
+    while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
+    ASSERT_FALSE(keptFrames().empty());
+    EXPECT_EQ(keptFrames().back(), last);
+    cache.points.clear();
+    EXPECT_TRUE(seekAndRead(frame) == drawn);
+}
+
+// The table the frame code calls GL through: what each mode lets reach the
+// driver.
+TEST(GlCalls, ADroppedPairLeavesTheCurrentValuesTheDriverWould) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    const auto pair = [] {
+        gl.Color4f(0.1f, 0.2f, 0.3f, 0.4f);
+        gl.Begin(GL_POINTS);
+        gl.Color3f(0.5f, 0.25f, 0.75f);
+        gl.Normal3f(0.0f, 1.0f, 0.0f);
+        gl.TexCoord2f(0.125f, 0.5f);
+        gl.Vertex3f(0, 0, -2);
+        gl.Color3fv(std::vector<float>{0.2f, 0.4f, 0.6f}.data());
+        gl.Vertex3f(0, 0, -2);
+        gl.End();
+    };
+    const auto current = [] {
+        std::vector<float> v(12);
+        glGetFloatv(GL_CURRENT_COLOR, v.data());
+        glGetFloatv(GL_CURRENT_NORMAL, v.data() + 4);
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, v.data() + 8);
+        return v;
+    };
+    glEnable(GL_RASTERIZER_DISCARD);
+    pair();
+    const std::vector<float> drawn = current();
+    glColor4f(0, 0, 0, 0);
+    glNormal3f(1, 0, 0);
+    glTexCoord2f(0, 0);
+    setGlCallMode(GlCallMode::historyOnly);
+    pair();
+    setGlCallMode(GlCallMode::drawing);
+    glDisable(GL_RASTERIZER_DISCARD);
+    EXPECT_EQ(current(), drawn);
+    EXPECT_FLOAT_EQ(drawn[3], 1.0f);
+}
+
+TEST(GlCalls, HistoryOnlyKeepsStateAndDropsClearsAndNoneReachesNothing) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    const auto pixel = [] {
+        unsigned char p[4] = {};
+        glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return std::vector<unsigned char>(p, p + 4);
+    };
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const std::vector<unsigned char> blue = pixel();
+    glDisable(GL_FOG);
+    setGlCallMode(GlCallMode::historyOnly);
+    gl.ClearColor(1, 0, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    gl.Enable(GL_FOG);
+    setGlCallMode(GlCallMode::drawing);
+    EXPECT_EQ(pixel(), blue);
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 1.0f);
+
+    setGlCallMode(GlCallMode::none);
+    gl.Disable(GL_FOG);
+    gl.ClearColor(0, 1, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    EXPECT_EQ(gl.GetError(), GLenum(GL_NO_ERROR));
+    GLuint name = 0;
+    gl.GenTextures(1, &name);
+    EXPECT_EQ(name, 0u);
+    // A frame played for its history in the copy stays GL-free.
+    playForHistoryOnly(false);
+    EXPECT_EQ(glCallMode(), GlCallMode::none);
+    setGlCallMode(GlCallMode::drawing);
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 1.0f);
+    EXPECT_EQ(pixel(), blue);
+    glDisable(GL_FOG);
+}
+
+// Whatever the frames call around the table would reach the driver from the
+// copy that plays ahead, which has no GL context of its own.
+TEST(GlCalls, TheFrameCodeCallsGlOnlyThroughTheTable) {
+    const std::regex direct(R"((^|[^.\w])glu?(?!CallMode)[A-Z]\w*\s*\()");
+    int files = 0;
+    for (const char* folder : {"fx", "image", "script"}) {
+        const std::filesystem::path dir = std::filesystem::path(DEMO_SOURCE_DIR) / "src" / folder;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            // The warm-up saves and puts back the GL state around its rehearsal, while loading.
+            if (!entry.is_regular_file() || name == "warm_up.cpp") continue;
+            std::ifstream in(entry.path());
+            std::string line;
+            for (int n = 1; std::getline(in, line); ++n) {
+                const std::string code = line.substr(0, line.find("//"));
+                EXPECT_FALSE(std::regex_search(code, direct)) << entry.path() << ":" << n << ": " << line;
+            }
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 20);
 }

@@ -7,8 +7,11 @@
 //   demo-seek-bench [--data DIR]
 //
 // "Cold" seeks find only the start kept (the first seek of a play); "warm"
-// ones find the moments an earlier seek kept on its way.
+// ones find the moments an earlier seek kept on its way; "ahead" ones the
+// moments the copy of the process that plays the timeline in the background
+// (as the demo starts it once loading is done) has sent so far.
 #include <GL/gl.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +24,7 @@
 #include "offscreen_options.h"
 #include "platform/data_path.h"
 #include "options/standard_output.h"
+#include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 
@@ -108,6 +112,36 @@ void warmSeeks(SeekCache* cache) {
     printSeek(what, worst);
 }
 
+// The processor time of the copies ended and waited for so far.
+double childrenCpuSeconds() {
+    rusage use = {};
+    getrusage(RUSAGE_CHILDREN, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) * 1e-6;
+}
+
+// The copy started as the demo starts it, then a seek at once to near the
+// end (it waits for the copy), then, once the copy is done, seeks anywhere.
+void aheadSeeks(SeekCache* cache) {
+    forgetKept(cache);
+    const double w0 = nowSeconds();
+    if (!startSeekingAhead(cache)) {
+        std::printf("ahead: no copy of the process made here\n");
+        return;
+    }
+    std::printf("ahead: the copy started in %.1f ms\n", 1000.0 * (nowSeconds() - w0));
+    printSeek("at once, to 218 s", seekTo(cache, 218.0));
+    while (cache->ahead.running) takeMomentsKept(cache, 100);
+    std::printf("ahead: the copy played the whole timeline in %.3f s wall, %.3f s cpu "
+                "(%zu moments)\n",
+                nowSeconds() - w0, childrenCpuSeconds(), cache->points.size());
+    for (double target : {218.0, 10.0, 160.0, 100.0, 227.0}) {
+        char what[64];
+        std::snprintf(what, sizeof what, "then to %.0f s", target);
+        printSeek(what, seekTo(cache, target));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +169,7 @@ int main(int argc, char** argv) {
 
     coldSeeks(&cache);
     warmSeeks(&cache);
+    aheadSeeks(&cache);
     releaseSeeking(&cache);
     return finishStandardOutput(program.name, 0);
 }

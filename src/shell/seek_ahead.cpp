@@ -1,0 +1,119 @@
+#include "shell/seek_ahead.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "script/history_only.h"
+#include "script/timeline.h"
+
+namespace {
+
+// One moment on the pipe: this, then the page numbers, then their bytes.
+struct MomentHeader {
+    int64_t frame;
+    uint64_t pages;
+    uint64_t bytes;
+};
+
+// How much one read takes, and how many reads one call makes at most.
+enum : size_t { readBytes = 1 << 20, readsPerCall = 8 };
+// How often a seek waiting for the copy asks its watch.
+enum : unsigned { waitSliceMs = 50 };
+
+long chainEnd(const SeekCache& cache) {
+    return cache.points.empty() ? -1 : cache.points.back().frame;
+}
+
+// In the copy: each point goes to the process as soon as it is kept, and is
+// not kept here (only the frame, which the chain's next point is told by).
+void sendPoint(SeekPoint* point) {
+    const MomentHeader header = {point->frame, point->changes.pages.size(),
+                                 point->changes.bytes.size()};
+    const bool sent = writeToParent(&header, sizeof header) &&
+                      writeToParent(point->changes.pages.data(),
+                                    point->changes.pages.size() * sizeof(uint32_t)) &&
+                      writeToParent(point->changes.bytes.data(), point->changes.bytes.size());
+    if (!sent) std::_Exit(0);  // the process is gone
+    point->changes = SnapshotChanges{};
+}
+
+// The copy's whole work: the timeline from the start to its end.
+void playAhead(void* user) {
+    SeekCache* cache = static_cast<SeekCache*>(user);
+    playWithoutGl();
+    cache->kept = sendPoint;
+    drawSeekFrame(cache, seekFrameAtMs(uint32_t(timelineEndMs)));
+}
+
+// A moment that does not fit the chain or the demo's size ends the copy.
+bool plausible(const SeekCache& cache, const MomentHeader& h) {
+    const uint64_t pages = (cache.layout.bytes + snapshotPageBytes - 1) / snapshotPageBytes;
+    return h.frame == chainEnd(cache) + seekKeepEveryFrames && h.pages <= pages &&
+           h.bytes <= h.pages * snapshotPageBytes;
+}
+
+// Moves the whole moments received into the chain.
+void takeWholeMoments(SeekCache* cache) {
+    std::vector<unsigned char>& in = cache->ahead.received;
+    size_t at = 0;
+    MomentHeader h;
+    while (in.size() - at >= sizeof h) {
+        std::memcpy(&h, in.data() + at, sizeof h);
+        if (!plausible(*cache, h)) return stopSeekingAhead(cache);
+        const size_t pageBytes = size_t(h.pages) * sizeof(uint32_t);
+        if (in.size() - at < sizeof h + pageBytes + h.bytes) break;
+        const unsigned char* from = in.data() + at + sizeof h;
+        SeekPoint point;
+        point.frame = long(h.frame);
+        point.changes.pages.resize(size_t(h.pages));
+        std::memcpy(point.changes.pages.data(), from, pageBytes);
+        point.changes.bytes.assign(from + pageBytes, from + pageBytes + h.bytes);
+        cache->points.push_back(std::move(point));
+        at += sizeof h + pageBytes + size_t(h.bytes);
+    }
+    in.erase(in.begin(), in.begin() + long(at));
+}
+
+}  // namespace
+
+bool startSeekingAhead(SeekCache* cache) {
+    if (!seekingPrepared(*cache) || cache->ahead.running) return false;
+    if (!startHelperCopy(&cache->ahead.helper, playAhead, cache)) return false;
+    cache->ahead.running = true;
+    return true;
+}
+
+void takeMomentsKept(SeekCache* cache, unsigned waitMs) {
+    SeekAhead& ahead = cache->ahead;
+    if (!ahead.running) return;
+    for (size_t reads = 0; reads < readsPerCall; ++reads) {
+        const size_t had = ahead.received.size();
+        ahead.received.resize(had + readBytes);
+        const long n = readFromHelper(&ahead.helper, ahead.received.data() + had, readBytes,
+                                      reads == 0 ? waitMs : 0);
+        ahead.received.resize(had + size_t(n > 0 ? n : 0));
+        if (n <= 0) {
+            takeWholeMoments(cache);
+            if (n < 0) stopSeekingAhead(cache);
+            return;
+        }
+    }
+    takeWholeMoments(cache);
+}
+
+bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch) {
+    takeMomentsKept(cache, 0);
+    while (cache->ahead.running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
+        takeMomentsKept(cache, waitSliceMs);
+        if (watch.keepGoing && !watch.keepGoing(watch.user)) return false;
+    }
+    return true;
+}
+
+void stopSeekingAhead(SeekCache* cache) {
+    SeekAhead& ahead = cache->ahead;
+    if (ahead.helper.pid > 0 || ahead.helper.from >= 0) endHelperCopy(&ahead.helper);
+    ahead.received.clear();
+    ahead.running = false;
+}
