@@ -73,8 +73,11 @@ inline bool passesFar(const Vec3* v, const Face& f, float farZ) {
 
 // One GL_TRIANGLES batch over the faces that pass the tests, corners in order.
 // redGate keeps only faces whose three corners have red above 0.
+// Neither this nor the wireframe changes anything but the batch and GL: where
+// no GL call reaches the driver they have nothing to do.
 void drawTriangles(const SceneObject* object, bool farTest, CornerLayer layer, bool colours,
                    bool redGate) {
+    if (glCallMode() == GlCallMode::none) return;
     const float nearZ = demo.cullNearZ;
     const float farZ = demo.cullFarZ;
     const Vec3* view = object->viewVertices;
@@ -153,7 +156,7 @@ void drawMeshTransparent(SceneObject* object) {
 
 void drawMeshWireframe(SceneObject* object) {
     const float level = demo.TextureTable[object->textureIndex].wireLevel;
-    if (level == 0.0f) return;
+    if (level == 0.0f || glCallMode() == GlCallMode::none) return;
     bindTextureSlot(&demo.TextureTable[wireOverlaySlot]);
     gl.Normal3f(0, 0, 0);
     gl.Color3f(level, level, level);

@@ -24,6 +24,8 @@
 #include "offscreen_options.h"
 #include "platform/data_path.h"
 #include "options/standard_output.h"
+#include "script/frame_loop.h"
+#include "shell/frame_clock.h"
 #include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
@@ -120,16 +122,58 @@ double childrenCpuSeconds() {
            double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) * 1e-6;
 }
 
+// Frames drawn as a play draws them (each finished before the next), from
+// the frame at `seconds` on: their wall times.
+struct Drawn {
+    FixedStepReadings clock;
+    long left;
+    double last;
+    std::vector<double> ms;
+};
+
+void liveFrames(SeekCache* cache, double seconds, long count) {
+    const long first = seekFrameAtSeconds(seconds);
+    drawSeekFrame(cache, first);
+    glFinish();
+    Drawn d = {{}, count, nowSeconds(), {}};
+    d.clock.rate = FrameRate{seekFrameRate, 1};
+    d.clock.next = first + 1;
+    d.clock.current = first;
+    runDemo(FrameLoopIo{[](void* u) { return readFixedStep(&static_cast<Drawn*>(u)->clock); },
+                        nullptr, nullptr,
+                        [](void* u) {
+                            Drawn* d = static_cast<Drawn*>(u);
+                            glFinish();
+                            const double now = nowSeconds();
+                            d->ms.push_back(1000.0 * (now - d->last));
+                            d->last = now;
+                            --d->left;
+                        },
+                        [](void* u) { return static_cast<Drawn*>(u)->left <= 0 ? 1 : 0; }, &d});
+    std::printf("    %ld frames drawn from %.0f s: median %.2f ms, 95th %.2f ms, worst %.2f ms\n",
+                count, seconds, percentile(d.ms, 0.5), percentile(d.ms, 0.95),
+                *std::max_element(d.ms.begin(), d.ms.end()));
+}
+
 // The copy started as the demo starts it, then a seek at once to near the
 // end (it waits for the copy), then, once the copy is done, seeks anywhere.
 void aheadSeeks(SeekCache* cache) {
+    std::printf("ahead: frames drawn with no copy running\n");
+    liveFrames(cache, 30.0, 300);
     forgetKept(cache);
-    const double w0 = nowSeconds();
+    double w0 = nowSeconds();
     if (!startSeekingAhead(cache)) {
         std::printf("ahead: no copy of the process made here\n");
         return;
     }
-    std::printf("ahead: the copy started in %.1f ms\n", 1000.0 * (nowSeconds() - w0));
+    std::printf("ahead: the copy started in %.1f ms; frames drawn while it runs\n",
+                1000.0 * (nowSeconds() - w0));
+    liveFrames(cache, 30.0, 300);
+    std::printf("ahead: the copy has kept %zu moments meanwhile\n", cache->points.size());
+    stopSeekingAhead(cache);
+    forgetKept(cache);
+    w0 = nowSeconds();
+    startSeekingAhead(cache);
     printSeek("at once, to 218 s", seekTo(cache, 218.0));
     while (cache->ahead.running) takeMomentsKept(cache, 100);
     std::printf("ahead: the copy played the whole timeline in %.3f s wall, %.3f s cpu "
