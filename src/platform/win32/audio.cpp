@@ -13,6 +13,7 @@
 #include "platform/timer.h"
 #include "platform/win32/mp3_decoder.h"
 #include "platform/win32/output_lead.h"
+#include "platform/win32/restart_anchor.h"
 
 namespace {
 // Eight buffers of 1024 frames (23 ms each at 44.1 kHz) queued on the device.
@@ -38,6 +39,8 @@ struct Player {
     // step of the position is one hand-over in the sense of the clock.
     AudioClockHistory clock = {};
     DWORD lastPosition = 0;
+    int stepsSincePlay = 0;
+    RestartAnchor anchor = {};  // under Wine, after a play from a new position
     int leadFrames = 0;
     AudioHandOverFn observer = nullptr;
 };
@@ -160,6 +163,7 @@ void restartCounts(Player* p) {
     p->framesHanded = 0;
     p->clock = AudioClockHistory{};
     p->lastPosition = 0;
+    p->stepsSincePlay = 0;
     LeaveCriticalSection(&p->lock);
 }
 
@@ -195,13 +199,15 @@ AudioFault waveOutOpenStream(void* user, const char* path) {
 }
 
 // From the start or from a new position, the buffers are filled and queued
-// with the device held, so the position starts with the music; after a plain
-// pause the device goes on where it stopped.
+// with the device held, so the position starts with the music (and under
+// Wine the first frame is heard as the device is told to play:
+// restart_anchor.h); after a plain pause the device goes on where it stopped.
 AudioFault waveOutPlay(void* user) {
     Player* p = of(user);
     if (!p->device || !p->streamOpen) return AudioFault::output;
     if (p->playing) return AudioFault::none;
-    if (!p->feeder) {
+    const bool fresh = !p->feeder;
+    if (fresh) {
         waveOutPause(p->device);
         for (int i = 0; i < bufferCount; ++i) fillAndQueue(p, i);
         p->feeder = CreateThread(nullptr, 0, feed, p, 0, nullptr);
@@ -210,6 +216,10 @@ AudioFault waveOutPlay(void* user) {
     }
     EnterCriticalSection(&p->lock);
     p->clock = AudioClockHistory{};
+    p->stepsSincePlay = 0;
+    // Heard as it plays: the server's sink takes a new stream at once (the
+    // clicks recorded after each play came at the same moment within 1 ms).
+    p->anchor = fresh && runningUnderWine() ? anchorAt(int64_t(readSystemTimerUs()), 0) : RestartAnchor{};
     LeaveCriticalSection(&p->lock);
     waveOutRestart(p->device);
     p->playing = true;
@@ -264,10 +274,13 @@ bool waveOutAudibleStartUs(void* user, int64_t* startUs) {
     if (read && frames != p->lastPosition) {
         p->lastPosition = frames;
         recordHandOver(&p->clock, nowUs, frames);
+        ++p->stepsSincePlay;
     }
     // Four buffers without a step: the device is stalled.
     const uint64_t staleUs = uint64_t(bufferFrames) * 4000000u / uint64_t(p->rate);
     const bool known = audibleStartUs(p->clock, p->rate, p->leadFrames, nowUs, staleUs, startUs);
+    // The first step (the jump to the first buffer) has left the history.
+    if (known) *startUs = anchoredStartUs(&p->anchor, *startUs, p->stepsSincePlay > audioHandOverKept);
     LeaveCriticalSection(&p->lock);
     return known;
 }
