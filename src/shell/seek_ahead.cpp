@@ -87,12 +87,12 @@ bool startSeekingAhead(SeekCache* cache) {
 void takeMomentsKept(SeekCache* cache, unsigned waitMs) {
     SeekAhead& ahead = cache->ahead;
     if (!ahead.running) return;
+    ahead.chunk.resize(readBytes);
     for (size_t reads = 0; reads < readsPerCall; ++reads) {
-        const size_t had = ahead.received.size();
-        ahead.received.resize(had + readBytes);
-        const long n = readFromHelper(&ahead.helper, ahead.received.data() + had, readBytes,
-                                      reads == 0 ? waitMs : 0);
-        ahead.received.resize(had + size_t(n > 0 ? n : 0));
+        const long n =
+            readFromHelper(&ahead.helper, ahead.chunk.data(), readBytes, reads == 0 ? waitMs : 0);
+        if (n > 0) ahead.received.insert(ahead.received.end(), ahead.chunk.begin(),
+                                         ahead.chunk.begin() + n);
         if (n <= 0) {
             takeWholeMoments(cache);
             if (n < 0) stopSeekingAhead(cache);
@@ -114,6 +114,7 @@ bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch) {
 void stopSeekingAhead(SeekCache* cache) {
     SeekAhead& ahead = cache->ahead;
     if (ahead.helper.pid > 0 || ahead.helper.from >= 0) endHelperCopy(&ahead.helper);
-    ahead.received.clear();
+    ahead.received = {};
+    ahead.chunk = {};
     ahead.running = false;
 }

@@ -34,6 +34,7 @@ struct SeekPoint {
 struct SeekAhead {
     HelperCopy helper;
     std::vector<unsigned char> received;
+    std::vector<unsigned char> chunk;  // one read's room
     bool running = false;
 };
 
