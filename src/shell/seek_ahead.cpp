@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/timer.h"
 #include "script/history_only.h"
 #include "script/timeline.h"
 
@@ -18,8 +19,11 @@ struct MomentHeader {
 
 // How much one read takes, and how many reads one call makes at most.
 enum : size_t { readBytes = 1 << 20, readsPerCall = 8 };
-// How often a seek waiting for the copy asks its watch.
-enum : unsigned { waitSliceMs = 50 };
+// How often a seek waiting for the copy asks its watch, and how long the copy
+// may send nothing before the seek takes it that the copy gets no processor
+// time (others want it all) and plays the rest itself. With the processor to
+// itself the copy sends a moment every 40 to 200 ms.
+enum : unsigned { waitSliceMs = 50, starvedMs = 500 };
 
 long chainEnd(const SeekCache& cache) {
     return cache.points.empty() ? -1 : cache.points.back().frame;
@@ -79,6 +83,7 @@ void takeWholeMoments(SeekCache* cache) {
 
 bool startSeekingAhead(SeekCache* cache) {
     if (!seekingPrepared(*cache) || cache->ahead.running) return false;
+    cache->ahead.again = false;
     if (!startHelperCopy(&cache->ahead.helper, playAhead, cache)) return false;
     cache->ahead.running = true;
     return true;
@@ -104,11 +109,28 @@ void takeMomentsKept(SeekCache* cache, unsigned waitMs) {
 
 bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch) {
     takeMomentsKept(cache, 0);
+    uint64_t sent = readSystemTimerUs();
+    size_t kept = cache->points.size();
     while (cache->ahead.running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
         takeMomentsKept(cache, waitSliceMs);
+        const uint64_t now = readSystemTimerUs();
+        if (cache->points.size() != kept) {
+            kept = cache->points.size();
+            sent = now;
+        } else if (now - sent > uint64_t(starvedMs) * 1000) {
+            // A new copy goes on from the end of the chain after this seek.
+            stopSeekingAhead(cache);
+            cache->ahead.again = true;
+        }
         if (watch.keepGoing && !watch.keepGoing(watch.user)) return false;
     }
     return true;
+}
+
+void seekingAheadAgain(SeekCache* cache) {
+    if (!cache->ahead.again) return;
+    cache->ahead.again = false;
+    startSeekingAhead(cache);
 }
 
 void stopSeekingAhead(SeekCache* cache) {

@@ -20,8 +20,11 @@ void takeMomentsKept(SeekCache* cache, unsigned waitMs);
 
 // Before a seek to `frame`: while the copy runs and has not yet kept a moment
 // within seekKeepEveryFrames of it, waits for it, asking `watch` as it goes.
-// False when the watch abandoned the seek.
+// A copy that sends nothing for half a second is ended: the seek plays on
+// from the last moment kept itself, and seekingAheadAgain, after it, starts a
+// new copy from the end of the chain. False when the watch abandoned the seek.
 bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch);
+void seekingAheadAgain(SeekCache* cache);
 
 // Ends the copy, keeping what it sent.
 void stopSeekingAhead(SeekCache* cache);

@@ -111,5 +111,6 @@ bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     playForHistoryOnly(r.clock.next < frame);
     runDemo(FrameLoopIo{replayClock, nullptr, nullptr, afterReplayFrame, replayDone, &r});
     playForHistoryOnly(false);
+    seekingAheadAgain(cache);
     return !r.abandoned && r.clock.current == frame;
 }

@@ -36,6 +36,7 @@ struct SeekAhead {
     std::vector<unsigned char> received;
     std::vector<unsigned char> chunk;  // one read's room
     bool running = false;
+    bool again = false;  // ended for want of processor time: start anew after the seek
 };
 
 struct SeekCache {

@@ -233,6 +233,33 @@ TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     EXPECT_TRUE(seekAndRead(frame) == drawn);
 }
 
+TEST(Seek, ASeekDoesNotWaitForACopyThatGetsNoProcessorTime) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    const long frame = seekFrameAtMs(40000);
+    cache.points.clear();
+    const Pixels drawn = seekAndRead(frame);
+    cache.points.clear();
+    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    // Stopped, as a copy that others leave no processor time: the seek plays
+    // the timeline itself, then a new copy goes on from where it stopped.
+    const long stopped = cache.ahead.helper.pid;
+    kill(pid_t(stopped), SIGSTOP);
+    EXPECT_TRUE(seekAndRead(frame) == drawn);
+    long last = seekKeepEveryFrames - 1;
+    while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
+    ASSERT_FALSE(keptFrames().empty());
+    EXPECT_EQ(keptFrames().back(), last);
+    ASSERT_TRUE(cache.ahead.running);
+    EXPECT_NE(cache.ahead.helper.pid, stopped);
+    EXPECT_NE(kill(pid_t(stopped), 0), 0);
+    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    std::vector<long> kept;
+    for (long f = seekKeepEveryFrames - 1; f < seekFrameAtMs(228000); f += seekKeepEveryFrames)
+        kept.push_back(f);
+    EXPECT_EQ(keptFrames(), kept);
+    EXPECT_TRUE(seekAndRead(frame) == drawn);
+}
+
 // The table the frame code calls GL through: what each mode lets reach the
 // driver.
 TEST(GlCalls, ADroppedPairLeavesTheCurrentValuesTheDriverWould) {
