@@ -19,6 +19,9 @@ namespace {
 // Eight buffers of 1024 frames (23 ms each at 44.1 kHz) queued on the device.
 constexpr int bufferCount = 8;
 constexpr int bufferFrames = 1024;
+// Steps of the played position after a play before its answers are taken
+// (Wine moves it 10 ms a step).
+constexpr int settledSteps = 50;
 
 struct Player {
     HWAVEOUT device = nullptr;
@@ -279,8 +282,9 @@ bool waveOutAudibleStartUs(void* user, int64_t* startUs) {
     // Four buffers without a step: the device is stalled.
     const uint64_t staleUs = uint64_t(bufferFrames) * 4000000u / uint64_t(p->rate);
     const bool known = audibleStartUs(p->clock, p->rate, p->leadFrames, nowUs, staleUs, startUs);
-    // The first step (the jump to the first buffer) has left the history.
-    if (known) *startUs = anchoredStartUs(&p->anchor, *startUs, p->stepsSincePlay > audioHandOverKept);
+    // Settled half a second of steps after the play: the first step (the
+    // jump to the first buffer) has long left the history.
+    if (known) *startUs = anchoredStartUs(&p->anchor, *startUs, p->stepsSincePlay > settledSteps);
     LeaveCriticalSection(&p->lock);
     return known;
 }
