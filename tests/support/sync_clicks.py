@@ -17,14 +17,20 @@
       the limit (but for a second after the sound itself paused or skipped,
       the time the clock has to close that), the music time drawn never going
       back; 1: not; 4: the recording cannot be trusted.
-  sync_clicks.py judge-moves PREFIX PROBE_LOG [--limit-ms 10]
+  sync_clicks.py judge-moves PREFIX PROBE_LOG [--limit-ms 10] [--against-start]
       the same for a play with pauses and seeks (the probe's --pause and
       --seek): the drawn music time jumps or holds there, so each click is
       named by its pitch and the music time drawn when it was heard, and
       judged from one second after the play went on after each move (and
-      after the sound itself paused or skipped; the start is judge's). Exit 0: every click from then on within the
-      limit and none heard while the picture was held; 1: not; 4: too few
-      clicks to judge.
+      after the sound itself paused or skipped; the start is judge's; a
+      click with a gap in its tone names no second and is not judged).
+      Exit 0: every click from then on within the limit and none heard
+      while the picture was held; 1: not; 4: too few clicks to judge.
+      --against-start: within the limit of the start's own offset instead
+      of zero (the middle one of the clicks from one second after the first
+      frame to the first move, in the same play), for a player whose start
+      is off by what its output does not report: after a move the clock
+      follows the sound as it does from the start.
   sync_clicks.py judge-comeback PREFIX PROBE_LOG [--limit-ms 10]
       judge-moves for a recording begun after the sound server was
       restarted: the clicks from one second after the first one heard (the
@@ -97,8 +103,22 @@ def date_sample(stamps, n, window=0.3):
     return best
 
 
-def find_clicks(prefix):
-    """(sample index of the onset, second its pitch names) for every click."""
+def broken_tone(left, i, tone, threshold):
+    """Whether the tone starting at sample i has a gap in it: a millisecond
+    or more near silence, where the sound itself stopped (the stream underran)
+    inside the click. Its pitch then names no second."""
+    quiet = 0
+    for x in left[i: i + tone - 40]:
+        quiet = quiet + 1 if abs(x) < threshold // 5 else 0
+        if quiet >= RATE // 1000:
+            return True
+    return False
+
+
+def find_clicks(prefix, broken=None):
+    """(sample index of the onset, second its pitch names) for every click;
+    the onsets of those whose tone has a gap go to the list broken, where one
+    is given."""
     samples = array.array("h")
     with open(prefix + ".raw", "rb") as f:
         data = f.read()
@@ -117,6 +137,8 @@ def find_clicks(prefix):
             hz = ((len(cross) - 1) / 2.0 / ((cross[-1] - cross[0]) / RATE)
                   if len(cross) > 2 else 0)
             clicks.append((i, int(round((hz - 500) / 100.0)) % 30))
+            if broken is not None and broken_tone(left, i, tone, threshold):
+                broken.append(i)
             i += RATE // 2
         else:
             i += 1
@@ -233,9 +255,11 @@ def read_frames(log):
     return frames
 
 
-def judge_moves(prefix, log, limit_ms, comeback=False):
+def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
     stamps = read_stamps(prefix)
-    clicks = find_clicks(prefix)
+    broken = []
+    clicks = find_clicks(prefix, broken)
+    broken = set(broken)
     frames = read_frames(log)
     if len(frames) < 2:
         print("no frames in %s" % log)
@@ -261,11 +285,12 @@ def judge_moves(prefix, log, limit_ms, comeback=False):
             at = bisect.bisect(restarts, back)
             restarts.insert(at, back)
             moves.insert(at - 1, (back, back))
-    # A click whose tone a move or the end cut short names no second.
+    # A click whose tone a move or the end cut short names no second, nor
+    # one with a gap in its tone.
     def cut(h):
         return h > frames[-1][0] - 0.03 or any(t0 - 0.03 < h <= t1 for t0, t1 in moves)
     times = [t for t, _ in frames]
-    judged, early, during, named_clicks = [], 0, [], []
+    judged, start, early, during, named_clicks = [], [], 0, [], []
     for idx, pitch in clicks:
         h = date_sample(stamps, idx)
         if h is None:
@@ -273,7 +298,7 @@ def judge_moves(prefix, log, limit_ms, comeback=False):
         if any(a + 0.05 < h < b - 0.05 for a, b in holds):
             during.append(h)
             continue
-        if cut(h):
+        if cut(h) or idx in broken:
             continue
         i = bisect.bisect_right(times, h)
         if i == 0 or i >= len(frames) or frames[i][0] in restarts:
@@ -283,16 +308,17 @@ def judge_moves(prefix, log, limit_ms, comeback=False):
         second = pitch + 30 * int(round((music / 1000.0 - pitch) / 30.0))
         named_clicks.append((h, second))
         went_on = restarts[bisect.bisect_right(restarts, h) - 1]
-        if went_on == restarts[0]:
-            continue  # the start itself: the plain sync check's business
         if h - went_on < 1.0:
-            early += 1
+            early += went_on != restarts[0]
             continue
-        judged.append((h - restarts[0], second, music - second * 1000.0))
+        # The start itself is the plain sync check's business, or the level
+        # the moves are held to.
+        (start if went_on == restarts[0] else judged).append(
+            (h - restarts[0], second, music - second * 1000.0))
     print("clicks %d, judged %d (%d within a second of the play going on), %d moves"
           % (len(clicks), len(judged), early, len(restarts) - 1))
     if os.environ.get("SYNC_DUMP"):
-        for t, sec, off in judged:
+        for t, sec, off in start + judged:
             print("  at %6.2f s second %3d offset %+6.1f ms" % (t, sec, off))
     bad = False
     if during:
@@ -314,16 +340,35 @@ def judge_moves(prefix, log, limit_ms, comeback=False):
              if s2 == s1 + 1 and abs(h2 - h1 - 1.0) > 0.005]
     def closing(t):
         return any(0 <= restarts[0] + t - j < 1.0 for j in jumps)
-    beyond = [(t, sec, off) for t, sec, off in judged if abs(off) > limit_ms and not closing(t)]
     if jumps:
         print("  the sound itself paused or skipped %d times" % len(jumps))
-    if judged:
-        worst = max(judged, key=lambda j: abs(j[2]))
+    level = 0.0
+    if against_start:
+        steady = sorted(off for t, _, off in start if not closing(t))
+        if len(steady) < 2:
+            print("  %d of the start's clicks outside a second after the sound paused: "
+                  "nothing to hold the moves to" % len(steady))
+            return 4
+        level = steady[len(steady) // 2] if len(steady) % 2 else \
+            (steady[len(steady) // 2 - 1] + steady[len(steady) // 2]) / 2
+        print("  the start: %d clicks, offsets %+.1f to %+.1f ms: the moves are held to "
+              "%+.1f ms (the middle one) within %.0f ms" % (len(steady), steady[0], steady[-1],
+                                                         level, limit_ms))
+    held = [j for j in judged if not closing(j[0])]
+    if held:
+        worst = max(held, key=lambda j: abs(j[2] - level))
         print("  offsets %+.1f to %+.1f ms, worst %+.1f ms at second %d"
-              % (min(o for _, _, o in judged), max(o for _, _, o in judged), worst[2], worst[1]))
-    for t, sec, off in beyond:
-        print("  at %.2f s (second %d) the picture is %+.1f ms off" % (t, sec, off))
-        bad = True
+              % (min(o for _, _, o in held), max(o for _, _, o in held), worst[2], worst[1]))
+    closed = [o for t, _, o in judged if closing(t)]
+    if closed:
+        print("  %d within a second after the sound paused or skipped, not held to the limit: "
+              "%+.1f to %+.1f ms" % (len(closed), min(closed), max(closed)))
+    for t, sec, off in held:
+        if abs(off - level) > limit_ms:
+            print("  at %.2f s (second %d) the picture is %+.1f ms off%s"
+                  % (t, sec, off, " (%+.1f ms from the start's)" % (off - level)
+                     if against_start else ""))
+            bad = True
     drawn = [d for _, d in frames]
     holds_or_jumps = set(restarts)
     back = [i for i in range(1, len(drawn))
@@ -351,8 +396,17 @@ def main(argv):
                 break
         return judge(argv[1], argv[2], limit, quiet)
     if len(argv) >= 3 and argv[0] in ("judge-moves", "judge-comeback"):
-        limit = float(argv[4]) if len(argv) >= 5 and argv[3] == "--limit-ms" else 10.0
-        return judge_moves(argv[1], argv[2], limit, argv[0] == "judge-comeback")
+        limit, against_start = 10.0, False
+        rest = argv[3:]
+        while rest:
+            if rest[0] == "--limit-ms" and len(rest) > 1:
+                limit, rest = float(rest[1]), rest[2:]
+            elif rest[0] == "--against-start" and argv[0] == "judge-moves":
+                against_start, rest = True, rest[1:]
+            else:
+                print(__doc__, file=sys.stderr)
+                return 2
+        return judge_moves(argv[1], argv[2], limit, argv[0] == "judge-comeback", against_start)
     print(__doc__, file=sys.stderr)
     return 2
 
