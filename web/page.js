@@ -269,6 +269,12 @@
     const ctx = audio.ctx;
     let heard = false;
     if (audio.segment.kind === 'audio' && ctx && ctx.state === 'running') {
+      // The context's time as it is now: Firefox hands currentTime to the
+      // page in tasks of its own, so right after a seek's replay held the
+      // page it is as old as the replay's last turn, and a start put 50 ms
+      // after it could already be past (the source then starts late, and
+      // the picture leads by that for the whole stretch).
+      await sleep(0);
       const at = startSource(from);
       audio.segment = { kind: 'audio', ctxStart: at, offset: from };
       const giveUp = performance.now() + 3000;
