@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up and builds (tools/setup.sh), runs every test headless, records in
 # pieces here and on a Slurm cluster of its own (tests/record), builds the
-# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh),
+# browser version and tests it in Chromium, Firefox and WebKit (tests/web/run.sh)
+# and its clock after a pause and seeks against the sound heard,
 # builds the Windows programs and tests them under Wine (tests/win32/run.sh), then builds
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, runs the tests
 # there too and records the whole demo at a low frame rate under them, as
@@ -114,6 +115,12 @@ stage "Build and every test headless" plain_build_and_tests
 stage "Recordings in pieces, here and on a one-node Slurm cluster" \
     python3 -B tests/record/record_tests.py build
 stage "Browser build and its page tests in Chromium, Firefox and WebKit" tests/web/run.sh
+# The page's clock after a pause and seeks against the clicks heard through a
+# sound server of its own: on its own, with the machine otherwise quiet.
+page_sync() {
+    DEMO_WEB_BUILD="$PWD/build-web" ctest --test-dir build -L page --output-on-failure
+}
+stage "The page's clock after a pause and seeks, heard through a sound server" page_sync
 stage "Windows build, its unit tests and the programs under Wine" tests/win32/run.sh
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 stage "Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)" sanitizer_build_and_tests
