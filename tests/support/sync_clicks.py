@@ -335,9 +335,12 @@ def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
     # Where the sound itself paused or skipped inside a stretch (the player
     # starved on a busy machine: clicks a second apart more than 5 ms off a
     # second), the clock has a second to close it, as from the start.
+    # A pause or a seek between two clicks is the play's own move, not the
+    # sound's: the clicks after it are held from a second after it.
     named = sorted((h, sec) for h, sec in named_clicks)
     jumps = [h2 for (h1, s1), (h2, s2) in zip(named, named[1:])
-             if s2 == s1 + 1 and abs(h2 - h1 - 1.0) > 0.005]
+             if s2 == s1 + 1 and abs(h2 - h1 - 1.0) > 0.005
+             and not any(h1 < r <= h2 for r in restarts)]
     def closing(t):
         return any(0 <= restarts[0] + t - j < 1.0 for j in jumps)
     if jumps:
