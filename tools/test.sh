@@ -40,23 +40,20 @@ plain_build_and_tests() {
     ctest --test-dir build --output-on-failure -j"$jobs"
 }
 
-# The tests run under the leak checker. LeakSanitizer's own stop-the-world
-# step, run as a program ends, now and then crashes ("Tracer caught signal 11",
-# "LeakSanitizer has encountered a fatal error") after every test of the
-# program passed: when each failure is such a crash, the failed tests run once
-# more. Any other failure fails the stage at once.
-leak_checked() {
-    ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
-        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime|once' "$@"
-}
+# The tests run under the leak checker, with the sanitizer runtime's hook on
+# the dynamic thread-local blocks off (intercept_tls_get_addr=0). GCC 12's
+# runtime takes a block that happens to start 16 bytes into a page for the
+# header glibc gave such blocks before 2.25, reads the two words before it as
+# the block's place and size, and the leak checker's stop-the-world step then
+# crashes on them as the program ends ("Tracer caught signal 11", "LeakSanitizer
+# has encountered a fatal error"), after every test of the program passed.
+# Where the blocks land follows the program's allocations, so a program that
+# crashes so crashes on every run on that machine. Without the hook those
+# blocks are not scanned for pointers; nothing of ours lives only there.
+sanitizer_options=detect_leaks=1:halt_on_error=1:intercept_tls_get_addr=0
 leak_checked_tests() {
-    log=build-asan/Testing/leak-checked.log
-    leak_checked --output-log "$log" && return 0
-    failed=$(grep -c . build-asan/Testing/Temporary/LastTestsFailed.log || true)
-    crashed=$(grep -c "LeakSanitizer has encountered a fatal error" "$log" || true)
-    [ "$failed" -gt 0 ] && [ "$crashed" -ge "$failed" ] || return 1
-    echo "the leak checker itself crashed in $crashed of the failed tests: running them once more"
-    leak_checked --rerun-failed
+    ASAN_OPTIONS=$sanitizer_options LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+        ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'process|realtime|once'
 }
 
 # The sanitizer build compiles what its tests run: no data generation (it reads
@@ -97,7 +94,7 @@ sanitized_capture() {
     fi
     for play in "" --gentle; do
         frames=$(mktemp -d)
-        ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+        ASAN_OPTIONS=$sanitizer_options \
             build-asan/demo-capture $play --rate "$capture_rate" --png -o "$frames" --quiet
         count=$(ls "$frames" | wc -l)
         rm -rf "$frames"
