@@ -9,6 +9,7 @@
 
 #include "fx/mesh_draw.h"
 #include "fx/render_tuning.h"
+#include "glcalls/gl_calls.h"
 #include "fx3d_support.h"
 #include "math/random.h"
 #include "scene/scene_builder.h"
@@ -72,6 +73,8 @@ protected:
         GLint blendSrc = 0, blendDst = 0;
         GLfloat colour[4] = {}, tex[4] = {};
         GLboolean blend = 0, cull = 0, depthMask = 0;
+        GLvoid* vertexArray = nullptr;
+        GLint texture = 0;
     };
 
     Result drawWith(const RenderTuning& tuning, void (*draw)(SceneObject*), SceneObject* o) {
@@ -79,6 +82,10 @@ protected:
         fx3d::setTestProjection(1.0);
         demo.cullFarZ = -50;
         renderTuning = tuning;
+        // Current values and array state no draw here leaves as they were.
+        glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+        glTexCoord4f(9, 9, 9, 9);
+        glVertexPointer(3, GL_FLOAT, 0, nullptr);
         draw(o);
         Result r;
         r.pixels.resize(640 * 480 * 4);
@@ -92,6 +99,8 @@ protected:
         r.blend = glIsEnabled(GL_BLEND);
         r.cull = glIsEnabled(GL_CULL_FACE);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &r.depthMask);
+        glGetPointerv(GL_VERTEX_ARRAY_POINTER, &r.vertexArray);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &r.texture);
         resetRenderTuning();
         return r;
     }
@@ -159,6 +168,62 @@ TEST_F(RenderTuningTest, AdditivePassesLeaveTheSourceAlphaBlendBehind) {
         const Result r = drawWith(RenderTuning{1, 1, 1}, draw, o);
         EXPECT_EQ(r.blendSrc, GL_SRC_ALPHA);
         EXPECT_EQ(r.blendDst, GL_SRC_ALPHA);
+    }
+}
+
+// A frame played for what it leaves to the next ones (a seek on its way)
+// sends no vertex, yet must leave GL as the frame drawn would.
+void (*drawnForHistory)(SceneObject*) = nullptr;
+void drawForHistoryOnly(SceneObject* o) {
+    setGlCallMode(GlCallMode::historyOnly);
+    drawnForHistory(o);
+    setGlCallMode(GlCallMode::drawing);
+}
+
+TEST_F(RenderTuningTest, PlayedForItsHistoryOnlyAModeDrawsNothingAndLeavesTheSameState) {
+    REQUIRE_GL();
+    demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
+    demo.TextureTable[slotTwoLayer].glTexture = patternTexture(1);
+    demo.TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
+    demo.TextureTable[slotLit].glTexture = patternTexture(3);
+    demo.TextureTable[slotLit].wireLevel = 0.3f;
+    demo.TextureTable[slotTransparent].glTexture = patternTexture(4);
+    demo.TextureTable[slotWire].glTexture = patternTexture(5);
+    demo.TextureTable[slotWire].opacity = 1.0f;
+    const struct {
+        const char* name;
+        void (*draw)(SceneObject*);
+        int slot;
+    } modes[] = {{"two-layer", drawMeshTwoLayer, slotTwoLayer},
+                 {"lit", drawMeshLit, slotLit},
+                 {"transparent", drawMeshTransparent, slotTransparent},
+                 {"wireframe", drawMeshWireframe, slotLit}};
+    const Result cleared = drawWith(RenderTuning{0, 0, 0}, [](SceneObject*) {}, nullptr);
+    for (const auto& m : modes) {
+        SceneObject* o = randomMesh(4500, m.slot);
+        // The last faces behind the viewer: the last corner sent is an earlier face's.
+        for (int v = o->vertexCount - 6; v < o->vertexCount; ++v) o->viewVertices[v].z = 1;
+        drawnForHistory = m.draw;
+        for (int arrays : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << m.name << " arrays " << arrays);
+            const RenderTuning tuning = {arrays, 1, 1};
+            const Result drawn = drawWith(tuning, m.draw, o);
+            const Result played = drawWith(tuning, drawForHistoryOnly, o);
+            EXPECT_TRUE(played.pixels == cleared.pixels) << "drawn while played for history only";
+            EXPECT_FALSE(drawn.pixels == cleared.pixels);
+            EXPECT_EQ(played.blendSrc, drawn.blendSrc);
+            EXPECT_EQ(played.blendDst, drawn.blendDst);
+            EXPECT_EQ(played.blend, drawn.blend);
+            EXPECT_EQ(played.cull, drawn.cull);
+            EXPECT_EQ(played.depthMask, drawn.depthMask);
+            EXPECT_EQ(played.vertexArray, drawn.vertexArray);
+            EXPECT_EQ(played.texture, drawn.texture);
+            for (int k = 0; k < 4; ++k) {
+                EXPECT_EQ(played.colour[k], drawn.colour[k]) << "current colour " << k;
+                EXPECT_EQ(played.tex[k], drawn.tex[k]) << "current texture coordinate " << k;
+            }
+            fx3d::expectNoClientArrays();
+        }
     }
 }
 
