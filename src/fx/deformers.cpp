@@ -1,5 +1,6 @@
 // Per-frame mesh deformers. All but the mirror copy bend the camera-space
-// vertices of the current frame, so nothing accumulates between frames.
+// vertices of the current frame, so nothing accumulates between frames, and
+// where the evaluation makes no such vertices they have nothing to do.
 #include "fx/frame_profile.h"
 #include "fx/deformers.h"
 
@@ -29,6 +30,7 @@ inline float rippleFade(float distance) {
 }  // namespace
 
 void wobbleVertices(void* target, void* time) {
+    if (!verticesEvaluated()) return;
     SceneObject* object = static_cast<SceneObject*>(target);
     const float a = *static_cast<const float*>(time) * 0.02f;
     Vec3* v = object->viewVertices;
@@ -44,7 +46,7 @@ void wobbleVertices(void* target, void* time) {
 
 void warpScene(Scene* scene, float time) {
     const float b = time * 0.02f;
-    for (int o = 0; o < scene->objectCount; ++o) {
+    for (int o = 0; o < scene->objectCount && verticesEvaluated(); ++o) {
         SceneObject* object = &scene->objects[o];
         for (int i = 0; i < object->vertexCount; ++i) warpPoint(&object->viewVertices[i], b);
     }
@@ -55,6 +57,7 @@ void warpScene(Scene* scene, float time) {
 
 void rippleTwoCentres(void* target, void* time) {
     SceneObject* object = static_cast<SceneObject*>(target);
+    if (!verticesEvaluated() && !normalLengthsPending(object)) return;
     const float a = *static_cast<const float*>(time) * 0.1f;
     const float angle = a * 0.1f;
     const float e = 0.04f * std::sin(angle) + 0.09f;
@@ -74,6 +77,7 @@ void rippleTwoCentres(void* target, void* time) {
 }
 
 void repelVerticesFromParticles(void* target, void* particleSystem) {
+    if (!verticesEvaluated()) return;
     SceneObject* object = static_cast<SceneObject*>(target);
     const ParticleSystem* system = static_cast<const ParticleSystem*>(particleSystem);
     Vec3* v = object->viewVertices;

@@ -6,6 +6,7 @@
 #include "fx/switches.h"
 #include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
+#include "scene/evaluate.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
 
@@ -71,92 +72,54 @@ inline bool passesFar(const Vec3* v, const Face& f, float farZ) {
            v[f.corners[2].vertexIndex].z > farZ;
 }
 
-struct TriangleTests {
-    float nearZ, farZ;
-    bool farTest, redGate;
-};
-
-inline bool passes(const Vec3* view, const Face& face, const TriangleTests& t) {
-    if (!passesNear(view, face, t.nearZ)) return false;
-    if (t.farTest && !passesFar(view, face, t.farZ)) return false;
-    return !t.redGate || (face.corners[0].colour[0] > 0.0f && face.corners[1].colour[0] > 0.0f &&
-                          face.corners[2].colour[0] > 0.0f);
-}
-
-void putFace(BatchVertex* out, const Face& face, const Vec3* view, CornerLayer layer,
-             bool colours) {
-    for (int c = 0; c < 3; ++c, ++out) {
-        const FaceCorner& corner = face.corners[c];
-        const float* uv = layer == layerBase ? corner.uv : corner.uv2;
-        out->uv[0] = uv[0];
-        out->uv[1] = uv[1];
-        if (colours) {
-            out->rgb[0] = corner.colour[0];
-            out->rgb[1] = corner.colour[1];
-            out->rgb[2] = corner.colour[2];
-        }
-        out->pos = view[corner.vertexIndex];
-    }
-}
-
-// Played for its history only, a batch leaves GL as its last face alone
-// would (the current texture coordinate and colour are its last corner's, the
-// array state the same); the rest of the faces draw nothing there.
-int lastFaceOnly(const SceneObject* object, const TriangleTests& t, CornerLayer layer,
-                 bool colours) {
-    for (int i = object->faceCount - 1; i >= 0; --i) {
-        if (!passes(object->viewVertices, object->faces[i], t)) continue;
-        putFace(meshBatch, object->faces[i], object->viewVertices, layer, colours);
-        return 3;
-    }
-    return 0;
-}
-
-inline Vec3 midpoint(const Vec3& a, const Vec3& b) {
-    return Vec3{a.x + (b.x - a.x) * 0.5f, a.y + (b.y - a.y) * 0.5f, a.z + (b.z - a.z) * 0.5f};
-}
-
-// Lines a-b and c-a, then m_ab-m_bc and m_ac-m_ab: edge b-c is left out.
-void putWireFace(BatchVertex* out, const Face& face, const Vec3* view) {
-    const Vec3& a = view[face.corners[0].vertexIndex];
-    const Vec3& b = view[face.corners[1].vertexIndex];
-    const Vec3& c = view[face.corners[2].vertexIndex];
-    const Vec3 mab = midpoint(a, b);
-    out[0].pos = a;
-    out[1].pos = b;
-    out[2].pos = c;
-    out[3].pos = a;
-    out[4].pos = mab;
-    out[5].pos = midpoint(b, c);
-    out[6].pos = midpoint(a, c);
-    out[7].pos = mab;
+// Neither the triangles nor the wireframe change anything but the batch and
+// GL: where no GL call reaches the driver, or the frame is played for its
+// history only and made no camera-space vertices to send, they have nothing
+// to do.
+bool nothingToSend() {
+    return glCallMode() == GlCallMode::none || !verticesEvaluated();
 }
 
 // One GL_TRIANGLES batch over the faces that pass the tests, corners in order.
 // redGate keeps only faces whose three corners have red above 0.
-// Neither this nor the wireframe changes anything but the batch and GL: where
-// no GL call reaches the driver they have nothing to do.
 void drawTriangles(const SceneObject* object, bool farTest, CornerLayer layer, bool colours,
                    bool redGate) {
-    if (glCallMode() == GlCallMode::none) return;
-    const TriangleTests tests = {demo.cullNearZ, demo.cullFarZ, farTest, redGate};
-    if (glCallMode() == GlCallMode::historyOnly) {
-        flushMeshBatch(GL_TRIANGLES, lastFaceOnly(object, tests, layer, colours), 1, colours);
-        return;
-    }
+    if (nothingToSend()) return;
+    const float nearZ = demo.cullNearZ;
+    const float farZ = demo.cullFarZ;
     const Vec3* view = object->viewVertices;
+    const Face* faces = object->faces;
     int n = 0;
     for (int i = 0; i < object->faceCount; ++i) {
-        const Face& face = object->faces[i];
-        if (!passes(view, face, tests)) continue;
+        const Face& face = faces[i];
+        if (!passesNear(view, face, nearZ)) continue;
+        if (farTest && !passesFar(view, face, farZ)) continue;
+        if (redGate && !(face.corners[0].colour[0] > 0.0f && face.corners[1].colour[0] > 0.0f &&
+                         face.corners[2].colour[0] > 0.0f))
+            continue;
         if (n + 3 > meshBatchCapacity) {
             flushMeshBatch(GL_TRIANGLES, n, 1, colours);
             n = 0;
         }
-        putFace(&meshBatch[n], face, view, layer, colours);
-        n += 3;
+        for (int c = 0; c < 3; ++c) {
+            const FaceCorner& corner = face.corners[c];
+            BatchVertex& out = meshBatch[n++];
+            const float* uv = layer == layerBase ? corner.uv : corner.uv2;
+            out.uv[0] = uv[0];
+            out.uv[1] = uv[1];
+            if (colours) {
+                out.rgb[0] = corner.colour[0];
+                out.rgb[1] = corner.colour[1];
+                out.rgb[2] = corner.colour[2];
+            }
+            out.pos = view[corner.vertexIndex];
+        }
     }
     flushMeshBatch(GL_TRIANGLES, n, 1, colours);
+}
+
+inline Vec3 midpoint(const Vec3& a, const Vec3& b) {
+    return Vec3{a.x + (b.x - a.x) * 0.5f, a.y + (b.y - a.y) * 0.5f, a.z + (b.z - a.z) * 0.5f};
 }
 
 }  // namespace
@@ -200,16 +163,13 @@ void drawMeshTransparent(SceneObject* object) {
 
 void drawMeshWireframe(SceneObject* object) {
     const float level = demo.TextureTable[object->textureIndex].wireLevel;
-    if (level == 0.0f || glCallMode() == GlCallMode::none) return;
+    if (level == 0.0f || nothingToSend()) return;
     bindTextureSlot(&demo.TextureTable[wireOverlaySlot]);
     gl.Normal3f(0, 0, 0);
     gl.Color3f(level, level, level);
     blendAdditiveAlphaOne();  // grey lines, alpha 1
     const float nearZ = demo.cullNearZ;
     const Vec3* view = object->viewVertices;
-    // Lines set no current value: played for its history only, one face that
-    // passes leaves GL as all of them would.
-    const bool oneFace = glCallMode() == GlCallMode::historyOnly;
     int n = 0;
     for (int i = 0; i < object->faceCount; ++i) {
         const Face& face = object->faces[i];
@@ -218,9 +178,21 @@ void drawMeshWireframe(SceneObject* object) {
             flushMeshBatch(GL_LINES, n, 0, 0);
             n = 0;
         }
-        putWireFace(&meshBatch[n], face, view);
-        n += 8;
-        if (oneFace) break;
+        const Vec3& a = view[face.corners[0].vertexIndex];
+        const Vec3& b = view[face.corners[1].vertexIndex];
+        const Vec3& c = view[face.corners[2].vertexIndex];
+        const Vec3 mab = midpoint(a, b);
+        const Vec3 mbc = midpoint(b, c);
+        const Vec3 mac = midpoint(a, c);
+        // Lines a-b and c-a, then m_ab-m_bc and m_ac-m_ab: edge b-c is left out.
+        meshBatch[n++].pos = a;
+        meshBatch[n++].pos = b;
+        meshBatch[n++].pos = c;
+        meshBatch[n++].pos = a;
+        meshBatch[n++].pos = mab;
+        meshBatch[n++].pos = mbc;
+        meshBatch[n++].pos = mac;
+        meshBatch[n++].pos = mab;
     }
     flushMeshBatch(GL_LINES, n, 0, 0);
     blendAdditiveRestore();

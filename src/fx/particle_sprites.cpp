@@ -36,6 +36,9 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
         const float nearZ = demo.cullNearZ;
         const float farZ = demo.cullFarZ;
         int n = 0;
+        // Played for its history only, a frame steps the particles and sends
+        // no corners (as it sends no mesh).
+        const bool corners = verticesEvaluated();
         // The count is read afresh: the choreography lowers it to switch heads off.
         for (int k = 0; k < system->count; ++k) {
             Particle* p = &system->particles[k];
@@ -43,7 +46,7 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
             Vec3 world;
             toCameraSpace(&world, &p->viewPos, &p->worldPos, camera);
             const float z = p->viewPos.z;
-            if (!(z < nearZ && z > farZ)) continue;
+            if (!corners || !(z < nearZ && z > farZ)) continue;
             if (n + 4 > meshBatchCapacity) {
                 flushMeshBatch(GL_QUADS, n, 1, 1);
                 n = 0;

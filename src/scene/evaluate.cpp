@@ -120,6 +120,30 @@ void transformToView(SceneObject* object, const SceneCamera* camera) {
 }
 
 namespace {
+bool vertexWork = true;
+
+bool isHookTarget(const Scene* scene, const SceneObject* object) {
+    for (int i = 0; i < scene->hookCount; ++i)
+        if (scene->hooks[i].target == object) return true;
+    return false;
+}
+
+// The camera-space work of an object is skipped where nothing but drawing
+// reads it. Its normals' lengths are the exception: each vertex keeps the
+// first one it gets (computeVertexNormals), so until every vertex has one, a
+// frame that may make normals (environment mapping, or a hook that bends
+// the vertices and may make them) is worked out whole.
+bool needsVertices(const Scene* scene, const SceneObject* object, int flags) {
+    if (vertexWork) return true;
+    if (!(flags & textureFlagEnvMap) && !isHookTarget(scene, object)) return false;
+    return normalLengthsPending(object);
+}
+}  // namespace
+
+void evaluateVertices(bool on) { vertexWork = on; }
+bool verticesEvaluated() { return vertexWork; }
+
+namespace {
 
 void evaluateObject(Scene* scene, SceneObject* object, float time) {
     advanceVisibility(&object->visibility, time);
@@ -131,8 +155,9 @@ void evaluateObject(Scene* scene, SceneObject* object, float time) {
         if (!parent->posed) poseObject(parent, time);
         attachToParent(object, parent);
     }
+    const int flags = slotFlags(object->textureIndex);
+    if (!needsVertices(scene, object, flags)) return;
     transformToView(object, scene->camera);
-    int flags = slotFlags(object->textureIndex);
     if (flags & textureFlagEnvMap) {
         computeVertexNormals(object);
         computeEnvMapCoords(object);

@@ -38,6 +38,12 @@ void computeBaseNormals(SceneObject* object) {
     for (int i = 0; i < object->vertexCount; ++i) normalizeVec3(&object->normals[i]);
 }
 
+bool normalLengthsPending(const SceneObject* object) {
+    for (int i = 0; i < object->vertexCount; ++i)
+        if (object->normalScale[i] == 0.0f) return true;
+    return false;
+}
+
 // The inverse length is taken once per vertex and reused afterwards: one
 // square root per vertex for the whole run. A vertex without a usable normal
 // yet (only degenerate faces) keeps scale 0 and a zero normal, and tries again

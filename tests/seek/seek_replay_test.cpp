@@ -166,6 +166,24 @@ TEST(Seek, TheFrameAfterASeekIsTheFramePlayedFromTheStartByteForByte) {
     EXPECT_EQ(keptFrames(), kept);
 }
 
+TEST(Seek, EveryLaterPartAfterASeekIsTheFramePlayedFromTheStart) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    // One frame a part from part 3 on (the warped tunnel, the bursts, the
+    // swarms, fish, morph and water, mirror, the last scene), each a few
+    // frames after a kept moment or just before one.
+    const std::vector<long> frames = {seekFrameAtMs(95000),  seekFrameAtMs(120000),
+                                      seekFrameAtMs(150500), seekFrameAtMs(176800),
+                                      seekFrameAtMs(203450), seekFrameAtMs(222100)};
+    const std::map<long, Pixels> reference = stillsFromTheStart(frames);
+    ASSERT_EQ(reference.size(), frames.size());
+    // The last first (one replay from the start), then back to each.
+    cache.points.clear();
+    for (auto f = frames.rbegin(); f != frames.rend(); ++f) {
+        playLiveFrames(30000, 6);
+        EXPECT_TRUE(seekAndRead(*f) == reference.at(*f)) << "frame " << *f;
+    }
+}
+
 TEST(Seek, WaterMorphsAndMirrorComeBackFromAKeptMomentAsPlayedThrough) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
     // The first seek plays from the start through to part 6 (fish, morph,
