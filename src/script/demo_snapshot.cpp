@@ -83,17 +83,38 @@ void restoreSnapshot(const SnapshotLayout& layout, const DemoSnapshot& snapshot)
     std::memcpy(demo.KeyState, keys, sizeof keys);
 }
 
-void diffSnapshots(const DemoSnapshot& before, const DemoSnapshot& after, SnapshotChanges* changes) {
+void keepChanges(const SnapshotLayout& layout, DemoSnapshot* last, SnapshotChanges* changes) {
     changes->pages.clear();
     changes->bytes.clear();
-    const size_t size = after.bytes.size();
-    if (before.bytes.size() != size) return;
-    for (size_t at = 0, page = 0; at < size; at += snapshotPageBytes, ++page) {
-        const size_t n = size - at < snapshotPageBytes ? size - at : snapshotPageBytes;
-        if (std::memcmp(before.bytes.data() + at, after.bytes.data() + at, n) == 0) continue;
-        changes->pages.push_back(uint32_t(page));
-        changes->bytes.insert(changes->bytes.end(), after.bytes.begin() + long(at),
-                              after.bytes.begin() + long(at + n));
+    if (last->bytes.size() != layout.bytes) {
+        // Nothing to compare with: all of it is new.
+        takeSnapshot(layout, last);
+        for (size_t at = 0; at < layout.bytes; at += snapshotPageBytes)
+            changes->pages.push_back(uint32_t(at / snapshotPageBytes));
+        changes->bytes = last->bytes;
+        return;
+    }
+    unsigned char* kept = last->bytes.data();
+    size_t at = 0;
+    for (const SnapshotBlock& b : layout.blocks) {
+        const unsigned char* live = static_cast<const unsigned char*>(b.at);
+        for (size_t done = 0; done < b.size;) {
+            const size_t pageEnd = (at / snapshotPageBytes + 1) * snapshotPageBytes;
+            const size_t n = b.size - done < pageEnd - at ? b.size - done : pageEnd - at;
+            if (std::memcmp(kept + at, live + done, n) != 0) {
+                std::memcpy(kept + at, live + done, n);
+                const uint32_t page = uint32_t(at / snapshotPageBytes);
+                if (changes->pages.empty() || changes->pages.back() != page)
+                    changes->pages.push_back(page);
+            }
+            at += n;
+            done += n;
+        }
+    }
+    for (uint32_t page : changes->pages) {
+        const size_t from = size_t(page) * snapshotPageBytes;
+        const size_t to = from + snapshotPageBytes < at ? from + snapshotPageBytes : at;
+        changes->bytes.insert(changes->bytes.end(), kept + from, kept + to);
     }
 }
 

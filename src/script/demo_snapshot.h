@@ -53,6 +53,9 @@ struct SnapshotChanges {
     std::vector<unsigned char> bytes;  // their new contents, in that order (the last may be short)
 };
 
-void diffSnapshots(const DemoSnapshot& before, const DemoSnapshot& after, SnapshotChanges* changes);
+// Brings `last` (a snapshot of this layout) up to the demo as it stands and
+// says which of its pages that changed: a snapshot taken now, told as its
+// differences from `last`, without copying the pages that did not change.
+void keepChanges(const SnapshotLayout& layout, DemoSnapshot* last, SnapshotChanges* changes);
 // Turns `before` into `after`.
 void applyChanges(const SnapshotChanges& changes, DemoSnapshot* snapshot);

@@ -37,12 +37,10 @@ void keepIfDue(Replay* r) {
     if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames ||
         c->lastFrame != chainEnd(*c) || c->ahead.running)
         return;
-    takeSnapshot(c->layout, &c->scratch);
     SeekPoint point;
     point.frame = frame;
-    diffSnapshots(c->last, c->scratch, &point.changes);
+    keepChanges(c->layout, &c->last, &point.changes);
     c->points.push_back(std::move(point));
-    std::swap(c->last, c->scratch);
     c->lastFrame = frame;
     if (c->kept) c->kept(&c->points.back());
 }

@@ -48,7 +48,6 @@ struct SeekCache {
     // which the next point kept is told against.
     DemoSnapshot last;
     long lastFrame = -1;
-    DemoSnapshot scratch;
     SeekAhead ahead;
     // Told of each point as it is kept (the copy playing ahead sends it on).
     void (*kept)(SeekPoint* point) = nullptr;
