@@ -26,6 +26,8 @@
     canvasPixels: [640, 480], pixelBudget: null, antialias: null, contextLosses: 0, contextRestores: 0,
     plays: 0, musicDecodes: 0, stillRun: 0, wakeLock: null, wakeLockRequests: 0,
     offline: null, gentlePlay: null, paused: false, frameSeconds: null,
+    // Turns the program gave the page in the middle of long work (a seek).
+    turnsInWork: 0,
   };
   window.demoStats = stats;
 
@@ -315,6 +317,7 @@
       }));
     },
     yieldNow() {
+      stats.turnsInWork++;
       return new Promise((resolve) => { yielders.push(resolve); channel.port2.postMessage(0); });
     },
     showError,
