@@ -20,6 +20,16 @@ namespace {
 
 enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
 
+struct MeshMode {
+    const char* name;
+    void (*draw)(SceneObject*);
+    int slot;
+};
+const MeshMode meshModes[] = {{"two-layer", drawMeshTwoLayer, slotTwoLayer},
+                              {"lit", drawMeshLit, slotLit},
+                              {"transparent", drawMeshTransparent, slotTransparent},
+                              {"wireframe", drawMeshWireframe, slotLit}};
+
 // An RGB picture with detail in every texel, so that coordinates matter.
 unsigned patternTexture(int seed) {
     unsigned char texels[16 * 16 * 3];
@@ -68,6 +78,18 @@ protected:
         return o;
     }
 
+    // A picture with detail in every texel in each mode's slot.
+    void givePictures() {
+        demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
+        demo.TextureTable[slotTwoLayer].glTexture = patternTexture(1);
+        demo.TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
+        demo.TextureTable[slotLit].glTexture = patternTexture(3);
+        demo.TextureTable[slotLit].wireLevel = 0.3f;
+        demo.TextureTable[slotTransparent].glTexture = patternTexture(4);
+        demo.TextureTable[slotWire].glTexture = patternTexture(5);
+        demo.TextureTable[slotWire].opacity = 1.0f;
+    }
+
     struct Result {
         std::vector<unsigned char> pixels;
         GLint blendSrc = 0, blendDst = 0;
@@ -109,28 +131,11 @@ protected:
 
 TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {
     REQUIRE_GL();
-    demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
-    demo.TextureTable[slotTwoLayer].glTexture = patternTexture(1);
-    demo.TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
-    demo.TextureTable[slotLit].glTexture = patternTexture(3);
-    demo.TextureTable[slotLit].wireLevel = 0.3f;
-    demo.TextureTable[slotTransparent].glTexture = patternTexture(4);
+    givePictures();
     demo.TextureTable[slotTransparent].opacity = 0.4f;  // never reaches the vertices
-    demo.TextureTable[slotWire].glTexture = patternTexture(5);
-    demo.TextureTable[slotWire].opacity = 1.0f;
-
-    struct Mode {
-        const char* name;
-        void (*draw)(SceneObject*);
-        int slot;
-    };
-    const Mode modes[] = {{"two-layer", drawMeshTwoLayer, slotTwoLayer},
-                          {"lit", drawMeshLit, slotLit},
-                          {"transparent", drawMeshTransparent, slotTransparent},
-                          {"wireframe", drawMeshWireframe, slotLit}};
     const RenderTuning plain = {0, 0, 0};
     const RenderTuning tunings[] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    for (const Mode& m : modes) {
+    for (const MeshMode& m : meshModes) {
         // 4500 faces: 13500 corners, more than one batch of arrays.
         SceneObject* o = randomMesh(4500, m.slot);
         const Result ref = drawWith(plain, m.draw, o);
@@ -171,8 +176,8 @@ TEST_F(RenderTuningTest, AdditivePassesLeaveTheSourceAlphaBlendBehind) {
     }
 }
 
-// A frame played for what it leaves to the next ones (a seek on its way)
-// sends no vertex, yet must leave GL as the frame drawn would.
+// Through the GL table's history-only mode (frames a seek plays on its way)
+// a mesh sends no vertex, yet leaves GL as drawing it does.
 void (*drawnForHistory)(SceneObject*) = nullptr;
 void drawForHistoryOnly(SceneObject* o) {
     setGlCallMode(GlCallMode::historyOnly);
@@ -182,24 +187,9 @@ void drawForHistoryOnly(SceneObject* o) {
 
 TEST_F(RenderTuningTest, PlayedForItsHistoryOnlyAModeDrawsNothingAndLeavesTheSameState) {
     REQUIRE_GL();
-    demo.TextureTable[slotTwoLayer].flags = textureFlagTwoLayer;
-    demo.TextureTable[slotTwoLayer].glTexture = patternTexture(1);
-    demo.TextureTable[slotTwoLayer].glTexture2 = patternTexture(2);
-    demo.TextureTable[slotLit].glTexture = patternTexture(3);
-    demo.TextureTable[slotLit].wireLevel = 0.3f;
-    demo.TextureTable[slotTransparent].glTexture = patternTexture(4);
-    demo.TextureTable[slotWire].glTexture = patternTexture(5);
-    demo.TextureTable[slotWire].opacity = 1.0f;
-    const struct {
-        const char* name;
-        void (*draw)(SceneObject*);
-        int slot;
-    } modes[] = {{"two-layer", drawMeshTwoLayer, slotTwoLayer},
-                 {"lit", drawMeshLit, slotLit},
-                 {"transparent", drawMeshTransparent, slotTransparent},
-                 {"wireframe", drawMeshWireframe, slotLit}};
+    givePictures();
     const Result cleared = drawWith(RenderTuning{0, 0, 0}, [](SceneObject*) {}, nullptr);
-    for (const auto& m : modes) {
+    for (const MeshMode& m : meshModes) {
         SceneObject* o = randomMesh(4500, m.slot);
         // The last faces behind the viewer: the last corner sent is an earlier face's.
         for (int v = o->vertexCount - 6; v < o->vertexCount; ++v) o->viewVertices[v].z = 1;
