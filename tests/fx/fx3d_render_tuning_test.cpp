@@ -127,6 +127,19 @@ protected:
         return r;
     }
 
+    // The blend, culling, depth writes and current values a draw left.
+    static void expectSameStateLeft(const Result& r, const Result& ref) {
+        EXPECT_EQ(r.blendSrc, ref.blendSrc);
+        EXPECT_EQ(r.blendDst, ref.blendDst);
+        EXPECT_EQ(r.blend, ref.blend);
+        EXPECT_EQ(r.cull, ref.cull);
+        EXPECT_EQ(r.depthMask, ref.depthMask);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(r.colour[k], ref.colour[k]) << "current colour " << k;
+            EXPECT_EQ(r.tex[k], ref.tex[k]) << "current texture coordinate " << k;
+        }
+    }
+
 };
 
 TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {
@@ -149,15 +162,7 @@ TEST_F(RenderTuningTest, EveryModeDrawsTheSameBytesAsPlainImmediateMode) {
             size_t differing = 0;
             for (size_t i = 0; i < r.pixels.size(); ++i) differing += r.pixels[i] != ref.pixels[i];
             EXPECT_EQ(differing, 0u);
-            EXPECT_EQ(r.blendSrc, ref.blendSrc);
-            EXPECT_EQ(r.blendDst, ref.blendDst);
-            EXPECT_EQ(r.blend, ref.blend);
-            EXPECT_EQ(r.cull, ref.cull);
-            EXPECT_EQ(r.depthMask, ref.depthMask);
-            for (int k = 0; k < 4; ++k) {
-                EXPECT_EQ(r.colour[k], ref.colour[k]) << "current colour " << k;
-                EXPECT_EQ(r.tex[k], ref.tex[k]) << "current texture coordinate " << k;
-            }
+            expectSameStateLeft(r, ref);
         }
     }
 }
@@ -201,17 +206,9 @@ TEST_F(RenderTuningTest, PlayedForItsHistoryOnlyAModeDrawsNothingAndLeavesTheSam
             const Result played = drawWith(tuning, drawForHistoryOnly, o);
             EXPECT_TRUE(played.pixels == cleared.pixels) << "drawn while played for history only";
             EXPECT_FALSE(drawn.pixels == cleared.pixels);
-            EXPECT_EQ(played.blendSrc, drawn.blendSrc);
-            EXPECT_EQ(played.blendDst, drawn.blendDst);
-            EXPECT_EQ(played.blend, drawn.blend);
-            EXPECT_EQ(played.cull, drawn.cull);
-            EXPECT_EQ(played.depthMask, drawn.depthMask);
+            expectSameStateLeft(played, drawn);
             EXPECT_EQ(played.vertexArray, drawn.vertexArray);
             EXPECT_EQ(played.texture, drawn.texture);
-            for (int k = 0; k < 4; ++k) {
-                EXPECT_EQ(played.colour[k], drawn.colour[k]) << "current colour " << k;
-                EXPECT_EQ(played.tex[k], drawn.tex[k]) << "current texture coordinate " << k;
-            }
             fx3d::expectNoClientArrays();
         }
     }
