@@ -56,7 +56,7 @@ self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 for run in $(seq 1 "$runs"); do
     samples=$work/run$run.rss
     t0=$SECONDS
-    SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24" \
+    SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24 -noreset" \
         bash "$self" --sample "$exe" "$samples" 330 >"$work/run$run.log" 2>&1
     rc=$?
     took=$((SECONDS - t0))

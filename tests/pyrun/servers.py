@@ -28,7 +28,9 @@ def stop_process(process, terminate=True):
 
 class Xvfb:
     """An X server without a screen: Xvfb picks a free display itself
-    (-displayfd) and listens on no TCP port. name is ":N"."""
+    (-displayfd) and listens on no TCP port. name is ":N". It never resets
+    when its last client leaves (-noreset): a client connecting during a
+    reset is refused."""
 
     def __init__(self, screen, limit=60):
         program = shutil.which("Xvfb")
@@ -36,7 +38,7 @@ class Xvfb:
             raise RuntimeError("Xvfb was not found (package xvfb)")
         read, write = os.pipe()
         self.process = subprocess.Popen(
-            [program, "-displayfd", str(write), "-screen", "0", screen, "-nolisten", "tcp"],
+            [program, "-displayfd", str(write), "-screen", "0", screen, "-noreset", "-nolisten", "tcp"],
             pass_fds=(write,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         os.close(write)

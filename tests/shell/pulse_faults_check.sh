@@ -128,7 +128,7 @@ if [ $# -ge 5 ] && command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/d
     [ -f "$4/light.dat" ]; then
     demo=$3 data=$4 helper=$5
     pulse_start "$dir/server" || fail "the test's sound server does not start"
-    xvfb-run -a -s "-screen 0 640x480x24" sh -c '
+    xvfb-run -a -s "-screen 0 640x480x24 -noreset" sh -c '
         demo=$1 helper=$2 server=$3 limit=$4 support=$5
         . "$support/pulse_server.sh"
         "$demo" 2>"$server.err" & pid=$!

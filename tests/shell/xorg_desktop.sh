@@ -442,7 +442,7 @@ resize
 kill "$xpid"
 wait "$xpid" 2>/dev/null
 xpid=""
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display2" >"$tmp/xvfb.out" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$tmp/display2" >"$tmp/xvfb.out" 2>&1 &
 vpid=$!
 xvfb_up() { [ -s "$tmp/display2" ] || ! kill -0 "$vpid" 2>/dev/null; }
 wait_for "Xvfb start" xvfb_up

@@ -14,7 +14,7 @@ for tool in xvfb-run xdotool; do
 done
 dir=$(mktemp -d "${TMPDIR:-/tmp}/xvfb-keys.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
-SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24" sh -c '
+SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24 -noreset" sh -c '
     helper=$1 exe=$2 limit=$3 out=$4/out err=$4/err
     fail() {
         echo "FAIL: $*"
