@@ -1,14 +1,17 @@
 // The soundtrack through the system's MPEG Layer-3 codec: music time 0 is the
 // first real sample, and the length is the music's own.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/win32/decoded_music.h"
 #include "platform/win32/mp3_decoder.h"
 
 namespace {
@@ -63,6 +66,39 @@ TEST(Soundtrack, ASeekLandsOnTheSampleOfItsMusicTime) {
     }
     EXPECT_FALSE(seekMp3(&d, d.layout.musicSamples + 44100));
     closeMp3(&d);
+}
+
+// The whole music decoded in the background is the decoder's own output from
+// the start, frame for frame; stopped half-way or on a file that does not
+// decode, it never says it is done.
+TEST(Soundtrack, TheWholeMusicDecodedAsidePlaysAsTheDecoderDoes) {
+    Mp3Decoder d = {};
+    ASSERT_TRUE(openMp3File(&d, track.c_str())) << track;
+    const std::vector<int16_t> all = decodeAll(&d);
+    closeMp3(&d);
+
+    DecodedMusic* whole = startDecodingMusic(track.c_str());
+    ASSERT_NE(whole, nullptr);
+    long long frames = 0;
+    const int16_t* samples = nullptr;
+    for (int waited = 0; !samples && waited < 60000; waited += 20) {
+        samples = decodedMusicFrames(whole, &frames);
+        if (!samples) Sleep(20);
+    }
+    ASSERT_NE(samples, nullptr) << "not decoded within a minute";
+    ASSERT_EQ(static_cast<size_t>(2 * frames), all.size());
+    EXPECT_EQ(std::memcmp(samples, all.data(), all.size() * 2), 0);
+    endDecodedMusic(whole);
+
+    DecodedMusic* stopped = startDecodingMusic(track.c_str());
+    ASSERT_NE(stopped, nullptr);
+    endDecodedMusic(stopped);  // at once: it must end and free what it had
+
+    DecodedMusic* missing = startDecodingMusic((hostPath(DEMO_DATA_FOLDER) + "/no-such.mp3").c_str());
+    ASSERT_NE(missing, nullptr);
+    Sleep(200);
+    EXPECT_EQ(decodedMusicFrames(missing, &frames), nullptr);
+    endDecodedMusic(missing);
 }
 
 #ifdef DEMO_SOUNDTRACK_REFERENCE

@@ -11,6 +11,7 @@
 
 #include "platform/audio_clock.h"
 #include "platform/timer.h"
+#include "platform/win32/decoded_music.h"
 #include "platform/win32/mp3_decoder.h"
 #include "platform/win32/output_lead.h"
 #include "platform/win32/restart_anchor.h"
@@ -34,6 +35,10 @@ struct Player {
     WAVEHDR headers[bufferCount] = {};
     int16_t samples[bufferCount][bufferFrames * 2] = {};
     Mp3Decoder decoder = {};
+    // The whole music, decoded in the background once the stream is open, and
+    // where the next frame is read from it after a seek (-1: from the decoder).
+    DecodedMusic* whole = nullptr;
+    long long wholeAt = -1;
     bool streamOpen = false;
     bool playing = false;
     uint64_t musicFrames = 0;   // frames of music handed to the device
@@ -52,6 +57,19 @@ Player waveOutPlayer;
 
 Player* of(void* user) { return static_cast<Player*>(user); }
 
+// Up to `frames` frames of music from where the play is, under the lock.
+int readMusic(Player* p, int16_t* out, int frames) {
+    if (!p->streamOpen) return 0;
+    if (p->wholeAt < 0) return readMp3Frames(&p->decoder, out, frames);
+    long long total = 0;
+    const int16_t* all = decodedMusicFrames(p->whole, &total);
+    const long long left = total - p->wholeAt;
+    const int n = int(left < frames ? left : frames);
+    std::memcpy(out, all + 2 * p->wholeAt, size_t(n) * 4);
+    p->wholeAt += n;
+    return n;
+}
+
 // Decodes into a buffer and queues it; silence after the music's end, so the
 // device and its position keep running as long as the program plays.
 void fillAndQueue(Player* p, int i) {
@@ -59,7 +77,7 @@ void fillAndQueue(Player* p, int i) {
     EnterCriticalSection(&p->lock);
     const uint64_t nowUs = readSystemTimerUs();
     if (p->observer) p->observer(nowUs, p->framesHanded);
-    int got = p->streamOpen ? readMp3Frames(&p->decoder, p->samples[i], bufferFrames) : 0;
+    int got = readMusic(p, p->samples[i], bufferFrames);
     p->musicFrames += uint64_t(got);
     p->framesHanded += bufferFrames;
     LeaveCriticalSection(&p->lock);
@@ -196,7 +214,9 @@ AudioFault waveOutOpenStream(void* user, const char* path) {
     EnterCriticalSection(&p->lock);
     p->decoder = d;
     p->streamOpen = true;
+    p->wholeAt = -1;
     LeaveCriticalSection(&p->lock);
+    p->whole = startDecodingMusic(path);
     restartCounts(p);
     return AudioFault::none;
 }
@@ -238,8 +258,9 @@ AudioFault waveOutPauseOutput(void* user) {
     return AudioFault::none;
 }
 
-// The device gives back every buffer and its position goes to 0; the decoder
-// moves to the music time, and the next play queues from there.
+// The device gives back every buffer and its position goes to 0; the music
+// moves to its new time (in the whole music once that is decoded, else by the
+// decoder from the file's start), and the next play queues from there.
 AudioFault waveOutSetPosition(void* user, uint32_t musicMs) {
     Player* p = of(user);
     if (!p->device || !p->streamOpen) return AudioFault::output;
@@ -248,7 +269,17 @@ AudioFault waveOutSetPosition(void* user, uint32_t musicMs) {
     waveOutReset(p->device);
     p->playing = false;
     EnterCriticalSection(&p->lock);
-    const bool moved = seekMp3(&p->decoder, (long long)musicMs * p->decoder.layout.rate / 1000);
+    const long long sample = (long long)musicMs * p->decoder.layout.rate / 1000;
+    long long total = 0;
+    bool moved = false;
+    if (decodedMusicFrames(p->whole, &total)) {
+        // Past the end, as the decoder would be: nothing left to play.
+        moved = sample <= total;
+        p->wholeAt = moved ? sample : total;
+    } else {
+        p->wholeAt = -1;
+        moved = seekMp3(&p->decoder, sample);
+    }
     LeaveCriticalSection(&p->lock);
     restartCounts(p);
     return audioMoved(moved, musicMs);
@@ -303,6 +334,8 @@ void waveOutSetObserver(void* user, AudioHandOverFn fn) {
 void waveOutClose(void* user) {
     Player* p = of(user);
     closeDevice(p);
+    endDecodedMusic(p->whole);
+    p->whole = nullptr;
     if (p->streamOpen) closeMp3(&p->decoder);
     p->streamOpen = false;
 }
