@@ -23,18 +23,19 @@ namespace {
 
 bool stopAsked(DecodedMusic* m) { return InterlockedCompareExchange(&m->stop, 0, 0) != 0; }
 
-// Appends up to 4096 frames; false at the end, on a failure or when asked to stop.
-bool decodeMore(DecodedMusic* m, Mp3Decoder* d, long long* capacity) {
+// Appends up to 4096 frames: how many, 0 at the music's end, -1 when short
+// of memory.
+int decodeMore(DecodedMusic* m, Mp3Decoder* d, long long* capacity) {
     if (*capacity - m->frames < 4096) {
         const long long grown = *capacity + *capacity / 2 + 4096;
         void* bigger = std::realloc(m->samples, size_t(grown) * 4);
-        if (!bigger) return false;
+        if (!bigger) return -1;
         m->samples = static_cast<int16_t*>(bigger);
         *capacity = grown;
     }
     const int got = readMp3Frames(d, m->samples + 2 * m->frames, 4096);
-    m->frames += got > 0 ? got : 0;
-    return got > 0 && !stopAsked(m);
+    m->frames += got;
+    return got;
 }
 
 DWORD WINAPI decodeWhole(void* user) {
@@ -44,15 +45,15 @@ DWORD WINAPI decodeWhole(void* user) {
     long long capacity = d.layout.musicSamples > 0 ? d.layout.musicSamples + 4096 : 0;
     m->samples = capacity > 0 ? static_cast<int16_t*>(std::malloc(size_t(capacity) * 4)) : nullptr;
     if (capacity > 0 && !m->samples) capacity = 0;
-    while (decodeMore(m, &d, &capacity)) {
+    int got = 0;
+    while (!stopAsked(m) && (got = decodeMore(m, &d, &capacity)) > 0) {
     }
-    // Complete only when the decoder ran out of music, not when stopped or
-    // short of memory.
-    int16_t probe[2];
-    const bool atEnd = !stopAsked(m) && readMp3Frames(&d, probe, 1) == 0 &&
+    // Complete only when the decoder gave all the music: not when stopped,
+    // short of memory, or cut short by a frame that does not decode.
+    const bool whole = !stopAsked(m) && got == 0 &&
                        (d.layout.musicSamples < 0 || m->frames == d.layout.musicSamples);
     closeMp3(&d);
-    if (atEnd) InterlockedExchange(&m->done, 1);
+    if (whole) InterlockedExchange(&m->done, 1);
     return 0;
 }
 
