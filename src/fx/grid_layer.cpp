@@ -6,6 +6,7 @@
 #include "fx/render_tuning.h"
 #include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
+#include "scene/evaluate.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
 
@@ -48,6 +49,29 @@ void emitCorner(const GridVertex& v, Placement placement, float a, float b, floa
         gl.Vertex3f(a + v.pos.x, b + v.pos.y, c + v.pos.z);
 }
 
+void emitGrid(GridLayer* layer, float a, float b, float c, float time, Placement placement) {
+    if (layer->moveVertex)
+        for (int k = 0; k < layer->vertexCount; ++k) layer->moveVertex(&layer->vertices[k], time);
+    const int columns = layer->columns;
+    for (int i = 0; i + 1 < layer->rows; ++i) {
+        for (int j = 0; j + 1 < columns; ++j) {
+            const GridVertex* row = layer->vertices + i * columns;
+            const GridVertex* next = row + columns;
+            emitCorner(row[j], placement, a, b, c);
+            emitCorner(row[j + 1], placement, a, b, c);
+            emitCorner(next[j + 1], placement, a, b, c);
+            emitCorner(next[j], placement, a, b, c);
+        }
+    }
+}
+
+// The last corner emitGrid sends: the lower left one of the last quad.
+void leaveLastCorner(const GridLayer& layer) {
+    if (layer.rows < 2 || layer.columns < 2) return;
+    const GridVertex& v = layer.vertices[(layer.rows - 1) * layer.columns + layer.columns - 2];
+    gl.TexCoord2f(v.u, v.v);
+}
+
 void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, float time,
               Placement placement, bool multiply) {
     if (brightness == 0 || !layer || !layer->vertices) return;
@@ -71,19 +95,13 @@ void drawGrid(GridLayer* layer, float brightness, float a, float b, float c, flo
 
     gl.Begin(GL_QUADS);
     gl.Normal3f(0, 0, 0);
-    if (layer->moveVertex)
-        for (int k = 0; k < layer->vertexCount; ++k) layer->moveVertex(&layer->vertices[k], time);
-    const int columns = layer->columns;
-    for (int i = 0; i + 1 < layer->rows; ++i) {
-        for (int j = 0; j + 1 < columns; ++j) {
-            const GridVertex* row = layer->vertices + i * columns;
-            const GridVertex* next = row + columns;
-            emitCorner(row[j], placement, a, b, c);
-            emitCorner(row[j + 1], placement, a, b, c);
-            emitCorner(next[j + 1], placement, a, b, c);
-            emitCorner(next[j], placement, a, b, c);
-        }
-    }
+    // Played for its history only, a frame sends only the texture coordinate
+    // the last corner leaves current: the movers place every vertex afresh
+    // from its rest position each frame drawn.
+    if (verticesEvaluated())
+        emitGrid(layer, a, b, c, time, placement);
+    else
+        leaveLastCorner(*layer);
     gl.End();
     gl.Disable(GL_BLEND);
     if (!multiply) blendAdditiveRestore();

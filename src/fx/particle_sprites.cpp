@@ -9,6 +9,7 @@
 #include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
+#include "scene/particle_views.h"
 #include "state/demo_state.h"
 #include "state/gentle_mode.h"
 
@@ -37,16 +38,19 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
         const float farZ = demo.cullFarZ;
         int n = 0;
         // Played for its history only, a frame steps the particles and sends
-        // no corners (as it sends no mesh).
+        // no corners (as it sends no mesh); where they stand in camera space
+        // is worked out when it is next read (scene/particle_views.h).
         const bool corners = verticesEvaluated();
         // The count is read afresh: the choreography lowers it to switch heads off.
-        for (int k = 0; k < system->count; ++k) {
+        int k = 0;
+        for (; k < system->count; ++k) {
             Particle* p = &system->particles[k];
             system->update(p, system->userData);
+            if (!corners) continue;  // placed once the frames played unseen end
             Vec3 world;
             toCameraSpace(&world, &p->viewPos, &p->worldPos, camera);
             const float z = p->viewPos.z;
-            if (!corners || !(z < nearZ && z > farZ)) continue;
+            if (!(z < nearZ && z > farZ)) continue;
             if (n + 4 > meshBatchCapacity) {
                 flushMeshBatch(GL_QUADS, n, 1, 1);
                 n = 0;
@@ -68,6 +72,7 @@ void drawParticleSprites(Scene* scene, SceneCamera* camera) {
             putCorner(&meshBatch[n++], 1, 1, colour, x + s, y + s, z);
             putCorner(&meshBatch[n++], 0, 1, colour, x - s, y + s, z);
         }
+        if (!corners) noteParticlesStepped(system, k, camera);
         flushMeshBatch(GL_QUADS, n, 1, 1);
     }
     if (scene->particleSystemCount > 0) blendAdditiveRestore();

@@ -1,5 +1,6 @@
 #include "scene/evaluate.h"
 
+#include "scene/particle_views.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
 
@@ -140,7 +141,10 @@ bool needsVertices(const Scene* scene, const SceneObject* object, int flags) {
 }
 }  // namespace
 
-void evaluateVertices(bool on) { vertexWork = on; }
+void evaluateVertices(bool on) {
+    if (on && !vertexWork) settleParticleViews();
+    vertexWork = on;
+}
 bool verticesEvaluated() { return vertexWork; }
 
 namespace {
@@ -188,10 +192,13 @@ void evaluateScene(Scene* scene, float time) {
     Vec3 scratch;
     for (int i = 0; i < scene->particleSystemCount; ++i) {
         ParticleSystem* system = &scene->particleSystems[i];
-        for (int j = 0; j < system->count; ++j) {
+        int j = 0;
+        for (; j < system->count; ++j) {
             Particle* particle = &system->particles[j];
             if (system->update) system->update(particle, system->userData);
-            toCameraSpace(&scratch, &particle->viewPos, &particle->worldPos, camera);
+            if (vertexWork)
+                toCameraSpace(&scratch, &particle->viewPos, &particle->worldPos, camera);
         }
+        if (!vertexWork) noteParticlesStepped(system, j, camera);
     }
 }

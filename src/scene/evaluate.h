@@ -21,7 +21,8 @@ void planarScrollTexCoords(SceneObject* object, float time);
 // at the start). Each frame that draws an object makes them afresh, and only
 // drawing reads them: frames played for what they leave to the next ones (a
 // seek on its way) go without, but for the objects whose normals have yet to
-// keep their lengths. Poses, cameras, lights and particles are made either
-// way.
+// keep their lengths. Poses, cameras, lights and the particles' steps are
+// made either way; where the particles stand in camera space is worked out
+// once such frames end (scene/particle_views.h).
 void evaluateVertices(bool on);
 bool verticesEvaluated();

@@ -4,6 +4,7 @@
 
 #include "fx/grid_layer.h"
 #include "image/image.h"
+#include "scene/particle_views.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -63,6 +64,7 @@ SnapshotLayout layoutLoadedDemo() {
 }
 
 void takeSnapshot(const SnapshotLayout& layout, DemoSnapshot* snapshot) {
+    settleParticleViews();
     snapshot->bytes.resize(layout.bytes);
     unsigned char* to = snapshot->bytes.data();
     for (const SnapshotBlock& b : layout.blocks) {
@@ -73,6 +75,7 @@ void takeSnapshot(const SnapshotLayout& layout, DemoSnapshot* snapshot) {
 
 void restoreSnapshot(const SnapshotLayout& layout, const DemoSnapshot& snapshot) {
     if (snapshot.bytes.size() != layout.bytes) return;
+    forgetParticleViews();
     int keys[256];
     std::memcpy(keys, demo.KeyState, sizeof keys);
     const unsigned char* from = snapshot.bytes.data();
@@ -84,6 +87,7 @@ void restoreSnapshot(const SnapshotLayout& layout, const DemoSnapshot& snapshot)
 }
 
 void keepChanges(const SnapshotLayout& layout, DemoSnapshot* last, SnapshotChanges* changes) {
+    settleParticleViews();
     changes->pages.clear();
     changes->bytes.clear();
     if (last->bytes.size() != layout.bytes) {

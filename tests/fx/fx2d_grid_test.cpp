@@ -8,6 +8,8 @@
 #include "fx/grid_layer.h"
 #include "fx/grid_movers.h"
 #include "fx2d_support.h"
+#include "glcalls/gl_calls.h"
+#include "scene/evaluate.h"
 
 namespace {
 
@@ -142,6 +144,32 @@ TEST_F(Fx2dGridDraw, MultiplyByWhiteKeepsByBlackClears) {
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     EXPECT_EQ(env, GL_MODULATE);
+}
+
+// Played for its history only, a frame moves no vertex (each frame drawn
+// places them afresh) and leaves current the texture coordinate the drawn
+// frame's last corner leaves.
+TEST_F(Fx2dGridDraw, AFramePlayedUnseenMovesNothingAndLeavesTheLastCoordinate) {
+    Layer l;
+    buildGridLayer(&l.layer, -1, -1, 1, 1, -1, 0.1f, 0.2f, 0.7f, 0.9f, 4, 3, 5, countingMover);
+    GLfloat drawn[4] = {}, unseen[4] = {};
+    glTexCoord2f(5, 5);
+    drawGridScaled(&l.layer, 1, 1, 1, 1, 0);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, drawn);
+    EXPECT_FLOAT_EQ(drawn[0], 0.1f + 0.6f * 2 / 3);  // the third of four columns
+    EXPECT_FLOAT_EQ(drawn[1], 0.9f);                 // the last row
+
+    glTexCoord2f(5, 5);
+    moverCalls = 0;
+    setGlCallMode(GlCallMode::historyOnly);
+    evaluateVertices(false);
+    drawGridOffset(&l.layer, 1, 0, 0, 0, 0);
+    evaluateVertices(true);
+    setGlCallMode(GlCallMode::drawing);
+    EXPECT_EQ(moverCalls, 0);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, unseen);
+    EXPECT_EQ(unseen[0], drawn[0]);
+    EXPECT_EQ(unseen[1], drawn[1]);
 }
 
 }  // namespace

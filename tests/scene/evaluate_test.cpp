@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "scene/particle_views.h"
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -307,6 +310,52 @@ TEST_F(Evaluation, EveryEvaluationStepsEveryParticleOnce) {
     evaluateScene(scene, 0.0f);
     EXPECT_EQ(counter.calls, 6);
     for (const Particle& p : particles) expectViewOfWorld(p.viewPos, 0, 12, 0);
+}
+
+// Frames played unseen step the particles and leave where they stand in
+// camera space to be worked out once vertices are evaluated again: the same
+// bytes the frames drawn leave, under a moving camera, for the particles the
+// last frame stepped and for those a lowered count left behind earlier.
+TEST_F(Evaluation, FramesPlayedUnseenLeaveTheParticlesAsDrawnFramesDo) {
+    std::free(scene->camera->positionTrack.keys);
+    scene->camera->positionTrack =
+        positionTrack({positionKey(0, {0, 0, 0}), positionKey(100, {50, -5, 20})});
+    StepCounter counter = {0};
+    auto play = [&](Particle* particles, bool unseen) {
+        for (int k = 0; k < 4; ++k) particles[k].worldPos = {float(k), 10, 0};
+        scene->particleSystems[0] =
+            ParticleSystem{particles, 4, nullptr, stepParticle, &counter, nullptr};
+        scene->particleSystemCount = 1;
+        evaluateVertices(!unseen);
+        evaluateScene(scene, 10.0f);
+        scene->particleSystems[0].count = 2;  // two switched off
+        evaluateScene(scene, 40.0f);
+        evaluateScene(scene, 70.0f);
+        evaluateVertices(true);
+    };
+    Particle drawn[4] = {}, unseen[4] = {};
+    play(drawn, false);
+    play(unseen, true);
+    EXPECT_EQ(std::memcmp(drawn, unseen, sizeof drawn), 0);
+    EXPECT_EQ(counter.calls, 16);
+    // Left behind at the first frame's camera, not the last one's.
+    EXPECT_NE(std::memcmp(&unseen[3].viewPos, &unseen[1].viewPos, sizeof(Vec3)), 0);
+    Vec3 copy, atFirst;
+    const Vec3 where = {3, 11, 0};
+    sampleCamera(scene->camera, 10.0f);
+    buildCameraBasis(scene->camera);
+    toCameraSpace(&copy, &atFirst, &where, scene->camera);
+    EXPECT_EQ(std::memcmp(&unseen[3].viewPos, &atFirst, sizeof(Vec3)), 0);
+
+    // State put back from a moment kept replaces what frames before it noted.
+    Particle dropped[4] = {};
+    play(dropped, true);  // settles on the way out; note once more, then forget
+    evaluateVertices(false);
+    const Particle before = dropped[0];
+    evaluateScene(scene, 90.0f);
+    forgetParticleViews();
+    evaluateVertices(true);
+    EXPECT_EQ(std::memcmp(&dropped[0].viewPos, &before.viewPos, sizeof(Vec3)), 0);
 }
 
 }  // namespace
