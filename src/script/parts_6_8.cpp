@@ -9,6 +9,7 @@
 #include "fx/switches.h"
 #include "fx/water.h"
 #include "image/texture_table.h"
+#include "scene/evaluate.h"
 #include "script/part_helpers.h"
 #include "script/parts.h"
 #include "script/places.h"
@@ -39,9 +40,12 @@ void runPart6() {
     float c = 0;
     const int s = selectCut(cutListA, 11, pt, &c);
 
+    // The canvas is made afresh for each frame drawn, and only the upload
+    // reads it: frames played unseen (no vertices evaluated) go without.
     if (waterReady()) {
-        generateWaterTexture(demo.waterCanvas, demo.surfaceTexelTable, demo.waterOffsetTable,
-                             pt * 0.5f);
+        if (verticesEvaluated())
+            generateWaterTexture(demo.waterCanvas, demo.surfaceTexelTable,
+                                 demo.waterOffsetTable, pt * 0.5f);
         uploadImageToTexture(slot(63), demo.waterCanvas);
     }
 
@@ -61,8 +65,9 @@ void runPart7() {
     demo.transparentNoFog = 0;
 
     if (waterReady()) {
-        generateWaterTextureTransposed(demo.waterCanvas, demo.surfaceTexelTable,
-                                       demo.waterOffsetTable, pt * 0.5f);
+        if (verticesEvaluated())
+            generateWaterTextureTransposed(demo.waterCanvas, demo.surfaceTexelTable,
+                                           demo.waterOffsetTable, pt * 0.5f);
         uploadImageToTexture(slot(81), demo.waterCanvas);
     }
 

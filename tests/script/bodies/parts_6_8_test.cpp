@@ -52,6 +52,21 @@ TEST_F(Part6, WaterIsRegeneratedBeforeTheScene) {
     EXPECT_EQ(only("renderScene").transparentNoFog, 1);
 }
 
+// Played unseen, the frames make no water picture, which only drawing reads,
+// but still send the upload: its texture binding is state the next frames see.
+TEST_F(Part6, FramesPlayedUnseenMakeNoWaterPicture) {
+    provideWater();
+    recorder::playUnseen(true);
+    runAt(6, 200);
+    EXPECT_EQ(recorder::names(), (std::vector<std::string>{"uploadImageToTexture",
+                                                           "morphMeshFramesA", "renderScene"}));
+    recorder::clear();
+    runAt(7, 100);
+    EXPECT_TRUE(calls("generateWaterTextureTransposed").empty());
+    EXPECT_EQ(only("uploadImageToTexture").target, 81);
+    recorder::playUnseen(false);
+}
+
 TEST_F(Part6, WithoutWaterPicturesTheWaterIsSkipped) {
     provideWater();
     for (int missing = 0; missing < 3; ++missing) {

@@ -10,6 +10,7 @@
 #include "fx/switches.h"
 #include "fx/water.h"
 #include "image/texture_table.h"
+#include "scene/evaluate.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
@@ -23,7 +24,14 @@ std::vector<DrawCall>& calls() {
 
 void clear() { calls().clear(); }
 
+namespace {
+bool unseen = false;
+}
+
+void playUnseen(bool on) { unseen = on; }
+
 void resetTables() {
+    unseen = false;
     // A fresh record, as the demo makes it: start values, empty tables.
     freeDemoState();
     makeDemoState();
@@ -102,6 +110,8 @@ void generateWaterTextureTransposed(Image* canvas, const int32_t* surfaceTexelTa
     (void)surfaceTexelTable;
     (void)waterOffsetTable;
 }
+bool verticesEvaluated() { return !recorder::unseen; }
+
 void uploadImageToTexture(TextureSlot* slot, const Image* image) {
     record("uploadImageToTexture", int(slot - demo.TextureTable), {}, image);
 }

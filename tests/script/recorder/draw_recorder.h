@@ -28,4 +28,8 @@ std::vector<DrawCall> named(const std::string& name, int target = -2);
 // The names of all calls, in order.
 std::vector<std::string> names();
 
+// What verticesEvaluated() answers the bodies: off plays a frame for its
+// history only (on after resetTables).
+void playUnseen(bool on);
+
 }  // namespace recorder
