@@ -3,13 +3,13 @@
 
 // The particles' camera-space positions in frames played for their history
 // only (while verticesEvaluated() is off). Nothing in such a frame reads
-// them, but the state the frames leave does: the next frame drawn (a hook
-// pushes vertices away from where the frame before left the particles, and a
-// system's last positions stay while its scene is off screen) and every
-// moment kept. So those frames only note, per system, how many particles were
-// stepped and under which camera, and the positions are worked out once from
-// the particles' world positions, which only a step moves: the very values
-// the frames would have left.
+// them, and a frame drawn places the particles it steps afresh, but they are
+// part of the demo's state: each moment kept holds them (a system's last
+// positions stay while its scene is off screen), and the state after a seek
+// is to be the one a play from the start leaves. So those frames only note,
+// per system, how many particles were stepped and under which camera, and the
+// positions are worked out once from the particles' world positions, which
+// only a step moves: the very values the frames would have left.
 
 // After a system's particles 0 to stepped-1 were stepped under `camera`.
 void noteParticlesStepped(ParticleSystem* system, int stepped, const SceneCamera* camera);
