@@ -85,6 +85,24 @@ std::string seconds(double s) {
     return text;
 }
 
+// The colours the file states, in the H.264 stream and in the MP4's own colour
+// box alike, so that every player shows what was drawn. The frames are sRGB,
+// whose primaries are BT.709's. A lossy video is BT.709 throughout, limited
+// range: what players and video sites take any HD picture to be, and stated
+// for every size, so that a 640x480 recording is not read as BT.601 by some
+// and converted by others. A lossless one keeps the RGB itself, full range.
+// The same words for every recording, its pieces and their join.
+void addColours(std::vector<std::string>* args, bool rgb) {
+    if (!rgb) {
+        // Converted here with the matrix stated, not with swscale's BT.601 default.
+        args->insert(args->end(), {"-vf", "scale=out_color_matrix=bt709:out_range=tv",
+                                   "-pix_fmt", "yuv420p"});
+    }
+    args->insert(args->end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
+                               "-colorspace", rgb ? "rgb" : "bt709",
+                               "-color_range", rgb ? "pc" : "tv"});
+}
+
 void addTimescale(std::vector<std::string>* args, long rateNum) {
     const std::string scale = std::to_string(videoTimescale(rateNum));
     args->insert(args->end(), {"-video_track_timescale", scale, "-movie_timescale", scale});
@@ -110,9 +128,9 @@ VideoPipe* openVideoPipe(const std::string& ffmpeg, const std::string& output,
         args.insert(args.end(), {"-c:v", "libx264rgb", "-preset", f.preset, "-qp", "0",
                                  "-pix_fmt", "rgb24"});
     } else {
-        args.insert(args.end(), {"-c:v", "libx264", "-preset", f.preset, "-crf", "16",
-                                 "-pix_fmt", "yuv420p"});
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", f.preset, "-crf", "16"});
     }
+    addColours(&args, f.lossless);
     args.insert(args.end(), {"-t", seconds(duration)});
     if (f.exactTimestamps) addTimescale(&args, f.rateNum);
     args.insert(args.end(), {"-movflags", "+faststart", output});

@@ -3,7 +3,9 @@
 
 // An ffmpeg process that takes raw RGB frames on its standard input and writes
 // an H.264 MP4 with the soundtrack muxed in; and the join of such MP4s made
-// piece by piece into one, without encoding the pictures again.
+// piece by piece into one, without encoding the pictures again. The colours
+// are stated in the stream and in the MP4 (video_pipe.cpp, addColours): BT.709,
+// limited range; a lossless video RGB, full range. A join keeps its pieces'.
 struct VideoPipe;
 
 // Empty where this build records video; else why it does not (the Windows
