@@ -87,11 +87,12 @@ std::string seconds(double s) {
 
 // The colours the file states, in the H.264 stream and in the MP4's own colour
 // box alike, so that every player shows what was drawn. The frames are sRGB,
-// whose primaries are BT.709's. A lossy video is BT.709 throughout, limited
-// range: what players and video sites take any HD picture to be, and stated
-// for every size, so that a 640x480 recording is not read as BT.601 by some
-// and converted by others. A lossless one keeps the RGB itself, full range.
-// The same words for every recording, its pieces and their join.
+// whose primaries are BT.709's. A lossy video is BT.709 throughout (primaries,
+// transfer, matrix), limited range: what players and video sites take an HD
+// picture to be, and stated for every size, since without tags players guess
+// by the size (BT.601 below HD). A lossless one is the RGB itself, full range,
+// with the same primaries and transfer. Pieces are encoded with these words,
+// and their join copies the streams and the tags with them.
 void addColours(std::vector<std::string>* args, bool rgb) {
     if (!rgb) {
         // Converted here with the matrix stated, not with swscale's BT.601 default.
