@@ -63,26 +63,24 @@ TEST(Capture, VideoDecodedAsItsColourTagsSayShowsTheColoursDrawn) {
     for (const ColourCase& c : cases) {
         SCOPED_TRACE(std::string(c.size) + " frame " + std::to_string(c.frame) + " " + c.how);
         const std::string dir = makeTempDir("cap-colours");
-        const std::string one = std::to_string(c.frame) + "-" + std::to_string(c.frame + 1);
+        auto span = [&](long from, long count) {
+            return std::to_string(c.frame + from) + "-" + std::to_string(c.frame + from + count);
+        };
         const std::string video = dir + "/clip.mp4", drawn = dir + "/png";
-        ProcessResult r = capture({"--size", c.size, "--png", "--frames", one, "-o", drawn});
+        ProcessResult r = capture({"--size", c.size, "--png", "--frames", span(0, 1), "-o", drawn});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         if (std::string(c.how) == "joined") {
             // As demo-record joins: pieces of a second without sound, then --join.
             std::ofstream(dir + "/list.txt") << "ffconcat version 1.0\nfile '" << dir
                                              << "/a.mp4'\nfile '" << dir << "/b.mp4'\n";
-            for (long piece = 0; piece < 2; ++piece) {
-                const long from = c.frame + 4 * piece;
-                r = capture({"--size", c.size, "--no-audio", "--frames",
-                                           std::to_string(from) + "-" + std::to_string(from + 4),
-                                           "-o", dir + (piece ? "/b.mp4" : "/a.mp4")});
+            for (const char* piece : {"a", "b"}) {
+                r = capture({"--size", c.size, "--no-audio", "--frames", span(*piece == 'b' ? 4 : 0, 4),
+                             "-o", dir + "/" + piece + ".mp4"});
                 ASSERT_EQ(r.exitCode, 0) << r.err;
             }
-            r = capture({"--size", c.size, "--frames", std::to_string(c.frame) + "-" +
-                                       std::to_string(c.frame + 8), "--join", dir + "/list.txt",
-                                       "-o", video});
+            r = capture({"--size", c.size, "--frames", span(0, 8), "--join", dir + "/list.txt", "-o", video});
         } else {
-            std::vector<std::string> args = {"--size", c.size, "--frames", one, "-o", video};
+            std::vector<std::string> args = {"--size", c.size, "--frames", span(0, 1), "-o", video};
             if (std::string(c.how) == "lossless") args.push_back("--lossless");
             r = capture(args);
         }
