@@ -214,9 +214,9 @@ int main(int argc, char** argv) {
         if (reader.option != "--data") return refuseUnknown(reader);
         if (const int refused = readSharedOption(&reader, &options, &taken)) return refused;
     }
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (!options.dataDir.empty()) setDataDirectory(options.dataDir.c_str());
     DemoStart start;
+    start.window.offscreen = true;
     start.warmUp = true;
     start.exactSize = true;
     if (!startDemo(start)) return 1;
