@@ -1,11 +1,13 @@
 """Fails on a function in src/ longer than LIMIT lines of code, naming it: a
 function that long usually does two jobs.
     function_length.py SRC_DIR [LIMIT]
-A function is what opens with a line ending in "{" at file scope, inside a
-namespace (named or not), an extern block, or a struct, class or union (member
-functions defined in place), and ends where its braces close. Lines of code are
-those with code on them: blank lines and lines of comment alone do not count.
-Comments and strings are set aside before the braces are counted."""
+A function is a brace opened after a signature (a statement with parentheses
+and no "=" before them) at file scope, inside a namespace (named or not), an
+extern block, or a struct, class or union (member functions defined in place),
+up to where its braces close. Its lines of code, signature included, are those
+with code on them: blank lines, lines of comment alone and preprocessor lines
+do not count. Comments and strings are set aside before the braces are
+counted."""
 import os
 import re
 import sys
