@@ -16,6 +16,8 @@ add_subdirectory(src)
 # ffmpeg), with the options it shares with the other offscreen programs.
 add_subdirectory(tools/offscreen-options)
 add_subdirectory(tools/capture)
+# The music's moves as the keys make them, for the clock probe of the tests.
+add_subdirectory(tools/sync-probe)
 
 set(DEMO_DATA_DIR "${CMAKE_SOURCE_DIR}/build/data" CACHE PATH
     "The generated data folder to put beside the programs")

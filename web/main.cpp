@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "options/option_reader.h"
+#include "options/option_values.h"
 #include "platform/report_error.h"
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"
@@ -31,6 +33,66 @@
 #include "state/gentle_mode.h"
 
 namespace {
+
+const char* const usage =
+    "usage: demo [--start S]\n"
+    "       demo --at T1,T2,... [--seek | --fps 30|60]\n"
+    "  (the page starts it: ?t=S gives --start, ?at=... --at, &seek --seek, &fps=60 --fps 60)\n"
+    "  --start S     play from S seconds into the music; a time that is none is named on\n"
+    "                the page and the play starts from the beginning\n"
+    "  --at T,...    stills at these music times (seconds from 0 to 228), no sound\n"
+    "  --seek        each still the frame a seek to its time draws (on a 60 fps clock)\n"
+    "  --fps N       the stills' fixed-step clock, 30 (as without it) or 60 frames a second;\n"
+    "                --seek and --fps count for stills alone\n";
+const ProgramUsage program = {"demo", usage};
+const char* const stillTimesTaken = "seconds from 0 to 228, separated by commas";
+
+// What the page asked for: a play (from the start or --start) or stills.
+struct PageRun {
+    bool stills = false;
+    std::string times;  // --at
+    long framesPerSecond = 30;
+    bool bySeeking = false;
+    bool fromStart = true;
+    std::string start;  // --start, as the address gave it
+};
+
+// The option just read: 0 when taken, else 2 (refused).
+int readPageOption(OptionReader* r, PageRun* run) {
+    std::string v;
+    if (r->option == "--at") {
+        std::vector<double> seconds;
+        if (const int refused = optionValue(r, &v, stillTimesTaken)) return refused;
+        if (!parseStillTimes(v.c_str(), &seconds))
+            return refuseOption(program, "--at", v, stillTimesTaken);
+        run->stills = true;
+        run->times = v;
+    } else if (r->option == "--fps") {
+        if (const int refused = optionValue(r, &v, "30 or 60")) return refused;
+        if (v != "30" && v != "60") return refuseOption(program, "--fps", v, "30 or 60");
+        run->framesPerSecond = v == "60" ? 60 : 30;
+    } else if (r->option == "--seek") {
+        run->bySeeking = true;
+    } else if (r->option == "--start") {
+        // The value is the address's: the play says on the page what is wrong with it.
+        if (const int refused = optionValue(r, &run->start, "seconds of music, such as 95.5"))
+            return refused;
+        run->fromStart = false;
+    } else {
+        return refuseUnknown(*r);
+    }
+    return 0;
+}
+
+// -1 to run, else the exit code (help shown, or the command line refused).
+int readPageOptions(int argc, char** argv, PageRun* run) {
+    OptionReader r = startOptions(program, argc, argv);
+    while (nextOption(&r)) {
+        if (helpAsked(r)) return showHelp(program);
+        if (const int refused = readPageOption(&r, run)) return refused;
+    }
+    return -1;
+}
 
 EM_ASYNC_JS(void, pageShowStill, (double seconds, long frame, int isLast), {
     await Module.page.showStill(seconds, frame, isLast != 0);
@@ -82,10 +144,7 @@ int runSeekStillsInPage(const std::vector<double>& seconds) {
 // The stills, and again from a new start as often as the page asks.
 int runStillsInPage(const char* list, long framesPerSecond, bool bySeeking) {
     std::vector<double> seconds;
-    if (!parseStillTimes(list, &seconds)) {
-        reportError("bad still times (seconds from 0 to 228, separated by commas)");
-        return 2;
-    }
+    parseStillTimes(list, &seconds);
     setPresentPacing(PresentPacing::free);
     if (bySeeking) return runSeekStillsInPage(seconds);
     StillsRun stills;
@@ -159,18 +218,19 @@ void offerChapters() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int code;
-    if (argc >= 3 && std::strcmp(argv[1], "--at") == 0) {
-        const bool seek = argc == 4 && std::strcmp(argv[3], "--seek") == 0;
-        const bool fps60 = argc == 5 && std::strcmp(argv[3], "--fps") == 0 &&
-                           std::strcmp(argv[4], "60") == 0;
-        code = runStillsInPage(argv[2], fps60 || seek ? 60 : 30, seek);
+    PageRun run;
+    int code = readPageOptions(argc, argv, &run);
+    if (code >= 0) {
+        // Refused or helped: nothing runs.
+    } else if (run.stills) {
+        // A seek's stills are drawn on its own 60 fps clock.
+        code = runStillsInPage(run.times.c_str(), run.bySeeking ? 60 : run.framesPerSecond,
+                               run.bySeeking);
     } else {
         gentleMode.chosenAtPlay = true;
         pageOfferGentleSwitch(&gentleMode.on);
         offerChapters();
-        const long startFrame =
-            argc == 3 && std::strcmp(argv[1], "--start") == 0 ? startFrameOf(argv[2]) : 0;
+        const long startFrame = run.fromStart ? 0 : startFrameOf(run.start.c_str());
         // Returns only after a start-up failure.
         code = playInPage(startFrame);
     }

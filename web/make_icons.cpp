@@ -13,9 +13,41 @@
 #include <stb/stb_image_write.h>
 
 #include "image/jpeg.h"
+#include "options/option_reader.h"
+#include "options/option_values.h"
 #include "platform/data_file.h"
 
 namespace {
+
+const ProgramUsage program = {"make_icons", "usage: make_icons LOGO.jpg OUT_DIR SIZE...\n"};
+const char* const sizeTaken = "a whole number of pixels from 16 to 1024";
+
+struct IconsAsked {
+    std::string logo, outDir;
+    std::vector<std::string> sizes;
+};
+
+// -1 to go on, else the exit code (help shown, or the command line refused).
+int readIconOptions(int argc, char** argv, IconsAsked* asked) {
+    OptionReader r = startOptions(program, argc, argv);
+    while (nextOption(&r)) {
+        if (helpAsked(r)) return showHelp(program);
+        if (r.option.size() > 1 && r.option[0] == '-') return refuseUnknown(r);
+        long size = 0;
+        if (asked->logo.empty()) {
+            asked->logo = r.option;
+        } else if (asked->outDir.empty()) {
+            asked->outDir = r.option;
+        } else if (!parseWholeNumber(r.option.c_str(), 16, 1024, &size)) {
+            return refuseOption(program, "SIZE", r.option, sizeTaken);
+        } else {
+            asked->sizes.push_back(r.option);
+        }
+    }
+    if (asked->sizes.empty())
+        return refuseOption(program, "the command line", nullptr, "LOGO.jpg OUT_DIR SIZE...");
+    return -1;
+}
 
 // The picture (BGR) scaled into a size x size RGB square: each icon pixel is
 // the mean of the picture's pixels it covers.
@@ -42,28 +74,23 @@ std::vector<unsigned char> iconOf(const unsigned char* bgr, int w, int h, int si
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: make_icons LOGO.jpg OUT_DIR SIZE...\n");
-        return 2;
-    }
+    IconsAsked asked;
+    if (const int code = readIconOptions(argc, argv, &asked); code >= 0) return code;
     unsigned char* jpeg = nullptr;
     long long size = 0;
     int w = 0, h = 0;
     unsigned char* bgr = nullptr;
-    const bool read = readRegularFile(argv[1], 1LL << 26, &jpeg, &size) == dataFileOk;
+    const char* logo = asked.logo.c_str();
+    const bool read = readRegularFile(logo, 1LL << 26, &jpeg, &size) == dataFileOk;
     if (!read || !decodeJpegBytes(jpeg, (unsigned long)size, &w, &h, &bgr)) {
-        std::fprintf(stderr, "make_icons: cannot read the picture %s\n", argv[1]);
+        std::fprintf(stderr, "make_icons: cannot read the picture %s\n", logo);
         return 1;
     }
     std::free(jpeg);
-    for (int i = 3; i < argc; ++i) {
-        const int size = std::atoi(argv[i]);
-        if (size < 16 || size > 1024) {
-            std::fprintf(stderr, "make_icons: bad size %s\n", argv[i]);
-            return 2;
-        }
+    for (const std::string& asText : asked.sizes) {
+        const int size = std::atoi(asText.c_str());
         const std::vector<unsigned char> rgb = iconOf(bgr, w, h, size);
-        const std::string out = std::string(argv[2]) + "/icon-" + argv[i] + ".png";
+        const std::string out = asked.outDir + "/icon-" + asText + ".png";
         if (!stbi_write_png(out.c_str(), size, size, 3, rgb.data(), size * 3)) {
             std::fprintf(stderr, "make_icons: cannot write %s\n", out.c_str());
             return 1;

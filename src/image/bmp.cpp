@@ -143,81 +143,105 @@ bool bmpDepthReadable(int bitCount, uint32_t compression) {
            (compression == bmpBitfields && (bitCount == 16 || bitCount == 32));
 }
 
+// Where the masks, the palette and the pixels stand in the file, and how many
+// palette entries a pixel can address.
+struct BmpPlaces {
+    bool bitfields;
+    size_t masksAt, paletteAt, entryBytes, pixelsAt;
+    int usable;
+};
+
+BmpPlaces placesOf(const unsigned char* data, unsigned long size, const BmpHeader& h) {
+    BmpPlaces at;
+    const int paletteEntries = bmpPaletteEntries(h);
+    // The three channel masks of BI_BITFIELDS stand between a 40-byte header
+    // and the palette; the later headers hold them in their own bytes 40 to 51.
+    at.bitfields = !h.core && h.compression == bmpBitfields;
+    at.masksAt = h.headerSize == 40 ? h.headerAt + h.headerSize : h.headerAt + 40;
+    at.paletteAt = h.headerAt + h.headerSize + (at.bitfields && h.headerSize == 40 ? 12 : 0);
+    at.entryBytes = h.core ? 3 : 4;
+    at.pixelsAt = h.fileHeader && fits(size, 10, 4) ? u32(data + 10)
+                                                    : at.paletteAt + at.entryBytes * paletteEntries;
+    // Only as many colours as the bit count can address are looked up.
+    at.usable = paletteEntries;
+    if (h.bitCount <= 8 && at.usable > (1 << h.bitCount)) at.usable = 1 << h.bitCount;
+    if (h.bitCount > 8 || h.bitCount < 1) at.usable = 0;
+    return at;
+}
+
+void sayTooLarge(const char* shown, long long width, long long rows) {
+    std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
+                 shown, width, rows, long(maxDecodedImageBytes) >> 20);
+}
+
+// Whether the header describes a picture this reader takes and the file
+// holds its masks, palette and the start of its pixels; says why not.
+bool headerReadable(unsigned long size, const char* shown, const BmpHeader& h,
+                    const BmpPlaces& at) {
+    const long long width = h.width, height = h.height;
+    const long long rows = height < 0 ? -height : height;
+    if (width <= 0 || rows == 0 || !bmpDepthReadable(h.bitCount, h.compression)) {
+        std::fprintf(stderr, "%s: a %lldx%lld bitmap of %d bits (compression %u) cannot be read\n",
+                     shown, width, height, h.bitCount, unsigned(h.compression));
+        return false;
+    }
+    if (width * rows > INT_MAX / 3) {
+        sayTooLarge(shown, width, rows);
+        return false;
+    }
+    if (!fits(size, at.masksAt, at.bitfields ? 12 : 0) ||
+        !fits(size, at.paletteAt, at.entryBytes * size_t(at.usable)) || at.pixelsAt >= size) {
+        std::fprintf(stderr, "%s: the file ends before its pixel data\n", shown);
+        return false;
+    }
+    return true;
+}
+
+// The layout, with the palette read into the given table.
+void readLayout(const unsigned char* data, const BmpHeader& h, const BmpPlaces& at,
+                BmpLayout* layout, BmpPaletteEntry* palette) {
+    for (int i = 0; i < at.usable; ++i) {
+        const unsigned char* e = data + at.paletteAt + at.entryBytes * size_t(i);
+        palette[i] = BmpPaletteEntry{e[2], e[1], e[0]};
+    }
+    *layout = BmpLayout{};
+    layout->width = int(h.width);
+    layout->rows = int(h.height < 0 ? -h.height : h.height);
+    layout->bitCount = h.bitCount;
+    layout->compression = h.compression;
+    if (at.bitfields)
+        for (int i = 0; i < 3; ++i) layout->masks[i] = u32(data + at.masksAt + 4 * i);
+    layout->palette = palette;
+    layout->paletteSize = at.usable;
+}
+
 // Where the pixels are and how to convert them: the layout (with the palette
 // read into the given table), the offset and the byte count of the pixel
 // data. False after saying on stderr why the bitmap cannot be read.
 bool planBmpPixels(const unsigned char* data, unsigned long size, const char* shown,
                    const BmpHeader& h, BmpLayout* layout, BmpPaletteEntry* palette,
                    size_t* pixelsAtOut, size_t* pixelBytesOut) {
-    const long long width = h.width, height = h.height;
-    const int bitCount = h.bitCount;
-    const uint32_t compression = h.compression;
-    const int paletteEntries = bmpPaletteEntries(h);
+    const BmpPlaces at = placesOf(data, size, h);
+    if (!headerReadable(size, shown, h, at)) return false;
+    readLayout(data, h, at, layout, palette);
+    const long long width = h.width, rows = layout->rows;
 
-    // The three channel masks of BI_BITFIELDS stand between a 40-byte header
-    // and the palette; the later headers hold them in their own bytes 40 to 51.
-    const bool bitfields = !h.core && compression == bmpBitfields;
-    const size_t masksAt = h.headerSize == 40 ? h.headerAt + h.headerSize : h.headerAt + 40;
-    const size_t paletteAt =
-        h.headerAt + h.headerSize + (bitfields && h.headerSize == 40 ? 12 : 0);
-    const size_t entryBytes = h.core ? 3 : 4;
-    const size_t pixelsAt = h.fileHeader && fits(size, 10, 4)
-                                ? u32(data + 10)
-                                : paletteAt + entryBytes * paletteEntries;
-
-    const long long rows = height < 0 ? -height : height;
-    // Only as many colours as the bit count can address are looked up.
-    int usable = paletteEntries;
-    if (bitCount <= 8 && usable > (1 << bitCount)) usable = 1 << bitCount;
-    if (bitCount > 8 || bitCount < 1) usable = 0;
-    const bool depthOk = bmpDepthReadable(bitCount, compression);
-    if (width <= 0 || rows == 0 || !depthOk) {
-        std::fprintf(stderr, "%s: a %lldx%lld bitmap of %d bits (compression %u) cannot be read\n",
-                     shown, width, height, bitCount, unsigned(compression));
-        return false;
-    }
-    if (width * rows > INT_MAX / 3) {
-        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
-                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
-        return false;
-    }
-    if (!fits(size, masksAt, bitfields ? 12 : 0) ||
-        !fits(size, paletteAt, entryBytes * size_t(usable)) || pixelsAt >= size) {
-        std::fprintf(stderr, "%s: the file ends before its pixel data\n", shown);
-        return false;
-    }
-
-    for (int i = 0; i < usable; ++i) {
-        const unsigned char* e = data + paletteAt + entryBytes * size_t(i);
-        palette[i] = BmpPaletteEntry{e[2], e[1], e[0]};
-    }
-    *layout = BmpLayout{};
-    layout->width = int(width);
-    layout->rows = int(rows);
-    layout->bitCount = bitCount;
-    layout->compression = compression;
-    if (bitfields)
-        for (int i = 0; i < 3; ++i) layout->masks[i] = u32(data + masksAt + 4 * i);
-    layout->palette = palette;
-    layout->paletteSize = usable;
-
-    size_t pixelBytes = size - pixelsAt;
-    const bool runLength = compression == bmpRle8 || compression == bmpRle4;
+    size_t pixelBytes = size - at.pixelsAt;
+    const bool runLength = h.compression == bmpRle8 || h.compression == bmpRle4;
     if (runLength && h.imageSize != 0 && h.imageSize < pixelBytes) pixelBytes = h.imageSize;
 
     // Uncompressed data must be all there before the picture is allocated;
     // run-length data can expand, so only the general size limit holds there.
-    const size_t stride = (size_t(bitCount) * size_t(width) + 31) / 32 * 4;
+    const size_t stride = (size_t(h.bitCount) * size_t(width) + 31) / 32 * 4;
     if (!runLength && pixelBytes < stride * size_t(rows)) {
         std::fprintf(stderr, "%s: the pixel data ends early\n", shown);
         return false;
     }
     if (double(width) * double(rows) * 3.0 > double(maxDecodedImageBytes)) {
-        std::fprintf(stderr, "%s: %lldx%lld pixels would take more than the %ld MB a picture may have\n",
-                     shown, width, rows, long(maxDecodedImageBytes) >> 20);
+        sayTooLarge(shown, width, rows);
         return false;
     }
-    *pixelsAtOut = pixelsAt;
+    *pixelsAtOut = at.pixelsAt;
     *pixelBytesOut = pixelBytes;
     return true;
 }

@@ -17,12 +17,18 @@ int updateDemoClock(uint32_t now, uint32_t previous, uint32_t musicStart) {
     return part;
 }
 
+namespace {
+bool stopAsked(const FrameLoopIo& io) {
+    return (io.escapeHeld && io.escapeHeld(io.user)) || (io.callerDone && io.callerDone(io.user));
+}
+}  // namespace
+
 long runDemo(const FrameLoopIo& io) {
     void* const user = io.user;
     uint32_t previous = io.readTimer(user);
     int previousPart = 0;
     long frames = 0;
-    if (io.escapeHeld && io.escapeHeld(user)) return 0;
+    if (stopAsked(io)) return 0;
     while (previousPart < partCount - 1) {
         if (io.pumpMessages) io.pumpMessages(user);
         const uint32_t musicStart = io.musicStart ? io.musicStart(user) : 0;
@@ -42,7 +48,7 @@ long runDemo(const FrameLoopIo& io) {
         runPartBody(part);
         if (io.presentFrame) io.presentFrame(user);
         ++frames;
-        if (io.escapeHeld && io.escapeHeld(user)) break;
+        if (stopAsked(io)) break;
         previousPart = part;
         previous = now;
     }

@@ -46,7 +46,7 @@ uint32_t warmUpTimer(void* user) {
     return clock->readings++ == 0 ? clock->now - 16 : clock->now;
 }
 void warmUpPresent(void* user) { ++static_cast<WarmUpClock*>(user)->framesDone; }
-int warmUpStop(void* user) { return static_cast<WarmUpClock*>(user)->framesDone > 0; }
+int warmUpDone(void* user) { return static_cast<WarmUpClock*>(user)->framesDone > 0; }
 
 void drawWarmUpFrames() {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -61,7 +61,8 @@ void drawWarmUpFrames() {
     glViewport(0, 0, 1, 1);
     demo.musicStartMs = 0;
     WarmUpClock clock = {};
-    const FrameLoopIo io = {warmUpTimer, nullptr, nullptr, warmUpPresent, warmUpStop, &clock};
+    const FrameLoopIo io = {.readTimer = warmUpTimer, .presentFrame = warmUpPresent,
+                            .callerDone = warmUpDone, .user = &clock};
     for (int i = 0; i < warmUpTimeCount; ++i) {
         clock = WarmUpClock{uint32_t(warmUpTime(i)), 0, 0};
         runDemo(io);

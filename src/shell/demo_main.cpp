@@ -32,7 +32,11 @@ bool cannotPlayAudio(DemoWindow* window) {
 
 bool playDemo(DemoWindow* window) {
     if (!startMusic("data\\5tfina.mp3")) return cannotPlayAudio(window);
-    runDemo(FrameLoopIo{systemTimer, pumpWindow, followMusic, present, escapeHeld, nullptr});
+    runDemo(FrameLoopIo{.readTimer = systemTimer,
+                        .pumpMessages = pumpWindow,
+                        .musicStart = followMusic,
+                        .presentFrame = present,
+                        .escapeHeld = escapeHeld});
     return true;
 }
 

@@ -33,7 +33,7 @@ void afterFrame(void* user) {
         presentDemoWindow();
 }
 
-int stopHeld(void* user) {
+int stopAsked(void* user) {
     return static_cast<HeadlessProgress*>(user)->stopRequested || stopSignalReceived() ? 1 : 0;
 }
 }  // namespace
@@ -62,7 +62,8 @@ long playHeadless(const HeadlessRun& run) {
     progress.clock.rate = run.rate;
     progress.clock.offsetMs = run.startMs;
     demo.musicStartMs = 0;
-    return runDemo(FrameLoopIo{fixedClock, nullptr, nullptr, afterFrame, stopHeld, &progress});
+    return runDemo(FrameLoopIo{.readTimer = fixedClock, .presentFrame = afterFrame,
+                               .callerDone = stopAsked, .user = &progress});
 }
 
 void readFrameRgb(int width, int height, unsigned char* rgb) {

@@ -88,8 +88,10 @@ void playPresent(void* user) {
     p->shownMs = int32_t(p->reading - p->musicStart);
 }
 
-int playStop(void* user) {
-    return escapeDown() || static_cast<Play*>(user)->pending.action != PlayAction::none ? 1 : 0;
+int playEscape(void*) { return escapeDown() ? 1 : 0; }
+
+int playKeyPending(void* user) {
+    return static_cast<Play*>(user)->pending.action != PlayAction::none ? 1 : 0;
 }
 
 // A long replay keeps the window answering: a close ends the process from
@@ -158,7 +160,13 @@ bool holdPaused(Play* p) {
 
 // Frames until the end, Escape, or a key; then the key's action.
 void playOn(Play* p) {
-    const FrameLoopIo io = {playTimer, playPump, playFollow, playPresent, playStop, p};
+    const FrameLoopIo io = {.readTimer = playTimer,
+                            .pumpMessages = playPump,
+                            .musicStart = playFollow,
+                            .presentFrame = playPresent,
+                            .escapeHeld = playEscape,
+                            .callerDone = playKeyPending,
+                            .user = p};
     for (;;) {
         p->pending = PlayKey{PlayAction::none, 0};
         runDemo(io);

@@ -107,7 +107,8 @@ bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     r.clock.next = from + 1;
     r.clock.current = from;
     playForHistoryOnly(r.clock.next < frame);
-    runDemo(FrameLoopIo{replayClock, nullptr, nullptr, afterReplayFrame, replayDone, &r});
+    runDemo(FrameLoopIo{.readTimer = replayClock, .presentFrame = afterReplayFrame,
+                        .callerDone = replayDone, .user = &r});
     playForHistoryOnly(false);
     seekingAheadAgain(cache);
     return !r.abandoned && r.clock.current == frame;

@@ -1,6 +1,9 @@
 """Fails on every #include under src/ that the layer map (layers.txt) forbids.
 
-Usage: check_includes.py [SRC_DIR [LAYERS_FILE]]
+Usage: check_includes.py [SRC_DIR [LAYERS_FILE [OTHER_DIR...]]]
+OTHER_DIRs are folders of programs beside src/ (the browser's entry, web/):
+their files are read too, named by their path from SRC_DIR ("../web/main.cpp"),
+and may include files of their own folder by name.
 Prints one line per fault, "path:line: ...", and exits 1 when there is any.
 """
 import fnmatch
@@ -62,8 +65,8 @@ def layer_of(m, rel):
     return None
 
 
-def sources(src):
-    for root, dirs, files in os.walk(src):
+def sources(src, top):
+    for root, dirs, files in os.walk(top):
         dirs.sort()
         for name in sorted(files):
             if name.endswith(SOURCE_SUFFIXES):
@@ -71,9 +74,19 @@ def sources(src):
                 yield os.path.relpath(full, src).replace(os.sep, "/"), full
 
 
-def check(src, m):
+def included(src, rel, full, name):
+    """The included file's path from src, or None where it is no file there.
+    A file beside src/ may include the files of its own folder by name."""
+    if rel.startswith("../"):
+        beside = os.path.join(os.path.dirname(full), name)
+        if os.path.isfile(beside):
+            return os.path.relpath(beside, src).replace(os.sep, "/")
+    return name if os.path.isfile(os.path.join(src, name)) else None
+
+
+def check(src, m, others=()):
     faults = []
-    for rel, full in sources(src):
+    for rel, full in [f for top in (src,) + tuple(others) for f in sources(src, top)]:
         layer = layer_of(m, rel)
         if layer is None:
             faults.append("%s: belongs to no layer of the map" % rel)
@@ -92,10 +105,11 @@ def check(src, m):
                             faults.append("%s: %s -> <%s>: only %s may include it"
                                           % (where, layer, name, ", ".join(sorted(layers))))
                     continue
-                if not os.path.isfile(os.path.join(src, name)):
+                found_at = included(src, rel, full, name)
+                if found_at is None:
                     faults.append('%s: "%s" is no file below src/' % (where, name))
                     continue
-                target = layer_of(m, name)
+                target = layer_of(m, found_at)
                 if target is None:
                     faults.append('%s: "%s" belongs to no layer of the map' % (where, name))
                 elif target not in may:
@@ -107,7 +121,7 @@ def check(src, m):
 def main(argv):
     src = argv[1] if len(argv) > 1 else os.path.join(HERE, "..", "..", "src")
     layers = argv[2] if len(argv) > 2 else os.path.join(HERE, "layers.txt")
-    faults = check(src, read_map(layers))
+    faults = check(src, read_map(layers), argv[3:])
     for fault in faults:
         print(fault)
     if faults:

@@ -13,6 +13,7 @@ layer top    top/            -> low base   # a comment
 layer low    low/            ->
 layer base   low/base.       ->
 file  low/make.cpp           -> top
+layer entry  ../web/         -> top
 system top : SDL*
 """
 
@@ -32,7 +33,9 @@ class Tree:
 
     def faults(self):
         try:
-            return check_includes.check(self.src, check_includes.read_map(self.map))
+            beside = os.path.join(self.dir.name, "web")
+            others = [beside] if os.path.isdir(beside) else []
+            return check_includes.check(self.src, check_includes.read_map(self.map), others)
         finally:
             self.dir.cleanup()
 
@@ -77,6 +80,12 @@ class Arrows(unittest.TestCase):
             "low/e.cpp": "#include <SDL.h>\n#include <cstdio>\n#include_next <SDL_video.h>\n"}), [
             "low/e.cpp:1: low -> <SDL.h>: only top may include it",
             "low/e.cpp:3: low -> <SDL_video.h>: only top may include it"])
+
+    def test_a_folder_beside_src_is_read_with_its_own_headers(self):
+        self.assertEqual(faults_with({
+            "../web/main.cpp": '#include "page.h"\n#include "top/a.h"\n#include "low/b.h"\n',
+            "../web/page.h": "#pragma once\n"}),
+            ['../web/main.cpp:3: entry -> low ("low/b.h"): the map has no such arrow'])
 
 
 if __name__ == "__main__":

@@ -1,14 +1,19 @@
-"""Fails on a function in src/ longer than LIMIT lines, naming it: a function
-that long usually does two jobs.
+"""Fails on a function in src/ longer than LIMIT lines of code, naming it: a
+function that long usually does two jobs.
     function_length.py SRC_DIR [LIMIT]
-A function is what opens with a line ending in "{" outside any brace (not a
-namespace, struct, class, enum, union or initialiser) and ends where its braces
-close; comments and strings are set aside before the braces are counted."""
+A function is a brace opened after a signature (a statement with parentheses
+and no "=" before them) at file scope, inside a namespace (named or not), an
+extern block, or a struct, class or union (member functions defined in place),
+up to where its braces close. Its lines of code, signature included, are those
+with code on them: blank lines, lines of comment alone and preprocessor lines
+do not count. Comments and strings are set aside before the braces are
+counted."""
 import os
 import re
 import sys
 
-OPENERS = re.compile(r"\s*(namespace|struct|class|enum|extern|union)\b")
+CONTAINERS = re.compile(r"\s*(template\s*<.*>\s*)?(namespace|struct|class|extern|union)\b")
+ENUM = re.compile(r"\s*(typedef\s+)?enum\b")
 
 
 def code_of(line):
@@ -17,29 +22,71 @@ def code_of(line):
     return re.sub(r"//.*", "", line)
 
 
-def long_functions(path, limit):
-    with open(path, errors="replace") as f:
-        lines = f.read().split("\n")
-    depth, start, found = 0, None, []
-    in_comment = False
-    for number, line in enumerate(lines, 1):
+def without_comments(lines):
+    """The lines with their comments and strings set aside."""
+    in_comment, directive = False, False
+    for line in lines:
+        # Preprocessor lines (and their continuations) hold no braces of code.
+        if directive or (not in_comment and line.lstrip().startswith("#")):
+            directive = line.rstrip().endswith("\\")
+            yield ""
+            continue
         if in_comment:
             if "*/" not in line:
+                yield ""
                 continue
             line, in_comment = line.split("*/", 1)[1], False
         line = re.sub(r"/\*.*?\*/", "", line)
         if "/*" in line:
             line, in_comment = line.split("/*", 1)[0], True
-        code = code_of(line)
-        opens = code.rstrip().endswith("{") and not OPENERS.match(code)
-        if depth == 0 and opens and "=" not in code.split("(")[0]:
-            start = (number, code.strip())
-        depth += code.count("{") - code.count("}")
-        if depth == 0 and start is not None and "}" in code:
-            length = number - start[0] + 1
-            if length > limit:
-                found.append("%s:%d: %d lines: %s" % (path, start[0], length, start[1][:80]))
-            start = None
+        yield code_of(line)
+
+
+def kind_of_opening(statement):
+    """What a brace opens where functions may start, from the statement it ends."""
+    if CONTAINERS.match(statement) and "(" not in statement:
+        return "container"
+    if ENUM.match(statement) or "(" not in statement or "=" in statement.split("(")[0]:
+        return "other"
+    return "function"
+
+
+def long_functions(path, limit):
+    with open(path, errors="replace") as f:
+        lines = f.read().split("\n")
+    # The statement read so far where functions may start, and the line it began.
+    stack, statement, began = [], "", None
+    start, counted, found = None, 0, []
+    codes = list(without_comments(lines))
+    for number, code in enumerate(codes, 1):
+        if start is not None and code.strip():
+            counted += 1
+        for ch in code:
+            at_top = all(k == "container" for k in stack)
+            if ch == "{":
+                kind = kind_of_opening(statement) if at_top else "other"
+                if kind == "function":
+                    # The signature counts: its lines of code up to this one.
+                    start = (began or number, statement.strip())
+                    counted = sum(1 for c in codes[start[0] - 1:number] if c.strip())
+                stack.append(kind)
+                statement, began = "", None
+            elif ch == "}":
+                if stack and stack.pop() == "function" and start is not None:
+                    if counted > limit:
+                        found.append("%s:%d: %d lines of code: %s" %
+                                     (path, start[0], counted, start[1][:80]))
+                    start = None
+                statement, began = "", None
+            elif at_top:
+                if ch == ";":
+                    statement, began = "", None
+                elif not ch.isspace() or statement:
+                    if began is None:
+                        began = number
+                    statement += ch
+        if all(k == "container" for k in stack) and statement:
+            statement += " "
     return found
 
 
@@ -53,7 +100,7 @@ def main():
                 found += long_functions(os.path.join(root, name), limit)
     for line in found:
         print(line)
-    print("%d function%s over %d lines" % (len(found), "" if len(found) == 1 else "s", limit))
+    print("%d function%s over %d lines of code" % (len(found), "" if len(found) == 1 else "s", limit))
     return 1 if found else 0
 
 

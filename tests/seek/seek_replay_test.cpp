@@ -88,15 +88,15 @@ void playLiveFrames(uint32_t fromMs, int frames) {
         int left;
     } clock = {fromMs, frames};
     demo.musicStartMs = 0;
-    runDemo(FrameLoopIo{[](void* u) {
+    runDemo(FrameLoopIo{.readTimer = [](void* u) {
                             Clock* c = static_cast<Clock*>(u);
                             c->now += 23 + 17 * (c->left % 3);
                             return c->now;
                         },
-                        nullptr, nullptr,
-                        [](void* u) { --static_cast<Clock*>(u)->left; },
-                        [](void* u) { return static_cast<Clock*>(u)->left <= 0 ? 1 : 0; },
-                        &clock});
+                        .presentFrame = [](void* u) { --static_cast<Clock*>(u)->left; },
+                        .callerDone =
+                            [](void* u) { return static_cast<Clock*>(u)->left <= 0 ? 1 : 0; },
+                        .user = &clock});
 }
 
 // A moment's bytes less what is not the demo's history: the wall-clock

@@ -60,7 +60,8 @@ TEST(FrameLoop, EscapeBeforeTheFirstFrameDrawsNothing) {
     nextReading = 0;
     frames.clear();
     demo.musicStartMs = 1000;
-    const FrameLoopIo io{scriptedTimer, nullptr, nullptr, recordFrame, escapeState, nullptr};
+    const FrameLoopIo io{.readTimer = scriptedTimer, .presentFrame = recordFrame,
+                         .escapeHeld = escapeState};
     EXPECT_EQ(runDemo(io), 0);
     EXPECT_TRUE(frames.empty());
     demo.KeyState[vkEscape] = 0;
@@ -73,12 +74,12 @@ TEST(FrameLoop, EscapeHeldDuringAFrameEndsAfterItIsPresented) {
     nextReading = 0;
     frames.clear();
     demo.musicStartMs = 0;
-    const FrameLoopIo io{scriptedTimer, nullptr, nullptr,
-                              [](void*) {
-                                  recordFrame(nullptr);
-                                  if (frames.size() == 2) demo.KeyState[vkEscape] = 1;
-                              },
-                              escapeState, nullptr};
+    const FrameLoopIo io{.readTimer = scriptedTimer,
+                         .presentFrame = [](void*) {
+                             recordFrame(nullptr);
+                             if (frames.size() == 2) demo.KeyState[vkEscape] = 1;
+                         },
+                         .escapeHeld = escapeState};
     EXPECT_EQ(runDemo(io), 2);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_FLOAT_EQ(frames[0].frameStep, 40 * 0.015f);  // from the loop's start
@@ -94,8 +95,10 @@ TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     for (uint32_t t = 0; t <= 229000; t += 700) readings.push_back(5000 + t);
     nextReading = 0;
     frames.clear();
-    const FrameLoopIo io{scriptedTimer, nullptr, [](void*) -> uint32_t { return 5000; }, recordFrame,
-                         escapeState, nullptr};
+    const FrameLoopIo io{.readTimer = scriptedTimer,
+                         .musicStart = [](void*) -> uint32_t { return 5000; },
+                         .presentFrame = recordFrame,
+                         .escapeHeld = escapeState};
     const long drawn = runDemo(io);
     // Readings 700, 1400, ... 228200: the first above 228000 is the last frame.
     EXPECT_EQ(drawn, 326);
@@ -118,13 +121,13 @@ TEST(FrameLoop, EveryFrameStartsWithAClearedDepthBuffer) {
     frames.clear();
     demo.musicStartMs = 0;
     static float depth = -1;
-    const FrameLoopIo io{scriptedTimer, nullptr, nullptr,
-                              [](void*) {
-                                  glFinish();
-                                  glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-                                  demo.KeyState[vkEscape] = 1;
-                              },
-                              escapeState, nullptr};
+    const FrameLoopIo io{.readTimer = scriptedTimer,
+                         .presentFrame = [](void*) {
+                             glFinish();
+                             glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+                             demo.KeyState[vkEscape] = 1;
+                         },
+                         .escapeHeld = escapeState};
     EXPECT_EQ(runDemo(io), 1);
     EXPECT_FLOAT_EQ(depth, 1.0f);
     demo.KeyState[vkEscape] = 0;

@@ -20,26 +20,21 @@
 #include "platform/audio.h"
 #include "platform/data_path.h"
 #include "platform/timer.h"
+#include "probe_moves.h"
 #include "shell/music.h"
 
 namespace {
-struct Move {
-    bool seek;
-    double at;
-    double value;  // seconds paused, or the music time sought
-};
-
 struct Frame {
     uint64_t us;
     int32_t drawnMs;
 };
 
 // "--pause AT,FOR" and "--seek AT,TO" from argv[first] on; false on anything else.
-bool readMoves(int argc, char** argv, int first, std::vector<Move>* moves) {
+bool readMoves(int argc, char** argv, int first, std::vector<ProbeMove>* moves) {
     for (int i = first; i < argc; i += 2) {
         const bool seek = std::strcmp(argv[i], "--seek") == 0;
         if ((!seek && std::strcmp(argv[i], "--pause") != 0) || i + 1 >= argc) return false;
-        Move m = {seek, 0, 0};
+        ProbeMove m = {seek, 0, 0};
         char rest = 0;
         if (std::sscanf(argv[i + 1], "%lf,%lf%c", &m.at, &m.value, &rest) != 2 || m.at < 0 ||
             m.value < 0 || m.value > 240)
@@ -49,20 +44,9 @@ bool readMoves(int argc, char** argv, int first, std::vector<Move>* moves) {
     return true;
 }
 
-// The move due at the music time just drawn, made with the calls the keys
-// make; true when one was.
-bool makeMove(const std::vector<Move>& moves, size_t* next, int32_t drawnMs) {
-    if (*next >= moves.size() || drawnMs < int32_t(moves[*next].at * 1000)) return false;
-    const Move& m = moves[(*next)++];
-    pauseMusic();
-    if (!m.seek) sleepMicroseconds(uint32_t(m.value * 1e6));
-    playMusicFrom(m.seek ? uint32_t(m.value * 1000 + 0.5) : uint32_t(drawnMs));
-    return true;
-}
-
 // As the frame loop draws: the music's zero as the player keeps it, then the
 // timer reading the frame is drawn for.
-std::vector<Frame> runFrames(double seconds, const std::vector<Move>& moves) {
+std::vector<Frame> runFrames(double seconds, const std::vector<ProbeMove>& moves) {
     std::vector<Frame> frames;
     size_t nextMove = 0;
     const uint64_t endUs = readSystemTimerUs() + uint64_t(seconds * 1e6);
@@ -75,14 +59,14 @@ std::vector<Frame> runFrames(double seconds, const std::vector<Move>& moves) {
             std::fflush(stdout);
         }
         if (nowUs >= endUs) break;
-        if (!makeMove(moves, &nextMove, frames.back().drawnMs)) sleepMicroseconds(16000);
+        if (!makeProbeMove(moves, &nextMove, frames.back().drawnMs)) sleepMicroseconds(16000);
     }
     return frames;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<Move> moves;
+    std::vector<ProbeMove> moves;
     if (argc < 4 || !readMoves(argc, argv, 4, &moves)) {
         std::fprintf(stderr, "usage: clock-probe DATA_FOLDER SECONDS LOG [--pause AT,FOR]... "
                              "[--seek AT,TO]...\n");

@@ -4,6 +4,7 @@
 #include <GL/glext.h>
 
 #include "drawable_probe.h"
+#include "platform/window.h"
 
 int currentDrawableLimit() {
     GLint viewport[2] = {0, 0}, renderbuffer = 0;
@@ -13,6 +14,19 @@ int currentDrawableLimit() {
     int limit = 0;
     for (const GLint v : {viewport[0], viewport[1], renderbuffer})
         if (v > 0 && (limit == 0 || v < limit)) limit = int(v);
+    return limit;
+}
+
+int probeDrawableLimit() {
+    // The run draws offscreen: so does the probe, on a small drawable of the
+    // same kind (on Windows a borderless popup window, which Windows makes at
+    // any size asked for: the GL's limit is the one that counts).
+    WindowOptions options;
+    options.offscreen = true;
+    DemoWindow* window = createDemoWindow(64, 48, 0, options);
+    if (!window) return 0;
+    const int limit = currentDrawableLimit();
+    releaseDemoWindow(window);
     return limit;
 }
 

@@ -1,7 +1,7 @@
 // render-bench: milliseconds per renderScene of a scene the size of the
 // heaviest one in the demo, split into evaluation, hooks and drawing.
 //
-//   SDL_VIDEODRIVER=offscreen render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]
+//   render-bench [--frames N] [--warmup N] [--dump FRAME.ppm]   (always offscreen)
 //
 // Evaluation is evaluateScene alone and hooks runSceneHooks alone, each timed
 // on its own call; drawing is a whole renderScene up to glFinish minus those two.
@@ -223,8 +223,9 @@ int main(int argc, char** argv) {
     BenchOptions options;
     const int parsed = parseBenchOptions(argc, argv, &options);
     if (parsed >= 0) return parsed;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    DemoWindow* window = createDemoWindow(640, 480, 0);
+    WindowOptions offscreen;
+    offscreen.offscreen = true;
+    DemoWindow* window = createDemoWindow(640, 480, 0, offscreen);
     if (!window) {
         std::fprintf(stderr, "render-bench: no GL context\n");
         return 1;

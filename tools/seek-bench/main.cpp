@@ -160,8 +160,11 @@ void liveFrames(SeekCache* cache, double seconds, long count) {
     d.clock.rate = FrameRate{seekFrameRate, 1};
     d.clock.next = first + 1;
     d.clock.current = first;
-    runDemo(FrameLoopIo{startDrawn, nullptr, nullptr, finishDrawn,
-                        [](void* u) { return static_cast<Drawn*>(u)->left <= 0 ? 1 : 0; }, &d});
+    runDemo(FrameLoopIo{.readTimer = startDrawn,
+                        .presentFrame = finishDrawn,
+                        .callerDone =
+                            [](void* u) { return static_cast<Drawn*>(u)->left <= 0 ? 1 : 0; },
+                        .user = &d});
     std::printf("    %ld frames from %.0f s, 60 a second: drawn in a median %.2f ms, 95th %.2f "
                 "ms, worst %.2f ms\n",
                 count, seconds, percentile(d.ms, 0.5), percentile(d.ms, 0.95),
@@ -211,9 +214,9 @@ int main(int argc, char** argv) {
         if (reader.option != "--data") return refuseUnknown(reader);
         if (const int refused = readSharedOption(&reader, &options, &taken)) return refused;
     }
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (!options.dataDir.empty()) setDataDirectory(options.dataDir.c_str());
     DemoStart start;
+    start.window.offscreen = true;
     start.warmUp = true;
     start.exactSize = true;
     if (!startDemo(start)) return 1;

@@ -9,25 +9,42 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "music.h"
+#include "options/option_reader.h"
+#include "options/option_values.h"
+
+namespace {
+
+const ProgramUsage program = {"demo-click-track", "usage: demo-click-track FILE [SECONDS]\n"};
+
+// -1 to go on, else the exit code (help shown, or the command line refused).
+int readClickOptions(int argc, char** argv, std::string* file, long* seconds) {
+    OptionReader r = startOptions(program, argc, argv);
+    int read = 0;
+    while (nextOption(&r)) {
+        if (helpAsked(r)) return showHelp(program);
+        if (r.option.size() > 1 && r.option[0] == '-') return refuseUnknown(r);
+        if (read == 0)
+            *file = r.option;
+        else if (read > 1)
+            return refuseUnknown(r);
+        else if (!parseWholeNumber(r.option.c_str(), 1, 235, seconds))
+            return refuseOption(program, "SECONDS", r.option, "a whole number from 1 to 235");
+        ++read;
+    }
+    if (read == 0) return refuseOption(program, "the command line", nullptr, "FILE [SECONDS]");
+    return -1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: demo-click-track FILE [SECONDS]\n");
-        return 2;
-    }
+    std::string file;
     long seconds = 235;
-    if (argc == 3) {
-        char* end = nullptr;
-        seconds = std::strtol(argv[2], &end, 10);
-        if (!*argv[2] || *end || seconds < 1 || seconds > 235) {
-            std::fprintf(stderr, "demo-click-track: SECONDS must be a whole number from 1 to 235, not %s\n",
-                         argv[2]);
-            return 2;
-        }
-    }
+    if (const int code = readClickOptions(argc, argv, &file, &seconds); code >= 0) return code;
     const int rate = music::kMusicRate;
     std::vector<short> pcm(size_t(seconds) * rate * 2, 0);
     const int toneFrames = rate / 50;
@@ -43,14 +60,14 @@ int main(int argc, char** argv) {
     }
     std::vector<unsigned char> mp3;
     if (!music::encodeMp3(pcm, mp3)) return 1;
-    std::FILE* f = std::fopen(argv[1], "wb");
+    std::FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) {
-        std::fprintf(stderr, "demo-click-track: cannot create %s: %s\n", argv[1], std::strerror(errno));
+        std::fprintf(stderr, "demo-click-track: cannot create %s: %s\n", file.c_str(), std::strerror(errno));
         return 1;
     }
     const bool ok = std::fwrite(mp3.data(), 1, mp3.size(), f) == mp3.size();
     if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(stderr, "demo-click-track: cannot write %s: %s\n", argv[1], std::strerror(errno));
+        std::fprintf(stderr, "demo-click-track: cannot write %s: %s\n", file.c_str(), std::strerror(errno));
         return 1;
     }
     return 0;

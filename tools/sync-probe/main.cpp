@@ -58,17 +58,6 @@ bool startUncompensated() {
     return true;
 }
 
-// A pause or a seek due at the music time just drawn, made as the demo's
-// keys make it; true when one was.
-bool makeMove(const std::vector<ProbeMove>& moves, size_t* next, int32_t drawnMs) {
-    if (*next >= moves.size() || drawnMs < int32_t(moves[*next].at * 1000)) return false;
-    const ProbeMove& m = moves[(*next)++];
-    pauseMusic();
-    if (!m.seek) sleepMicroseconds(uint32_t(m.value * 1e6));
-    playMusicFrom(m.seek ? uint32_t(m.value * 1000 + 0.5) : uint32_t(drawnMs));
-    return true;
-}
-
 // What the frame loop does at the top of each frame, about 60 times a second.
 std::vector<DrawnFrame> runFrames(double seconds, bool follow, const std::vector<ProbeMove>& moves) {
     std::vector<DrawnFrame> frames;
@@ -82,7 +71,7 @@ std::vector<DrawnFrame> runFrames(double seconds, bool follow, const std::vector
         const int32_t drawn = int32_t(now - demo.musicStartMs);
         frames.push_back(DrawnFrame{nowUs, drawn});
         if (nowUs >= endUs) break;
-        if (!makeMove(moves, &nextMove, drawn)) sleepMicroseconds(16000);
+        if (!makeProbeMove(moves, &nextMove, drawn)) sleepMicroseconds(16000);
     }
     return frames;
 }

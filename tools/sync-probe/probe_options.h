@@ -2,15 +2,7 @@
 #include <string>
 #include <vector>
 
-// A pause or a seek of the music, as the demo's keys make them: when the
-// music time drawn first reaches `at` (seconds, after the moves before it),
-// the music pauses for `value` seconds and plays on from where it stood, or
-// plays on from music time `value`.
-struct ProbeMove {
-    bool seek;
-    double at;
-    double value;
-};
+#include "probe_moves.h"
 
 // demo-sync-probe's command line.
 struct ProbeOptions {
