@@ -32,8 +32,40 @@ end_pid() {
     rm -f "$1"
 }
 
-# A port nobody listens on now.
-free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+# Two ports nobody listens on now, below the range the kernel hands out to
+# outgoing connections (which could take one before the daemons bind it); a
+# start whose daemon still finds its port taken is tried again on others.
+free_ports() {
+    python3 - <<'PY'
+import random, socket
+low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+found = []
+while len(found) < 2:
+    port = random.randrange(10000, max(10001, low))
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", port))
+        if port not in found:
+            found.append(port)
+    except OSError:
+        pass
+    finally:
+        s.close()
+print(*found)
+PY
+}
+
+# A value for slurm.conf: in double quotes, which the configuration's reader
+# takes around a path with spaces.
+conf_value() {
+    case $1 in
+        *\"*) echo "the cluster's folder may hold no double quote: $1" >&2; exit 1 ;;
+    esac
+    printf '"%s"' "$1"
+}
+
+# A word for sh, in single quotes.
+sh_quote() { printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; }
 
 start() {
     "$here/need-packages.sh" slurmctld slurmd slurm-client munge python3
@@ -57,17 +89,39 @@ start() {
     socket=$dir/munge/munge.socket
     munged --key-file="$dir/munge/munge.key" --socket="$socket" --pid-file="$dir/run/munged.pid" \
         --log-file="$dir/log/munged.log" --seed-file="$dir/munge/munge.seed"
+    tries=0
+    while ! start_daemons; do
+        tries=$((tries + 1))
+        if [ $tries -ge 3 ] || ! grep -q "Address already in use" "$dir/log/slurmctld.log" \
+            "$dir/log/slurmd.log" 2>/dev/null; then
+            echo "the local Slurm cluster in $dir did not come up (logs in $dir/log)" >&2
+            tail -n 5 "$dir/log/slurmctld.log" "$dir/log/slurmd.log" >&2 2>/dev/null || true
+            stop
+            exit 1
+        fi
+    done
+    echo "export SLURM_CONF=$(sh_quote "$conf")"
+}
+
+# Writes slurm.conf on two free ports and starts the daemons; false when they
+# do not come up (their ports taken, or another fault in their logs).
+start_daemons() {
+    end_pid "$dir/run/slurmd.pid"
+    end_pid "$dir/run/slurmctld.pid"
+    rm -f "$dir/log/slurmctld.log" "$dir/log/slurmd.log"
     user=$(id -un)
+    set -- $(free_ports)
+    memory=$(awk '/^MemTotal:/ { print int($2 / 1024) }' /proc/meminfo)
     cat >"$conf" <<CONF
 ClusterName=local
 SlurmctldHost=localhost
-SlurmctldPort=$(free_port)
-SlurmdPort=$(free_port)
+SlurmctldPort=$1
+SlurmdPort=$2
 SlurmUser=$user
 SlurmdUser=$user
 AuthType=auth/munge
 CredType=cred/munge
-AuthInfo=socket=$socket
+AuthInfo=$(conf_value "socket=$socket")
 MpiDefault=none
 MailProg=/bin/true
 ProctrackType=proctrack/linuxproc
@@ -75,7 +129,7 @@ TaskPlugin=task/none
 JobAcctGatherType=jobacct_gather/none
 AccountingStorageType=accounting_storage/none
 JobCompType=jobcomp/filetxt
-JobCompLoc=$dir/log/jobcomp.txt
+JobCompLoc=$(conf_value "$dir/log/jobcomp.txt")
 SelectType=select/cons_tres
 SelectTypeParameters=CR_Core
 SchedulerType=sched/backfill
@@ -83,13 +137,13 @@ ReturnToService=2
 SlurmdTimeout=30
 MinJobAge=3600
 KillWait=5
-StateSaveLocation=$dir/state
-SlurmdSpoolDir=$dir/spool/%n
-SlurmctldPidFile=$dir/run/slurmctld.pid
-SlurmdPidFile=$dir/run/slurmd.pid
-SlurmctldLogFile=$dir/log/slurmctld.log
-SlurmdLogFile=$dir/log/slurmd.log
-NodeName=localhost NodeAddr=127.0.0.1 CPUs=$(nproc) State=UNKNOWN
+StateSaveLocation=$(conf_value "$dir/state")
+SlurmdSpoolDir=$(conf_value "$dir/spool/%n")
+SlurmctldPidFile=$(conf_value "$dir/run/slurmctld.pid")
+SlurmdPidFile=$(conf_value "$dir/run/slurmd.pid")
+SlurmctldLogFile=$(conf_value "$dir/log/slurmctld.log")
+SlurmdLogFile=$(conf_value "$dir/log/slurmd.log")
+NodeName=localhost NodeAddr=127.0.0.1 CPUs=$(nproc) RealMemory=$memory State=UNKNOWN
 PartitionName=main Nodes=ALL Default=YES MaxTime=INFINITE State=UP
 CONF
     # In the foreground (-D) as far as they know, in the background as far as
@@ -102,15 +156,11 @@ CONF
     while [ "$(SLURM_CONF=$conf sinfo -h -o %t 2>/dev/null)" != idle ]; do
         if [ $n -ge $((limit * 5)) ] || ! pid_alive "$dir/run/slurmctld.pid" ||
             ! pid_alive "$dir/run/slurmd.pid"; then
-            echo "the local Slurm cluster in $dir did not come up (logs in $dir/log)" >&2
-            tail -n 5 "$dir/log/slurmctld.log" "$dir/log/slurmd.log" >&2 2>/dev/null || true
-            stop
-            exit 1
+            return 1
         fi
         sleep 0.2
         n=$((n + 1))
     done
-    echo "export SLURM_CONF=$conf"
 }
 
 stop() {

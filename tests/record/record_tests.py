@@ -7,6 +7,7 @@ import glob
 import math
 import os
 import re
+import shlex
 import shutil
 import signal
 import subprocess
@@ -72,6 +73,13 @@ def probe(path, entries, stream="v:0"):
     return done.stdout.split()
 
 
+def wait_for(condition):
+    deadline = time.monotonic() + WAIT
+    while not condition():
+        assert time.monotonic() < deadline, "waited %d s" % WAIT
+        time.sleep(0.05)
+
+
 def interrupt_when(proc, path, sig):
     """Sends `sig` to the process once `path` exists; its exit code and stderr."""
     deadline = time.monotonic() + WAIT
@@ -82,8 +90,23 @@ def interrupt_when(proc, path, sig):
     return proc.returncode, err
 
 
-def png_capture(folder, frames):
-    done = run([CAPTURE] + SPAN[:-2] + ["--png", "--quiet", "--frames", frames, "-o", folder])
+def captures_drawing(work):
+    """The pids of demo-capture processes drawing a piece into `work`."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            args = slurp("/proc/%s/cmdline" % pid).split(b"\0")
+        except OSError:
+            continue
+        if args and args[0] == CAPTURE.encode() and any(a.startswith(work.encode() + b"/pieces/")
+                                                         for a in args):
+            found.append(int(pid))
+    return found
+
+
+def png_capture(folder, frames, extra=()):
+    done = run([CAPTURE] + SPAN[:-2] + list(extra) + ["--png", "--quiet", "--frames", frames, "-o",
+                                                        folder])
     assert done.returncode == 0, done.stderr
 
 
@@ -97,7 +120,7 @@ def setUpModule():
                   timeout=600)
     if started.returncode != 0:
         raise RuntimeError("the local Slurm cluster did not start:\n" + started.stderr + started.stdout)
-    conf = re.search(r"export SLURM_CONF=(\S+)", started.stdout).group(1)
+    conf = shlex.split(re.search(r"export SLURM_CONF=(.+)", started.stdout).group(1))[0]
     cluster_env = dict(os.environ, SLURM_CONF=conf)
     # What one process draws: the reference of every test.
     png_capture(tmp + "/reference", "%d-%d" % (FIRST, END))
@@ -115,6 +138,12 @@ class Recorded(unittest.TestCase):
 
     def assertRecorded(self, done):
         self.assertEqual(done.returncode, 0, done.stderr)
+
+    def assertNoCaptureLeft(self, work):
+        deadline = time.monotonic() + 15
+        while captures_drawing(work) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(captures_drawing(work), [], "captures left drawing")
 
     def assertSoundAsLongAsPictures(self, video):
         v = float(probe(video, "stream=duration")[0])
@@ -136,6 +165,15 @@ class Recorded(unittest.TestCase):
             png_capture(folder, frames)
         self.assertEqual(frame_hashes(whole + "/frame-%06d.png", 740),
                          frame_hashes(cut + "/frame-%06d.png", 740))
+
+    def test_gentle_pieces_are_the_gentle_frames_of_one_process(self):
+        # Every option of demo-capture reaches the pieces: --gentle here.
+        work, video = tmp + "/gentle", tmp + "/gentle.mp4"
+        self.assertRecorded(record(["--gentle", "--lossless", "--pieces", "2"], work, video))
+        png_capture(tmp + "/gentle-png", "%d-%d" % (FIRST, END), ["--gentle"])
+        gentle = frame_hashes(tmp + "/gentle-png/frame-%06d.png", FIRST)
+        self.assertNotEqual(gentle, self.reference)  # the stretch flashes
+        self.assertEqual(frame_hashes(video), gentle)
 
     def test_lossless_on_slurm_is_the_one_process_recording_with_a_task_retried(self):
         work, video = tmp + "/slurm-lossless", tmp + "/slurm-lossless.mp4"
@@ -161,6 +199,9 @@ class Recorded(unittest.TestCase):
             self.assertRegex(log, r"piece %d \(frames \d+-\d+\): done .* Slurm job \d+ task %d on " % (i, i))
         self.assertRegex(log, r"piece 1 .*attempt 1 of 3 failed")
         self.assertRegex(log, r"piece 1 .*done .*attempt 2 of 3")
+        # Each attempt's own log is kept.
+        self.assertIn(b"attempt ended: failed", slurp(work + "/log/piece-1.1.log"))
+        self.assertTrue(slurp(work + "/log/piece-1.2.log").endswith(b"attempt ended: done\n"))
 
     def test_lossy_on_slurm_joins_its_pieces_exactly_and_keeps_the_quality(self):
         # The demo's own size: the smaller the picture, the further two lossy
@@ -196,7 +237,8 @@ class Recorded(unittest.TestCase):
         done = record(["--lossless", "--pieces", "4"], work, video, {"DEMO_RECORD_TEST_FAIL": "2:all"},
                       slurm=True)
         self.assertEqual(done.returncode, 1, done.stderr)
-        self.assertIn("piece 2 (frames 1740-1749) is missing", done.stderr)
+        self.assertIn("piece 2 (frames 1740-1749) failed 3 attempts: see log/piece-2.3.log",
+                      done.stderr)
         self.assertIn("--resume", done.stderr)
         self.assertFalse(os.path.exists(video))
         self.assertEqual(len(re.findall(b"attempt . of 3 failed", slurp(work + "/record.log"))), 3)
@@ -208,6 +250,7 @@ class Recorded(unittest.TestCase):
         with open(work + "/slurm.json") as f:
             self.assertIn('"pieces": [\n  2\n ]', f.read())  # only the missing one went again
         self.assertEqual(frame_hashes(video), self.reference)
+        self.assertTrue(os.path.exists(work + "/log/piece-2.4.log"))  # counted across resumes
 
     def test_an_interrupted_recording_resumes_and_damaged_pieces_are_refused(self):
         work, video = tmp + "/local", tmp + "/local.mp4"
@@ -220,9 +263,19 @@ class Recorded(unittest.TestCase):
         second = run(args)
         self.assertEqual(second.returncode, 1, second.stderr)
         self.assertIn("another demo-record is drawing the pieces in " + work, second.stderr)
-        code, err = interrupt_when(proc, work + "/pieces/piece-0000.json", signal.SIGTERM)
-        self.assertEqual(code, 130, err)
+        # A hang-up (a closed ssh session) stops it as Ctrl-C does, its
+        # capture too; kill -9 leaves the kernel to end the capture.
+        wait_for(lambda: os.path.exists(work + "/pieces/piece-0000.json") and captures_drawing(work))
+        proc.send_signal(signal.SIGHUP)
+        _, err = proc.communicate(timeout=WAIT)
+        self.assertEqual(proc.returncode, 130, err)
         self.assertIn("the same command resumes", err)
+        self.assertNoCaptureLeft(work)
+        proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: captures_drawing(work))
+        proc.kill()
+        proc.wait()
+        self.assertNoCaptureLeft(work)
         self.assertFalse(os.path.exists(video))
         self.assertEqual(glob.glob(work + "/pieces/.*"), [], "half-written files left")
         finished = len(glob.glob(work + "/pieces/*.json"))
@@ -288,8 +341,9 @@ class Recorded(unittest.TestCase):
     def test_bad_input_is_refused_and_nothing_is_lost(self):
         work, video = tmp + "/bad", tmp + "/bad.mp4"
         cases = [
-            (["--pieces", "0"], 2, "bad --pieces"),
-            (["--pieces", "41"], 2, "--pieces 41 is more than the 40 frames chosen"),
+            (["--pieces", "0"], 2, "--pieces got '0'; it takes a whole number from 1"),
+            (["--pieces", "41"], 2, "--pieces got '41'; it takes at most one piece a frame: 40 frames"),
+            (["--pieces", "2", "--gentle", "--no-audio"], 2, "the command line got '--no-audio'"),
             (["--pieces", "5"], 2, "less than a second at 10 fps"),
             (["--pieces", "1", "--frames", "999990-999999"], 2, "selects no frame"),
         ]

@@ -2,13 +2,14 @@
 a time, then the join."""
 import fcntl
 import os
+import shutil
 import sys
 import threading
 import time
 from concurrent.futures import ThreadPoolExecutor
 
 from . import pieces
-from .join import join
+from .join import failed_attempts, join
 from .options import Refused
 from .progress import Progress
 from .render import Stopped, render_piece
@@ -22,7 +23,7 @@ def missing_pieces(record, quiet):
     """The pieces to draw; a damaged one is named before it is drawn again."""
     todo = []
     for i in range(len(record["ranges"])):
-        wrong = pieces.problem(record["work"], record, i, deep=False)
+        wrong = pieces.problem(record["work"], record, i)
         if wrong is None:
             continue
         if wrong != "is missing" and not quiet:
@@ -43,23 +44,42 @@ def hold_work_folder(work):
     return fd
 
 
+def slurm_jobs_gone(work):
+    """A recording here and one on Slurm never draw into one work folder at once."""
+    from . import slurm
+    if not os.path.exists(os.path.join(work, slurm.JOBS)):
+        return
+    ids = slurm.earlier_jobs(work)
+    if ids is None:
+        return
+    if shutil.which("squeue") is None:
+        raise Refused("%s was submitted to Slurm (%s) and Slurm cannot be asked here (no squeue): "
+                      "draw it on the cluster, or remove %s to draw it here"
+                      % (work, slurm.JOBS, os.path.join(work, slurm.JOBS)), 1)
+    still = slurm.still_queued(work, ids)
+    if still:
+        raise Refused("jobs submitted to Slurm for %s (%s) are still queued or running: follow "
+                      "them (demo-record --follow --work %s) or cancel them before drawing here"
+                      % (work, ", ".join(sorted(still)), work), 1)
+
+
 def run_local(record, jobs, quiet):
     work = record["work"]
     hold_work_folder(work)
+    slurm_jobs_gone(work)
     todo = missing_pieces(record, quiet)
     count = len(record["ranges"])
     if not quiet and len(todo) < count:
         say("%d of %d pieces are finished already" % (count - len(todo), count))
-    s = record["settings"]
-    progress = Progress(s["end"] - s["first"], count, pieces.finished_frames(work, record), quiet)
+    progress = Progress(record, quiet)
     stopping = threading.Event()
     failed = []
     with ThreadPoolExecutor(max_workers=jobs) as pool:
         futures = {pool.submit(render_piece, record, i, stopping.is_set): i for i in todo}
         try:
             while not all(f.done() for f in futures):
-                progress.show(pieces.finished_count(work, record), pieces.finished_frames(work, record))
-                time.sleep(0.25)
+                progress.show()
+                time.sleep(0.5)
         except KeyboardInterrupt:
             stopping.set()
             for f in futures:
@@ -74,10 +94,11 @@ def run_local(record, jobs, quiet):
                     failed.append(i)
             except Stopped:
                 failed.append(i)
-    progress.show(pieces.finished_count(work, record), pieces.finished_frames(work, record))
+    progress.show()
     progress.end()
     if failed:
-        raise Refused("%s failed every attempt (see %s/record.log); the same command tries again"
-                      % (", ".join(pieces.label(record, i) for i in failed), work), 1)
+        raise Refused("%s; the same command tries again" % "; ".join(
+            "%s %s" % (pieces.label(record, i), failed_attempts(work, i) or "was not drawn (see "
+                       "record.log)") for i in failed), 1)
     join(record, quiet)
     return 0

@@ -4,11 +4,13 @@ import os
 import signal
 import sys
 
-from . import local, options, plan, slurm
+from . import local, options, plan, slurm, status
 from .options import Refused
 
 
-def stop_on_term(signum, frame):
+def stop_on_signal(signum, frame):
+    """SIGTERM and SIGHUP (a closed terminal or ssh session) stop a run as
+    Ctrl-C does: its captures end and what is finished stays."""
     raise KeyboardInterrupt()
 
 
@@ -25,9 +27,12 @@ def run(argv):
     if opts.help:
         sys.stdout.write(options.USAGE)
         return 0
-    if opts.task or opts.join_only or opts.follow:
+    if opts.task or opts.join_only or opts.follow or opts.status:
         record = plan.read_record(opts.work)
         record["work"] = opts.work
+        if opts.status:
+            sys.stdout.write(status.report(record))
+            return 0
         if opts.task:
             return slurm.run_task(record)
         if opts.join_only:
@@ -44,7 +49,8 @@ def run(argv):
 
 
 def main():
-    signal.signal(signal.SIGTERM, stop_on_term)
+    signal.signal(signal.SIGTERM, stop_on_signal)
+    signal.signal(signal.SIGHUP, stop_on_signal)
     try:
         code = run(sys.argv[1:])
     except Refused as e:

@@ -5,6 +5,7 @@ import json
 import os
 import subprocess
 
+from . import identity
 from .plan import write_json
 
 
@@ -14,6 +15,10 @@ def piece_path(work, index):
 
 def manifest_path(work, index):
     return os.path.join(work, "pieces", "piece-%04d.json" % index)
+
+
+def lock_path(work, index):
+    return os.path.join(work, "pieces", "piece-%04d.lock" % index)
 
 
 def label(record, index):
@@ -74,10 +79,12 @@ def read_manifest(work, index):
         return None
 
 
-def problem(work, record, index, deep=True):
+def problem(work, record, index, checksum=True):
     """None when the piece is finished and whole, else what is wrong with it, in
-    words that follow its label ("piece 2 (frames 40-59) is missing"). deep:
-    read the video again with ffprobe too (what the join does)."""
+    words that follow its label ("piece 2 (frames 40-59) is missing"). The
+    video is read once, for its checksum (unless `checksum` is False: the join
+    takes it as it copies): what ffprobe found in it when it was finished (its
+    frames, its parameter sets) holds as long as that does."""
     path = piece_path(work, index)
     have_file = os.path.isfile(path)
     if not os.path.exists(manifest_path(work, index)):
@@ -94,30 +101,15 @@ def problem(work, record, index, deep=True):
     if not have_file:
         return "is missing (its checksum file is there, the video is not)"
     size = os.path.getsize(path)
-    if size != m.get("bytes") or sha256(path) != m.get("sha256"):
+    if size != m.get("bytes") or (checksum and sha256(path) != m.get("sha256")):
         return ("is damaged: %d bytes whose checksum does not match the one written when it was "
                 "finished (%s bytes): cut short, changed or replaced" % (size, m.get("bytes")))
-    if deep:
-        found = probe(path)
-        if found is None:
-            return "cannot be read by ffprobe"
-        if found[0] != end - first:
-            return "holds %d frames, not %d" % (found[0], end - first)
-        if found[1] != m.get("parameter_sets"):
-            return "has other H.264 parameter sets than when it was finished"
-    return None
+    if m.get("frames") is not None and m.get("frames") != end - first:
+        return "holds %s frames, not %d" % (m.get("frames"), end - first)
+    return identity.differs(record.get("identity"), m)
 
 
 def parameter_sets(work, index):
     m = read_manifest(work, index)
     return m.get("parameter_sets") if m else None
 
-
-def finished_count(work, record):
-    """Pieces with a checksum file: a cheap count for progress lines."""
-    return sum(1 for i in range(len(record["ranges"])) if os.path.exists(manifest_path(work, i)))
-
-
-def finished_frames(work, record):
-    return sum(e - f for i, (f, e) in enumerate(record["ranges"])
-               if os.path.exists(manifest_path(work, i)))

@@ -6,30 +6,38 @@ import json
 import os
 import re
 import subprocess
+import sys
 
-from .options import Refused
+from . import identity
+from .options import Refused, refuse
 
 RECORD = "record.json"
 # What makes two pieces the same pictures: every option that changes a frame
-# or its encoding. The output's name does not.
+# or its encoding. The output's name does not. "other" holds, in order, every
+# option of demo-capture not named here (--gentle, ...).
 SETTINGS = ("rate", "size", "msaa", "supersample", "filter", "preset", "lossless", "warm_up",
-            "data", "first", "end", "pieces")
+            "data", "first", "end", "pieces", "other")
+NAMED_VALUES = ("--msaa", "--supersample", "--filter", "--preset", "--data")
+SETTLED = ("--rate", "--size", "--frames", "--time")  # settled by demo-capture itself
 
 
 def capture_settings(capture_args):
     """The options as one comparable record (defaults filled in as demo-capture has them)."""
     s = {"msaa": "0", "supersample": "1", "filter": "linear", "preset": "veryfast",
-         "lossless": False, "warm_up": False, "data": ""}
+         "lossless": False, "warm_up": False, "data": "", "other": []}
     i = 0
     while i < len(capture_args):
         arg = capture_args[i]
         if arg in ("--lossless", "--warm-up"):
             s[arg[2:].replace("-", "_")] = True
-            i += 1
-            continue
-        if arg in ("--msaa", "--supersample", "--filter", "--preset", "--data"):
+        elif arg in NAMED_VALUES:
             s[arg[2:]] = capture_args[i + 1]
-        i += 2  # --rate, --size, --frames and --time are settled by demo-capture itself
+            i += 1
+        elif arg in SETTLED:
+            i += 1
+        else:
+            s["other"].append(arg)
+        i += 1
     return s
 
 
@@ -57,23 +65,65 @@ def split(first, end, pieces):
     return [(first + i * count // pieces, first + (i + 1) * count // pieces) for i in range(pieces)]
 
 
+def frames(n):
+    return "%d frame%s" % (n, "" if n == 1 else "s")
+
+
 def check_pieces(first, end, rate, pieces):
     count = end - first
     if pieces > count:
-        raise Refused("--pieces %d is more than the %d frame%s chosen (frames %d-%d)"
-                      % (pieces, count, "" if count == 1 else "s", first, end - 1))
+        refuse("--pieces", str(pieces), "at most one piece a frame: %s chosen (frames %d-%d)"
+               % (frames(count), first, end - 1))
     per_second = rate[0] / rate[1]
     shortest = count // pieces
     if pieces > 1 and shortest < per_second:
         most = max(1, count // -(-rate[0] // rate[1]))
-        raise Refused("--pieces %d cuts pieces of %d frames, less than a second at %g fps: pieces "
-                      "under a second may not join cleanly; use at most %d pieces"
-                      % (pieces, shortest, per_second, most))
+        refuse("--pieces", str(pieces), "at most %d pieces here: %d cuts pieces of %s, less than "
+               "a second at %g fps, and pieces under a second may not join cleanly"
+               % (most, pieces, frames(shortest), per_second))
+
+
+def pieces_of_seconds(first, end, rate, piece_seconds):
+    """--piece-seconds S: the piece count that comes nearest to S seconds a piece."""
+    seconds = (end - first) * rate[1] / rate[0]
+    return max(1, min(end - first, int(round(seconds / piece_seconds))))
+
+
+def requested_end(capture_args):
+    """The end the command line asked for: ("--time", seconds) or ("--frames",
+    frame), None when it asked for none."""
+    for k, arg in enumerate(capture_args[:-1]):
+        if arg in ("--time", "--frames"):
+            end = capture_args[k + 1].partition("-")[2]
+            try:
+                return arg, float(end) if arg == "--time" else int(end)
+            except ValueError:
+                return None
+    return None
+
+
+def cut_short(capture_args, end, rate):
+    """What to say when the demo ends before the end asked for, else None."""
+    asked = requested_end(capture_args)
+    if asked is None:
+        return None
+    option, value = asked
+    last = end * rate[1] / rate[0] if option == "--time" else end
+    if value <= last + (rate[1] / rate[0] if option == "--time" else 0) + 1e-9:
+        return None
+    return ("the demo ends at %s %g, before the %g asked for: the recording stops there"
+            % ("second" if option == "--time" else "frame", last, value))
 
 
 def make_record(opts, capture):
     first, end, rate, size = ask_capture(capture, opts.capture_args)
+    if opts.piece_seconds is not None:
+        opts.pieces = pieces_of_seconds(first, end, rate, opts.piece_seconds)
     check_pieces(first, end, rate, opts.pieces)
+    short = cut_short(opts.capture_args, end, rate)
+    if short and not opts.quiet:
+        sys.stderr.write("demo-record: %s (frames %d-%d, %.1f s)\n"
+                         % (short, first, end - 1, (end - first) * rate[1] / rate[0]))
     # Pieces get their own ranges: the whole recording's --frames or --time goes.
     args, i = [], 0
     while i < len(opts.capture_args):
@@ -87,7 +137,8 @@ def make_record(opts, capture):
                      "pieces": opts.pieces})
     return {"version": 1, "capture": capture, "capture_args": args, "settings": settings,
             "ranges": split(first, end, opts.pieces), "output": opts.output,
-            "retries": opts.retries}
+            "retries": opts.retries, "clean": opts.clean, "cpus_per_task": opts.cpus_per_task,
+            "identity": identity.of(capture, settings["data"])}
 
 
 def describe(settings, key):
@@ -98,6 +149,8 @@ def describe(settings, key):
         return ("--" + key.replace("_", "-")) if v else ("no --" + key.replace("_", "-"))
     if key == "pieces":
         return "%s pieces" % v
+    if key == "other":
+        return " ".join(v) if v else "no other option"
     return "--%s %s" % (key, v if v != "" else "(the default)")
 
 

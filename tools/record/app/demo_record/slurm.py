@@ -5,13 +5,16 @@ system): the tasks write their pieces, checksums and log lines there, the
 follower reads them."""
 import json
 import os
+import pwd
 import shutil
+import signal
 import subprocess
 import sys
 import time
 
-from . import pieces
+from . import pieces, status
 from .join import join
+from .local import hold_work_folder
 from .options import Refused
 from .plan import write_json
 from .progress import Progress
@@ -47,82 +50,168 @@ def shell_quote(text):
     return "'" + text.replace("'", "'\\''") + "'"
 
 
-def write_script(work, name, mode):
-    """The batch script: exec, so that scancel's SIGTERM reaches the program,
+def memory_for(settings):
+    """Slurm's --mem for one task, in MB: the program and its data, the
+    pictures drawn (supersampled), and the encoder's frames, with room to spare."""
+    w, h = (int(v) for v in settings["size"].split("x"))
+    k = int(settings.get("supersample", "1"))
+    mb = 384 + (16 * w * h * k * k + 48 * w * h) / (1 << 20)
+    return "%dM" % (-(-int(mb) // 64) * 64)
+
+
+def write_script(work, name, mode, options):
+    """The batch script, its sbatch options in #SBATCH lines (paths relative to
+    the work folder, where it is submitted from): `cd WORK && sbatch log/NAME`
+    submits it by hand. exec, so that scancel's SIGTERM reaches the program,
     which stops its capture and leaves no half-written file."""
     path = os.path.join(work, "log", name)
     me = os.path.abspath(sys.argv[0])
+    lines = ["#!/bin/sh", "# Written by demo-record for the recording in %s;" % work,
+             "# submitted from that folder (cd there, then sbatch log/%s)." % name]
+    lines += ["#SBATCH " + o for o in options]
+    lines.append("exec %s %s --work %s" % (shell_quote(me), mode, shell_quote(work)))
     with open(path, "w") as f:
-        f.write("#!/bin/sh\n# Written by demo-record for the recording in %s.\n" % work)
-        f.write("exec %s %s --work %s\n" % (shell_quote(me), mode, shell_quote(work)))
+        f.write("\n".join(lines) + "\n")
     os.chmod(path, 0o755)
     return path
 
 
-def sbatch(args):
-    done = subprocess.run(["sbatch", "--parsable"] + args, stdin=subprocess.DEVNULL,
+def sbatch(work, args):
+    done = subprocess.run(["sbatch", "--parsable"] + args, cwd=work, stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if done.returncode != 0:
         raise Refused("sbatch refused the job: %s" % done.stderr.strip(), 1)
     return done.stdout.strip().split(";")[0]
 
 
-def queued(ids):
-    """The ids among `ids` (array or plain job ids) that Slurm still lists as
-    waiting or running; None when Slurm cannot be asked."""
-    done = subprocess.run(["squeue", "-h", "-j", ",".join(ids), "-o", "%F %T"],
-                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          text=True)
+def squeue(args):
+    """squeue's lines, [] when it knows none of the jobs asked for; a failing
+    squeue is refused, never read as "nothing queued"."""
+    done = subprocess.run(["squeue", "-h"] + args, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     if done.returncode != 0:
         # A job that ended long ago is forgotten: asking for it is an error.
-        return set() if "Invalid job id" in done.stderr else None
-    return {line.split()[0] for line in done.stdout.splitlines() if line.strip()}
+        if "Invalid job id" in done.stderr:
+            return []
+        raise Refused("cannot ask Slurm which jobs still run (squeue: %s)" % done.stderr.strip(), 1)
+    return [line for line in done.stdout.splitlines() if line.strip()]
+
+
+def queued(ids):
+    """The ids among `ids` (array or plain job ids) that Slurm still lists as
+    waiting or running."""
+    return {line.split()[0] for line in squeue(["-j", ",".join(ids), "-o", "%F %T"])}
+
+
+def earlier_jobs(work):
+    """The submission written down for the work folder, or None."""
+    if not os.path.exists(os.path.join(work, JOBS)):
+        return None
+    return read_jobs(work)
+
+
+def still_queued(work, jobs):
+    """Jobs of an earlier submission still queued or running: by their ids, and
+    by the comment every job of it carries (a submission interrupted before
+    sbatch answered has no id written down)."""
+    ids = [i for i in (jobs.get("array"), jobs.get("join")) if i]
+    found = queued(ids) if ids else set()
+    if jobs.get("token") and (jobs.get("state") != "submitted" or not ids):
+        user = pwd.getpwuid(os.getuid()).pw_name
+        for line in squeue(["-u", user, "-o", "%F %k"]):
+            job, _, comment = line.partition(" ")
+            if comment.strip() == comment_of(jobs["token"]):
+                found.add(job)
+    return found
+
+
+def comment_of(token):
+    return "demo-record:" + token
+
+
+def script_options(record, opts, token):
+    """The #SBATCH lines of the array's script and the join's."""
+    common = ["--comment=" + comment_of(token)]
+    if opts.partition:
+        common.append("--partition=" + opts.partition)
+    if opts.time_limit:
+        common.append("--time=" + opts.time_limit)
+    if opts.sbatch_args:
+        common.append(" ".join(shell_quote(a) if " " in a else a for a in opts.sbatch_args))
+    task = ["--job-name=demo-record-pieces", "--output=log/slurm-%A_%a.out", "--requeue",
+            "--mem=" + (opts.mem or memory_for(record["settings"]))]
+    if opts.cpus_per_task:
+        task.append("--cpus-per-task=%d" % opts.cpus_per_task)
+    join = ["--job-name=demo-record-join", "--output=log/join-%j.out"]
+    return task + common, join + common
 
 
 def submit(record, opts):
     need("sbatch")
     need("squeue")
     work = record["work"]
-    jobs_path = os.path.join(work, JOBS)
-    if os.path.exists(jobs_path):
-        earlier = read_jobs(work)
-        ids = [earlier["array"], earlier["join"]] if earlier.get("array") else [earlier["join"]]
-        still = queued(ids)
+    lock = hold_work_folder(work)
+    earlier = earlier_jobs(work)
+    if earlier is not None and not opts.dry_run:
+        still = still_queued(work, earlier)
         if still:
             raise Refused("the jobs submitted for %s earlier (%s) are still queued or running: "
                           "follow them with demo-record --follow --work %s"
                           % (work, ", ".join(sorted(still)), work), 1)
         if not opts.resume:
             raise Refused("%s holds a submission already (jobs %s); --resume submits what is "
-                          "not finished" % (work, ", ".join(i for i in ids if i)), 1)
-    todo = [i for i in range(len(record["ranges"]))
-            if pieces.problem(work, record, i, deep=False) is not None]
-    common = []
-    if opts.partition:
-        common += ["--partition", opts.partition]
-    if opts.time_limit:
-        common += ["--time", opts.time_limit]
-    common += opts.sbatch_args
+                          "not finished" % (work, ", ".join(
+                              i for i in (earlier.get("array"), earlier.get("join")) if i)
+                              or "not written down"), 1)
+    todo = [i for i in range(len(record["ranges"])) if pieces.problem(work, record, i) is not None]
+    token = "%x-%d" % (int(time.time() * 1000), os.getpid())
+    task, join_options = script_options(record, opts, token)
+    if todo:
+        task.insert(0, "--array=" + array_list(todo))
+    array_script = write_script(work, "pieces.sh", "--task", task)
+    join_script = write_script(work, "join.sh", "--join-only", join_options)
+    if opts.dry_run:
+        for path in (array_script, join_script):
+            with open(path) as f:
+                sys.stdout.write("# %s\n%s\n" % (path, f.read()))
+        sys.stdout.write("# the join goes after the pieces: sbatch --dependency=afterany:ARRAY_JOB_ID "
+                         "log/join.sh\n")
+        return 0
     result = os.path.join(work, JOIN_RESULT)
     if os.path.exists(result):
         os.remove(result)
-    array = None
-    if todo:
-        script = write_script(work, "piece.sh", "--task")
-        extra = ["--cpus-per-task", str(opts.cpus_per_task)] if opts.cpus_per_task else []
-        array = sbatch(["--array", array_list(todo), "--job-name", "demo-record-pieces",
-                        "--output", os.path.join(work, "log", "piece-%a.log")] + extra + common +
-                       [script])
-    script = write_script(work, "join.sh", "--join-only")
-    after = ["--dependency", "afterany:" + array] if array else []
-    join_id = sbatch(after + ["--job-name", "demo-record-join",
-                              "--output", os.path.join(work, "log", "join.log")] + common + [script])
-    write_json(os.path.join(work, JOBS), {"array": array, "join": join_id, "pieces": todo,
-                                          "submitted": time.time()})
+    # What is about to be submitted is written down first: a kill between
+    # sbatch's submitting and its answer leaves jobs a later run finds by
+    # their comment. Ctrl-C, SIGTERM and SIGHUP wait until both jobs are in.
+    stops = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+    signal.pthread_sigmask(signal.SIG_BLOCK, stops)
+    try:
+        jobs = {"token": token, "state": "submitting", "array": None, "join": None, "pieces": todo,
+                "submitted": time.time(), "frames_before": status.frames(status.snapshot(record))}
+        write_json(os.path.join(work, JOBS), jobs)
+        if todo:
+            try:
+                jobs["array"] = sbatch(work, [array_script])
+            except Refused:
+                os.remove(os.path.join(work, JOBS))  # nothing was submitted
+                raise
+            write_json(os.path.join(work, JOBS), jobs)
+        after = ["--dependency=afterany:" + jobs["array"]] if jobs["array"] else []
+        jobs["join"] = sbatch(work, after + [join_script])
+        jobs["state"] = "submitted"
+        write_json(os.path.join(work, JOBS), jobs)
+    finally:
+        try:
+            signal.pthread_sigmask(signal.SIG_UNBLOCK, stops)
+        except KeyboardInterrupt:
+            if jobs.get("state") == "submitted":
+                say("stopped following; " + how_to_follow(work, [jobs["array"] or "", jobs["join"]]))
+            raise
+    os.close(lock)
     if not opts.quiet:
         say("submitted %d piece%s as array job %s and the join as job %s"
-            % (len(todo), "" if len(todo) == 1 else "s", array, join_id) if array else
-            "every piece is finished; submitted the join as job %s" % join_id)
+            % (len(todo), "" if len(todo) == 1 else "s", jobs["array"], jobs["join"])
+            if jobs["array"] else "every piece is finished; submitted the join as job %s" % jobs["join"])
     return follow(record, opts.quiet)
 
 
@@ -143,31 +232,30 @@ def follow(record, quiet):
     need("squeue")
     work = record["work"]
     jobs = read_jobs(work)
+    if jobs.get("state") != "submitted" or not jobs.get("join"):
+        raise Refused("the submission for %s was interrupted before Slurm answered: see squeue "
+                      "for jobs with the comment %s, cancel them, and submit again with --resume"
+                      % (work, comment_of(jobs.get("token", "?"))), 1)
     ids = [i for i in (jobs.get("array"), jobs["join"]) if i]
-    s = record["settings"]
-    progress = Progress(s["end"] - s["first"], len(record["ranges"]),
-                        pieces.finished_frames(work, record), quiet)
-    unreachable_since = None
+    progress = Progress(record, quiet, jobs.get("submitted"), jobs.get("frames_before"))
     try:
         while True:
-            listed = queued(ids)
-            if listed is None:
-                unreachable_since = unreachable_since or time.monotonic()
-                if time.monotonic() - unreachable_since > 60:
-                    progress.end()
-                    raise Refused("Slurm does not answer (squeue fails); " + how_to_follow(work, ids), 1)
-            else:
-                unreachable_since = None
-                if jobs["join"] not in listed:
-                    break
-            progress.show(pieces.finished_count(work, record), pieces.finished_frames(work, record),
-                          "(joining)" if listed is not None and jobs.get("array") not in listed else "")
+            try:
+                listed = queued(ids)
+            except Refused as e:
+                # squeue tries the controller for some 18 s before it fails:
+                # a cluster gone is not waited for any longer.
+                progress.end()
+                raise Refused("%s; %s" % (e, how_to_follow(work, ids)), 1)
+            if jobs["join"] not in listed:
+                break
+            progress.show("(joining)" if jobs.get("array") not in listed else "")
             time.sleep(1)
     except KeyboardInterrupt:
         progress.end()
         say("stopped following; " + how_to_follow(work, ids))
         return 130
-    progress.show(pieces.finished_count(work, record), pieces.finished_frames(work, record))
+    progress.show()
     progress.end()
     return join_outcome(record, jobs)
 
@@ -179,10 +267,12 @@ def join_outcome(record, jobs):
             result = json.load(f)
     except (OSError, ValueError):
         raise Refused("the join job %s ended without finishing (see %s)"
-                      % (jobs["join"], os.path.join(work, "log", "join.log")), 1)
+                      % (jobs["join"], os.path.join(work, "log", "join-%s.out" % jobs["join"])), 1)
     if not result.get("ok"):
         raise Refused("%s\nWhat is not finished is submitted again by the same command with "
                       "--resume." % result.get("message", "the join failed"), 1)
+    if result.get("note"):
+        say(result["note"])
     say("%d pieces joined into %s (the join took %.1f s)"
         % (len(record["ranges"]), record["output"], result.get("seconds", 0)))
     return 0
@@ -204,6 +294,6 @@ def run_join(record):
     except Refused as e:
         write_json(path, {"ok": False, "message": str(e)})
         raise
-    write_json(path, {"ok": True, "seconds": round(seconds, 3),
+    write_json(path, {"ok": True, "seconds": round(seconds, 3), "note": record.get("note"),
                       "job": os.environ.get("SLURM_JOB_ID")})
     return 0
