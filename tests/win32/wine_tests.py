@@ -522,8 +522,8 @@ def test_clock_follows_the_clicks_heard_after_a_pause_and_seeks(s):
     position does not follow what a break in its stream to the server takes
     out (a busy machine), so neither can the clock: a play out of step whose
     sound broke, or in which the machine held the probe's frames back for
-    100 ms or more (its stream starves with them: seen at load 20 to 40,
-    clicks heard 0.3 to 1.6 s late), is played again, three plays at most,
+    100 ms or more (its stream starves with them: seen at load 19 to 39,
+    clicks heard 0.27 to 2.2 s late), is played again, three plays at most,
     and where every one broke the figures are printed, not held to the
     gate."""
     click_track = os.path.join(ROOT, "build", "demo-click-track")
