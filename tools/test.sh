@@ -12,23 +12,28 @@ set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-# stage NAME COMMAND...: runs one stage and prints its wall time; a stage
-# that fails ends the script (the exit trap says which one, and after how long).
+# stage NAME COMMAND...: runs one stage and prints its wall time with the load
+# average at its start and end (on a shared machine the load, not the stage,
+# sets most of the time); a stage that fails ends the script (the exit trap
+# says which one, and after how long).
 current_stage=""
+load() { cut -d' ' -f1 /proc/loadavg 2>/dev/null || echo "?"; }
 stage() {
     current_stage=$1
     stage_begun=$(date +%s)
+    stage_load=$(load)
     shift
     echo "== $current_stage"
     "$@"
-    echo "== stage $current_stage: $(($(date +%s) - stage_begun)) s"
+    echo "== stage $current_stage: $(($(date +%s) - stage_begun)) s (load $stage_load, then $(load))"
     current_stage=""
 }
 frames=""
 on_exit() {
     rc=$?
     [ -z "$current_stage" ] ||
-        echo "== stage $current_stage: failed after $(($(date +%s) - stage_begun)) s"
+        echo "== stage $current_stage: failed after $(($(date +%s) - stage_begun)) s" \
+            "(load $stage_load, then $(load))"
     [ -z "$frames" ] || rm -rf "$frames"
     exit $rc
 }

@@ -5,7 +5,9 @@
 # recorded by a separate process that stamps each chunk on the monotonic
 # clock, and the probe's log of the music time each frame drew (the demo's own
 # start-up and clock). Every start: the first frame and every frame from 1 s
-# on within 10 ms of the clicks heard. Then the same with two busy loops.
+# on within the judge's gate of the clicks heard, its figures printed against
+# the 10 ms goal too (tests/support/sync_clicks.py). Then the same with two
+# busy loops.
 #   pulse_sync_check.sh DEMO_SYNC_PROBE DEMO_CLICK_TRACK
 # SYNC_STARTS (20) and SYNC_BUSY_STARTS (20) set the number of starts.
 set -u

@@ -6,35 +6,45 @@
       (parec, 5 ms latency) into PREFIX.raw (s16le, 44100 Hz, stereo) and
       stamps each chunk on the monotonic clock as it arrives (PREFIX.stamps:
       "seconds bytes-so-far"). Runs until SIGTERM or SIGINT.
-  sync_clicks.py judge PREFIX PROBE_LOG [--limit-ms 10] [--quiet]
+  sync_clicks.py judge PREFIX PROBE_LOG [--quiet]
       finds the clicks of the click track in the recording (a 20 ms tone at
       every whole second, 500 Hz + 100 Hz x (second mod 30)), checks the
       recording itself (clicks no closer than 0.9 s, nearly all naming the
       second their spacing gives),
       dates each on the monotonic clock and compares the music time every
       drawn frame of PROBE_LOG ("time_s drawn_ms ...") showed with the one
-      heard then. Exit 0: the first frame and every frame from 1 s on within
-      the limit (but for a second after the sound itself paused or skipped,
-      the time the clock has to close that), the music time drawn never going
-      back; 1: not; 4: the recording cannot be trusted.
-  sync_clicks.py judge-moves PREFIX PROBE_LOG [--limit-ms 10] [--against-start]
+      heard then: the first frame and every frame from 1 s on (but for a
+      second after the sound itself paused or skipped, the time the clock has
+      to close that), against the goal and against the gate (below). Exit 0:
+      within the gate, the music time drawn never going back; 1: not; 4: the
+      recording cannot be trusted.
+  sync_clicks.py judge-moves PREFIX PROBE_LOG [--against-start]
       the same for a play with pauses and seeks (the probe's --pause and
       --seek): the drawn music time jumps or holds there, so each click is
       named by its pitch and the music time drawn when it was heard, and
       judged from one second after the play went on after each move (and
       after the sound itself paused or skipped; the start is judge's; a
       click with a gap in its tone names no second and is not judged).
-      Exit 0: every click from then on within the limit and none heard
+      Exit 0: every click from then on within the gate and none heard
       while the picture was held; 1: not; 4: too few clicks to judge.
-      --against-start: within the limit of the start's own offset instead
-      of zero (the middle one of the clicks from one second after the first
-      frame to the first move, in the same play), for a player whose start
-      is off by what its output does not report: after a move the clock
-      follows the sound as it does from the start.
-  sync_clicks.py judge-comeback PREFIX PROBE_LOG [--limit-ms 10]
+      --against-start: against the start's own offset instead of zero (the
+      middle one of the clicks from one second after the first frame to the
+      first move, in the same play), for a player whose start is off by what
+      its output does not report: after a move the clock follows the sound
+      as it does from the start.
+  sync_clicks.py judge-comeback PREFIX PROBE_LOG
       judge-moves for a recording begun after the sound server was
       restarted: the clicks from one second after the first one heard (the
-      music back); 1 also when none was heard.
+      music back), against a gate of %g ms (a server just started is slow
+      to settle); 1 also when none was heard.
+
+Every judgement prints its figures against both: the goal, %g ms, what the
+pictures keep to on a machine that leaves the player alone (the benchmarks
+measure it), and the gate, %g ms, what CI holds every sync test to. A fault
+(a clock on the wrong time base, a latency lost or counted twice) puts every
+click tens to hundreds of milliseconds off; a busy machine moves single
+clicks past the goal, and the gate leaves that to the figures
+(docs/performance.md, "The goal and the gate").
 """
 import bisect
 import array
@@ -47,6 +57,12 @@ import time
 
 RATE = 44100
 FRAME_BYTES = 4
+GOAL_MS = 10.0
+GATE_MS = 25.0
+# Music heard again after the sound server itself was restarted: a server just
+# started is slow to settle, and the player has just found it again.
+COMEBACK_GATE_MS = 100.0
+VERDICT = {"goal": "goal %g ms", "gate": "CI gate %g ms"}
 
 
 def record(prefix):
@@ -145,7 +161,7 @@ def find_clicks(prefix, broken=None):
     return clicks
 
 
-def judge(prefix, log, limit_ms, quiet):
+def judge(prefix, log, quiet):
     stamps = read_stamps(prefix)
     clicks = find_clicks(prefix)
     if not stamps or len(clicks) < 2:
@@ -218,29 +234,32 @@ def judge(prefix, log, limit_ms, quiet):
              sum(at1) / len(at1) if at1 else float("nan"), p95, worst, drift))
     # Where the sound itself paused or skipped (the player starved on a busy
     # machine: clicks more than 5 ms off a second apart), the clock has a
-    # second to close the difference; after it, the limit holds again.
+    # second to close the difference; after it, the goal and the gate hold
+    # again.
     jumps = [t2 for (t1, _), (t2, _) in zip(heard, heard[1:]) if abs(t2 - t1 - 1.0) > 0.005]
     def closing(t):
         return any(0 <= t - j < 1.0 for j in jumps)
-    over = [(m, o, t) for (m, o), t in zip(offsets, otimes) if m >= 1000.0 and abs(o) > limit_ms]
-    beyond = [(m, o) for m, o, t in over if not closing(t)]
-    closing_frames = len(over) - len(beyond)
-    if closing_frames:
-        print("  %d frames beyond %.0f ms within a second after the sound paused or skipped"
-              % (closing_frames, limit_ms))
     drawn = [d for _, d in frames]
     back = [i for i in range(1, len(drawn)) if drawn[i] < drawn[i - 1]]
     if back:
         print("  the music time drawn went back %d times" % len(back))
-    if beyond:
-        print("  %d of %d frames from 1 s on beyond %.0f ms, from music %.0f ms to %.0f ms"
-              % (len(beyond), len(later), limit_ms, beyond[0][0], beyond[-1][0]))
-    bad = abs(first[1]) > limit_ms or bool(beyond) or bool(back)
-    if bad and not quiet:
-        for (m, o), t in zip(offsets, otimes):
-            if abs(o) > limit_ms and not closing(t):
-                print("  at music %.0f ms the picture is %+.1f ms off" % (m, o))
-                break
+    bad = bool(back)
+    for name, limit in (("goal", GOAL_MS), ("gate", GATE_MS)):
+        over = [(m, o, t) for (m, o), t in zip(offsets, otimes) if m >= 1000.0 and abs(o) > limit]
+        beyond = [(m, o) for m, o, t in over if not closing(t)]
+        missed = abs(first[1]) > limit or bool(beyond)
+        what = ["the first frame %+.1f ms off" % first[1]] if abs(first[1]) > limit else []
+        if beyond:
+            what.append("%d of %d frames from 1 s on beyond it, from music %.0f ms to %.0f ms"
+                        % (len(beyond), len(later), beyond[0][0], beyond[-1][0]))
+        if len(over) > len(beyond):
+            what.append("%d more beyond it within a second after the sound paused or skipped"
+                        % (len(over) - len(beyond)))
+        print("  %s: %s" % (VERDICT[name] % limit, "; ".join(what) or "every frame within it"))
+        if name == "gate" and missed:
+            bad = True
+            if not quiet and beyond:
+                print("  at music %.0f ms the picture is %+.1f ms off" % beyond[0])
     return 1 if bad else 0
 
 
@@ -255,7 +274,7 @@ def read_frames(log):
     return frames
 
 
-def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
+def judge_moves(prefix, log, comeback=False, against_start=False):
     stamps = read_stamps(prefix)
     broken = []
     clicks = find_clicks(prefix, broken)
@@ -345,6 +364,7 @@ def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
         return any(0 <= restarts[0] + t - j < 1.0 for j in jumps)
     if jumps:
         print("  the sound itself paused or skipped %d times" % len(jumps))
+    gate_ms = COMEBACK_GATE_MS if comeback else GATE_MS
     level = 0.0
     if against_start:
         steady = sorted(off for t, _, off in start if not closing(t))
@@ -358,8 +378,7 @@ def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
             level = steady[len(steady) // 2] if len(steady) % 2 else \
                 (steady[len(steady) // 2 - 1] + steady[len(steady) // 2]) / 2
             print("  the start: %d clicks, offsets %+.1f to %+.1f ms: the moves are held to "
-                  "%+.1f ms (the middle one) within %.0f ms"
-                  % (len(steady), steady[0], steady[-1], level, limit_ms))
+                  "%+.1f ms (the middle one)" % (len(steady), steady[0], steady[-1], level))
     unjudged = level is None
     level = level or 0.0
     held = [j for j in judged if not closing(j[0])]
@@ -369,14 +388,21 @@ def judge_moves(prefix, log, limit_ms, comeback=False, against_start=False):
               % (min(o for _, _, o in held), max(o for _, _, o in held), worst[2], worst[1]))
     closed = [o for t, _, o in judged if closing(t)]
     if closed:
-        print("  %d within a second after the sound paused or skipped, not held to the limit: "
+        print("  %d within a second after the sound paused or skipped, held to nothing: "
               "%+.1f to %+.1f ms" % (len(closed), min(closed), max(closed)))
-    for t, sec, off in held:
-        if abs(off - level) > limit_ms and not unjudged:
-            print("  at %.2f s (second %d) the picture is %+.1f ms off%s"
-                  % (t, sec, off, " (%+.1f ms from the start's)" % (off - level)
-                     if against_start else ""))
-            bad = True
+    for name, limit in (("goal", GOAL_MS), ("gate", gate_ms)):
+        beyond = [j for j in held if abs(j[2] - level) > limit]
+        if unjudged:
+            print("  %s: not judged" % (VERDICT[name] % limit))
+        elif not beyond:
+            print("  %s: %s" % (VERDICT[name] % limit, "every click judged within it"
+                                if held else "no click judged"))
+        else:
+            t, sec, off = beyond[0]
+            print("  %s: %d of %d clicks beyond it, the first at %.2f s (second %d) %+.1f ms off%s"
+                  % (VERDICT[name] % limit, len(beyond), len(held), t, sec, off,
+                     " (%+.1f ms from the start's)" % (off - level) if against_start else ""))
+            bad = bad or name == "gate"
     drawn = [d for _, d in frames]
     holds_or_jumps = set(restarts)
     back = [i for i in range(1, len(drawn))
@@ -391,31 +417,13 @@ def main(argv):
     if len(argv) >= 2 and argv[0] == "record":
         record(argv[1])
         return 0
-    if len(argv) >= 3 and argv[0] == "judge":
-        limit, quiet = 10.0, False
-        rest = argv[3:]
-        while rest:
-            if rest[0] == "--limit-ms" and len(rest) > 1:
-                limit = float(rest[1])
-                rest = rest[2:]
-            elif rest[0] == "--quiet":
-                quiet, rest = True, rest[1:]
-            else:
-                break
-        return judge(argv[1], argv[2], limit, quiet)
-    if len(argv) >= 3 and argv[0] in ("judge-moves", "judge-comeback"):
-        limit, against_start = 10.0, False
-        rest = argv[3:]
-        while rest:
-            if rest[0] == "--limit-ms" and len(rest) > 1:
-                limit, rest = float(rest[1]), rest[2:]
-            elif rest[0] == "--against-start" and argv[0] == "judge-moves":
-                against_start, rest = True, rest[1:]
-            else:
-                print(__doc__, file=sys.stderr)
-                return 2
-        return judge_moves(argv[1], argv[2], limit, argv[0] == "judge-comeback", against_start)
-    print(__doc__, file=sys.stderr)
+    if len(argv) in (3, 4) and argv[0] == "judge" and argv[3:] in ([], ["--quiet"]):
+        return judge(argv[1], argv[2], argv[3:] == ["--quiet"])
+    if len(argv) in (3, 4) and argv[0] in ("judge-moves", "judge-comeback") and \
+            argv[3:] in ([], ["--against-start"] if argv[0] == "judge-moves" else []):
+        return judge_moves(argv[1], argv[2], argv[0] == "judge-comeback",
+                           argv[3:] == ["--against-start"])
+    print(__doc__ % (COMEBACK_GATE_MS, GOAL_MS, GATE_MS), file=sys.stderr)
     return 2
 
 
