@@ -27,7 +27,7 @@ struct Replay {
 uint32_t replayClock(void* user) { return readFixedStep(&static_cast<Replay*>(user)->clock); }
 
 long chainEnd(const SeekCache& cache) {
-    return cache.points.empty() ? -1 : cache.points.back().frame;
+    return cache.moments.empty() ? -1 : cache.moments.back().frame;
 }
 
 // The chain grows only from its end, by a replay that started there.
@@ -37,24 +37,24 @@ void keepIfDue(Replay* r) {
     if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames ||
         c->lastFrame != chainEnd(*c) || c->ahead.running)
         return;
-    SeekPoint point;
-    point.frame = frame;
-    keepChanges(c->layout, &c->last, &point.changes);
-    c->points.push_back(std::move(point));
+    KeptMoment moment;
+    moment.frame = frame;
+    keepMomentChanges(&c->last, &moment.changes);
+    c->moments.push_back(std::move(moment));
     c->lastFrame = frame;
-    if (c->kept) c->kept(&c->points.back());
+    if (c->kept) c->kept(&c->moments.back());
 }
 
-// Puts back the point kept last before `frame`; returns its frame.
+// Puts back the moment kept last before `frame`; returns its frame.
 long putBackBefore(SeekCache* c, long frame) {
     c->last.bytes = c->start.bytes;
     c->lastFrame = -1;
-    for (const SeekPoint& p : c->points) {
-        if (p.frame >= frame) break;
-        applyChanges(p.changes, &c->last);
-        c->lastFrame = p.frame;
+    for (const KeptMoment& m : c->moments) {
+        if (m.frame >= frame) break;
+        applyMomentChanges(m.changes, &c->last);
+        c->lastFrame = m.frame;
     }
-    restoreSnapshot(c->layout, c->last);
+    putMomentBack(c->last);
     return c->lastFrame;
 }
 
@@ -76,8 +76,7 @@ int replayDone(void* user) {
 
 void prepareSeeking(SeekCache* cache) {
     releaseSeeking(cache);
-    cache->layout = layoutLoadedDemo();
-    takeSnapshot(cache->layout, &cache->start);
+    keepMoment(&cache->start);
     cache->prepared = true;
 }
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/helper_copy.h"
-#include "script/demo_snapshot.h"
+#include "script/demo_moment.h"
 
 // A seek: the demo put where the capture's fixed-step play (60 frames a
 // second from the start) is at a frame, and that frame drawn. What carries
@@ -24,9 +24,9 @@
 
 enum : long { seekFrameRate = 60, seekKeepEveryFrames = 180 };
 
-struct SeekPoint {
-    long frame;               // the last frame drawn before the state kept
-    SnapshotChanges changes;  // against the point before (the start for the first)
+struct KeptMoment {
+    long frame;             // the last frame drawn before the moment
+    MomentChanges changes;  // against the moment before (the start for the first)
 };
 
 // The copy playing ahead, while it runs, and the part of a moment it sent
@@ -40,17 +40,16 @@ struct SeekAhead {
 };
 
 struct SeekCache {
-    SnapshotLayout layout;
-    DemoSnapshot start;             // before frame 0
-    std::vector<SeekPoint> points;  // frames 299, 599, ... in order
+    DemoMoment start;                 // before frame 0
+    std::vector<KeptMoment> moments;  // frames 179, 359, ... in order
     bool prepared = false;
-    // The whole state of the point put back last (lastFrame; -1: the start),
-    // which the next point kept is told against.
-    DemoSnapshot last;
+    // The whole moment put back last (lastFrame; -1: the start), which the
+    // next moment kept is told against.
+    DemoMoment last;
     long lastFrame = -1;
     SeekAhead ahead;
-    // Told of each point as it is kept (the copy playing ahead sends it on).
-    void (*kept)(SeekPoint* point) = nullptr;
+    // Told of each moment as it is kept (the copy playing ahead sends it on).
+    void (*kept)(KeptMoment* moment) = nullptr;
 };
 
 // Keeps the start: call once after loading, before any frame is drawn.

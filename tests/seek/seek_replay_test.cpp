@@ -64,7 +64,7 @@ bool started() {
 // the stills runner (a fixed-step play from wherever the demo stands is not
 // one from the start: the kept start is put back first).
 std::map<long, Pixels> stillsFromTheStart(const std::vector<long>& frames) {
-    restoreSnapshot(cache.layout, cache.start);
+    putMomentBack(cache.start);
     std::map<long, Pixels> out;
     StillsRun stills;
     stills.run.rate = FrameRate{60, 1};
@@ -102,7 +102,7 @@ void playLiveFrames(uint32_t fromMs, int frames) {
 // A moment's bytes less what is not the demo's history: the wall-clock
 // figure the record keeps for the benchmark and the viewer's keys, its last
 // fields (the record is the first block, on page 0).
-std::vector<unsigned char> withoutTimings(const SnapshotChanges& changes) {
+std::vector<unsigned char> withoutTimings(const MomentChanges& changes) {
     std::vector<unsigned char> bytes = changes.bytes;
     const size_t from = offsetof(DemoState, frameComputeSeconds);
     static_assert(offsetof(DemoState, KeyState) > offsetof(DemoState, frameComputeSeconds));
@@ -118,7 +118,7 @@ Pixels seekAndRead(long frame) {
 
 std::vector<long> keptFrames() {
     std::vector<long> frames;
-    for (const SeekPoint& p : cache.points) frames.push_back(p.frame);
+    for (const KeptMoment& p : cache.moments) frames.push_back(p.frame);
     return frames;
 }
 
@@ -177,7 +177,7 @@ TEST(Seek, EveryLaterPartAfterASeekIsTheFramePlayedFromTheStart) {
     const std::map<long, Pixels> reference = stillsFromTheStart(frames);
     ASSERT_EQ(reference.size(), frames.size());
     // The last first (one replay from the start), then back to each.
-    cache.points.clear();
+    cache.moments.clear();
     for (auto f = frames.rbegin(); f != frames.rend(); ++f) {
         playLiveFrames(30000, 6);
         EXPECT_TRUE(seekAndRead(*f) == reference.at(*f)) << "frame " << *f;
@@ -208,11 +208,11 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
     const std::vector<long> frames = {610, 3701, fish};
     std::map<long, Pixels> before;
     for (long frame : frames) before[frame] = seekAndRead(frame);
-    const std::vector<SeekPoint> keptHere = cache.points;
+    const std::vector<KeptMoment> keptHere = cache.moments;
 
     // The copy as the demo starts it: the first seek waits for it, the
     // frames are the same, and so is every moment both kept.
-    cache.points.clear();
+    cache.moments.clear();
     if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
     EXPECT_TRUE(seekAndRead(fish) == before.at(fish));
     while (cache.ahead.running) takeMomentsKept(&cache, 100);
@@ -220,9 +220,9 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < end; f += seekKeepEveryFrames) kept.push_back(f);
     EXPECT_EQ(keptFrames(), kept);
-    for (size_t i = 0; i < keptHere.size() && i < cache.points.size(); ++i) {
-        EXPECT_EQ(cache.points[i].changes.pages, keptHere[i].changes.pages) << "moment " << i;
-        EXPECT_TRUE(withoutTimings(cache.points[i].changes) == withoutTimings(keptHere[i].changes))
+    for (size_t i = 0; i < keptHere.size() && i < cache.moments.size(); ++i) {
+        EXPECT_EQ(cache.moments[i].changes.pages, keptHere[i].changes.pages) << "moment " << i;
+        EXPECT_TRUE(withoutTimings(cache.moments[i].changes) == withoutTimings(keptHere[i].changes))
             << "moment " << i;
     }
     for (long frame : {3701L, 610L}) {
@@ -233,7 +233,7 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
 
 TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
-    cache.points.clear();
+    cache.moments.clear();
     if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
     const long pid = cache.ahead.helper.pid;
     stopSeekingAhead(&cache);
@@ -247,16 +247,16 @@ TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
     ASSERT_FALSE(keptFrames().empty());
     EXPECT_EQ(keptFrames().back(), last);
-    cache.points.clear();
+    cache.moments.clear();
     EXPECT_TRUE(seekAndRead(frame) == drawn);
 }
 
 TEST(Seek, ASeekDoesNotWaitForACopyThatGetsNoProcessorTime) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
     const long frame = seekFrameAtMs(40000);
-    cache.points.clear();
+    cache.moments.clear();
     const Pixels drawn = seekAndRead(frame);
-    cache.points.clear();
+    cache.moments.clear();
     if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
     // Stopped, as a copy that others leave no processor time: the seek plays
     // the timeline itself, then a new copy goes on from where it stopped.
