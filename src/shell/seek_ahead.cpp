@@ -43,7 +43,8 @@ void sendMoment(KeptMoment* moment) {
     moment->changes = MomentChanges{};
 }
 
-// The copy's whole work: the timeline from the start to its end.
+// The copy's whole work: the timeline from the start to its end. Its own
+// seek cache keeps each moment as a seek does and sends it on.
 void playAhead(void* user) {
     SeekCache* cache = static_cast<SeekCache*>(user);
     playWithoutGl();
@@ -59,13 +60,13 @@ bool plausible(const SeekCache& cache, const MomentHeader& h) {
 }
 
 // Moves the whole moments received into the chain.
-void takeWholeMoments(SeekCache* cache) {
-    std::vector<unsigned char>& in = cache->ahead.received;
+void takeWholeMoments(SeekAhead* ahead, SeekCache* cache) {
+    std::vector<unsigned char>& in = ahead->received;
     size_t at = 0;
     MomentHeader h;
     while (in.size() - at >= sizeof h) {
         std::memcpy(&h, in.data() + at, sizeof h);
-        if (!plausible(*cache, h)) return stopSeekingAhead(cache);
+        if (!plausible(*cache, h)) return stopSeekingAhead(ahead);
         const size_t pageBytes = size_t(h.pages) * sizeof(uint32_t);
         if (in.size() - at < sizeof h + pageBytes + h.bytes) break;
         const unsigned char* from = in.data() + at + sizeof h;
@@ -82,62 +83,60 @@ void takeWholeMoments(SeekCache* cache) {
 
 }  // namespace
 
-bool startSeekingAhead(SeekCache* cache) {
-    if (!seekingPrepared(*cache) || cache->ahead.running) return false;
-    cache->ahead.again = false;
-    if (!startHelperCopy(&cache->ahead.helper, playAhead, cache)) return false;
-    cache->ahead.running = true;
+bool startSeekingAhead(SeekAhead* ahead, SeekCache* cache) {
+    if (!seekingPrepared(*cache) || ahead->running) return false;
+    ahead->again = false;
+    if (!startHelperCopy(&ahead->helper, playAhead, cache)) return false;
+    ahead->running = true;
     return true;
 }
 
-void takeMomentsKept(SeekCache* cache, unsigned waitMs) {
-    SeekAhead& ahead = cache->ahead;
-    if (!ahead.running) return;
-    ahead.chunk.resize(readBytes);
+void takeMomentsKept(SeekAhead* ahead, SeekCache* cache, unsigned waitMs) {
+    if (!ahead->running) return;
+    ahead->chunk.resize(readBytes);
     for (size_t reads = 0; reads < readsPerCall; ++reads) {
         const long n =
-            readFromHelper(&ahead.helper, ahead.chunk.data(), readBytes, reads == 0 ? waitMs : 0);
-        if (n > 0) ahead.received.insert(ahead.received.end(), ahead.chunk.begin(),
-                                         ahead.chunk.begin() + n);
+            readFromHelper(&ahead->helper, ahead->chunk.data(), readBytes, reads == 0 ? waitMs : 0);
+        if (n > 0) ahead->received.insert(ahead->received.end(), ahead->chunk.begin(),
+                                         ahead->chunk.begin() + n);
         if (n <= 0) {
-            takeWholeMoments(cache);
-            if (n < 0) stopSeekingAhead(cache);
+            takeWholeMoments(ahead, cache);
+            if (n < 0) stopSeekingAhead(ahead);
             return;
         }
     }
-    takeWholeMoments(cache);
+    takeWholeMoments(ahead, cache);
 }
 
-bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch) {
-    takeMomentsKept(cache, 0);
+bool awaitMomentsBefore(SeekAhead* ahead, SeekCache* cache, long frame, const SeekWatch& watch) {
+    takeMomentsKept(ahead, cache, 0);
     uint64_t sent = readSystemTimerUs();
     size_t kept = cache->moments.size();
-    while (cache->ahead.running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
-        takeMomentsKept(cache, waitSliceMs);
+    while (ahead->running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
+        takeMomentsKept(ahead, cache, waitSliceMs);
         const uint64_t now = readSystemTimerUs();
         if (cache->moments.size() != kept) {
             kept = cache->moments.size();
             sent = now;
         } else if (now - sent > uint64_t(starvedMs) * 1000) {
             // A new copy goes on from the end of the chain after this seek.
-            stopSeekingAhead(cache);
-            cache->ahead.again = true;
+            stopSeekingAhead(ahead);
+            ahead->again = true;
         }
         if (watch.keepGoing && !watch.keepGoing(watch.user)) return false;
     }
     return true;
 }
 
-void seekingAheadAgain(SeekCache* cache) {
-    if (!cache->ahead.again) return;
-    cache->ahead.again = false;
-    startSeekingAhead(cache);
+void seekingAheadAgain(SeekAhead* ahead, SeekCache* cache) {
+    if (!ahead->again) return;
+    ahead->again = false;
+    startSeekingAhead(ahead, cache);
 }
 
-void stopSeekingAhead(SeekCache* cache) {
-    SeekAhead& ahead = cache->ahead;
-    if (ahead.helper.pid > 0 || ahead.helper.from >= 0) endHelperCopy(&ahead.helper);
-    ahead.received = {};
-    ahead.chunk = {};
-    ahead.running = false;
+void stopSeekingAhead(SeekAhead* ahead) {
+    if (ahead->helper.pid > 0 || ahead->helper.from >= 0) endHelperCopy(&ahead->helper);
+    ahead->received = {};
+    ahead->chunk = {};
+    ahead->running = false;
 }

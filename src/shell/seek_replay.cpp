@@ -6,7 +6,6 @@
 #include "script/frame_loop.h"
 #include "script/history_only.h"
 #include "shell/frame_clock.h"
-#include "shell/seek_ahead.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -35,7 +34,7 @@ void keepIfDue(Replay* r) {
     SeekCache* c = r->cache;
     const long frame = r->clock.current;
     if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames ||
-        c->lastFrame != chainEnd(*c) || c->ahead.running)
+        c->lastFrame != chainEnd(*c))
         return;
     KeptMoment moment;
     moment.frame = frame;
@@ -82,10 +81,7 @@ void prepareSeeking(SeekCache* cache) {
 
 bool seekingPrepared(const SeekCache& cache) { return cache.prepared; }
 
-void releaseSeeking(SeekCache* cache) {
-    stopSeekingAhead(cache);
-    *cache = SeekCache{};
-}
+void releaseSeeking(SeekCache* cache) { *cache = SeekCache{}; }
 
 long seekFrameAtMs(uint32_t ms) { return framesBeforeMs(seekRate, ms); }
 
@@ -96,7 +92,6 @@ uint32_t seekFrameMs(long frame) { return frameTimeMs(seekRate, frame); }
 
 bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     if (!seekingPrepared(*cache) || frame < 0) return false;
-    if (!awaitMomentsBefore(cache, frame, watch)) return false;
     // The frame itself is always drawn from the one before it, as in the
     // fixed-step play.
     const long from = putBackBefore(cache, frame);
@@ -108,6 +103,5 @@ bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     playForHistoryOnly(r.clock.next < frame);
     runDemo(FrameLoopIo{replayClock, nullptr, nullptr, afterReplayFrame, replayDone, &r});
     playForHistoryOnly(false);
-    seekingAheadAgain(cache);
     return !r.abandoned && r.clock.current == frame;
 }

@@ -41,8 +41,10 @@ Pixels readFrame() {
     return p;
 }
 
-// The demo loaded once for this program, with the start kept for seeking.
+// The demo loaded once for this program, with the start kept for seeking, and
+// the copy that keeps moments ahead while a test has one running.
 SeekCache cache;
+SeekAhead ahead;
 bool started() {
     static int state = -1;
     if (state < 0) {
@@ -111,8 +113,11 @@ std::vector<unsigned char> withoutTimings(const MomentChanges& changes) {
     return bytes;
 }
 
+// A seek as the play makes one: the copy's moments waited for first.
 Pixels seekAndRead(long frame) {
+    EXPECT_TRUE(awaitMomentsBefore(&ahead, &cache, frame, SeekWatch{})) << "frame " << frame;
     EXPECT_TRUE(drawSeekFrame(&cache, frame)) << "frame " << frame;
+    seekingAheadAgain(&ahead, &cache);
     return readFrame();
 }
 
@@ -213,9 +218,9 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
     // The copy as the demo starts it: the first seek waits for it, the
     // frames are the same, and so is every moment both kept.
     cache.moments.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
     EXPECT_TRUE(seekAndRead(fish) == before.at(fish));
-    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, &cache, 100);
     const long end = seekFrameAtMs(228000);
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < end; f += seekKeepEveryFrames) kept.push_back(f);
@@ -234,10 +239,10 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
 TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
     cache.moments.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
-    const long pid = cache.ahead.helper.pid;
-    stopSeekingAhead(&cache);
-    EXPECT_FALSE(cache.ahead.running);
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    const long pid = ahead.helper.pid;
+    stopSeekingAhead(&ahead);
+    EXPECT_FALSE(ahead.running);
     // Gone, and waited for: no such process any more.
     EXPECT_NE(kill(pid_t(pid), 0), 0);
     // Whatever it sent before is a chain from the start; seeks extend it.
@@ -257,20 +262,20 @@ TEST(Seek, ASeekDoesNotWaitForACopyThatGetsNoProcessorTime) {
     cache.moments.clear();
     const Pixels drawn = seekAndRead(frame);
     cache.moments.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
     // Stopped, as a copy that others leave no processor time: the seek plays
     // the timeline itself, then a new copy goes on from where it stopped.
-    const long stopped = cache.ahead.helper.pid;
+    const long stopped = ahead.helper.pid;
     kill(pid_t(stopped), SIGSTOP);
     EXPECT_TRUE(seekAndRead(frame) == drawn);
     long last = seekKeepEveryFrames - 1;
     while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
     ASSERT_FALSE(keptFrames().empty());
     EXPECT_EQ(keptFrames().back(), last);
-    ASSERT_TRUE(cache.ahead.running);
-    EXPECT_NE(cache.ahead.helper.pid, stopped);
+    ASSERT_TRUE(ahead.running);
+    EXPECT_NE(ahead.helper.pid, stopped);
     EXPECT_NE(kill(pid_t(stopped), 0), 0);
-    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, &cache, 100);
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < seekFrameAtMs(228000); f += seekKeepEveryFrames)
         kept.push_back(f);

@@ -55,11 +55,18 @@ long nearestKeptBefore(const SeekCache& cache, long frame) {
     return kept;
 }
 
+// The copy keeping moments ahead, while the "ahead" seeks have one.
+SeekAhead ahead;
+
+// A seek as the play makes one: the copy's moments waited for first.
 Timed seekTo(SeekCache* cache, double seconds) {
     const long frame = seekFrameAtSeconds(seconds);
     const long from = nearestKeptBefore(*cache, frame);
     const double w0 = nowSeconds(), c0 = processCpuSeconds();
-    if (!drawSeekFrame(cache, frame)) {
+    const bool drawn = awaitMomentsBefore(&ahead, cache, frame, SeekWatch{}) &&
+                       drawSeekFrame(cache, frame);
+    seekingAheadAgain(&ahead, cache);
+    if (!drawn) {
         std::fprintf(stderr, "%s: the seek to %.1f s failed\n", program.name, seconds);
         std::exit(1);
     }
@@ -138,7 +145,7 @@ struct Drawn {
 
 uint32_t startDrawn(void* user) {
     Drawn* d = static_cast<Drawn*>(user);
-    takeMomentsKept(d->cache, 0);
+    takeMomentsKept(&ahead, d->cache, 0);
     d->started = nowSeconds();
     return readFixedStep(&d->clock);
 }
@@ -176,7 +183,7 @@ void aheadSeeks(SeekCache* cache) {
     liveFrames(cache, 30.0, 300);
     forgetKept(cache);
     double w0 = nowSeconds();
-    if (!startSeekingAhead(cache)) {
+    if (!startSeekingAhead(&ahead, cache)) {
         std::printf("ahead: no copy of the process made here\n");
         return;
     }
@@ -184,12 +191,12 @@ void aheadSeeks(SeekCache* cache) {
                 1000.0 * (nowSeconds() - w0));
     liveFrames(cache, 30.0, 300);
     std::printf("ahead: the copy has kept %zu moments meanwhile\n", cache->moments.size());
-    stopSeekingAhead(cache);
+    stopSeekingAhead(&ahead);
     forgetKept(cache);
     w0 = nowSeconds();
-    startSeekingAhead(cache);
+    startSeekingAhead(&ahead, cache);
     printSeek("at once, to 218 s", seekTo(cache, 218.0));
-    while (cache->ahead.running) takeMomentsKept(cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, cache, 100);
     std::printf("ahead: the copy played the whole timeline in %.3f s wall, %.3f s cpu "
                 "(%zu moments)\n",
                 nowSeconds() - w0, childrenCpuSeconds(), cache->moments.size());
@@ -228,6 +235,7 @@ int main(int argc, char** argv) {
     coldSeeks(&cache);
     warmSeeks(&cache);
     aheadSeeks(&cache);
+    stopSeekingAhead(&ahead);
     releaseSeeking(&cache);
     return finishStandardOutput(program.name, 0);
 }
