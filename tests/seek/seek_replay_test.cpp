@@ -20,13 +20,17 @@
 #include "glcalls/gl_calls.h"
 #include "platform/data_path.h"
 #include "platform/keys.h"
+#include "fx/particles.h"
+#include "script/demo_moment.h"
 #include "script/frame_loop.h"
 #include "script/history_only.h"
+#include "script/places.h"
 #include "shell/headless_run.h"
 #include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 #include "shell/stills_run.h"
+#include "state/demo_memory.h"
 #include "state/demo_state.h"
 #include "support/process.h"
 
@@ -169,6 +173,29 @@ TEST(Seek, TheFrameAfterASeekIsTheFramePlayedFromTheStartByteForByte) {
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < 3700; f += seekKeepEveryFrames) kept.push_back(f);
     EXPECT_EQ(keptFrames(), kept);
+}
+
+// A set-up that takes room for something its part writes gets it kept and
+// put back by every seek, because of where it lives: here a count of the
+// frames that render the light scene (parts 1 and 2), written by a hook.
+TEST(Seek, WhatAPartWritesInTheChangingArenaComesBackWithASeek) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    ASSERT_TRUE(putMomentBack(cache.start));
+    int* rendered = takeDemoArray<int>(DemoMemory::changing, 1);
+    ASSERT_NE(rendered, nullptr);
+    ASSERT_TRUE(addSceneHook(&demo.SceneBank[lightPlace], rendered, nullptr,
+                             [](void* target, void*) { ++*static_cast<int*>(target); }));
+    prepareSeeking(&cache);
+    seekAndRead(1500);
+    const int inPartOne = *rendered;
+    EXPECT_GT(inPartOne, 0);
+    seekAndRead(3700);
+    EXPECT_GT(*rendered, inPartOne);
+    playLiveFrames(20000, 12);
+    seekAndRead(1500);
+    EXPECT_EQ(*rendered, inPartOne);
+    seekAndRead(0);
+    EXPECT_EQ(*rendered, 0);
 }
 
 TEST(Seek, EveryLaterPartAfterASeekIsTheFramePlayedFromTheStart) {
