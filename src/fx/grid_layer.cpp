@@ -1,13 +1,12 @@
 #include "fx/grid_layer.h"
 
-#include <cstdlib>
-
 #include "fx/overlays.h"
 #include "fx/render_tuning.h"
 #include "glcalls/gl_calls.h"
 #include "image/texture_table.h"
 #include "scene/evaluate.h"
 #include "scene/texture_slot.h"
+#include "state/demo_memory.h"
 #include "state/demo_state.h"
 
 void buildGridLayer(GridLayer* layer, float x0, float y0, float x1, float y1, float z,
@@ -20,7 +19,7 @@ void buildGridLayer(GridLayer* layer, float x0, float y0, float x1, float y1, fl
     layer->textureSlot = textureSlot;
     layer->moveVertex = moveVertex;
     layer->vertices =
-        static_cast<GridVertex*>(std::calloc(size_t(columns) * size_t(rows), sizeof(GridVertex)));
+        takeDemoArray<GridVertex>(DemoMemory::changing, size_t(columns) * size_t(rows));
     layer->vertexCount = layer->vertices ? columns * rows : 0;
     if (!layer->vertices) return;
 

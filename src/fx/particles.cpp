@@ -4,10 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <new>
 
 #include "platform/report_error.h"
 #include "scene/texture_slot.h"
+#include "state/demo_memory.h"
 #include "state/demo_state.h"
 
 int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn init,
@@ -27,7 +27,8 @@ int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn in
         reportError(text);
         return 0;
     }
-    Particle* particles = new (std::nothrow) Particle[count > 0 ? count : 1]();
+    Particle* particles =
+        takeDemoArray<Particle>(DemoMemory::changing, size_t(count > 0 ? count : 1));
     if (!particles) {
         reportError("particle system refused: out of memory");
         return 0;
@@ -50,11 +51,15 @@ int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn in
 
 void samplePath(Vec3** out, PositionTrack* track, int n) {
     if (n < 0) n = 0;
-    Vec3* points = new Vec3[n + 1];
+    Vec3* points = takeDemoArray<Vec3>(DemoMemory::fixed, size_t(n) + 1);
+    *out = points;
+    if (!points) {
+        reportError("particle path refused: out of memory");
+        return;
+    }
     for (int i = 0; i < n; ++i) samplePositionTrack(track, &points[i], static_cast<float>(i));
     // The last point repeats time 0 so the path closes on itself.
     samplePositionTrack(track, &points[n], 0.0f);
-    *out = points;
 }
 
 void followPath(const Vec3* path, Vec3* out, float t) {

@@ -8,6 +8,7 @@
 #include "platform/data_file.h"
 #include "platform/data_path.h"
 #include "platform/report_error.h"
+#include "state/demo_memory.h"
 
 namespace {
 const int maxLensesPerSet = 64;
@@ -92,7 +93,7 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
     const FlareHeader h = readFlareHeader(&text, path);
 
     FlareSet* set = &scene->flareSets[scene->flareSetCount++];
-    set->lenses = static_cast<FlareLens*>(std::calloc(size_t(h.lensCount) + 1, sizeof(FlareLens)));
+    set->lenses = takeDemoArray<FlareLens>(DemoMemory::fixed, size_t(h.lensCount) + 1);
     set->lensCount = set->lenses ? h.lensCount : 0;
     set->preLight = h.preLight;
     set->spacing = float(h.distance) / 256;

@@ -1,9 +1,8 @@
 #include "scene/scene.h"
 
-#include <cstdlib>
-
 #include "scene/scene_file.h"
 #include "scene/texture_slot.h"
+#include "state/demo_memory.h"
 
 SceneObject* findSceneObject(Scene* scene, int textureIndex) {
     for (int i = 0; i < scene->objectCount; ++i)
@@ -15,53 +14,54 @@ namespace {
 
 void releaseCamera(SceneCamera* camera) {
     if (!camera) return;
-    std::free(camera->positionTrack.keys);
-    std::free(camera->rollTrack.keys);
-    std::free(camera->fovTrack.keys);
-    std::free(camera->targetTrack.keys);
-    std::free(camera->visibility.times);
-    std::free(camera);
+    giveBackDemoMemory(camera->positionTrack.keys);
+    giveBackDemoMemory(camera->rollTrack.keys);
+    giveBackDemoMemory(camera->fovTrack.keys);
+    giveBackDemoMemory(camera->targetTrack.keys);
+    giveBackDemoMemory(camera->visibility.times);
+    giveBackDemoMemory(camera);
 }
 
 void releaseObject(SceneObject* object) {
-    std::free(object->baseVertices);
-    std::free(object->viewVertices);
-    std::free(object->faces);
-    std::free(object->normals);
-    std::free(object->normalScale);
-    std::free(object->positionTrack.keys);
-    std::free(object->rotationTrack.keys);
-    std::free(object->scaleTrack.keys);
-    std::free(object->visibility.times);
+    giveBackDemoMemory(object->baseVertices);
+    giveBackDemoMemory(object->viewVertices);
+    giveBackDemoMemory(object->faces);
+    giveBackDemoMemory(object->normals);
+    giveBackDemoMemory(object->normalScale);
+    giveBackDemoMemory(object->positionTrack.keys);
+    giveBackDemoMemory(object->rotationTrack.keys);
+    giveBackDemoMemory(object->scaleTrack.keys);
+    giveBackDemoMemory(object->visibility.times);
 }
 
 }  // namespace
 
-// Everything here came from malloc/calloc, including records that were only
-// partly read: their untouched pointers are null.
+// Everything here came from the demo's arenas (or, built by hand, from
+// malloc), including records that were only partly read: their untouched
+// pointers are null.
 void releaseSceneContents(Scene* scene) {
     releaseCamera(scene->camera);
     if (scene->objects) {
         for (int i = 0; i < scene->objectCount; ++i) releaseObject(&scene->objects[i]);
-        std::free(scene->objects);
+        giveBackDemoMemory(scene->objects);
     }
     if (scene->lights) {
         for (int i = 0; i < scene->lightCount; ++i) {
-            std::free(scene->lights[i].positionTrack.keys);
-            std::free(scene->lights[i].visibility.times);
+            giveBackDemoMemory(scene->lights[i].positionTrack.keys);
+            giveBackDemoMemory(scene->lights[i].visibility.times);
         }
-        std::free(scene->lights);
+        giveBackDemoMemory(scene->lights);
     }
     if (scene->spots) {
         for (int i = 0; i < scene->spotCount; ++i) {
             SceneSpot* spot = &scene->spots[i];
-            std::free(spot->positionTrack.keys);
-            std::free(spot->valueTrackA.keys);
-            std::free(spot->valueTrackB.keys);
-            std::free(spot->targetTrack.keys);
-            std::free(spot->visibility.times);
+            giveBackDemoMemory(spot->positionTrack.keys);
+            giveBackDemoMemory(spot->valueTrackA.keys);
+            giveBackDemoMemory(spot->valueTrackB.keys);
+            giveBackDemoMemory(spot->targetTrack.keys);
+            giveBackDemoMemory(spot->visibility.times);
         }
-        std::free(scene->spots);
+        giveBackDemoMemory(scene->spots);
     }
     clearSceneTables(scene);
 }

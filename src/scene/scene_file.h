@@ -32,8 +32,8 @@ long encodeSceneBytes(const Scene* scene, int textureBase, const char* name, uns
 // Object-space unit normals from baseVertices (load time).
 void computeBaseNormals(SceneObject* object);
 
-// Frees what loadSceneFile allocated for this scene and zeroes its counts
-// (the demo itself never calls it; tools and tests do).
+// Gives back what loadSceneFile took for this scene (giveBackDemoMemory: the
+// arenas keep theirs until they are emptied) and zeroes its counts.
 void releaseSceneContents(Scene* scene);
 
 // Null tables and zero counts, freeing nothing.

@@ -9,6 +9,7 @@
 #include "platform/report_error.h"
 #include "scene/file_defect.h"
 #include "scene/scene_file.h"
+#include "state/demo_memory.h"
 
 // The file is a flat little-endian stream without padding. It is parsed field
 // by field from memory, so the in-memory records may be laid out as the
@@ -50,9 +51,12 @@ bool need(SceneReader* r, long long bytes) {
     return true;
 }
 
-void* allocate(SceneReader* r, long long count, size_t each) {
+// Track keys and visibility times stay as loaded; everything else a frame may
+// write (state/demo_memory.h).
+void* allocate(SceneReader* r, long long count, size_t each,
+               DemoMemory where = DemoMemory::changing) {
     if (count <= 0) return nullptr;
-    void* p = std::calloc(size_t(count), each);
+    void* p = takeDemoMemory(where, size_t(count), each);
     if (!p) fail(r, "out of memory reading %s", r->where);
     return p;
 }
@@ -98,7 +102,7 @@ template <typename Track, typename Key, typename Value>
 bool readKeys(SceneReader* r, Track* track, Value Key::*in, Value Key::*out) {
     int n = blockCount(r, long(sizeof(Key)));
     if (n < 0) return false;
-    track->keys = static_cast<Key*>(allocate(r, n, sizeof(Key)));
+    track->keys = static_cast<Key*>(allocate(r, n, sizeof(Key), DemoMemory::fixed));
     if (r->failed) return false;
     for (int i = 0; i < n; ++i) {
         Key* k = &track->keys[i];
@@ -127,7 +131,7 @@ bool readScalarTrack(SceneReader* r, ScalarTrack* track) {
 bool readVisibilityTrack(SceneReader* r, VisibilityTrack* track) {
     int n = blockCount(r, 4);
     if (n < 0) return false;
-    track->times = static_cast<int32_t*>(allocate(r, n, sizeof(int32_t)));
+    track->times = static_cast<int32_t*>(allocate(r, n, sizeof(int32_t), DemoMemory::fixed));
     if (r->failed) return false;
     for (int i = 0; i < n; ++i) track->times[i] = takeI32(r);
     track->keyCount = n;
@@ -293,7 +297,7 @@ bool readList(SceneReader* r, const char* what, Record** records, int* count, Re
 }
 
 bool readSceneBody(SceneReader* r, Scene* scene, int textureBase) {
-    scene->camera = static_cast<SceneCamera*>(std::calloc(1, sizeof(SceneCamera)));
+    scene->camera = takeDemoArray<SceneCamera>(DemoMemory::changing, 1);
     if (!scene->camera) {
         fail(r, "out of memory reading the camera");
         return false;

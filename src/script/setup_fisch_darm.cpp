@@ -123,6 +123,7 @@ int setupDarmScene() {
     loadSlots(darmSlots, rowCount(darmSlots));
 
     samplePath(&demo.darmPath, &scene->lights[0].positionTrack, 3000);
+    if (!demo.darmPath) return 0;
     for (const SwarmRow& swarm : darmSwarms)
         addParticleSystem(scene, demo.darmPath, swarm.count, swarm.init, swarm.update, swarm.slot);
 

@@ -80,9 +80,11 @@ int setupAterieScene() {
     for (float& channel : scene->fogColour) channel = 0;
 
     samplePath(&demo.ateriePath1, &scene->lights[7].positionTrack, 3000);
+    if (!demo.ateriePath1) return 0;
     addParticleSystem(scene, demo.ateriePath1, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
     samplePath(&demo.ateriePath2, &scene->lights[8].positionTrack, 3000);
+    if (!demo.ateriePath2) return 0;
     addParticleSystem(scene, demo.ateriePath2, 3000, initPathCloudParticle, updatePathCloudParticle,
                       32);
     return 1;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/report_error.h"
 #include "scene/texture_slot.h"
+#include "script/demo_moment.h"
 #include "script/frame_loop.h"
 #include "script/setup.h"
 #include "script/timeline.h"
@@ -96,16 +96,12 @@ void deleteLoadedTextures() {
 }
 
 int loadAllWarmedUp() {
-    // Everything the rehearsal changes is in the record, which goes back whole.
-    const DemoState before = demo;
-    // A silent rehearsal: whatever is missing or damaged is reported once, by
-    // the real load below, which fails the same way.
-    muteReports(true);
-    const int loaded = loadAll();
-    muteReports(false);
-    if (loaded) drawWarmUpFrames();
-    deleteLoadedTextures();
-    freeAll();
-    demo = before;
-    return loadAll();
+    if (!loadAll()) return 0;
+    // Everything the rehearsal changes is the demo's changing memory, which
+    // goes back as it was loaded.
+    DemoMoment loaded;
+    keepMoment(&loaded);
+    drawWarmUpFrames();
+    putMomentBack(loaded);
+    return 1;
 }

@@ -1,15 +1,13 @@
 #pragma once
 
-// Loads everything like loadAll, but first loads once silently and draws
-// frames of every part into a 1x1 viewport, so that the GL driver compiles the
-// programs of each part during loading instead of at its first visible frame
-// (a software rasterizer takes up to seven frames' time for that). Everything
-// those frames touched is then put back: GL state, the whole demo record
-// (random sequence, clock, switches), and all loaded contents (particles,
-// flare intensities, track cursors, normals), which are freed and loaded
-// afresh. The frames that follow are the same as
-// after a plain loadAll, and every problem is reported once, by the real load.
-// 1 on success.
+// Loads everything like loadAll, then draws frames of every part into a 1x1
+// viewport, so that the GL driver compiles the programs of each part during
+// loading instead of at its first visible frame (a software rasterizer takes
+// up to seven frames' time for that). Everything those frames touched is then
+// put back: GL state, and the demo's changing memory as loading left it (the
+// record's random sequence, clock and switches, particles, flare
+// intensities, track cursors, normals, the water canvas). The frames that
+// follow are the same as after a plain loadAll. 1 on success.
 int loadAllWarmedUp();
 
 // How many frames the warm-up draws.

@@ -22,6 +22,7 @@ enum : uint32_t { pausedPollUs = 10000 };
 
 struct Play {
     SeekCache seeks;
+    SeekAhead ahead;          // the copy keeping moments ahead, where there is one
     uint32_t reading = 0;     // the timer reading of the frame drawn last
     uint32_t musicStart = 0;  // the clock's zero for that frame
     int32_t shownMs = 0;      // the music time on screen
@@ -64,7 +65,7 @@ uint32_t playTimer(void* user) {
 void playPump(void* user) {
     Play* p = static_cast<Play*>(user);
     pumpMessages();
-    takeMomentsKept(&p->seeks, 0);
+    takeMomentsKept(&p->ahead, &p->seeks, 0);
     if (p->firstPump) {
         p->firstPump = false;
         clearKeyPresses();
@@ -103,6 +104,16 @@ bool keepSeeking(void* user) {
     return !p->escaped && !escapeDown();
 }
 
+// Draws `frame` as a seek does, once the copy playing ahead (where one runs)
+// has kept the moment before it. False when Escape ended the play meanwhile.
+bool drawFrameSought(Play* p, long frame) {
+    const SeekWatch watch{keepSeeking, p};
+    if (!awaitMomentsBefore(&p->ahead, &p->seeks, frame, watch)) return false;
+    const bool drawn = drawSeekFrame(&p->seeks, frame, watch);
+    seekingAheadAgain(&p->ahead, &p->seeks);
+    return drawn;
+}
+
 // The music silent for a pause or a seek; false where the player cannot.
 bool silence(Play* p) {
     if (p->stillPlayer) return false;
@@ -125,7 +136,7 @@ bool seek(Play* p, const PlayKey& key, bool paused) {
     if (!paused && !silence(p)) return true;
     const uint64_t begun = readSystemTimerUs();
     const long frame = seekFrameAtMs(target);
-    if (!drawSeekFrame(&p->seeks, frame, SeekWatch{keepSeeking, p})) return false;
+    if (!drawFrameSought(p, frame)) return false;
     // What was pressed while the timeline played forward is dropped.
     if (!keepSeeking(p)) return false;
     p->shownMs = int32_t(seekFrameMs(frame));
@@ -145,7 +156,7 @@ bool holdPaused(Play* p) {
     say("paused at %.3f s\n", seconds(p->shownMs));
     for (;;) {
         pumpMessages();
-        takeMomentsKept(&p->seeks, 0);
+        takeMomentsKept(&p->ahead, &p->seeks, 0);
         const int vk = takeKeyPress();
         if (escapeDown() || vk == vkEscape) return false;
         const PlayKey key = playKeyFor(vk);
@@ -190,7 +201,7 @@ int playFrom(Play* play, const char* musicPath, long startFrame) {
                          seconds(int32_t(from)));
             playMusic();
         } else {
-            if (!drawSeekFrame(&play->seeks, startFrame, SeekWatch{keepSeeking, play})) return 1;
+            if (!drawFrameSought(play, startFrame)) return 1;
             play->shownMs = int32_t(from);
             playMusic();
             presentDemoWindow();
@@ -207,8 +218,9 @@ int playWithKeys(const char* musicPath, long startFrame) {
     // The start as loading left it: the way back for every seek; the moments
     // after it are kept ahead in the background where the platform can.
     prepareSeeking(&play.seeks);
-    startSeekingAhead(&play.seeks);
+    startSeekingAhead(&play.ahead, &play.seeks);
     const int result = playFrom(&play, musicPath, startFrame);
+    stopSeekingAhead(&play.ahead);
     releaseSeeking(&play.seeks);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/timer.h"
+#include "script/demo_moment.h"
 #include "script/history_only.h"
 #include "script/timeline.h"
 
@@ -26,54 +27,55 @@ enum : size_t { readBytes = 1 << 20, readsPerCall = 8 };
 enum : unsigned { waitSliceMs = 50, starvedMs = 500 };
 
 long chainEnd(const SeekCache& cache) {
-    return cache.points.empty() ? -1 : cache.points.back().frame;
+    return cache.moments.empty() ? -1 : cache.moments.back().frame;
 }
 
-// In the copy: each point goes to the process as soon as it is kept, and is
-// not kept here (only the frame, which the chain's next point is told by).
-void sendPoint(SeekPoint* point) {
-    const MomentHeader header = {point->frame, point->changes.pages.size(),
-                                 point->changes.bytes.size()};
+// In the copy: each moment goes to the process as soon as it is kept, and is
+// not kept here (only the frame, which the chain's next moment is told by).
+void sendMoment(KeptMoment* moment) {
+    const MomentHeader header = {moment->frame, moment->changes.pages.size(),
+                                 moment->changes.bytes.size()};
     const bool sent = writeToParent(&header, sizeof header) &&
-                      writeToParent(point->changes.pages.data(),
-                                    point->changes.pages.size() * sizeof(uint32_t)) &&
-                      writeToParent(point->changes.bytes.data(), point->changes.bytes.size());
+                      writeToParent(moment->changes.pages.data(),
+                                    moment->changes.pages.size() * sizeof(uint32_t)) &&
+                      writeToParent(moment->changes.bytes.data(), moment->changes.bytes.size());
     if (!sent) std::_Exit(0);  // the process is gone
-    point->changes = SnapshotChanges{};
+    moment->changes = MomentChanges{};
 }
 
-// The copy's whole work: the timeline from the start to its end.
+// The copy's whole work: the timeline from the start to its end. Its own
+// seek cache keeps each moment as a seek does and sends it on.
 void playAhead(void* user) {
     SeekCache* cache = static_cast<SeekCache*>(user);
     playWithoutGl();
-    cache->kept = sendPoint;
+    cache->kept = sendMoment;
     drawSeekFrame(cache, seekFrameAtMs(uint32_t(timelineEndMs)));
 }
 
 // A moment that does not fit the chain or the demo's size ends the copy.
 bool plausible(const SeekCache& cache, const MomentHeader& h) {
-    const uint64_t pages = (cache.layout.bytes + snapshotPageBytes - 1) / snapshotPageBytes;
+    const uint64_t pages = (demoMomentBytes() + momentPageBytes - 1) / momentPageBytes;
     return h.frame == chainEnd(cache) + seekKeepEveryFrames && h.pages <= pages &&
-           h.bytes <= h.pages * snapshotPageBytes;
+           h.bytes <= h.pages * momentPageBytes;
 }
 
 // Moves the whole moments received into the chain.
-void takeWholeMoments(SeekCache* cache) {
-    std::vector<unsigned char>& in = cache->ahead.received;
+void takeWholeMoments(SeekAhead* ahead, SeekCache* cache) {
+    std::vector<unsigned char>& in = ahead->received;
     size_t at = 0;
     MomentHeader h;
     while (in.size() - at >= sizeof h) {
         std::memcpy(&h, in.data() + at, sizeof h);
-        if (!plausible(*cache, h)) return stopSeekingAhead(cache);
+        if (!plausible(*cache, h)) return stopSeekingAhead(ahead);
         const size_t pageBytes = size_t(h.pages) * sizeof(uint32_t);
         if (in.size() - at < sizeof h + pageBytes + h.bytes) break;
         const unsigned char* from = in.data() + at + sizeof h;
-        SeekPoint point;
-        point.frame = long(h.frame);
-        point.changes.pages.resize(size_t(h.pages));
-        std::memcpy(point.changes.pages.data(), from, pageBytes);
-        point.changes.bytes.assign(from + pageBytes, from + pageBytes + h.bytes);
-        cache->points.push_back(std::move(point));
+        KeptMoment moment;
+        moment.frame = long(h.frame);
+        moment.changes.pages.resize(size_t(h.pages));
+        std::memcpy(moment.changes.pages.data(), from, pageBytes);
+        moment.changes.bytes.assign(from + pageBytes, from + pageBytes + h.bytes);
+        cache->moments.push_back(std::move(moment));
         at += sizeof h + pageBytes + size_t(h.bytes);
     }
     in.erase(in.begin(), in.begin() + long(at));
@@ -81,62 +83,60 @@ void takeWholeMoments(SeekCache* cache) {
 
 }  // namespace
 
-bool startSeekingAhead(SeekCache* cache) {
-    if (!seekingPrepared(*cache) || cache->ahead.running) return false;
-    cache->ahead.again = false;
-    if (!startHelperCopy(&cache->ahead.helper, playAhead, cache)) return false;
-    cache->ahead.running = true;
+bool startSeekingAhead(SeekAhead* ahead, SeekCache* cache) {
+    if (!seekingPrepared(*cache) || ahead->running) return false;
+    ahead->again = false;
+    if (!startHelperCopy(&ahead->helper, playAhead, cache)) return false;
+    ahead->running = true;
     return true;
 }
 
-void takeMomentsKept(SeekCache* cache, unsigned waitMs) {
-    SeekAhead& ahead = cache->ahead;
-    if (!ahead.running) return;
-    ahead.chunk.resize(readBytes);
+void takeMomentsKept(SeekAhead* ahead, SeekCache* cache, unsigned waitMs) {
+    if (!ahead->running) return;
+    ahead->chunk.resize(readBytes);
     for (size_t reads = 0; reads < readsPerCall; ++reads) {
         const long n =
-            readFromHelper(&ahead.helper, ahead.chunk.data(), readBytes, reads == 0 ? waitMs : 0);
-        if (n > 0) ahead.received.insert(ahead.received.end(), ahead.chunk.begin(),
-                                         ahead.chunk.begin() + n);
+            readFromHelper(&ahead->helper, ahead->chunk.data(), readBytes, reads == 0 ? waitMs : 0);
+        if (n > 0) ahead->received.insert(ahead->received.end(), ahead->chunk.begin(),
+                                         ahead->chunk.begin() + n);
         if (n <= 0) {
-            takeWholeMoments(cache);
-            if (n < 0) stopSeekingAhead(cache);
+            takeWholeMoments(ahead, cache);
+            if (n < 0) stopSeekingAhead(ahead);
             return;
         }
     }
-    takeWholeMoments(cache);
+    takeWholeMoments(ahead, cache);
 }
 
-bool awaitMomentsBefore(SeekCache* cache, long frame, const SeekWatch& watch) {
-    takeMomentsKept(cache, 0);
+bool awaitMomentsBefore(SeekAhead* ahead, SeekCache* cache, long frame, const SeekWatch& watch) {
+    takeMomentsKept(ahead, cache, 0);
     uint64_t sent = readSystemTimerUs();
-    size_t kept = cache->points.size();
-    while (cache->ahead.running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
-        takeMomentsKept(cache, waitSliceMs);
+    size_t kept = cache->moments.size();
+    while (ahead->running && chainEnd(*cache) + seekKeepEveryFrames < frame) {
+        takeMomentsKept(ahead, cache, waitSliceMs);
         const uint64_t now = readSystemTimerUs();
-        if (cache->points.size() != kept) {
-            kept = cache->points.size();
+        if (cache->moments.size() != kept) {
+            kept = cache->moments.size();
             sent = now;
         } else if (now - sent > uint64_t(starvedMs) * 1000) {
             // A new copy goes on from the end of the chain after this seek.
-            stopSeekingAhead(cache);
-            cache->ahead.again = true;
+            stopSeekingAhead(ahead);
+            ahead->again = true;
         }
         if (watch.keepGoing && !watch.keepGoing(watch.user)) return false;
     }
     return true;
 }
 
-void seekingAheadAgain(SeekCache* cache) {
-    if (!cache->ahead.again) return;
-    cache->ahead.again = false;
-    startSeekingAhead(cache);
+void seekingAheadAgain(SeekAhead* ahead, SeekCache* cache) {
+    if (!ahead->again) return;
+    ahead->again = false;
+    startSeekingAhead(ahead, cache);
 }
 
-void stopSeekingAhead(SeekCache* cache) {
-    SeekAhead& ahead = cache->ahead;
-    if (ahead.helper.pid > 0 || ahead.helper.from >= 0) endHelperCopy(&ahead.helper);
-    ahead.received = {};
-    ahead.chunk = {};
-    ahead.running = false;
+void stopSeekingAhead(SeekAhead* ahead) {
+    if (ahead->helper.pid > 0 || ahead->helper.from >= 0) endHelperCopy(&ahead->helper);
+    ahead->received = {};
+    ahead->chunk = {};
+    ahead->running = false;
 }

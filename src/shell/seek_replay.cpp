@@ -6,7 +6,6 @@
 #include "script/frame_loop.h"
 #include "script/history_only.h"
 #include "shell/frame_clock.h"
-#include "shell/seek_ahead.h"
 #include "state/demo_state.h"
 
 namespace {
@@ -27,7 +26,7 @@ struct Replay {
 uint32_t replayClock(void* user) { return readFixedStep(&static_cast<Replay*>(user)->clock); }
 
 long chainEnd(const SeekCache& cache) {
-    return cache.points.empty() ? -1 : cache.points.back().frame;
+    return cache.moments.empty() ? -1 : cache.moments.back().frame;
 }
 
 // The chain grows only from its end, by a replay that started there.
@@ -35,26 +34,26 @@ void keepIfDue(Replay* r) {
     SeekCache* c = r->cache;
     const long frame = r->clock.current;
     if (frame >= r->target || frame != chainEnd(*c) + seekKeepEveryFrames ||
-        c->lastFrame != chainEnd(*c) || c->ahead.running)
+        c->lastFrame != chainEnd(*c))
         return;
-    SeekPoint point;
-    point.frame = frame;
-    keepChanges(c->layout, &c->last, &point.changes);
-    c->points.push_back(std::move(point));
+    KeptMoment moment;
+    moment.frame = frame;
+    keepMomentChanges(&c->last, &moment.changes);
+    c->moments.push_back(std::move(moment));
     c->lastFrame = frame;
-    if (c->kept) c->kept(&c->points.back());
+    if (c->kept) c->kept(&c->moments.back());
 }
 
-// Puts back the point kept last before `frame`; returns its frame.
+// Puts back the moment kept last before `frame`; returns its frame.
 long putBackBefore(SeekCache* c, long frame) {
     c->last.bytes = c->start.bytes;
     c->lastFrame = -1;
-    for (const SeekPoint& p : c->points) {
-        if (p.frame >= frame) break;
-        applyChanges(p.changes, &c->last);
-        c->lastFrame = p.frame;
+    for (const KeptMoment& m : c->moments) {
+        if (m.frame >= frame) break;
+        applyMomentChanges(m.changes, &c->last);
+        c->lastFrame = m.frame;
     }
-    restoreSnapshot(c->layout, c->last);
+    putMomentBack(c->last);
     return c->lastFrame;
 }
 
@@ -76,17 +75,13 @@ int replayDone(void* user) {
 
 void prepareSeeking(SeekCache* cache) {
     releaseSeeking(cache);
-    cache->layout = layoutLoadedDemo();
-    takeSnapshot(cache->layout, &cache->start);
+    keepMoment(&cache->start);
     cache->prepared = true;
 }
 
 bool seekingPrepared(const SeekCache& cache) { return cache.prepared; }
 
-void releaseSeeking(SeekCache* cache) {
-    stopSeekingAhead(cache);
-    *cache = SeekCache{};
-}
+void releaseSeeking(SeekCache* cache) { *cache = SeekCache{}; }
 
 long seekFrameAtMs(uint32_t ms) { return framesBeforeMs(seekRate, ms); }
 
@@ -97,7 +92,6 @@ uint32_t seekFrameMs(long frame) { return frameTimeMs(seekRate, frame); }
 
 bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     if (!seekingPrepared(*cache) || frame < 0) return false;
-    if (!awaitMomentsBefore(cache, frame, watch)) return false;
     // The frame itself is always drawn from the one before it, as in the
     // fixed-step play.
     const long from = putBackBefore(cache, frame);
@@ -110,6 +104,5 @@ bool drawSeekFrame(SeekCache* cache, long frame, const SeekWatch& watch) {
     runDemo(FrameLoopIo{.readTimer = replayClock, .presentFrame = afterReplayFrame,
                         .callerDone = replayDone, .user = &r});
     playForHistoryOnly(false);
-    seekingAheadAgain(cache);
     return !r.abandoned && r.clock.current == frame;
 }

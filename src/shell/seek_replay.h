@@ -2,8 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/helper_copy.h"
-#include "script/demo_snapshot.h"
+#include "script/demo_moment.h"
 
 // A seek: the demo put where the capture's fixed-step play (60 frames a
 // second from the start) is at a frame, and that frame drawn. What carries
@@ -19,38 +18,27 @@
 // many frames. They form one chain from the start (a seek past the last one
 // plays on from it), each kept as its changes against the one before. Where
 // the platform can copy the process, the copy plays the whole timeline ahead
-// in the background once loading is done and hands its moments back
-// (shell/seek_ahead.h), so that a seek finds them already kept.
+// in the background once loading is done and hands its moments to the cache
+// (shell/seek_ahead.h); the play waits for them before it seeks, so a seek
+// finds the moment before its frame already kept and keeps none itself.
 
 enum : long { seekFrameRate = 60, seekKeepEveryFrames = 180 };
 
-struct SeekPoint {
-    long frame;               // the last frame drawn before the state kept
-    SnapshotChanges changes;  // against the point before (the start for the first)
-};
-
-// The copy playing ahead, while it runs, and the part of a moment it sent
-// that has not all come yet.
-struct SeekAhead {
-    HelperCopy helper;
-    std::vector<unsigned char> received;
-    std::vector<unsigned char> chunk;  // one read's room
-    bool running = false;
-    bool again = false;  // ended for want of processor time: start anew after the seek
+struct KeptMoment {
+    long frame;             // the last frame drawn before the moment
+    MomentChanges changes;  // against the moment before (the start for the first)
 };
 
 struct SeekCache {
-    SnapshotLayout layout;
-    DemoSnapshot start;             // before frame 0
-    std::vector<SeekPoint> points;  // frames 299, 599, ... in order
+    DemoMoment start;                 // before frame 0
+    std::vector<KeptMoment> moments;  // frames 179, 359, ... in order
     bool prepared = false;
-    // The whole state of the point put back last (lastFrame; -1: the start),
-    // which the next point kept is told against.
-    DemoSnapshot last;
+    // The whole moment put back last (lastFrame; -1: the start), which the
+    // next moment kept is told against.
+    DemoMoment last;
     long lastFrame = -1;
-    SeekAhead ahead;
-    // Told of each point as it is kept (the copy playing ahead sends it on).
-    void (*kept)(SeekPoint* point) = nullptr;
+    // Told of each moment as it is kept (the copy playing ahead sends it on).
+    void (*kept)(KeptMoment* moment) = nullptr;
 };
 
 // Keeps the start: call once after loading, before any frame is drawn.

@@ -1,10 +1,9 @@
 #include "state/demo_state.h"
 
-#include <cstdlib>
-
 #include "fx/grid_layer.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "state/demo_memory.h"
 
 namespace {
 
@@ -42,10 +41,12 @@ void resetSceneSwitches() {
 int makeDemoState() {
     DemoState made = startState();
     for (int k = 0; k < 256; ++k) made.KeyState[k] = demo.KeyState[k];
+    // Whatever an earlier load took goes with the arenas' old contents.
+    emptyDemoArenas();
     // Zero-filled, so entries no set-up fills read as empty rather than garbage.
-    made.TextureTable = static_cast<TextureSlot*>(std::calloc(textureTableSize, sizeof(TextureSlot)));
-    made.GridLayerTable = static_cast<GridLayer*>(std::calloc(gridLayerTableSize, sizeof(GridLayer)));
-    made.SceneBank = static_cast<Scene*>(std::calloc(sceneBankSize, sizeof(Scene)));
+    made.TextureTable = takeDemoArray<TextureSlot>(DemoMemory::changing, textureTableSize);
+    made.GridLayerTable = takeDemoArray<GridLayer>(DemoMemory::changing, gridLayerTableSize);
+    made.SceneBank = takeDemoArray<Scene>(DemoMemory::changing, sceneBankSize);
     demo = made;
     if (demo.TextureTable && demo.GridLayerTable && demo.SceneBank) return 1;
     freeDemoState();
@@ -53,10 +54,8 @@ int makeDemoState() {
 }
 
 void freeDemoState() {
-    std::free(demo.TextureTable);
     demo.TextureTable = nullptr;
-    std::free(demo.GridLayerTable);
     demo.GridLayerTable = nullptr;
-    std::free(demo.SceneBank);
     demo.SceneBank = nullptr;
+    emptyDemoArenas();
 }

@@ -12,8 +12,8 @@ struct Image;
 // Everything the demo changes while it loads and plays, in one record. The
 // drawing code, the part bodies, the loaders and the keyboard all read and
 // write their own fields of the one `demo`; the frame loop's clock, the
-// switches and the tables live for the whole run. Saving the record saves the
-// demo (the warm-up puts it back whole after its rehearsal frames).
+// switches and the tables live for the whole run. The record and the changing
+// arena (state/demo_memory.h) together are the demo between two frames.
 //
 // The element types are only named here: each layer includes the headers of
 // the fields it touches.
@@ -64,14 +64,14 @@ struct DemoState {
 extern DemoState demo;
 
 // Makes the record: every value back to its start (switches, clock, random
-// sequence, nothing loaded), then the three zero-filled tables. The keys stay
-// as they are: a key held while loading still counts. 0 when memory is short;
-// whatever was taken is given back.
+// sequence, nothing loaded), the demo's arenas emptied (state/demo_memory.h),
+// then the three zero-filled tables in the changing one. The keys stay as they
+// are: a key held while loading still counts. 0 when memory is short.
 int makeDemoState();
 
-// Gives the three tables back and leaves no pointer behind. What the set-ups
-// hung off the record (scene contents, pictures, paths) is released before,
-// by freeAll, which knows their types.
+// Gives the three tables back with everything the set-ups hung off them (all
+// of it lives in the arenas, which are emptied) and leaves no table pointer
+// behind; freeAll first clears the pointers the set-ups left in the record.
 void freeDemoState();
 
 // The switches back to their start values (start-up and tests).

@@ -10,12 +10,13 @@
 #include "fx2d_support.h"
 #include "glcalls/gl_calls.h"
 #include "scene/evaluate.h"
+#include "state/demo_memory.h"
 
 namespace {
 
 struct Layer {
     GridLayer layer{};
-    ~Layer() { std::free(layer.vertices); }
+    ~Layer() { giveBackDemoMemory(layer.vertices); }
 };
 
 TEST(Fx2dGridLayerBuild, VerticesSpanTheRectangleRowByRow) {

@@ -12,6 +12,7 @@
 #include "scene/scene_builder.h"
 #include "state/demo_state.h"
 #include "support/error_capture.h"
+#include "state/demo_memory.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ class ParticlesTest : public fx3d::SceneTest {
 protected:
     void TearDown() override {
         for (int i = 0; i < scene->particleSystemCount; ++i)
-            delete[] scene->particleSystems[i].particles;
+            giveBackDemoMemory(scene->particleSystems[i].particles);
         scene->particleSystemCount = 0;
         SceneTest::TearDown();
     }
@@ -174,7 +175,7 @@ TEST_F(ParticlesTest, SampledPathClosesOnItself) {
     EXPECT_FLOAT_EQ(path[2999].x, 2999.0f);
     EXPECT_FLOAT_EQ(path[3000].x, path[0].x);
     EXPECT_FLOAT_EQ(path[3000].y, path[0].y);
-    delete[] path;
+    giveBackDemoMemory(path);
     std::free(track.keys);
 }
 

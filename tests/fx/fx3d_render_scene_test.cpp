@@ -11,6 +11,7 @@
 #include "scene/scene_builder.h"
 #include "state/demo_state.h"
 #include "support/gl_test_context.h"
+#include "state/demo_memory.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ protected:
     void TearDown() override {
         if (scene) {
             for (int i = 0; i < scene->particleSystemCount; ++i)
-                delete[] scene->particleSystems[i].particles;
+                giveBackDemoMemory(scene->particleSystems[i].particles);
             scene->particleSystemCount = 0;
             scenebuild::deleteScene(scene);
         }

@@ -20,13 +20,17 @@
 #include "glcalls/gl_calls.h"
 #include "platform/data_path.h"
 #include "platform/keys.h"
+#include "fx/particles.h"
+#include "script/demo_moment.h"
 #include "script/frame_loop.h"
 #include "script/history_only.h"
+#include "script/places.h"
 #include "shell/headless_run.h"
 #include "shell/seek_ahead.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 #include "shell/stills_run.h"
+#include "state/demo_memory.h"
 #include "state/demo_state.h"
 #include "support/process.h"
 
@@ -41,8 +45,10 @@ Pixels readFrame() {
     return p;
 }
 
-// The demo loaded once for this program, with the start kept for seeking.
+// The demo loaded once for this program, with the start kept for seeking, and
+// the copy that keeps moments ahead while a test has one running.
 SeekCache cache;
+SeekAhead ahead;
 bool started() {
     static int state = -1;
     if (state < 0) {
@@ -64,7 +70,7 @@ bool started() {
 // the stills runner (a fixed-step play from wherever the demo stands is not
 // one from the start: the kept start is put back first).
 std::map<long, Pixels> stillsFromTheStart(const std::vector<long>& frames) {
-    restoreSnapshot(cache.layout, cache.start);
+    putMomentBack(cache.start);
     std::map<long, Pixels> out;
     StillsRun stills;
     stills.run.rate = FrameRate{60, 1};
@@ -102,7 +108,7 @@ void playLiveFrames(uint32_t fromMs, int frames) {
 // A moment's bytes less what is not the demo's history: the wall-clock
 // figure the record keeps for the benchmark and the viewer's keys, its last
 // fields (the record is the first block, on page 0).
-std::vector<unsigned char> withoutTimings(const SnapshotChanges& changes) {
+std::vector<unsigned char> withoutTimings(const MomentChanges& changes) {
     std::vector<unsigned char> bytes = changes.bytes;
     const size_t from = offsetof(DemoState, frameComputeSeconds);
     static_assert(offsetof(DemoState, KeyState) > offsetof(DemoState, frameComputeSeconds));
@@ -111,14 +117,17 @@ std::vector<unsigned char> withoutTimings(const SnapshotChanges& changes) {
     return bytes;
 }
 
+// A seek as the play makes one: the copy's moments waited for first.
 Pixels seekAndRead(long frame) {
+    EXPECT_TRUE(awaitMomentsBefore(&ahead, &cache, frame, SeekWatch{})) << "frame " << frame;
     EXPECT_TRUE(drawSeekFrame(&cache, frame)) << "frame " << frame;
+    seekingAheadAgain(&ahead, &cache);
     return readFrame();
 }
 
 std::vector<long> keptFrames() {
     std::vector<long> frames;
-    for (const SeekPoint& p : cache.points) frames.push_back(p.frame);
+    for (const KeptMoment& p : cache.moments) frames.push_back(p.frame);
     return frames;
 }
 
@@ -166,6 +175,29 @@ TEST(Seek, TheFrameAfterASeekIsTheFramePlayedFromTheStartByteForByte) {
     EXPECT_EQ(keptFrames(), kept);
 }
 
+// A set-up that takes room for something its part writes gets it kept and
+// put back by every seek, because of where it lives: here a count of the
+// frames that render the light scene (parts 1 and 2), written by a hook.
+TEST(Seek, WhatAPartWritesInTheChangingArenaComesBackWithASeek) {
+    if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
+    ASSERT_TRUE(putMomentBack(cache.start));
+    int* rendered = takeDemoArray<int>(DemoMemory::changing, 1);
+    ASSERT_NE(rendered, nullptr);
+    ASSERT_TRUE(addSceneHook(&demo.SceneBank[lightPlace], rendered, nullptr,
+                             [](void* target, void*) { ++*static_cast<int*>(target); }));
+    prepareSeeking(&cache);
+    seekAndRead(1500);
+    const int inPartOne = *rendered;
+    EXPECT_GT(inPartOne, 0);
+    seekAndRead(3700);
+    EXPECT_GT(*rendered, inPartOne);
+    playLiveFrames(20000, 12);
+    seekAndRead(1500);
+    EXPECT_EQ(*rendered, inPartOne);
+    seekAndRead(0);
+    EXPECT_EQ(*rendered, 0);
+}
+
 TEST(Seek, EveryLaterPartAfterASeekIsTheFramePlayedFromTheStart) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
     // One frame a part from part 3 on (the warped tunnel, the bursts, the
@@ -177,7 +209,7 @@ TEST(Seek, EveryLaterPartAfterASeekIsTheFramePlayedFromTheStart) {
     const std::map<long, Pixels> reference = stillsFromTheStart(frames);
     ASSERT_EQ(reference.size(), frames.size());
     // The last first (one replay from the start), then back to each.
-    cache.points.clear();
+    cache.moments.clear();
     for (auto f = frames.rbegin(); f != frames.rend(); ++f) {
         playLiveFrames(30000, 6);
         EXPECT_TRUE(seekAndRead(*f) == reference.at(*f)) << "frame " << *f;
@@ -208,21 +240,21 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
     const std::vector<long> frames = {610, 3701, fish};
     std::map<long, Pixels> before;
     for (long frame : frames) before[frame] = seekAndRead(frame);
-    const std::vector<SeekPoint> keptHere = cache.points;
+    const std::vector<KeptMoment> keptHere = cache.moments;
 
     // The copy as the demo starts it: the first seek waits for it, the
     // frames are the same, and so is every moment both kept.
-    cache.points.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    cache.moments.clear();
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
     EXPECT_TRUE(seekAndRead(fish) == before.at(fish));
-    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, &cache, 100);
     const long end = seekFrameAtMs(228000);
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < end; f += seekKeepEveryFrames) kept.push_back(f);
     EXPECT_EQ(keptFrames(), kept);
-    for (size_t i = 0; i < keptHere.size() && i < cache.points.size(); ++i) {
-        EXPECT_EQ(cache.points[i].changes.pages, keptHere[i].changes.pages) << "moment " << i;
-        EXPECT_TRUE(withoutTimings(cache.points[i].changes) == withoutTimings(keptHere[i].changes))
+    for (size_t i = 0; i < keptHere.size() && i < cache.moments.size(); ++i) {
+        EXPECT_EQ(cache.moments[i].changes.pages, keptHere[i].changes.pages) << "moment " << i;
+        EXPECT_TRUE(withoutTimings(cache.moments[i].changes) == withoutTimings(keptHere[i].changes))
             << "moment " << i;
     }
     for (long frame : {3701L, 610L}) {
@@ -233,11 +265,11 @@ TEST(Seek, MomentsKeptAheadByACopyOfTheProcessGiveTheSameFrames) {
 
 TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
-    cache.points.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
-    const long pid = cache.ahead.helper.pid;
-    stopSeekingAhead(&cache);
-    EXPECT_FALSE(cache.ahead.running);
+    cache.moments.clear();
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    const long pid = ahead.helper.pid;
+    stopSeekingAhead(&ahead);
+    EXPECT_FALSE(ahead.running);
     // Gone, and waited for: no such process any more.
     EXPECT_NE(kill(pid_t(pid), 0), 0);
     // Whatever it sent before is a chain from the start; seeks extend it.
@@ -247,30 +279,30 @@ TEST(Seek, TheCopyPlayingAheadEndsWhenAskedAndSeeksGoOnWithoutIt) {
     while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
     ASSERT_FALSE(keptFrames().empty());
     EXPECT_EQ(keptFrames().back(), last);
-    cache.points.clear();
+    cache.moments.clear();
     EXPECT_TRUE(seekAndRead(frame) == drawn);
 }
 
 TEST(Seek, ASeekDoesNotWaitForACopyThatGetsNoProcessorTime) {
     if (!started()) GTEST_SKIP() << "no generated data in " << dataDir << " or no GL";
     const long frame = seekFrameAtMs(40000);
-    cache.points.clear();
+    cache.moments.clear();
     const Pixels drawn = seekAndRead(frame);
-    cache.points.clear();
-    if (!startSeekingAhead(&cache)) GTEST_SKIP() << "no copy of the process on this platform";
+    cache.moments.clear();
+    if (!startSeekingAhead(&ahead, &cache)) GTEST_SKIP() << "no copy of the process on this platform";
     // Stopped, as a copy that others leave no processor time: the seek plays
     // the timeline itself, then a new copy goes on from where it stopped.
-    const long stopped = cache.ahead.helper.pid;
+    const long stopped = ahead.helper.pid;
     kill(pid_t(stopped), SIGSTOP);
     EXPECT_TRUE(seekAndRead(frame) == drawn);
     long last = seekKeepEveryFrames - 1;
     while (last + seekKeepEveryFrames < frame) last += seekKeepEveryFrames;
     ASSERT_FALSE(keptFrames().empty());
     EXPECT_EQ(keptFrames().back(), last);
-    ASSERT_TRUE(cache.ahead.running);
-    EXPECT_NE(cache.ahead.helper.pid, stopped);
+    ASSERT_TRUE(ahead.running);
+    EXPECT_NE(ahead.helper.pid, stopped);
     EXPECT_NE(kill(pid_t(stopped), 0), 0);
-    while (cache.ahead.running) takeMomentsKept(&cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, &cache, 100);
     std::vector<long> kept;
     for (long f = seekKeepEveryFrames - 1; f < seekFrameAtMs(228000); f += seekKeepEveryFrames)
         kept.push_back(f);

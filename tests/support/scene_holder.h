@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "scene/scene.h"
+#include "state/demo_memory.h"
 
 // One zeroed scene for a loader test, given back with the lens arrays the
 // flare loader hung off it.
@@ -12,7 +13,7 @@ struct SceneHolder {
     SceneHolder& operator=(const SceneHolder&) = delete;
     ~SceneHolder() {
         for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
-            std::free(scene->flareSets[i].lenses);
+            giveBackDemoMemory(scene->flareSets[i].lenses);
         std::free(scene);
     }
 };

@@ -16,6 +16,7 @@
 #include "pictures.h"
 #include "platform/data_path.h"
 #include "support/gl_test_context.h"
+#include "state/demo_memory.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct SceneHolder {
     Scene* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
     ~SceneHolder() {
         for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
-            std::free(scene->flareSets[i].lenses);
+            giveBackDemoMemory(scene->flareSets[i].lenses);
         std::free(scene);
     }
 };

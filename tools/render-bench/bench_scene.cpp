@@ -13,6 +13,7 @@
 #include "scene/scene_builder.h"
 #include "scene/texture_slot.h"
 #include "state/demo_state.h"
+#include "state/demo_memory.h"
 
 namespace {
 
@@ -130,10 +131,11 @@ void flipBenchTube(Scene* scene) {
 }
 
 void releaseBenchScene(Scene* scene) {
-    for (int i = 0; i < scene->particleSystemCount; ++i) delete[] scene->particleSystems[i].particles;
+    for (int i = 0; i < scene->particleSystemCount; ++i)
+        giveBackDemoMemory(scene->particleSystems[i].particles);
     scene->particleSystemCount = 0;
     for (Vec3*& path : cloudPaths) {
-        delete[] path;
+        giveBackDemoMemory(path);
         path = nullptr;
     }
     scenebuild::deleteScene(scene);

@@ -28,6 +28,7 @@
 #include "script/frame_loop.h"
 #include "shell/frame_clock.h"
 #include "shell/seek_ahead.h"
+#include "script/demo_moment.h"
 #include "shell/seek_replay.h"
 #include "shell/start_up.h"
 
@@ -49,16 +50,23 @@ struct Timed {
 
 long nearestKeptBefore(const SeekCache& cache, long frame) {
     long kept = -1;
-    for (const SeekPoint& p : cache.points)
+    for (const KeptMoment& p : cache.moments)
         if (p.frame < frame) kept = p.frame;
     return kept;
 }
 
+// The copy keeping moments ahead, while the "ahead" seeks have one.
+SeekAhead ahead;
+
+// A seek as the play makes one: the copy's moments waited for first.
 Timed seekTo(SeekCache* cache, double seconds) {
     const long frame = seekFrameAtSeconds(seconds);
     const long from = nearestKeptBefore(*cache, frame);
     const double w0 = nowSeconds(), c0 = processCpuSeconds();
-    if (!drawSeekFrame(cache, frame)) {
+    const bool drawn = awaitMomentsBefore(&ahead, cache, frame, SeekWatch{}) &&
+                       drawSeekFrame(cache, frame);
+    seekingAheadAgain(&ahead, cache);
+    if (!drawn) {
         std::fprintf(stderr, "%s: the seek to %.1f s failed\n", program.name, seconds);
         std::exit(1);
     }
@@ -67,7 +75,7 @@ Timed seekTo(SeekCache* cache, double seconds) {
 }
 
 // Back to the start alone kept: the next seek is a play's first.
-void forgetKept(SeekCache* cache) { cache->points.clear(); }
+void forgetKept(SeekCache* cache) { cache->moments.clear(); }
 
 void printSeek(const char* what, const Timed& t) {
     std::printf("  %-34s %7.3f s wall %7.3f s cpu  %5ld frames  %.2f ms a frame\n", what, t.wall,
@@ -86,9 +94,9 @@ void coldSeeks(SeekCache* cache) {
 
 void warmSeeks(SeekCache* cache) {
     size_t keptBytes = cache->start.bytes.size();
-    for (const SeekPoint& p : cache->points) keptBytes += p.changes.bytes.size();
+    for (const KeptMoment& p : cache->moments) keptBytes += p.changes.bytes.size();
     std::printf("warm: after that last one (%zu moments kept besides the start, %zu bytes in all)\n",
-                cache->points.size(), keptBytes);
+                cache->moments.size(), keptBytes);
     printSeek("back 10 s from the end (208 s)", seekTo(cache, 208.0));
     printSeek("forward 10 s (218 s)", seekTo(cache, 218.0));
     printSeek("back 10 s (208 s) again", seekTo(cache, 208.0));
@@ -137,7 +145,7 @@ struct Drawn {
 
 uint32_t startDrawn(void* user) {
     Drawn* d = static_cast<Drawn*>(user);
-    takeMomentsKept(d->cache, 0);
+    takeMomentsKept(&ahead, d->cache, 0);
     d->started = nowSeconds();
     return readFixedStep(&d->clock);
 }
@@ -178,23 +186,23 @@ void aheadSeeks(SeekCache* cache) {
     liveFrames(cache, 30.0, 300);
     forgetKept(cache);
     double w0 = nowSeconds();
-    if (!startSeekingAhead(cache)) {
+    if (!startSeekingAhead(&ahead, cache)) {
         std::printf("ahead: no copy of the process made here\n");
         return;
     }
     std::printf("ahead: the copy started in %.1f ms; frames drawn while it runs\n",
                 1000.0 * (nowSeconds() - w0));
     liveFrames(cache, 30.0, 300);
-    std::printf("ahead: the copy has kept %zu moments meanwhile\n", cache->points.size());
-    stopSeekingAhead(cache);
+    std::printf("ahead: the copy has kept %zu moments meanwhile\n", cache->moments.size());
+    stopSeekingAhead(&ahead);
     forgetKept(cache);
     w0 = nowSeconds();
-    startSeekingAhead(cache);
+    startSeekingAhead(&ahead, cache);
     printSeek("at once, to 218 s", seekTo(cache, 218.0));
-    while (cache->ahead.running) takeMomentsKept(cache, 100);
+    while (ahead.running) takeMomentsKept(&ahead, cache, 100);
     std::printf("ahead: the copy played the whole timeline in %.3f s wall, %.3f s cpu "
                 "(%zu moments)\n",
-                nowSeconds() - w0, childrenCpuSeconds(), cache->points.size());
+                nowSeconds() - w0, childrenCpuSeconds(), cache->moments.size());
     for (double target : {218.0, 10.0, 160.0, 100.0, 227.0}) {
         char what[64];
         std::snprintf(what, sizeof what, "then to %.0f s", target);
@@ -224,12 +232,13 @@ int main(int argc, char** argv) {
     SeekCache cache;
     double w0 = nowSeconds();
     prepareSeeking(&cache);
-    std::printf("kept state: %zu bytes in %zu blocks; the start kept in %.1f ms\n",
-                cache.layout.bytes, cache.layout.blocks.size(), 1000.0 * (nowSeconds() - w0));
+    std::printf("a moment: %zu bytes; the start kept in %.1f ms\n", demoMomentBytes(),
+                1000.0 * (nowSeconds() - w0));
 
     coldSeeks(&cache);
     warmSeeks(&cache);
     aheadSeeks(&cache);
+    stopSeekingAhead(&ahead);
     releaseSeeking(&cache);
     return finishStandardOutput(program.name, 0);
 }

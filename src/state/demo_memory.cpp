@@ -1,0 +1,53 @@
+#include "state/demo_memory.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The demo's data takes about 48 MB that changes (31.5 MB of it the scene
+// bank's 1024 records) and 4 MB that does not; each arena has room for
+// twice that. The block is never written beyond what is taken, so the rest
+// costs address space only.
+enum : size_t {
+    changingCapacity = size_t(96) << 20,
+    fixedCapacity = size_t(16) << 20,
+    alignment = 16,
+};
+
+DemoArena arenas[2] = {{nullptr, changingCapacity, 0}, {nullptr, fixedCapacity, 0}};
+
+DemoArena* arenaFor(DemoMemory which) { return &arenas[which == DemoMemory::changing ? 0 : 1]; }
+
+bool within(const DemoArena& a, const void* p) {
+    const unsigned char* at = static_cast<const unsigned char*>(p);
+    return a.base && at >= a.base && at < a.base + a.capacity;
+}
+
+}  // namespace
+
+void* takeDemoMemory(DemoMemory which, size_t count, size_t size) {
+    DemoArena* a = arenaFor(which);
+    if (count == 0 || size == 0 || count > a->capacity / size) return nullptr;
+    // Taken once and kept to the end of the process: everything in it lives
+    // as long as the demo.
+    if (!a->base) a->base = static_cast<unsigned char*>(std::malloc(a->capacity));
+    if (!a->base) return nullptr;
+    const size_t bytes = (count * size + alignment - 1) / alignment * alignment;
+    if (bytes > a->capacity - a->used) return nullptr;
+    unsigned char* p = a->base + a->used;
+    a->used += bytes;
+    std::memset(p, 0, bytes);
+    return p;
+}
+
+void giveBackDemoMemory(void* p) {
+    if (!p || within(arenas[0], p) || within(arenas[1], p)) return;
+    std::free(p);
+}
+
+void emptyDemoArenas() {
+    for (DemoArena& a : arenas) a.used = 0;
+}
+
+const DemoArena& demoArena(DemoMemory which) { return *arenaFor(which); }
