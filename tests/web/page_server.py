@@ -105,7 +105,8 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             self.reply(page.replace(marker, hooks.encode() + marker, 1))
             return
         if path == "/" + BLANK:
-            self.reply(b"<!doctype html><title>blank</title>")
+            # Its own icon: a browser asking for /favicon.ico would be told 404.
+            self.reply(b'<!doctype html><title>blank</title><link rel="icon" href="data:,">')
             return
         super().do_GET()
 
