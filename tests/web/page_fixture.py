@@ -20,18 +20,22 @@ ENGINES = {"chromium": cdp.Browser, "firefox": marionette.Browser, "webkit": web
 # Longest a browser may take to start or to answer one call, on a busy machine.
 BROWSER_S = 180
 
-# Run in a page of the server's origin: empties its storage and offline
-# caches and unregisters its workers; 0 once the origin holds none and the
-# page is no worker's client.
-FORGET_ORIGIN = """(async () => {
-  localStorage.clear();
-  sessionStorage.clear();
-  if (window.caches) for (const key of await caches.keys()) await caches.delete(key);
-  const workers = navigator.serviceWorker;
-  if (!workers) return 0;
-  const registrations = await workers.getRegistrations();
-  for (const r of registrations) await r.unregister();
-  return registrations.length + (workers.controller ? 1 : 0);
+# Run in a page of the server's origin: empties its storage, unregisters its
+# workers and then deletes its offline caches (a worker's install under way
+# finishes first), without holding the driver meanwhile; window.__left says
+# at the end how many workers the origin still had or served the page.
+FORGET_ORIGIN = """(() => {
+  window.__left = null;
+  (async () => {
+    localStorage.clear();
+    sessionStorage.clear();
+    const workers = navigator.serviceWorker;
+    const registrations = workers ? await workers.getRegistrations() : [];
+    for (const r of registrations) await r.unregister();
+    if (window.caches) for (const key of await caches.keys()) await caches.delete(key);
+    window.__left = registrations.length + (workers && workers.controller ? 1 : 0);
+  })().catch((e) => { window.__left = String(e); });
+  return true;
 })()"""
 
 
@@ -84,11 +88,13 @@ class Page:
         deadline = time.time() + BROWSER_S
         while True:
             b.open(self.server.url(page_server.BLANK))
-            if b.wait_for('location.pathname == "/%s" && document.readyState == "complete"'
-                          % page_server.BLANK, BROWSER_S) and b.evaluate(FORGET_ORIGIN) == 0:
+            left = b.wait_for('location.pathname == "/%s" && document.readyState == "complete"'
+                              % page_server.BLANK, BROWSER_S) and b.evaluate(FORGET_ORIGIN) and \
+                b.wait_for('window.__left !== null && String(window.__left)', BROWSER_S)
+            if left == "0":
                 break
             if time.time() > deadline:
-                raise RuntimeError("the browser kept the page's offline worker")
+                raise RuntimeError("the browser kept the page's offline worker (%s)" % left)
             b.open("about:blank")
             time.sleep(0.2)
         b.forget()
