@@ -195,6 +195,13 @@ class Browser(driver_base.PageDriver):
                   deviceScaleFactor=density, mobile=density > 1)
         return [width, height, density]
 
+    def forget(self):
+        """Forgets the errors and console lines kept so far, the media
+        features emulated and the permissions granted."""
+        self.errors, self.console = [], []
+        self.call("Emulation.setEmulatedMedia", features=[])
+        self.call("Browser.resetPermissions")
+
     def hide_page(self):
         """Another tab in front of the page (document.hidden); show_page
         brings the page back."""

@@ -80,6 +80,11 @@ class PageDriver:
             time.sleep(step)
         return None
 
+    def forget(self):
+        """Forgets the errors kept so far and whatever a test set in the
+        browser that a new browser would not have."""
+        raise NotImplementedError
+
     def viewport(self):
         """[innerWidth, innerHeight, devicePixelRatio] of the page."""
         return json.loads(self.evaluate(
@@ -114,6 +119,9 @@ class WebDriverPage(PageDriver):
             self.resize_window(window_width + width - inner[0], window_height + height - inner[1])
             time.sleep(0.3)
         return self.viewport()
+
+    def forget(self):
+        self.errors_before = []
 
     @property
     def errors(self):

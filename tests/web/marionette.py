@@ -7,7 +7,6 @@ layout.css.devPixelsPerPx, from the browser's chrome context. The window is
 never narrower than 500 CSS pixels (Firefox's own limit): set_viewport returns
 the viewport it got."""
 
-import atexit
 import base64
 import json
 import os
@@ -46,35 +45,6 @@ PREFS = {
 USER_CHROME = "#navigator-toolbox, #TabsToolbar, #nav-bar { display: none !important; }\n"
 
 
-# What a profile keeps of one start that a copy must not inherit: the start's
-# own settings, its locks, its window's place and size, its session.
-NOT_COPIED = ("user.js", "chrome", "lock", ".parentlock", "xulstore.json", "sessionstore.jsonlz4",
-              "sessionstore-backups")
-
-_template = None
-
-
-def profile_template(timeout):
-    """A profile Firefox has started in once, on about:blank and nothing else.
-    A fresh profile's first start (its databases and caches made) takes two to
-    three times as long as a start in a copy of this one; the copy holds
-    nothing of any page, so every browser still starts as a new one."""
-    global _template
-    if _template is None:
-        first = Browser(timeout=timeout, copy_of=None)
-        first.keep_profile = True
-        first.close()
-        for name in NOT_COPIED:
-            path = os.path.join(first.profile, name)
-            if os.path.isdir(path):
-                shutil.rmtree(path)
-            elif os.path.lexists(path):
-                os.remove(path)
-        _template = first.profile
-        atexit.register(shutil.rmtree, _template, True)
-    return _template
-
-
 def find_firefox():
     for name in ("firefox-esr", "firefox"):
         path = shutil.which(name)
@@ -87,12 +57,8 @@ class Browser(driver_base.WebDriverPage):
     engine = "firefox"
     can_set_density = True
 
-    keep_profile = False
-
-    def __init__(self, width=640, height=480, timeout=90, density=1, copy_of=profile_template):
+    def __init__(self, width=640, height=480, timeout=90, density=1):
         self.profile = tempfile.mkdtemp(prefix="quelltarn-firefox-")
-        if copy_of:
-            shutil.copytree(copy_of(timeout), self.profile, dirs_exist_ok=True)
         self.timeout = timeout
         self.errors_before = []
         self.next_id = 0
@@ -210,5 +176,4 @@ class Browser(driver_base.WebDriverPage):
         finally:
             # Told to quit over Marionette: only waited for, killed if it hangs.
             stop_process(self.process, terminate=False)
-            if not self.keep_profile:
-                shutil.rmtree(self.profile, ignore_errors=True)
+            shutil.rmtree(self.profile, ignore_errors=True)

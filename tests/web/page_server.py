@@ -69,6 +69,11 @@ FAULT_PRELUDE = """
   }"""
 
 
+# An empty page of the server's origin (no file of the page), where the
+# page tests' fixture clears what the origin keeps.
+BLANK = "blank.html"
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                           **{".wasm": "application/wasm", ".js": "text/javascript",
@@ -97,27 +102,28 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
             if fault in FAULT_SCRIPTS:
                 hooks += "<script>\n(function () {%s%s\n})();\n</script>\n" % (
                     FAULT_PRELUDE, FAULT_SCRIPTS[fault])
-            body = page.replace(marker, hooks.encode() + marker, 1)
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html; charset=utf-8")
-            self.send_header("Content-Length", str(len(body)))
-            self.send_header("Cache-Control", "no-store")
-            self.end_headers()
-            self.wfile.write(body)
+            self.reply(page.replace(marker, hooks.encode() + marker, 1))
+            return
+        if path == "/" + BLANK:
+            # Its own icon: a browser asking for /favicon.ico would be told 404.
+            self.reply(b'<!doctype html><title>blank</title><link rel="icon" href="data:,">')
             return
         super().do_GET()
+
+    def reply(self, body, kind="text/html; charset=utf-8"):
+        self.send_response(200)
+        self.send_header("Content-Type", kind)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Cache-Control", "no-store")
+        self.end_headers()
+        self.wfile.write(body)
 
     def broken_download(self, fault, path):
         if fault == "data-404":
             self.send_error(404)
             return
         if fault == "data-html":
-            body = b"<!doctype html><html><body><h1>Welcome</h1></body></html>"
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
+            self.reply(b"<!doctype html><html><body><h1>Welcome</h1></body></html>", "text/html")
             return
         # data-truncated: the full length announced, half of it sent, then
         # the connection dropped.

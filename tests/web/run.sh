@@ -10,4 +10,6 @@ cd "$(dirname "$0")/../.."
 tools/need-packages.sh chromium firefox-esr webkit2gtk-driver xvfb xauth
 
 tools/web.sh
-timeout 1500 python3 tests/web/web_tests.py build-web build
+# The last guard only: every wait of the tests ends by itself, each as soon as
+# what it waits for holds, and at most minutes later on a busy machine.
+timeout 3000 python3 tests/web/web_tests.py build-web build
