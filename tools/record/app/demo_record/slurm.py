@@ -240,39 +240,49 @@ def retry_failed_tasks(record, jobs):
     """Submits again each task that ended failed, killed at its time limit or
     pre-empted, while the piece has attempts left, leaving the nodes it failed
     on (nodes.excluded); the join is made to wait for the new tasks. True when
-    something was submitted (jobs is then written down again)."""
-    work = record["work"]
-    handled, failures = set(jobs.setdefault("handled", [])), jobs.setdefault("failures", {})
-    retries = jobs.setdefault("retries", [])
+    something was submitted. What was read is written down, so that a later
+    --follow counts no end twice."""
+    handled = set(jobs.setdefault("handled", []))
     submitted = False
-    for array in [jobs.get("array")] + [r["job"] for r in retries]:
+    for array in [jobs.get("array")] + [r["job"] for r in jobs.setdefault("retries", [])]:
         for index, (state, node) in sorted(nodes.ask(array).items()) if array else ():
             key = "%s_%d" % (array, index)
-            if state not in nodes.RETRIED or key in handled:
-                continue
-            handled.add(key)
-            jobs["handled"].append(key)
-            if node:
-                failures[node] = failures.get(node, 0) + 1
-                jobs.setdefault("failed_on", {}).setdefault(str(index), []).append(node)
-            used = len(attempts.numbers(work).get(index, []))
-            if used - attempts_before(jobs, index) >= record["retries"] + 1 or pieces.problem(work, record, index) is None:
-                continue
-            if "nodes" not in jobs:
-                jobs["nodes"] = nodes.partition_nodes(jobs.get("partition"))
-            leave = nodes.excluded(jobs.get("failed_on", {}).get(str(index), []), failures,
-                                   jobs["nodes"])
-            args = ["--array=%d" % index] + (["--exclude=" + ",".join(leave)] if leave else [])
-            job = sbatch(work, args + [os.path.join("log", "pieces.sh")])
-            retries.append({"piece": index, "job": job, "after": state, "exclude": leave})
-            say("%s %s%s: attempt %d submitted as job %s%s"
-                % (pieces.label(record, index), state.lower().replace("_", " "),
-                   " on " + node if node else "", used + 1, job,
-                   ", leaving " + ",".join(leave) if leave else ""))
-            submitted = True
-    if submitted:
-        write_json(os.path.join(work, JOBS), jobs)
+            if state in nodes.RETRIED and key not in handled:
+                handled.add(key)
+                jobs["handled"].append(key)
+                submitted = retry_task(record, jobs, index, state, node) or submitted
+    if len(handled) != len(jobs.get("written", [])):
+        jobs["written"] = list(jobs["handled"])
+        write_json(os.path.join(record["work"], JOBS), jobs)
     return submitted
+
+
+def retry_task(record, jobs, index, state, node):
+    """Counts the end of a task of the piece and submits its next attempt
+    when one is left; True when it did."""
+    work, failures = record["work"], jobs.setdefault("failures", {})
+    if node:
+        failures[node] = failures.get(node, 0) + 1
+        jobs.setdefault("failed_on", {}).setdefault(str(index), []).append(node)
+    ends = jobs.setdefault("ends", {})
+    ends[str(index)] = ends.get(str(index), 0) + 1
+    # A task that ended before its attempt began (the piece's lock held
+    # elsewhere) counts too: retries stay bounded.
+    used = len(attempts.numbers(work).get(index, []))
+    tried = max(used - attempts_before(jobs, index), ends[str(index)])
+    if tried >= record["retries"] + 1 or pieces.problem(work, record, index) is None:
+        return False
+    if "nodes" not in jobs:
+        jobs["nodes"] = nodes.partition_nodes(jobs.get("partition"))
+    leave = nodes.excluded(jobs.get("failed_on", {}).get(str(index), []), failures, jobs["nodes"])
+    args = ["--array=%d" % index] + (["--exclude=" + ",".join(leave)] if leave else [])
+    job = sbatch(work, args + [os.path.join("log", "pieces.sh")])
+    jobs["retries"].append({"piece": index, "job": job, "after": state, "exclude": leave})
+    say("%s %s%s: attempt %d submitted as job %s%s"
+        % (pieces.label(record, index), state.lower().replace("_", " "),
+           " on " + node if node else "", used + 1, job,
+           ", leaving " + ",".join(leave) if leave else ""))
+    return True
 
 
 def wait_join_for_retries(record, jobs, join_listed):
