@@ -114,7 +114,8 @@ class CommandLine(unittest.TestCase):
 
 class Slurm(unittest.TestCase):
     def test_memory_asked_grows_with_the_pixels_drawn(self):
-        cases = [("640x480", "1", "448M"), ("3840x2880", "1", "1088M"), ("3840x2880", "2", "1600M")]
+        cases = [("640x480", "1", "320M"), ("3840x2880", "1", "1088M"), ("3840x2880", "2", "1472M"),
+                 ("3840x2880", "4", "3008M")]
         for size, k, mem in cases:
             self.assertEqual(slurm.memory_for({"size": size, "supersample": k}), mem)
 

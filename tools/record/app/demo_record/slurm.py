@@ -52,10 +52,12 @@ def shell_quote(text):
 
 def memory_for(settings):
     """Slurm's --mem for one task, in MB: the program and its data, the
-    pictures drawn (supersampled), and the encoder's frames, with room to spare."""
+    pictures drawn (supersampled: about 10 bytes a pixel), and the video's
+    frames in the capture and in its encoder (about 52 bytes a pixel), about a
+    third more than the capture and ffmpeg together were measured to take."""
     w, h = (int(v) for v in settings["size"].split("x"))
     k = int(settings.get("supersample", "1"))
-    mb = 384 + (16 * w * h * k * k + 48 * w * h) / (1 << 20)
+    mb = 256 + (12 * w * h * k * k + 64 * w * h) / (1 << 20)
     return "%dM" % (-(-int(mb) // 64) * 64)
 
 
