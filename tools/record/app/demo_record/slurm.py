@@ -291,8 +291,13 @@ def wait_join_for_retries(record, jobs, join_listed):
     """Makes the join wait for the tasks submitted again: its dependency is
     set while it waits, else (it ran already) a new join is submitted."""
     work = record["work"]
-    after = ":".join([jobs["array"]] + [r["job"] for r in jobs.get("retries", [])])
+    # Only jobs Slurm still knows: one that ended long ago is forgotten, and
+    # naming it would be refused.
+    live = queued([jobs["array"]] + [r["job"] for r in jobs.get("retries", [])])
+    after = ":".join(i for i in [jobs["array"]] + [r["job"] for r in jobs["retries"]] if i in live)
     if join_listed:
+        if not after:
+            return  # the retries ended already; the join runs after them
         done = subprocess.run(["scontrol", "update", "JobId=" + jobs["join"],
                                "Dependency=afterany:" + after], stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -301,8 +306,8 @@ def wait_join_for_retries(record, jobs, join_listed):
     result = os.path.join(work, JOIN_RESULT)
     if os.path.exists(result):
         os.remove(result)
-    jobs["join"] = sbatch(work, ["--dependency=afterany:" + after,
-                                 os.path.join("log", "join.sh")])
+    jobs["join"] = sbatch(work, (["--dependency=afterany:" + after] if after else []) +
+                          [os.path.join("log", "join.sh")])
     write_json(os.path.join(work, JOBS), jobs)
 
 
