@@ -198,7 +198,10 @@ class Recorded(unittest.TestCase):
         for i in range(4):
             self.assertRegex(log, r"piece %d \(frames \d+-\d+\): done .* Slurm job \d+ task %d on " % (i, i))
         self.assertRegex(log, r"piece 1 .*attempt 1 of 3 failed")
-        self.assertRegex(log, r"piece 1 .*done .*attempt 2 of 3")
+        # The follower submitted the retry as a job of its own.
+        failed = re.search(r"piece 1 .*attempt 1 of 3 failed.*Slurm job (\d+) task 1 ", log)
+        retried = re.search(r"piece 1 .*done .*attempt 2 of 3, Slurm job (\d+) task 1 ", log)
+        self.assertNotEqual(failed.group(1), retried.group(1), log)
         # Each attempt's own log is kept.
         self.assertIn(b"attempt ended: failed", slurp(work + "/log/piece-1.1.log"))
         self.assertTrue(slurp(work + "/log/piece-1.2.log").endswith(b"attempt ended: done\n"))

@@ -7,8 +7,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "record", "app"))
 
-from demo_record import (attempts, join, options, pieces, plan, render, slurm,  # noqa: E402
-                         status)
+from demo_record import (attempts, join, nodes, options, pieces, plan, render,  # noqa: E402
+                         slurm, status)
 from demo_record.options import Refused  # noqa: E402
 
 
@@ -114,7 +114,8 @@ class CommandLine(unittest.TestCase):
 
 class Slurm(unittest.TestCase):
     def test_memory_asked_grows_with_the_pixels_drawn(self):
-        cases = [("640x480", "1", "448M"), ("3840x2880", "1", "1088M"), ("3840x2880", "2", "1600M")]
+        cases = [("640x480", "1", "320M"), ("3840x2880", "1", "1088M"), ("3840x2880", "2", "1472M"),
+                 ("3840x2880", "4", "3008M")]
         for size, k, mem in cases:
             self.assertEqual(slurm.memory_for({"size": size, "supersample": k}), mem)
 
@@ -139,6 +140,38 @@ class Slurm(unittest.TestCase):
         finally:
             del os.environ[render.TEST_FAIL]
         self.assertFalse(render.planted_failure(1, 1))
+
+
+class Retries(unittest.TestCase):
+    """Where a task that must be tried again goes, and how Slurm said it ended."""
+    def test_the_nodes_a_retry_leaves(self):
+        # (nodes the piece failed on, failures by node, partition, left)
+        table = [(["n1"], {"n1": 1}, ["n1"], []),                # one node: stays
+                 (["n1"], {"n1": 1}, ["n1", "n2"], ["n1"]),      # another node
+                 ([], {"n1": 2}, ["n1", "n2"], ["n1"]),          # left for good
+                 (["n2"], {"n1": 2, "n2": 1}, ["n1", "n2"], ["n1"]),  # not both
+                 (["n1", "n2"], {"n1": 1, "n2": 1}, ["n1", "n2", "n3"], ["n1", "n2"]),
+                 (["n1"], {"n1": 1}, [], [])]                    # nodes unknown
+        for here, failures, partition, left in table:
+            self.assertEqual(nodes.excluded(here, failures, partition), left,
+                             (here, failures, partition))
+
+    def test_states_read_from_scontrol_and_the_jobcomp_file(self):
+        text = ("JobId=12 ArrayJobId=11 ArrayTaskId=0 JobName=p JobState=COMPLETED Reason=None "
+                "NodeList=n1 BatchHost=n1\n"
+                "JobId=13 ArrayJobId=11 ArrayTaskId=1 JobState=TIMEOUT Reason=TimeLimit "
+                "NodeList=n2 BatchHost=n2\n"
+                "JobId=14 ArrayJobId=11 ArrayTaskId=2 JobState=PENDING Reason=Priority "
+                "NodeList=(null)\n"
+                "JobId=20 ArrayJobId=19 ArrayTaskId=0 JobState=FAILED NodeList=n1\n"
+                # jobcomp's lines: no BatchHost; a later end of a task replaces it
+                "JobId=15 UserId=root(0) JobState=PREEMPTED Partition=main NodeList=n1 "
+                "ArrayJobId=11 ArrayTaskId=3 ExitCode=0:15\n"
+                "JobId=15 JobState=FAILED NodeList=n2 ArrayJobId=11 ArrayTaskId=3\n")
+        self.assertEqual(nodes.task_ends(text, "11"), {0: ("COMPLETED", "n1"), 1: ("TIMEOUT", "n2"),
+                                                      2: ("PENDING", ""), 3: ("FAILED", "n2")})
+        self.assertTrue({"TIMEOUT", "PREEMPTED", "FAILED"} <= nodes.RETRIED)
+        self.assertNotIn("CANCELLED", nodes.RETRIED)
 
 
 class Attempts(unittest.TestCase):

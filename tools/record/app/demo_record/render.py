@@ -151,7 +151,7 @@ def render_piece(record, index, stop=lambda: False):
         tries = record["retries"] + 1
         for k in range(tries):
             attempt, log_fd = attempts.start(work, index, where())
-            last = attempt + tries - 1 - k
+            last = record.get("attempt_limit") or attempt + tries - 1 - k
             started = time.monotonic()
             try:
                 why = attempt_once(record, index, attempt, stop, lock, log_fd)

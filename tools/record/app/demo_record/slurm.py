@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from . import pieces, status
+from . import attempts, nodes, pieces, status
 from .join import join
 from .local import hold_work_folder
 from .options import Refused
@@ -52,10 +52,12 @@ def shell_quote(text):
 
 def memory_for(settings):
     """Slurm's --mem for one task, in MB: the program and its data, the
-    pictures drawn (supersampled), and the encoder's frames, with room to spare."""
+    pictures drawn (supersampled: about 10 bytes a pixel), and the video's
+    frames in the capture and in its encoder (about 52 bytes a pixel), about a
+    third more than the capture and ffmpeg together were measured to take."""
     w, h = (int(v) for v in settings["size"].split("x"))
     k = int(settings.get("supersample", "1"))
-    mb = 384 + (16 * w * h * k * k + 48 * w * h) / (1 << 20)
+    mb = 256 + (12 * w * h * k * k + 64 * w * h) / (1 << 20)
     return "%dM" % (-(-int(mb) // 64) * 64)
 
 
@@ -114,7 +116,7 @@ def still_queued(work, jobs):
     """Jobs of an earlier submission still queued or running: by their ids, and
     by the comment every job of it carries (a submission interrupted before
     sbatch answered has no id written down)."""
-    ids = [i for i in (jobs.get("array"), jobs.get("join")) if i]
+    ids = job_ids(jobs)
     found = queued(ids) if ids else set()
     if jobs.get("token") and (jobs.get("state") != "submitted" or not ids):
         user = pwd.getpwuid(os.getuid()).pw_name
@@ -187,6 +189,8 @@ def submit(record, opts):
     signal.pthread_sigmask(signal.SIG_BLOCK, stops)
     try:
         jobs = {"token": token, "state": "submitting", "array": None, "join": None, "pieces": todo,
+                "partition": opts.partition, "attempts_before": {
+                    str(i): len(attempts.numbers(work).get(i, [])) for i in todo},
                 "submitted": time.time(), "frames_before": status.frames(status.snapshot(record))}
         write_json(os.path.join(work, JOBS), jobs)
         if todo:
@@ -223,9 +227,88 @@ def read_jobs(work):
         raise Refused("no jobs to follow for %s (%s)" % (work, e), 1)
 
 
+def job_ids(jobs):
+    """The array's, the join's and the tasks' submitted again."""
+    return [i for i in [jobs.get("array"), jobs.get("join")] +
+            [r["job"] for r in jobs.get("retries", [])] if i]
+
+
 def how_to_follow(work, ids):
     return ("the jobs go on: follow them again with demo-record --follow --work %s (or cancel "
             "them: scancel %s)" % (work, " ".join(ids)))
+
+
+def retry_failed_tasks(record, jobs):
+    """Submits again each task that ended failed, killed at its time limit or
+    pre-empted, while the piece has attempts left, leaving the nodes it failed
+    on (nodes.excluded); the join is made to wait for the new tasks. True when
+    something was submitted. What was read is written down, so that a later
+    --follow counts no end twice."""
+    handled = set(jobs.setdefault("handled", []))
+    submitted = False
+    for array in [jobs.get("array")] + [r["job"] for r in jobs.setdefault("retries", [])]:
+        for index, (state, node) in sorted(nodes.ask(array).items()) if array else ():
+            key = "%s_%d" % (array, index)
+            if state in nodes.RETRIED and key not in handled:
+                handled.add(key)
+                jobs["handled"].append(key)
+                submitted = retry_task(record, jobs, index, state, node) or submitted
+    if len(handled) != len(jobs.get("written", [])):
+        jobs["written"] = list(jobs["handled"])
+        write_json(os.path.join(record["work"], JOBS), jobs)
+    return submitted
+
+
+def retry_task(record, jobs, index, state, node):
+    """Counts the end of a task of the piece and submits its next attempt
+    when one is left; True when it did."""
+    work, failures = record["work"], jobs.setdefault("failures", {})
+    if node:
+        failures[node] = failures.get(node, 0) + 1
+        jobs.setdefault("failed_on", {}).setdefault(str(index), []).append(node)
+    ends = jobs.setdefault("ends", {})
+    ends[str(index)] = ends.get(str(index), 0) + 1
+    # A task that ended before its attempt began (the piece's lock held
+    # elsewhere) counts too: retries stay bounded.
+    used = len(attempts.numbers(work).get(index, []))
+    tried = max(used - attempts_before(jobs, index), ends[str(index)])
+    if tried >= record["retries"] + 1 or pieces.problem(work, record, index) is None:
+        return False
+    if "nodes" not in jobs:
+        jobs["nodes"] = nodes.partition_nodes(jobs.get("partition"))
+    leave = nodes.excluded(jobs.get("failed_on", {}).get(str(index), []), failures, jobs["nodes"])
+    args = ["--array=%d" % index] + (["--exclude=" + ",".join(leave)] if leave else [])
+    job = sbatch(work, args + [os.path.join("log", "pieces.sh")])
+    jobs["retries"].append({"piece": index, "job": job, "after": state, "exclude": leave})
+    say("%s %s%s: attempt %d submitted as job %s%s"
+        % (pieces.label(record, index), state.lower().replace("_", " "),
+           " on " + node if node else "", used + 1, job,
+           ", leaving " + ",".join(leave) if leave else ""))
+    return True
+
+
+def wait_join_for_retries(record, jobs, join_listed):
+    """Makes the join wait for the tasks submitted again: its dependency is
+    set while it waits, else (it ran already) a new join is submitted."""
+    work = record["work"]
+    # Only jobs Slurm still knows: one that ended long ago is forgotten, and
+    # naming it would be refused.
+    live = queued([jobs["array"]] + [r["job"] for r in jobs.get("retries", [])])
+    after = ":".join(i for i in [jobs["array"]] + [r["job"] for r in jobs["retries"]] if i in live)
+    if join_listed:
+        if not after:
+            return  # the retries ended already; the join runs after them
+        done = subprocess.run(["scontrol", "update", "JobId=" + jobs["join"],
+                               "Dependency=afterany:" + after], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        if done.returncode == 0:
+            return
+    result = os.path.join(work, JOIN_RESULT)
+    if os.path.exists(result):
+        os.remove(result)
+    jobs["join"] = sbatch(work, (["--dependency=afterany:" + after] if after else []) +
+                          [os.path.join("log", "join.sh")])
+    write_json(os.path.join(work, JOBS), jobs)
 
 
 def follow(record, quiet):
@@ -236,7 +319,7 @@ def follow(record, quiet):
         raise Refused("the submission for %s was interrupted before Slurm answered: see squeue "
                       "for jobs with the comment %s, cancel them, and submit again with --resume"
                       % (work, comment_of(jobs.get("token", "?"))), 1)
-    ids = [i for i in (jobs.get("array"), jobs["join"]) if i]
+    ids = job_ids(jobs)
     progress = Progress(record, quiet, jobs.get("submitted"), jobs.get("frames_before"))
     try:
         while True:
@@ -247,9 +330,13 @@ def follow(record, quiet):
                 # a cluster gone is not waited for any longer.
                 progress.end()
                 raise Refused("%s; %s" % (e, how_to_follow(work, ids)), 1)
+            if jobs.get("array") and retry_failed_tasks(record, jobs):
+                wait_join_for_retries(record, jobs, jobs["join"] in queued([jobs["join"]]))
+                ids = job_ids(jobs)
+                continue
             if jobs["join"] not in listed:
                 break
-            progress.show("(joining)" if jobs.get("array") not in listed else "")
+            progress.show("" if set(ids) - {jobs["join"]} & listed else "(joining)")
             time.sleep(1)
     except KeyboardInterrupt:
         progress.end()
@@ -284,7 +371,16 @@ def run_task(record):
     if not text.isdigit() or int(text) >= len(record["ranges"]):
         raise Refused("--task runs under Slurm as a task of the array job (SLURM_ARRAY_TASK_ID "
                       "is %r)" % text, 2)
-    return 0 if render_piece(record, int(text)) else 1
+    # One attempt a task: the follower submits the next one, elsewhere when
+    # the partition has another node (retry_failed_tasks).
+    index = int(text)
+    limit = attempts_before(read_jobs(record["work"]), index) + record["retries"] + 1
+    return 0 if render_piece(dict(record, retries=0, attempt_limit=limit), index) else 1
+
+
+def attempts_before(jobs, index):
+    """The attempts at the piece made before this submission (resumes)."""
+    return jobs.get("attempts_before", {}).get(str(index), 0)
 
 
 def run_join(record):
