@@ -18,6 +18,7 @@
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
+#include "record.h"
 #include "replay.h"
 #include "shell/demo_main.h"
 #include "script/timeline.h"
@@ -165,6 +166,8 @@ int main(int argc, char** argv) {
         const bool fps60 = argc == 5 && std::strcmp(argv[3], "--fps") == 0 &&
                            std::strcmp(argv[4], "60") == 0;
         code = runStillsInPage(argv[2], fps60 || seek ? 60 : 30, seek);
+    } else if (argc == 3 && std::strcmp(argv[1], "--record") == 0) {
+        code = recordInPage(argv[2]);
     } else {
         gentleMode.chosenAtPlay = true;
         pageOfferGentleSwitch(&gentleMode.on);
