@@ -3,7 +3,8 @@
 # page tests against it and the desktop build in ./build, in each engine:
 # headless Chromium, Firefox ESR and WebKitGTK (both under one Xvfb).
 # WEB_ENGINES=chromium,firefox picks engines, WEB_TESTS=NAME tests, WEB_JOBS=N
-# how many engines run at once (the number of processors unless set).
+# how many engines run at once (the number of processors unless set). Then the
+# page's "Save as video" (tests/web/video_tests.py) in each engine.
 set -eu
 cd "$(dirname "$0")/../.."
 
@@ -11,3 +12,5 @@ tools/need-packages.sh chromium firefox-esr webkit2gtk-driver xvfb xauth
 
 tools/web.sh
 timeout 1500 python3 tests/web/web_tests.py build-web build
+# "Save as video", each engine with a browser and server of its own.
+timeout 1200 python3 tests/web/video_tests.py build-web
