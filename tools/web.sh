@@ -34,6 +34,31 @@ fi
 emcmake cmake -S web -B build-web -DCMAKE_BUILD_TYPE=Release -DDEMO_DATA_DIR="$PWD/build/data" >/dev/null
 cmake --build build-web -j"$(nproc)"
 
+# The muxer of "Save as video" (web/record.js): mediabunny from the npm
+# registry, this version and no other (the tarball's digest is checked), its
+# ready-made bundle copied beside the page. Without the network the page
+# builds and plays; "Save as video" then says the muxer did not load.
+MUXER_VERSION=1.66.5
+MUXER_SHA256=5ff58a9c422550422e75def409bf69e6f722eb49b4135b3d8a352d073547c198
+muxer_tgz=build-web/npm/mediabunny-$MUXER_VERSION.tgz
+if [ ! -f "$muxer_tgz" ]; then
+    # npm comes with some builds of node; Debian's node has it apart.
+    command -v npm >/dev/null || tools/need-packages.sh npm || true
+    mkdir -p build-web/npm
+    (cd build-web/npm && npm pack --silent "mediabunny@$MUXER_VERSION" >/dev/null) ||
+        echo "tools/web.sh: cannot fetch mediabunny $MUXER_VERSION from npm: no Save as video" >&2
+fi
+if [ -f "$muxer_tgz" ]; then
+    if [ "$(sha256sum "$muxer_tgz" | cut -d' ' -f1)" != "$MUXER_SHA256" ]; then
+        echo "tools/web.sh: $muxer_tgz is not mediabunny $MUXER_VERSION as pinned" >&2
+        rm -f "$muxer_tgz"
+        exit 1
+    fi
+    tar -xzf "$muxer_tgz" -C build-web/npm package/dist/bundles/mediabunny.min.mjs package/LICENSE
+    cp build-web/npm/package/dist/bundles/mediabunny.min.mjs build-web/mediabunny.min.mjs
+    cp build-web/npm/package/LICENSE build-web/mediabunny-LICENSE.txt
+fi
+
 size=$(du -cb build-web/index.html build-web/page.js build-web/page.css build-web/audio_clock.js \
     build-web/demo.js build-web/demo.wasm build-web/demo-data.js build-web/demo.data \
     build-web/manifest.webmanifest build-web/icon-192.png build-web/icon-512.png build-web/sw.js |

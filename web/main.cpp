@@ -4,7 +4,8 @@
 // address's ?t=S), or "--at T1,T2,..." for stills: no sound, the capture
 // program's fixed-step clock at 30 frames a second from 0 (with "--fps 60",
 // 60), stopping on the frame of each time; with "--seek" instead each still
-// is the frame a seek to its time draws. After the end (or Escape) the page
+// is the frame a seek to its time draws; "--record SETTINGS" saves a span as
+// a video ("Save as video", web/record.js). After the end (or Escape) the page
 // offers to watch again: the program starts a new play, from the start, from
 // the files and the music it already holds.
 #include <emscripten.h>
@@ -20,6 +21,7 @@
 #include "platform/window.h"
 #include "platform/web/page_bridge.h"
 #include "platform/web/web_present.h"
+#include "record.h"
 #include "replay.h"
 #include "shell/demo_main.h"
 #include "script/timeline.h"
@@ -37,13 +39,15 @@ namespace {
 const char* const usage =
     "usage: demo [--start S]\n"
     "       demo --at T1,T2,... [--seek | --fps 30|60]\n"
+    "       demo --record SETTINGS\n"
     "  (the page starts it: ?t=S gives --start, ?at=... --at, &seek --seek, &fps=60 --fps 60)\n"
     "  --start S     play from S seconds into the music; a time that is none is named on\n"
     "                the page and the play starts from the beginning\n"
     "  --at T,...    stills at these music times (seconds from 0 to 228), no sound\n"
     "  --seek        each still the frame a seek to its time draws (on a 60 fps clock)\n"
     "  --fps N       the stills' fixed-step clock, 30 (as without it) or 60 frames a second;\n"
-    "                --seek and --fps count for stills alone\n";
+    "                --seek and --fps count for stills alone\n"
+    "  --record S    save the span S asks for as a video (the page's ?record=S)\n";
 const ProgramUsage program = {"demo", usage};
 const char* const stillTimesTaken = "seconds from 0 to 228, separated by commas";
 
@@ -55,6 +59,7 @@ struct PageRun {
     bool bySeeking = false;
     bool fromStart = true;
     std::string start;  // --start, as the address gave it
+    std::string record;  // --record, as the address gave it
 };
 
 // The option just read: 0 when taken, else 2 (refused).
@@ -78,6 +83,10 @@ int readPageOption(OptionReader* r, PageRun* run) {
         if (const int refused = optionValue(r, &run->start, "seconds of music, such as 95.5"))
             return refused;
         run->fromStart = false;
+    } else if (r->option == "--record") {
+        // The recording says on the page what is wrong with its settings.
+        if (const int refused = optionValue(r, &run->record, "the recording's settings"))
+            return refused;
     } else {
         return refuseUnknown(*r);
     }
@@ -222,6 +231,8 @@ int main(int argc, char** argv) {
     int code = readPageOptions(argc, argv, &run);
     if (code >= 0) {
         // Refused or helped: nothing runs.
+    } else if (!run.record.empty()) {
+        code = recordInPage(run.record.c_str());
     } else if (run.stills) {
         // A seek's stills are drawn on its own 60 fps clock.
         code = runStillsInPage(run.times.c_str(), run.bySeeking ? 60 : run.framesPerSecond,

@@ -7,6 +7,15 @@
 (function () {
   const params = new URLSearchParams(location.search);
   const stillTimes = params.get('at');
+  // ?record=...: "Save as video" (record.js) instead of a play.
+  const recording = stillTimes === null && params.has('record');
+  // record.js comes only when it is wanted: the play needs none of it.
+  let recorder = null;
+  function loadRecorder() {
+    if (!recorder) recorder = import('./record.js').then(() => window.DemoRecorder);
+    return recorder;
+  }
+  if (recording) loadRecorder();
   const canvas = document.getElementById('canvas');
   const stage = document.getElementById('stage');
   const overlay = document.getElementById('overlay');
@@ -326,7 +335,7 @@
     // Asked before the program makes its context: a throwaway context tells
     // what draws the WebGL here.
     wantsAntialias() {
-      if (stillTimes !== null) return false;
+      if (stillTimes !== null || recording) return false;
       // ?antialias=on or off overrides the choice (to compare what it costs).
       const asked = params.get('antialias');
       if (asked === 'on' || asked === 'off') {
@@ -381,6 +390,7 @@
       stats.exitCode = code;
       stats.state = 'ended';
       releaseWakeLock();
+      if (recording) return;  // record.js says how it ended
       // An Escape pressed in fullscreen takes the browser out of it as it
       // ends the play: that play still ended in fullscreen.
       endedInFullscreen = !!fullscreenElement() || performance.now() - leftFullscreenMs < 1500;
@@ -772,7 +782,7 @@
     fitCanvas();
   }
   function fitCanvas() {
-    if (stillTimes !== null || !window.demoGL) return;
+    if (stillTimes !== null || recording || !window.demoGL) return;
     const box = canvas.getBoundingClientRect();
     const ratio = window.devicePixelRatio || 1;
     let w = Math.max(1, Math.round(box.width * ratio));
@@ -877,6 +887,13 @@
   stage.addEventListener('click', onPictureTap);
 
   if (stillTimes !== null) document.body.classList.add('still');
+  const saveButton = document.getElementById('save-open');
+  if (stillTimes !== null || recording) saveButton.hidden = true;
+  saveButton.addEventListener('click', () => {
+    loadRecorder().then((r) => r.offerForm(),
+                        (e) => showNotice('save', 'Save as video is not offered: record.js did not load (' +
+                                                  e.message + ').'));
+  }, { once: true });
 
   window.Module = {
     page,
@@ -901,6 +918,11 @@
         // stills on the seek's 60 fps clock.
         const how = params.has('seek') ? ['--seek'] : params.get('fps') === '60' ? ['--fps', '60'] : [];
         run(['--at', stillTimes].concat(how));
+        return;
+      }
+      if (recording) {
+        loadRecorder().then((r) => { r.hookPage(); r.start(run); },
+                            (e) => showError('The video was not saved: record.js did not load (' + e.message + ').'));
         return;
       }
       // ?t=S: the play starts S seconds into the music.

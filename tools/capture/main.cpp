@@ -15,7 +15,7 @@
 #include "frame_folder.h"
 #include "frame_writer.h"
 #include "fx/frame_profile.h"
-#include "downsample.h"
+#include "image/downsample.h"
 #include "drawable_limit.h"
 #include "shell/headless_run.h"
 #include "output_file.h"

@@ -1,4 +1,4 @@
-#include "downsample.h"
+#include "image/downsample.h"
 
 #include <cmath>
 #include <vector>
