@@ -27,8 +27,9 @@ int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn in
         reportError(text);
         return 0;
     }
-    Particle* particles =
-        takeDemoArray<Particle>(DemoMemory::changing, size_t(count > 0 ? count : 1));
+    Particle* particles = takeParticleSystemTable(scene)
+        ? takeDemoArray<Particle>(DemoMemory::changing, size_t(count > 0 ? count : 1))
+        : nullptr;
     if (!particles) {
         reportError("particle system refused: out of memory");
         return 0;
@@ -78,6 +79,10 @@ int addSceneHook(Scene* scene, void* target, void* userData, SceneHookFn functio
         std::snprintf(text, sizeof text, "scene hook refused: the scene already holds %d hooks",
                       maxSceneTableEntries);
         reportError(text);
+        return 0;
+    }
+    if (!takeHookTable(scene)) {
+        reportError("scene hook refused: out of memory");
         return 0;
     }
     SceneHook* hook = &scene->hooks[scene->hookCount++];

@@ -81,6 +81,12 @@ void loadFlareConfig(Scene* scene, const char* path, Vec3* source) {
                      maxSceneTableEntries, path);
         return;
     }
+    // The table is there even when the file is not: the part bodies set the
+    // fade of the first set of the scenes that ask for one.
+    if (!takeFlareSetTable(scene)) {
+        std::fprintf(stderr, "flare set table: out of memory: %s not added\n", path);
+        return;
+    }
     // The file is read once: every section is searched from its start, so a
     // large file read section by section would cost its size for each lens.
     unsigned char* bytes = nullptr;

@@ -12,6 +12,24 @@ SceneObject* findSceneObject(Scene* scene, int textureIndex) {
 
 namespace {
 
+template <typename T>
+int takeTable(T** table) {
+    if (!*table) *table = takeDemoArray<T>(DemoMemory::changing, maxSceneTableEntries);
+    return *table != nullptr;
+}
+
+}  // namespace
+
+int takeParticleSystemTable(Scene* scene) { return takeTable(&scene->particleSystems); }
+int takeHookTable(Scene* scene) { return takeTable(&scene->hooks); }
+int takeFlareSetTable(Scene* scene) { return takeTable(&scene->flareSets); }
+
+int takeSceneTables(Scene* scene) {
+    return takeParticleSystemTable(scene) && takeHookTable(scene) && takeFlareSetTable(scene);
+}
+
+namespace {
+
 void releaseCamera(SceneCamera* camera) {
     if (!camera) return;
     giveBackDemoMemory(camera->positionTrack.keys);
@@ -63,6 +81,9 @@ void releaseSceneContents(Scene* scene) {
         }
         giveBackDemoMemory(scene->spots);
     }
+    giveBackDemoMemory(scene->particleSystems);
+    giveBackDemoMemory(scene->hooks);
+    giveBackDemoMemory(scene->flareSets);
     clearSceneTables(scene);
 }
 
@@ -71,6 +92,9 @@ void clearSceneTables(Scene* scene) {
     scene->objects = nullptr;
     scene->lights = nullptr;
     scene->spots = nullptr;
+    scene->particleSystems = nullptr;
+    scene->hooks = nullptr;
+    scene->flareSets = nullptr;
     scene->objectCount = 0;
     scene->lightCount = 0;
     scene->spotCount = 0;

@@ -146,11 +146,14 @@ struct Scene {
     int lightCount;
     SceneSpot* spots;
     int spotCount;
-    ParticleSystem particleSystems[maxSceneTableEntries];
+    // The three tables, maxSceneTableEntries entries each, are taken from the
+    // changing arena when the scene first needs one (null until then), so a
+    // place no set-up uses costs only this record.
+    ParticleSystem* particleSystems;
     int particleSystemCount;
-    SceneHook hooks[maxSceneTableEntries];
+    SceneHook* hooks;
     int hookCount;
-    FlareSet flareSets[maxSceneTableEntries];
+    FlareSet* flareSets;
     int flareSetCount;
     float fogDensity;
     float fogColour[4];
@@ -158,6 +161,15 @@ struct Scene {
 
 // First object (file order) drawn with the given texture slot, or null.
 SceneObject* findSceneObject(Scene* scene, int textureIndex);
+
+// The scene's table, taken from the changing arena if not yet: 1 when it is
+// there, 0 when the arena is full (it stays null). The functions that add to a
+// table call these; code that fills a scene's tables by hand calls
+// takeSceneTables first.
+int takeParticleSystemTable(Scene* scene);
+int takeHookTable(Scene* scene);
+int takeFlareSetTable(Scene* scene);
+int takeSceneTables(Scene* scene);
 
 // The scene bank, demo.SceneBank: sceneBankSize scenes, zero-filled by
 // makeDemoState.

@@ -16,6 +16,7 @@ protected:
     void SetUp() override {
         if (!testgl::ensureContext()) GTEST_SKIP() << "no GL context";
         scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
+        ASSERT_TRUE(takeSceneTables(scene));
         white = testgl::solidTexture(255, 255, 255);
         savedClock = demo.DemoClock;
     }

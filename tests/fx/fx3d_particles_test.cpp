@@ -138,7 +138,7 @@ TEST_F(ParticlesTest, FullTablesRefuseWithAMessage) {
     scene->hookCount = 0;
     EXPECT_EQ(addParticleSystem(scene, nullptr, 1, initBurstParticle, updateBurstParticle, 0), 0);
     EXPECT_EQ(scene->particleSystemCount, maxSceneTableEntries);
-    EXPECT_EQ(scene->hooks[0].function, nullptr);  // the next field was not overwritten
+    EXPECT_EQ(scene->particleSystems, nullptr);  // refused before anything was taken
     EXPECT_EQ(errors.texts.size(), 1u);
 
     scene->hookCount = maxSceneTableEntries;

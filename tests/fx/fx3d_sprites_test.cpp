@@ -26,6 +26,7 @@ protected:
         camera.down = Vec3{0, 0, -1};
         camera.forward = Vec3{0, 1, 0};
         demo.TextureTable[3].opacity = 1.0f;
+        ASSERT_TRUE(takeSceneTables(scene));
         ParticleSystem& s = scene->particleSystems[0];
         s.particles = particles;
         s.count = 1;

@@ -124,6 +124,7 @@ TEST(FlareConfig, MissingFileReportsAndLeavesTheScene) {
     EXPECT_EQ(s.scene->flareSetCount, 0);
     ASSERT_EQ(errors.texts.size(), 1u);
     EXPECT_EQ(errors.texts[0], "cannot load flaredata");
+    EXPECT_NE(s.scene->flareSets, nullptr);  // the part bodies still set the first set's fade
     loadFlareConfig(s.scene, "data", &light);  // a folder
     EXPECT_EQ(s.scene->flareSetCount, 0);
     EXPECT_EQ(errors.texts.size(), 2u);

@@ -40,6 +40,7 @@ protected:
         table.assign(textureTableSize, TextureSlot{});
         demo.TextureTable = table.data();
         scene = newScene();
+        ASSERT_TRUE(takeSceneTables(scene));
     }
     void TearDown() override {
         deleteScene(scene);

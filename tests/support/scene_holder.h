@@ -12,7 +12,7 @@ struct SceneHolder {
     SceneHolder(const SceneHolder&) = delete;
     SceneHolder& operator=(const SceneHolder&) = delete;
     ~SceneHolder() {
-        for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
+        for (int i = 0; scene->flareSets && i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
             giveBackDemoMemory(scene->flareSets[i].lenses);
         std::free(scene);
     }

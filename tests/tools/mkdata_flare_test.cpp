@@ -23,7 +23,7 @@ namespace {
 struct SceneHolder {
     Scene* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
     ~SceneHolder() {
-        for (int i = 0; i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
+        for (int i = 0; scene->flareSets && i < scene->flareSetCount && i < maxSceneTableEntries; ++i)
             giveBackDemoMemory(scene->flareSets[i].lenses);
         std::free(scene);
     }

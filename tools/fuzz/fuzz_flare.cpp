@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "image/flare_config.h"
 #include "scene/scene.h"
+#include "state/demo_memory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static char path[64] = "";
@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
     static Scene scene;
     static Vec3 source = {0, 0, -10};
-    for (int i = 0; i < scene.flareSetCount; ++i) std::free(scene.flareSets[i].lenses);
-    scene.flareSetCount = 0;
+    // What the last input's load took (its table, its lenses) goes at once.
+    emptyDemoArenas();
+    scene = Scene{};
     loadFlareConfig(&scene, path, &source);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "scene/evaluate.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
+#include "script/places.h"
 #include "state/demo_state.h"
 
 namespace recorder {
@@ -35,6 +36,10 @@ void resetTables() {
     // A fresh record, as the demo makes it: start values, empty tables.
     freeDemoState();
     makeDemoState();
+    // The set-ups give the places the bodies write to their tables.
+    for (int place : {lightPlace, neuronalPlace, ateriePlace, darmPlace, kopuliPlace, fischPlace,
+                      mirrorPlace})
+        takeSceneTables(&demo.SceneBank[place]);
 }
 
 std::vector<DrawCall> named(const std::string& name, int target) {

@@ -172,7 +172,11 @@ void expectGridLayers() {
 }
 
 void expectParticlesHooksAndFlares() {
-    // Particle systems, hooks and flare chains.
+    // Particle systems, hooks and flare chains; a place no set-up fills has
+    // taken no tables.
+    EXPECT_EQ(demo.SceneBank[3].particleSystems, nullptr);
+    EXPECT_EQ(demo.SceneBank[3].hooks, nullptr);
+    EXPECT_EQ(demo.SceneBank[3].flareSets, nullptr);
     Scene& light = demo.SceneBank[0];
     ASSERT_EQ(light.particleSystemCount, 1);
     EXPECT_EQ(light.particleSystems[0].count, 1500);
