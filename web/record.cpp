@@ -72,11 +72,11 @@ bool readSoundtrack(std::vector<unsigned char>* bytes) {
 
 }  // namespace
 
-int recordInPage(const char* spec) {
+int recordInPage(const char* settings) {
     double start = 0, end = 0;
     long num = 0, den = 0;
     int width = 0, height = 0, k = 0, gentle = 0;
-    if (std::sscanf(spec, "%lf,%lf,%ld,%ld,%d,%d,%d,%d", &start, &end, &num, &den, &width, &height,
+    if (std::sscanf(settings, "%lf,%lf,%ld,%ld,%d,%d,%d,%d", &start, &end, &num, &den, &width, &height,
                     &k, &gentle) != 8 ||
         num < 1 || den < 1 || width < 2 || height < 2 || k < 1 || k > 4 || start < 0) {
         reportError("bad recording (START,END,NUM,DEN,WIDTH,HEIGHT,SUPERSAMPLE,GENTLE)");

@@ -252,7 +252,7 @@
     rec.state = 'recording';
     try {
       const codec = await chooseCodec(s);
-      if (!codec) throw new Error(noEncoder(s));
+      if (!codec) throw new Error(noEncoder(s) + '. Nothing was written');  // no file is opened yet
       rec.codec = codec.config.codec;
       let mb;
       try {
@@ -459,7 +459,7 @@
     const s = settings;
     rec.name = fileName(s);
     document.getElementById('record-what').textContent = 'Saving ' + rec.name;
-    const spec = [s.start, s.end, s.num, s.den, s.width, s.height, s.supersample, s.gentle ? 1 : 0].join(',');
+    const line = [s.start, s.end, s.num, s.den, s.width, s.height, s.supersample, s.gentle ? 1 : 0].join(',');
     const go = async () => {
       if (s.to === 'pick') {
         try {
@@ -471,7 +471,7 @@
       }
       document.getElementById('record-go').hidden = true;
       document.getElementById('record-cancel').hidden = false;
-      run(['--record', spec]);
+      run(['--record', line]);
     };
     // Nothing is opened where nothing could be encoded.
     chooseCodec(s).then((codec) => {
