@@ -16,25 +16,12 @@
 #include "scene/texture_slot.h"
 #include "state/demo_clock.h"
 #include "state/demo_state.h"
+#include "support/private_demo.h"
 
 namespace fx3d {
 
-// Makes a fresh demo record for the test (start values, zeroed tables) and
-// puts the previous one back afterwards.
-class TablesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved = demo;
-        ASSERT_TRUE(makeDemoState());
-    }
-    void TearDown() override {
-        freeDemoState();
-        demo = saved;
-    }
-
-private:
-    DemoState saved = {};
-};
+// Makes a fresh demo record for the test and puts the previous one back.
+class TablesTest : public PrivateDemoTest {};
 
 // A fresh demo record and one fresh scene (scenebuild::newScene) per test.
 class SceneTest : public TablesTest {

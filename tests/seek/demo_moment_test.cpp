@@ -11,22 +11,12 @@
 #include "script/demo_moment.h"
 #include "state/demo_memory.h"
 #include "state/demo_state.h"
+#include "support/private_demo.h"
 
 namespace {
 
 // A private demo record (the tables only) for each test, given back after.
-class MomentTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved = demo;
-        ASSERT_TRUE(makeDemoState());
-    }
-    void TearDown() override {
-        freeDemoState();
-        demo = saved;
-    }
-    DemoState saved = {};
-};
+class MomentTest : public PrivateDemoTest {};
 
 // The moment's page a byte of the changing arena lies in.
 uint32_t pageOf(const void* p) {
