@@ -35,18 +35,26 @@ function videoMean(src) {
     video.muted = true;
     setTimeout(() => fail(new Error(src + ': no frame within 60 s')), 60000);
     video.onerror = () => fail(new Error(src + ': ' + (video.error && video.error.message)));
-    video.onloadeddata = () => {
+    // loadeddata can come before the frame reaches the element's picture:
+    // the canvas is then still empty (all zero). Draw again until it is not,
+    // for up to 10 s; a video that really is black is shown as black then.
+    const draw = (tries) => {
       const w = video.videoWidth, h = video.videoHeight;
       const canvas = document.createElement('canvas');
       canvas.width = w;
       canvas.height = h;
       const g = canvas.getContext('2d', { willReadFrequently: true });
       g.drawImage(video, 0, 0);
-      const data = g.getImageData(0, 0, w, h).data, sum = [0, 0, 0];
+      const data = g.getImageData(0, 0, w, h).data, sum = [0, 0, 0, 0];
       for (let i = 0; i < data.length; i += 4)
-        for (let c = 0; c < 3; ++c) sum[c] += data[i + c];
-      ok(sum.map((s) => s / (w * h)));
+        for (let c = 0; c < 4; ++c) sum[c] += data[i + c];
+      if (sum[3] === 0 && tries > 0) {
+        setTimeout(() => draw(tries - 1), 50);
+        return;
+      }
+      ok(sum.slice(0, 3).map((s) => s / (w * h)));
     };
+    video.onloadeddata = () => draw(200);
     video.src = src;
   });
 }
