@@ -1,16 +1,15 @@
 #include <initializer_list>
 
 #include "script/setup.h"
+#include "script/timeline.h"
 #include "state/demo_state.h"
 
 int loadAll() {
     if (!makeDemoState()) return 0;
 
-    static int (*const setups[])() = {setupLogoAssets,   setupLightScene, setupNeuronalScene,
-                                      setupAterieScene,  setupFischScene, setupDarmScene,
-                                      setupKopuliScene,  setupMirrorScene};
-    for (int (*setup)() : setups)
-        if (!setup()) return 0;
+    for (int order = 0; order < partCount; ++order)
+        for (const PartRow& row : partTable)
+            if (row.setup && row.setupOrder == order && !row.setup()) return 0;
     finishAssetTable();
     return 1;
 }

@@ -49,3 +49,9 @@ inline float flyingWordsOffset(float pt, float from, float anchor) {
     if (pt > from) n = float(3 - (pt - anchor) * 0.02);
     return n;
 }
+
+// The water pictures (parts 6 and 7) are optional: without them the slot
+// keeps its picture.
+inline bool waterReady() {
+    return demo.waterCanvas && demo.surfaceTexelTable && demo.waterOffsetTable;
+}

@@ -5,19 +5,11 @@
 #include "state/demo_state.h"
 
 // Makes the demo record (makeDemoState: the three zero-filled tables), runs
-// the set-ups in their fixed order (first failure stops, 0), then the final
-// loads. 1 on success.
+// the part table's set-ups in their order (first failure stops, 0), then the
+// final loads. 1 on success.
 int loadAll();
 void freeAll();
 
-int setupLogoAssets();
-int setupLightScene();
-int setupNeuronalScene();
-int setupAterieScene();
-int setupFischScene();
-int setupDarmScene();
-int setupKopuliScene();
-int setupMirrorScene();
 // Slots 97-99, the water pictures and tables.
 void finishAssetTable();
 

@@ -1,5 +1,7 @@
 #include "script/timeline.h"
 
+#include "script/parts.h"
+
 const float cutListA[11] = {0, 115, 230, 345, 460, 570, 680, 800, 915, 1500, 2000};
 const float cutListB[11] = {0, 115, 230, 345, 460, 575, 690, 805, 920, 1500, 2000};
 const float blinkList[13] = {0, 30, 130, 160, 230, 260, 330, 370, 420, 470, 1200, 2000, 3000};
@@ -35,9 +37,9 @@ int selectCut(const float* cutList, int listSize, float partTime, float* cutTime
 }
 
 void partClearColour(int part, float rgba[4]) {
-    const bool underwater = part == 6;
-    rgba[0] = underwater ? 0.1f : 0.0f;
-    rgba[1] = underwater ? 0.1f : 0.0f;
-    rgba[2] = underwater ? 0.2f : 0.0f;
-    rgba[3] = underwater ? 0.2f : 0.0f;
+    for (int c = 0; c < 4; ++c) rgba[c] = part >= 0 && part < partCount ? partTable[part].clear[c] : 0;
+}
+
+void runPartBody(int part) {
+    if (part >= 0 && part < partCount && partTable[part].body) partTable[part].body();
 }

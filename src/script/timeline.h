@@ -1,17 +1,58 @@
 #pragma once
 #include <cstdint>
 
-// The ten parts of the demo on the music clock, and the constant tables the
-// part bodies share.
-enum : int { partCount = 10, lastPlayedPart = 8 };
+#include "script/part_table.h"
+
+// The parts of the demo on the music clock, and the constant tables the part
+// bodies share.
+enum : int { partCount = int(sizeof partTable / sizeof partTable[0]) };
+
+namespace timeline_rows {
+// The last part with a body.
+constexpr int lastWithABody() {
+    int last = 0;
+    for (int i = 0; i < partCount; ++i)
+        if (partTable[i].body) last = i;
+    return last;
+}
+// The set-ups' places in the loading order are 0, 1, 2, ... once each.
+constexpr bool setupOrderIsWhole() {
+    int setups = 0;
+    for (const PartRow& row : partTable) setups += row.setup ? 1 : 0;
+    for (int order = 0; order < setups; ++order) {
+        int found = 0;
+        for (const PartRow& row : partTable) found += row.setup && row.setupOrder == order;
+        if (found != 1) return false;
+    }
+    return true;
+}
+constexpr bool startsRise() {
+    for (int i = 1; i < partCount; ++i)
+        if (partTable[i].startMs <= partTable[i - 1].startMs) return false;
+    return partTable[0].startMs == 0 && partTableEndMs > partTable[partCount - 1].startMs;
+}
+struct Boundaries {
+    int32_t ms[partCount + 1];
+    constexpr int32_t operator[](int i) const { return ms[i]; }
+};
+constexpr Boundaries boundaries() {
+    Boundaries b{};
+    for (int i = 0; i < partCount; ++i) b.ms[i] = partTable[i].startMs;
+    b.ms[partCount] = partTableEndMs;
+    return b;
+}
+}  // namespace timeline_rows
+
+static_assert(timeline_rows::setupOrderIsWhole(), "every set-up needs its own place in the order");
+static_assert(timeline_rows::startsRise(), "the parts start one after another from 0");
+
+enum : int { lastPlayedPart = timeline_rows::lastWithABody() };
 
 // Part i plays while the elapsed milliseconds are above Timeline[i] and at most
-// Timeline[i + 1] (part 0 from the start). The one definition of the part
-// boundaries: the soundtrack generator, the warm-up, the capture, bench and
+// Timeline[i + 1] (part 0 from the start): the starts of the table's rows and
+// its end. The soundtrack generator, the warm-up, the capture, bench and
 // runner tools all read it (demo-bench --print-timeline prints it).
-inline constexpr int32_t Timeline[partCount + 1] = {0,      13200,  54300,  82200,
-                                                    107800, 134000, 173000, 200700,
-                                                    217300, 228000, 240000};
+inline constexpr timeline_rows::Boundaries Timeline = timeline_rows::boundaries();
 
 // The end of the last part that draws: the demo's last frame is the first one
 // past it.

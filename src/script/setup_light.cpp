@@ -1,32 +1,12 @@
-// The title pictures and the light scene (place 0).
+// The light scene (place 0), its burst and its flares.
 #include "fx/bake.h"
 #include "fx/grid_movers.h"
 #include "fx/particle_kinds.h"
 #include "fx/particles.h"
 #include "image/flare_config.h"
+#include "script/part_table.h"
 #include "script/places.h"
-#include "script/setup.h"
 #include "script/setup_tables.h"
-#include "state/demo_state.h"
-
-int setupLogoAssets() {
-    static const LayerRow layers[] = {
-        {0, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 0, gridVertexWobble},
-        {1, -0.8f, -0.55f, 0.8f, 0.55f, 0, 0, 1, 1, 10, 10, 1, gridVertexWobble},
-        {2, -1.1f, -1.1f, 1.1f, 1.1f, 0, 0, 1, 1, 10, 10, 2, gridVertexWobble},
-        {3, -0.41f, 0.25f, 1.15f, 0.52f, 0, 0, 1, 1, 10, 10, 3, gridVertexDrift},
-        {4, -1.03f, 0.05f, -0.25f, 0.61f, 0, 0, 1, 1, 10, 10, 4, gridVertexDrift},
-        {5, -0.1f, -0.59f, 1.5f, -0.3f, 0, 0, 1, 1, 10, 10, 5, gridVertexDrift},
-        {6, -0.68f, -0.52f, 0.22f, -0.38f, 0, 0, 1, 1, 10, 10, 6, gridVertexDrift},
-        {7, -1.5f, -1.5f, 1.5f, 1.5f, 0, 0, 1, 1, 10, 10, 2, gridVertexWobble},
-    };
-    loadSlotRun(0, 1, {"data\\logo-quelltarnlogo.jpg", "data\\logo-opacity.jpg",
-                       "data\\logo-background.jpg", "data\\logo-credits.jpg",
-                       "data\\logo-vexdrift.jpg", "data\\logo-quelltarn.jpg",
-                       "data\\logo-wearegetting.jpg", "data\\black.jpg"});
-    buildLayers(layers, rowCount(layers));
-    return 1;
-}
 
 int setupLightScene() {
     // Light 0 carries the burst's origin and the flare chain.

@@ -1,94 +1,14 @@
-// Parts 3 to 5: the neuronal scene, the darm scene replayed, the aterie shots.
+// Part 5: the aterie shots and their closing words.
 #include <cmath>
 
-#include "fx/grid_layer.h"
 #include "fx/overlays.h"
 #include "fx/render_scene.h"
-#include "fx/switches.h"
 #include "script/part_helpers.h"
-#include "script/parts.h"
+#include "script/part_table.h"
 #include "script/places.h"
 #include "script/timeline.h"
 #include "state/demo_state.h"
 #include "state/gentle_mode.h"
-
-void runPart3() {
-    const float pt = demo.DemoClock.partTime;
-    const float tt = demo.DemoClock.totalTime;
-    demo.sceneWarpEnabled = 1;
-    demo.cullFarZ = -30000;
-    demo.transparentNoFog = 0;
-    slot(25)->wireLevel = 0.5f;
-
-    // Loops every 250 scene units; exactly 250 still shows the loop's end.
-    float s3 = pt * 0.5f;
-    while (s3 > 250) s3 -= 250;
-    renderScene(scene(neuronalPlace), s3);
-
-    float A;
-    if (pt <= 100)
-        A = 1;
-    else if (pt <= 200)
-        A = float(1 - (pt - 100) * 0.01);
-    else if (pt <= 400)
-        A = 0;
-    else if (pt <= 500)
-        A = float((pt - 400) * 0.01);
-    else
-        A = 1;
-    drawGridOffsetMultiply(layer(helmetMaskLayer), 1, -A, 0, 0, tt * 0.5f);
-    drawGridOffset(layer(helmetLayer), 1, -A, 0, 0, tt * 0.5f);
-
-    if (pt > 460) {
-        const float c = float(std::cos(pt * 0.005) * 0.25);
-        const float d = clampTo(float((pt - 460) * 0.005), 0, 1);
-        drawGridOffset(layer(32), d * 0.5f, 0, c, 0, tt * 0.2f);
-    }
-
-    float e;
-    if (pt < 100)
-        e = float(pt * 0.01);
-    else if (pt <= 400)
-        e = 1;
-    else
-        e = float(1 - (pt - 400) * 0.01);
-    e = clampTo(e, 0, 1);
-    drawGridScaled(layer(39), e * 0.6f, float(std::cos(pt * 0.1) * 0.1 + 1), 1, 1, tt);
-    drawGridScaled(layer(50), e * 0.3f, 1, float(std::sin(pt * 0.1) * 0.2 + 1), 1, tt);
-
-    if (pt < 100) fadeScreen(float(pt * 0.01));
-    if (pt > 800) fadeScreen(float(1 - (pt - 800) * 0.01));
-}
-
-void runPart4() {
-    const float pt = demo.DemoClock.partTime;
-    const float tt = demo.DemoClock.totalTime;
-    setPlainSceneSwitches();
-    slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
-    // The heads of part 2 stay hidden from here on.
-    scene(darmPlace)->particleSystems[1].count = 0;
-
-    // Gentle play replays it at its own pace: at double speed the patterned
-    // walls sweep past in a flicker of light and dark patches.
-    renderScene(scene(darmPlace), gentleMode.on ? pt + 700 : pt * 2 + 700);
-
-    float m = 1.2f;
-    if (pt > 100) m = float(1.2 - (pt - 100) * 0.012048192771084338);
-    if (pt > 300) m = float((pt - 300) * 0.012048192771084338);
-    if (pt >= 400)
-        m = 1.2f;
-    else
-        m = clampTo(m, 0, 1.2f);
-    drawMaskedPicture(40, 41, m, tt);
-
-    // Tested against 100 but anchored at 200: the text jumps in from offset 5.
-    const float n = flyingWordsOffset(pt, 100, 200);
-    drawGridOffset(layer(42), 0.7f, n, 0, 0, tt * 0.5f);
-    drawGridOffset(layer(43), 0.3f, n * 1.5f, 0, 0, tt * 0.5f);
-
-    if (pt > 800) fadeScreen(clampTo(float(1 - (pt - 800) * 0.01), 0, 1));
-    if (pt < 50) flashScreen(float(1 - pt * 0.02));
-}
 
 // Part 5's closing layers over every shot that shows the scene.
 static void drawAterieTail(int shot, float pt, float c, float tt) {
