@@ -37,7 +37,8 @@ int selectCut(const float* cutList, int listSize, float partTime, float* cutTime
 }
 
 void partClearColour(int part, float rgba[4]) {
-    for (int c = 0; c < 4; ++c) rgba[c] = part >= 0 && part < partCount ? partTable[part].clear[c] : 0;
+    const bool inTable = part >= 0 && part < partCount;
+    for (int c = 0; c < 4; ++c) rgba[c] = inTable ? partTable[part].clear[c] : 0;
 }
 
 void runPartBody(int part) {

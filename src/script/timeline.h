@@ -74,5 +74,6 @@ int32_t partStartMs(int part);
 // else the smallest i >= 1 with partTime at most C[i + 1]. *cutTime = partTime - C[s].
 int selectCut(const float* cutList, int listSize, float partTime, float* cutTime);
 
-// Clear colour of a part (part 6 dark blue, everything else black).
+// Clear colour of a part, its row's (part 6 dark blue, the others black);
+// black outside the table.
 void partClearColour(int part, float rgba[4]);
