@@ -82,15 +82,12 @@ void maskScreenRect(float x0, float y0, float x1, float y1, float z) {
     gl.Disable(GL_CULL_FACE);
     gl.Enable(GL_BLEND);
     gl.BlendFunc(GL_SRC_ALPHA, GL_SRC_ALPHA);
+    const float corners[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
     gl.Begin(GL_QUADS);
-    gl.TexCoord2f(0, 0);
-    gl.Vertex3f(x0, y0, z);
-    gl.TexCoord2f(0, 0);
-    gl.Vertex3f(x1, y0, z);
-    gl.TexCoord2f(0, 0);
-    gl.Vertex3f(x1, y1, z);
-    gl.TexCoord2f(0, 0);
-    gl.Vertex3f(x0, y1, z);
+    for (const float* corner : corners) {
+        gl.TexCoord2f(0, 0);
+        gl.Vertex3f(corner[0], corner[1], z);
+    }
     gl.End();
 }
 

@@ -10,17 +10,24 @@
 #include "state/demo_memory.h"
 #include "state/demo_state.h"
 
+namespace {
+// A scene's tables hold maxSceneTableEntries each: false, said as "WHAT
+// refused: the scene already holds N ENTRIES", when this one is full.
+bool sceneTableHasRoom(int entries, const char* what, const char* entriesName) {
+    if (entries < maxSceneTableEntries) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, "%s refused: the scene already holds %d %s", what,
+                  maxSceneTableEntries, entriesName);
+    reportError(text);
+    return false;
+}
+}  // namespace
+
 int addParticleSystem(Scene* scene, void* userData, int count, ParticleInitFn init,
                       ParticleUpdateFn update, int textureIndex) {
-    char text[160];
-    if (scene->particleSystemCount >= maxSceneTableEntries) {
-        std::snprintf(text, sizeof text,
-                      "particle system refused: the scene already holds %d systems",
-                      maxSceneTableEntries);
-        reportError(text);
-        return 0;
-    }
+    if (!sceneTableHasRoom(scene->particleSystemCount, "particle system", "systems")) return 0;
     if (count < 0 || textureIndex < 0 || textureIndex >= textureTableSize) {
+        char text[160];
         std::snprintf(text, sizeof text,
                       "particle system refused: %d particles with texture slot %d", count,
                       textureIndex);
@@ -74,21 +81,12 @@ void followPath(const Vec3* path, Vec3* out, float t) {
 }
 
 int addSceneHook(Scene* scene, void* target, void* userData, SceneHookFn function) {
-    if (scene->hookCount >= maxSceneTableEntries) {
-        char text[120];
-        std::snprintf(text, sizeof text, "scene hook refused: the scene already holds %d hooks",
-                      maxSceneTableEntries);
-        reportError(text);
-        return 0;
-    }
+    if (!sceneTableHasRoom(scene->hookCount, "scene hook", "hooks")) return 0;
     if (!takeHookTable(scene)) {
         reportError("scene hook refused: out of memory");
         return 0;
     }
-    SceneHook* hook = &scene->hooks[scene->hookCount++];
-    hook->target = target;
-    hook->userData = userData;
-    hook->function = function;
+    scene->hooks[scene->hookCount++] = SceneHook{target, userData, function};
     return 1;
 }
 

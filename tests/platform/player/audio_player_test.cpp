@@ -90,35 +90,34 @@ int backendAudioOutputs(const AudioOutput* list[], int capacity) {
     return n;
 }
 
-TEST(AudioPlayer, TheFirstOutputThatOpensPlays) {
-    reset(AudioFault::output, AudioFault::none, AudioFault::none, AudioFault::none);
-    const auto [opened, stream, said] = start();
-    ASSERT_TRUE(opened);
-    EXPECT_NE(stream, 0u);
-    EXPECT_EQ(said, "audio: no device 0\n");
-    EXPECT_STREQ(audioOutputName(), "second");
-    EXPECT_EQ(fakes[0].closes, 1);  // what it held is let go
-    EXPECT_EQ(audioStreamPlay(stream, 0, 4), 1);
-    EXPECT_EQ(fakes[1].plays, 1);
-    int64_t startUs = 0;
-    EXPECT_EQ(audioAudibleStartUs(stream, &startUs), 1);
-    EXPECT_EQ(startUs, 1234);
-}
-
-// The server took the connection but refused the stream: said once, then the
-// next output opens and takes it.
-TEST(AudioPlayer, AnOutputThatRefusesTheStreamGivesWayToTheNext) {
-    reset(AudioFault::none, AudioFault::output, AudioFault::none, AudioFault::none);
-    const auto [opened, stream, said] = start();
-    ASSERT_TRUE(opened);
-    EXPECT_NE(stream, 0u);
-    EXPECT_EQ(said, "audio: refused music.mp3\n");
-    EXPECT_STREQ(audioOutputName(), "second");
-    EXPECT_EQ(fakes[0].closes, 1);
-    EXPECT_EQ(fakes[1].streams, 1);
-    EXPECT_EQ(audioStreamPlay(stream, 0, 4), 1);
-    EXPECT_EQ(fakes[0].plays, 0);
-    EXPECT_EQ(fakes[1].plays, 1);
+// An output that cannot open, or whose server took the connection but refused
+// the stream, says so once and lets go of what it held; the next output opens,
+// takes the stream and plays it.
+TEST(AudioPlayer, AnOutputThatFailsGivesWayToTheNext) {
+    const struct {
+        AudioFault openFault, streamFault;
+        const char* said;
+    } cases[] = {
+        {AudioFault::output, AudioFault::none, "audio: no device 0\n"},
+        {AudioFault::none, AudioFault::output, "audio: refused music.mp3\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        reset(c.openFault, c.streamFault, AudioFault::none, AudioFault::none);
+        const auto [opened, stream, said] = start();
+        ASSERT_TRUE(opened);
+        EXPECT_NE(stream, 0u);
+        EXPECT_EQ(said, c.said);
+        EXPECT_STREQ(audioOutputName(), "second");
+        EXPECT_EQ(fakes[0].closes, 1);
+        EXPECT_EQ(fakes[1].streams, 1);
+        EXPECT_EQ(audioStreamPlay(stream, 0, 4), 1);
+        EXPECT_EQ(fakes[0].plays, 0);
+        EXPECT_EQ(fakes[1].plays, 1);
+        int64_t startUs = 0;
+        EXPECT_EQ(audioAudibleStartUs(stream, &startUs), 1);
+        EXPECT_EQ(startUs, 1234);
+    }
 }
 
 // A file that does not decode is refused by every output alike: said once,
