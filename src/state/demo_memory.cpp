@@ -1,5 +1,6 @@
 #include "state/demo_memory.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,7 +16,8 @@ enum : size_t {
     alignment = 16,
 };
 
-DemoArena arenas[2] = {{nullptr, changingCapacity, 0}, {nullptr, fixedCapacity, 0}};
+DemoArena arenas[2] = {{nullptr, changingCapacity, 0, 0, false},
+                       {nullptr, fixedCapacity, 0, 0, false}};
 
 DemoArena* arenaFor(DemoMemory which) { return &arenas[which == DemoMemory::changing ? 0 : 1]; }
 
@@ -26,15 +28,27 @@ bool within(const DemoArena& a, const void* p) {
 
 }  // namespace
 
+namespace {
+void* refuse(DemoArena* a, size_t bytes) {
+    if (a->refusedBytes == 0) a->refusedBytes = bytes;
+    return nullptr;
+}
+}  // namespace
+
 void* takeDemoMemory(DemoMemory which, size_t count, size_t size) {
     DemoArena* a = arenaFor(which);
-    if (count == 0 || size == 0 || count > a->capacity / size) return nullptr;
+    if (count == 0 || size == 0) return nullptr;
+    if (count > a->capacity / size)
+        return refuse(a, count > SIZE_MAX / size ? SIZE_MAX : count * size);
+    const size_t bytes = (count * size + alignment - 1) / alignment * alignment;
     // Taken once and kept to the end of the process: everything in it lives
     // as long as the demo.
     if (!a->base) a->base = static_cast<unsigned char*>(std::malloc(a->capacity));
-    if (!a->base) return nullptr;
-    const size_t bytes = (count * size + alignment - 1) / alignment * alignment;
-    if (bytes > a->capacity - a->used) return nullptr;
+    if (!a->base) {
+        a->blockRefused = true;
+        return refuse(a, bytes);
+    }
+    if (bytes > a->capacity - a->used) return refuse(a, bytes);
     unsigned char* p = a->base + a->used;
     a->used += bytes;
     std::memset(p, 0, bytes);
@@ -47,7 +61,11 @@ void giveBackDemoMemory(void* p) {
 }
 
 void emptyDemoArenas() {
-    for (DemoArena& a : arenas) a.used = 0;
+    for (DemoArena& a : arenas) {
+        a.used = 0;
+        a.refusedBytes = 0;
+        a.blockRefused = false;
+    }
 }
 
 const DemoArena& demoArena(DemoMemory which) { return *arenaFor(which); }

@@ -23,6 +23,11 @@ struct DemoArena {
     unsigned char* base;
     size_t capacity;
     size_t used;  // bytes taken, from base on
+    // The first request refused since the arenas were emptied, in bytes (0:
+    // none), and whether the block itself could not be had: what the loading
+    // says when it stops for want of room.
+    size_t refusedBytes;
+    bool blockRefused;
 };
 
 // Zero-filled room for `count` records of `size` bytes, aligned for any of

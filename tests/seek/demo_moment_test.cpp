@@ -118,6 +118,10 @@ TEST_F(MomentTest, AFullArenaSaysNoAndTakesNothing) {
     EXPECT_EQ(takeDemoMemory(DemoMemory::changing, size_t(1) << 62, 16), nullptr);
     EXPECT_EQ(takeDemoMemory(DemoMemory::changing, 0, 16), nullptr);
     EXPECT_EQ(demoArena(DemoMemory::changing).used, used);
+    // The first refusal is what the loading says when it stops.
+    EXPECT_EQ(demoArena(DemoMemory::changing).refusedBytes, size_t(1) << 40);
+    EXPECT_FALSE(demoArena(DemoMemory::changing).blockRefused);
+    EXPECT_EQ(demoArena(DemoMemory::fixed).refusedBytes, 0u);
     // Taken zero-filled and aligned for any record, even after the arena was
     // emptied with something written in it.
     unsigned char* a = takeDemoArray<unsigned char>(DemoMemory::changing, 3);
