@@ -2,8 +2,8 @@
 #include <cstdint>
 
 // The demo's parts, one row each. A part is its row here, its body in
-// parts/part_N_name.cpp and, when it builds a scene of its own, its set-up in
-// setup_name.cpp; places.h names what a set-up builds for the bodies.
+// parts/NAME.cpp and, when it builds a scene of its own, its set-up in
+// setup_NAME.cpp; places.h names what a set-up builds for the bodies.
 
 // What each part brings. A set-up runs once while loading (1 on success, 0
 // stops the loading); a body draws one frame from demo.partMs and
