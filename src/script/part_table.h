@@ -32,10 +32,10 @@ struct PartRow {
     int32_t startMs;
     // Its set-up, or null where it draws what others build; setupOrder is the
     // set-up's place in the loading order (the same order every run, so the
-    // pictures land in the same texture names).
+    // pictures land in the same texture names), -1 without one.
     int (*setup)();
     int setupOrder;
-    // Its body, or null for the tail that draws nothing.
+    // Its body; null only in the last row, the tail that draws nothing.
     void (*body)();
     // What its frames are cleared to.
     float clear[4];

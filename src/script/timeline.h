@@ -8,20 +8,13 @@
 enum : int { partCount = int(sizeof partTable / sizeof partTable[0]) };
 
 namespace timeline_rows {
-// The last part with a body.
-constexpr int lastWithABody() {
-    int last = 0;
-    for (int i = 0; i < partCount; ++i)
-        if (partTable[i].body) last = i;
-    return last;
-}
 // The set-ups' places in the loading order are 0, 1, 2, ... once each.
 constexpr bool setupOrderIsWhole() {
     int setups = 0;
-    for (const PartRow& row : partTable) setups += row.setup ? 1 : 0;
+    for (const PartRow& row : partTable) setups += row.setupOrder >= 0 ? 1 : 0;
     for (int order = 0; order < setups; ++order) {
         int found = 0;
-        for (const PartRow& row : partTable) found += row.setup && row.setupOrder == order;
+        for (const PartRow& row : partTable) found += row.setupOrder == order ? 1 : 0;
         if (found != 1) return false;
     }
     return true;
@@ -46,7 +39,9 @@ constexpr Boundaries boundaries() {
 static_assert(timeline_rows::setupOrderIsWhole(), "every set-up needs its own place in the order");
 static_assert(timeline_rows::startsRise(), "the parts start one after another from 0");
 
-enum : int { lastPlayedPart = timeline_rows::lastWithABody() };
+// The table's last row is the tail after the last part that draws: the demo's
+// last frame is its first.
+enum : int { lastPlayedPart = partCount - 2 };
 
 // Part i plays while the elapsed milliseconds are above Timeline[i] and at most
 // Timeline[i + 1] (part 0 from the start): the starts of the table's rows and

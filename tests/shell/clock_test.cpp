@@ -24,6 +24,16 @@ TEST(Timeline, PartBoundariesBelongToTheEarlierPart) {
     }
 }
 
+// A row added by hand: its set-up runs only with a place in the loading order,
+// and only the tail after the last part that draws has no body.
+TEST(Timeline, EverySetUpHasItsPlaceInTheOrderAndOnlyTheTailDrawsNothing) {
+    for (int part = 0; part < partCount; ++part) {
+        const PartRow& row = partTable[part];
+        EXPECT_EQ(row.setup != nullptr, row.setupOrder >= 0) << part;
+        EXPECT_EQ(row.body == nullptr, part == lastPlayedPart + 1) << part;
+    }
+}
+
 TEST(Timeline, CutSelectionUsesAtMostTests) {
     float c = -1;
     EXPECT_EQ(selectCut(cutListA, 11, 0, &c), 0);
