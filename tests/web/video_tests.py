@@ -5,9 +5,10 @@ page driver b (with b.server, the page server of the build) and a folder:
 - a 3-second span from a place of fast motion, saved as the page's script
   asks (?record=...&to=opfs) and read back through the driver: ffprobe finds
   the frames, the rate, the codec, the BT.709 tags and an audio stream as long
-  as the video; each frame decoded as its tags say is within 35 dB of the
-  page's own still at its time (the still mode on the same 30 fps clock) and
-  clearly further from the stills one step before and after;
+  as the video; every frame decoded as its tags say is within the encoder's
+  loss (MIN_PSNR_DB) of the page's own still at its time (the still mode on
+  the same 30 fps clock) and further from the stills one step before and
+  after;
 - a Cancel half-way leaves no file, and the page plays afterwards;
 - a codec the engine does not encode is said on the page, and nothing written.
 
@@ -42,17 +43,18 @@ DEFAULT_ENGINES = "chromium,firefox"
 # fine coloured walls keep 27 dB of any 4:2:0 file against the RGB drawn).
 SPAN = (140.0, 143.0)
 RATE = 30
-# Every so many frames of the span is compared with the stills, and the
-# first (a still costs the page a second or two).
-EVERY = 6
 # Encoder loss of the saved frames against the stills drawn the same way, RGB
-# against RGB. The artery's saturated red costs this span most: at frame 60
-# the BT.709 4:2:0 conversion alone keeps 40.7 dB (red 36.9), and the
-# encoders' frames kept 34.95 dB (Chromium, 2 bits a pixel) and 32.7 dB
-# (Firefox, QP 14) at their worst. A frame one step off is 20 to 40 dB.
-MIN_PSNR_DB = 31.0
-# A frame one step off is this much further from the still than the right one.
-MIN_STEP_GAP_DB = 3.0
+# against RGB. The artery's saturated red costs this span most: the BT.709
+# 4:2:0 conversion alone keeps 40.7 dB there (red 36.9). Firefox's H.264
+# keeps 37.4 dB at worst; Chromium's keeps 34.9 on its key frames and the
+# frame after them whatever the rate (2, 2.5 and 6 bits a pixel measured
+# alike; its VP9 keeps 36.8). A frame one step off is 20 to 45 dB.
+MIN_PSNR_DB = 34.5
+# Each frame is closer to its own still than to the stills a step either side,
+# by at least this much. Where the span barely moves (frames 19-22, stills a
+# step apart at 41-45 dB) that is all the margin a frame has; elsewhere it is
+# 5 to 25 dB.
+MIN_STEP_GAP_DB = 1.0
 
 
 def messages(b):
@@ -105,15 +107,15 @@ def probe(path):
     return json.loads(out)["streams"]
 
 
-def psnr_per_frame(frames, stills, first_still, folder, step):
-    """PSNR of each frame picture (decoded as the file's tags say) against
-    every step-th still from s{first_still}.png on."""
+def psnr_per_frame(frames, stills, first_still, folder):
+    """PSNR of each frame picture (decoded as the file's tags say) against the
+    stills from s{first_still}.png on, one for one."""
     stats = os.path.join(folder, "psnr-%d.txt" % first_still)
     subprocess.run(
         ["ffmpeg", "-v", "error", "-i", frames, "-start_number", str(first_still), "-i",
          os.path.join(stills, "s%03d.png"), "-lavfi",
-         "[0:v]format=gbrp[a];[1:v]select='not(mod(n\\,%d))',setpts=N/FRAME_RATE/TB,format=gbrp[b];"
-         "[a][b]psnr=stats_file=%s" % (step, stats), "-f", "null", "-"],
+         "[0:v]format=gbrp[a];[1:v]format=gbrp[b];[a][b]psnr=stats_file=%s" % stats,
+         "-f", "null", "-"],
         check=True, timeout=300)
     values = []
     with open(stats) as f:
@@ -146,32 +148,35 @@ def test_saves_the_frames_drawn_with_sound(b, out):
     length = frames / RATE
     check(abs(float(a["duration"]) - length) < 1.0 / RATE,
           "audio %s s against %.3f s of video" % (a["duration"], length))
-    # Each compared frame's still and one on each side, as s(3i), s(3i+1), s(3i+2).
+    # Every frame against its own still and the stills a step either side:
+    # the stills of frames first-1 .. first+frames, s000 onwards.
     first = round(SPAN[0] * RATE)
-    picked = list(range(0, frames, EVERY))
     stills = os.path.join(out, "stills")
     os.makedirs(stills, exist_ok=True)
-    shoot_stills(b, [first + i + d for i in picked for d in (-1, 0, 1)], stills)
+    shoot_stills(b, range(first - 1, first + frames + 1), stills)
     decoded = os.path.join(out, "decoded")
     os.makedirs(decoded, exist_ok=True)
-    subprocess.run(["ffmpeg", "-v", "error", "-i", video, "-vf", "select='not(mod(n\\,%d))',scale=in_color_matrix=bt709:in_range=tv:out_range=pc,"
-                    "format=rgb24" % EVERY,
+    subprocess.run(["ffmpeg", "-v", "error", "-i", video, "-vf",
+                    "scale=in_color_matrix=bt709:in_range=tv:out_range=pc,format=rgb24",
                     "-vsync", "0", "-start_number", "0", os.path.join(decoded, "v%03d.png")],
                    check=True, timeout=120)
-    before, own, after = (psnr_per_frame(os.path.join(decoded, "v%03d.png"), stills, k, out,
-                                         3)[:len(picked)] for k in (0, 1, 2))
-    check(len(own) == len(picked), "compared %d frames" % len(own))
+    before, own, after = (psnr_per_frame(os.path.join(decoded, "v%03d.png"), stills, k,
+                                         out)[:frames] for k in (0, 1, 2))
+    check(len(own) == frames, "compared %d frames" % len(own))
     worst = min(own)
     print("  dB against the still before / own / after:\n" + "\n".join(
-        "  %3d %6.2f %6.2f %6.2f" % (i, before[k], own[k], after[k]) for k, i in enumerate(picked)))
-    check(worst >= MIN_PSNR_DB, "frame %d at %.2f dB" % (picked[own.index(worst)], worst))
-    for k, i in enumerate(picked):
-        off = max(before[k], after[k])
-        check(off <= own[k] - MIN_STEP_GAP_DB,
-              "frame %d: %.2f dB, a step off %.2f dB" % (i, own[k], off))
+        "  %3d %6.2f %6.2f %6.2f" % (i, before[i], own[i], after[i]) for i in range(frames)))
+    check(worst >= MIN_PSNR_DB, "frame %d at %.2f dB" % (own.index(worst), worst))
+    for i in range(frames):
+        off = max(before[i], after[i])
+        check(off <= own[i] - MIN_STEP_GAP_DB,
+              "frame %d: %.2f dB, a step off %.2f dB" % (i, own[i], off))
     size = os.path.getsize(video)
-    return "%s, %d frames, %d bytes, %.1f frames/s, own still %.1f-%.1f dB, a step off at most %.1f dB" % (
-        codec, frames, size, recorded_fps, worst, max(own), max(max(before), max(after)))
+    gap = min(own[i] - max(before[i], after[i]) for i in range(frames))
+    return ("%s, %d frames, %d bytes, %.1f frames/s, own still %.1f-%.1f dB, a step off at most "
+            "%.1f dB, at least %.1f dB below the own still" % (
+                codec, frames, size, recorded_fps, worst, max(own),
+                max(max(before), max(after)), gap))
 
 
 def test_cancel_leaves_nothing_and_the_page_plays(b, out):
