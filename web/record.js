@@ -86,12 +86,21 @@
              gentle: gentle === '1', codec, to };
   }
 
-  // H.264 High at the lowest level that holds the picture and its rate.
-  function avcCodec(width, height, fps) {
+  // H.264 High at the lowest level that holds the picture, its rate and the
+  // bit rate asked: [level_idc, macroblocks a second, a frame, kbit/s]. The
+  // bit rate is held to 1.2 times the level's (what OpenH264, the encoder of
+  // Chromium and WebKitGTK, takes as High's limit, below the standard's 1.25),
+  // or the encoder refuses the stream.
+  function avcCodec(width, height, fps, bitrate) {
     const mbs = Math.ceil(width / 16) * Math.ceil(height / 16);
-    const levels = [[0x1f, 3600, 108000], [0x28, 8192, 245760], [0x32, 22080, 589824],
-                    [0x33, 36864, 983040], [0x34, 36864, 2073600], [0x3c, 139264, 4177920]];
-    const level = levels.find((l) => mbs <= l[1] && mbs * fps <= l[2]) || levels[levels.length - 1];
+    const levels = [[0x1f, 108000, 3600, 14000], [0x20, 216000, 5120, 20000],
+                    [0x28, 245760, 8192, 20000], [0x29, 245760, 8192, 50000],
+                    [0x2a, 522240, 8704, 50000], [0x32, 589824, 22080, 135000],
+                    [0x33, 983040, 36864, 240000], [0x34, 2073600, 36864, 240000],
+                    [0x3c, 4177920, 139264, 240000], [0x3d, 8355840, 139264, 480000],
+                    [0x3e, 16711680, 139264, 800000]];
+    const level = levels.find((l) => mbs * fps <= l[1] && mbs <= l[2] && bitrate <= l[3] * 1200) ||
+                  levels[levels.length - 1];
     return 'avc1.6400' + level[0].toString(16).padStart(2, '0');
   }
 
@@ -108,9 +117,14 @@
   // The first codec asked for that the browser encodes at this size.
   async function chooseCodec(s) {
     if (!window.VideoEncoder) return null;
+    // WebKitGTK 2.50 starts GStreamer for WebCodecs without its core elements
+    // registered when no media element has started it yet, and its page
+    // process aborts ("gst_register_core_elements: code should not be
+    // reached"); a media element's question starts it properly.
+    document.createElement('video').canPlayType('video/mp4');
     const fps = s.num / s.den;
     const big = s.width > 2048;
-    const candidates = [['avc', avcCodec(s.width, s.height, fps)],
+    const candidates = [['avc', avcCodec(s.width, s.height, fps, bitrateFor(s))],
                         ['vp9', big ? 'vp09.00.51.08' : 'vp09.00.41.08'],
                         ['av1', big ? 'av01.0.12M.08' : 'av01.0.08M.08']]
       .filter((c) => !s.codec || c[0] === s.codec);
@@ -200,6 +214,36 @@
     return clip;
   }
 
+  // The clip encoded once by the browser's AudioEncoder, in pieces of 1024
+  // frames copied out of it, and handed to the muxer as packets; Opus's own
+  // header tells players the encoder's delay to skip. (The muxer's
+  // AudioBufferSource, which would do this itself, aborts WebKitGTK 2.50's
+  // page process: "free(): invalid pointer".)
+  async function encodeSoundtrack(mb, clip, codec, source) {
+    const packets = [];
+    let failure = null;
+    const encoder = new AudioEncoder({
+      output: (chunk, meta) => packets.push([mb.EncodedPacket.fromEncodedChunk(chunk), meta]),
+      error: (e) => { failure = e; },
+    });
+    encoder.configure({ codec, sampleRate: SAMPLE_RATE, numberOfChannels: 2, bitrate: AUDIO_BITRATE });
+    const piece = 1024;
+    for (let at = 0; at < clip.length && !failure; at += piece) {
+      const n = Math.min(piece, clip.length - at);
+      const data = new Float32Array(2 * n);
+      for (let c = 0; c < 2; ++c) data.set(clip.getChannelData(c).subarray(at, at + n), c * n);
+      const audio = new AudioData({ format: 'f32-planar', sampleRate: SAMPLE_RATE, numberOfFrames: n,
+                                    numberOfChannels: 2, timestamp: Math.round(at * 1e6 / SAMPLE_RATE),
+                                    data });
+      encoder.encode(audio);
+      audio.close();
+    }
+    await encoder.flush();
+    encoder.close();
+    if (failure) throw failure;
+    for (const [packet, meta] of packets) await source.add(packet, meta);
+  }
+
   // RGB to I420, BT.709, limited range, chroma the mean of each 2x2 block.
   function toI420(rgb, w, h, out) {
     const cw = w >> 1;
@@ -270,10 +314,10 @@
         job.file.kind === 'memory' ? { fastStart: 'in-memory' } : { fastStart: false }), target });
       job.video = new mb.EncodedVideoPacketSource(codec.name);
       job.output.addVideoTrack(job.video, { frameRate: num / den });
-      job.audio = new mb.AudioBufferSource({ codec: audioCodec, bitrate: AUDIO_BITRATE });
+      job.audio = new mb.EncodedAudioPacketSource(audioCodec);
       job.output.addAudioTrack(job.audio);
       await job.output.start();
-      job.audioDone = job.audio.add(clip);
+      job.audioDone = encodeSoundtrack(mb, clip, audioCodec, job.audio);
       job.audioDone.catch((e) => fail(failureText(e)));
       job.keyEvery = Math.round(2 * num / den);
       job.encoder = new VideoEncoder({

@@ -15,4 +15,4 @@ tools/web.sh
 # what it waits for holds, and at most minutes later on a busy machine.
 timeout 3000 python3 tests/web/web_tests.py build-web build
 # "Save as video", each engine with a browser and server of its own.
-timeout 1200 python3 tests/web/video_tests.py build-web
+timeout 2400 python3 tests/web/video_tests.py build-web

@@ -12,7 +12,7 @@ page driver b (with b.server, the page server of the build) and a folder:
 - a Cancel half-way leaves no file, and the page plays afterwards;
 - a codec the engine does not encode is said on the page, and nothing written.
 
-  video_tests.py BUILD_WEB [ENGINE...]   (chromium firefox webkit; the first two
+  video_tests.py BUILD_WEB [ENGINE...]   (chromium firefox webkit; all three
                                           unless named or WEB_ENGINES says)
 
 runs them in each engine, one browser and one server each, and prints one
@@ -35,9 +35,6 @@ import webkit  # noqa: E402
 from pyrun.runner import Failure, check, run_tests  # noqa: E402
 
 ENGINES = {"chromium": cdp.Browser, "firefox": marionette.Browser, "webkit": webkit.Browser}
-# WebKitGTK 2.50 has the encoders (H.264, VP9, AV1, Opus) but its page process
-# ends under the recording page before the first frame: not run unless named.
-DEFAULT_ENGINES = "chromium,firefox"
 # Part 5's flight through the artery: every frame differs from the next (about
 # 23 dB apart), and its colours survive 4:2:0 (41 dB and more there; part 4's
 # fine coloured walls keep 27 dB of any 4:2:0 file against the RGB drawn).
@@ -220,10 +217,8 @@ def main():
     build_web = sys.argv[1]
     engines = sys.argv[2:]
     if not engines:
-        asked = os.environ.get("WEB_ENGINES", DEFAULT_ENGINES).split(",")
-        engines = [e for e in asked if e in DEFAULT_ENGINES.split(",")]
-        for e in sorted(set(asked) - set(engines)):
-            print("SKIP %s video tests: its page process ends under the recording" % e)
+        asked = os.environ.get("WEB_ENGINES", ",".join(ENGINES)).split(",")
+        engines = [e for e in asked if e in ENGINES]
     only = os.environ.get("WEB_TESTS")
     if not os.path.exists(os.path.join(build_web, "mediabunny.min.mjs")):
         print("SKIP video tests: no muxer in %s (tools/web.sh could not fetch it)" % build_web)
