@@ -10,6 +10,15 @@ inline GridLayer* layer(int k) { return &demo.GridLayerTable[k]; }
 inline Scene* scene(int k) { return &demo.SceneBank[k]; }
 inline TextureSlot* slot(int k) { return &demo.TextureTable[k]; }
 
+// The particle system or flare set a body steers, or null where the set-up
+// did not make it (its file missing, or no room left): the body leaves it be.
+inline ParticleSystem* particleSystem(Scene* s, int i) {
+    return i < s->particleSystemCount ? &s->particleSystems[i] : nullptr;
+}
+inline FlareSet* flareSet(Scene* s, int i) {
+    return i < s->flareSetCount ? &s->flareSets[i] : nullptr;
+}
+
 inline float clampTo(float value, float low, float high) {
     if (value < low) return low;
     if (value > high) return high;

@@ -15,7 +15,7 @@ void runPart4() {
     setPlainSceneSwitches();
     slot(40)->wireLevel = float(std::sin(pt * 0.06283185307179587) * 0.3 + 0.6);
     // The heads of part 2 stay hidden from here on.
-    scene(darmPlace)->particleSystems[1].count = 0;
+    if (ParticleSystem* heads = particleSystem(scene(darmPlace), 1)) heads->count = 0;
 
     // Gentle play replays it at its own pace: at double speed the patterned
     // walls sweep past in a flicker of light and dark patches.

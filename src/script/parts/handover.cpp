@@ -27,7 +27,7 @@ void runPart2() {
     // The system owns five heads; the count never goes above that.
     const float heads = clampTo(float((pt - 50) * 0.008771929889917374), 0, 5);
     demo.sceneBrightness = 1;
-    scene(darmPlace)->particleSystems[1].count = int(heads);
+    if (ParticleSystem* system = particleSystem(scene(darmPlace), 1)) system->count = int(heads);
     renderScene(scene(darmPlace), pt * 0.5f);
 
     if (pt > 507) {

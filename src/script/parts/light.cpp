@@ -47,7 +47,7 @@ void runPart1() {
         default: t = c + 820; break;
     }
 
-    scene(lightPlace)->flareSets[0].fadeDir = blinkDirection(t);
+    if (FlareSet* flares = flareSet(scene(lightPlace), 0)) flares->fadeDir = blinkDirection(t);
     renderScene(scene(lightPlace), t);
     flashScreen(f1 * 0.5f);
     if (s == 2 || s == 5) {

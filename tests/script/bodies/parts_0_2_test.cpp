@@ -2,6 +2,7 @@
 
 #include "body_fixture.h"
 #include "scene/scene.h"
+#include "script/places.h"
 #include "state/demo_state.h"
 
 using Part0 = PartBody;
@@ -65,6 +66,21 @@ TEST_F(Part1, FlareBlinksWithTheSceneTime) {
         demo.SceneBank[0].flareSets[0].fadeDir = 7;
         runAt(1, row.pt);
         EXPECT_EQ(demo.SceneBank[0].flareSets[0].fadeDir, row.fadeDir) << "pt " << row.pt;
+    }
+}
+
+// A flare file or swarm that did not load leaves nothing for the bodies to
+// steer: they draw on without it.
+TEST_F(Part1, WithoutTheFlaresAndSwarmsTheBodiesSteerTheyDrawOn) {
+    for (Scene* s : {&demo.SceneBank[lightPlace], &demo.SceneBank[darmPlace]}) {
+        s->flareSets = nullptr;
+        s->flareSetCount = 0;
+        s->particleSystems = nullptr;
+        s->particleSystemCount = 0;
+    }
+    for (int part : {1, 2, 4}) {
+        runAt(part, 100);
+        EXPECT_FALSE(calls("renderScene").empty()) << part;
     }
 }
 

@@ -40,6 +40,10 @@ void resetTables() {
     for (int place : {lightPlace, neuronalPlace, ateriePlace, darmPlace, kopuliPlace, fischPlace,
                       mirrorPlace})
         takeSceneTables(&demo.SceneBank[place]);
+    // And the light scene's flare set and the darm scene's swarms (the heads
+    // are its system 1) that the bodies steer.
+    demo.SceneBank[lightPlace].flareSetCount = 1;
+    demo.SceneBank[darmPlace].particleSystemCount = 2;
 }
 
 std::vector<DrawCall> named(const std::string& name, int target) {
