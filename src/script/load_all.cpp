@@ -2,7 +2,6 @@
 #include <initializer_list>
 
 #include "platform/report_error.h"
-
 #include "script/setup.h"
 #include "script/timeline.h"
 #include "state/demo_memory.h"

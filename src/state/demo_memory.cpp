@@ -26,13 +26,12 @@ bool within(const DemoArena& a, const void* p) {
     return a.base && at >= a.base && at < a.base + a.capacity;
 }
 
-}  // namespace
-
-namespace {
+// Null, the first refusal kept for the loading to say.
 void* refuse(DemoArena* a, size_t bytes) {
     if (a->refusedBytes == 0) a->refusedBytes = bytes;
     return nullptr;
 }
+
 }  // namespace
 
 void* takeDemoMemory(DemoMemory which, size_t count, size_t size) {
