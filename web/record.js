@@ -123,14 +123,15 @@
     // reached"); a media element's question starts it properly.
     document.createElement('video').canPlayType('video/mp4');
     const fps = s.num / s.den;
+    const bitrate = bitrateFor(s);
     const big = s.width > 2048;
-    const candidates = [['avc', avcCodec(s.width, s.height, fps, bitrateFor(s))],
+    const candidates = [['avc', avcCodec(s.width, s.height, fps, bitrate)],
                         ['vp9', big ? 'vp09.00.51.08' : 'vp09.00.41.08'],
                         ['av1', big ? 'av01.0.12M.08' : 'av01.0.08M.08']]
       .filter((c) => !s.codec || c[0] === s.codec);
     for (const [name, codec] of candidates) {
       const config = { codec, width: s.width, height: s.height, framerate: fps,
-                       latencyMode: 'quality', bitrate: bitrateFor(s) };
+                       latencyMode: 'quality', bitrate };
       if (name === 'avc') config.avc = { format: 'avc' };
       try {
         const answer = await VideoEncoder.isConfigSupported(config);
@@ -332,7 +333,6 @@
         error: (e) => fail('the encoder failed (' + e.message + ')'),
       });
       job.encoder.configure(codec.config);
-      job.codec = codec;
       showProgress();
       return true;
     } catch (e) {
