@@ -8,20 +8,15 @@
 
 namespace {
 
-// The demo's changing memory, as it lies: the record, then the arena. The
-// moment holds them one after the other.
+// The demo's changing memory, as it lies: the record, then all loading took.
 struct Span {
     unsigned char* at;
     size_t size;
 };
 
-struct ChangingMemory {
-    Span parts[2];
-};
-
-ChangingMemory changingMemory() {
+Span changingMemory() {
     const DemoArena& arena = demoArena(DemoMemory::changing);
-    return {{{reinterpret_cast<unsigned char*>(&demo), sizeof demo}, {arena.base, arena.used}}};
+    return {arena.base, arena.used};
 }
 
 // Whether n bytes are the same, 32 at a time. The page's C library compares
@@ -39,46 +34,34 @@ bool sameBytes(const unsigned char* a, const unsigned char* b, size_t n) {
     return true;
 }
 
-// Compares one span with its place in the moment kept, page by page, copying
-// and noting the pages that differ. `at` is the span's offset in the moment.
-void keepSpanChanges(const Span& live, size_t at, unsigned char* kept, MomentChanges* changes) {
-    for (size_t done = 0; done < live.size;) {
-        const size_t pageEnd = (at / momentPageBytes + 1) * momentPageBytes;
-        const size_t n = live.size - done < pageEnd - at ? live.size - done : pageEnd - at;
-        if (!sameBytes(kept + at, live.at + done, n)) {
-            std::memcpy(kept + at, live.at + done, n);
-            const uint32_t page = uint32_t(at / momentPageBytes);
-            if (changes->pages.empty() || changes->pages.back() != page)
-                changes->pages.push_back(page);
-        }
-        at += n;
-        done += n;
+// Compares the demo with the moment kept, page by page, copying and noting
+// the pages that differ.
+void keepChangedPages(const Span& live, unsigned char* kept, MomentChanges* changes) {
+    for (size_t at = 0; at < live.size; at += momentPageBytes) {
+        const size_t n = live.size - at < momentPageBytes ? live.size - at : momentPageBytes;
+        if (sameBytes(kept + at, live.at + at, n)) continue;
+        std::memcpy(kept + at, live.at + at, n);
+        changes->pages.push_back(uint32_t(at / momentPageBytes));
     }
 }
 
 }  // namespace
 
-size_t demoMomentBytes() {
-    const ChangingMemory m = changingMemory();
-    return m.parts[0].size + m.parts[1].size;
-}
+size_t demoMomentBytes() { return changingMemory().size; }
 
 void keepMoment(DemoMoment* moment) {
     settleParticleViews();
-    const ChangingMemory m = changingMemory();
-    moment->bytes.resize(m.parts[0].size + m.parts[1].size);
-    std::memcpy(moment->bytes.data(), m.parts[0].at, m.parts[0].size);
-    if (m.parts[1].size) std::memcpy(moment->bytes.data() + m.parts[0].size, m.parts[1].at, m.parts[1].size);
+    const Span m = changingMemory();
+    moment->bytes.assign(m.at, m.at + m.size);
 }
 
 bool putMomentBack(const DemoMoment& moment) {
-    const ChangingMemory m = changingMemory();
-    if (moment.bytes.size() != m.parts[0].size + m.parts[1].size) return false;
+    const Span m = changingMemory();
+    if (moment.bytes.size() != m.size) return false;
     forgetParticleViews();
     int keys[256];
     std::memcpy(keys, demo.KeyState, sizeof keys);
-    std::memcpy(m.parts[0].at, moment.bytes.data(), m.parts[0].size);
-    if (m.parts[1].size) std::memcpy(m.parts[1].at, moment.bytes.data() + m.parts[0].size, m.parts[1].size);
+    std::memcpy(m.at, moment.bytes.data(), m.size);
     std::memcpy(demo.KeyState, keys, sizeof keys);
     return true;
 }
@@ -96,17 +79,14 @@ void keepMomentChanges(DemoMoment* last, MomentChanges* changes) {
         return;
     }
     settleParticleViews();
-    const ChangingMemory m = changingMemory();
     unsigned char* kept = last->bytes.data();
-    keepSpanChanges(m.parts[0], 0, kept, changes);
-    keepSpanChanges(m.parts[1], m.parts[0].size, kept, changes);
+    keepChangedPages(changingMemory(), kept, changes);
     for (uint32_t page : changes->pages) {
         const size_t from = size_t(page) * momentPageBytes;
         const size_t to = from + momentPageBytes < size ? from + momentPageBytes : size;
         changes->bytes.insert(changes->bytes.end(), kept + from, kept + to);
     }
 }
-
 void applyMomentChanges(const MomentChanges& changes, DemoMoment* moment) {
     const size_t size = moment->bytes.size();
     const unsigned char* from = changes.bytes.data();

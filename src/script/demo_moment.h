@@ -4,18 +4,19 @@
 #include <vector>
 
 // A moment: the demo between two frames, kept to come back to. It is
-// everything a frame may change: the record `demo` and the changing arena
-// (state/demo_memory.h), where loading put all a frame writes, so putting it
-// back and drawing on gives the frames drawn from there the first time. A
+// everything a frame may change: the changing arena (state/demo_memory.h),
+// which holds the record `demo` and all that loading made and a frame writes,
+// so putting it back and drawing on gives the frames drawn from there the
+// first time. A
 // field a part writes is kept because of where it lives; nothing here lists
 // what is in it. A seek plays the timeline forward from the nearest moment
 // kept instead of from the start; the warm-up puts its rehearsal's start back.
 struct DemoMoment {
-    std::vector<unsigned char> bytes;  // the record, then the changing arena
+    std::vector<unsigned char> bytes;  // the changing arena as it lay, the record first
 };
 
-// The bytes a moment takes now: the record and what loading took from the
-// changing arena.
+// The bytes a moment takes now: what is taken of the changing arena, the
+// record's among them.
 size_t demoMomentBytes();
 
 void keepMoment(DemoMoment* moment);

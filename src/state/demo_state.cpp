@@ -1,5 +1,7 @@
 #include "state/demo_state.h"
 
+#include <new>
+
 #include "fx/grid_layer.h"
 #include "scene/scene.h"
 #include "scene/texture_slot.h"
@@ -27,7 +29,9 @@ constexpr DemoState startState() {
 
 }  // namespace
 
-DemoState demo = startState();
+// At the changing arena's start, so that a copy of that arena is the whole
+// demo between two frames.
+DemoState& demo = *new (placeDemoRecord(sizeof(DemoState))) DemoState(startState());
 
 void resetSceneSwitches() {
     const DemoState start = startState();

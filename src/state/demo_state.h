@@ -12,8 +12,9 @@ struct Image;
 // Everything the demo changes while it loads and plays, in one record. The
 // drawing code, the part bodies, the loaders and the keyboard all read and
 // write their own fields of the one `demo`; the frame loop's clock, the
-// switches and the tables live for the whole run. The record and the changing
-// arena (state/demo_memory.h) together are the demo between two frames.
+// switches and the tables live for the whole run. The record lies at the
+// start of the changing arena (state/demo_memory.h), which is the demo
+// between two frames.
 //
 // The element types are only named here: each layer includes the headers of
 // the fields it touches.
@@ -61,7 +62,8 @@ struct DemoState {
     int KeyState[256];
 };
 
-extern DemoState demo;
+// The one record, at the start of the changing arena (state/demo_memory.h).
+extern DemoState& demo;
 
 // Makes the record: every value back to its start (switches, clock, random
 // sequence, nothing loaded), the demo's arenas emptied (state/demo_memory.h),

@@ -1,4 +1,4 @@
-// A moment is the record and the changing arena as they lie: whatever loading
+// A moment is the changing arena as it lies, the record first: whatever loading
 // took from that arena is kept and put back without being named anywhere, and
 // moments kept in a chain are told as the pages that changed since the one
 // before.
@@ -20,9 +20,8 @@ class MomentTest : public PrivateDemoTest {};
 
 // The moment's page a byte of the changing arena lies in.
 uint32_t pageOf(const void* p) {
-    const size_t at = sizeof(DemoState) + size_t(static_cast<const unsigned char*>(p) -
-                                                 demoArena(DemoMemory::changing).base);
-    return uint32_t(at / momentPageBytes);
+    const unsigned char* base = demoArena(DemoMemory::changing).base;
+    return uint32_t(size_t(static_cast<const unsigned char*>(p) - base) / momentPageBytes);
 }
 
 }  // namespace
@@ -53,6 +52,8 @@ TEST_F(MomentTest, WhatALoadTookFromTheChangingArenaComesBackAndNothingElseIsTou
     EXPECT_EQ(fixed[0], 2);
     EXPECT_EQ(demo.KeyState['Q'], 1);
     demo.KeyState['Q'] = 0;
+    // The record itself is the arena's first block.
+    EXPECT_EQ(static_cast<void*>(&demo), demoArena(DemoMemory::changing).base);
 
     // A moment from before the arena grew is no longer the demo's.
     ASSERT_NE(takeDemoArray<int>(DemoMemory::changing, 1), nullptr);
@@ -74,7 +75,7 @@ TEST_F(MomentTest, OnlyThePagesThatChangedAreToldAndLastBecomesTheDemoAsItIs) {
     // last byte of the arena (the moment's short last page).
     const DemoArena& arena = demoArena(DemoMemory::changing);
     unsigned char* end = arena.base + arena.used - 1;
-    unsigned char* pageEnd = block + (momentPageBytes - sizeof(DemoState) % momentPageBytes);
+    unsigned char* pageEnd = arena.base + (pageOf(block) + 1) * momentPageBytes;
     demo.sceneBrightness = 0.25f;
     pageEnd[-1] = 9;
     pageEnd[0] = 9;
