@@ -26,10 +26,6 @@ enum : size_t { readBytes = 1 << 20, readsPerCall = 8 };
 // itself the copy sends a moment every 40 to 200 ms.
 enum : unsigned { waitSliceMs = 50, starvedMs = 500 };
 
-long chainEnd(const SeekCache& cache) {
-    return cache.moments.empty() ? -1 : cache.moments.back().frame;
-}
-
 // In the copy: each moment goes to the process as soon as it is kept, and is
 // not kept here (only the frame, which the chain's next moment is told by).
 void sendMoment(KeptMoment* moment) {

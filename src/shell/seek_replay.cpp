@@ -25,10 +25,6 @@ struct Replay {
 
 uint32_t replayClock(void* user) { return readFixedStep(&static_cast<Replay*>(user)->clock); }
 
-long chainEnd(const SeekCache& cache) {
-    return cache.moments.empty() ? -1 : cache.moments.back().frame;
-}
-
 // The chain grows only from its end, by a replay that started there.
 void keepIfDue(Replay* r) {
     SeekCache* c = r->cache;

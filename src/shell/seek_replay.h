@@ -41,6 +41,11 @@ struct SeekCache {
     void (*kept)(KeptMoment* moment) = nullptr;
 };
 
+// The frame of the chain's last moment, -1 while it has none.
+inline long chainEnd(const SeekCache& cache) {
+    return cache.moments.empty() ? -1 : cache.moments.back().frame;
+}
+
 // Keeps the start: call once after loading, before any frame is drawn.
 void prepareSeeking(SeekCache* cache);
 bool seekingPrepared(const SeekCache& cache);
