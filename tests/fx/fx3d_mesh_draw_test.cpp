@@ -15,7 +15,10 @@ namespace {
 
 using fx3d::recordFeedback;
 
-enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
+using fx3d::slotLit;
+using fx3d::slotTransparent;
+using fx3d::slotTwoLayer;
+using fx3d::slotWire;
 
 class MeshDrawTest : public fx3d::SceneTest {
 protected:

@@ -15,7 +15,7 @@
 
 namespace {
 
-enum : int { slotOpaque = 20, slotTransparent = 21, slotSprite = 23 };
+enum : int { slotSceneOpaque = 20, slotSceneTransparent = 21, slotSceneSprite = 23 };
 
 // What the particle update and the hook saw while renderScene ran.
 struct Observed {
@@ -70,23 +70,23 @@ protected:
     // additive panel at y = 50, x 25..45; one blue sprite at (-10, 80, 0).
     void build(float fov) {
         scene = scenebuild::newScene({0, 0, 0}, {0, 10, 0}, 0.0f, fov);
-        demo.TextureTable[slotOpaque].glTexture = testgl::solidTexture(255, 0, 0);
-        demo.TextureTable[slotTransparent].glTexture = testgl::solidTexture(0, 255, 0);
-        demo.TextureTable[slotTransparent].opacity = 1.0f;
-        demo.TextureTable[slotSprite].glTexture = testgl::solidTexture(0, 0, 255);
-        demo.TextureTable[slotSprite].opacity = 1.0f;
+        demo.TextureTable[slotSceneOpaque].glTexture = testgl::solidTexture(255, 0, 0);
+        demo.TextureTable[slotSceneTransparent].glTexture = testgl::solidTexture(0, 255, 0);
+        demo.TextureTable[slotSceneTransparent].opacity = 1.0f;
+        demo.TextureTable[slotSceneSprite].glTexture = testgl::solidTexture(0, 0, 255);
+        demo.TextureTable[slotSceneSprite].opacity = 1.0f;
         scenebuild::addObject(scene,
                               {{-1000, 100, -1000}, {1000, 100, -1000}, {1000, 100, 1000},
                                {-1000, 100, 1000}},
-                              {{0, 1, 2}, {0, 2, 3}}, slotOpaque);
+                              {{0, 1, 2}, {0, 2, 3}}, slotSceneOpaque);
         scenebuild::addObject(scene, {{25, 50, -10}, {45, 50, -10}, {45, 50, 10}, {25, 50, 10}},
-                              {{0, 1, 2}, {0, 2, 3}}, slotTransparent);
+                              {{0, 1, 2}, {0, 2, 3}}, slotSceneTransparent);
         // Hidden panel over the wall-only pixel: no pass may draw it.
         const int hidden = scenebuild::addObject(
             scene, {{-5, 50, 15}, {5, 50, 15}, {5, 50, 35}, {-5, 50, 35}}, {{0, 1, 2}, {0, 2, 3}},
-            slotTransparent);
+            slotSceneTransparent);
         scene->objects[hidden].visibility = scenebuild::visibilityTrack({0});
-        addParticleSystem(scene, nullptr, 1, recordingInit, recordingUpdate, slotSprite);
+        addParticleSystem(scene, nullptr, 1, recordingInit, recordingUpdate, slotSceneSprite);
         observed = Observed{};
     }
     static int ndcX(float x) { return int((x + 1.0f) * 320.0f); }

@@ -18,7 +18,10 @@
 
 namespace {
 
-enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
+using fx3d::slotLit;
+using fx3d::slotTransparent;
+using fx3d::slotTwoLayer;
+using fx3d::slotWire;
 
 struct MeshMode {
     const char* name;

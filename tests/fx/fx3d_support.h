@@ -20,6 +20,9 @@
 
 namespace fx3d {
 
+// Texture slots the mesh tests give their kinds of surface.
+enum : int { slotTwoLayer = 10, slotLit = 11, slotTransparent = 12, slotWire = 99 };
+
 // Makes a fresh demo record for the test and puts the previous one back.
 class TablesTest : public PrivateDemoTest {};
 
