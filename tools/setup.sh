@@ -13,4 +13,4 @@ libpulse-dev pulseaudio pulseaudio-utils"
 tools/need-packages.sh $packages
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(tools/build-jobs.sh)"

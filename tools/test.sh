@@ -68,7 +68,7 @@ leak_checked_tests() {
 sanitizer_build_and_tests() {
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_GENERATE_DATA=OFF \
         -DDEMO_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" >/dev/null
-    cmake --build build-asan -j"$jobs"
+    cmake --build build-asan -j"$(tools/build-jobs.sh)"
     # The generated data is the same; the sanitized programs read the plain build's.
     rm -rf build-asan/data
     ln -s ../build/data build-asan/data

@@ -13,7 +13,7 @@ tools/need-packages.sh cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-
 
 cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DDEMO_DATA_DIR="$PWD/build/data" >/dev/null
-cmake --build build-win64 -j"$(nproc)"
+cmake --build build-win64 -j"$(tools/build-jobs.sh)"
 
 # Only the system's own DLLs: nothing has to lie beside the programs.
 system_dlls='^(kernel32|user32|gdi32|opengl32|glu32|winmm|msacm32|msvcrt)\.dll$'

@@ -15,8 +15,10 @@ page driver b (with b.server, the page server of the build) and a folder:
   video_tests.py BUILD_WEB [ENGINE...]   (chromium firefox webkit; all three
                                           unless named or WEB_ENGINES says)
 
-runs them in each engine, one browser and one server each, and prints one
-line per test and "N passed, N failed"."""
+runs them in each engine, one browser and one server each, the engines side
+by side as the page tests run them (WEB_JOBS at once, the number of
+processors unless set), and prints one line per test and "N passed, N
+failed"."""
 
 import base64
 import json
@@ -32,7 +34,7 @@ import driver_base  # noqa: E402,F401 (puts tests/ on the path)
 import marionette  # noqa: E402
 import page_server  # noqa: E402
 import webkit  # noqa: E402
-from pyrun.runner import Failure, check, run_tests  # noqa: E402
+from pyrun.runner import Failure, check, run_side_by_side, run_tests  # noqa: E402
 
 ENGINES = {"chromium": cdp.Browser, "firefox": marionette.Browser, "webkit": webkit.Browser}
 # Part 5's flight through the artery: every frame differs from the next (about
@@ -223,6 +225,12 @@ def main():
     if not os.path.exists(os.path.join(build_web, "mediabunny.min.mjs")):
         print("SKIP video tests: no muxer in %s (tools/web.sh could not fetch it)" % build_web)
         return 0
+    # Encoding computes more than it waits: engines side by side keep more of
+    # a shared machine's processors, each in a runner of its own.
+    jobs = int(os.environ.get("WEB_JOBS", os.cpu_count() or 1))
+    if len(engines) > 1 and jobs > 1:
+        return run_side_by_side([(engine, [sys.executable, os.path.abspath(__file__), build_web,
+                                           engine], os.environ) for engine in engines], jobs)
     out = os.environ.get("VIDEO_OUT") or tempfile.mkdtemp(prefix="quelltarn-video-")
     status = 0
     try:
