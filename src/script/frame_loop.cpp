@@ -31,8 +31,11 @@ long runDemo(const FrameLoopIo& io) {
     if (stopAsked(io)) return 0;
     while (previousPart < partCount - 1) {
         if (io.pumpMessages) io.pumpMessages(user);
-        const uint32_t musicStart = io.musicStart ? io.musicStart(user) : 0;
+        // The zero follows the sound on the very reading the frame is drawn
+        // for, so the music time drawn never goes back (a zero moved on
+        // another reading would, by the time between the two readings).
         const uint32_t now = io.readTimer(user);
+        const uint32_t musicStart = io.musicStart ? io.musicStart(user, now) : 0;
         const int part = updateDemoClock(now, previous, musicStart);
 
         float clear[4];

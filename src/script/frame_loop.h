@@ -11,10 +11,10 @@
 struct FrameLoopIo {
     uint32_t (*readTimer)(void* user) = nullptr;  // milliseconds, wrapping at 2^32
     void (*pumpMessages)(void* user) = nullptr;   // window messages, key state
-    // Once per frame, before the timer reading: the timer reading at which
-    // music time 0 is heard (the real clock's zero moves with the sound
-    // heard). Null: 0, as the fixed-step and scripted clocks count from it.
-    uint32_t (*musicStart)(void* user) = nullptr;
+    // Once per frame, given the frame's own timer reading: the timer reading
+    // at which music time 0 is heard (the real clock's zero moves with the
+    // sound heard). Null: 0, as the fixed-step and scripted clocks count from it.
+    uint32_t (*musicStart)(void* user, uint32_t now) = nullptr;
     void (*presentFrame)(void* user) = nullptr;   // ends the frame
     int (*escapeHeld)(void* user) = nullptr;      // non-zero while Escape is down
     // Non-zero when the caller wants no further frame: the frame it waited

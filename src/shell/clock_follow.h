@@ -17,7 +17,7 @@ struct ClockFollower {
 };
 
 // The zero for this frame, given the current zero, where the device says it
-// is (target) and the timer reading now, taken before the frame's own.
+// is (target) and the timer reading the frame is drawn for (now).
 uint32_t followMusicStart(ClockFollower* follower, uint32_t musicStart, uint32_t target,
                           uint32_t now);
 

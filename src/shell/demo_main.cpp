@@ -16,7 +16,7 @@
 namespace {
 uint32_t systemTimer(void*) { return readSystemTimer(); }
 void pumpWindow(void*) { pumpMessages(); }
-uint32_t followMusic(void*) { return queryMusicPosition(); }
+uint32_t followMusic(void*, uint32_t now) { return queryMusicPosition(now); }
 void present(void*) { presentDemoWindow(); }
 int escapeHeld(void*) { return demo.KeyState[vkEscape]; }
 

@@ -121,9 +121,8 @@ bool heardZero(uint32_t now, uint32_t* zero) {
     return false;
 }
 
-uint32_t queryMusicPosition() {
+uint32_t queryMusicPosition(uint32_t now) {
     if (!musicStream) return demo.musicStartMs;
-    const uint32_t now = readSystemTimer();
     if (audioChannelRecover(musicStream)) {
         playOnWherePicturesAre(now);
         realign = true;

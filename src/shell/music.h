@@ -24,8 +24,10 @@ int playMusicFrom(uint32_t fromMs);
 // A pause or a seek: the music silent at once, where it is. 0 where the
 // player cannot pause (the caller then leaves pauses and seeks alone).
 int pauseMusic();
-// Polled once per frame, before the frame's timer reading: keeps the clock's
+// Polled once per frame with the frame's own timer reading: keeps the clock's
 // zero (demo.musicStartMs) on the audio device's own clock, and plays the
 // music on where the pictures are when a sound server that went away is back.
-// Returns the zero.
-uint32_t queryMusicPosition();
+// Returns the zero. A zero moved later never takes more music time than the
+// timer moved since the previous frame's reading, so the music time a frame is
+// drawn at (now - zero) never goes back.
+uint32_t queryMusicPosition(uint32_t now);

@@ -77,9 +77,9 @@ void playPump(void* user) {
         if (p->pending.action == PlayAction::none) p->pending = playKeyFor(vk);
 }
 
-uint32_t playFollow(void* user) {
+uint32_t playFollow(void* user, uint32_t now) {
     Play* p = static_cast<Play*>(user);
-    p->musicStart = queryMusicPosition();
+    p->musicStart = queryMusicPosition(now);
     return p->musicStart;
 }
 

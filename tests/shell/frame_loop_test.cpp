@@ -95,8 +95,14 @@ TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     for (uint32_t t = 0; t <= 229000; t += 700) readings.push_back(5000 + t);
     nextReading = 0;
     frames.clear();
+    // The music clock follows on the reading each frame is drawn for.
+    static std::vector<uint32_t> followedOn;
+    followedOn.clear();
     const FrameLoopIo io{.readTimer = scriptedTimer,
-                         .musicStart = [](void*) -> uint32_t { return 5000; },
+                         .musicStart = [](void*, uint32_t now) -> uint32_t {
+                             followedOn.push_back(now);
+                             return 5000;
+                         },
                          .presentFrame = recordFrame,
                          .escapeHeld = escapeState};
     const long drawn = runDemo(io);
@@ -105,6 +111,7 @@ TEST(FrameLoop, WalksTheWholeTimelineOnTheGeneratedData) {
     ASSERT_EQ(frames.size(), 326u);
     EXPECT_NEAR(frames.back().totalTime, 228200 * 0.035, 0.01);
     EXPECT_NEAR(frames.back().partTime, 200 * 0.035, 0.01);
+    EXPECT_EQ(followedOn, std::vector<uint32_t>(readings.begin() + 1, readings.begin() + 327));
 }
 
 // A frame starts from a cleared depth buffer even when the previous frame left

@@ -44,15 +44,15 @@ bool readMoves(int argc, char** argv, int first, std::vector<ProbeMove>* moves) 
     return true;
 }
 
-// As the frame loop draws: the music's zero as the player keeps it, then the
-// timer reading the frame is drawn for.
+// As the frame loop draws: the timer reading the frame is drawn for, then the
+// music's zero as the player keeps it on that reading.
 std::vector<Frame> runFrames(double seconds, const std::vector<ProbeMove>& moves) {
     std::vector<Frame> frames;
     size_t nextMove = 0;
     const uint64_t endUs = readSystemTimerUs() + uint64_t(seconds * 1e6);
     for (;;) {
-        const uint32_t zero = queryMusicPosition();
         const uint64_t nowUs = readSystemTimerUs();
+        const uint32_t zero = queryMusicPosition(uint32_t(nowUs / 1000));
         frames.push_back(Frame{nowUs, int32_t(uint32_t(nowUs / 1000) - zero)});
         if (frames.size() % 6 == 0) {
             std::printf("timer %llu\n", (unsigned long long)readSystemTimerUs());
