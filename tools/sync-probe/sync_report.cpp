@@ -15,13 +15,46 @@ double heardFrame(const std::vector<AudioHandOver>& h, uint64_t timeUs, int rate
     return double(e.framesBefore) + played - latencyFrames;
 }
 
+namespace {
+
+// Where the sound heard stood still because a hand-over came later than the
+// frames handed over before it account for, and the second after it, in
+// which the clock follows: from when it was due to a second after it came.
+struct Stall {
+    uint64_t fromUs, toUs;
+};
+
+std::vector<Stall> stallsOf(const std::vector<AudioHandOver>& h, int rate) {
+    std::vector<Stall> stalls;
+    for (size_t i = 1; i < h.size() && rate > 0; ++i) {
+        const uint64_t dueUs =
+            h[i - 1].timeUs + uint64_t(double(h[i].framesBefore - h[i - 1].framesBefore) * 1e6 / rate);
+        if (h[i].timeUs > dueUs + syncStallUs) stalls.push_back({dueUs, h[i].timeUs + syncFollowUs});
+    }
+    return stalls;
+}
+
+bool duringStall(const std::vector<Stall>& stalls, uint64_t timeUs) {
+    for (const Stall& s : stalls)
+        if (timeUs >= s.fromUs && timeUs < s.toUs) return true;
+    return false;
+}
+
+}  // namespace
+
 SyncReport compareSync(const std::vector<DrawnFrame>& frames, const std::vector<AudioHandOver>& h,
                        int rate, int latencyFrames) {
     SyncReport r;
+    const std::vector<Stall> stalls = stallsOf(h, rate);
+    r.stalls = int(stalls.size());
     std::vector<std::pair<double, double>> offsets;  // (seconds since the first, offset ms)
     for (const DrawnFrame& f : frames) {
         const double heard = heardFrame(h, f.timeUs, rate, latencyFrames);
         if (heard < 0) continue;
+        if (duringStall(stalls, f.timeUs)) {
+            ++r.excused;
+            continue;
+        }
         const double t = double(f.timeUs) / 1e6;
         offsets.push_back({t, double(f.musicMs) - heard * 1000.0 / rate});
     }
@@ -50,4 +83,9 @@ SyncReport compareSync(const std::vector<DrawnFrame>& frames, const std::vector<
     r.driftMs = r.lastMs - r.firstMs;
     r.seconds = t1 - t0;
     return r;
+}
+
+bool syncWithin(const SyncReport& r, const SyncLimits& limits) {
+    return r.frames > 0 && r.p95Ms <= limits.offsetMs && std::fabs(r.firstMs) <= limits.offsetMs &&
+           std::fabs(r.driftMs) <= limits.driftMs;
 }
